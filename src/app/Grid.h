@@ -1,0 +1,162 @@
+#pragma once
+// Grid: the cell table model behind every grid of the program (the best list,
+// the working grid, the views and editors).  It holds display text only, with
+// per-cell alignment, bold, colours and a check-mark picture, merged equal
+// cells in chosen columns, a current cell, a redraw switch, column widths and
+// row heights in twips with the positions that follow the scrolling, a
+// tooltip, and sorting of a row range (numeric or by a comparison callback).
+// A widget only renders a Grid and forwards the mouse.
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+namespace tw {
+
+// A colour as red, green, blue: r + 256 g + 65536 b.
+using Color = quint32;
+constexpr Color Rgb(int r, int g, int b) {
+    return static_cast<Color>(r) | (static_cast<Color>(g) << 8) | (static_cast<Color>(b) << 16);
+}
+constexpr int ColorRed(Color c) { return static_cast<int>(c & 0xFF); }
+constexpr int ColorGreen(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int ColorBlue(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+// Cell alignment values (vertically centred).
+enum Alignment : qint16 { AlignLeft = 1, AlignCenter = 4, AlignRight = 7 };
+
+// Cell pictures: none, the unchecked box, the checked box.
+enum Picture : int { PictureNone = 0, PictureUnchecked = 1, PictureChecked = 2 };
+
+// Sort requests: built-in numeric ascending / descending by the selected
+// column, or custom through the comparison callback.
+enum SortKind : int { SortNone = 0, SortNumericAscending = 3, SortNumericDescending = 4, SortCustom = 9 };
+
+class Grid : public QObject {
+    Q_OBJECT
+public:
+    static constexpr Color kDefaultBackColor = Rgb(255, 255, 255);
+    static constexpr Color kFixedBackColor = Rgb(212, 208, 200);
+    static constexpr Color kDefaultForeColor = Rgb(0, 0, 0);
+    static constexpr int kDefaultRowHeight = 240;  // twips
+    static constexpr int kDefaultColWidth = 960;   // twips
+
+    explicit Grid(QObject* parent = nullptr);
+
+    // Shape.  Growing keeps the cells present; new cells are empty.
+    int Rows() const;
+    void SetRows(int rows);
+    int Cols() const;
+    void SetCols(int cols);
+    int FixedRows() const;
+    void SetFixedRows(int rows);
+    void AddRow();               // one empty row at the end
+    void RemoveRow(int row);     // the rows below move up
+    void MoveRow(int from, int to);
+
+    // Current cell.
+    int Row() const;
+    void SetRow(int row);
+    int Col() const;
+    void SetCol(int col);
+
+    // Cells.
+    QString Text(int row, int col) const;
+    void SetText(int row, int col, const QString& text);
+    qint16 CellAlignment(int row, int col) const;
+    void SetCellAlignment(int row, int col, qint16 alignment);
+    bool Bold(int row, int col) const;
+    void SetBold(int row, int col, bool bold);
+    Color BackColor(int row, int col) const;   // fixed rows default to kFixedBackColor
+    void SetBackColor(int row, int col, Color color);
+    Color ForeColor(int row, int col) const;
+    void SetForeColor(int row, int col, Color color);
+    int CellPicture(int row, int col) const;
+    void SetCellPicture(int row, int col, int picture);
+
+    // Columns and rows, sizes in twips.
+    int ColWidth(int col) const;
+    void SetColWidth(int col, int twips);
+    bool MergeCol(int col) const;
+    void SetMergeCol(int col, bool merge);
+    // Whether (row, col) is drawn merged with the row above (same text, merge column).
+    bool MergedWithAbove(int row, int col) const;
+    int RowHeight(int row) const;
+    void SetRowHeight(int row, int twips);
+
+    // Scrolling: the first scrolled (non-fixed) row and column shown.
+    int TopRow() const;
+    void SetTopRow(int row);
+    int LeftCol() const;
+    void SetLeftCol(int col);
+    // The visible client area, in twips, set by the widget.
+    void SetClientSize(int widthTwips, int heightTwips);
+    int ClientHeight() const;
+    int ClientWidth() const;
+    bool RowIsVisible(int row) const;
+
+    // Positions relative to the grid's client area, following the scrolling.
+    // A row or column scrolled out above or left has a negative position.
+    int ColPos(int col) const;
+    int RowPos(int row) const;
+
+    // Redraw switch: while off, changes are not announced; switching it on announces them.
+    bool Redraw() const;
+    void SetRedraw(bool redraw);
+
+    // Tooltip text of the grid.
+    QString ToolTipText() const;
+    void SetToolTipText(const QString& text);
+
+    // Sorting of rows first..last (inclusive) by column col.  Numeric kinds
+    // compare the leading number of the text (0 when none); the custom kind
+    // calls the comparison callback with two row indexes (-1, 0, 1).  The sort
+    // is stable.
+    using Compare = std::function<int(int row1, int row2)>;
+    void SetCompare(Compare compare);
+    void Sort(int firstRow, int lastRow, int col, int kind);
+
+signals:
+    // Emitted after any change while redraw is on (and when it is switched on).
+    void changed();
+
+private:
+    struct Cell {
+        QString text;
+        qint16 alignment = AlignLeft;
+        bool bold = false;
+        bool hasBack = false;
+        Color back = kDefaultBackColor;
+        Color fore = kDefaultForeColor;
+        int picture = PictureNone;
+    };
+    Cell& At(int row, int col);
+    const Cell& At(int row, int col) const;
+    void Touch();
+
+    int m_rows = 0;
+    int m_cols = 0;
+    int m_fixedRows = 0;
+    int m_row = 0;
+    int m_col = 0;
+    int m_topRow = 0;
+    int m_leftCol = 0;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
+    bool m_redraw = true;
+    bool m_dirty = false;
+    QString m_toolTip;
+    QVector<QVector<Cell>> m_cells;
+    QVector<int> m_colWidths;
+    QVector<bool> m_mergeCols;
+    QVector<int> m_rowHeights;
+    Compare m_compare;
+};
+
+// The leading number of a text ("12.5 dB" gives 12.5, "abc" gives 0), as the
+// grids' numeric sorts and the readers of cell texts take it.
+double LeadingNumber(const QString& text);
+
+}  // namespace tw

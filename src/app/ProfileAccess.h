@@ -1,0 +1,40 @@
+#pragma once
+// Profile files as the core sees them: QString in, QString out.  The files
+// themselves are in the Windows ANSI code page (1252); the conversion happens
+// here, so the core never handles raw bytes and never writes invalid text
+// into another program's file.
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/Profile.h"
+
+namespace tw {
+
+// Windows code page 1252 <-> Unicode.  Characters that the code page lacks
+// become "?" on the way out.
+QString AnsiToUnicode(const QByteArray& bytes);
+QByteArray UnicodeToAnsi(const QString& text);
+
+class ProfileAccess {
+public:
+    explicit ProfileAccess(platform::IProfileFiles& files) : m_files(files) {}
+
+    // The value, "" when the file, section or key is missing; cut to bufferSize - 1.
+    QString Get(const QString& file, const QString& section, const QString& key,
+                int bufferSize = 256) const;
+    // True on success; LastError() holds the system error code of a failure.
+    bool Write(const QString& file, const QString& section, const QString& key,
+               const QString& value);
+    int LastError() const { return m_files.LastError(); }
+
+    platform::IProfileFiles& Files() { return m_files; }
+
+private:
+    platform::IProfileFiles& m_files;
+};
+
+// The system's text for an error code, as a QString.
+QString SystemErrorText(int code);
+
+}  // namespace tw

@@ -1,0 +1,45 @@
+#pragma once
+// Profile (INI) files with the behaviour of the Windows profile functions.
+//
+// Section and key names match without regard to letter case and surrounding
+// blanks; a missing file, section or key reads as the empty string; values are
+// cut to the caller's buffer.  A write changes only the line of that key (or
+// adds it, creating the file and the section on the first write), keeps every
+// other byte, line end and the order of the file, and replaces the file
+// atomically.  Text is passed through as bytes (the files are in the Windows
+// ANSI code page); conversion belongs to the caller.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace tw::platform {
+
+class IProfileFiles {
+public:
+    virtual ~IProfileFiles() = default;
+
+    // Like GetPrivateProfileStringA: the value of [section] key in file, or
+    // `def` when absent, cut to bufferSize - 1 characters.
+    virtual std::string GetString(const std::string& file, const std::string& section,
+                                  const std::string& key, const std::string& def,
+                                  std::size_t bufferSize) = 0;
+
+    // Like WritePrivateProfileStringA: true on success.  On failure the system
+    // error code is kept for LastError().
+    virtual bool WriteString(const std::string& file, const std::string& section,
+                             const std::string& key, const std::string& value) = 0;
+
+    // The system error code of the last failed write (0 when none).
+    virtual int LastError() const = 0;
+};
+
+class PathMapper;
+
+// The backend of this operating system; paths go through the mapper.
+std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper);
+
+// The system's text for an error code ("Error Code N" when it has none).
+std::string SystemErrorText(int code);
+
+}  // namespace tw::platform
