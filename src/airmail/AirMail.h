@@ -1,0 +1,62 @@
+#pragma once
+// AirMail's folders and profile access: where AirMail keeps its program and
+// data, single values from its profile files, the list of its e-mail systems,
+// and the messages that tell the user a folder is wrong.
+
+#include <QString>
+#include <QStringList>
+
+#include "app/ProfileAccess.h"
+#include "app/UserInterface.h"
+#include "platform/PathMapper.h"
+#include "settings/Settings.h"
+
+namespace tw {
+
+namespace platform {
+class IRegistry;
+}
+
+class AirMail {
+public:
+    AirMail(Settings& settings, ProfileAccess& profile, IUserInterface& ui,
+            const platform::PathMapper& paths, platform::IRegistry& registry,
+            QString mainCaption = QStringLiteral("Tidewell"));
+
+    // Install discovery, run at the main window's first activation.
+    void AirMailFindFolders();
+
+    // One value (at most 511 characters) from data folder + "\" + fileName.
+    QString AirMailGetProfileString(const QString& fileName, const QString& section,
+                                    const QString& key, bool showError);
+
+    // The folder hints that end messages about AirMail's files.
+    QString AirMailErrorDataMessage();
+    QString AirMailErrorProgramMessage();
+
+    // The systems of the data folder ("System.*.ini"); false (with a message) when none.
+    bool AirMailGetSystems(QStringList& names);
+
+    // Bring the window with this caption to the front; failures are ignored.
+    void WindowActivate(const QString& title);
+    // The main window to the front (before a message box).
+    void ActivateMain() { WindowActivate(m_mainCaption); }
+
+    // A path of AirMail's (Windows form) as a path of this machine.
+    QString NativePath(const QString& windowsPath) const;
+
+    Settings& settings() { return m_settings; }
+    ProfileAccess& profile() { return m_profile; }
+    IUserInterface& ui() { return m_ui; }
+    const QString& mainCaption() const { return m_mainCaption; }
+
+private:
+    Settings& m_settings;
+    ProfileAccess& m_profile;
+    IUserInterface& m_ui;
+    const platform::PathMapper& m_paths;
+    platform::IRegistry& m_registry;
+    QString m_mainCaption;
+};
+
+}  // namespace tw
