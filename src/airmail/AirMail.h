@@ -17,6 +17,10 @@ namespace platform {
 class IRegistry;
 }
 
+// The system name in a system file's name: the text between the first "." and
+// the next one ("System.SAILMAIL.ini" gives "SAILMAIL"); empty without two dots.
+QString SystemNameFromFileName(const QString& fileName);
+
 class AirMail {
 public:
     AirMail(Settings& settings, ProfileAccess& profile, IUserInterface& ui,
