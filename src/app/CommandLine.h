@@ -1,1 +1,32 @@
 #pragma once
+// The program's command line.
+//
+//   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
+//            [--system NAME] [--print-settings | --best-list]
+//
+// Without a headless command the main window opens.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tw {
+
+struct CommandLine {
+    enum class Command { Window, PrintSettings, BestList, Help };
+    Command command = Command::Window;
+    QString profileFile;               // replaces the profile beside the executable
+    QString driveC;                    // the folder that stands for drive C:
+    std::optional<qint64> utcSeconds;  // a fixed clock for the whole run
+    QString system;                    // the AirMail system to use
+    QString error;                     // set when the line could not be read
+};
+
+// Parses the arguments (without the program name).
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// The usage text.
+QString CommandLineUsage();
+
+}  // namespace tw

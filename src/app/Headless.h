@@ -1,1 +1,23 @@
 #pragma once
+// Headless commands: the same behaviour as the window, printed.
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include "app/CommandLine.h"
+
+namespace tw {
+
+class BestGrid;
+
+// Runs a headless command; returns the process exit status.
+int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
+                QTextStream& err);
+
+// The best list as text: one line per row, header first, the cells of the
+// shown columns separated by tabs; frequency cells without their leading
+// blanks and, in data rows, followed by " [x]" when checked or " [ ]".
+QStringList GridPrintLines(BestGrid& best);
+
+}  // namespace tw

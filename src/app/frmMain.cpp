@@ -1,1 +1,420 @@
-// (being written)
+#include "app/frmMain.h"
+
+namespace tw {
+
+namespace {
+const QString kStatusWorking = QStringLiteral("Working");
+
+// A resetting flag: true while its holder lives.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+}  // namespace
+
+int CheckedFromBoolean(bool bChecked) { return bChecked ? 1 : 0; }
+
+QDateTime TimeGetZulu(const platform::IClock& clock) {
+    return QDateTime::fromSecsSinceEpoch(clock.NowUtc(), QTimeZone::UTC);
+}
+
+frmMain::frmMain(const Services& services, QObject* parent)
+    : QObject(parent),
+      best(settings, services.ui, services.metrics, QString::fromLatin1(kCaption)),
+      m_ui(services.ui),
+      m_profile(services.profile),
+      m_clock(services.clock),
+      m_programFolder(services.programFolder),
+      m_profileFileOverride(services.profileFile) {
+    DesignLayout();
+    DesignMenus();
+    tmrTime = {1000, true};
+    tmrProcess = {1000, false};
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::DesignLayout() {
+    auto set = [](Control& c, const char* caption, const char* tip, int l, int t, int w, int h) {
+        c.caption = QString::fromUtf8(caption);
+        c.toolTip = QString::fromUtf8(tip);
+        c.left = l;
+        c.top = t;
+        c.width = w;
+        c.height = h;
+    };
+    // Position and connection frames across the top, the best list below them
+    // filling the rest of the window (it is the part that grows with the window).
+    set(frmPosition, "Your Position", "", 120, 60, 4560, 780);
+    set(txtLat, "", "AirMail's Position Report Latitude", 540, 300, 1620, 315);
+    set(txtLon, "", "AirMail's Position Report Longitude", 2820, 300, 1620, 315);
+    set(frmConnect, "Connection", "", 4800, 60, 2760, 780);
+    set(cmdStart, "Start", "Start Connection Process (be sure that your Radio/Pactor is turned on)",
+        120, 270, 1215, 375);
+    set(cmdStop, "Stop", "Stop Connection Process", 1425, 270, 1215, 375);
+    set(frmFrequency, "Best Stations and Frequencies", "", 120, 900, 8820, 4800);
+    set(cmbSystem, "", "System", 7245, 300, 1455, 315);
+    set(cmdUpdate, "Refresh", "Refresh Best Station and Frequency List", 7245, 720, 1455, 375);
+    set(cmdBestTime, "Best Time", "Best Connect Time", 7245, 1185, 1455, 375);
+    set(grdFrequencyBox, "", "", 120, 300, 7005, 4380);
+    cmdStart.enabled = false;
+    cmdStop.enabled = false;
+    // The best connect time view is not part of this build yet.
+    cmdBestTime.enabled = false;
+}
+
+void frmMain::DesignMenus() {
+    const auto add = [this](const char* menu, std::initializer_list<std::pair<const char*, const char*>> items) {
+        QStringList names;
+        for (const auto& [name, caption] : items) {
+            const QString n = QString::fromUtf8(name);
+            names << n;
+            if (n == QLatin1String("-")) continue;
+            Control c;
+            c.caption = QString::fromUtf8(caption);
+            c.enabled = false;
+            menus.insert(n, c);
+        }
+        m_menuTree.append({QString::fromUtf8(menu), names});
+    };
+    add("File", {{"mnuFileDefault", "Default"}, {"mnuFileExit", "Exit"}});
+    add("View", {{"mnuViewSummary", "AirMail Connection History..."},
+                 {"mnuViewPositionReport", "AirMail Position Report..."},
+                 {"-", ""},
+                 {"mnuViewPropagationBestShort", "Best Connect Time (Short)..."},
+                 {"mnuViewPropagationBestLong", "Best Connect Time (Long)..."},
+                 {"-", ""},
+                 {"mnuViewPropagationDetails", "Station Propagation Detailed..."},
+                 {"mnuViewPropagationHours", "Station Propagation 24 Hour..."},
+                 {"-", ""},
+                 {"mnuViewStationInfo", "Station Info..."},
+                 {"mnuViewStationInfoBeam", "Staion Info with Beam List..."}});
+    add("Options", {{"mnuOptionsAirmail", "AirMail..."},
+                    {"mnuOptionsPropagation", "Propagation..."},
+                    {"mnuOptionsStations", "Station..."},
+                    {"mnuOptionsOffsets", "Antenna..."},
+                    {"mnuOptionsRadio", "Radio..."},
+                    {"mnuOptionsHam", "Ham Station..."}});
+    add("Help", {{"mnuHelpDiagram", "Block Diagram..."},
+                 {"mnuHelpOverview", "Overview..."},
+                 {"-", ""},
+                 {"mnuHelpAbout", "About..."}});
+    add("Frequency", {{"mnuFrequencyPropagationDetails", "Propagation Detailed..."},
+                      {"mnuFrequencyPropagationHours", "Propagation 24 Hour..."},
+                      {"-", ""},
+                      {"mnuFrequencyStationInfo", "Station Info..."},
+                      {"mnuFrequencyStationInfoBeam", "Station Info with Beam List..."}});
+    // Only the items whose windows exist are offered; the rest stay disabled.
+    for (auto it = menus.begin(); it != menus.end(); ++it) m_menuAvailable[it.key()] = false;
+    SetMenuAvailable(QStringLiteral("mnuFileDefault"), true);
+    SetMenuAvailable(QStringLiteral("mnuFileExit"), true);
+}
+
+QStringList frmMain::MenuNames(const QString& menu) const {
+    for (const auto& [name, items] : m_menuTree)
+        if (name == menu) return items;
+    return {};
+}
+
+void frmMain::SetMenuAvailable(const QString& name, bool available) {
+    if (!menus.contains(name)) return;
+    m_menuAvailable[name] = available;
+    menus[name].enabled = available;
+    Changed();
+}
+
+void frmMain::SetEnabled(Control& control, bool enabled, bool bold) {
+    control.enabled = enabled;
+    control.bold = bold;
+}
+
+// ---------------------------------------------------------------------------
+// Start and first activation
+
+void frmMain::Initialize() {
+    tw::Initialize(settings, m_programFolder);
+    if (!m_profileFileOverride.isEmpty()) settings.m_sProfileFile = m_profileFileOverride;
+    best.SetColors();
+    best.m_iGridRow = -1;
+    m_bActivated = false;
+}
+
+void frmMain::Form_Load() {
+    Initialize();
+    ProfileRecall(settings, m_profile, *this);
+    if (settings.m_bAirMailResize) {
+        SetWindowTop(0);
+        SetWindowLeft(0);
+    }
+    best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
+    Changed();
+}
+
+void frmMain::Form_Activate() {
+    // An activation that arrives while the first one is still at work (through
+    // a repaint point of its update) has nothing to add.
+    if (m_bActivated || m_activating) return;
+    FlagGuard activating(m_activating);
+    if (steps.AirMailFindFolders) steps.AirMailFindFolders();
+    if (steps.LatLonCheckAge) steps.LatLonCheckAge();
+    Update(false);
+    m_bActivated = true;
+}
+
+void frmMain::Form_Resize(int innerWidth, int innerHeight, int statusBarHeight, bool minimized) {
+    WindowResizeControls(innerWidth, innerHeight, statusBarHeight, minimized);
+}
+
+void frmMain::Form_Unload() {
+    ProfileSave(settings, m_profile, *this, m_ui);
+    if (steps.UnloadOtherWindows) steps.UnloadOtherWindows();
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+void frmMain::cmbSystem_Click() {
+    // Filling the list during the first update must not start a second one.
+    if (m_bActivated) Update(false);
+}
+
+void frmMain::cmdUpdate_Click() { Update(false); }
+
+void frmMain::cmdBestTime_Click() { ShowPropagationBest(false); }
+
+void frmMain::tmrTime_Timer() {
+    m_ui.SetPanelText(5, TimeGetZulu().toString(QStringLiteral("hh:mm:ss")));
+}
+
+void frmMain::MenuClick(const QString& name) {
+    if (!menus.contains(name) || !menus[name].enabled) return;
+    if (name == QLatin1String("mnuFileDefault")) {
+        // The defaults point the AirMail folders at the standard install, so the
+        // folder discovery of the first activation runs again before the list
+        // is rebuilt; otherwise a user whose AirMail lives elsewhere would get a
+        // list that fails on every AirMail file.
+        if (m_updating) return;
+        Initialize();
+        Form_Activate();
+    } else if (name == QLatin1String("mnuFileExit")) {
+        emit closeRequested();
+    } else if (name == QLatin1String("mnuViewPropagationBestShort")) {
+        ShowPropagationBest(false);
+    } else if (name == QLatin1String("mnuViewPropagationBestLong")) {
+        ShowPropagationBest(true);
+    } else if (name == QLatin1String("mnuViewPropagationDetails") ||
+               name == QLatin1String("mnuFrequencyPropagationDetails")) {
+        ShowPropagationDetails();
+    } else if (name == QLatin1String("mnuViewPropagationHours") ||
+               name == QLatin1String("mnuFrequencyPropagationHours")) {
+        ShowPropagationHours();
+    } else if (name == QLatin1String("mnuViewStationInfo") ||
+               name == QLatin1String("mnuFrequencyStationInfo")) {
+        ShowStationInfo(false);
+    } else if (name == QLatin1String("mnuViewStationInfoBeam") ||
+               name == QLatin1String("mnuFrequencyStationInfoBeam")) {
+        ShowStationInfo(true);
+    }
+}
+
+void frmMain::mnuView_Opening() {
+    const bool ham = m_sSystem.toUpper() == QLatin1String("HAM");
+    const bool row = best.m_iGridRow > 0;
+    const auto enable = [this](const char* name, bool on) {
+        const QString n = QString::fromLatin1(name);
+        menus[n].enabled = on && m_menuAvailable.value(n);
+    };
+    enable("mnuViewPropagationDetails", row);
+    enable("mnuViewPropagationHours", row);
+    enable("mnuViewStationInfo", row && ham);
+    enable("mnuViewStationInfoBeam", row && ham);
+    Changed();
+}
+
+void frmMain::mnuFrequency_Opening() {
+    const bool ham = m_sSystem.toUpper() == QLatin1String("HAM");
+    for (const char* name : {"mnuFrequencyStationInfo", "mnuFrequencyStationInfoBeam"}) {
+        const QString n = QString::fromLatin1(name);
+        menus[n].enabled = ham && m_menuAvailable.value(n);
+    }
+    Changed();
+}
+
+// The view windows open on the selected row; they are offered in the menus
+// only once they exist (SetMenuAvailable), so until then these find no row
+// worth a window and do nothing.
+void frmMain::ShowPropagationDetails() {
+    if (best.m_iGridRow <= 0) return;
+}
+
+void frmMain::ShowPropagationHours() {
+    if (best.m_iGridRow <= 0) return;
+}
+
+void frmMain::ShowPropagationBest(bool) {}
+
+void frmMain::ShowStationInfo(bool) {
+    if (best.m_iGridRow <= 0) return;
+}
+
+// ---------------------------------------------------------------------------
+// The update cycle
+
+void frmMain::Update(bool bExpandList) {
+    // A request that arrives through the repaint points of a running update is ignored.
+    if (m_updating) return;
+    FlagGuard updating(m_updating);
+    MouseBusy busy(m_ui);
+
+    SetEnabled(cmdStart, false, false);
+    SetEnabled(cmdStop, false, false);
+    Changed();
+    UpdateStatusState(kStatusWorking);
+    for (int panel : {2, 3, 4}) m_ui.SetPanelText(panel, QString());
+    best.m_iGridRow = -1;
+    if (steps.HideViews) steps.HideViews();
+    best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
+    m_ui.ProcessEvents();
+
+    if (settings.m_bAirMailLatLonEdit) {
+        if (!UpdatePositionFromBoxes()) {
+            UpdateFailureEnd();
+            return;
+        }
+    } else {
+        LatLon position;
+        if (!steps.LatLonGetCurrent || !steps.LatLonGetCurrent(position)) {
+            if (steps.LatLonEncode) {
+                txtLat.caption = steps.LatLonEncode(0.0, true);
+                txtLon.caption = steps.LatLonEncode(0.0, false);
+            }
+            UpdateFailureEnd();
+            return;
+        }
+        if (steps.LatLonEncode) {
+            txtLat.caption = steps.LatLonEncode(position.lat, true);
+            txtLon.caption = steps.LatLonEncode(position.lon, false);
+        }
+        Changed();
+    }
+
+    const bool allStations = settings.m_bStationAllStations;
+    const bool highest = settings.m_bStationHighestFrequency;
+    const qint32 topFrequencies = settings.m_iStationTopFrequencies;
+    if (bExpandList) {
+        settings.m_bStationAllStations = true;
+        settings.m_bStationHighestFrequency = false;
+        settings.m_iStationTopFrequencies = 20;
+    }
+    const bool ok = steps.BestListBuild ? steps.BestListBuild() : false;
+    UpdateBold(!ok, true);
+    if (bExpandList) {
+        settings.m_bStationAllStations = allStations;
+        settings.m_bStationHighestFrequency = highest;
+        settings.m_iStationTopFrequencies = topFrequencies;
+    }
+    m_ui.BringToFront(QString::fromLatin1(kCaption));
+    m_ui.SetPanelText(1, QString());
+}
+
+// The hand-typed position becomes AirMail's current position.
+bool frmMain::UpdatePositionFromBoxes() {
+    if (!steps.LatLonDecode || !steps.LatLonEncode || !steps.AirMailWritePosition) return false;
+    const auto takeBox = [this](Control& box, bool isLat, const char* key) {
+        double value = 0.0;
+        if (!steps.LatLonDecode(box.caption, isLat, value)) return false;
+        box.caption = steps.LatLonEncode(value, isLat);
+        Changed();
+        if (!steps.AirMailWritePosition(QString::fromLatin1(key), box.caption)) {
+            ProfileSaveError();
+            return false;
+        }
+        return true;
+    };
+    if (!takeBox(txtLat, true, "Current Latitude")) return false;
+    if (!takeBox(txtLon, false, "Current Longitude")) return false;
+    const QString now = TimeGetZulu().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    if (!steps.AirMailWritePosition(QStringLiteral("Current Time"), now)) {
+        ProfileSaveError();
+        return false;
+    }
+    return true;
+}
+
+void frmMain::UpdateFailureEnd() {
+    cmdUpdate.bold = true;
+    m_ui.SetPanelText(1, QString());
+    Changed();
+}
+
+void frmMain::UpdateBold(bool bBold, bool bSetFocus) {
+    cmdUpdate.bold = bBold;
+    SetEnabled(cmdStart, !bBold, !bBold);
+    SetEnabled(cmdStop, false, false);
+    Changed();
+    if (bSetFocus) emit focusRequested(bBold ? QStringLiteral("cmdUpdate") : QStringLiteral("cmdStart"));
+    m_ui.SetPanelText(3, QString());
+    m_ui.SetPanelText(4, QString());
+}
+
+void frmMain::UpdateStatusStatus(const QString& status) { tw::UpdateStatusStatus(m_ui, status); }
+
+void frmMain::UpdateStatusState(const QString& state) { tw::UpdateStatusState(m_ui, state); }
+
+QDateTime frmMain::TimeGetZulu() const { return tw::TimeGetZulu(m_clock); }
+
+void frmMain::ProfileSaveError() { tw::ProfileSaveError(settings, m_profile, m_ui); }
+
+// ---------------------------------------------------------------------------
+// Geometry
+
+void frmMain::WindowResizeControls(int innerWidth, int innerHeight, int statusBarHeight,
+                                   bool minimized) {
+    if (minimized) return;
+    const int w = innerWidth - 2 * frmFrequency.left;
+    if (w > 3000) {
+        frmFrequency.width = w;
+        cmbSystem.left = w - cmbSystem.width - 120;
+        cmdUpdate.left = cmbSystem.left;
+        cmdBestTime.left = cmbSystem.left;
+        grdFrequencyBox.width = cmdUpdate.left - grdFrequencyBox.left - 120;
+    }
+    const int h = innerHeight - frmFrequency.top - statusBarHeight - 60;
+    if (h >= 1201) {
+        frmFrequency.height = h;
+        grdFrequencyBox.height = h - grdFrequencyBox.top - 60;
+    }
+    Changed();
+}
+
+void frmMain::SetWindowHeight(int twips) {
+    m_geometry.height = twips;
+    emit geometryChanged();
+}
+
+void frmMain::SetWindowLeft(int twips) {
+    m_geometry.left = twips;
+    emit geometryChanged();
+}
+
+void frmMain::SetWindowTop(int twips) {
+    m_geometry.top = twips;
+    emit geometryChanged();
+}
+
+void frmMain::SetWindowWidth(int twips) {
+    m_geometry.width = twips;
+    emit geometryChanged();
+}
+
+void frmMain::GeometryFromWindow(int left, int top, int width, int height) {
+    m_geometry = {left, top, width, height};
+}
+
+}  // namespace tw

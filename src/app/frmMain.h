@@ -1,1 +1,225 @@
 #pragma once
+// The main window's behaviour: its state, its controls as small models, the
+// start and first-activation sequence, the update cycle, the status bar, the
+// clock and the menus.  The Qt window (ui/frmMainWidget) renders these models
+// and forwards the user's actions; headless mode and the tests drive them
+// directly.
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+#include "app/BestGrid.h"
+#include "app/ProfileAccess.h"
+#include "app/UserInterface.h"
+#include "platform/Clock.h"
+#include "settings/Settings.h"
+#include "settings/SettingsProfile.h"
+
+namespace tw {
+
+// A button, frame, text box or menu item as the window shows it.
+struct Control {
+    QString caption;
+    QString toolTip;
+    bool enabled = true;
+    bool bold = false;
+    // Position and size in twips (relative to the containing frame).
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The drop-down list of AirMail systems.
+struct ComboControl : Control {
+    QStringList items;
+    int listIndex = -1;
+    QString Text() const { return listIndex >= 0 && listIndex < items.size() ? items[listIndex] : QString(); }
+};
+
+// A timer as the window declares it; the app runs a real timer that mirrors it.
+struct TimerControl {
+    int interval = 1000;
+    bool enabled = false;
+};
+
+// Holds the hourglass while it lives; the default pointer comes back when it
+// goes, on every exit path.
+class MouseBusy {
+public:
+    explicit MouseBusy(IUserInterface& ui) : m_ui(ui) { m_ui.SetBusy(true); }
+    ~MouseBusy() { m_ui.SetBusy(false); }
+    MouseBusy(const MouseBusy&) = delete;
+    MouseBusy& operator=(const MouseBusy&) = delete;
+
+private:
+    IUserInterface& m_ui;
+};
+
+int CheckedFromBoolean(bool bChecked);
+
+// The current UTC date and time from the clock, to the whole second.
+QDateTime TimeGetZulu(const platform::IClock& clock);
+
+// A vessel position in degrees (north and east positive).
+struct LatLon {
+    double lat = 0.0;
+    double lon = 0.0;
+};
+
+// The work of other subsystems that the start-up and the update cycle call at
+// their places.  Each has a sound default, so the window works before all of
+// them are supplied: no folder discovery, no position (the cycle then ends as
+// it does without one), no list.
+struct MainWindowSteps {
+    std::function<void()> AirMailFindFolders;
+    std::function<void()> LatLonCheckAge;
+    // The position from AirMail's profile; false when none can be had.
+    std::function<bool(LatLon&)> LatLonGetCurrent;
+    // Decode a position box's text (latitude when isLat); shows its own message on failure.
+    std::function<bool(const QString& text, bool isLat, double& value)> LatLonDecode;
+    // The standard text of a latitude / longitude.
+    std::function<QString(double value, bool isLat)> LatLonEncode;
+    // Write a hand-typed position key into AirMail's "Airmail.ini" (section
+    // "Position Report"); false on failure with the system error in the profile layer.
+    std::function<bool(const QString& key, const QString& value)> AirMailWritePosition;
+    // Build the best list into the grid; true when a valid list was built.
+    std::function<bool()> BestListBuild;
+    // Hide the view windows (creating them if needed) at the start of an update.
+    std::function<void()> HideViews;
+    // Save-time and close-time work of the connection process and the other windows.
+    std::function<void()> UnloadOtherWindows;
+};
+
+class frmMain : public QObject, public IWindowGeometry {
+    Q_OBJECT
+public:
+    struct Services {
+        IUserInterface& ui;
+        const ITextMetrics& metrics;
+        ProfileAccess& profile;
+        const platform::IClock& clock;
+        QString programFolder;   // where "Tidewell.Ini" lives
+        QString profileFile;     // replaces programFolder\Tidewell.Ini when not empty
+    };
+
+    static constexpr const char* kCaption = "Tidewell";
+
+    explicit frmMain(const Services& services, QObject* parent = nullptr);
+    ~frmMain() override;
+
+    // --- state owned by the main window ---
+    Settings settings;
+    QString m_sSystem;
+    QString m_sStation;
+    QString m_sStationName;
+    bool m_bActivated = false;
+    BestGrid best;  // grdFrequency, grdWorking, column indexes, colours, sort keys, m_iGridRow
+
+    // --- controls ---
+    Control frmFrequency, frmPosition, frmConnect;
+    ComboControl cmbSystem;
+    Control cmdUpdate, cmdBestTime, cmdStart, cmdStop;
+    Control grdFrequencyBox;  // position and size of the grid control
+    Control txtLat, txtLon;
+    TimerControl tmrTime, tmrProcess;
+    // Menu items by control name ("mnuFileDefault", ...), in menu order.
+    QMap<QString, Control> menus;
+    QStringList MenuNames(const QString& menu) const;  // "File", "View", ... (separators as "-")
+
+    MainWindowSteps steps;
+
+    // --- events ---
+    void Form_Load();
+    void Form_Activate();
+    // Inner size of the window and the status bar height, in twips.
+    void Form_Resize(int innerWidth, int innerHeight, int statusBarHeight, bool minimized);
+    // Closing: the profile is written, then the other windows are closed.
+    void Form_Unload();
+    void cmbSystem_Click();
+    void cmdUpdate_Click();
+    void cmdBestTime_Click();
+    void tmrTime_Timer();
+    void MenuClick(const QString& name);
+    void mnuView_Opening();
+    void mnuFrequency_Opening();
+
+    // --- procedures ---
+    void Initialize();
+    void Update(bool bExpandList);
+    void UpdateBold(bool bBold, bool bSetFocus);
+    void UpdateStatusStatus(const QString& status);
+    void UpdateStatusState(const QString& state);
+    QDateTime TimeGetZulu() const;
+    void WindowResizeControls(int innerWidth, int innerHeight, int statusBarHeight, bool minimized);
+    void ProfileSaveError();
+    void ShowPropagationDetails();
+    void ShowPropagationHours();
+    void ShowPropagationBest(bool bLong);
+    void ShowStationInfo(bool bBeam);
+
+    // Whether an update is running (requests arriving meanwhile are ignored).
+    bool Updating() const { return m_updating; }
+
+    // Menu items whose windows exist; the others stay disabled.
+    void SetMenuAvailable(const QString& name, bool available);
+
+    // IWindowGeometry: the window's outer geometry in twips.
+    int WindowHeight() const override { return m_geometry.height; }
+    int WindowLeft() const override { return m_geometry.left; }
+    int WindowTop() const override { return m_geometry.top; }
+    int WindowWidth() const override { return m_geometry.width; }
+    void SetWindowHeight(int twips) override;
+    void SetWindowLeft(int twips) override;
+    void SetWindowTop(int twips) override;
+    void SetWindowWidth(int twips) override;
+    bool WindowStateNormal() const override { return m_windowState == WindowState::Normal; }
+    enum class WindowState { Normal, Minimized, Maximized };
+    void SetWindowState(WindowState state) { m_windowState = state; }
+    // The window reports where it really is (after the user moved or sized it).
+    void GeometryFromWindow(int left, int top, int width, int height);
+
+    IUserInterface& ui() { return m_ui; }
+    ProfileAccess& profile() { return m_profile; }
+    const platform::IClock& clock() const { return m_clock; }
+
+signals:
+    void controlsChanged();
+    void geometryChanged();
+    void focusRequested(const QString& controlName);
+    void closeRequested();
+
+private:
+    struct Geometry {
+        int left = 0;
+        int top = 0;
+        int width = 9180;
+        int height = 6600;
+    };
+    void DesignLayout();
+    void DesignMenus();
+    void UpdateFailureEnd();
+    bool UpdatePositionFromBoxes();
+    void SetEnabled(Control& control, bool enabled, bool bold);
+    void Changed() { emit controlsChanged(); }
+
+    IUserInterface& m_ui;
+    ProfileAccess& m_profile;
+    const platform::IClock& m_clock;
+    QString m_programFolder;
+    QString m_profileFileOverride;
+    Geometry m_geometry;
+    WindowState m_windowState = WindowState::Normal;
+    bool m_updating = false;
+    bool m_activating = false;
+    QMap<QString, bool> m_menuAvailable;
+    QList<QPair<QString, QStringList>> m_menuTree;
+};
+
+}  // namespace tw

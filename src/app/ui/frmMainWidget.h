@@ -1,1 +1,98 @@
 #pragma once
+// The main window on screen: renders the core's frmMain (controls, menus,
+// status bar, best grid) and forwards the user's actions to it.
+
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+
+#include <array>
+
+#include "app/frmMain.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace tw {
+
+class GridWidget;
+class QtUserInterface;
+
+class frmMainWidget : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMetrics& metrics,
+                  QWidget* parent = nullptr);
+    ~frmMainWidget() override;
+
+    frmMain& model() { return m_model; }
+
+    // For tests: the widgets by their control names.
+    QPushButton* cmdUpdate() const { return m_cmdUpdate; }
+    QPushButton* cmdStart() const { return m_cmdStart; }
+    QPushButton* cmdStop() const { return m_cmdStop; }
+    QPushButton* cmdBestTime() const { return m_cmdBestTime; }
+    QComboBox* cmbSystem() const { return m_cmbSystem; }
+    QLineEdit* txtLat() const { return m_txtLat; }
+    QLineEdit* txtLon() const { return m_txtLon; }
+    GridWidget* grdFrequency() const { return m_grid; }
+    QGroupBox* frmFrequency() const { return m_frmFrequency; }
+    QLabel* panel(int index) const { return index >= 1 && index <= 5 ? m_panels[index - 1] : nullptr; }
+    QTimer* tmrTime() const { return m_tmrTime; }
+    QAction* action(const QString& name) const { return m_actions.value(name); }
+    QMenu* menu(const QString& name) const { return m_menus.value(name); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildStatusBar();
+    void SyncControls();
+    void SyncGeometry();
+    void ReportGeometry();
+    void ReportResize();
+    void Place(QWidget* widget, const Control& control);
+    int PixelsX(int twips) const;
+    int PixelsY(int twips) const;
+    int TwipsX(int pixels) const;
+    int TwipsY(int pixels) const;
+
+    frmMain& m_model;
+    QtUserInterface& m_ui;
+    const ITextMetrics& m_metrics;
+    bool m_syncingGeometry = false;
+    bool m_syncingControls = false;
+    bool m_unloaded = false;
+
+    QGroupBox* m_frmPosition = nullptr;
+    QGroupBox* m_frmConnect = nullptr;
+    QGroupBox* m_frmFrequency = nullptr;
+    QLabel* m_lblLat = nullptr;
+    QLabel* m_lblLon = nullptr;
+    QLineEdit* m_txtLat = nullptr;
+    QLineEdit* m_txtLon = nullptr;
+    QPushButton* m_cmdStart = nullptr;
+    QPushButton* m_cmdStop = nullptr;
+    QPushButton* m_cmdUpdate = nullptr;
+    QPushButton* m_cmdBestTime = nullptr;
+    QComboBox* m_cmbSystem = nullptr;
+    GridWidget* m_grid = nullptr;
+    std::array<QLabel*, 5> m_panels{};
+    QTimer* m_tmrTime = nullptr;
+    QMap<QString, QAction*> m_actions;
+    QMap<QString, QMenu*> m_menus;
+};
+
+}  // namespace tw

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds Tidewell and runs it on the bundled demo data: the README's run command.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j"$(nproc 2>/dev/null || echo 2)" --target tidewell
+
+# The demo works on a copy, so that the bundled files stay as they are.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r data/demo/. "$work/"
+build/dev/src/tidewell --drive-c "$work/drive_c" --profile "$work/Tidewell.Ini" "$@"
