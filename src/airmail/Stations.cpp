@@ -1,1 +1,426 @@
-// (being written)
+#include "airmail/Stations.h"
+
+#include <QFile>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+#include "airmail/AirMail.h"
+#include "app/ProfileAccess.h"
+#include "app/UserInterface.h"
+#include "propagation/Geometry.h"
+#include "settings/Settings.h"
+
+namespace tw {
+
+namespace {
+
+const QString kStationInfo = QStringLiteral("Station Info");
+const QString kFrequencyList = QStringLiteral("Frequency List");
+const QString kFrequencySetup = QStringLiteral("Frequency Setup");
+
+// Frequencies are kHz; anything from 10 GHz up is not a frequency of a list.
+constexpr double kMaxFrequencyKHz = 1.0e7;
+
+// "Selected" can name more stations than a 512-character profile read holds;
+// it is read with room enough that the last name is never cut short.
+constexpr int kSelectedBuffer = 32768;
+
+void ShowMessage(AirMail& airmail, const QString& text, MsgIcon icon) {
+    airmail.ActivateMain();
+    MessageRequest request;
+    request.text = text;
+    request.icon = icon;
+    airmail.ui().MessageBox(request);
+}
+
+QString SystemFileWindowsPath(AirMail& airmail, const QString& system) {
+    return airmail.settings().m_sAirMailDirectoryData + QLatin1Char('\\') + SystemFileName(system);
+}
+
+// A system file as lines of text (code page 1252, line ends removed).
+bool ReadSystemFile(AirMail& airmail, const QString& system, QStringList& lines,
+                    QString& errorText) {
+    lines.clear();
+    QFile file(airmail.NativePath(SystemFileWindowsPath(airmail, system)));
+    if (!file.open(QIODevice::ReadOnly)) {
+        errorText = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        errorText = file.errorString();
+        return false;
+    }
+    for (const QByteArray& raw : bytes.split('\n')) {
+        QString line = AnsiToUnicode(raw);
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        lines.append(line);
+    }
+    return true;
+}
+
+struct Entry {
+    QString key;
+    QString value;
+};
+
+// The entries of a section read line by line: from the line after its header
+// up to the first line without "=".  `found` tells whether the header was there.
+QVector<Entry> SectionEntries(const QStringList& lines, const QString& section, bool& found,
+                              QString* lastKey = nullptr) {
+    QVector<Entry> entries;
+    found = false;
+    const QString header = QLatin1Char('[') + section + QLatin1Char(']');
+    qsizetype i = 0;
+    for (; i < lines.size(); ++i) {
+        if (lines[i].trimmed().compare(header, Qt::CaseInsensitive) == 0) {
+            found = true;
+            ++i;
+            break;
+        }
+    }
+    if (!found) return entries;
+    for (; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0) break;
+        entries.append({line.left(eq).trimmed(), line.mid(eq + 1).trimmed()});
+        if (lastKey != nullptr) *lastKey = entries.back().key;
+    }
+    return entries;
+}
+
+bool PositionIsValid(double latitude, double longitude) {
+    return std::isfinite(latitude) && std::isfinite(longitude) && latitude >= -90.0 &&
+           latitude <= 90.0 && longitude >= -180.0 && longitude <= 180.0;
+}
+
+bool IsFieldLetter(QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('R'); }
+bool IsSubsquareLetter(QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('X'); }
+bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+}  // namespace
+
+// ---- Pure text functions ---------------------------------------------------
+
+bool IsSailMail(const QString& system) {
+    return system.compare(QStringLiteral("SAILMAIL"), Qt::CaseInsensitive) == 0;
+}
+
+QString SystemFileName(const QString& system) {
+    return QStringLiteral("System.") + system + QStringLiteral(".ini");
+}
+
+bool LatLonFromGridSquare(const QString& grid, double& latitude, double& longitude) {
+    latitude = 0.0;
+    longitude = 0.0;
+    QString g = grid.trimmed().toUpper();
+    // A square without subsquare is read at its middle.
+    if (g.size() == 4) g += QStringLiteral("MM");
+    if (g.size() < 6) return false;
+    // Letters out of range would put the point off the globe (a "Z" field is
+    // 160 degrees north), so they make the locator unreadable.
+    if (!IsFieldLetter(g[0]) || !IsFieldLetter(g[1]) || !IsDigit(g[2]) || !IsDigit(g[3]) ||
+        !IsSubsquareLetter(g[4]) || !IsSubsquareLetter(g[5]))
+        return false;
+    const auto index = [&](int i, char base) {
+        return static_cast<double>(g[i].unicode() - static_cast<char16_t>(base));
+    };
+    // Subsquare letters A..X are spread evenly over 0..59 minutes.
+    constexpr double kSubsquareMinutes = 59.0 / 23.0;
+    latitude = index(1, 'J') * 10.0 + index(3, '0') + index(5, 'A') * kSubsquareMinutes / 60.0;
+    longitude =
+        2.0 * (index(0, 'J') * 10.0 + index(2, '0') + index(4, 'A') * kSubsquareMinutes / 60.0);
+    return true;
+}
+
+bool FrequencyParse(const QString& token, StationFrequency& frequency) {
+    frequency = {};
+    QString t = token;
+    t.remove(QLatin1Char(' '));
+    t.remove(QLatin1Char('\t'));
+    bool pactor3 = false;
+    while (t.endsWith(QLatin1Char('#'))) {
+        pactor3 = true;
+        t.chop(1);
+    }
+    if (t.isEmpty() || t.contains(QLatin1Char('#'))) return false;
+    bool ok = false;
+    const double kHz = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(kHz) || kHz <= 0.0 || kHz >= kMaxFrequencyKHz) return false;
+    frequency.kHz = kHz;
+    frequency.pactor3 = pactor3;
+    frequency.text = QString::number(kHz, 'f', 1);
+    if (pactor3) frequency.text += QStringLiteral("(p3)");
+    return true;
+}
+
+bool FrequencyReformat(QString& token) {
+    StationFrequency frequency;
+    if (!FrequencyParse(token, frequency)) return false;
+    token = frequency.text;
+    return true;
+}
+
+QVector<StationFrequency> FrequencyListParse(const QString& value) {
+    QVector<StationFrequency> out;
+    qsizetype p = 0;
+    while (p <= value.size()) {
+        qsizetype e = -1;
+        for (qsizetype i = p; i < value.size(); ++i) {
+            if (value[i] == QLatin1Char(',') || value[i] == QLatin1Char(';')) {
+                e = i;
+                break;
+            }
+        }
+        const QString token = e < 0 ? value.mid(p) : value.mid(p, e - p);
+        StationFrequency frequency;
+        if (!token.trimmed().isEmpty() && FrequencyParse(token, frequency)) out.append(frequency);
+        if (e < 0) break;
+        p = e + 1;
+    }
+    return out;
+}
+
+QStringList FrequencyListTexts(const QString& value) {
+    QStringList out;
+    for (const StationFrequency& f : FrequencyListParse(value)) out.append(f.text);
+    return out;
+}
+
+QStringList SelectedStationsParse(const QString& value) {
+    QStringList out;
+    for (const QString& part : value.split(QLatin1Char(','))) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty()) out.append(name);
+    }
+    return out;
+}
+
+QString StationDisplayName(const QString& value) {
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    if (colon < 0) return {};
+    const qsizetype semi = value.indexOf(QLatin1Char(';'));
+    if (semi >= 0 && semi < colon) return {};
+    const QString name = semi < 0 ? value.mid(colon + 1) : value.mid(colon + 1, semi - colon - 1);
+    return name.trimmed();
+}
+
+StationInfo StationInfoParse(const QString& system, const QString& value) {
+    StationInfo info;
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    info.hasColon = colon >= 0;
+    if (info.hasColon) info.grid = value.left(colon).trimmed();
+    if (IsSailMail(system)) {
+        info.name = StationDisplayName(value);
+        info.pactor3 = value.contains(QStringLiteral(";P3"));
+    }
+    return info;
+}
+
+// ---- Readers ---------------------------------------------------------------
+
+bool LatLonFromGridSquare(AirMail& airmail, const QString& grid, bool showError,
+                          double& latitude, double& longitude) {
+    if (LatLonFromGridSquare(grid, latitude, longitude)) return true;
+    if (showError)
+        ShowMessage(airmail,
+                    QStringLiteral("Unable to Convert Grid ") + grid + QStringLiteral(" to Lat/Lon"),
+                    MsgIcon::None);
+    return false;
+}
+
+bool LatLonGetStation(AirMail& airmail, const QString& system, const QString& station,
+                      bool showError, double& latitude, double& longitude, bool* malformed) {
+    latitude = 0.0;
+    longitude = 0.0;
+    if (malformed != nullptr) *malformed = false;
+    const QString value =
+        airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo, station, showError);
+    if (value.isEmpty()) return false;
+    const StationInfo info = StationInfoParse(system, value);
+    if (!info.hasColon) {
+        if (malformed != nullptr) *malformed = true;
+        return false;
+    }
+    return LatLonFromGridSquare(airmail, info.grid, showError, latitude, longitude);
+}
+
+bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
+                              const CurrentPositionSource& currentPosition,
+                              QVector<StationRecord>& records) {
+    records.clear();
+    double here[2] = {0.0, 0.0};
+    if (!currentPosition || !currentPosition(here[0], here[1]) ||
+        !PositionIsValid(here[0], here[1]))
+        return false;
+
+    QStringList lines;
+    QString errorText;
+    if (!ReadSystemFile(airmail, system, lines, errorText)) {
+        ShowMessage(airmail,
+                    QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
+                        QStringLiteral("\" file. ") + errorText + airmail.AirMailErrorDataMessage(),
+                    MsgIcon::Exclamation);
+        return false;
+    }
+    const auto processFailure = [&](const QString& why) {
+        records.clear();
+        ShowMessage(airmail,
+                    QStringLiteral("Unable to process AirMail's \"") + system +
+                        QStringLiteral("\" Station Info. ") + why,
+                    MsgIcon::Exclamation);
+        return false;
+    };
+
+    bool found = false;
+    const QVector<Entry> entries = SectionEntries(lines, kFrequencyList, found);
+    if (!found)
+        return processFailure(QStringLiteral("The file has no [Frequency List] section."));
+
+    const bool showError = airmail.settings().m_bAirMailStationCheck;
+    for (const Entry& entry : entries) {
+        if (entry.key.isEmpty()) continue;
+        StationRecord record;
+        record.station = entry.key;
+        bool malformed = false;
+        if (!LatLonGetStation(airmail, system, entry.key, showError, record.latitude,
+                              record.longitude, &malformed)) {
+            if (malformed)
+                return processFailure(QStringLiteral("The entry of ") + entry.key +
+                                      QStringLiteral(" has no \":\"."));
+            continue;  // no position: not a candidate
+        }
+        record.hasPosition = true;
+        const StationInfo info = StationInfoParse(
+            system, airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo,
+                                                    entry.key, false));
+        record.grid = info.grid;
+        record.pactor3 = info.pactor3;
+        record.name = info.name.isEmpty() || !IsSailMail(system) ? entry.key : info.name;
+        record.range = std::round(
+            LatLonGetRange(here[0], here[1], record.latitude, record.longitude));
+        records.append(record);
+    }
+    // Equal rounded ranges keep the order of the file.
+    std::stable_sort(records.begin(), records.end(),
+                     [](const StationRecord& a, const StationRecord& b) { return a.range < b.range; });
+    return true;
+}
+
+bool StationGetStationsByRange(AirMail& airmail, const QString& system,
+                               const CurrentPositionSource& currentPosition,
+                               QStringList& names) {
+    names.clear();
+    QVector<StationRecord> records;
+    if (!StationGetRecordsByRange(airmail, system, currentPosition, records)) return false;
+    for (const StationRecord& r : records) names.append(r.station);
+    return true;
+}
+
+bool StationGetStations(AirMail& airmail, const QString& system,
+                        const CurrentPositionSource& currentPosition, QStringList& names) {
+    names.clear();
+    if (!airmail.settings().m_bStationAllStations) {
+        const QString selected =
+            airmail.profile().Get(SystemFileWindowsPath(airmail, system), kFrequencySetup,
+                                  QStringLiteral("Selected"), kSelectedBuffer);
+        names = SelectedStationsParse(selected);
+        if (!names.isEmpty()) return true;
+    }
+    if (!StationGetStationsByRange(airmail, system, currentPosition, names)) return false;
+    if (names.size() > kStationsNearest) names.resize(kStationsNearest);
+    return true;
+}
+
+QString StationNameFromStation(AirMail& airmail, const QString& system, const QString& station) {
+    if (!IsSailMail(system)) return station;
+    const QString value =
+        airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo, station, true);
+    return StationDisplayName(value);
+}
+
+QString StationFromStationName(AirMail& airmail, const QString& system, const QString& name) {
+    if (!IsSailMail(system)) return name;
+    // An empty name would be "contained" in every line.
+    if (name.isEmpty()) return {};
+    QStringList lines;
+    QString errorText;
+    if (!ReadSystemFile(airmail, system, lines, errorText)) {
+        ShowMessage(airmail,
+                    QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
+                        QStringLiteral("\". ") + errorText + airmail.AirMailErrorDataMessage(),
+                    MsgIcon::Exclamation);
+        return {};
+    }
+    bool found = false;
+    QString lastKey;
+    const QVector<Entry> entries = SectionEntries(lines, kStationInfo, found, &lastKey);
+    // The station whose display name (or identifier) is exactly the name;
+    // failing that, as AirMail's names may be given in part, the first entry
+    // whose line contains it.
+    for (const Entry& e : entries)
+        if (e.key == name || StationDisplayName(e.value) == name) return e.key;
+    for (const Entry& e : entries)
+        if (e.key.contains(name) || e.value.contains(name)) return e.key;
+    ShowMessage(airmail,
+                QStringLiteral("Unable to find AirMail's ") + name + QStringLiteral(", ") + lastKey +
+                    QStringLiteral(" in \"") + SystemFileWindowsPath(airmail, system) +
+                    QStringLiteral("\".") + airmail.AirMailErrorDataMessage(),
+                MsgIcon::Exclamation);
+    return {};
+}
+
+bool StationGetStation(AirMail& airmail, const QString& system, QStringList& list) {
+    list.clear();
+    QStringList lines;
+    QString errorText;
+    if (!ReadSystemFile(airmail, system, lines, errorText)) {
+        ShowMessage(airmail,
+                    QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
+                        QStringLiteral("\" file. ") + errorText + airmail.AirMailErrorDataMessage(),
+                    MsgIcon::Exclamation);
+        return false;
+    }
+    bool found = false;
+    const bool sailMail = IsSailMail(system);
+    for (const Entry& e : SectionEntries(lines, kStationInfo, found)) {
+        if (e.key.isEmpty()) continue;
+        // A SAILMAIL entry without a display name is listed by its identifier.
+        const QString name = sailMail ? StationDisplayName(e.value) : QString();
+        list.append(name.isEmpty() ? e.key : name);
+    }
+    if (list.isEmpty()) {
+        ShowMessage(airmail,
+                    QStringLiteral("Unable to file AirMail's ") + system +
+                        QStringLiteral(", Station Info."),
+                    MsgIcon::None);
+        return false;
+    }
+    return true;
+}
+
+bool StationGetRecord(AirMail& airmail, const QString& system, const QString& station,
+                      bool showError, StationRecord& record) {
+    record = {};
+    record.station = station;
+    record.name = station;
+    const QString list =
+        airmail.AirMailGetProfileString(SystemFileName(system), kFrequencyList, station, showError);
+    if (list.isEmpty()) return false;
+    record.frequencies = FrequencyListParse(list);
+    const StationInfo info = StationInfoParse(
+        system, airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo, station, false));
+    record.grid = info.grid;
+    record.pactor3 = info.pactor3;
+    if (IsSailMail(system) && !info.name.isEmpty()) record.name = info.name;
+    if (info.hasColon)
+        record.hasPosition = LatLonFromGridSquare(info.grid, record.latitude, record.longitude);
+    if (record.pactor3)
+        for (StationFrequency& f : record.frequencies) f.pactor3 = true;
+    return true;
+}
+
+}  // namespace tw

@@ -37,7 +37,8 @@ std::unique_ptr<IRegistry> MakeRegistry(const PathMapper& mapper);
 
 // Wine's registry file text: the string value of `valueName` under the key
 // `keyPath` (relative to the file's root, for user.reg HKEY_CURRENT_USER).
-// Used by the POSIX backend; plain text in, code page 1252 bytes out.
+// Used by the POSIX backend (built there only); UTF-8 text in, code page
+// 1252 bytes out.
 bool WineRegistryFindString(const std::string& fileText, const std::string& keyPath,
                             const std::string& valueName, std::string& value);
 
