@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 namespace tw::platform {
 
@@ -32,5 +34,25 @@ public:
 private:
     UtcSeconds m_now;
 };
+
+// A UTC time split into its calendar fields (proleptic Gregorian calendar).
+struct UtcFields {
+    int year = 1970;
+    int month = 1;   // 1 to 12
+    int day = 1;     // 1 to 31
+    int hour = 0;    // 0 to 23
+    int minute = 0;  // 0 to 59
+    int second = 0;  // 0 to 59
+    bool operator==(const UtcFields&) const = default;
+};
+
+UtcSeconds UtcFromFields(const UtcFields& fields);
+UtcFields FieldsFromUtc(UtcSeconds seconds);
+
+// A fixed time as given on the command line (`--utc`): "yyyy-mm-ddThh:mm[:ss]"
+// with "T" or a blank between date and time and an optional trailing "Z", or
+// the program's own form "yyyy/mm/dd hh:nn:ss".  Nothing when the text is not
+// such a time or names no real date.
+std::optional<UtcSeconds> ParseUtcText(std::string_view text);
 
 }  // namespace tw::platform

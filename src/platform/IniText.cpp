@@ -1,1 +1,212 @@
-// (being written)
+#include "platform/IniText.h"
+
+#include <vector>
+
+namespace tw::platform::ini {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// One line of the text: [begin, contentEnd) is its text, [contentEnd, end)
+// its line end ("\r\n", "\n" or nothing on the last line).
+struct Line {
+    std::size_t begin;
+    std::size_t contentEnd;
+    std::size_t end;
+};
+
+enum class Kind { Blank, Comment, Header, Key, Other };
+
+// Where the lines start: after a UTF-8 byte order mark, if any.
+std::size_t TextStart(std::string_view text) {
+    return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+std::vector<Line> SplitLines(std::string_view text) {
+    std::vector<Line> lines;
+    std::size_t pos = TextStart(text);
+    while (pos < text.size()) {
+        std::size_t nl = text.find('\n', pos);
+        if (nl == std::string_view::npos) {
+            lines.push_back({pos, text.size(), text.size()});
+            break;
+        }
+        std::size_t contentEnd = (nl > pos && text[nl - 1] == '\r') ? nl - 1 : nl;
+        lines.push_back({pos, contentEnd, nl + 1});
+        pos = nl + 1;
+    }
+    return lines;
+}
+
+std::string_view Content(std::string_view text, const Line& line) {
+    return text.substr(line.begin, line.contentEnd - line.begin);
+}
+
+Kind KindOf(std::string_view content) {
+    std::string_view t = Trim(content);
+    if (t.empty()) return Kind::Blank;
+    if (t.front() == ';') return Kind::Comment;
+    if (t.front() == '[') return Kind::Header;
+    if (t.find('=') != std::string_view::npos) return Kind::Key;
+    return Kind::Other;
+}
+
+// The name of a header line: the text between "[" and the first "]" (or the
+// line's end when there is none), trimmed.
+std::string_view HeaderName(std::string_view content) {
+    std::string_view t = Trim(content).substr(1);
+    std::size_t close = t.find(']');
+    return Trim(t.substr(0, close));
+}
+
+std::string_view KeyName(std::string_view content) {
+    return Trim(content.substr(0, content.find('=')));
+}
+
+// Where a section lies: the header line and the line after its last line.
+struct SectionSpan {
+    std::size_t header;
+    std::size_t end;
+};
+
+std::optional<SectionSpan> FindSection(std::string_view text, const std::vector<Line>& lines,
+                                       std::string_view section) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view c = Content(text, lines[i]);
+        if (KindOf(c) != Kind::Header || !NamesEqual(HeaderName(c), section)) continue;
+        std::size_t end = i + 1;
+        while (end < lines.size() && KindOf(Content(text, lines[end])) != Kind::Header) ++end;
+        return SectionSpan{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> FindKey(std::string_view text, const std::vector<Line>& lines,
+                                   const SectionSpan& span, std::string_view key) {
+    for (std::size_t i = span.header + 1; i < span.end; ++i) {
+        std::string_view c = Content(text, lines[i]);
+        if (KindOf(c) == Kind::Key && NamesEqual(KeyName(c), key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::string_view CutTo(std::string_view text, std::size_t bufferSize) {
+    if (bufferSize == 0) return {};
+    return text.substr(0, bufferSize - 1);
+}
+
+bool HasLineBreakOrNul(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string_view Trim(std::string_view text) {
+    std::size_t b = 0;
+    std::size_t e = text.size();
+    while (b < e && IsBlank(text[b])) ++b;
+    while (e > b && IsBlank(text[e - 1])) --e;
+    return text.substr(b, e - b);
+}
+
+bool NamesEqual(std::string_view a, std::string_view b) {
+    a = Trim(a);
+    b = Trim(b);
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    }
+    return true;
+}
+
+std::optional<std::string> FindValue(std::string_view text, std::string_view section,
+                                     std::string_view key) {
+    const std::vector<Line> lines = SplitLines(text);
+    const auto span = FindSection(text, lines, section);
+    if (!span) return std::nullopt;
+    const auto at = FindKey(text, lines, *span, key);
+    if (!at) return std::nullopt;
+    std::string_view c = Content(text, lines[*at]);
+    std::string_view value = Trim(c.substr(c.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
+std::string GetString(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view def, std::size_t bufferSize) {
+    if (auto value = FindValue(text, section, key)) return std::string(CutTo(*value, bufferSize));
+    while (!def.empty() && IsBlank(def.back())) def.remove_suffix(1);
+    return std::string(CutTo(def, bufferSize));
+}
+
+bool CanWrite(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string_view s = Trim(section);
+    const std::string_view k = Trim(key);
+    if (s.empty() || k.empty()) return false;
+    if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value)) {
+        return false;
+    }
+    if (s.find(']') != std::string_view::npos) return false;
+    if (k.find('=') != std::string_view::npos || k.front() == '[' || k.front() == ';') return false;
+    return true;
+}
+
+std::string_view NewLineOf(std::string_view text) {
+    const std::size_t nl = text.find('\n');
+    if (nl == std::string_view::npos) return "\r\n";
+    return text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+}
+
+std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
+                     std::string_view value) {
+    const std::string_view nl = NewLineOf(text);
+    const std::vector<Line> lines = SplitLines(text);
+    std::string keyLine(Trim(key));
+    keyLine.append("=").append(value);
+
+    // Insert `block` (whole lines, each with its line end) at byte `pos`,
+    // first ending the line before it if that line has no line end.
+    auto insertAt = [&](std::size_t pos, const std::string& block) {
+        std::string out(text.substr(0, pos));
+        if (pos > TextStart(text) && out.back() != '\n') out += nl;
+        out += block;
+        out += text.substr(pos);
+        return out;
+    };
+
+    const auto span = FindSection(text, lines, section);
+    if (!span) {
+        std::string block = "[";
+        block.append(Trim(section)).append("]").append(nl).append(keyLine).append(nl);
+        return insertAt(text.size(), block);
+    }
+
+    if (const auto at = FindKey(text, lines, *span, key)) {
+        const Line& line = lines[*at];
+        std::size_t keep = text.find('=', line.begin) + 1;
+        while (keep < line.contentEnd && IsBlank(text[keep])) ++keep;
+        std::string out(text.substr(0, keep));
+        out += value;
+        out += text.substr(line.contentEnd);
+        return out;
+    }
+
+    // The new key's place: skip back over the comment block that sits directly
+    // above the next header (when there is one), then over blank lines.
+    std::size_t last = span->end;  // one past the line the key follows
+    if (span->end < lines.size()) {
+        while (last > span->header + 1 && KindOf(Content(text, lines[last - 1])) == Kind::Comment) {
+            --last;
+        }
+    }
+    while (last > span->header + 1 && KindOf(Content(text, lines[last - 1])) == Kind::Blank) --last;
+    return insertAt(lines[last - 1].end, keyLine + std::string(nl));
+}
+
+}  // namespace tw::platform::ini

@@ -1,1 +1,66 @@
 #pragma once
+// The text of a profile (INI) file: finding a value and editing one, as pure
+// functions on the bytes of the file.  Both profile backends read the file,
+// call these, and write the result back.
+//
+// The reading rules are those of the Windows profile functions:
+// - "[section]" lines start sections; a section runs to the next line that
+//   starts with "[".  Lines before the first section belong to none.
+// - "key=value" lines are keys; the key is the text before the first "=".
+//   A line without "=" is no key, a line starting with ";" is a comment.
+// - Names compare without regard to ASCII letter case and to surrounding
+//   blanks (spaces and tabs).  The value is trimmed of blanks; a value
+//   enclosed in a matching pair of single or double quotes loses them.
+// - The first matching section and the first matching key in it win.
+// - Lines end in CRLF or LF; the last line may have no line end.  A UTF-8
+//   byte order mark at the start of the file is skipped.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tw::platform::ini {
+
+// The text without leading and trailing blanks (spaces and tabs).
+std::string_view Trim(std::string_view text);
+
+// Whether two section or key names are the same name: trimmed, ASCII case
+// ignored.
+bool NamesEqual(std::string_view a, std::string_view b);
+
+// The value of [section] key, or nothing when the section or key is absent.
+std::optional<std::string> FindValue(std::string_view text, std::string_view section,
+                                     std::string_view key);
+
+// GetPrivateProfileStringA on a file's text: the value, or `def` (less its
+// trailing blanks, as Windows does) when absent; either cut to
+// bufferSize - 1 bytes.  A buffer of size 0 gives "".
+std::string GetString(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view def, std::size_t bufferSize);
+
+// Whether section, key and value can be written without changing the
+// structure of the file.  Refused: empty names, line breaks or NUL anywhere,
+// "]" in a section name, "=" in a key, a key starting with "[" or ";".
+// (The Windows functions would write such text and so create other lines or
+// sections than the caller meant; both backends refuse it instead.)
+bool CanWrite(std::string_view section, std::string_view key, std::string_view value);
+
+// The line end that new lines get: CRLF when the text has one or has no line
+// end at all (a new or one-line file), LF when its lines end in LF only.
+std::string_view NewLineOf(std::string_view text);
+
+// The text after writing [section] key=value (CanWrite must hold):
+// - an existing key (the first in the first matching section) keeps its line
+//   up to and including "=" and the blanks after it, so its spelling and
+//   spacing stay; the old value is replaced and the line keeps its line end;
+// - a new key goes on a new line right after the last non-blank line of the
+//   section; comment lines directly above the next section's header belong
+//   to that header and stay below the new key;
+// - a new section goes at the end of the text, after a line end if the text
+//   does not end with one.
+// New lines use NewLineOf(text) and end with it.  Every other byte stays.
+std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
+                     std::string_view value);
+
+}  // namespace tw::platform::ini

@@ -1,1 +1,142 @@
-// (being written)
+#include "platform/PathMapper.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace tw::platform {
+
+namespace {
+
+char UpperLetter(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+#ifndef _WIN32
+
+namespace fs = std::filesystem;
+
+std::string EnvOrEmpty(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+// Wine's prefix: $WINEPREFIX, else ~/.wine with ~ from $HOME or the user database.
+std::string DefaultWinePrefix() {
+    std::string prefix = EnvOrEmpty("WINEPREFIX");
+    if (!prefix.empty()) return prefix;
+    std::string home = EnvOrEmpty("HOME");
+    if (home.empty()) {
+        if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) home = pw->pw_dir;
+    }
+    return home + "/.wine";
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (UpperLetter(a[i]) != UpperLetter(b[i])) return false;
+    }
+    return true;
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+// The one entry of `folder` whose name equals `name` without regard to case,
+// or "" when there is none or more than one.
+std::string UniqueCaseMatch(const std::string& folder, const std::string& name) {
+    std::error_code ec;
+    std::string found;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (!SameIgnoringCase(entry, name)) continue;
+        if (!found.empty()) return {};
+        found = std::move(entry);
+    }
+    return found;
+}
+
+// Separators already "/": collapse doubled ones and match components by case.
+std::string ResolveComponents(const std::string& path) {
+    if (path.empty()) return path;
+    const bool absolute = path.front() == '/';
+    const bool trailing = path.size() > 1 && path.back() == '/';
+
+    std::string out = absolute ? "/" : "";
+    bool lookup = true;  // false once a component does not exist
+    std::size_t pos = 0;
+    while (pos < path.size()) {
+        std::size_t slash = path.find('/', pos);
+        if (slash == std::string::npos) slash = path.size();
+        std::string comp = path.substr(pos, slash - pos);
+        pos = slash + 1;
+        if (comp.empty()) continue;
+
+        if (lookup && comp != "." && comp != "..") {
+            if (!Exists(out + comp)) {
+                std::string match = UniqueCaseMatch(out.empty() ? "." : out, comp);
+                if (match.empty()) {
+                    lookup = false;
+                } else {
+                    comp = std::move(match);
+                }
+            }
+        }
+        out += comp;
+        out += '/';
+    }
+    if (out.size() > 1 && !trailing) out.pop_back();
+    return out;
+}
+
+#endif
+
+}  // namespace
+
+PathMapper::PathMapper() {
+#ifndef _WIN32
+    m_winePrefix = DefaultWinePrefix();
+#endif
+}
+
+void PathMapper::SetDrive(char letter, const std::string& folder) {
+    m_drives[UpperLetter(letter)] = folder;
+}
+
+std::string PathMapper::DriveFolder(char letter) const {
+    letter = UpperLetter(letter);
+    if (auto it = m_drives.find(letter); it != m_drives.end()) return it->second;
+#ifdef _WIN32
+    return std::string(1, letter) + ":";
+#else
+    if (letter == 'C') return m_winePrefix + "/drive_c";
+    return m_winePrefix + "/dosdevices/" +
+           static_cast<char>(std::tolower(static_cast<unsigned char>(letter))) + ":";
+#endif
+}
+
+std::string PathMapper::ToNative(const std::string& path) const {
+#ifdef _WIN32
+    return path;
+#else
+    std::string p = path;
+    for (char& c : p) {
+        if (c == '\\') c = '/';
+    }
+    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
+        const std::string rest = p.substr(2);  // "C:x" counts as "C:\x"
+        p = DriveFolder(p[0]) + (rest.empty() ? "" : "/" + rest);
+    }
+    return ResolveComponents(p);
+#endif
+}
+
+}  // namespace tw::platform

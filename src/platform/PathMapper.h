@@ -2,10 +2,11 @@
 // Maps the Windows paths the program is written in ("C:\Program Files\AirMail")
 // to paths of the machine it runs on.  On Windows this is the identity.
 // Elsewhere a drive letter maps to a folder (C: to $WINEPREFIX/drive_c, else
-// ~/.wine/drive_c, unless overridden), backslashes become separators, and each
-// path component that does not exist as written is matched without regard to
-// letter case.  Paths that are already native (starting with "/") keep their
-// form but still get the case-insensitive component match.
+// ~/.wine/drive_c, unless overridden; other letters to the prefix's
+// "dosdevices/x:" links), backslashes become separators, doubled separators
+// become one, and each path component that does not exist as written is
+// matched without regard to letter case.  Paths that are already native
+// (starting with "/") keep their form but still get the component match.
 
 #include <map>
 #include <string>
@@ -17,15 +18,21 @@ public:
     // The default mapping for this machine (environment: WINEPREFIX, HOME).
     PathMapper();
 
-    // Map drive letter (any case) to a native folder.
+    // Map drive letter (any case) to a native folder (`--drive-c DIR`).
     void SetDrive(char letter, const std::string& folder);
+    // The native folder of a drive letter: the one set, else the default.
     std::string DriveFolder(char letter) const;
 
-    // The native path for a Windows (or native) path.
+    // The native path for a Windows (or native) path.  A component is matched
+    // without regard to case only when the exact name is absent and exactly
+    // one entry of its folder matches; otherwise, and for every component
+    // after the first one that does not exist, the written name stays (so a
+    // file about to be created gets the name the program gives it).
     std::string ToNative(const std::string& path) const;
 
 private:
     std::map<char, std::string> m_drives;
+    std::string m_winePrefix;  // where the default drive folders live (not on Windows)
 };
 
 }  // namespace tw::platform

@@ -20,13 +20,17 @@ public:
     virtual ~IProfileFiles() = default;
 
     // Like GetPrivateProfileStringA: the value of [section] key in file, or
-    // `def` when absent, cut to bufferSize - 1 characters.
+    // `def` when absent, cut to bufferSize - 1 characters.  A key that is
+    // present with an empty value reads as "", not as `def`.
     virtual std::string GetString(const std::string& file, const std::string& section,
                                   const std::string& key, const std::string& def,
                                   std::size_t bufferSize) = 0;
 
     // Like WritePrivateProfileStringA: true on success.  On failure the system
-    // error code is kept for LastError().
+    // error code is kept for LastError() and the file is as it was.  Names or
+    // values that would add lines or sections (line breaks, "=" in a key, "]"
+    // in a section; see ini::CanWrite) are refused with the system's
+    // invalid-argument code.
     virtual bool WriteString(const std::string& file, const std::string& section,
                              const std::string& key, const std::string& value) = 0;
 

@@ -1,1 +1,34 @@
-// (being written)
+// System services of Windows: the UTC clock and error texts.
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/Profile.h"
+
+namespace tw::platform {
+
+UtcSeconds SystemClock::NowUtc() const {
+    SYSTEMTIME st {};
+    ::GetSystemTime(&st);  // milliseconds dropped
+    return UtcFromFields({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+}
+
+std::string SystemErrorText(int code) {
+    char buffer[1024];
+    // Language 0: the system's own order of fallbacks (thread, user, system language).
+    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, static_cast<DWORD>(code), 0, buffer,
+                                     sizeof buffer, nullptr);
+    if (n > 0) return std::string(buffer, n);  // as it is, line break included
+    return "Error Code " + std::to_string(code);
+}
+
+}  // namespace tw::platform
