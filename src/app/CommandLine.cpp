@@ -1,21 +1,8 @@
 #include "app/CommandLine.h"
 
-#include <QDateTime>
+#include "platform/Clock.h"
 
 namespace tw {
-
-namespace {
-std::optional<qint64> ParseUtc(const QString& text) {
-    for (const char* format : {"yyyy-MM-ddTHH:mm:ss", "yyyy-MM-ddTHH:mm"}) {
-        QDateTime t = QDateTime::fromString(text, QString::fromLatin1(format));
-        if (t.isValid()) {
-            t.setTimeZone(QTimeZone::UTC);
-            return t.toSecsSinceEpoch();
-        }
-    }
-    return std::nullopt;
-}
-}  // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     CommandLine line;
@@ -43,7 +30,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             QString text;
             value(text);
             if (!line.error.isEmpty()) break;
-            line.utcSeconds = ParseUtc(text);
+            line.utcSeconds = platform::ParseUtcText(text.toStdString());
             if (!line.utcSeconds)
                 line.error = QStringLiteral("--utc wants YYYY-MM-DDTHH:MM[:SS], not \"%1\"").arg(text);
         } else if (arg == QLatin1String("--print-settings")) {

@@ -34,6 +34,12 @@ enum Picture : int { PictureNone = 0, PictureUnchecked = 1, PictureChecked = 2 }
 // column, or custom through the comparison callback.
 enum SortKind : int { SortNone = 0, SortNumericAscending = 3, SortNumericDescending = 4, SortCustom = 9 };
 
+// Mouse buttons and shift keys as the grid's mouse events carry them: the
+// button values may be or-ed (buttons held during a move); the shift value is
+// a bit set of the keys held.
+enum MouseButton : int { MouseNone = 0, MouseLeft = 1, MouseRight = 2, MouseMiddle = 4 };
+enum ShiftKey : int { ShiftNone = 0, ShiftShift = 1, ShiftCtrl = 2, ShiftAlt = 4 };
+
 class Grid : public QObject {
     Q_OBJECT
 public:
@@ -77,24 +83,39 @@ public:
     void SetCellPicture(int row, int col, int picture);
 
     // Columns and rows, sizes in twips.
+    // A column or row that does not exist has size 0; a negative size set
+    // gives the default.
     int ColWidth(int col) const;
     void SetColWidth(int col, int twips);
     bool MergeCol(int col) const;
     void SetMergeCol(int col, bool merge);
-    // Whether (row, col) is drawn merged with the row above (same text, merge column).
+    // Whether (row, col) is drawn merged with the row above: both are
+    // non-fixed rows, col is a merge column, and the two rows have equal
+    // text in col and in every merge column left of it.  So a range column
+    // merges only within one station's block, even when two neighbouring
+    // stations happen to have the same range.
     bool MergedWithAbove(int row, int col) const;
     int RowHeight(int row) const;
     void SetRowHeight(int row, int twips);
 
     // Scrolling: the first scrolled (non-fixed) row and column shown.
+    // Both are kept within the scrollable range: TopRow from the first
+    // non-fixed row up to MaxTopRow, LeftCol from 0 up to MaxLeftCol.
     int TopRow() const;
     void SetTopRow(int row);
     int LeftCol() const;
     void SetLeftCol(int col);
+    // The last top row that still fills the client area (the last row when the
+    // client size is not known); the same for the left column.
+    int MaxTopRow() const;
+    int MaxLeftCol() const;
     // The visible client area, in twips, set by the widget.
     void SetClientSize(int widthTwips, int heightTwips);
     int ClientHeight() const;
     int ClientWidth() const;
+    // A fixed row, or a scrolled row shown whole (the top row also when it is
+    // taller than the client area).  Without a known client size every row
+    // counts as visible.
     bool RowIsVisible(int row) const;
 
     // Positions relative to the grid's client area, following the scrolling.
@@ -121,6 +142,8 @@ public:
 signals:
     // Emitted after any change while redraw is on (and when it is switched on).
     void changed();
+    // Emitted whenever the tooltip text changes.
+    void toolTipChanged();
 
 private:
     struct Cell {
@@ -132,8 +155,10 @@ private:
         Color fore = kDefaultForeColor;
         int picture = PictureNone;
     };
-    Cell& At(int row, int col);
+    bool InRange(int row, int col) const;
+    Cell* At(int row, int col);
     const Cell& At(int row, int col) const;
+    int FixedHeight() const;
     void Touch();
 
     int m_rows = 0;
@@ -158,5 +183,8 @@ private:
 // The leading number of a text ("12.5 dB" gives 12.5, "abc" gives 0), as the
 // grids' numeric sorts and the readers of cell texts take it.
 double LeadingNumber(const QString& text);
+
+// The text without its leading blanks (only " " counts as a blank).
+QString TextTrimLeadingBlanks(const QString& text);
 
 }  // namespace tw

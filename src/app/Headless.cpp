@@ -37,7 +37,7 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
     switch (line.command) {
         case CommandLine::Command::PrintSettings: {
             const QVector<OffsetRow> rows =
-                OffsetTableRead(app.profile(), main.settings.m_sProfileFile, 255);
+                OffsetTableReadRows(app.profile(), main.settings.m_sProfileFile);
             for (const QString& text : PrintSettings(main.settings, rows)) out << text << '\n';
             out.flush();
             return 0;

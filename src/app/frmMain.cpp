@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+
 namespace tw {
 
 namespace {
@@ -21,7 +22,7 @@ private:
 int CheckedFromBoolean(bool bChecked) { return bChecked ? 1 : 0; }
 
 QDateTime TimeGetZulu(const platform::IClock& clock) {
-    return QDateTime::fromSecsSinceEpoch(clock.NowUtc(), QTimeZone::UTC);
+    return QDateTime::fromSecsSinceEpoch(clock.NowUtc(), Qt::UTC);
 }
 
 frmMain::frmMain(const Services& services, QObject* parent)
