@@ -1,1 +1,40 @@
 #pragma once
+// Text encodings of the values kept in profile files: numbers (single
+// precision), integers and booleans.  Numbers use the decimal separator of the
+// user's number format, on writing and reading alike.
+
+#include <QLocale>
+#include <QString>
+
+namespace tw {
+
+// The shortest decimal text that reads back to the same single-precision value,
+// at most 7 significant digits ("-145", "0.7", "170", "10", "0.3333333").
+// Values from 0.0001 up to below 10000000 are written without an exponent;
+// smaller and larger ones as "1.234568E+07", "1E-05".  A value that needs more
+// than 7 digits is rounded to 7.
+QString FloatToText(float value, const QLocale& locale = QLocale::system());
+
+// Reads a number written by FloatToText (or typed by hand): surrounding blanks
+// ignored, the locale's decimal separator, an optional exponent.  A text with
+// a "." as separator is also accepted in a locale whose separator is another
+// character, so that a file written under a different number format still
+// reads.  Group separators, letters, values beyond the single-precision range,
+// "inf" and "nan" are refused (ok = false, returns 0).
+float FloatFromText(const QString& text, bool& ok, const QLocale& locale = QLocale::system());
+
+// Decimal digits with a leading "-" when negative.
+QString IntToText(qint32 value);
+
+// Decimal digits with an optional sign, surrounding blanks ignored; anything
+// else, or a value outside 32 bits, is refused (ok = false, returns 0).
+qint32 IntFromText(const QString& text, bool& ok);
+
+// "True" / "False".
+QString BooleanText(bool value);
+
+// "True" or "False" in any letter case, or a number (0 is false, any other
+// number true).  Anything else is refused (ok = false, returns false).
+bool BooleanFromText(const QString& text, bool& ok, const QLocale& locale = QLocale::system());
+
+}  // namespace tw

@@ -1,10 +1,15 @@
 #pragma once
 // Defaults, and the profile file "Tidewell.Ini": reading at start, writing at exit.
 
+#include <QLocale>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 #include "app/ProfileAccess.h"
 #include "app/UserInterface.h"
+#include "settings/NumberText.h"
+#include "settings/OffsetTable.h"
 #include "settings/Settings.h"
 
 namespace tw {
@@ -25,23 +30,41 @@ public:
     virtual bool WindowStateNormal() const = 0;
 };
 
-// Every member to its default; m_sProfileFile = programFolder + "\Tidewell.Ini".
+// The profile file's name in the program folder.
+inline constexpr const char* kProfileFileName = "Tidewell.Ini";
+
+// Every member to its default; m_sProfileFile = programFolder + "\Tidewell.Ini"
+// (with "/" for a native POSIX folder).  The main window's own state (colour
+// set, selected grid row, first-activation flag, the connection process's
+// waiting flag) is reset by the main window beside this call.
 void Initialize(Settings& settings, const QString& programFolder);
 
-// Reads the profile into the settings and applies the stored window geometry.
-void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window);
+// Reads the profile into the settings and applies the stored window geometry
+// (Height, Left, Top, Width, each as it is read).  A missing or empty value,
+// or one that does not convert to the member's type, leaves the member as it
+// is (its default after Initialize); so does a height or width that is not
+// positive.  Values are read up to 255 characters.
+void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window,
+                   const QLocale& locale = QLocale::system());
 
 // Writes the settings and (in the normal window state) the geometry; at the
 // first failed write reports it once and stops.  Returns true when all was written.
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
-                 IUserInterface& ui);
+                 IUserInterface& ui, const QLocale& locale = QLocale::system());
 
 // "Problem with initialization file " + profile file + ", " + the system's text
 // of the last failed write.
 void ProfileSaveError(const Settings& settings, const ProfileAccess& profile, IUserInterface& ui);
 
-// Encodings of the profile values.
-QString BooleanText(bool value);                       // "True" / "False"
-bool BooleanFromText(const QString& text, bool& ok);   // any case, or a number (0 false)
+// The settings for `tidewell --print-settings`: one line per member in
+// declaration order, "m_sAirMailDirectoryData=C:\Program Files\AirMail"
+// (booleans "True"/"False", numbers in the profile's encoding, strings as they
+// are), then one line per offset table row, "OffsetRow=" and the eight fields
+// joined by "," (frequencies as stored, numbers in the profile's encoding).
+QStringList PrintSettings(const Settings& settings, const QVector<OffsetRow>& rows,
+                          const QLocale& locale = QLocale::system());
+
+// The value encodings (BooleanText, BooleanFromText, FloatToText, ...) are in
+// settings/NumberText.h.
 
 }  // namespace tw

@@ -1,0 +1,418 @@
+// The settings record and the profile file "Tidewell.Ini".
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+#include "app/ProfileAccess.h"
+#include "settings/SettingsProfile.h"
+#include "support/FakeProfileFiles.h"
+
+namespace tw {
+namespace {
+
+const QLocale kC = QLocale::c();
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+const std::string kFile = "C:\\Tidewell\\Tidewell.Ini";
+
+// Records message boxes; everything else is inert.
+class RecordingUi final : public IUserInterface {
+public:
+    std::vector<MessageRequest> messages;
+    MsgAnswer MessageBox(const MessageRequest& request) override {
+        messages.push_back(request);
+        return DefaultAnswer(request);
+    }
+    QString PanelText(int) const override { return {}; }
+    void SetPanelText(int, const QString&) override {}
+    void SetPanelToolTip(int, const QString&) override {}
+    void SetBusy(bool) override {}
+    void BringToFront(const QString&) override {}
+    void ProcessEvents() override {}
+};
+
+// The main window's geometry; remembers the order in which it was set.
+class FakeWindow final : public IWindowGeometry {
+public:
+    int height = 6000, left = 100, top = 200, width = 9000;
+    bool normal = true;
+    QStringList setOrder;
+    int WindowHeight() const override { return height; }
+    int WindowLeft() const override { return left; }
+    int WindowTop() const override { return top; }
+    int WindowWidth() const override { return width; }
+    void SetWindowHeight(int t) override { height = t; setOrder << "Height"; }
+    void SetWindowLeft(int t) override { left = t; setOrder << "Left"; }
+    void SetWindowTop(int t) override { top = t; setOrder << "Top"; }
+    void SetWindowWidth(int t) override { width = t; setOrder << "Width"; }
+    bool WindowStateNormal() const override { return normal; }
+};
+
+class SettingsProfileTest : public ::testing::Test {
+protected:
+    test::FakeProfileFiles files;
+    ProfileAccess profile{files};
+    RecordingUi ui;
+    FakeWindow window;
+
+    Settings Fresh() {
+        Settings s;
+        Initialize(s, QStringLiteral("C:\\Tidewell"));
+        return s;
+    }
+    Settings Recall(const QLocale& locale = kC) {
+        Settings s = Fresh();
+        ProfileRecall(s, profile, window, locale);
+        return s;
+    }
+    void Seed(const char* section, const char* key, const std::string& value) {
+        files.Set(kFile, section, key, value);
+    }
+    std::vector<std::string> WrittenKeys() const {
+        std::vector<std::string> keys;
+        for (const auto& w : files.Writes()) keys.push_back(w.section + "/" + w.key);
+        return keys;
+    }
+};
+
+// Every member with its default, in declaration order.
+const QStringList kDefaults = {
+    "m_sAirMailDirectoryData=C:\\Program Files\\AirMail",
+    "m_sAirMailDirectoryProgram=C:\\Program Files\\AirMail",
+    "m_bAirMailLatLonCheck=True",
+    "m_iAirMailLatLonCheckDays=7",
+    "m_bAirMailLatLonEdit=False",
+    "m_bAirMailLatLonEditPrompt=True",
+    "m_bAirMailLastConnectCheck=True",
+    "m_iAirMailLastConnectCheckMinutes=15",
+    "m_bAirMailResize=True",
+    "m_bAirMailStartup=True",
+    "m_bAirMailStationCheck=False",
+    "m_sProfileFile=C:\\Tidewell\\Tidewell.Ini",
+    "m_bPropagationAdditionalData=False",
+    "m_sPropagationIonCoefficients=URSI",
+    "m_fPropagationLayerAdjustE=1",
+    "m_fPropagationLayerAdjustEs=0.7",
+    "m_fPropagationLayerAdjustF1=1",
+    "m_fPropagationLayerAdjustF2=1",
+    "m_iPropagationModel=3",
+    "m_fPropagationMultipathDelay=10",
+    "m_fPropagationMultipathPower=0",
+    "m_fPropagationNoiseLevel=-145",
+    "m_fPropagationQIndex=3",
+    "m_fPropagationReliability=50",
+    "m_bPropagationSunSpotNumber=True",
+    "m_fPropagationSunSpotNumber=170",
+    "m_fPropagationTakeoffAngle=10",
+    "m_fPropagationTimeShift=0",
+    "m_bRadioFrequency=False",
+    "m_bStationAllStations=False",
+    "m_bStationHighestFrequency=True",
+    "m_fStationHighestSnrRange=3",
+    "m_bStationOffset=False",
+    "m_iStationPactorMode=0",
+    "m_iStationTopFrequencies=1",
+    "m_iStationTopStations=5",
+};
+
+TEST_F(SettingsProfileTest, InitializeRestoresEveryDefault) {
+    Settings s = Fresh();
+    EXPECT_EQ(PrintSettings(s, {}, kC), kDefaults);
+
+    s.m_iStationTopStations = 9;
+    s.m_fPropagationLayerAdjustEs = 0.2f;
+    s.m_sPropagationIonCoefficients = "CCIR";
+    s.m_bAirMailLatLonEdit = true;
+    Initialize(s, QStringLiteral("C:\\Tidewell"));
+    EXPECT_EQ(PrintSettings(s, {}, kC), kDefaults);
+}
+
+TEST_F(SettingsProfileTest, ProfileFileLiesInTheProgramFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Program Files\\Tidewell", "C:\\Program Files\\Tidewell\\Tidewell.Ini"},
+        {"C:\\Tidewell\\", "C:\\Tidewell\\Tidewell.Ini"},
+        {"C:\\", "C:\\Tidewell.Ini"},
+        {"/opt/tidewell", "/opt/tidewell/Tidewell.Ini"},
+        {"/opt/tidewell/", "/opt/tidewell/Tidewell.Ini"},
+        {"/", "/Tidewell.Ini"},
+    };
+    for (const auto& [folder, file] : cases) {
+        Settings s;
+        Initialize(s, QString::fromLatin1(folder));
+        EXPECT_EQ(s.m_sProfileFile, QString::fromLatin1(file));
+    }
+}
+
+TEST_F(SettingsProfileTest, NoProfileFileLeavesDefaultsAndDesignedGeometry) {
+    const Settings s = Recall();
+    EXPECT_EQ(PrintSettings(s, {}, kC), kDefaults);
+    EXPECT_TRUE(window.setOrder.isEmpty());
+    EXPECT_EQ(window.height, 6000);
+}
+
+// The keys, in the order they are written, with the default values' texts.
+TEST_F(SettingsProfileTest, SaveWritesEveryKeyInOrder) {
+    const Settings s = Fresh();
+    ASSERT_TRUE(ProfileSave(s, profile, window, ui, kC));
+    const std::vector<std::vector<std::string>> expected = {
+        {"AirMail Data", "Directory Data", "C:\\Program Files\\AirMail"},
+        {"AirMail Data", "Directory Program", "C:\\Program Files\\AirMail"},
+        {"AirMail Data", "Lat/Lon Check", "True"},
+        {"AirMail Data", "Lat/Lon Check Days", "7"},
+        {"AirMail Data", "Last Connect Check", "True"},
+        {"AirMail Data", "Last Connect Check Minutes", "15"},
+        {"AirMail Data", "Resize", "True"},
+        {"AirMail Data", "Startup", "True"},
+        {"Propagation Data", "Additional Data", "False"},
+        {"Propagation Data", "Model", "3"},
+        {"Propagation Data", "Noise Level", "-145"},
+        {"Propagation Data", "SunSpot Option", "True"},
+        {"Propagation Data", "SunSpot Number", "170"},
+        {"Propagation Data", "Takeoff Angle", "10"},
+        {"Radio Data", "Frequency", "False"},
+        {"Station Data", "All Stations", "False"},
+        {"Station Data", "Highest Frequency", "True"},
+        {"Station Data", "Highest Snr Range", "3"},
+        {"Station Data", "Offset", "False"},
+        {"Station Data", "Pactor Mode", "0"},
+        {"Station Data", "Top Frequencies", "1"},
+        {"Station Data", "Top Stations", "5"},
+        {"Window Data", "Height", "6000"},
+        {"Window Data", "Left", "100"},
+        {"Window Data", "Top", "200"},
+        {"Window Data", "Width", "9000"},
+    };
+    ASSERT_EQ(files.Writes().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto& w = files.Writes()[i];
+        EXPECT_EQ(w.file, kFile);
+        EXPECT_EQ((std::vector<std::string>{w.section, w.key, w.value}), expected[i]) << i;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+Settings Changed(const QString& folder) {
+    Settings s;
+    Initialize(s, folder);
+    s.m_sAirMailDirectoryData = QStringLiteral("D:\\Mail Data \u00e9t\u00e9");
+    s.m_sAirMailDirectoryProgram = QStringLiteral("D:\\Mail");
+    s.m_bAirMailLatLonCheck = false;
+    s.m_iAirMailLatLonCheckDays = -3;
+    s.m_bAirMailLastConnectCheck = false;
+    s.m_iAirMailLastConnectCheckMinutes = 2147483647;
+    s.m_bAirMailResize = false;
+    s.m_bAirMailStartup = false;
+    s.m_bPropagationAdditionalData = true;
+    s.m_iPropagationModel = 1;
+    s.m_fPropagationNoiseLevel = -150.5f;
+    s.m_bPropagationSunSpotNumber = false;
+    s.m_fPropagationSunSpotNumber = 0.3333333f;  // 7 digits: the most a number keeps
+    s.m_fPropagationTakeoffAngle = 0.1f;
+    s.m_bRadioFrequency = true;
+    s.m_bStationAllStations = true;
+    s.m_bStationHighestFrequency = false;
+    s.m_fStationHighestSnrRange = 12345.67f;
+    s.m_bStationOffset = true;
+    s.m_iStationPactorMode = 2;
+    s.m_iStationTopFrequencies = 4;
+    s.m_iStationTopStations = 12;
+    return s;
+}
+
+TEST_F(SettingsProfileTest, EveryStoredMemberRoundTrips) {
+    for (const QLocale& locale : {kC, kGerman}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        test::FakeProfileFiles store;
+        ProfileAccess access(store);
+        const Settings saved = Changed(QStringLiteral("C:\\Tidewell"));
+        window = FakeWindow{};
+        window.height = 7215;
+        window.left = -30;
+        window.top = 0;
+        window.width = 11520;
+        ASSERT_TRUE(ProfileSave(saved, access, window, ui, locale));
+
+        Settings read;
+        Initialize(read, QStringLiteral("C:\\Tidewell"));
+        FakeWindow next;
+        ProfileRecall(read, access, next, locale);
+        EXPECT_EQ(PrintSettings(read, {}, locale), PrintSettings(saved, {}, locale));
+        EXPECT_EQ(read.m_fPropagationSunSpotNumber, saved.m_fPropagationSunSpotNumber);
+        EXPECT_EQ(next.setOrder, (QStringList{"Height", "Left", "Top", "Width"}));
+        EXPECT_EQ(next.height, 7215);
+        EXPECT_EQ(next.left, -30);
+        EXPECT_EQ(next.top, 0);
+        EXPECT_EQ(next.width, 11520);
+    }
+    // The decimal comma reaches the file in the German number format.
+    test::FakeProfileFiles store;
+    ProfileAccess access(store);
+    ASSERT_TRUE(ProfileSave(Changed("C:\\Tidewell"), access, window, ui, kGerman));
+    EXPECT_EQ(store.Value(kFile, "Propagation Data", "Noise Level"), "-150,5");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SettingsProfileTest, NamesMatchWithoutCaseAndBlanks) {
+    Seed("  propagation DATA ", " noise LEVEL  ", "-150");
+    Seed("AIRMAIL DATA", "lat/lon check", "false");
+    Seed("station data", "TOP STATIONS", "8");
+    Seed(" window data", "HEIGHT ", "4800");
+    const Settings s = Recall();
+    EXPECT_EQ(s.m_fPropagationNoiseLevel, -150.0f);
+    EXPECT_FALSE(s.m_bAirMailLatLonCheck);
+    EXPECT_EQ(s.m_iStationTopStations, 8);
+    EXPECT_EQ(window.height, 4800);
+}
+
+// Stored texts and what they read as; the member starts at its default.
+TEST_F(SettingsProfileTest, StoredTextsConvertOrKeepTheDefault) {
+    struct Case {
+        const char* section;
+        const char* key;
+        std::string text;
+        const char* member;  // line of PrintSettings expected
+    };
+    const Case cases[] = {
+        {"AirMail Data", "Lat/Lon Check", "false", "m_bAirMailLatLonCheck=False"},
+        {"AirMail Data", "Lat/Lon Check", "FALSE", "m_bAirMailLatLonCheck=False"},
+        {"AirMail Data", "Lat/Lon Check", "0", "m_bAirMailLatLonCheck=False"},
+        {"AirMail Data", "Lat/Lon Check", "no", "m_bAirMailLatLonCheck=True"},
+        {"Station Data", "All Stations", "true", "m_bStationAllStations=True"},
+        {"Station Data", "All Stations", "-1", "m_bStationAllStations=True"},
+        {"Station Data", "All Stations", "TRUE", "m_bStationAllStations=True"},
+        {"Propagation Data", "Noise Level", "-150", "m_fPropagationNoiseLevel=-150"},
+        {"Propagation Data", "Noise Level", "1.2.3", "m_fPropagationNoiseLevel=-145"},
+        {"Propagation Data", "Noise Level", "loud", "m_fPropagationNoiseLevel=-145"},
+        {"Propagation Data", "Model", "", "m_iPropagationModel=3"},
+        {"Propagation Data", "Model", "2", "m_iPropagationModel=2"},
+        {"Propagation Data", "Model", "two", "m_iPropagationModel=3"},
+        {"Propagation Data", "Model", "99999999999", "m_iPropagationModel=3"},
+        {"Station Data", "Top Stations", "7.5", "m_iStationTopStations=5"},
+        {"Propagation Data", "SunSpot Number", "1e40", "m_fPropagationSunSpotNumber=170"},
+        {"AirMail Data", "Directory Data", "", "m_sAirMailDirectoryData=C:\\Program Files\\AirMail"},
+        {"AirMail Data", "Directory Data", std::string(300, 'x'),
+         "m_sAirMailDirectoryData="},  // completed below: 255 x
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.text.substr(0, 20));
+        test::FakeProfileFiles store;
+        ProfileAccess access(store);
+        store.Set(kFile, c.section, c.key, c.text);
+        Settings s = Fresh();
+        FakeWindow w;
+        ProfileRecall(s, access, w, kC);
+        QString line = QString::fromLatin1(c.member);
+        if (c.text.size() == 300) line += QString(255, QLatin1Char('x'));
+        QStringList expected = kDefaults;
+        const QString prefix = line.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
+        for (QString& e : expected) {
+            if (e.startsWith(prefix)) e = line;
+        }
+        EXPECT_EQ(PrintSettings(s, {}, kC), expected);
+    }
+}
+
+TEST_F(SettingsProfileTest, EmptyFolderIsWrittenEmptyAndReadsAsDefault) {
+    Settings s = Fresh();
+    s.m_sAirMailDirectoryData.clear();
+    ASSERT_TRUE(ProfileSave(s, profile, window, ui, kC));
+    EXPECT_EQ(files.Value(kFile, "AirMail Data", "Directory Data"), "");
+    EXPECT_EQ(Recall().m_sAirMailDirectoryData, QStringLiteral("C:\\Program Files\\AirMail"));
+}
+
+TEST_F(SettingsProfileTest, WindowValuesThatDoNotFitLeaveTheDesignedGeometry) {
+    Seed("Window Data", "Height", "0");
+    Seed("Window Data", "Left", "-120");
+    Seed("Window Data", "Top", "abc");
+    Seed("Window Data", "Width", "-5");
+    Recall();
+    EXPECT_EQ(window.setOrder, QStringList{"Left"});
+    EXPECT_EQ(window.left, -120);
+    EXPECT_EQ(window.height, 6000);
+    EXPECT_EQ(window.top, 200);
+    EXPECT_EQ(window.width, 9000);
+}
+
+TEST_F(SettingsProfileTest, MinimisedOrMaximisedWritesNoWindowData) {
+    Seed("Window Data", "Height", "5000");
+    window.normal = false;
+    window.height = 12000;
+    ASSERT_TRUE(ProfileSave(Fresh(), profile, window, ui, kC));
+    EXPECT_EQ(files.Writes().size(), 22u);
+    for (const auto& w : files.Writes()) EXPECT_NE(w.section, "Window Data");
+    EXPECT_EQ(files.Value(kFile, "Window Data", "Height"), "5000");
+    EXPECT_EQ(files.Value(kFile, "Station Data", "Top Stations"), "5");
+}
+
+// A write that fails: one message naming the program's profile file and the
+// system's reason, and nothing after it is written.
+TEST_F(SettingsProfileTest, FirstFailedWriteReportsOnceAndStops) {
+    struct Case {
+        int failFrom;
+        bool normal;
+        std::size_t attempted;
+    };
+    const Case cases[] = {
+        {1, true, 1},     // "Directory Data": nothing at all is written
+        {10, true, 10},   // "Model"
+        {22, true, 22},   // "Top Stations"
+        {23, true, 23},   // "Window Data" / "Height"
+        {26, true, 26},   // "Window Data" / "Width"
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failFrom);
+        test::FakeProfileFiles store;
+        ProfileAccess access(store);
+        RecordingUi messages;
+        store.FailWritesFrom(c.failFrom, 5);
+        FakeWindow w;
+        w.normal = c.normal;
+        EXPECT_FALSE(ProfileSave(Fresh(), access, w, messages, kC));
+        EXPECT_EQ(store.Writes().size(), c.attempted);
+        EXPECT_EQ(store.StoredCount(kFile), c.attempted - 1);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        const MessageRequest& m = messages.messages.front();
+        EXPECT_EQ(m.text, QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
+                              SystemErrorText(5));
+        EXPECT_EQ(m.title, QStringLiteral("Tidewell"));
+        EXPECT_EQ(m.icon, MsgIcon::Information);
+        EXPECT_EQ(m.buttons, MsgButtons::Ok);
+    }
+}
+
+TEST_F(SettingsProfileTest, SaveErrorNamesTheProgramsProfileAndTheLastCode) {
+    // A failed write to another program's file still names Tidewell's profile.
+    files.FailAllWrites(32);
+    EXPECT_FALSE(profile.Write(QStringLiteral("C:\\AirMail\\Airmail.ini"), "Settings", "Current Time", "x"));
+    ProfileSaveError(Fresh(), profile, ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
+                                       SystemErrorText(32));
+    EXPECT_FALSE(SystemErrorText(32).isEmpty());
+}
+
+TEST_F(SettingsProfileTest, PrintSettingsListsOffsetRows) {
+    OffsetRow row;
+    row.sSystem = "HAM";
+    row.sStation = "ZZ0AA";
+    row.sFrequencies = "14108.0 7100.0(p3)";
+    row.fSnrOffset = -2.5f;
+    row.fBeamwidth = 60.0f;
+    row.iStart = 2200;
+    row.iStop = 200;
+    OffsetRow plain;
+    plain.sSystem = "SAILMAIL";
+    plain.sStation = "Shore Station";
+    plain.fSnrOffset = 6.0f;
+    const QStringList lines = PrintSettings(Fresh(), {row, plain}, kC);
+    ASSERT_EQ(lines.size(), kDefaults.size() + 2);
+    EXPECT_EQ(lines.mid(0, kDefaults.size()), kDefaults);
+    EXPECT_EQ(lines.at(kDefaults.size()), QStringLiteral("OffsetRow=HAM,ZZ0AA,14108.0 7100.0(p3),-2.5,60,0,2200,200"));
+    EXPECT_EQ(lines.at(kDefaults.size() + 1), QStringLiteral("OffsetRow=SAILMAIL,Shore Station,,6,360,0,0,2400"));
+}
+
+}  // namespace
+}  // namespace tw
