@@ -157,6 +157,7 @@ void Grid::SetBold(int row, int col, bool bold) {
 }
 
 Color Grid::BackColor(int row, int col) const {
+    if (!InRange(row, col)) return kDefaultBackColor;
     const Cell& cell = At(row, col);
     if (cell.hasBack) return cell.back;
     return row >= 0 && row < FixedRows() ? kFixedBackColor : kDefaultBackColor;
