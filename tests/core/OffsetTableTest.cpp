@@ -1,15 +1,20 @@
 // The antenna offset table in section "Offset Data" of the profile file.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <string>
 #include <vector>
 
 #include "app/ProfileAccess.h"
+#include "platform/PathMapper.h"
+#include "platform/Profile.h"
 #include "settings/OffsetTable.h"
 #include "settings/SettingsProfile.h"
 #include "support/FakeProfileFiles.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace tw {
 namespace {
@@ -19,20 +24,7 @@ const QLocale kGerman(QLocale::German, QLocale::Germany);
 const std::string kFile = "C:\\Tidewell\\Tidewell.Ini";
 const QString kHeaderLine = QStringLiteral("System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop");
 
-class RecordingUi final : public IUserInterface {
-public:
-    std::vector<MessageRequest> messages;
-    MsgAnswer MessageBox(const MessageRequest& request) override {
-        messages.push_back(request);
-        return DefaultAnswer(request);
-    }
-    QString PanelText(int) const override { return {}; }
-    void SetPanelText(int, const QString&) override {}
-    void SetPanelToolTip(int, const QString&) override {}
-    void SetBusy(bool) override {}
-    void BringToFront(const QString&) override {}
-    void ProcessEvents() override {}
-};
+using RecordingUi = test::ScriptedUserInterface;
 
 OffsetFields Fields(std::initializer_list<const char*> texts) {
     OffsetFields f;
@@ -280,6 +272,44 @@ TEST(OffsetFrequencies, EditorAndStoredForms) {
         EXPECT_EQ(OffsetFrequenciesToStored(QString::fromLatin1(editor)), QString::fromLatin1(stored));
         EXPECT_EQ(OffsetFrequenciesToEditor(QString::fromLatin1(stored)), QString::fromLatin1(editor));
     }
+}
+
+// Through the real profile backend: the lines in the file, and the editor's
+// view of them after a shorter table was written over a longer one.
+TEST(OffsetTableFile, StoredLinesAndStaleKeys) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    platform::PathMapper paths;
+    paths.SetDrive('C', temp.path().toStdString());
+    auto files = platform::MakeProfileFiles(paths);
+    ProfileAccess profile(*files);
+    RecordingUi ui;
+    Settings settings;
+    Initialize(settings, QStringLiteral("C:\\"));
+
+    const OffsetFields a = Fields({"HAM", "ZZ0AA", "14108.0, 7100.0(p3)", "6", "60", "90", "2200", "0200"});
+    const OffsetFields b = Fields({"SAILMAIL", "Shore Station", "", "-2", "", "", "", ""});
+    const OffsetFields skipped = Fields({"HAM", "ZZ0AB", "3593.0", "", "", "", "", ""});
+    ASSERT_TRUE(OffsetTableWrite({OffsetHeader(), a, skipped, b}, settings, profile, ui));
+    QFile file(temp.path() + QStringLiteral("/Tidewell.Ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[Offset Data]\r\n"
+                                         "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
+                                         "Row2=HAM,ZZ0AA,14108.0 7100.0(p3),6,60,90,2200,0200\r\n"
+                                         "Row3=SAILMAIL,Shore Station,,-2,,,,\r\n"
+                                         "Rows=3\r\n"));
+    file.close();
+
+    ASSERT_TRUE(OffsetTableWrite({OffsetHeader(), b}, settings, profile, ui));
+    EXPECT_EQ(OffsetTableReadEditor(profile, settings.m_sProfileFile), QVector<OffsetFields>{b});
+    EXPECT_EQ(profile.Get(settings.m_sProfileFile, OffsetSection(), QStringLiteral("Row3")),
+              QStringLiteral("SAILMAIL,Shore Station,,-2,,,,"));
+    const QVector<OffsetRow> rows = OffsetTableReadRows(profile, settings.m_sProfileFile, kC);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].sStation, QStringLiteral("Shore Station"));
+    EXPECT_EQ(rows[0].fSnrOffset, -2.0f);
+    EXPECT_EQ(rows[0].fBeamwidth, 360.0f);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

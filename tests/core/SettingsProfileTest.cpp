@@ -1,15 +1,28 @@
 // The settings record and the profile file "Tidewell.Ini".
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "app/ProfileAccess.h"
+#include "platform/PathMapper.h"
+#include "platform/Profile.h"
 #include "settings/SettingsProfile.h"
 #include "support/FakeProfileFiles.h"
+#include "support/ScriptedUserInterface.h"
 
 namespace tw {
 namespace {
@@ -18,21 +31,7 @@ const QLocale kC = QLocale::c();
 const QLocale kGerman(QLocale::German, QLocale::Germany);
 const std::string kFile = "C:\\Tidewell\\Tidewell.Ini";
 
-// Records message boxes; everything else is inert.
-class RecordingUi final : public IUserInterface {
-public:
-    std::vector<MessageRequest> messages;
-    MsgAnswer MessageBox(const MessageRequest& request) override {
-        messages.push_back(request);
-        return DefaultAnswer(request);
-    }
-    QString PanelText(int) const override { return {}; }
-    void SetPanelText(int, const QString&) override {}
-    void SetPanelToolTip(int, const QString&) override {}
-    void SetBusy(bool) override {}
-    void BringToFront(const QString&) override {}
-    void ProcessEvents() override {}
-};
+using RecordingUi = test::ScriptedUserInterface;
 
 // The main window's geometry; remembers the order in which it was set.
 class FakeWindow final : public IWindowGeometry {
@@ -412,6 +411,146 @@ TEST_F(SettingsProfileTest, PrintSettingsListsOffsetRows) {
     EXPECT_EQ(lines.mid(0, kDefaults.size()), kDefaults);
     EXPECT_EQ(lines.at(kDefaults.size()), QStringLiteral("OffsetRow=HAM,ZZ0AA,14108.0 7100.0(p3),-2.5,60,0,2200,200"));
     EXPECT_EQ(lines.at(kDefaults.size() + 1), QStringLiteral("OffsetRow=SAILMAIL,Shore Station,,6,360,0,0,2400"));
+}
+
+// The same rules through the real profile backend, on files in a temporary
+// drive C:.
+class SettingsProfileFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir temp;
+    platform::PathMapper paths;
+    std::unique_ptr<platform::IProfileFiles> files;
+    std::unique_ptr<ProfileAccess> profile;
+    RecordingUi ui;
+    FakeWindow window;
+
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        paths.SetDrive('C', temp.path().toStdString());
+        files = platform::MakeProfileFiles(paths);
+        profile = std::make_unique<ProfileAccess>(*files);
+        QDir(temp.path()).mkpath(QStringLiteral("Tidewell"));
+    }
+    QString NativeFile() const { return temp.path() + QStringLiteral("/Tidewell/Tidewell.Ini"); }
+    void WriteFile(const QByteArray& bytes) {
+        QFile f(NativeFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QByteArray ReadFile() const {
+        QFile f(NativeFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    Settings Fresh() const {
+        Settings s;
+        Initialize(s, QStringLiteral("C:\\Tidewell"));
+        return s;
+    }
+};
+
+TEST_F(SettingsProfileFileTest, EveryStoredMemberRoundTripsThroughTheFile) {
+    for (const QLocale& locale : {kC, kGerman}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QFile::remove(NativeFile());
+        const Settings saved = Changed(QStringLiteral("C:\\Tidewell"));
+        ASSERT_TRUE(ProfileSave(saved, *profile, window, ui, locale));
+        const QByteArray text = ReadFile();
+        EXPECT_TRUE(text.startsWith("[AirMail Data]\r\nDirectory Data=D:\\Mail Data \xe9t\xe9\r\n")) << text.left(80).toStdString();
+        EXPECT_TRUE(text.contains("[Window Data]\r\nHeight=6000\r\nLeft=100\r\nTop=200\r\nWidth=9000\r\n"));
+
+        Settings read = Fresh();
+        FakeWindow next;
+        ProfileRecall(read, *profile, next, locale);
+        EXPECT_EQ(PrintSettings(read, {}, locale), PrintSettings(saved, {}, locale));
+        EXPECT_EQ(next.setOrder, (QStringList{"Height", "Left", "Top", "Width"}));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SettingsProfileFileTest, HandWrittenFileReadsWithoutRegardToCaseAndBlanks) {
+    WriteFile("; kept by hand\r\n"
+              "[ propagation DATA ]\r\n"
+              "  NOISE level = -150\r\n"
+              "model=\r\n"
+              "[airmail data]\r\n"
+              "lat/lon check=false\r\n"
+              "Directory Data=" + QByteArray(300, 'd') + "\r\n"
+              "[STATION DATA]\n"
+              "all stations = -1\n"
+              "top stations=seven\n");
+    const QByteArray before = ReadFile();
+    Settings s = Fresh();
+    ProfileRecall(s, *profile, window, kC);
+    EXPECT_EQ(s.m_fPropagationNoiseLevel, -150.0f);
+    EXPECT_EQ(s.m_iPropagationModel, 3);
+    EXPECT_FALSE(s.m_bAirMailLatLonCheck);
+    EXPECT_EQ(s.m_sAirMailDirectoryData, QString(255, QLatin1Char('d')));
+    EXPECT_TRUE(s.m_bStationAllStations);
+    EXPECT_EQ(s.m_iStationTopStations, 5);
+    EXPECT_EQ(ReadFile(), before);
+}
+
+// Runs `body` in a child process without the rights of root (which ignore
+// permission bits); returns its result, or -1 when that cannot be done.
+int RunUnprivileged(const std::function<int()>& body) {
+    if (::geteuid() != 0) return body();
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody) return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(255);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
+}
+
+TEST_F(SettingsProfileFileTest, ReadOnlyFolderShowsOneMessageAndStops) {
+    const QByteArray old = "[Station Data]\r\nTop Stations=8\r\n";
+    WriteFile(old);
+    const QString folder = temp.path() + QStringLiteral("/Tidewell");
+    ASSERT_EQ(::chmod(temp.path().toLocal8Bit().constData(), 0755), 0);
+    ASSERT_EQ(::chmod(NativeFile().toLocal8Bit().constData(), 0666), 0);
+    ASSERT_EQ(::chmod(folder.toLocal8Bit().constData(), 0555), 0);
+
+    const Settings s = Fresh();
+    // The child reports what went wrong as bits of its exit code.
+    const int failures = RunUnprivileged([&] {
+        auto own = platform::MakeProfileFiles(paths);
+        ProfileAccess access(*own);
+        RecordingUi messages;
+        int bits = 0;
+        if (ProfileSave(s, access, window, messages, kC)) bits |= 1;
+        if (messages.messages.size() != 1) bits |= 2;
+        if (!messages.messages.empty() &&
+            messages.messages[0].text !=
+                QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
+                    SystemErrorText(own->LastError())) {
+            bits |= 4;
+        }
+        if (own->LastError() == 0) bits |= 8;
+        return bits;
+    });
+    ::chmod(folder.toLocal8Bit().constData(), 0755);
+    if (failures == -1) GTEST_SKIP() << "cannot drop root rights here";
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(ReadFile(), old);
+}
+
+// A profile whose folder cannot exist (a file stands in its place) fails for
+// every user: one message, nothing written.
+TEST_F(SettingsProfileFileTest, UnwritableProfileShowsOneMessage) {
+    QFile blocker(temp.path() + QStringLiteral("/Blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Settings s;
+    Initialize(s, QStringLiteral("C:\\Blocked"));
+    EXPECT_FALSE(ProfileSave(s, *profile, window, ui, kC));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Problem with initialization file C:\\Blocked\\Tidewell.Ini, ") +
+                                       SystemErrorText(profile->LastError()));
+    EXPECT_NE(profile->LastError(), 0);
 }
 
 }  // namespace
