@@ -1,1 +1,234 @@
-// (being written)
+#include "airmail/DebugLog.h"
+
+#include <QFile>
+#include <QTime>
+
+#include <algorithm>
+
+#include "airmail/AirMail.h"
+#include "airmail/Position.h"
+#include "app/ProfileAccess.h"
+#include "app/UserInterface.h"
+#include "settings/Settings.h"
+
+namespace tw {
+
+namespace {
+
+// Appended data is read in blocks of this size, so that a log that has grown
+// by megabytes since the last call is never held in memory twice over.
+constexpr qint64 kBlockSize = 1 << 20;
+// The bytes before the read position that are compared at every call: when
+// they differ, AirMail has started a new log that already outgrew the old one.
+constexpr qint64 kTailSize = 64;
+
+bool IsBlank(QChar ch) {
+    return ch == QLatin1Char(' ') || ch == QLatin1Char('\t') || ch == QLatin1Char('\r') ||
+           ch == QLatin1Char('\n');
+}
+
+// The 1-based position of the first non-blank character from index `from`; 0 when none.
+int EventPosition(const QString& line, qsizetype from) {
+    for (qsizetype i = from; i < line.size(); ++i) {
+        if (!IsBlank(line[i])) return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+std::optional<QTime> TimeOfDay(const QString& text) {
+    for (const QString& format : {QStringLiteral("H:m:s"), QStringLiteral("H:m")}) {
+        const QTime time = QTime::fromString(text, format);
+        if (time.isValid()) return time;
+    }
+    return std::nullopt;
+}
+
+// Reads `count` bytes at `offset`; nothing on a failed seek or a short read.
+std::optional<QByteArray> ReadAt(QFile& file, qint64 offset, qint64 count) {
+    if (!file.seek(offset)) return std::nullopt;
+    QByteArray bytes = file.read(count);
+    if (bytes.size() != count) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<DebugLogEvent> DebugLogLineEvent(const QString& line) {
+    std::optional<DebugLogEvent> event;
+    if (line.contains(QStringLiteral("No answer from"))) {
+        event = DebugLogEvent::NoAnswer;
+    } else if (line.contains(QStringLiteral("Disconnected from"))) {
+        event = DebugLogEvent::Disconnected;
+    } else if (line.contains(QStringLiteral("Connected to"))) {
+        return DebugLogEvent::Connected;
+    } else {
+        return std::nullopt;
+    }
+    if (line.contains(QStringLiteral("manual"))) event = DebugLogEvent::Stopped;
+    return event;
+}
+
+QString DebugLogWindowsPath(const QString& dataFolder) {
+    return dataFolder + QStringLiteral("\\Logfiles\\Debug.log");
+}
+
+DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate) {
+    DebugLogLine out;
+    const qsizetype firstBlank = line.indexOf(QLatin1Char(' '));
+    if (firstBlank < 0) return out;  // no blank: no time stamp
+    const qsizetype dot = line.indexOf(QLatin1Char('.'));
+
+    if (line.size() >= 5 && line[4] == QLatin1Char('/')) {
+        // Date and time.  Extra blanks between the two are allowed.
+        qsizetype timeStart = firstBlank;
+        while (timeStart < line.size() && line[timeStart] == QLatin1Char(' ')) ++timeStart;
+        qsizetype end = line.indexOf(QLatin1Char(' '), timeStart);
+        if (end < 0) end = line.size();
+        const qsizetype stampEnd = (dot >= 0 && dot < end) ? dot : end;
+        const std::optional<QDateTime> stamp = AirMailDateTimeFromText(line.left(stampEnd));
+        if (!stamp) return out;
+        currentDate = stamp->date();
+        out.time = *stamp;
+        out.eventPosition = EventPosition(line, end);
+        return out;
+    }
+
+    // Time of day only, on the current date of the log.
+    const qsizetype stampEnd = (dot >= 0 && dot < firstBlank) ? dot : firstBlank;
+    const std::optional<QTime> time = TimeOfDay(line.left(stampEnd));
+    if (!time || !currentDate.isValid()) return out;
+    out.time = QDateTime(currentDate, *time, Qt::UTC);
+    out.eventPosition = EventPosition(line, firstBlank);
+    return out;
+}
+
+DebugLogReader::DebugLogReader(AirMail& airmail) : m_airmail(airmail) {}
+
+QString DebugLogReader::NativeLogPath() const {
+    return m_airmail.NativePath(DebugLogWindowsPath(m_airmail.settings().m_sAirMailDirectoryData));
+}
+
+bool DebugLogReader::DebugLogStart() {
+    m_event = DebugLogEvent::None;
+    m_position = 0;
+    m_skipPartial = false;
+    m_tail.clear();
+
+    QFile file(NativeLogPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_airmail.ActivateMain();
+        MessageRequest request;
+        request.icon = MsgIcon::Exclamation;
+        request.text = QStringLiteral("Unable to find AirMail's \"\\Logfiles\\Debug.log\" file. ") +
+                       file.errorString() + m_airmail.AirMailErrorDataMessage();
+        m_airmail.ui().MessageBox(request);
+        return false;
+    }
+    // Only the end of the log is looked at, however long it has become.
+    const qint64 size = file.size();
+    const qint64 tailSize = std::min(size, kTailSize);
+    const std::optional<QByteArray> tail = ReadAt(file, size - tailSize, tailSize);
+    m_position = size;
+    if (tail) {
+        m_tail = *tail;
+        // A line AirMail is writing at this moment belongs to the time before
+        // the start: its rest is skipped, not read as a line of its own.
+        m_skipPartial = !m_tail.isEmpty() && !m_tail.endsWith('\n');
+    }
+    return true;
+}
+
+DebugLogEvent DebugLogReader::DebugLogRead() {
+    QFile file(NativeLogPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_airmail.ActivateMain();
+        MessageRequest request;
+        request.icon = MsgIcon::Exclamation;
+        request.text = QStringLiteral("Unable to open AirMail's \"Logfiles/Debug.log\" file. ") +
+                       file.errorString() + m_airmail.AirMailErrorDataMessage();
+        m_airmail.ui().MessageBox(request);
+        return DebugLogEvent::Error;
+    }
+
+    const auto processFailed = [&]() {
+        m_airmail.ActivateMain();
+        MessageRequest request;
+        request.icon = MsgIcon::Exclamation;
+        request.text = QStringLiteral("Unable to process AirMail's \"Logfiles/Debug.log\" data. ") +
+                       file.errorString();
+        m_airmail.ui().MessageBox(request);
+        return DebugLogEvent::Error;
+    };
+
+    // Work on copies; the remembered state changes only when all went well.
+    qint64 position = m_position;
+    bool skipPartial = m_skipPartial;
+    DebugLogEvent event = m_event;
+
+    const qint64 size = file.size();
+    bool newLog = size < position;
+    if (!newLog && !m_tail.isEmpty()) {
+        const std::optional<QByteArray> tail =
+            ReadAt(file, position - m_tail.size(), m_tail.size());
+        if (!tail) return processFailed();
+        newLog = *tail != m_tail;
+    }
+    if (newLog) {
+        // AirMail started a new log: everything in it is new.
+        position = 0;
+        skipPartial = false;
+    }
+    if (size == position) {
+        if (newLog) {  // a new, empty log
+            m_position = 0;
+            m_skipPartial = false;
+            m_tail.clear();
+        }
+        return m_event;
+    }
+
+    if (!file.seek(position)) return processFailed();
+    QByteArray pending;
+    qint64 pendingStart = position;  // file offset of pending[0]
+    while (!file.atEnd()) {
+        const QByteArray block = file.read(kBlockSize);
+        if (block.isEmpty()) {
+            if (file.error() != QFileDevice::NoError) return processFailed();
+            break;
+        }
+        pending += block;
+        qsizetype from = 0;
+        for (;;) {
+            const qsizetype newline = pending.indexOf('\n', from);
+            if (newline < 0) break;
+            if (skipPartial) {
+                skipPartial = false;
+            } else {
+                QByteArray raw = pending.mid(from, newline - from);
+                if (raw.endsWith('\r')) raw.chop(1);
+                if (const auto lineEvent = DebugLogLineEvent(AnsiToUnicode(raw))) event = *lineEvent;
+            }
+            from = newline + 1;
+        }
+        // Keep only the line still being written.
+        pending.remove(0, from);
+        pendingStart += from;
+    }
+    position = pendingStart;
+
+    QByteArray tail;
+    const qint64 tailSize = std::min(position, kTailSize);
+    if (tailSize > 0) {
+        const std::optional<QByteArray> read = ReadAt(file, position - tailSize, tailSize);
+        if (!read) return processFailed();
+        tail = *read;
+    }
+
+    m_position = position;
+    m_skipPartial = skipPartial;
+    m_tail = tail;
+    m_event = event;
+    return m_event;
+}
+
+}  // namespace tw

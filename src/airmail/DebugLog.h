@@ -1,1 +1,77 @@
 #pragma once
+// AirMail's connection log, data folder + "\Logfiles\Debug.log": a text file
+// that AirMail appends one line to for every connection event.  Read
+// incrementally while a connection attempt waits for its outcome, and line by
+// line with time stamps for the connection history.
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace tw {
+
+class AirMail;
+
+// The outcome of the incremental reader.
+enum class DebugLogEvent : int {
+    Error = 0,         // reading the log failed
+    Stopped = 1,       // "No answer from" or "Disconnected from", with "manual"
+    Disconnected = 2,  // "Disconnected from"
+    NoAnswer = 3,      // "No answer from"
+    None = 4,          // nothing since the reader was started
+    Connected = 6,     // "Connected to"
+};
+
+// The event a single log line sets, or nothing when it sets none.  Matching
+// is by case-sensitive substring anywhere in the line.
+std::optional<DebugLogEvent> DebugLogLineEvent(const QString& line);
+
+// The Windows path of the log in a data folder.
+QString DebugLogWindowsPath(const QString& dataFolder);
+
+struct DebugLogLine {
+    QDateTime time;         // the line's date and time (UTC, whole seconds); invalid when none
+    int eventPosition = 0;  // 1-based position of the event text; 0 when the line has none
+};
+
+// The time stamp and event text position of one line: "yyyy/mm/dd hh:mm:ss[.ff] event"
+// (the date becomes `currentDate`) or "hh:mm:ss[.ff] event" (on `currentDate`,
+// which the caller starts at today).  A line without a readable stamp or
+// without event text gives position 0.
+DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate);
+
+// The incremental reader.  It remembers, in bytes, where the next unread line
+// starts, and only ever consumes complete lines: a line AirMail is still
+// writing (no line end yet) is read whole at a later call.
+class DebugLogReader {
+public:
+    explicit DebugLogReader(AirMail& airmail);
+
+    // Remember the end of the log (without reading it) and set the event to
+    // None.  False, with a message, when the log cannot be found.
+    bool DebugLogStart();
+
+    // The events AirMail has appended since the last call; returns the last
+    // event seen so far.  Error (with a message) when the log cannot be read;
+    // the remembered position is then unchanged.  A log that has been
+    // replaced by a new one (shorter than the remembered position, or no
+    // longer holding the bytes last read) is read from its start.
+    DebugLogEvent DebugLogRead();
+
+    DebugLogEvent LastEvent() const { return m_event; }
+    qint64 Position() const { return m_position; }
+
+private:
+    QString NativeLogPath() const;
+
+    AirMail& m_airmail;
+    qint64 m_position = 0;         // offset of the first unread byte
+    bool m_skipPartial = false;    // the bytes at m_position finish a line begun before the start
+    QByteArray m_tail;             // the last bytes before m_position, to notice a new log
+    DebugLogEvent m_event = DebugLogEvent::None;
+};
+
+}  // namespace tw
