@@ -259,8 +259,9 @@ TEST_F(MainWindowTest, HandTypedPositionFailuresStopTheUpdate) {
         EXPECT_EQ(builds, 0);
         EXPECT_EQ(writes, c.writes);
         EXPECT_EQ(static_cast<int>(ui.messages.size()), c.messages);
-        if (c.messages > 0)
+        if (c.messages > 0) {
             EXPECT_TRUE(ui.LastMessage().startsWith(QStringLiteral("Problem with initialization file ")));
+        }
         EXPECT_TRUE(main->cmdUpdate.bold);
         EXPECT_FALSE(main->cmdStart.enabled);
         EXPECT_FALSE(ui.busy);
