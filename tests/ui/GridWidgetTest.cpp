@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolTip>
+
+#include "app/Grid.h"
+#include "app/ui/GridWidget.h"
+#include "app/ui/QtTextMetrics.h"
+
+using namespace tw;
+
+namespace {
+
+// 15 twips per pixel: 4 columns of 1500 twips (100 px), rows of 240 twips (16 px).
+class GridWidgetTest : public ::testing::Test {
+protected:
+    GridWidgetTest() {
+        grid.SetCols(4);
+        grid.SetRows(30);
+        grid.SetFixedRows(1);
+        for (int c = 0; c < 4; ++c) {
+            grid.SetColWidth(c, 1500);
+            grid.SetText(0, c, QStringLiteral("H%1").arg(c));
+        }
+        for (int r = 1; r < 30; ++r) grid.SetText(r, 0, QString::number(r));
+        widget.setFrameShape(QFrame::NoFrame);
+        widget.resize(420, 6 * 16 + 20);
+        widget.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&widget));
+        QApplication::processEvents();
+    }
+    QImage Render() {
+        QImage image(widget.viewport()->size(), QImage::Format_RGB32);
+        widget.viewport()->render(&image);
+        return image;
+    }
+
+    Grid grid;
+    FixedTextMetrics metrics;
+    GridWidget widget{grid, metrics};
+};
+
+}  // namespace
+
+TEST_F(GridWidgetTest, ReportsItsClientSizeAndScrollsTheTopRow) {
+    EXPECT_EQ(grid.ClientWidth(), widget.viewport()->width() * 15);
+    EXPECT_EQ(grid.ClientHeight(), widget.viewport()->height() * 15);
+    QScrollBar* bar = widget.verticalScrollBar();
+    EXPECT_EQ(bar->minimum(), 1);
+    EXPECT_EQ(bar->maximum(), grid.MaxTopRow());
+    EXPECT_GT(bar->maximum(), 1);
+    bar->setValue(7);
+    EXPECT_EQ(grid.TopRow(), 7);
+    grid.SetTopRow(3);  // the model moves the bar too
+    EXPECT_EQ(bar->value(), 3);
+}
+
+TEST_F(GridWidgetTest, RendersColoursPicturesAndMergedCells) {
+    grid.SetBackColor(2, 1, Rgb(255, 0, 255));
+    grid.SetCellPicture(3, 1, PictureChecked);
+    grid.SetCellPicture(4, 1, PictureUnchecked);
+    grid.SetMergeCol(2, true);
+    grid.SetText(5, 2, "same");
+    grid.SetText(6, 2, "same");
+    QApplication::processEvents();
+    const QImage image = Render();
+
+    // The header row is shaded, a data cell white, the coloured cell magenta.
+    EXPECT_EQ(QColor(image.pixel(110, 3)), QColor(212, 208, 200));
+    EXPECT_EQ(QColor(image.pixel(250, 16 + 8)), QColor(Qt::white));
+    EXPECT_EQ(QColor(image.pixel(150, 2 * 16 + 8)), QColor(255, 0, 255));
+    // The ticked box differs from the empty one inside the box.
+    const QImage checked = image.copy(100, 3 * 16, 16, 16);
+    const QImage unchecked = image.copy(100, 4 * 16, 16, 16);
+    EXPECT_NE(checked, unchecked);
+    EXPECT_NE(GridWidget::Picture(PictureChecked).toImage(), GridWidget::Picture(PictureUnchecked).toImage());
+    // No grid line between the two merged cells; one between unmerged ones.
+    EXPECT_EQ(QColor(image.pixel(250, 6 * 16 - 1)), QColor(Qt::white));
+    EXPECT_NE(QColor(image.pixel(150, 6 * 16 - 1)), QColor(Qt::white));
+}
+
+TEST_F(GridWidgetTest, ForwardsMouseEventsAsTwips) {
+    QStringList events;
+    widget.onMouseDown = [&](int b, int s, int x, int y) { events << QStringLiteral("down %1 %2 %3 %4").arg(b).arg(s).arg(x).arg(y); };
+    widget.onMouseUp = [&](int b, int s, int x, int y) { events << QStringLiteral("up %1 %2 %3 %4").arg(b).arg(s).arg(x).arg(y); };
+    widget.onClick = [&](int x, int y) { events << QStringLiteral("click %1 %2").arg(x).arg(y); };
+    widget.onDblClick = [&](int x, int y) { events << QStringLiteral("dbl %1 %2").arg(x).arg(y); };
+
+    QTest::mouseClick(widget.viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(110, 37));
+    EXPECT_EQ(events, QStringList({"down 1 1 1650 555", "up 1 1 1650 555", "click 1650 555"}));
+
+    events.clear();
+    QTest::mouseClick(widget.viewport(), Qt::RightButton, Qt::ControlModifier, QPoint(10, 20));
+    EXPECT_EQ(events, QStringList({"down 2 2 150 300", "up 2 2 150 300"}));
+
+    events.clear();
+    // A double click as the system delivers it: press, release, double click, release.
+    QTest::mouseClick(widget.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 5));
+    QTest::mouseDClick(widget.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 5));
+    QTest::mouseRelease(widget.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 5));
+    EXPECT_EQ(events, QStringList({"down 1 0 60 75", "up 1 0 60 75", "click 60 75", "dbl 60 75", "up 1 0 60 75"}));
+}
+
+TEST_F(GridWidgetTest, MouseMoveAndTooltipComeFromTheGrid) {
+    int moves = 0;
+    widget.onMouseMove = [&](int, int, int x, int y) {
+        ++moves;
+        grid.SetToolTipText(QStringLiteral("at %1 %2").arg(x).arg(y));
+    };
+    QTest::mouseMove(widget.viewport(), QPoint(30, 40));
+    QApplication::processEvents();
+    EXPECT_GE(moves, 1);
+    EXPECT_EQ(grid.ToolTipText(), "at 450 600");
+
+    QHelpEvent help(QEvent::ToolTip, QPoint(30, 40), widget.viewport()->mapToGlobal(QPoint(30, 40)));
+    QApplication::sendEvent(widget.viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "at 450 600");
+
+    // A tooltip on show follows the grid's text as the mouse moves on.
+    QTest::mouseMove(widget.viewport(), QPoint(50, 60));
+    QApplication::processEvents();
+    EXPECT_EQ(QToolTip::text(), "at 750 900");
+
+    // No text: the help request is refused.
+    widget.onMouseMove = nullptr;
+    grid.SetToolTipText(QString());
+    QHelpEvent again(QEvent::ToolTip, QPoint(30, 40), widget.viewport()->mapToGlobal(QPoint(30, 40)));
+    QApplication::sendEvent(widget.viewport(), &again);
+    EXPECT_FALSE(again.isAccepted());
+}
+
+TEST(QtTextMetricsTest, TwipsPerPixelFromTheResolution) {
+    const std::pair<int, int> cases[] = {{96, 15}, {120, 12}, {144, 10}, {72, 20}, {0, 15}};
+    for (const auto& [dpi, twips] : cases) EXPECT_EQ(QtTextMetrics::TwipsPerPixel(dpi), twips) << dpi;
+    const QtTextMetrics metrics(QFont(), 96, 120);
+    EXPECT_EQ(metrics.TwipsPerPixelX(), 15);
+    EXPECT_EQ(metrics.TwipsPerPixelY(), 12);
+    EXPECT_GT(metrics.TextWidthTwips("-------10000.0(p3)-"), metrics.TextWidthTwips("-Range-"));
+    EXPECT_EQ(metrics.TextWidthTwips("abc") % 15, 0);
+}
