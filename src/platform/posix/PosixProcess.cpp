@@ -1,0 +1,177 @@
+// Child processes on POSIX systems: fork and exec, no shell.
+//
+// The child gets its own process group, so that a kill at the time limit also
+// reaches whatever it started (a script's own children); /dev/null as standard
+// input, output and error; and the working folder asked for.  A failure of
+// the exec (no such file, not executable, bad folder) comes back to the parent
+// through a close-on-exec pipe as the child's errno, so Start reports it as an
+// error code instead of a process that ends at once.
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/Process.h"
+
+namespace tw::platform {
+
+namespace {
+
+// Wait for a child without blocking; retries when a signal interrupts.
+pid_t WaitNoHang(pid_t pid, int& status) {
+    pid_t rc;
+    do {
+        rc = ::waitpid(pid, &status, WNOHANG);
+    } while (rc < 0 && errno == EINTR);
+    return rc;
+}
+
+void WaitBlocking(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// Kill the process group (the child and its children), then the child itself
+// in case it left its group, and collect it.
+void KillAndReap(pid_t pid) {
+    ::kill(-pid, SIGKILL);
+    ::kill(pid, SIGKILL);
+    WaitBlocking(pid);
+}
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void ExecChild(const char* program, char* const* argv, const char* folder,
+                            int errorPipe) {
+    ::setpgid(0, 0);
+
+    // Signals: the default handling and nothing blocked, whatever this program set.
+    ::signal(SIGPIPE, SIG_DFL);
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGQUIT, SIG_DFL);
+    ::signal(SIGCHLD, SIG_DFL);
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    int error = 0;
+    const int devNull = ::open("/dev/null", O_RDWR);
+    if (devNull < 0) {
+        error = errno;
+    } else {
+        if (::dup2(devNull, 0) < 0 || ::dup2(devNull, 1) < 0 || ::dup2(devNull, 2) < 0) {
+            error = errno;
+        }
+        if (devNull > 2) ::close(devNull);
+    }
+    if (error == 0 && folder && *folder && ::chdir(folder) != 0) error = errno;
+    if (error == 0) {
+        ::execv(program, argv);
+        error = errno;
+    }
+    ssize_t ignored = ::write(errorPipe, &error, sizeof error);
+    (void)ignored;
+    ::_exit(127);
+}
+
+class PosixProcessRunner final : public IProcessRunner {
+public:
+    ProcessStart Start(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& workingFolder) override {
+        if (program.empty()) return {0, ENOENT};
+
+        // Everything the child needs is built before the fork.
+        std::vector<std::string> strings;
+        strings.reserve(arguments.size() + 1);
+        strings.push_back(program);
+        strings.insert(strings.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        argv.reserve(strings.size() + 1);
+        for (std::string& s : strings) argv.push_back(s.data());
+        argv.push_back(nullptr);
+
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return {0, errno};
+
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            const int error = errno;
+            ::close(fds[0]);
+            ::close(fds[1]);
+            return {0, error};
+        }
+        if (pid == 0) {
+            ::close(fds[0]);
+            ExecChild(strings.front().c_str(), argv.data(), workingFolder.c_str(), fds[1]);
+        }
+
+        // Also from this side, so that a kill cannot come before the child's own setpgid.
+        ::setpgid(pid, pid);
+        ::close(fds[1]);
+        int childError = 0;
+        ssize_t n;
+        do {
+            n = ::read(fds[0], &childError, sizeof childError);
+        } while (n < 0 && errno == EINTR);
+        ::close(fds[0]);
+
+        if (n == static_cast<ssize_t>(sizeof childError)) {
+            WaitBlocking(pid);
+            return {0, childError != 0 ? childError : ENOEXEC};
+        }
+        return {static_cast<ProcessId>(pid), 0};
+    }
+
+    ProcessEnd Wait(ProcessId id, double seconds) override {
+        const pid_t pid = static_cast<pid_t>(id);
+        if (pid <= 0) return ProcessEnd::Unknown;
+
+        using Clock = std::chrono::steady_clock;
+        const auto deadline =
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(seconds > 0 ? seconds : 0));
+        // Short polling steps: an ended process is seen at once, one that ends
+        // soon after within a few milliseconds; no signal handler is involved.
+        auto step = std::chrono::microseconds(500);
+        for (;;) {
+            int status = 0;
+            const pid_t rc = WaitNoHang(pid, status);
+            if (rc == pid) {
+                return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProcessEnd::ExitedZero
+                                                                     : ProcessEnd::Failed;
+            }
+            if (rc < 0) return ProcessEnd::Unknown;  // not our child, or already collected
+
+            const auto now = Clock::now();
+            if (now >= deadline) {
+                KillAndReap(pid);
+                return ProcessEnd::Killed;
+            }
+            std::this_thread::sleep_for(std::min<Clock::duration>(step, deadline - now));
+            if (step < std::chrono::milliseconds(10)) step *= 2;
+        }
+    }
+
+    void Kill(ProcessId id) override {
+        const pid_t pid = static_cast<pid_t>(id);
+        if (pid <= 0) return;
+        int status = 0;
+        if (WaitNoHang(pid, status) != 0) return;  // ended and collected now, or not ours
+        KillAndReap(pid);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<IProcessRunner> MakeProcessRunner() {
+    return std::make_unique<PosixProcessRunner>();
+}
+
+}  // namespace tw::platform

@@ -1,0 +1,188 @@
+// Child processes on Windows: CreateProcessA, no shell.
+//
+// The program starts hidden (SW_HIDE through STARTF_USESHOWWINDOW, and
+// CREATE_NO_WINDOW so that a console program gets no visible console) with the
+// NUL device as standard input, output and error, so that a program that
+// waits on the keyboard (a Fortran PAUSE) reads end of file instead.  It runs
+// in a job object, so that a kill at the limit also ends what it started.  The
+// handles from CreateProcessA are kept until the wait, so the exit code is
+// known even when the program has ended long before; a process id that this
+// runner did not start is opened with OpenProcess, and one that cannot be
+// opened is taken as already ended (Unknown).
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Process.h"
+
+namespace tw::platform {
+
+namespace {
+
+// One argument quoted for the command line the way the C runtime splits it
+// again: quotes around arguments with blanks or quotes, backslashes doubled
+// only before a quote.
+void AppendQuoted(std::string& line, const std::string& arg) {
+    if (!line.empty()) line += ' ';
+    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) {
+        line += arg;
+        return;
+    }
+    line += '"';
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            line.append(backslashes * 2 + 1, '\\');
+        } else {
+            line.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        line += c;
+    }
+    line.append(backslashes * 2, '\\');
+    line += '"';
+}
+
+struct Child {
+    HANDLE process = nullptr;
+    HANDLE job = nullptr;
+};
+
+void CloseChild(Child& child) {
+    if (child.job) ::CloseHandle(child.job);
+    if (child.process) ::CloseHandle(child.process);
+    child = {};
+}
+
+void Terminate(const Child& child) {
+    if (child.job) ::TerminateJobObject(child.job, 0);
+    if (child.process) {
+        ::TerminateProcess(child.process, 0);
+        ::WaitForSingleObject(child.process, 1000);
+    }
+}
+
+class Win32ProcessRunner final : public IProcessRunner {
+public:
+    ~Win32ProcessRunner() override {
+        for (auto& [pid, child] : m_children) CloseChild(child);
+    }
+
+    ProcessStart Start(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& workingFolder) override {
+        std::string commandLine;
+        AppendQuoted(commandLine, program);
+        for (const std::string& arg : arguments) AppendQuoted(commandLine, arg);
+
+        SECURITY_ATTRIBUTES inherit {};
+        inherit.nLength = sizeof inherit;
+        inherit.bInheritHandle = TRUE;
+        HANDLE nul = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (nul == INVALID_HANDLE_VALUE) return {0, static_cast<int>(::GetLastError())};
+
+        STARTUPINFOA si {};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+        si.wShowWindow = SW_HIDE;
+        si.hStdInput = nul;
+        si.hStdOutput = nul;
+        si.hStdError = nul;
+
+        PROCESS_INFORMATION pi {};
+        std::vector<char> line(commandLine.begin(), commandLine.end());
+        line.push_back('\0');
+        const BOOL ok = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                         CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
+                                         workingFolder.empty() ? nullptr : workingFolder.c_str(),
+                                         &si, &pi);
+        const DWORD error = ok ? 0 : ::GetLastError();
+        ::CloseHandle(nul);
+        if (!ok) return {0, static_cast<int>(error != 0 ? error : ERROR_INVALID_FUNCTION)};
+
+        Child child;
+        child.process = pi.hProcess;
+        // A job that cannot be made or joined (older systems with nested jobs)
+        // leaves the kill to the process alone.
+        child.job = ::CreateJobObjectA(nullptr, nullptr);
+        if (child.job && !::AssignProcessToJobObject(child.job, pi.hProcess)) {
+            ::CloseHandle(child.job);
+            child.job = nullptr;
+        }
+        ::ResumeThread(pi.hThread);
+        ::CloseHandle(pi.hThread);
+
+        const ProcessId pid = static_cast<ProcessId>(pi.dwProcessId);
+        if (auto old = m_children.find(pid); old != m_children.end()) CloseChild(old->second);
+        m_children[pid] = child;
+        return {pid, 0};
+    }
+
+    ProcessEnd Wait(ProcessId pid, double seconds) override {
+        Child child = Take(pid);
+        if (!child.process) {
+            child.process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(pid));
+            if (!child.process) return ProcessEnd::Unknown;
+        }
+        const double ms = std::ceil((seconds > 0 ? seconds : 0) * 1000.0);
+        const DWORD timeout = ms >= 4294967294.0 ? INFINITE - 1 : static_cast<DWORD>(ms);
+
+        ProcessEnd end;
+        if (::WaitForSingleObject(child.process, timeout) == WAIT_TIMEOUT) {
+            Terminate(child);
+            end = ProcessEnd::Killed;
+        } else {
+            DWORD code = 1;
+            end = ::GetExitCodeProcess(child.process, &code) != 0 && code == 0
+                      ? ProcessEnd::ExitedZero
+                      : ProcessEnd::Failed;
+        }
+        CloseChild(child);
+        return end;
+    }
+
+    void Kill(ProcessId pid) override {
+        Child child = Take(pid);
+        if (!child.process) {
+            child.process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(pid));
+            if (!child.process) return;
+        }
+        Terminate(child);
+        CloseChild(child);
+    }
+
+private:
+    Child Take(ProcessId pid) {
+        Child child;
+        if (auto it = m_children.find(pid); it != m_children.end()) {
+            child = it->second;
+            m_children.erase(it);
+        }
+        return child;
+    }
+
+    std::map<ProcessId, Child> m_children;
+};
+
+}  // namespace
+
+std::unique_ptr<IProcessRunner> MakeProcessRunner() {
+    return std::make_unique<Win32ProcessRunner>();
+}
+
+}  // namespace tw::platform
