@@ -8,13 +8,13 @@
 
 namespace {
 
-struct Run {
+struct ProcessRun {
     int exitCode = -1;
     QString out;
     QString err;
 };
 
-Run Tidewell(const QStringList& arguments) {
+ProcessRun Tidewell(const QStringList& arguments) {
     QProcess process;
     process.setProgram(QStringLiteral(TIDEWELL_EXE));
     process.setArguments(arguments);
@@ -55,7 +55,7 @@ TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
               "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
               "Row3=SAILMAIL,WNE,,-2\r\n");
 
-    const Run run = Tidewell({QStringLiteral("--print-settings"), QStringLiteral("--profile"), ini});
+    const ProcessRun run = Tidewell({QStringLiteral("--print-settings"), QStringLiteral("--profile"), ini});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 
@@ -63,8 +63,8 @@ TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
          {"m_iStationTopStations=8", "m_fStationHighestSnrRange=2.5", "m_iPropagationModel=3",
           "m_fPropagationNoiseLevel=-150", "m_bAirMailLatLonCheck=False", "m_bAirMailResize=True",
           "m_sPropagationIonCoefficients=URSI", "m_iStationTopFrequencies=1",
-          "OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600",
-          "OffsetRow=SAILMAIL,WNE,,-2,,,,"}) {
+          "OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
+          "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}) {
         EXPECT_TRUE(lines.contains(QString::fromLatin1(expected))) << expected << "\n"
                                                                     << run.out.toStdString();
     }
@@ -81,7 +81,7 @@ TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
 TEST(Headless, BestListWithoutAirMailPrintsTheHeaderAndFails) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Run run = Tidewell({QStringLiteral("--best-list"), QStringLiteral("--profile"),
+    const ProcessRun run = Tidewell({QStringLiteral("--best-list"), QStringLiteral("--profile"),
                               dir.filePath(QStringLiteral("Tidewell.Ini")), QStringLiteral("--drive-c"),
                               dir.path(), QStringLiteral("--utc"), QStringLiteral("2026-06-06T12:00")});
     EXPECT_EQ(run.exitCode, 1);
@@ -99,7 +99,7 @@ TEST(Headless, BadCommandLinesAreRefusedWithUsage) {
           QStringList{QStringLiteral("--profile")},
           QStringList{QStringLiteral("--best-list"), QStringLiteral("--print-settings")}}) {
         SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
-        const Run run = Tidewell(args);
+        const ProcessRun run = Tidewell(args);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage: tidewell")));
         EXPECT_TRUE(run.out.isEmpty());

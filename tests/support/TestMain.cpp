@@ -12,6 +12,8 @@ using TestApplication = QCoreApplication;
 #endif
 
 int main(int argc, char** argv) {
+    // Widget tests never need a display; test discovery runs them without one too.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
     return RUN_ALL_TESTS();

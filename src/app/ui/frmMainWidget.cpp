@@ -97,21 +97,29 @@ void frmMainWidget::BuildControls() {
     });
 
     BestGrid& best = m_model.best;
-    m_grid->onMousePress = [&best](int button, int shift, int x, int y) {
-        best.grdFrequency_Click(button, shift, x, y);
-    };
-    m_grid->onDoubleClick = [&best](int x, int y) { best.grdFrequency_DblClick(x, y); };
+    m_grid->onClick = [&best](int x, int y) { best.grdFrequency_Click(x, y); };
+    m_grid->onDblClick = [&best](int x, int y) { best.grdFrequency_DblClick(x, y); };
     m_grid->onMouseMove = [&best](int button, int shift, int x, int y) {
-        best.FrequencyMouseMove(best.grdFrequency, button, shift, x, y);
+        best.grdFrequency_MouseMove(button, shift, x, y);
     };
     m_grid->onMouseUp = [&best](int button, int shift, int x, int y) {
         best.grdFrequency_MouseUp(button, shift, x, y);
     };
     best.onShowPropagationHours = [this] { m_model.ShowPropagationHours(); };
-    best.onFrequencyMenu = [this](int x, int y) {
-        m_model.mnuFrequency_Opening();
+    best.onFrequencyMenuOpening = [this] { m_model.mnuFrequency_Opening(); };
+    best.onFrequencyMenuPopup = [this](int x, int y) {
         if (QMenu* popup = m_menus.value(QStringLiteral("Frequency")))
-            popup->popup(m_grid->mapToGlobal(QPoint(PixelsX(x), PixelsY(y))));
+            popup->popup(m_grid->viewport()->mapToGlobal(QPoint(PixelsX(x), PixelsY(y))));
+    };
+
+    m_tmrBlink = new QTimer(this);
+    connect(m_tmrBlink, &QTimer::timeout, this, [&best] { best.tmrBlink_Timer(); });
+    best.onBlinkTimerChanged = [this, &best] {
+        m_tmrBlink->setInterval(best.tmrBlink.interval);
+        if (best.tmrBlink.enabled)
+            m_tmrBlink->start();
+        else
+            m_tmrBlink->stop();
     };
 }
 

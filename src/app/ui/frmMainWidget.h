@@ -45,6 +45,7 @@ public:
     QGroupBox* frmFrequency() const { return m_frmFrequency; }
     QLabel* panel(int index) const { return index >= 1 && index <= 5 ? m_panels[index - 1] : nullptr; }
     QTimer* tmrTime() const { return m_tmrTime; }
+    QTimer* tmrBlink() const { return m_tmrBlink; }
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& name) const { return m_menus.value(name); }
 
@@ -91,6 +92,7 @@ private:
     GridWidget* m_grid = nullptr;
     std::array<QLabel*, 5> m_panels{};
     QTimer* m_tmrTime = nullptr;
+    QTimer* m_tmrBlink = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
 };
