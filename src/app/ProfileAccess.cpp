@@ -1,5 +1,7 @@
 #include "app/ProfileAccess.h"
 
+#include <QFile>
+
 #include <array>
 
 namespace tw {
@@ -51,10 +53,22 @@ QByteArray UnicodeToAnsi(const QString& text) {
     return out;
 }
 
+namespace {
+// File names go to the operating system in its own encoding: the ANSI code
+// page for the Windows profile functions, the file system's (UTF-8) elsewhere.
+std::string FileNameBytes(const QString& file) {
+#ifdef _WIN32
+    return UnicodeToAnsi(file).toStdString();
+#else
+    return QFile::encodeName(file).toStdString();
+#endif
+}
+}  // namespace
+
 QString ProfileAccess::Get(const QString& file, const QString& section, const QString& key,
                            int bufferSize) const {
     const std::string value = m_files.GetString(
-        UnicodeToAnsi(file).toStdString(), UnicodeToAnsi(section).toStdString(),
+        FileNameBytes(file), UnicodeToAnsi(section).toStdString(),
         UnicodeToAnsi(key).toStdString(), std::string(), static_cast<std::size_t>(bufferSize));
     return AnsiToUnicode(QByteArray::fromStdString(value));
 }
@@ -62,7 +76,7 @@ QString ProfileAccess::Get(const QString& file, const QString& section, const QS
 bool ProfileAccess::Write(const QString& file, const QString& section, const QString& key,
                           const QString& value) {
     return m_files.WriteString(
-        UnicodeToAnsi(file).toStdString(), UnicodeToAnsi(section).toStdString(),
+        FileNameBytes(file), UnicodeToAnsi(section).toStdString(),
         UnicodeToAnsi(key).toStdString(), UnicodeToAnsi(value).toStdString());
 }
 

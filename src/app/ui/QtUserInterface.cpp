@@ -18,7 +18,11 @@ void QtUserInterface::AttachPanels(const std::array<QLabel*, 5>& panels) {
 MsgAnswer QtUserInterface::MessageBox(const MessageRequest& request) {
     QMessageBox box(m_parent);
     box.setWindowTitle(request.title);
-    box.setText(request.text);
+    // Messages may break their lines the Windows way (CR LF, or CR alone).
+    QString text = request.text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(text);
     switch (request.icon) {
         case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
         case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
