@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "airmail/AirMail.h"
+#include "airmail/Position.h"
+#include "selection/SystemSelect.h"
+
 namespace tw {
 
 Application::Application(const CommandLine& line, IUserInterface& ui, const ITextMetrics& metrics,
@@ -21,11 +25,32 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
         line.profileFile.isEmpty() ? QString() : QFileInfo(line.profileFile).absoluteFilePath();
     m_main = std::make_unique<frmMain>(
         frmMain::Services{ui, metrics, *m_profile, *m_clock, programFolder, profileFile});
+    m_registry = platform::MakeRegistry(m_paths);
+    m_airmail = std::make_unique<AirMail>(m_main->settings, *m_profile, ui, m_paths, *m_registry,
+                                          QString::fromLatin1(frmMain::kCaption));
+    m_position = std::make_unique<Position>(*m_airmail, *m_clock);
     WireSteps();
 }
 
 Application::~Application() = default;
 
-void Application::WireSteps() {}
+void Application::WireSteps() {
+    MainWindowSteps& steps = m_main->steps;
+    steps.AirMailFindFolders = [this] { m_airmail->AirMailFindFolders(); };
+    steps.LatLonCheckAge = [this] { m_position->LatLonCheckAge(); };
+    steps.LatLonGetCurrent = [this](LatLon& p) { return m_position->LatLonGetCurrent(p.lat, p.lon); };
+    steps.LatLonDecode = [this](const QString& text, bool isLat, double& value) {
+        return isLat ? m_position->LatLonDecodeLatitude(text, value, true)
+                     : m_position->LatLonDecodeLongitude(text, value, true);
+    };
+    steps.LatLonEncode = [](double value, bool isLat) {
+        return isLat ? LatLonEncodeLatitude(value) : LatLonEncodeLongitude(value);
+    };
+    steps.AirMailWritePosition = [this](const QString& key, const QString& value) {
+        return m_profile->Write(m_main->settings.m_sAirMailDirectoryData + QStringLiteral("\\Airmail.ini"),
+                                QStringLiteral("Position Report"), key, value);
+    };
+    steps.BestListBuild = [this] { return SystemSelect(*m_airmail, *m_main, m_line.system) && false; };
+}
 
 }  // namespace tw

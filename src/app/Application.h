@@ -14,8 +14,12 @@
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
 #include "platform/Profile.h"
+#include "platform/Registry.h"
 
 namespace tw {
+
+class AirMail;
+class Position;
 
 class Application {
 public:
@@ -28,6 +32,9 @@ public:
     const platform::PathMapper& paths() const { return m_paths; }
     const platform::IClock& clock() const { return *m_clock; }
     ProfileAccess& profile() { return *m_profile; }
+    AirMail& airmail() { return *m_airmail; }
+    Position& position() { return *m_position; }
+    const CommandLine& commandLine() const { return m_line; }
 
 private:
     void WireSteps();
@@ -39,6 +46,9 @@ private:
     std::unique_ptr<platform::IClock> m_clock;
     std::unique_ptr<ProfileAccess> m_profile;
     std::unique_ptr<frmMain> m_main;
+    std::unique_ptr<platform::IRegistry> m_registry;
+    std::unique_ptr<AirMail> m_airmail;
+    std::unique_ptr<Position> m_position;
 };
 
 }  // namespace tw

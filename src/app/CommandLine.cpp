@@ -37,6 +37,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             setCommand(CommandLine::Command::PrintSettings, arg);
         } else if (arg == QLatin1String("--best-list")) {
             setCommand(CommandLine::Command::BestList, arg);
+        } else if (arg == QLatin1String("--airmail-report")) {
+            setCommand(CommandLine::Command::AirMailReport, arg);
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
@@ -53,6 +55,8 @@ QString CommandLineUsage() {
         "Commands (without one the main window opens):\n"
         "  --print-settings      print the settings in effect and exit\n"
         "  --best-list           build the best station list once, print it and exit\n"
+        "  --airmail-report      print what was found of AirMail: folders, systems,\n"
+        "                        position, sunspot number and the stations to evaluate\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

@@ -2,7 +2,7 @@
 // The program's command line.
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
-//            [--system NAME] [--print-settings | --best-list]
+//            [--system NAME] [--print-settings | --best-list | --airmail-report]
 //
 // Without a headless command the main window opens.
 
@@ -14,7 +14,7 @@
 namespace tw {
 
 struct CommandLine {
-    enum class Command { Window, PrintSettings, BestList, Help };
+    enum class Command { Window, PrintSettings, BestList, AirMailReport, Help };
     Command command = Command::Window;
     QString profileFile;               // replaces the profile beside the executable
     QString driveC;                    // the folder that stands for drive C:

@@ -9,6 +9,7 @@
 
 namespace tw {
 
+class Application;
 class BestGrid;
 
 // Runs a headless command; returns the process exit status.
@@ -19,5 +20,10 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
 // shown columns separated by tabs; frequency cells without their leading
 // blanks and, in data rows, followed by " [x]" when checked or " [ ]".
 QStringList GridPrintLines(BestGrid& best);
+
+// What the first activation found of AirMail, as "label: value" lines and a
+// tab-separated line per station to evaluate.  Returns the exit status: 1
+// when there is no position or no station list.
+int AirMailReport(Application& app, QTextStream& out, QTextStream& err);
 
 }  // namespace tw

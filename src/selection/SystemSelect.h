@@ -1,0 +1,19 @@
+#pragma once
+// The AirMail system the list is built for: AirMail's systems fill the main
+// window's system list, and the one in use is taken from that list, from
+// AirMail's last used system, or from the first entry.
+
+#include <QString>
+
+namespace tw {
+
+class AirMail;
+class frmMain;
+
+// Fills main.cmbSystem when it does not hold exactly AirMail's systems and sets
+// main.m_sSystem.  `preferred` (the command line's --system) wins over
+// AirMail's last used system when the list is filled.  False when AirMail has
+// no systems (the user has been told).
+bool SystemSelect(AirMail& airmail, frmMain& main, const QString& preferred = QString());
+
+}  // namespace tw
