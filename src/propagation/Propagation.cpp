@@ -1,0 +1,337 @@
+#include "propagation/Propagation.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "app/ProfileAccess.h"
+#include "app/UserInterface.h"
+#include "platform/Clock.h"
+#include "platform/PathMapper.h"
+#include "propagation/PropagationDecks.h"
+
+namespace tw {
+
+namespace {
+
+const QString kInstallRoot = QStringLiteral("c:\\itshfbc");
+const QString kProgramFolder = QStringLiteral("c:\\itshfbc\\bin_win\\");
+const QString kRunFolder = QStringLiteral("c:\\itshfbc\\RUN");
+const QString kDeckFile = QStringLiteral("sound.dat");
+const QString kOutputFile = QStringLiteral("sound.out");
+
+// An output larger than this is no output of a run of at most 10 frequencies
+// and 24 hours; it is refused rather than read into memory.
+constexpr qint64 kOutputLimit = 16 * 1024 * 1024;
+
+constexpr int kBatchSize = 10;
+
+QString FileName(const std::string& native) {
+    return QFile::decodeName(QByteArray::fromStdString(native));
+}
+
+float Between(float first, float second, double fraction) {
+    return static_cast<float>((second - first) * fraction + first);
+}
+
+}  // namespace
+
+std::vector<std::pair<int, int>> PropagationBatches(int frequencyCount) {
+    std::vector<std::pair<int, int>> batches;
+    for (int first = 1; first <= frequencyCount; first += kBatchSize) {
+        batches.emplace_back(first, std::min(first + kBatchSize - 1, frequencyCount));
+    }
+    return batches;
+}
+
+void PropagationInterpolate(const PropagationHours& twoHours, const PropagationPath& runPath,
+                            int minute, int firstIndex, int lastIndex,
+                            std::vector<PropagationResult>& results, PropagationPath& path) {
+    const double f = minute / 60.0;
+    for (int i = firstIndex; i <= lastIndex; ++i) {
+        const auto j = static_cast<std::size_t>(i - 1);
+        const PropagationResult& a = twoHours.at(0).at(j);
+        const PropagationResult& b = twoHours.at(1).at(j);
+        PropagationResult& r = results.at(j);
+        r.TakeoffAngle = Between(a.TakeoffAngle, b.TakeoffAngle, f);
+        r.Delay = Between(a.Delay, b.Delay, f);
+        r.VirtualHeight = Between(a.VirtualHeight, b.VirtualHeight, f);
+        r.Signal = Between(a.Signal, b.Signal, f);
+        r.Noise = Between(a.Noise, b.Noise, f);
+        r.Snr = Between(a.Snr, b.Snr, f);
+        r.SnrSlope = b.Snr - a.Snr;
+        r.Layer = (minute < 30 ? a.Layer : b.Layer).mid(1);
+        r.Valid = true;
+    }
+    path.Range = runPath.Range;
+    path.StationToShipAzimuth = runPath.StationToShipAzimuth;
+    path.StationAzimuth = runPath.StationAzimuth;
+    path.Muf.assign(1, Between(runPath.Muf.at(0), runPath.Muf.at(1), f));
+    path.Luf.assign(1, Between(runPath.Luf.at(0), runPath.Luf.at(1), f));
+    path.Valid = true;
+}
+
+// What differs between the two run procedures.
+struct Propagation::ModelRun {
+    QString procedure;    // leads the messages
+    QString inputPrefix;  // "Input " or "Input, "
+    QString unable;       // when the start gives no process id
+    bool (*deck)(const PropagationRun&, int, QByteArray&, QString&);
+    bool (*read)(const QByteArray&, const PropagationRun&, PropagationHours&, PropagationPath&,
+                 QString&);
+};
+
+Propagation::Propagation(const Settings& settings, IUserInterface& ui,
+                         const platform::PathMapper& paths, platform::IProcessRunner& processes,
+                         const platform::IClock& clock, QString mainCaption, double waitSeconds)
+    : m_settings(settings),
+      m_ui(ui),
+      m_paths(paths),
+      m_processes(processes),
+      m_clock(clock),
+      m_mainCaption(std::move(mainCaption)),
+      m_waitSeconds(waitSeconds) {}
+
+bool Propagation::PropagationGet(int model, const QDateTime& time,
+                                 const PropagationPositions& positions,
+                                 const std::vector<float>& frequencies, float sunspotNumber,
+                                 std::vector<PropagationResult>& results, PropagationPath& path) {
+    const int n = static_cast<int>(frequencies.size());
+    if (n < 1 || !time.isValid()) return false;
+    const QDateTime utc = time.toUTC();
+    const int minute = utc.time().minute();
+
+    if (results.size() < frequencies.size()) results.resize(frequencies.size());
+    for (int i = 0; i < n; ++i) {
+        results[static_cast<std::size_t>(i)].Frequency = frequencies[static_cast<std::size_t>(i)];
+        results[static_cast<std::size_t>(i)].Valid = false;
+    }
+    path.Valid = false;
+
+    PropagationRun run;
+    run.Model = model;
+    run.Month = utc.date().month();
+    run.FirstHour = utc.time().hour();
+    run.HourCount = 2;  // this hour and the next
+    run.Positions = positions;
+    run.Frequencies = frequencies;
+    run.Inputs = PropagationInputsFrom(m_settings, sunspotNumber);
+
+    for (const auto& [first, last] : PropagationBatches(n)) {
+        run.FirstIndex = first;
+        run.LastIndex = last;
+        PropagationHours twoHours;
+        PropagationPath runPath;
+        if (!RunBatch(run, twoHours, runPath)) return false;
+        PropagationInterpolate(twoHours, runPath, minute, first, last, results, path);
+    }
+    return true;
+}
+
+bool Propagation::PropagationGetHours(int model, int month, int firstHour, int hourCount,
+                                      const PropagationPositions& positions,
+                                      const std::vector<float>& frequencies, float sunspotNumber,
+                                      PropagationHours& results, PropagationPath& path) {
+    const int n = static_cast<int>(frequencies.size());
+    if (n < 1 || hourCount < 1 || hourCount > 24) return false;
+
+    // Fresh tables: a result stays not Valid until a run of its batch succeeds.
+    results.assign(static_cast<std::size_t>(hourCount),
+                   std::vector<PropagationResult>(static_cast<std::size_t>(n)));
+    for (auto& row : results) {
+        for (int i = 0; i < n; ++i) {
+            row[static_cast<std::size_t>(i)].Frequency = frequencies[static_cast<std::size_t>(i)];
+        }
+    }
+    path = PropagationPath();
+    path.Muf.assign(static_cast<std::size_t>(hourCount), 0.0f);
+    path.Luf.assign(static_cast<std::size_t>(hourCount), 0.0f);
+
+    PropagationRun run;
+    run.Model = model;
+    run.Month = month;
+    run.FirstHour = firstHour;
+    run.HourCount = hourCount;
+    run.Positions = positions;
+    run.Frequencies = frequencies;
+    run.Inputs = PropagationInputsFrom(m_settings, sunspotNumber);
+
+    // Every batch is run; the call succeeds only when all of them did, so a
+    // failed batch is never reported as a success of the whole.
+    bool all = true;
+    for (const auto& [first, last] : PropagationBatches(n)) {
+        run.FirstIndex = first;
+        run.LastIndex = last;
+        PropagationHours table;
+        PropagationPath runPath;
+        if (!RunBatch(run, table, runPath)) {
+            all = false;
+            continue;
+        }
+        for (std::size_t k = 0; k < results.size(); ++k) {
+            for (int i = first; i <= last; ++i) {
+                const auto j = static_cast<std::size_t>(i - 1);
+                const float frequency = results[k][j].Frequency;
+                results[k][j] = table[k][j];
+                results[k][j].Frequency = frequency;
+                results[k][j].Valid = true;
+            }
+        }
+        path = runPath;
+        path.Valid = true;
+    }
+    return all;
+}
+
+bool Propagation::RunBatch(const PropagationRun& batch, PropagationHours& table,
+                           PropagationPath& path) {
+    // Two attempts: the first silent, the second with its messages.
+    PropagationRun run = batch;
+    for (bool showErrors : {false, true}) {
+        run.ShowErrors = showErrors;
+        bool ok = false;
+        switch (run.Model) {
+            case ModelIcepac:
+            case ModelVoacap: ok = PropagationIcepacVoacap(run, table, path); break;
+            case ModelRec533: ok = PropagationRec533(run, table, path); break;
+            default: ok = false; break;  // no model: nothing is run
+        }
+        if (ok) return true;
+    }
+    return false;
+}
+
+bool Propagation::PropagationRec533(const PropagationRun& run, PropagationHours& table,
+                                    PropagationPath& path) {
+    if (run.Model != ModelRec533) return false;
+    const ModelRun model {QStringLiteral("PropagationRec533"), QStringLiteral("Input "),
+                          QStringLiteral("Unable to execute REC533 program."), &Rec533Deck,
+                          &Rec533ReadOutput};
+    return Execute(model, run, table, path);
+}
+
+bool Propagation::PropagationIcepacVoacap(const PropagationRun& run, PropagationHours& table,
+                                          PropagationPath& path) {
+    if (run.Model != ModelIcepac && run.Model != ModelVoacap) return false;
+    const ModelRun model {QStringLiteral("PropagationIcepacVoacap"), QStringLiteral("Input, "),
+                          run.Model == ModelIcepac
+                              ? QStringLiteral("Unable to execute ICEPACW program.")
+                              : QStringLiteral("Unable to execute VOACAP program."),
+                          &IcepacVoacapDeck, &IcepacVoacapReadOutput};
+    return Execute(model, run, table, path);
+}
+
+bool Propagation::Execute(const ModelRun& model, const PropagationRun& run,
+                          PropagationHours& table, PropagationPath& path) {
+    // A missing program is found before any file is touched.
+    if (!PropagationProgramCheck(run.Model, run.ShowErrors)) return false;
+
+    auto fail = [&](const QString& text) {
+        if (run.ShowErrors) Message(text);
+        return false;
+    };
+    const QString& name = model.procedure;
+
+    // The deck.
+    QFile deckFile(FileName(NativePath(kRunFolder + QLatin1Char('\\') + kDeckFile)));
+    if (!deckFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return fail(name + QStringLiteral(", Open ") + deckFile.errorString());
+    }
+    const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
+    QByteArray deck;
+    QString error;
+    if (!model.deck(run, year, deck, error)) {
+        deckFile.close();
+        return fail(name + QStringLiteral(", ") + model.inputPrefix + error);
+    }
+    if (deckFile.write(deck) != deck.size() || !deckFile.flush()) {
+        const QString text = deckFile.errorString();
+        deckFile.close();
+        return fail(name + QStringLiteral(", ") + model.inputPrefix + text);
+    }
+    deckFile.close();
+
+    // The old output goes first.  One that cannot be removed would be read as
+    // this run's output when the program fails to replace it, so the run
+    // stops here instead.
+    const QString outputName = FileName(NativePath(kRunFolder + QLatin1Char('\\') + kOutputFile));
+    QFile::remove(outputName);
+    if (QFile::exists(outputName)) {
+        return fail(name + QStringLiteral(", Output ") +
+                    QStringLiteral("The previous output \"%1\" cannot be removed").arg(kOutputFile));
+    }
+
+    // The program: its full path, then the install root, the deck and the output.
+    const std::string program =
+        NativePath(kProgramFolder + PropagationProgramFile(run.Model));
+    const std::vector<std::string> arguments = {NativePath(kInstallRoot), kDeckFile.toStdString(),
+                                                kOutputFile.toStdString()};
+    const platform::ProcessStart start =
+        m_processes.Start(program, arguments, NativePath(kRunFolder));
+    if (start.pid <= 0) {
+        if (start.error != 0) return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));
+        return fail(model.unable);
+    }
+    if (!ProcessWait(start.pid, m_waitSeconds)) {
+        return fail(name + QStringLiteral(", Shell do not finish."));
+    }
+
+    // The output.
+    QFile outputFile(outputName);
+    if (!outputFile.open(QIODevice::ReadOnly)) {
+        return fail(name + QStringLiteral(", Output ") + outputFile.errorString());
+    }
+    if (outputFile.size() > kOutputLimit) {
+        outputFile.close();
+        return fail(name + QStringLiteral(", Output ") +
+                    QStringLiteral("The output is larger than %1 bytes").arg(kOutputLimit));
+    }
+    const QByteArray output = outputFile.readAll();
+    const QString readError = outputFile.error() != QFileDevice::NoError ? outputFile.errorString()
+                                                                         : QString();
+    outputFile.close();
+    if (!readError.isEmpty()) return fail(name + QStringLiteral(", Output ") + readError);
+    if (!model.read(output, run, table, path, error)) {
+        return fail(name + QStringLiteral(", Output ") + error);
+    }
+    return true;
+}
+
+bool Propagation::PropagationProgramCheck(int model, bool showErrors) {
+    const QString file = PropagationProgramFile(model);
+    if (file.isEmpty()) return false;
+    std::error_code ec;  // errors of the look-up count as "not there"
+    if (std::filesystem::exists(NativePath(kProgramFolder + file), ec)) return true;
+    if (showErrors) {
+        Message(QStringLiteral("Propagation Model ") + PropagationModelName(model) +
+                QStringLiteral(" not found.") + QStringLiteral("\r\n\r\n") +
+                QStringLiteral(
+                    "Please check that ITS HF propagation prediction software has been installed."));
+    }
+    return false;
+}
+
+bool Propagation::ProcessWait(platform::ProcessId pid, double seconds) {
+    switch (m_processes.Wait(pid, seconds)) {
+        case platform::ProcessEnd::ExitedZero: return true;
+        case platform::ProcessEnd::Unknown: return true;  // already gone: taken as ended
+        case platform::ProcessEnd::Failed:
+        case platform::ProcessEnd::Killed: return false;
+    }
+    return false;
+}
+
+void Propagation::Message(const QString& text) {
+    m_ui.BringToFront(m_mainCaption);
+    MessageRequest box;
+    box.text = text;
+    m_ui.MessageBox(box);
+}
+
+std::string Propagation::NativePath(const QString& windowsPath) const {
+    return m_paths.ToNative(UnicodeToAnsi(windowsPath).toStdString());
+}
+
+}  // namespace tw

@@ -1,0 +1,110 @@
+#pragma once
+// The propagation run driver: what the chosen model predicts on the path from
+// a station to the vessel for a list of frequencies, for the current time
+// (`PropagationGet`) or a run of whole hours (`PropagationGetHours`).  The
+// list is cut into batches of at most 10 frequencies; each batch is one run
+// of the model's program on a deck written to "c:\itshfbc\RUN\sound.dat",
+// read back from "c:\itshfbc\RUN\sound.out", and retried once when it fails
+// (messages only on the retry).
+
+#include <QDateTime>
+#include <QString>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Process.h"
+#include "propagation/PropagationTypes.h"
+
+namespace tw {
+
+class IUserInterface;
+namespace platform {
+class IClock;
+class PathMapper;
+}  // namespace platform
+
+// The batches of a list of n frequencies: consecutive 1-based index ranges
+// of at most 10, in list order (1 to 10, 11 to 20, ...).
+std::vector<std::pair<int, int>> PropagationBatches(int frequencyCount);
+
+// From a two-hour run (hour indexes 1 and 2) to the values at `minute` past
+// the first hour, for the batch's frequency indexes: every number
+// interpolated linearly, `SnrSlope` the second hour's Snr less the first's,
+// `Layer` the mode of the first hour below minute 30 and of the second from
+// minute 30, less its first character; `Muf` and `Luf` interpolated the
+// same way into the path's single values, the path values taken over.  The
+// results of the batch become Valid.
+void PropagationInterpolate(const PropagationHours& twoHours, const PropagationPath& runPath,
+                            int minute, int firstIndex, int lastIndex,
+                            std::vector<PropagationResult>& results, PropagationPath& path);
+
+class Propagation {
+public:
+    static constexpr double kWaitSeconds = 5.0;
+
+    // `waitSeconds` is the limit for one run of a program (5 seconds; tests
+    // make it shorter).  Messages are shown after the window with
+    // `mainCaption` has been brought to the front.
+    Propagation(const Settings& settings, IUserInterface& ui, const platform::PathMapper& paths,
+                platform::IProcessRunner& processes, const platform::IClock& clock,
+                QString mainCaption = QStringLiteral("Tidewell"),
+                double waitSeconds = kWaitSeconds);
+
+    // The prediction at `time` (UTC): one result per frequency, in list
+    // order, with SnrSlope, and the path with one Muf and one Luf.  True when
+    // every batch succeeded; false for an empty list.  After a batch that
+    // failed twice nothing more is run; the earlier batches' values stay and
+    // the rest are left as they were (not Valid).
+    bool PropagationGet(int model, const QDateTime& time, const PropagationPositions& positions,
+                        const std::vector<float>& frequencies, float sunspotNumber,
+                        std::vector<PropagationResult>& results, PropagationPath& path);
+
+    // The predictions for hour indexes 1 to hourCount (hour index k stands for
+    // firstHour + k - 1) and every frequency, without SnrSlope, Layer as
+    // printed; Muf and Luf per hour index.  Every batch is run even after one
+    // fails.  True only when every batch succeeded; the results of a batch
+    // that failed stay not Valid (the tables are reset first), those of the
+    // others keep their values.  False without a run for an empty list or an
+    // hour count outside 1 to 24.
+    bool PropagationGetHours(int model, int month, int firstHour, int hourCount,
+                             const PropagationPositions& positions,
+                             const std::vector<float>& frequencies, float sunspotNumber,
+                             PropagationHours& results, PropagationPath& path);
+
+    // One run of a model's program (REC533, or ICEPAC/VOACAP) into the
+    // tables; true when the deck was written, the program ended in time with
+    // exit code 0 and its output was read.
+    bool PropagationRec533(const PropagationRun& run, PropagationHours& table,
+                           PropagationPath& path);
+    bool PropagationIcepacVoacap(const PropagationRun& run, PropagationHours& table,
+                                 PropagationPath& path);
+
+    // Whether "c:\itshfbc\bin_win\" + the model's program file exists; when
+    // not and `showErrors` is set, a message says so.
+    bool PropagationProgramCheck(int model, bool showErrors);
+
+    // Whether the process ended within `seconds` with exit code 0; a process
+    // still running at the limit is killed.  A process that cannot be waited
+    // for (already gone) counts as ended.
+    bool ProcessWait(platform::ProcessId pid, double seconds);
+
+private:
+    struct ModelRun;
+    bool RunBatch(const PropagationRun& run, PropagationHours& table, PropagationPath& path);
+    bool Execute(const ModelRun& model, const PropagationRun& run, PropagationHours& table,
+                 PropagationPath& path);
+    void Message(const QString& text);
+    std::string NativePath(const QString& windowsPath) const;
+
+    const Settings& m_settings;
+    IUserInterface& m_ui;
+    const platform::PathMapper& m_paths;
+    platform::IProcessRunner& m_processes;
+    const platform::IClock& m_clock;
+    QString m_mainCaption;
+    double m_waitSeconds;
+};
+
+}  // namespace tw

@@ -1,0 +1,425 @@
+#include "propagation/PropagationDecks.h"
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "propagation/PropagationText.h"
+
+namespace tw {
+
+namespace {
+
+const QString kAntenna1 = QStringLiteral(
+    "ANTENNA       1    1    2   30     0.000[DEFAULT\\CONST17.VOA  ]  0.0    0.1000");
+const QString kAntenna2 = QStringLiteral(
+    "ANTENNA       2    2    2   30     0.000[DEFAULT\\SWWHIP.VOA   ]  0.0    0.0000");
+
+// The run's batch and hours must make sense before anything is written or read.
+bool CheckRun(const PropagationRun& run, QString& error) {
+    const int n = static_cast<int>(run.Frequencies.size());
+    if (run.FirstIndex < 1 || run.LastIndex < run.FirstIndex || run.LastIndex > n) {
+        error = QStringLiteral("Frequency indexes %1 to %2 do not fit a list of %3")
+                    .arg(run.FirstIndex)
+                    .arg(run.LastIndex)
+                    .arg(n);
+        return false;
+    }
+    if (run.HourCount < 1) {
+        error = QStringLiteral("Hour count %1 is not at least 1").arg(run.HourCount);
+        return false;
+    }
+    return true;
+}
+
+int BatchSize(const PropagationRun& run) { return run.LastIndex - run.FirstIndex + 1; }
+
+float FrequencyOf(const PropagationRun& run, int j) {
+    return run.Frequencies[static_cast<std::size_t>(run.FirstIndex - 1 + j)];
+}
+
+// The ionospheric coefficients go into the deck unchanged; a line break
+// would add cards of its own, so it is refused.  Frequencies must be above
+// 0 kHz: no model can predict 0, and REC533's signal formula has no value there.
+bool CheckDeckInputs(const PropagationRun& run, QString& error) {
+    if (run.Inputs.IonCoefficients.contains(QLatin1Char('\r')) ||
+        run.Inputs.IonCoefficients.contains(QLatin1Char('\n'))) {
+        error = QStringLiteral("ionospheric coefficients \"%1\" hold a line break")
+                    .arg(run.Inputs.IonCoefficients.simplified());
+        return false;
+    }
+    for (int j = 0; j < BatchSize(run); ++j) {
+        const float f = FrequencyOf(run, j);
+        if (!(f > 0.0f)) {
+            error = QStringLiteral("frequency %1 kHz is not above 0").arg(f);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Finish(const DeckWriter& deck, QByteArray& bytes, QString& error) {
+    if (!deck.Ok()) {
+        error = deck.Error();
+        return false;
+    }
+    bytes = deck.Bytes();
+    return true;
+}
+
+// --- output reading ---
+
+// Reads forward through an output, keeping the first failure's description.
+class Reader {
+public:
+    explicit Reader(const QByteArray& output) : m_lines(output) {}
+
+    std::optional<QString> Find(const QString& label) {
+        std::optional<QString> line = FileFindLine(m_lines, label);
+        if (!line) error = QStringLiteral("Label \"%1\" not found").arg(label);
+        return line;
+    }
+    std::optional<QString> Next(const QString& after) {
+        std::optional<QString> line = m_lines.NextLine();
+        if (!line) error = QStringLiteral("Output ends after \"%1\"").arg(after);
+        return line;
+    }
+    // One number at (column, width) of the line.
+    std::optional<double> Number(const QString& line, int column, int width) {
+        std::vector<double> values;
+        if (!ParseFixedFields(line, column, width, 1, values, error)) return std::nullopt;
+        return values.front();
+    }
+
+    QString error;
+
+private:
+    OutputLines m_lines;
+};
+
+// The three path values from the line after "AZIMUTHS", in the fields at
+// columns 43, 51 and 60 (6, 6 and 7 wide).  The programs print these numbers
+// ending a column or two further right (VOACAP: "51.37" in columns 45 to 49,
+// "283.59" in 52 to 57, "5125.2" in 62 to 67), so each field is read whole
+// where the fixed columns would cut off its last digit.
+bool ReadAzimuths(Reader& reader, PropagationPath& path) {
+    if (!reader.Find(QStringLiteral("AZIMUTHS"))) return false;
+    const std::optional<QString> line = reader.Next(QStringLiteral("AZIMUTHS"));
+    if (!line) return false;
+    const struct {
+        int column;
+        int width;
+        float PropagationPath::*value;
+    } fields[] = {{43, 6, &PropagationPath::StationToShipAzimuth},
+                  {51, 6, &PropagationPath::StationAzimuth},
+                  {60, 7, &PropagationPath::Range}};
+    for (const auto& f : fields) {
+        const QString text = FixedFieldWhole(*line, f.column, f.width);
+        const std::optional<double> value = FieldNumber(text);
+        if (!value) {
+            reader.error = QStringLiteral("Field \"%1\" in column %2 of line \"%3\" is not a number")
+                               .arg(text)
+                               .arg(f.column)
+                               .arg(line->trimmed());
+            return false;
+        }
+        path.*(f.value) = static_cast<float>(*value);
+    }
+    return true;
+}
+
+// One row of the per-frequency table: the line found by `label`, the batch's
+// fields from `firstColumn`, 5 wide, each stored by `store`(result, number).
+bool ReadNumberRow(Reader& reader, const PropagationRun& run, std::vector<PropagationResult>& row,
+                   const QString& label, int firstColumn,
+                   const std::function<void(PropagationResult&, double, int)>& store) {
+    const std::optional<QString> line = reader.Find(label);
+    if (!line) return false;
+    std::vector<double> values;
+    if (!ParseFixedFields(*line, firstColumn, 5, BatchSize(run), values, reader.error)) return false;
+    for (int j = 0; j < BatchSize(run); ++j) {
+        store(row[static_cast<std::size_t>(run.FirstIndex - 1 + j)], values[static_cast<std::size_t>(j)], j);
+    }
+    return true;
+}
+
+bool ReadModeRow(Reader& reader, const PropagationRun& run, std::vector<PropagationResult>& row,
+                 int firstColumn) {
+    const std::optional<QString> line = reader.Find(QStringLiteral("MODE"));
+    if (!line) return false;
+    const std::vector<QString> fields = ParseFixedFields(*line, firstColumn, 5, BatchSize(run));
+    for (int j = 0; j < BatchSize(run); ++j) {
+        row[static_cast<std::size_t>(run.FirstIndex - 1 + j)].Layer = fields[static_cast<std::size_t>(j)];
+    }
+    return true;
+}
+
+}  // namespace
+
+double Rec533SignalDbw(double fieldStrengthDbu, double frequencyKHz) {
+    return fieldStrengthDbu - 137.0 - 20.0 * std::log10(frequencyKHz / 20000.0);
+}
+
+int PropagationHourIndex(double printedHour, int firstHour, int hourCount) {
+    if (!std::isfinite(printedHour)) return 0;
+    const double whole = std::round(printedHour);
+    if (std::fabs(printedHour - whole) > 0.01 || whole < 0 || whole > 24) return 0;
+    const int hourOfDay = static_cast<int>(whole) % 24;
+    const int offset = ((hourOfDay - firstHour) % 24 + 24) % 24;
+    return offset < hourCount ? offset + 1 : 0;
+}
+
+// --- REC533 ---
+
+bool Rec533Deck(const PropagationRun& run, int year, QByteArray& bytes, QString& error) {
+    if (!CheckRun(run, error) || !CheckDeckInputs(run, error)) return false;
+    const PropagationInputs& in = run.Inputs;
+    const PropagationPositions& at = run.Positions;
+
+    DeckWriter deck;
+    deck.Line(QStringLiteral("OUTPUT        6    0"));
+    deck.Line(QStringLiteral("COEFFS")).Tab(11).Text(in.IonCoefficients);
+    deck.Line(QStringLiteral("SUNSPOT")).Tab(11).Number(in.SunspotNumber, "F5.1", "sunspot number");
+    deck.Line(QStringLiteral("TIME"))
+        .Tab(11)
+        .Number(run.FirstHour, "I5", "first hour")
+        .Number(run.FirstHour + run.HourCount - 1, "I5", "last hour")
+        .Number(1, "I5", "hour step");
+    deck.Line(QStringLiteral("MONTH")).Tab(11).Number(year, "I5", "year").Number(run.Month, "I5", "month");
+    deck.Line(QStringLiteral("TRANS"))
+        .Tab(11)
+        .Text(QStringLiteral("Transmit"))
+        .Tab(32)
+        .Number(std::fabs(at.StationLatitude), "F6.2", "station latitude")
+        .Text(LatitudeLetter(at.StationLatitude))
+        .Tab(43)
+        .Number(std::fabs(at.StationLongitude), "F6.2", "station longitude")
+        .Text(LongitudeLetter(at.StationLongitude))
+        .Text(QStringLiteral("  S     D"));
+    deck.Line(QStringLiteral("RECVR"))
+        .Tab(11)
+        .Text(QStringLiteral("Receieve"))
+        .Tab(32)
+        .Number(std::fabs(at.OwnLatitude), "F6.2", "own latitude")
+        .Text(LatitudeLetter(at.OwnLatitude))
+        .Tab(43)
+        .Number(std::fabs(at.OwnLongitude), "F6.2", "own longitude")
+        .Text(LongitudeLetter(at.OwnLongitude))
+        .Text(QStringLiteral("  S     D"));
+    deck.Line(QStringLiteral("SYST"))
+        .Tab(11)
+        .Text(QStringLiteral("     1.0000"))
+        .Number(in.TakeoffAngle, "F5.2", "takeoff angle")
+        .Text(QStringLiteral("    0  0.0"));
+    deck.Line(kAntenna1);
+    deck.Line(kAntenna2);
+    deck.Line(QStringLiteral("NOIS"))
+        .Tab(11)
+        .Number(in.NoiseLevel, "I5", "noise level")
+        .Number(1, "I5", "noise")
+        .Number(40, "I5", "noise")
+        .Number(in.Reliability, "I5", "reliability");
+    deck.Line(QStringLiteral("FREQ")).Tab(11);
+    for (int j = 0; j < BatchSize(run); ++j) {
+        deck.Number(FrequencyOf(run, j) / 1000.0, "F7.1", "frequency");
+    }
+    deck.Line(QStringLiteral("EXEC"));
+    deck.Line(QStringLiteral("QUIT"));
+    return Finish(deck, bytes, error);
+}
+
+bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run,
+                      PropagationHours& table, PropagationPath& path, QString& error) {
+    if (!CheckRun(run, error)) return false;
+    PropagationSizeTables(table, path, run.HourCount, static_cast<int>(run.Frequencies.size()));
+    Reader reader(output);
+    auto fail = [&] {
+        error = reader.error;
+        return false;
+    };
+
+    if (!ReadAzimuths(reader, path)) return fail();
+    for (int k = 1; k <= run.HourCount; ++k) {
+        const auto h = static_cast<std::size_t>(k - 1);
+        std::vector<PropagationResult>& row = table[h];
+
+        const std::optional<QString> freq = reader.Find(QStringLiteral("FREQ"));
+        if (!freq) return fail();
+        const std::optional<double> muf = reader.Number(*freq, 5, 4);
+        if (!muf) return fail();
+        path.Muf[h] = static_cast<float>(*muf * 1000.0);
+        const std::optional<double> luf = reader.Number(*freq, 65, 4);
+        if (!luf) return fail();
+        path.Luf[h] = static_cast<float>(*luf * 1000.0);
+
+        if (!ReadModeRow(reader, run, row, 9)) return fail();
+
+        // A takeoff angle field that is not a number (blanks when there is no
+        // mode) is an angle of 0, not a failure.
+        const std::optional<QString> angles = reader.Find(QStringLiteral("ANGL"));
+        if (!angles) return fail();
+        const std::vector<QString> angleFields = ParseFixedFields(*angles, 9, 5, BatchSize(run));
+        for (int j = 0; j < BatchSize(run); ++j) {
+            PropagationResult& r = row[static_cast<std::size_t>(run.FirstIndex - 1 + j)];
+            r.TakeoffAngle = static_cast<float>(FieldNumber(angleFields[static_cast<std::size_t>(j)]).value_or(0.0));
+            r.Delay = -1.0f;
+            r.VirtualHeight = -1.0f;
+        }
+
+        if (!ReadNumberRow(reader, run, row, QStringLiteral("DBU"), 9,
+                           [&](PropagationResult& r, double dbu, int j) {
+                               r.Signal = static_cast<float>(Rec533SignalDbw(dbu, FrequencyOf(run, j)));
+                           })) {
+            return fail();
+        }
+        if (!ReadNumberRow(reader, run, row, QStringLiteral("S/N"), 9,
+                           [](PropagationResult& r, double snr, int) {
+                               r.Noise = static_cast<float>(r.Signal - snr);
+                           })) {
+            return fail();
+        }
+        if (!ReadNumberRow(reader, run, row, QStringLiteral("SNxx"), 9,
+                           [](PropagationResult& r, double snr, int) { r.Snr = static_cast<float>(snr); })) {
+            return fail();
+        }
+    }
+    return true;
+}
+
+// --- ICEPAC and VOACAP ---
+
+bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QString& error) {
+    if (!CheckRun(run, error) || !CheckDeckInputs(run, error)) return false;
+    const PropagationInputs& in = run.Inputs;
+    const PropagationPositions& at = run.Positions;
+
+    DeckWriter deck;
+    deck.Line(QStringLiteral("LINEMAX      55"));
+    deck.Line(QStringLiteral("COEFFS")).Tab(11).Text(in.IonCoefficients);
+    deck.Line(QStringLiteral("TIME"))
+        .Tab(11)
+        .Number(run.FirstHour, "I5", "first hour")
+        .Number(run.FirstHour + run.HourCount - 1, "I5", "last hour")
+        .Number(1, "I5", "hour step")
+        .Number(1, "I5", "time");
+    deck.Line(QStringLiteral("MONTH")).Tab(11).Number(year, "I5", "year").Number(run.Month, "I5", "month");
+    deck.Line(QStringLiteral("SUNSPOT"))
+        .Tab(11)
+        .Number(in.SunspotNumber, "F5.1", "sunspot number")
+        .Number(in.QIndex, "F5.1", "Q index");
+    deck.Line(QStringLiteral("LABEL     XMTR                  RCVR"));
+    deck.Line(QStringLiteral("CIRCUIT"))
+        .Tab(10)
+        .Number(std::fabs(at.StationLatitude), "F6.2", "station latitude")
+        .Text(LatitudeLetter(at.StationLatitude))
+        .Tab(20)
+        .Number(std::fabs(at.StationLongitude), "F6.2", "station longitude")
+        .Text(LongitudeLetter(at.StationLongitude))
+        .Tab(30)
+        .Number(std::fabs(at.OwnLatitude), "F6.2", "own latitude")
+        .Text(LatitudeLetter(at.OwnLatitude))
+        .Tab(40)
+        .Number(std::fabs(at.OwnLongitude), "F6.2", "own longitude")
+        .Text(LongitudeLetter(at.OwnLongitude))
+        .Tab(51)
+        .Number(0, "I5", "circuit");
+    deck.Line(QStringLiteral("SYSTEM"))
+        .Tab(11)
+        .Number(1, "F5.1", "system")
+        .Number(-static_cast<double>(in.NoiseLevel), "F5.0", "noise level")
+        .Number(in.TakeoffAngle, "F5.1", "takeoff angle")
+        .Number(in.Reliability, "F5.1", "reliability")
+        .Number(40, "F5.1", "system")
+        .Number(in.MultipathPower, "F5.1", "multipath power")
+        .Number(in.MultipathDelay, "F5.1", "multipath delay");
+    deck.Line(QStringLiteral("FPROB"))
+        .Tab(11)
+        .Number(in.LayerAdjustE, "F5.2", "E layer adjustment")
+        .Number(in.LayerAdjustF1, "F5.2", "F1 layer adjustment")
+        .Number(in.LayerAdjustF2, "F5.2", "F2 layer adjustment")
+        .Number(in.LayerAdjustEs, "F5.2", "Es layer adjustment");
+    deck.Line(kAntenna1);
+    deck.Line(kAntenna2);
+    deck.Line(QStringLiteral("METHOD       26    0"));
+    deck.Line(QStringLiteral("EXECUTE"));
+    deck.Line(QStringLiteral("FREQUENCY")).Tab(11);
+    for (int j = 0; j < BatchSize(run); ++j) {
+        deck.Number(FrequencyOf(run, j) / 1000.0, "F5.1", "frequency");
+    }
+    deck.Line(QStringLiteral("METHOD       20    0"));
+    deck.Line(QStringLiteral("EXECUTE"));
+    deck.Line(QStringLiteral("QUIT"));
+    return Finish(deck, bytes, error);
+}
+
+bool IcepacVoacapReadOutput(const QByteArray& output, const PropagationRun& run,
+                            PropagationHours& table, PropagationPath& path, QString& error) {
+    if (!CheckRun(run, error)) return false;
+    PropagationSizeTables(table, path, run.HourCount, static_cast<int>(run.Frequencies.size()));
+    Reader reader(output);
+    auto fail = [&] {
+        error = reader.error;
+        return false;
+    };
+
+    // The MUF and LUF table: one line per hour, in the order the program
+    // computed them (a run from hour 0 lists 1.0 first and 24.0 last), each
+    // line starting with its hour.  Each line goes to its own hour index.
+    const QString label = QStringLiteral("MUF    LUF");
+    if (!reader.Find(label)) return fail();
+    if (!reader.Next(label)) return fail();
+    std::vector<bool> seen(static_cast<std::size_t>(run.HourCount), false);
+    for (int i = 0; i < run.HourCount; ++i) {
+        const std::optional<QString> line = reader.Next(label);
+        if (!line) return fail();
+        const QString hourText = line->simplified().section(QLatin1Char(' '), 0, 0);
+        const std::optional<double> hour = FieldNumber(hourText);
+        const int k = hour ? PropagationHourIndex(*hour, run.FirstHour, run.HourCount) : 0;
+        if (k == 0) {
+            error = QStringLiteral("MUF and LUF line \"%1\" is not for an hour of the run")
+                        .arg(line->trimmed());
+            return false;
+        }
+        const auto h = static_cast<std::size_t>(k - 1);
+        if (seen[h]) {
+            error = QStringLiteral("MUF and LUF line \"%1\" repeats an hour").arg(line->trimmed());
+            return false;
+        }
+        seen[h] = true;
+        const std::optional<double> muf = reader.Number(*line, 39, 5);
+        if (!muf) return fail();
+        path.Muf[h] = static_cast<float>(*muf * 1000.0);
+        // A LUF printed negative marks a path without a usable band below the
+        // MUF; the field as placed reads its magnitude for two-digit values,
+        // and so it is read for every value.
+        const std::optional<double> luf = reader.Number(*line, 46, 5);
+        if (!luf) return fail();
+        path.Luf[h] = static_cast<float>(std::fabs(*luf) * 1000.0);
+    }
+
+    if (!ReadAzimuths(reader, path)) return fail();
+
+    for (int k = 1; k <= run.HourCount; ++k) {
+        std::vector<PropagationResult>& row = table[static_cast<std::size_t>(k - 1)];
+        if (!ReadModeRow(reader, run, row, 12)) return fail();
+        const struct {
+            const char* label;
+            float PropagationResult::*field;
+        } rows[] = {
+            {"ANGLE", &PropagationResult::TakeoffAngle}, {"DELAY", &PropagationResult::Delay},
+            {"V HITE", &PropagationResult::VirtualHeight}, {"S DBW", &PropagationResult::Signal},
+            {"N DBW", &PropagationResult::Noise},          {"SNRxx", &PropagationResult::Snr},
+        };
+        for (const auto& r : rows) {
+            if (!ReadNumberRow(reader, run, row, QString::fromLatin1(r.label), 12,
+                               [field = r.field](PropagationResult& result, double value, int) {
+                                   result.*field = static_cast<float>(value);
+                               })) {
+                return fail();
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace tw
