@@ -38,7 +38,8 @@ public:
     // onward), hidden, standard input empty, standard output and error
     // discarded, in `workingFolder` ("" keeps this program's current folder).
     // Returns at once; the process runs on its own.
-    virtual ProcessStart Start(const std::string& program, const std::vector<std::string>& arguments,
+    virtual ProcessStart Start(const std::string& program,
+                               const std::vector<std::string>& arguments,
                                const std::string& workingFolder) = 0;
 
     // Wait at most `seconds` for the process to end; an ended process is seen

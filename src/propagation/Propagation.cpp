@@ -223,8 +223,8 @@ bool Propagation::PropagationIcepacVoacap(const PropagationRun& run, Propagation
     return Execute(model, run, table, path);
 }
 
-bool Propagation::Execute(const ModelRun& model, const PropagationRun& run,
-                          PropagationHours& table, PropagationPath& path) {
+bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, PropagationHours& table,
+                          PropagationPath& path) {
     // A missing program is found before any file is touched.
     if (!PropagationProgramCheck(run.Model, run.ShowErrors)) return false;
 
@@ -259,19 +259,20 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run,
     const QString outputName = FileName(NativePath(kRunFolder + QLatin1Char('\\') + kOutputFile));
     QFile::remove(outputName);
     if (QFile::exists(outputName)) {
-        return fail(name + QStringLiteral(", Output ") +
-                    QStringLiteral("The previous output \"%1\" cannot be removed").arg(kOutputFile));
+        return fail(
+            name + QStringLiteral(", Output ") +
+            QStringLiteral("The previous output \"%1\" cannot be removed").arg(kOutputFile));
     }
 
     // The program: its full path, then the install root, the deck and the output.
-    const std::string program =
-        NativePath(kProgramFolder + PropagationProgramFile(run.Model));
+    const std::string program = NativePath(kProgramFolder + PropagationProgramFile(run.Model));
     const std::vector<std::string> arguments = {NativePath(kInstallRoot), kDeckFile.toStdString(),
                                                 kOutputFile.toStdString()};
     const platform::ProcessStart start =
         m_processes.Start(program, arguments, NativePath(kRunFolder));
     if (start.pid <= 0) {
-        if (start.error != 0) return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));
+        if (start.error != 0)
+            return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));
         return fail(model.unable);
     }
     if (!ProcessWait(start.pid, m_waitSeconds)) {
@@ -289,8 +290,8 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run,
                     QStringLiteral("The output is larger than %1 bytes").arg(kOutputLimit));
     }
     const QByteArray output = outputFile.readAll();
-    const QString readError = outputFile.error() != QFileDevice::NoError ? outputFile.errorString()
-                                                                         : QString();
+    const QString readError =
+        outputFile.error() != QFileDevice::NoError ? outputFile.errorString() : QString();
     outputFile.close();
     if (!readError.isEmpty()) return fail(name + QStringLiteral(", Output ") + readError);
     if (!model.read(output, run, table, path, error)) {
@@ -305,10 +306,11 @@ bool Propagation::PropagationProgramCheck(int model, bool showErrors) {
     std::error_code ec;  // errors of the look-up count as "not there"
     if (std::filesystem::exists(NativePath(kProgramFolder + file), ec)) return true;
     if (showErrors) {
-        Message(QStringLiteral("Propagation Model ") + PropagationModelName(model) +
-                QStringLiteral(" not found.") + QStringLiteral("\r\n\r\n") +
-                QStringLiteral(
-                    "Please check that ITS HF propagation prediction software has been installed."));
+        Message(
+            QStringLiteral("Propagation Model ") + PropagationModelName(model) +
+            QStringLiteral(" not found.") + QStringLiteral("\r\n\r\n") +
+            QStringLiteral(
+                "Please check that ITS HF propagation prediction software has been installed."));
     }
     return false;
 }

@@ -32,7 +32,9 @@ bool CheckRun(const PropagationRun& run, QString& error) {
     return true;
 }
 
-int BatchSize(const PropagationRun& run) { return run.LastIndex - run.FirstIndex + 1; }
+int BatchSize(const PropagationRun& run) {
+    return run.LastIndex - run.FirstIndex + 1;
+}
 
 float FrequencyOf(const PropagationRun& run, int j) {
     return run.Frequencies[static_cast<std::size_t>(run.FirstIndex - 1 + j)];
@@ -117,10 +119,11 @@ bool ReadAzimuths(Reader& reader, PropagationPath& path) {
         const QString text = FixedFieldWhole(*line, f.column, f.width);
         const std::optional<double> value = FieldNumber(text);
         if (!value) {
-            reader.error = QStringLiteral("Field \"%1\" in column %2 of line \"%3\" is not a number")
-                               .arg(text)
-                               .arg(f.column)
-                               .arg(line->trimmed());
+            reader.error =
+                QStringLiteral("Field \"%1\" in column %2 of line \"%3\" is not a number")
+                    .arg(text)
+                    .arg(f.column)
+                    .arg(line->trimmed());
             return false;
         }
         path.*(f.value) = static_cast<float>(*value);
@@ -136,9 +139,11 @@ bool ReadNumberRow(Reader& reader, const PropagationRun& run, std::vector<Propag
     const std::optional<QString> line = reader.Find(label);
     if (!line) return false;
     std::vector<double> values;
-    if (!ParseFixedFields(*line, firstColumn, 5, BatchSize(run), values, reader.error)) return false;
+    if (!ParseFixedFields(*line, firstColumn, 5, BatchSize(run), values, reader.error))
+        return false;
     for (int j = 0; j < BatchSize(run); ++j) {
-        store(row[static_cast<std::size_t>(run.FirstIndex - 1 + j)], values[static_cast<std::size_t>(j)], j);
+        store(row[static_cast<std::size_t>(run.FirstIndex - 1 + j)],
+              values[static_cast<std::size_t>(j)], j);
     }
     return true;
 }
@@ -149,7 +154,8 @@ bool ReadModeRow(Reader& reader, const PropagationRun& run, std::vector<Propagat
     if (!line) return false;
     const std::vector<QString> fields = ParseFixedFields(*line, firstColumn, 5, BatchSize(run));
     for (int j = 0; j < BatchSize(run); ++j) {
-        row[static_cast<std::size_t>(run.FirstIndex - 1 + j)].Layer = fields[static_cast<std::size_t>(j)];
+        row[static_cast<std::size_t>(run.FirstIndex - 1 + j)].Layer =
+            fields[static_cast<std::size_t>(j)];
     }
     return true;
 }
@@ -185,7 +191,10 @@ bool Rec533Deck(const PropagationRun& run, int year, QByteArray& bytes, QString&
         .Number(run.FirstHour, "I5", "first hour")
         .Number(run.FirstHour + run.HourCount - 1, "I5", "last hour")
         .Number(1, "I5", "hour step");
-    deck.Line(QStringLiteral("MONTH")).Tab(11).Number(year, "I5", "year").Number(run.Month, "I5", "month");
+    deck.Line(QStringLiteral("MONTH"))
+        .Tab(11)
+        .Number(year, "I5", "year")
+        .Number(run.Month, "I5", "month");
     deck.Line(QStringLiteral("TRANS"))
         .Tab(11)
         .Text(QStringLiteral("Transmit"))
@@ -228,8 +237,8 @@ bool Rec533Deck(const PropagationRun& run, int year, QByteArray& bytes, QString&
     return Finish(deck, bytes, error);
 }
 
-bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run,
-                      PropagationHours& table, PropagationPath& path, QString& error) {
+bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, PropagationHours& table,
+                      PropagationPath& path, QString& error) {
     if (!CheckRun(run, error)) return false;
     PropagationSizeTables(table, path, run.HourCount, static_cast<int>(run.Frequencies.size()));
     Reader reader(output);
@@ -261,14 +270,16 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run,
         const std::vector<QString> angleFields = ParseFixedFields(*angles, 9, 5, BatchSize(run));
         for (int j = 0; j < BatchSize(run); ++j) {
             PropagationResult& r = row[static_cast<std::size_t>(run.FirstIndex - 1 + j)];
-            r.TakeoffAngle = static_cast<float>(FieldNumber(angleFields[static_cast<std::size_t>(j)]).value_or(0.0));
+            r.TakeoffAngle = static_cast<float>(
+                FieldNumber(angleFields[static_cast<std::size_t>(j)]).value_or(0.0));
             r.Delay = -1.0f;
             r.VirtualHeight = -1.0f;
         }
 
         if (!ReadNumberRow(reader, run, row, QStringLiteral("DBU"), 9,
                            [&](PropagationResult& r, double dbu, int j) {
-                               r.Signal = static_cast<float>(Rec533SignalDbw(dbu, FrequencyOf(run, j)));
+                               r.Signal =
+                                   static_cast<float>(Rec533SignalDbw(dbu, FrequencyOf(run, j)));
                            })) {
             return fail();
         }
@@ -278,8 +289,9 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run,
                            })) {
             return fail();
         }
-        if (!ReadNumberRow(reader, run, row, QStringLiteral("SNxx"), 9,
-                           [](PropagationResult& r, double snr, int) { r.Snr = static_cast<float>(snr); })) {
+        if (!ReadNumberRow(
+                reader, run, row, QStringLiteral("SNxx"), 9,
+                [](PropagationResult& r, double snr, int) { r.Snr = static_cast<float>(snr); })) {
             return fail();
         }
     }
@@ -302,7 +314,10 @@ bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QS
         .Number(run.FirstHour + run.HourCount - 1, "I5", "last hour")
         .Number(1, "I5", "hour step")
         .Number(1, "I5", "time");
-    deck.Line(QStringLiteral("MONTH")).Tab(11).Number(year, "I5", "year").Number(run.Month, "I5", "month");
+    deck.Line(QStringLiteral("MONTH"))
+        .Tab(11)
+        .Number(year, "I5", "year")
+        .Number(run.Month, "I5", "month");
     deck.Line(QStringLiteral("SUNSPOT"))
         .Tab(11)
         .Number(in.SunspotNumber, "F5.1", "sunspot number")
@@ -406,7 +421,7 @@ bool IcepacVoacapReadOutput(const QByteArray& output, const PropagationRun& run,
             const char* label;
             float PropagationResult::*field;
         } rows[] = {
-            {"ANGLE", &PropagationResult::TakeoffAngle}, {"DELAY", &PropagationResult::Delay},
+            {"ANGLE", &PropagationResult::TakeoffAngle},   {"DELAY", &PropagationResult::Delay},
             {"V HITE", &PropagationResult::VirtualHeight}, {"S DBW", &PropagationResult::Signal},
             {"N DBW", &PropagationResult::Noise},          {"SNRxx", &PropagationResult::Snr},
         };

@@ -22,8 +22,8 @@ bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& deck, QSt
 // description, for a label that is not there, a line missing at the end of
 // the file or a field that is not a number; the values read before stay set.
 // The tables are made large enough for the run.
-bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run,
-                      PropagationHours& table, PropagationPath& path, QString& error);
+bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, PropagationHours& table,
+                      PropagationPath& path, QString& error);
 bool IcepacVoacapReadOutput(const QByteArray& output, const PropagationRun& run,
                             PropagationHours& table, PropagationPath& path, QString& error);
 

@@ -21,7 +21,7 @@ struct FormatRule {
 
 // No format of the decks writes a leading zero below 1 (the "#.0" pattern).
 constexpr FormatRule kFormats[] = {
-    {"I5", 5, 0, false, true},   {"F5.0", 5, 0, true, true},  {"F5.1", 5, 1, false, false},
+    {"I5", 5, 0, false, true},    {"F5.0", 5, 0, true, true},   {"F5.1", 5, 1, false, false},
     {"F5.2", 5, 2, false, false}, {"F6.2", 6, 2, false, false}, {"F7.1", 7, 1, false, false},
 };
 
@@ -157,8 +157,7 @@ std::optional<QString> FileFindLine(OutputLines& file, const QString& key) {
     return std::nullopt;
 }
 
-std::vector<QString> ParseFixedFields(const QString& line, int firstColumn, int width,
-                                      int count) {
+std::vector<QString> ParseFixedFields(const QString& line, int firstColumn, int width, int count) {
     std::vector<QString> fields;
     fields.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
     for (int j = 0; j < count; ++j) {
@@ -190,7 +189,8 @@ QString FixedFieldWhole(const QString& line, int firstColumn, int width) {
     auto blank = [&](qsizetype i) { return i < 0 || i >= line.size() || line[i].isSpace(); };
     qsizetype start = firstColumn - 1;
     qsizetype end = start + width;  // one past the field
-    if (start < 0 || start >= line.size() || width < 1) return ParseFixedFields(line, firstColumn, width, 1).front();
+    if (start < 0 || start >= line.size() || width < 1)
+        return ParseFixedFields(line, firstColumn, width, 1).front();
     while (!blank(start) && !blank(start - 1)) --start;
     while (end <= line.size() && !blank(end - 1) && !blank(end)) ++end;
     return line.mid(start, end - start);

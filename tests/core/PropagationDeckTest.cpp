@@ -2,8 +2,8 @@
 
 #include <QList>
 
-#include "propagation/PropagationDecks.h"
 #include "PropagationTestData.h"
+#include "propagation/PropagationDecks.h"
 
 namespace tw {
 namespace {
@@ -26,7 +26,9 @@ QList<QByteArray> Lines(const QByteArray& deck) {
 }
 
 // Columns are 1-based.
-QByteArray Columns(const QByteArray& line, int first, int last) { return line.mid(first - 1, last - first + 1); }
+QByteArray Columns(const QByteArray& line, int first, int last) {
+    return line.mid(first - 1, last - first + 1);
+}
 
 PropagationRun Rec533Run(std::vector<float> frequencies) {
     PropagationRun run = GuamRun();
@@ -174,7 +176,8 @@ TEST(PropagationRec533Deck, FrequencyCardOfOneAndOfTenFrequencies) {
 
     ASSERT_TRUE(Rec533Deck(Rec533Run(test::GuamFrequencies()), 2026, deck, error));
     const QByteArray freq = Lines(deck)[11];
-    EXPECT_EQ(freq, "FREQ          3.6    5.4    7.1    8.1   10.2   12.4   14.1   16.6   18.1   21.1");
+    EXPECT_EQ(freq,
+              "FREQ          3.6    5.4    7.1    8.1   10.2   12.4   14.1   16.6   18.1   21.1");
     EXPECT_EQ(freq.size(), 10 + 10 * 7);
     for (int j = 0; j < 10; ++j) EXPECT_EQ(freq[10 + 7 * j + 6] != ' ', true) << j;
 }

@@ -11,12 +11,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "PropagationTestData.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
 #include "platform/Process.h"
 #include "propagation/Propagation.h"
 #include "support/ScriptedUserInterface.h"
-#include "PropagationTestData.h"
 
 namespace tw {
 namespace {
@@ -48,7 +48,9 @@ public:
         paths.SetDrive('c', m_drive.path().toStdString());
     }
 
-    QString Run(const QString& name) const { return m_drive.path() + QStringLiteral("/itshfbc/RUN/") + name; }
+    QString Run(const QString& name) const {
+        return m_drive.path() + QStringLiteral("/itshfbc/RUN/") + name;
+    }
 
     // A program in "c:\itshfbc\bin_win\": the prelude, then `body`.
     void Program(const QString& file, const QString& body, bool executable = true) {
@@ -59,8 +61,9 @@ public:
         f.write(body.toUtf8() + "\n");
         f.close();
         namespace fs = std::filesystem;
-        fs::permissions(path.toStdString(),
-                        executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(path.toStdString(), executable
+                                                ? fs::perms::owner_all
+                                                : fs::perms::owner_read | fs::perms::owner_write);
     }
 
     // A canned output file outside the run folder; its path quoted for sh.
@@ -147,7 +150,8 @@ TEST_F(PropagationDriver, VoacapRunsOnceForEveryBatch) {
     for (const auto& c : cases) {
         QFile::remove(Run(QStringLiteral("runs")));
         results.clear();
-        ASSERT_TRUE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), Frequencies(c.n))) << ui.LastMessage().toStdString();
+        ASSERT_TRUE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), Frequencies(c.n)))
+            << ui.LastMessage().toStdString();
         EXPECT_EQ(Runs(), static_cast<int>(c.cards.size())) << c.n;
         for (std::size_t i = 0; i < c.cards.size(); ++i) {
             EXPECT_EQ(DeckCard(static_cast<int>(i) + 1, "FREQUENCY"), c.cards[i]) << c.n;
@@ -279,7 +283,8 @@ TEST_F(PropagationDriver, AtHour23TheRunCoversHours23And24) {
     CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-guam-2h.out")));
     EXPECT_FALSE(Get(ModelVoacap, Utc(2026, 6, 15, 23, 15), test::GuamFrequencies()));
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.LastMessage().startsWith(QStringLiteral("PropagationIcepacVoacap, Output MUF and LUF line")))
+    EXPECT_TRUE(ui.LastMessage().startsWith(
+        QStringLiteral("PropagationIcepacVoacap, Output MUF and LUF line")))
         << ui.LastMessage().toStdString();
 }
 
@@ -301,7 +306,8 @@ TEST_F(PropagationDriver, StartsTheProgramWithRootDeckAndOutputAndTheClocksYear)
     EXPECT_EQ(DeckCard(1, "MONTH"), "MONTH      2031    6");
     // Otherwise the deck is the sample's.
     QByteArray deck = RunFile(QStringLiteral("deck.1"));
-    EXPECT_EQ(deck.replace("MONTH      2031", "MONTH      2026"), ReadSample(QStringLiteral("voacap-guam-2h.dat")));
+    EXPECT_EQ(deck.replace("MONTH      2031", "MONTH      2026"),
+              ReadSample(QStringLiteral("voacap-guam-2h.dat")));
 }
 
 TEST_F(PropagationDriver, AFailureCuredByTheRetryShowsNothing) {
@@ -316,7 +322,8 @@ TEST_F(PropagationDriver, AFailureCuredByTheRetryShowsNothing) {
 
 // A program whose runs 2 and 3 fail (the second batch's two attempts).
 QString FailingSecondBatch(const QString& canned) {
-    return QStringLiteral("if [ $n -eq 2 ] || [ $n -eq 3 ]; then exit 1; fi\ncp %1 sound.out").arg(canned);
+    return QStringLiteral("if [ $n -eq 2 ] || [ $n -eq 3 ]; then exit 1; fi\ncp %1 sound.out")
+        .arg(canned);
 }
 
 TEST_F(PropagationDriver, GetStopsAtTheFirstBatchThatFailsTwice) {
@@ -363,11 +370,13 @@ TEST_F(PropagationDriver, HoursRunEveryBatchAndReportAnyFailure) {
 }
 
 TEST_F(PropagationDriver, HoursOfADayPlaceEachHourByItsOwnLine) {
-    CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-honolulu-24h.out")));
+    CopyingProgram(QStringLiteral("voacapw.exe"),
+                   ReadSample(QStringLiteral("voacap-honolulu-24h.out")));
     PropagationHours hours;
     PropagationPath hoursPath;
     ASSERT_TRUE(propagation.PropagationGetHours(ModelVoacap, 12, 0, 24, test::HonoluluPositions(),
-                                                test::HonoluluFrequencies(), 100.0f, hours, hoursPath))
+                                                test::HonoluluFrequencies(), 100.0f, hours,
+                                                hoursPath))
         << ui.LastMessage().toStdString();
     EXPECT_EQ(Runs(), 1);
     EXPECT_EQ(DeckCard(1, "TIME"), "TIME          0   23    1    1");
@@ -389,8 +398,8 @@ TEST_F(PropagationDriver, NothingRunsForAnEmptyListOrNoModel) {
     CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-guam-2h.out")));
     PropagationHours hours;
     EXPECT_FALSE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), {}));
-    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 0, 24, test::GuamPositions(), {}, 150.0f,
-                                                 hours, path));
+    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 0, 24, test::GuamPositions(), {},
+                                                 150.0f, hours, path));
     EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 0, 0, test::GuamPositions(),
                                                  Frequencies(3), 150.0f, hours, path));
     EXPECT_FALSE(Get(4, Utc(2026, 6, 15, 20, 0), Frequencies(3)));
@@ -413,8 +422,7 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
     using D = PropagationDriver;
     const QByteArray guam = ReadSample(QStringLiteral("voacap-guam-2h.out"));
     const Fault faults[] = {
-        {"program missing", ModelVoacap, nullptr,
-         "Propagation Model VOACAP not found.", 0},
+        {"program missing", ModelVoacap, nullptr, "Propagation Model VOACAP not found.", 0},
         {"ICEPAC missing", ModelIcepac, nullptr, "Propagation Model ICEPAC not found.", 0},
         {"REC533 missing", ModelRec533, nullptr, "Propagation Model REC533 not found.", 0},
         {"not executable", ModelVoacap,
@@ -428,7 +436,8 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
          "PropagationIcepacVoacap, Shell do not finish.", 2},
         {"exit code 1", ModelVoacap,
          [&](D& d) {
-             d.Program(QStringLiteral("voacapw.exe"), QStringLiteral("cp %1 sound.out\nexit 1").arg(d.Canned(guam)));
+             d.Program(QStringLiteral("voacapw.exe"),
+                       QStringLiteral("cp %1 sound.out\nexit 1").arg(d.Canned(guam)));
          },
          "PropagationIcepacVoacap, Shell do not finish.", 2},
         {"REC533 exit code 3", ModelRec533,
@@ -444,7 +453,9 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
          [](D& d) { d.Program(QStringLiteral("rec533w.exe"), QStringLiteral(": > sound.out")); },
          "PropagationRec533, Output Label \"AZIMUTHS\" not found", 2},
         {"truncated output", ModelVoacap,
-         [&](D& d) { d.CopyingProgram(QStringLiteral("voacapw.exe"), guam.left(guam.indexOf("SNRxx"))); },
+         [&](D& d) {
+             d.CopyingProgram(QStringLiteral("voacapw.exe"), guam.left(guam.indexOf("SNRxx")));
+         },
          "PropagationIcepacVoacap, Output Label \"SNRxx\" not found", 2},
         {"field not a number", ModelVoacap,
          [&](D& d) {
@@ -483,8 +494,10 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         if (f.arrange) f.arrange(*this);
 
         const auto t0 = std::chrono::steady_clock::now();
-        EXPECT_FALSE(Get(f.model, Utc(2026, 6, 15, 20, 0), test::GuamFrequencies(), test::GuamPositions(), ssn));
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 2.0);
+        EXPECT_FALSE(Get(f.model, Utc(2026, 6, 15, 20, 0), test::GuamFrequencies(),
+                         test::GuamPositions(), ssn));
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(),
+                  2.0);
 
         ASSERT_EQ(ui.messages.size(), 1u);
         const QString text = ui.messages[0].text;

@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "propagation/PropagationDecks.h"
 #include "PropagationTestData.h"
+#include "propagation/PropagationDecks.h"
 
 namespace tw {
 namespace {
@@ -45,7 +45,8 @@ TEST(PropagationIcepacVoacapOutput, ReadsTheGuamSampleEveryRow) {
     PropagationHours table;
     PropagationPath path;
     QString error;
-    ASSERT_TRUE(IcepacVoacapReadOutput(output, GuamRun(), table, path, error)) << error.toStdString();
+    ASSERT_TRUE(IcepacVoacapReadOutput(output, GuamRun(), table, path, error))
+        << error.toStdString();
 
     // The path values whole, not cut to the fixed columns.
     EXPECT_FLOAT_EQ(path.StationToShipAzimuth, 51.37f);
@@ -111,7 +112,8 @@ WordTable ReadByWords(const QByteArray& output) {
                 QString key = w.last();
                 if (key == QStringLiteral("DBW")) key = w[w.size() - 2] + key;  // "SDBW", "NDBW"
                 std::vector<double> v;
-                for (int i = 1; i <= 5; ++i) v.push_back(w[i].toDouble());  // word 0 is the MUF column
+                for (int i = 1; i <= 5; ++i)
+                    v.push_back(w[i].toDouble());  // word 0 is the MUF column
                 t.rows[hour][key] = v;
             }
         }
@@ -125,7 +127,8 @@ TEST(PropagationIcepacVoacapOutput, ReadsTheHonoluluSampleByHour) {
     PropagationHours table;
     PropagationPath path;
     QString error;
-    ASSERT_TRUE(IcepacVoacapReadOutput(output, HonoluluRun(), table, path, error)) << error.toStdString();
+    ASSERT_TRUE(IcepacVoacapReadOutput(output, HonoluluRun(), table, path, error))
+        << error.toStdString();
 
     EXPECT_FLOAT_EQ(path.StationToShipAzimuth, 53.23f);
     EXPECT_FLOAT_EQ(path.StationAzimuth, 252.74f);
@@ -147,14 +150,18 @@ TEST(PropagationIcepacVoacapOutput, ReadsTheHonoluluSampleByHour) {
         const int hour = k - 1;
         SCOPED_TRACE(testing::Message() << "hour " << hour);
         EXPECT_EQ(words.groupHours[static_cast<std::size_t>(k - 1)], hour);
-        EXPECT_NEAR(path.Muf[static_cast<std::size_t>(k - 1)], words.mufLuf.at(hour).first * 1000, 0.01);
-        EXPECT_NEAR(path.Luf[static_cast<std::size_t>(k - 1)], words.mufLuf.at(hour).second * 1000, 0.01);
+        EXPECT_NEAR(path.Muf[static_cast<std::size_t>(k - 1)], words.mufLuf.at(hour).first * 1000,
+                    0.01);
+        EXPECT_NEAR(path.Luf[static_cast<std::size_t>(k - 1)], words.mufLuf.at(hour).second * 1000,
+                    0.01);
         const auto& rows = words.rows.at(hour);
         for (std::size_t j = 0; j < 5; ++j) {
             const PropagationResult& r = table[static_cast<std::size_t>(k - 1)][j];
-            EXPECT_FLOAT_EQ(r.TakeoffAngle, static_cast<float>(rows.at(QStringLiteral("TANGLE"))[j]));
+            EXPECT_FLOAT_EQ(r.TakeoffAngle,
+                            static_cast<float>(rows.at(QStringLiteral("TANGLE"))[j]));
             EXPECT_FLOAT_EQ(r.Delay, static_cast<float>(rows.at(QStringLiteral("DELAY"))[j]));
-            EXPECT_FLOAT_EQ(r.VirtualHeight, static_cast<float>(rows.at(QStringLiteral("HITE"))[j]));
+            EXPECT_FLOAT_EQ(r.VirtualHeight,
+                            static_cast<float>(rows.at(QStringLiteral("HITE"))[j]));
             EXPECT_FLOAT_EQ(r.Signal, static_cast<float>(rows.at(QStringLiteral("SDBW"))[j]));
             EXPECT_FLOAT_EQ(r.Noise, static_cast<float>(rows.at(QStringLiteral("NDBW"))[j]));
             EXPECT_FLOAT_EQ(r.Snr, static_cast<float>(rows.at(QStringLiteral("SNRxx"))[j]));
@@ -199,19 +206,23 @@ TEST(PropagationIcepacVoacapOutput, BrokenOutputsFailWithADescription) {
     const QByteArray good = ReadSample(QStringLiteral("voacap-guam-2h.out"));
     const BrokenOutput cases[] = {
         {"empty", [](QByteArray) { return QByteArray(); }, "Label \"MUF    LUF\" not found"},
-        {"failed run", [](QByteArray) { return QByteArray(" ERROR IN INPUT\n *****END OF RUN*****\n"); },
+        {"failed run",
+         [](QByteArray) { return QByteArray(" ERROR IN INPUT\n *****END OF RUN*****\n"); },
          "Label \"MUF    LUF\" not found"},
         {"cut in the table", [](QByteArray b) { return b.left(b.indexOf("     21.0   6.7")); },
          "Output ends after \"MUF    LUF\""},
         {"cut before the last hour", [](QByteArray b) { return b.left(b.lastIndexOf("  S DBW")); },
          "Label \"S DBW\" not found"},
-        {"field not a number", [](QByteArray b) { return b.replace("  -8    6   17", "  -8    x   17"); },
+        {"field not a number",
+         [](QByteArray b) { return b.replace("  -8    6   17", "  -8    x   17"); },
          "is not a number"},
-        {"hour not of the run", [](QByteArray b) { return b.replace("     21.0   6.7", "     22.0   6.7"); },
+        {"hour not of the run",
+         [](QByteArray b) { return b.replace("     21.0   6.7", "     22.0   6.7"); },
          "is not for an hour of the run"},
         {"hour twice", [](QByteArray b) { return b.replace("     21.0   6.7", "     20.0   6.7"); },
          "repeats an hour"},
-        {"azimuths overprinted", [](QByteArray b) { return b.replace("51.37  283.59", "51.37**283.59"); },
+        {"azimuths overprinted",
+         [](QByteArray b) { return b.replace("51.37  283.59", "51.37**283.59"); },
          "is not a number"},
     };
     for (const BrokenOutput& c : cases) {
@@ -308,7 +319,8 @@ TEST(PropagationRec533Output, BrokenOutputsFail) {
     run.Model = ModelRec533;
     run.Frequencies = {14000.0f};
     run.LastIndex = 1;
-    const test::Rec533Hour hour = test::Rec533UniformHour(QStringLiteral("17.4"), QStringLiteral(" 5.2"), 10, 1);
+    const test::Rec533Hour hour =
+        test::Rec533UniformHour(QStringLiteral("17.4"), QStringLiteral(" 5.2"), 10, 1);
     const QByteArray good = test::Rec533Output(QStringLiteral(" 51.37"), QStringLiteral("283.59"),
                                                QStringLiteral(" 5125.2"), {hour, hour});
     PropagationHours table;

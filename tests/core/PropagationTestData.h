@@ -14,7 +14,9 @@
 
 namespace tw::test {
 
-inline QString SampleDir() { return QStringLiteral(TIDEWELL_SHARED_DIR "/its-samples/"); }
+inline QString SampleDir() {
+    return QStringLiteral(TIDEWELL_SHARED_DIR "/its-samples/");
+}
 
 inline QByteArray ReadSample(const QString& name) {
     QFile file(SampleDir() + name);
@@ -107,7 +109,8 @@ inline PropagationRun HonoluluRun() {
 class ColumnLine {
 public:
     ColumnLine& At(int column, const QString& text) {
-        if (m_text.size() < column - 1) m_text += QString(column - 1 - m_text.size(), QLatin1Char(' '));
+        if (m_text.size() < column - 1)
+            m_text += QString(column - 1 - m_text.size(), QLatin1Char(' '));
         m_text = m_text.left(column - 1) + text + m_text.mid(column - 1 + text.size());
         return *this;
     }
@@ -134,8 +137,12 @@ inline QByteArray Rec533Output(const QString& toShip, const QString& atShip, con
     QStringList lines;
     lines << QStringLiteral("  REC533 stand-in output") << QString()
           << QStringLiteral("  TRANSMITTER             RECEIVER            AZIMUTHS       N. MI.");
-    lines << ColumnLine().At(3, QStringLiteral("13.50 N  144.80 E - 38.60 N  120.30 W"))
-                 .At(43, toShip).At(51, atShip).At(60, range).Text();
+    lines << ColumnLine()
+                 .At(3, QStringLiteral("13.50 N  144.80 E - 38.60 N  120.30 W"))
+                 .At(43, toShip)
+                 .At(51, atShip)
+                 .At(60, range)
+                 .Text();
     for (const Rec533Hour& h : hours) {
         lines << QString();
         lines << ColumnLine().At(1, QStringLiteral("FREQ")).At(5, h.muf).At(65, h.luf).Text();

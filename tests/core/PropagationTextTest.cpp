@@ -16,20 +16,21 @@ struct FormatCase {
 
 TEST(PropagationFortranFormat, WritesFixedWidthRightJustifiedNumbers) {
     const FormatCase cases[] = {
-        {0, "I5", "    0"},          {20, "I5", "   20"},        {-145, "I5", " -145"},
-        {2.5, "I5", "    3"},        {-2.5, "I5", "   -3"},       {49.6, "I5", "   50"},
-        {2026, "I5", " 2026"},       {145, "F5.0", " 145."},      {0, "F5.0", "   0."},
-        {-3.4, "F5.0", "  -3."},     {150, "F5.1", "150.0"},      {3, "F5.1", "  3.0"},
-        {0, "F5.1", "   .0"},        {0.5, "F5.1", "   .5"},      {3.6, "F5.1", "  3.6"},
-        {14.108, "F5.1", " 14.1"},   {-0.5, "F5.1", "  -.5"},     {-0.01, "F5.1", "   .0"},
-        {1, "F5.2", " 1.00"},        {0.7, "F5.2", "  .70"},      {0, "F5.2", "  .00"},
-        {10, "F5.2", "10.00"},       {2.675, "F5.2", " 2.68"},    {0, "F6.2", "   .00"},
-        {0.5, "F6.2", "   .50"},     {13.5, "F6.2", " 13.50"},    {144.8, "F6.2", "144.80"},
-        {120.3, "F6.2", "120.30"},   {14.1, "F7.1", "   14.1"},    {0.5, "F7.1", "     .5"},
-        {3.6, "F7.1", "    3.6"},    {29.95, "F7.1", "   30.0"},
+        {0, "I5", "    0"},        {20, "I5", "   20"},        {-145, "I5", " -145"},
+        {2.5, "I5", "    3"},      {-2.5, "I5", "   -3"},      {49.6, "I5", "   50"},
+        {2026, "I5", " 2026"},     {145, "F5.0", " 145."},     {0, "F5.0", "   0."},
+        {-3.4, "F5.0", "  -3."},   {150, "F5.1", "150.0"},     {3, "F5.1", "  3.0"},
+        {0, "F5.1", "   .0"},      {0.5, "F5.1", "   .5"},     {3.6, "F5.1", "  3.6"},
+        {14.108, "F5.1", " 14.1"}, {-0.5, "F5.1", "  -.5"},    {-0.01, "F5.1", "   .0"},
+        {1, "F5.2", " 1.00"},      {0.7, "F5.2", "  .70"},     {0, "F5.2", "  .00"},
+        {10, "F5.2", "10.00"},     {2.675, "F5.2", " 2.68"},   {0, "F6.2", "   .00"},
+        {0.5, "F6.2", "   .50"},   {13.5, "F6.2", " 13.50"},   {144.8, "F6.2", "144.80"},
+        {120.3, "F6.2", "120.30"}, {14.1, "F7.1", "   14.1"},  {0.5, "F7.1", "     .5"},
+        {3.6, "F7.1", "    3.6"},  {29.95, "F7.1", "   30.0"},
     };
     for (const FormatCase& c : cases) {
-        const std::optional<QString> text = FortranFormatText(c.value, QString::fromLatin1(c.format));
+        const std::optional<QString> text =
+            FortranFormatText(c.value, QString::fromLatin1(c.format));
         ASSERT_TRUE(text.has_value()) << c.format;
         EXPECT_EQ(text->toStdString(), c.text) << c.value << " " << c.format;
     }
@@ -66,13 +67,21 @@ TEST(PropagationLetters, ZeroIsSouthAndWest) {
 
 TEST(PropagationDeckWriter, TabsPadToTheColumnAndLinesEndWithCrLf) {
     DeckWriter deck;
-    deck.Line(QStringLiteral("TIME")).Tab(11).Number(20, QStringLiteral("I5"), QStringLiteral("hour"));
-    deck.Line(QStringLiteral("A")).Tab(1).Text(QStringLiteral("B")).Tab(2).Text(QStringLiteral("C"));
+    deck.Line(QStringLiteral("TIME"))
+        .Tab(11)
+        .Number(20, QStringLiteral("I5"), QStringLiteral("hour"));
+    deck.Line(QStringLiteral("A"))
+        .Tab(1)
+        .Text(QStringLiteral("B"))
+        .Tab(2)
+        .Text(QStringLiteral("C"));
     ASSERT_TRUE(deck.Ok());
     EXPECT_EQ(deck.Bytes(), QByteArray("TIME         20\r\nABC\r\n"));
 
     DeckWriter wide;
-    wide.Line(QStringLiteral("SUNSPOT")).Tab(11).Number(1000, QStringLiteral("F5.1"), QStringLiteral("sunspot number"));
+    wide.Line(QStringLiteral("SUNSPOT"))
+        .Tab(11)
+        .Number(1000, QStringLiteral("F5.1"), QStringLiteral("sunspot number"));
     wide.Number(1, QStringLiteral("F5.1"), QStringLiteral("later"));
     EXPECT_FALSE(wide.Ok());
     EXPECT_EQ(wide.Error(), QStringLiteral("sunspot number 1000 does not fit format F5.1"));

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/Process.h"
 #include "TempDir.h"
+#include "platform/Process.h"
 
 namespace tw::platform {
 namespace {
@@ -61,14 +61,14 @@ TEST_P(ProcessExit, OnlyExitCodeZeroIsSuccess) {
     EXPECT_EQ(runner->Wait(start.pid, 0), ProcessEnd::Unknown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ProcessExit,
-    ::testing::Values(ExitCase {"zero", "exit 0", ProcessEnd::ExitedZero},
-                      ExitCase {"one", "exit 1", ProcessEnd::Failed},
-                      ExitCase {"large", "exit 255", ProcessEnd::Failed},
-                      ExitCase {"crash", "kill -SEGV $$", ProcessEnd::Failed},
-                      ExitCase {"terminated", "kill -TERM $$", ProcessEnd::Failed}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Codes, ProcessExit,
+                         ::testing::Values(ExitCase {"zero", "exit 0", ProcessEnd::ExitedZero},
+                                           ExitCase {"one", "exit 1", ProcessEnd::Failed},
+                                           ExitCase {"large", "exit 255", ProcessEnd::Failed},
+                                           ExitCase {"crash", "kill -SEGV $$", ProcessEnd::Failed},
+                                           ExitCase {"terminated", "kill -TERM $$",
+                                                     ProcessEnd::Failed}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Process, AnEndedProcessIsSeenAtOnce) {
     TempDir dir;
@@ -85,7 +85,7 @@ TEST(Process, ArgumentsArePassedAsTheyStandWithoutAShell) {
     const std::string out = dir / "args.txt";
     auto runner = MakeProcessRunner();
     const std::vector<std::string> args = {out, "c:\\itshfbc", "two words", "$(touch hacked)",
-                                           "*", "a\"quote", ""};
+                                           "*", "a\"quote",    ""};
     const ProcessStart start =
         runner->Start(Script(dir, "p", R"(for a in "$@"; do printf '[%s]\n' "$a"; done > "$1")"),
                       args, dir.path());
@@ -102,12 +102,13 @@ TEST(Process, RunsInTheWorkingFolderWithoutStandardInput) {
     std::filesystem::create_directory(dir / "RUN");
     auto runner = MakeProcessRunner();
     // A program that reads the keyboard gets end of file at once instead of waiting.
-    const std::string body = "pwd > where.txt\n"
-                             "readlink /proc/$$/fd/0 > stdin.txt\n"
-                             "cat > input.txt\n"
-                             "echo to-stdout\n"
-                             "echo to-stderr >&2\n"
-                             "exit 0";
+    const std::string body =
+        "pwd > where.txt\n"
+        "readlink /proc/$$/fd/0 > stdin.txt\n"
+        "cat > input.txt\n"
+        "echo to-stdout\n"
+        "echo to-stderr >&2\n"
+        "exit 0";
     const ProcessStart start = runner->Start(Script(dir, "p", body), {}, dir / "RUN");
     ASSERT_GT(start.pid, 0);
     const auto t0 = Clock::now();
@@ -163,8 +164,8 @@ TEST(Process, StartFailuresComeBackAsErrorCodes) {
 
     const std::string plain = dir / "plain.exe";
     test::WriteBytes(plain, "#!/bin/sh\nexit 0\n");
-    std::filesystem::permissions(plain, std::filesystem::perms::owner_read |
-                                            std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        plain, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ProcessStart notExecutable = runner->Start(plain, {}, "");
     EXPECT_EQ(notExecutable.pid, 0);
     EXPECT_EQ(notExecutable.error, EACCES);

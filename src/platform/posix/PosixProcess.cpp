@@ -7,16 +7,16 @@
 // through a close-on-exec pipe as the child's errno, so Start reports it as an
 // error code instead of a process that ends at once.
 
+#include <fcntl.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/types.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/Process.h"
 

@@ -91,9 +91,9 @@ public:
         SECURITY_ATTRIBUTES inherit {};
         inherit.nLength = sizeof inherit;
         inherit.bInheritHandle = TRUE;
-        HANDLE nul = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE nul =
+            ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (nul == INVALID_HANDLE_VALUE) return {0, static_cast<int>(::GetLastError())};
 
         STARTUPINFOA si {};
@@ -107,10 +107,10 @@ public:
         PROCESS_INFORMATION pi {};
         std::vector<char> line(commandLine.begin(), commandLine.end());
         line.push_back('\0');
-        const BOOL ok = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                         CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                                         workingFolder.empty() ? nullptr : workingFolder.c_str(),
-                                         &si, &pi);
+        const BOOL ok =
+            ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                             CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
+                             workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi);
         const DWORD error = ok ? 0 : ::GetLastError();
         ::CloseHandle(nul);
         if (!ok) return {0, static_cast<int>(error != 0 ? error : ERROR_INVALID_FUNCTION)};
