@@ -1,0 +1,44 @@
+#pragma once
+// The output file of the stand-in, in the shape of the ITS programs' output.
+//
+// ICEPAC and VOACAP: the banner, the deck echoed with a leading blank, then per
+// EXECUTE of the deck: method 26 (one page: the GMT/LMT/FOT/HPF/ESMUF/MUF/LUF
+// table) or method 20 (pages of two hours each: the FREQ line with the hour,
+// the MUF and 11 frequency slots, followed by the MODE ... SNRxx rows), and
+// "*****END OF RUN*****" at the end.  Page heads start with a form feed.
+//
+// REC533 (a layout of this stand-in; the columns are the ones Tidewell reads):
+//   the same banner, echo and path block ("AZIMUTHS" line, then the values
+//   line: azimuths in columns 43-48 and 51-56, nautical miles in 60-66);
+//   per hour a "FREQ" line: hour in columns 1-3, MUF (MHz, F4.1) in 5-8, the
+//   frequencies in 5-wide fields from column 9 (11 slots), the LUF (MHz, F4.1)
+//   in 65-68 and the word FREQ after it; then the rows "MODE", "ANGL", "DBU",
+//   "S/N", "SNxx" and "REL", the label in columns 1-8 and one 5-wide field per
+//   frequency from column 9.
+//
+// Lines end with LF, as in the Linux port's output.
+
+#include "Deck.h"
+
+#include <string>
+
+namespace tw::itshf {
+
+enum class Program { Icepac, Voacap, Rec533 };
+
+// "ICEPAC", "VOACAP", "REC533".
+const char* ProgramTitle(Program program);
+
+// The whole output for a deck.  A deck with an error gives the banner, the
+// echo and the error, and none of the labels the readers search for.
+std::string WriteOutput(Program program, const Deck& deck);
+
+// The output when the deck file cannot be read at all.
+std::string WriteUnreadableDeckOutput(Program program, const std::string& reason);
+
+// Fortran-style fixed-width fields: right-justified; a value that does not
+// fit is shown as asterisks, as Fortran does.
+std::string FormatI(double value, int width);
+std::string FormatF(double value, int width, int decimals);
+
+}  // namespace tw::itshf

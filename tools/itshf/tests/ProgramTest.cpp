@@ -1,0 +1,183 @@
+// The stand-in as Tidewell meets it: a process started by its full path with
+// the programs' command line, in an itshfbc tree.
+
+#include "SampleDecks.h"
+#include "Standin.h"
+#include "Support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace tw::itshf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProcessEnd;
+using test::ReadText;
+using test::WriteText;
+
+class StandinProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(m_binWin);
+        fs::create_directories(m_root / "RUN");
+    }
+
+    fs::path Install(const std::string& name) {
+        fs::copy_file(ITSHF_STANDIN_EXE, m_binWin / name, fs::copy_options::overwrite_existing);
+        return m_binWin / name;
+    }
+
+    // Runs an installed program as Tidewell does, with the test switches
+    // cleared unless `env` sets them.
+    ProcessEnd Run(const std::string& name, std::map<std::string, std::string> env = {},
+                   std::vector<std::string> args = {"c:\\itshfbc", "sound.dat", "sound.out"}) {
+        for (const char* k : {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_NO_VOACAPL"}) {
+            env.try_emplace(k, "");
+        }
+        if (env["ITSHF_STANDIN_NO_VOACAPL"].empty()) env["ITSHF_STANDIN_NO_VOACAPL"] = "1";
+        return test::RunProcess(m_binWin / name, args, env);
+    }
+
+    fs::path Deck() const { return m_root / "RUN" / "sound.dat"; }
+    fs::path Output() const { return m_root / "RUN" / "sound.out"; }
+
+    test::TempDir m_tmp;
+    fs::path m_root = m_tmp.path() / "drive_c" / "itshfbc";
+    fs::path m_binWin = m_root / "bin_win";
+};
+
+struct NameCase {
+    const char* file;
+    const char* title;
+};
+
+class ProgramNameTest : public StandinProcess, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(ProgramNameTest, TheFileNameChoosesTheModelAndAWindowsRootMapsToTheTreeAboveBinWin) {
+    const std::string title = GetParam().title;
+    Install(GetParam().file);
+    WriteText(Deck(), title == "REC533" ? Rec533Deck({}) : IcepacVoacapDeck({}));
+    const ProcessEnd end = Run(GetParam().file);
+    ASSERT_TRUE(end.exited);
+    EXPECT_EQ(end.code, 0);
+    const std::string out = ReadText(Output());
+    EXPECT_NE(out.find(title + "   STAND-IN"), std::string::npos);
+    EXPECT_NE(out.find(" *****END OF RUN*****"), std::string::npos);
+    const test::ReadResult r = title == "REC533" ? test::ReadRec533(out, 2, DeckSpec{}.frequenciesKhz)
+                                                 : test::ReadIcepacVoacap(out, 2, 10);
+    EXPECT_TRUE(test::AllNumbers(r));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ProgramNameTest,
+                         ::testing::Values(NameCase{"voacapw.exe", "VOACAP"}, NameCase{"VoacapW.EXE", "VOACAP"},
+                                           NameCase{"icepacw.exe", "ICEPAC"}, NameCase{"ICEPACW", "ICEPAC"},
+                                           NameCase{"rec533w.exe", "REC533"}),
+                         [](const auto& info) {
+                             std::string n = info.param.file;
+                             std::replace(n.begin(), n.end(), '.', '_');
+                             return n;
+                         });
+
+TEST_F(StandinProcess, AnExistingRootIsUsedAsGivenAndTheRunFolderIsFoundInAnyCase) {
+    Install("voacapw.exe");
+    const fs::path other = m_tmp.path() / "elsewhere";
+    fs::create_directories(other / "run");
+    WriteText(other / "run" / "sound.dat", IcepacVoacapDeck({}));
+    const ProcessEnd end = Run("voacapw.exe", {}, {other.string(), "sound.dat", "sound.out"});
+    EXPECT_TRUE(end.exited && end.code == 0);
+    EXPECT_NE(ReadText(other / "run" / "sound.out").find("END OF RUN"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Output()));
+}
+
+TEST_F(StandinProcess, AnUnknownNameOrCommandLineIsRefused) {
+    Install("itshf-standin");
+    Install("voacapw.exe");
+    WriteText(Deck(), IcepacVoacapDeck({}));
+    const ProcessEnd unknown = Run("itshf-standin");
+    EXPECT_TRUE(unknown.exited && unknown.code == 2);
+    const ProcessEnd shortLine = Run("voacapw.exe", {}, {"c:\\itshfbc", "sound.dat"});
+    EXPECT_TRUE(shortLine.exited && shortLine.code == 2);
+    EXPECT_FALSE(fs::exists(Output()));
+}
+
+TEST_F(StandinProcess, AMissingDeckStillEndsWithCodeZeroButWithoutTheTables) {
+    Install("voacapw.exe");
+    WriteText(Output(), " *****END OF RUN*****\n");  // an old output is replaced
+    const ProcessEnd end = Run("voacapw.exe");
+    EXPECT_TRUE(end.exited && end.code == 0);
+    const std::string out = ReadText(Output());
+    EXPECT_NE(out.find("ERROR"), std::string::npos);
+    EXPECT_EQ(out.find("END OF RUN"), std::string::npos);
+    EXPECT_EQ(out.find("AZIMUTHS"), std::string::npos);
+}
+
+struct FailCase {
+    const char* name;
+    const char* value;
+    bool exited;
+    int codeOrSignal;
+    bool output;       // an output file is written
+    bool endOfRun;     // it holds END OF RUN
+    bool readable;     // every field the driver reads is a number
+};
+
+class FailSwitchTest : public StandinProcess, public ::testing::WithParamInterface<FailCase> {};
+
+TEST_P(FailSwitchTest, TheProgramFailsAsAsked) {
+    const FailCase& c = GetParam();
+    Install("voacapw.exe");
+    WriteText(Deck(), IcepacVoacapDeck({}));
+    const ProcessEnd end = Run("voacapw.exe", {{"ITSHF_STANDIN_FAIL", c.value}});
+    EXPECT_EQ(end.exited, c.exited);
+    EXPECT_EQ(c.exited ? end.code : end.signal, c.codeOrSignal);
+    ASSERT_EQ(fs::exists(Output()), c.output);
+    if (!c.output) return;
+    const std::string out = ReadText(Output());
+    EXPECT_EQ(out.find("*****END OF RUN*****") != std::string::npos, c.endOfRun);
+    EXPECT_EQ(test::AllNumbers(test::ReadIcepacVoacap(out, 2, 10)), c.readable);
+}
+
+// "hang" is left out: it never ends by design, and only a wait could show it.
+INSTANTIATE_TEST_SUITE_P(Switches, FailSwitchTest,
+                         ::testing::Values(FailCase{"none", "", true, 0, true, true, true},
+                                           FailCase{"unknown", "sometimes", true, 0, true, true, true},
+                                           FailCase{"crash", "crash", false, SIGABRT, false, false, false},
+                                           FailCase{"exit1", "exit1", true, 1, true, true, true},
+                                           FailCase{"empty", "empty", true, 0, true, false, false},
+                                           FailCase{"truncate", "truncate", true, 0, true, false, false},
+                                           FailCase{"garbage", "garbage", true, 0, true, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StandinProcess, TheLogSwitchRecordsEveryCommandLine) {
+    Install("rec533w.exe");
+    Install("icepacw.exe");
+    WriteText(Deck(), Rec533Deck({}));
+    const fs::path log = m_tmp.path() / "calls.log";
+    Run("rec533w.exe", {{"ITSHF_STANDIN_LOG", log.string()}});
+    Run("icepacw.exe", {{"ITSHF_STANDIN_LOG", log.string()}});
+    EXPECT_EQ(ReadText(log), "REC533\tc:\\itshfbc\tsound.dat\tsound.out\nICEPAC\tc:\\itshfbc\tsound.dat\tsound.out\n");
+}
+
+// ---- The pure parts of the program ------------------------------------------
+
+TEST(Standin, ProgramFromNameIgnoresCaseAndExe) {
+    EXPECT_EQ(ProgramFromName("/x/bin_win/voacapw.exe"), Program::Voacap);
+    EXPECT_EQ(ProgramFromName("ICEPACW.EXE"), Program::Icepac);
+    EXPECT_EQ(ProgramFromName("rec533w"), Program::Rec533);
+    EXPECT_EQ(ProgramFromName("voacapl"), std::nullopt);
+    EXPECT_EQ(ProgramFromName("voacapw.exe.bak"), std::nullopt);
+}
+
+TEST(Standin, ResolveRootFallsBackToTheFolderAboveBinWin) {
+    test::TempDir tmp;
+    const fs::path exe = tmp.path() / "itshfbc" / "bin_win" / "voacapw.exe";
+    EXPECT_EQ(ResolveRoot("c:\\itshfbc", exe), tmp.path() / "itshfbc");
+    EXPECT_EQ(ResolveRoot("", exe), tmp.path() / "itshfbc");
+    EXPECT_EQ(ResolveRoot(tmp.path().string(), exe), tmp.path());
+    EXPECT_EQ(ExecutablePath("./a/../b/x.exe"), fs::current_path() / "b" / "x.exe");
+}
+
+}  // namespace
+}  // namespace tw::itshf

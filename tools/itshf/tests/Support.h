@@ -1,0 +1,263 @@
+#pragma once
+// Helpers of the stand-in's tests: temporary folders, files, child processes
+// and a minimal reader of the outputs by their labels and columns.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tw::itshf::test {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "itshf-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+inline std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// A child process's end: exit code, or the signal that ended it.
+struct ProcessEnd {
+    bool exited = false;
+    int code = -1;
+    int signal = 0;
+};
+
+// Runs `program` with `args` (argv[0] = program) and the test's environment
+// changed by `env` (an empty value removes the variable).  Its standard input
+// is a pipe holding `input`.  Waits for the end.
+inline ProcessEnd RunProcess(const fs::path& program, const std::vector<std::string>& args,
+                             const std::map<std::string, std::string>& env = {},
+                             const std::string& input = {}) {
+    std::map<std::string, std::string> merged;
+    for (char** e = environ; *e; ++e) {
+        const std::string kv = *e;
+        const auto eq = kv.find('=');
+        if (eq != std::string::npos) merged[kv.substr(0, eq)] = kv.substr(eq + 1);
+    }
+    for (const auto& [k, v] : env) {
+        if (v.empty()) merged.erase(k);
+        else merged[k] = v;
+    }
+    std::vector<std::string> envStrings;
+    for (const auto& [k, v] : merged) envStrings.push_back(k + "=" + v);
+    std::vector<char*> envp;
+    for (std::string& s : envStrings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> argStrings{program.string()};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : argStrings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {};
+    // The input is small: it fits the pipe's buffer before the child reads.
+    if (!input.empty() && write(pipeFds[1], input.data(), input.size()) < 0) return {};
+    close(pipeFds[1]);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[0], STDIN_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argStrings[0].c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[0]);
+    ProcessEnd end;
+    if (rc != 0) return end;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) {
+        end.exited = true;
+        end.code = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        end.signal = WTERMSIG(status);
+    }
+    return end;
+}
+
+// ---- A minimal reader of the outputs, by label and column -------------------
+
+class OutputLines {
+public:
+    explicit OutputLines(const std::string& text) {
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            std::size_t end = text.find('\n', pos);
+            if (end == std::string::npos) end = text.size();
+            std::string line = text.substr(pos, end - pos);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            m_lines.push_back(line);
+            pos = end + 1;
+        }
+    }
+    // The next line from the current position holding `key`; empty at the end.
+    std::string Find(const std::string& key) {
+        while (m_next < m_lines.size()) {
+            const std::string& l = m_lines[m_next++];
+            if (l.find(key) != std::string::npos) return l;
+        }
+        return {};
+    }
+    std::string Next() { return m_next < m_lines.size() ? m_lines[m_next++] : std::string(); }
+
+private:
+    std::vector<std::string> m_lines;
+    std::size_t m_next = 0;
+};
+
+inline std::string Field(const std::string& line, int column, int width) {
+    if (static_cast<std::size_t>(column - 1) >= line.size()) return {};
+    return line.substr(static_cast<std::size_t>(column - 1), static_cast<std::size_t>(width));
+}
+
+// NaN when the field is not a number.
+inline double Number(const std::string& field) {
+    const auto b = field.find_first_not_of(' ');
+    if (b == std::string::npos) return NAN;
+    const std::string t = field.substr(b, field.find_last_not_of(' ') - b + 1);
+    char* end = nullptr;
+    const double v = std::strtod(t.c_str(), &end);
+    return end && *end == '\0' ? v : NAN;
+}
+
+struct ReadHour {
+    double mufKhz = NAN;
+    double lufKhz = NAN;
+    std::vector<std::string> mode;
+    std::vector<double> angle, signal, noise, snr;
+};
+
+struct ReadResult {
+    bool ok = false;
+    double stationToShipAzimuth = NAN, stationAzimuth = NAN, rangeNmi = NAN;
+    std::vector<ReadHour> hours;
+};
+
+// Reads an ICEPAC/VOACAP output the way the run driver does.
+inline ReadResult ReadIcepacVoacap(const std::string& text, int hourCount, int frequencies) {
+    ReadResult r;
+    OutputLines out(text);
+    if (out.Find("MUF    LUF").empty()) return r;
+    out.Next();
+    r.hours.resize(static_cast<std::size_t>(hourCount));
+    for (ReadHour& h : r.hours) {
+        const std::string l = out.Next();
+        h.mufKhz = Number(Field(l, 39, 5)) * 1000;
+        h.lufKhz = Number(Field(l, 46, 5)) * 1000;
+    }
+    if (out.Find("AZIMUTHS").empty()) return r;
+    const std::string path = out.Next();
+    r.stationToShipAzimuth = Number(Field(path, 43, 6));
+    r.stationAzimuth = Number(Field(path, 51, 6));
+    r.rangeNmi = Number(Field(path, 60, 7));
+    auto row = [&](const char* label, std::vector<double>& into) {
+        const std::string l = out.Find(label);
+        for (int j = 0; j < frequencies; ++j) into.push_back(Number(Field(l, 12 + j * 5, 5)));
+    };
+    for (ReadHour& h : r.hours) {
+        const std::string mode = out.Find("MODE");
+        for (int j = 0; j < frequencies; ++j) h.mode.push_back(Field(mode, 12 + j * 5, 5));
+        row("ANGLE", h.angle);
+        std::vector<double> delay, height;
+        row("DELAY", delay);
+        row("V HITE", height);
+        row("S DBW", h.signal);
+        row("N DBW", h.noise);
+        row("SNRxx", h.snr);
+    }
+    r.ok = true;
+    return r;
+}
+
+// Reads a REC533 output the way the run driver does.
+inline ReadResult ReadRec533(const std::string& text, int hourCount, const std::vector<double>& frequenciesKhz) {
+    ReadResult r;
+    OutputLines out(text);
+    if (out.Find("AZIMUTHS").empty()) return r;
+    const std::string path = out.Next();
+    r.stationToShipAzimuth = Number(Field(path, 43, 6));
+    r.stationAzimuth = Number(Field(path, 51, 6));
+    r.rangeNmi = Number(Field(path, 60, 7));
+    const int n = static_cast<int>(frequenciesKhz.size());
+    r.hours.resize(static_cast<std::size_t>(hourCount));
+    for (ReadHour& h : r.hours) {
+        const std::string freq = out.Find("FREQ");
+        h.mufKhz = Number(Field(freq, 5, 4)) * 1000;
+        h.lufKhz = Number(Field(freq, 65, 4)) * 1000;
+        const std::string mode = out.Find("MODE");
+        for (int j = 0; j < n; ++j) h.mode.push_back(Field(mode, 9 + j * 5, 5));
+        const std::string angle = out.Find("ANGL");
+        for (int j = 0; j < n; ++j) {
+            const double a = Number(Field(angle, 9 + j * 5, 5));
+            h.angle.push_back(std::isnan(a) ? 0 : a);
+        }
+        const std::string dbu = out.Find("DBU");
+        for (int j = 0; j < n; ++j) {
+            h.signal.push_back(Number(Field(dbu, 9 + j * 5, 5)) - 137 -
+                               20 * std::log10(frequenciesKhz[static_cast<std::size_t>(j)] / 20000));
+        }
+        const std::string sn = out.Find("S/N");
+        for (int j = 0; j < n; ++j) h.noise.push_back(h.signal[static_cast<std::size_t>(j)] - Number(Field(sn, 9 + j * 5, 5)));
+        const std::string snxx = out.Find("SNxx");
+        for (int j = 0; j < n; ++j) h.snr.push_back(Number(Field(snxx, 9 + j * 5, 5)));
+    }
+    r.ok = true;
+    return r;
+}
+
+// True when every number the reader took is a number.
+inline bool AllNumbers(const ReadResult& r) {
+    if (!r.ok || std::isnan(r.rangeNmi) || std::isnan(r.stationAzimuth) || std::isnan(r.stationToShipAzimuth)) {
+        return false;
+    }
+    for (const ReadHour& h : r.hours) {
+        if (std::isnan(h.mufKhz) || std::isnan(h.lufKhz)) return false;
+        for (const auto* v : {&h.angle, &h.signal, &h.noise, &h.snr}) {
+            for (double x : *v) {
+                if (std::isnan(x)) return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace tw::itshf::test
