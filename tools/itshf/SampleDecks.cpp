@@ -33,7 +33,7 @@ const char* const kAntenna2 = "ANTENNA       2    2    2   30     0.000[DEFAULT\
 
 }  // namespace
 
-std::string IcepacVoacapDeck(const DeckSpec& s) {
+std::string IcepacVoacapDeck(const DeckParams& s) {
     std::string d;
     auto line = [&](const std::string& l) { d += l + "\r\n"; };
     line("LINEMAX      55");
@@ -63,7 +63,7 @@ std::string IcepacVoacapDeck(const DeckSpec& s) {
     return d;
 }
 
-std::string Rec533Deck(const DeckSpec& s) {
+std::string Rec533Deck(const DeckParams& s) {
     std::string d;
     auto line = [&](const std::string& l) { d += l + "\r\n"; };
     line("OUTPUT        6    0");

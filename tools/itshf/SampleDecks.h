@@ -7,7 +7,7 @@
 
 namespace tw::itshf {
 
-struct DeckSpec {
+struct DeckParams {
     double txLat = 21.3, txLon = -157.9;    // the station (transmitter)
     double rxLat = 38.6, rxLon = -120.3;    // the vessel (receiver)
     int year = 2026;
@@ -23,9 +23,9 @@ struct DeckSpec {
 };
 
 // The ICEPAC/VOACAP deck: method 26, then the frequencies and method 20.
-std::string IcepacVoacapDeck(const DeckSpec& spec);
+std::string IcepacVoacapDeck(const DeckParams& params);
 
 // The REC533 deck.
-std::string Rec533Deck(const DeckSpec& spec);
+std::string Rec533Deck(const DeckParams& params);
 
 }  // namespace tw::itshf

@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
     unsetenv("ITSHF_STANDIN_FAIL");
 #endif
 
-    tw::itshf::DeckSpec now;  // 2 hours, 10 frequencies, as for the current time
-    tw::itshf::DeckSpec day = now;
+    tw::itshf::DeckParams now;  // 2 hours, 10 frequencies, as for the current time
+    tw::itshf::DeckParams day = now;
     day.firstHour = 0;
     day.hourCount = 24;       // as the 24-hour views ask
     const std::string voacapNow = tw::itshf::IcepacVoacapDeck(now);

@@ -23,19 +23,19 @@ std::string WithoutLine(const std::string& deck, int number) {
 }
 
 TEST(Deck, ReadsTheIcepacVoacapLayoutByColumns) {
-    DeckSpec spec;
-    spec.txLat = -33.87;
-    spec.txLon = 151.21;
-    spec.rxLat = 0;
-    spec.rxLon = -0.5;
-    spec.sunspot = 87.5;
-    spec.qIndex = 4;
-    spec.noiseDbw = -150;
-    spec.takeoffAngle = 7.5;
-    spec.reliability = 90;
-    spec.month = 11;
-    spec.firstHour = 23;
-    const Deck d = ParseDeck(IcepacVoacapDeck(spec));
+    DeckParams params;
+    params.txLat = -33.87;
+    params.txLon = 151.21;
+    params.rxLat = 0;
+    params.rxLon = -0.5;
+    params.sunspot = 87.5;
+    params.qIndex = 4;
+    params.noiseDbw = -150;
+    params.takeoffAngle = 7.5;
+    params.reliability = 90;
+    params.month = 11;
+    params.firstHour = 23;
+    const Deck d = ParseDeck(IcepacVoacapDeck(params));
     ASSERT_TRUE(d.ok()) << d.error;
     EXPECT_EQ(d.coefficients, "URSI");
     EXPECT_EQ(d.Hours(), (std::vector<int>{23, 24}));
@@ -73,14 +73,14 @@ TEST(Deck, ReadsTheIcepacVoacapLayoutByColumns) {
 }
 
 TEST(Deck, ReadsTheRec533LayoutByColumns) {
-    DeckSpec spec;
-    spec.txLat = 13.5;
-    spec.txLon = 144.8;
-    spec.noiseDbw = -140;
-    spec.reliability = 75;
-    spec.takeoffAngle = 10;
-    spec.frequenciesKhz = {4000, 26100};
-    const std::string text = Rec533Deck(spec);
+    DeckParams params;
+    params.txLat = 13.5;
+    params.txLon = 144.8;
+    params.noiseDbw = -140;
+    params.reliability = 75;
+    params.takeoffAngle = 10;
+    params.frequenciesKhz = {4000, 26100};
+    const std::string text = Rec533Deck(params);
     // The same deck with LF line ends reads the same.
     std::string lf = text;
     lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());

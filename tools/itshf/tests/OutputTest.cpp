@@ -98,10 +98,10 @@ INSTANTIATE_TEST_SUITE_P(Samples, SampleShapeTest,
                          });
 
 TEST(Output, Method26ListsHoursOneToTwentyFourAndMethod20KeepsTheDecksOrder) {
-    DeckSpec spec;
-    spec.firstHour = 0;
-    spec.hourCount = 2;
-    const std::string out = WriteOutput(Program::Icepac, ParseDeck(IcepacVoacapDeck(spec)));
+    DeckParams params;
+    params.firstHour = 0;
+    params.hourCount = 2;
+    const std::string out = WriteOutput(Program::Icepac, ParseDeck(IcepacVoacapDeck(params)));
     test::OutputLines lines(out);
     lines.Find("MUF    LUF");
     lines.Next();
@@ -123,15 +123,15 @@ TEST(Output, HeaderSaysItIsAStandIn) {
 
 TEST(Output, AClosedPathPrintsTheLufAsTheMufWithAMinusSign) {
     // A long path by day at a low sunspot number: nothing reaches 40 dB.
-    DeckSpec spec;
-    spec.txLat = 13.5;
-    spec.txLon = 144.8;
-    spec.sunspot = 0;
-    spec.takeoffAngle = 10;
-    spec.month = 6;
-    spec.firstHour = 22;
-    spec.hourCount = 1;
-    const Deck deck = ParseDeck(IcepacVoacapDeck(spec));
+    DeckParams params;
+    params.txLat = 13.5;
+    params.txLon = 144.8;
+    params.sunspot = 0;
+    params.takeoffAngle = 10;
+    params.month = 6;
+    params.firstHour = 22;
+    params.hourCount = 1;
+    const Deck deck = ParseDeck(IcepacVoacapDeck(params));
     const PathGeometry path = ComputePath(deck.circuit);
     const HourSky sky = PredictHourSky(deck.Inputs(false), path, 22);
     ASSERT_TRUE(sky.lufClosed);
@@ -147,21 +147,21 @@ TEST(Output, AClosedPathPrintsTheLufAsTheMufWithAMinusSign) {
 
 struct Run {
     Program program;
-    DeckSpec spec;
+    DeckParams params;
 };
 
 ReadResult ReadBack(const Run& run) {
     const bool rec533 = run.program == Program::Rec533;
     const std::string out =
-        WriteOutput(run.program, ParseDeck(rec533 ? Rec533Deck(run.spec) : IcepacVoacapDeck(run.spec)));
-    return rec533 ? ReadRec533(out, run.spec.hourCount, run.spec.frequenciesKhz)
-                  : ReadIcepacVoacap(out, run.spec.hourCount, static_cast<int>(run.spec.frequenciesKhz.size()));
+        WriteOutput(run.program, ParseDeck(rec533 ? Rec533Deck(run.params) : IcepacVoacapDeck(run.params)));
+    return rec533 ? ReadRec533(out, run.params.hourCount, run.params.frequenciesKhz)
+                  : ReadIcepacVoacap(out, run.params.hourCount, static_cast<int>(run.params.frequenciesKhz.size()));
 }
 
 // The station on one side of a 2000 nmi path along 35N, the vessel on the
 // other; the midpoint is on the Greenwich meridian, so UT is its local time.
-DeckSpec Path2000(double sunspot, int hour) {
-    DeckSpec s;
+DeckParams Path2000(double sunspot, int hour) {
+    DeckParams s;
     s.txLat = 35;
     s.txLon = -20.5;
     s.rxLat = 35;
@@ -183,15 +183,15 @@ class ReadBackTest : public ::testing::TestWithParam<Program> {};
 
 TEST_P(ReadBackTest, EveryFieldTheDriverReadsIsANumber) {
     for (int hours : {2, 24}) {
-        DeckSpec spec = Path2000(100, hours == 24 ? 0 : 23);
-        spec.hourCount = hours;
-        const ReadResult r = ReadBack({GetParam(), spec});
+        DeckParams params = Path2000(100, hours == 24 ? 0 : 23);
+        params.hourCount = hours;
+        const ReadResult r = ReadBack({GetParam(), params});
         ASSERT_TRUE(test::AllNumbers(r)) << hours;
         EXPECT_NEAR(r.rangeNmi, 2001.5, 1.0);  // columns 60-66 hold "  2001."
         EXPECT_NEAR(r.stationToShipAzimuth, 78.0, 1.0);
         EXPECT_NEAR(r.stationAzimuth, 282.0, 1.0);
         for (const test::ReadHour& h : r.hours) {
-            ASSERT_EQ(h.mode.size(), spec.frequenciesKhz.size());
+            ASSERT_EQ(h.mode.size(), params.frequenciesKhz.size());
             for (const std::string& m : h.mode) EXPECT_TRUE(m.ends_with("F2") || m.ends_with(" E")) << m;
             EXPECT_GT(h.mufKhz, 3000);
             EXPECT_LT(h.mufKhz, 60000);
@@ -233,14 +233,14 @@ INSTANTIATE_TEST_SUITE_P(Programs, ReadBackTest,
                          [](const auto& info) { return std::string(ProgramTitle(info.param)); });
 
 TEST(ReadBack, Rec533SignalAndNoiseComeBackThroughTheFieldStrength) {
-    DeckSpec spec = Path2000(100, 12);
-    const Deck deck = ParseDeck(Rec533Deck(spec));
+    DeckParams params = Path2000(100, 12);
+    const Deck deck = ParseDeck(Rec533Deck(params));
     const PathGeometry path = ComputePath(deck.circuit);
     const HourSky sky = PredictHourSky(deck.Inputs(false), path, 12);
-    const ReadResult r = ReadBack({Program::Rec533, spec});
+    const ReadResult r = ReadBack({Program::Rec533, params});
     ASSERT_TRUE(r.ok);
-    for (std::size_t j = 0; j < spec.frequenciesKhz.size(); ++j) {
-        const FrequencyPrediction p = PredictFrequency(deck.Inputs(false), path, sky, spec.frequenciesKhz[j] / 1000);
+    for (std::size_t j = 0; j < params.frequenciesKhz.size(); ++j) {
+        const FrequencyPrediction p = PredictFrequency(deck.Inputs(false), path, sky, params.frequenciesKhz[j] / 1000);
         EXPECT_NEAR(r.hours[0].signal[j], p.signalDbw, 0.51);
         EXPECT_NEAR(r.hours[0].noise[j], p.noiseDbw, 1.01);
         EXPECT_NEAR(r.hours[0].snr[j], p.snrAtReliabilityDb, 0.5);
@@ -257,14 +257,14 @@ TEST(ReadBack, AFailedRunHasNoneOfTheLabels) {
             EXPECT_EQ(out.find("END OF RUN"), std::string::npos);
             EXPECT_NE(out.find("ERROR"), std::string::npos);
             EXPECT_FALSE(ReadIcepacVoacap(out, 2, 10).ok);
-            EXPECT_FALSE(ReadRec533(out, 2, DeckSpec{}.frequenciesKhz).ok);
+            EXPECT_FALSE(ReadRec533(out, 2, DeckParams{}.frequenciesKhz).ok);
         }
     }
 }
 
 TEST(ReadBack, GarbledAndTruncatedOutputsFailTheReader) {
-    const DeckSpec spec;
-    const std::string good = WriteOutput(Program::Voacap, ParseDeck(IcepacVoacapDeck(spec)));
+    const DeckParams params;
+    const std::string good = WriteOutput(Program::Voacap, ParseDeck(IcepacVoacapDeck(params)));
     const ReadResult garbled = ReadIcepacVoacap(GarbledOutput(good), 2, 10);
     EXPECT_TRUE(garbled.ok);  // the labels are all there
     EXPECT_FALSE(test::AllNumbers(garbled));

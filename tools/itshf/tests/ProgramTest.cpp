@@ -65,7 +65,7 @@ TEST_P(ProgramNameTest, TheFileNameChoosesTheModelAndAWindowsRootMapsToTheTreeAb
     const std::string out = ReadText(Output());
     EXPECT_NE(out.find(title + "   STAND-IN"), std::string::npos);
     EXPECT_NE(out.find(" *****END OF RUN*****"), std::string::npos);
-    const test::ReadResult r = title == "REC533" ? test::ReadRec533(out, 2, DeckSpec{}.frequenciesKhz)
+    const test::ReadResult r = title == "REC533" ? test::ReadRec533(out, 2, DeckParams{}.frequenciesKhz)
                                                  : test::ReadIcepacVoacap(out, 2, 10);
     EXPECT_TRUE(test::AllNumbers(r));
 }
