@@ -1,0 +1,85 @@
+#pragma once
+// The best list: the system's stations put into the best grid one frequency
+// per row, each station evaluated, its frequencies filtered by Pactor mode and
+// chosen by SNR (or the highest frequency near the best SNR), the stations
+// ranked by their best checked SNR and cut to the number wanted, and the
+// frequencies that several stations share marked.  The grid is the list: its
+// checked rows, from the top, are the connect list.
+//
+// The ranking procedures work on any grid of the best grid's layout (the
+// detailed view runs them on its own); they read the settings, the column
+// indexes, the colours and the sort key table of the main window.
+
+#include <QString>
+
+#include <functional>
+#include <utility>
+
+#include "selection/Evaluate.h"
+
+namespace tw {
+
+class AirMail;
+class Grid;
+class Position;
+class Propagation;
+class frmMain;
+
+class BestList {
+public:
+    // `terminalActivate` starts AirMail or brings its Terminal window up at
+    // the first update of the run when m_bAirMailStartup is set; without it
+    // the build goes on without.
+    BestList(frmMain& main, AirMail& airmail, Position& position, Propagation& propagation,
+             std::function<void()> terminalActivate = {});
+    BestList(frmMain& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet,
+             std::function<void()> terminalActivate = {});
+
+    std::function<void()> TerminalActivate;
+    // The system to show when the system list is filled (the command line's
+    // choice); empty for AirMail's last used system.
+    QString preferredSystem;
+
+    // Builds the list into the main window's grdFrequency.  False when there
+    // are no systems or stations, or a station's frequencies or prediction
+    // cannot be had (the user has been told); the rows built so far stay.
+    bool BestListBuild();
+
+    // Appends the frequency rows of station m_sStation from row `first` on,
+    // every one checked; `last` is the last row added.  False (after the
+    // profile reader's message) when the station has no [Frequency List] entry.
+    bool StationGetFrequencies(Grid& grid, int first, int& last);
+
+    // The per-station rules, on rows first..last of one station.
+    void FrequencyPactorFilter(Grid& grid, int first, int last);
+    void FrequencyTopSelect(Grid& grid, int first, int last);
+    void FrequencyHighestSelect(Grid& grid, int first, int last);
+    // Without additional data the unchecked rows go (`last` moves up; a station
+    // with none checked ends with last = first - 1).
+    void FrequencyTrimList(Grid& grid, int first, int& last);
+
+    // Ranks the station blocks of the whole grid by their best checked SNR and
+    // keeps the best m_iStationTopStations, best first.
+    void StationTopSelect(Grid& grid, int colSnr);
+    // The block (first row, last row) of the station holding the highest
+    // checked SNR among rows first..last; (-1, -1) when no row is checked.
+    std::pair<int, int> StationFindBest(Grid& grid, int first, int last, int colSnr);
+    // Copies rows first..last to the end of the grid (texts, alignment, bold,
+    // colours, check marks); the originals stay.
+    void GridMoveRowsToEnd(Grid& grid, int first, int last);
+    // Paints the frequency cells of frequencies listed in more than one row.
+    void FrequencyMarkShared(Grid& grid);
+
+    Evaluation& evaluation() { return m_evaluation; }
+
+private:
+    // The final order of the stations when each shows one frequency.
+    void StationBlocksSort(Grid& grid);
+
+    frmMain& m_main;
+    AirMail& m_airmail;
+    Position& m_position;
+    Evaluation m_evaluation;
+};
+
+}  // namespace tw

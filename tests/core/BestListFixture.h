@@ -1,0 +1,180 @@
+#pragma once
+// A main window over a temporary drive C: with AirMail's folder, the AirMail
+// context and position readers on the window's own settings, and a stand-in
+// for the propagation driver that answers per station and frequency from a
+// table and records what it was asked.  Rows of the best grid are written
+// directly for the ranking rules.
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "airmail/AirMail.h"
+#include "airmail/Position.h"
+#include "app/frmMain.h"
+#include "platform/Clock.h"
+#include "selection/BestList.h"
+#include "support/AirMailDrive.h"
+
+namespace tw::test {
+
+constexpr platform::UtcSeconds kNoonUtc = 1780747200;  // 2026-06-06 12:00:00 UTC
+
+// What the stand-in predicts for one frequency.
+struct FakePrediction {
+    float snr = 0.0f;
+    float signal = -100.0f;
+    float noise = -150.0f;
+    float takeoff = 5.0f;
+    float slope = 0.0f;
+    QString layer = QStringLiteral("x1F2");  // the driver drops the first character
+};
+
+class FakePropagation {
+public:
+    struct Call {
+        int model = 0;
+        QDateTime time;
+        PropagationPositions positions;
+        std::vector<float> frequencies;
+        float sunspotNumber = 0.0f;
+        QString station;  // the main window's m_sStation at the call
+        bool redraw = true;  // grdFrequency's redraw switch at the call
+    };
+
+    explicit FakePropagation(frmMain& main) : m_main(main) {}
+
+    // Per station identifier: frequency (kHz, one decimal as text) -> prediction.
+    QMap<QString, QMap<QString, FakePrediction>> predictions;
+    PropagationPath path = [] {
+        PropagationPath p;
+        p.Range = 1234.4f;
+        p.StationToShipAzimuth = 120.0f;
+        p.StationAzimuth = 301.6f;
+        p.Muf = {12000.0f};
+        p.Luf = {5000.0f};
+        p.Valid = true;
+        return p;
+    }();
+    // Station ranges by identifier (the path's range otherwise).
+    QMap<QString, float> ranges;
+    bool fail = false;
+    std::vector<Call> calls;
+
+    void Set(const QString& station, const QString& frequency, float snr) {
+        predictions[station][frequency].snr = snr;
+    }
+
+    PropagationGetFunction Function() {
+        return [this](int model, const QDateTime& time, const PropagationPositions& positions,
+                      const std::vector<float>& frequencies, float sunspotNumber,
+                      std::vector<PropagationResult>& results, PropagationPath& out) {
+            calls.push_back({model, time, positions, frequencies, sunspotNumber, m_main.m_sStation,
+                             m_main.best.grdFrequency.Redraw()});
+            if (fail) return false;
+            results.assign(frequencies.size(), PropagationResult());
+            for (std::size_t i = 0; i < frequencies.size(); ++i) {
+                const QString key = QString::number(static_cast<double>(frequencies[i]), 'f', 1);
+                const FakePrediction p = predictions.value(m_main.m_sStation).value(key);
+                PropagationResult& r = results[i];
+                r.Frequency = frequencies[i];
+                r.Snr = p.snr;
+                r.Signal = p.signal;
+                r.Noise = p.noise;
+                r.TakeoffAngle = p.takeoff;
+                r.SnrSlope = p.slope;
+                r.Layer = p.layer.mid(1);
+                r.Valid = true;
+            }
+            out = path;
+            if (ranges.contains(m_main.m_sStation)) out.Range = ranges.value(m_main.m_sStation);
+            return true;
+        };
+    }
+
+private:
+    frmMain& m_main;
+};
+
+class SelectionTest : public ::testing::Test {
+protected:
+    SelectionTest()
+        : clock(kNoonUtc),
+          main(frmMain::Services{drive.ui, metrics, drive.profile, clock, QStringLiteral("C:\\Tidewell"), {}}),
+          airmail(main.settings, drive.profile, drive.ui, drive.paths, drive.registry),
+          position(airmail, clock),
+          fake(main),
+          list(main, airmail, position, fake.Function()) {
+        main.Initialize();
+        // The vessel off the coast of Portugal, reported an hour ago.
+        WriteAirMailIni(QString());
+        Header();
+    }
+
+    // Airmail.ini with the position report and `more` after it.
+    void WriteAirMailIni(const QString& more) {
+        drive.WriteAirMail(QStringLiteral("Airmail.ini"),
+                           QStringLiteral("[Position Report]\n"
+                                          "Current Latitude=38\u00B036.00'N\n"
+                                          "Current Longitude=010\u00B020.00'W\n"
+                                          "Current Time=2026/06/06 11:00:00\n"
+                                          "[Propagation]\n"
+                                          "SSN=88\n") +
+                               more);
+    }
+
+    // Tidewell.Ini of the main window's settings.
+    void WriteTidewellIni(const QString& text) { drive.WriteText(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"), text); }
+
+    void Header() { main.best.GridFrequencyHeader(grid(), main.settings.m_bPropagationAdditionalData); }
+
+    Grid& grid() { return main.best.grdFrequency; }
+    BestGrid& best() { return main.best; }
+
+    // A data row written as the build writes it.
+    int AddRow(const QString& station, const QString& frequency, double snr, bool checked = true,
+               bool pactor3 = false, int range = 1000) {
+        Grid& g = grid();
+        const int row = g.Rows();
+        g.SetRows(row + 1);
+        best().GridSetChecked(g, row, best().m_iColFrequency, checked);
+        best().GridSetCell(g, row, best().m_iColFrequency, frequency, AlignLeft, false);
+        best().GridSetCell(g, row, best().m_iColP3, pactor3 ? QStringLiteral(" ") : QString(), AlignCenter, false);
+        best().GridSetCell(g, row, best().m_iColStation, station, AlignLeft, false);
+        best().GridSetCell(g, row, best().m_iColStation + 1, QString::number(range), AlignRight, false);
+        best().GridSetCell(g, row, best().m_iColSnr, QString::number(snr), AlignRight, true);
+        return row;
+    }
+
+    QString Text(int row, int col) { return best().GridGetText(grid(), row, col); }
+    QString Frequency(int row) { return Text(row, best().m_iColFrequency); }
+    QString Snr(int row) { return Text(row, best().m_iColSnr); }
+    QString StationOf(int row) { return Text(row, best().m_iColStation); }
+    bool Checked(int row) { return best().GridGetChecked(grid(), row, best().m_iColFrequency); }
+    Color FrequencyColor(int row) { return grid().BackColor(row, best().m_iColFrequency); }
+
+    // "station frequency [x]" per data row, for whole-list comparisons.
+    std::vector<std::string> Rows() {
+        std::vector<std::string> out;
+        for (int r = 1; r < grid().Rows(); ++r)
+            out.push_back((StationOf(r) + QLatin1Char(' ') + Frequency(r) + (Checked(r) ? QStringLiteral(" x") : QString()))
+                              .toStdString());
+        return out;
+    }
+
+    AirMailDrive drive;
+    FixedTextMetrics metrics;
+    platform::ManualClock clock;
+    frmMain main;
+    AirMail airmail;
+    Position position;
+    FakePropagation fake;
+    BestList list;
+};
+
+}  // namespace tw::test
