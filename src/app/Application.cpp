@@ -5,7 +5,8 @@
 
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
-#include "selection/SystemSelect.h"
+#include "propagation/Propagation.h"
+#include "selection/BestList.h"
 
 namespace tw {
 
@@ -29,6 +30,11 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_airmail = std::make_unique<AirMail>(m_main->settings, *m_profile, ui, m_paths, *m_registry,
                                           QString::fromLatin1(frmMain::kCaption));
     m_position = std::make_unique<Position>(*m_airmail, *m_clock);
+    m_processes = platform::MakeProcessRunner();
+    m_propagation = std::make_unique<Propagation>(m_main->settings, ui, m_paths, *m_processes,
+                                                  *m_clock, QString::fromLatin1(frmMain::kCaption));
+    m_bestList = std::make_unique<BestList>(*m_main, *m_airmail, *m_position, *m_propagation);
+    m_bestList->preferredSystem = line.system;
     WireSteps();
 }
 
@@ -50,7 +56,7 @@ void Application::WireSteps() {
         return m_profile->Write(m_main->settings.m_sAirMailDirectoryData + QStringLiteral("\\Airmail.ini"),
                                 QStringLiteral("Position Report"), key, value);
     };
-    steps.BestListBuild = [this] { return SystemSelect(*m_airmail, *m_main, m_line.system) && false; };
+    steps.BestListBuild = [this] { return m_bestList->BestListBuild(); };
 }
 
 }  // namespace tw

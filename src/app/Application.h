@@ -13,13 +13,16 @@
 #include "app/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
+#include "platform/Process.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 
 namespace tw {
 
 class AirMail;
+class BestList;
 class Position;
+class Propagation;
 
 class Application {
 public:
@@ -34,6 +37,8 @@ public:
     ProfileAccess& profile() { return *m_profile; }
     AirMail& airmail() { return *m_airmail; }
     Position& position() { return *m_position; }
+    Propagation& propagation() { return *m_propagation; }
+    BestList& bestList() { return *m_bestList; }
     const CommandLine& commandLine() const { return m_line; }
 
 private:
@@ -49,6 +54,9 @@ private:
     std::unique_ptr<platform::IRegistry> m_registry;
     std::unique_ptr<AirMail> m_airmail;
     std::unique_ptr<Position> m_position;
+    std::unique_ptr<platform::IProcessRunner> m_processes;
+    std::unique_ptr<Propagation> m_propagation;
+    std::unique_ptr<BestList> m_bestList;
 };
 
 }  // namespace tw

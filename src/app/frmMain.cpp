@@ -247,6 +247,61 @@ void frmMain::mnuFrequency_Opening() {
     Changed();
 }
 
+// ---------------------------------------------------------------------------
+// The position boxes
+
+LatLonEditResult frmMain::BoxEdited(LatLonBox box, const LatLonEditResult& result) {
+    if (result.changed) {
+        Box(box).caption = result.text;
+        // A typed or stepped position invalidates the list until the next update.
+        UpdateBold(true, false);
+    }
+    return result;
+}
+
+LatLonEditResult frmMain::LatLonBoxKeyDown(LatLonBox box, int caret, LatLonKey key) {
+    if (!settings.m_bAirMailLatLonEdit) return {Box(box).caption, caret, true, false, false};
+    return BoxEdited(box, LatLonKeyDown(box, Box(box).caption, caret, key));
+}
+
+LatLonEditResult frmMain::LatLonBoxKeyPress(LatLonBox box, int caret, QChar key) {
+    if (!settings.m_bAirMailLatLonEdit) return {Box(box).caption, caret, true, false, false};
+    return BoxEdited(box, LatLonKeyPress(box, Box(box).caption, caret, key));
+}
+
+int frmMain::LatLonBoxClick(LatLonBox box, int caret) {
+    if (!settings.m_bAirMailLatLonEdit) {
+        LatLonEditAsk();
+        if (!settings.m_bAirMailLatLonEdit) return -1;
+    }
+    return LatLonCaretSnap(box, Box(box).caption, caret, 1);
+}
+
+void frmMain::LatLonEditAsk() {
+    if (steps.PositionReportIsOpen && steps.PositionReportIsOpen()) return;
+    if (settings.m_bAirMailLatLonEditPrompt) {
+        m_ui.BringToFront(QString::fromLatin1(kCaption));
+        MessageRequest ask;
+        ask.text = QStringLiteral(
+            "Normally your current Lat/Lon is entered in AirMail's Position Report Window.  "
+            "However for users who do not use AirMail's Position Report Window you can enter "
+            "AirMail's Lat/Lon data with the Tidewell program.\n\n"
+            "Would you like to edit your current position data without using the AirMail's "
+            "Position Report Window?");
+        ask.buttons = MsgButtons::YesNo;
+        ask.icon = MsgIcon::Exclamation;
+        if (m_ui.MessageBox(ask) == MsgAnswer::Yes) {
+            settings.m_bAirMailLatLonEdit = true;
+        } else if (steps.AirMailOpenPositionReport) {
+            steps.AirMailOpenPositionReport();
+        }
+    } else if (steps.AirMailOpenPositionReport) {
+        steps.AirMailOpenPositionReport();
+    }
+    settings.m_bAirMailLatLonEditPrompt = false;
+    Changed();
+}
+
 // The view windows open on the selected row; they are offered in the menus
 // only once they exist (SetMenuAvailable), so until then these find no row
 // worth a window and do nothing.

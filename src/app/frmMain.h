@@ -17,6 +17,7 @@
 #include "app/BestGrid.h"
 #include "app/ProfileAccess.h"
 #include "app/UserInterface.h"
+#include "airmail/Position.h"
 #include "platform/Clock.h"
 #include "settings/Settings.h"
 #include "settings/SettingsProfile.h"
@@ -95,6 +96,9 @@ struct MainWindowSteps {
     std::function<void()> HideViews;
     // Save-time and close-time work of the connection process and the other windows.
     std::function<void()> UnloadOtherWindows;
+    // AirMail's Position Report window: is it open, and open it.
+    std::function<bool()> PositionReportIsOpen;
+    std::function<void()> AirMailOpenPositionReport;
 };
 
 class frmMain : public QObject, public IWindowGeometry {
@@ -149,6 +153,13 @@ public:
     void MenuClick(const QString& name);
     void mnuView_Opening();
     void mnuFrequency_Opening();
+    // The position boxes: what a key or a click does to a box's text and caret
+    // (0-based, one character selected).  A click returns -1 when the boxes
+    // are not being edited (it asks instead, LatLonEditAsk).
+    LatLonEditResult LatLonBoxKeyDown(LatLonBox box, int caret, LatLonKey key);
+    LatLonEditResult LatLonBoxKeyPress(LatLonBox box, int caret, QChar key);
+    int LatLonBoxClick(LatLonBox box, int caret);
+    void LatLonEditAsk();
 
     // --- procedures ---
     void Initialize();
@@ -207,6 +218,8 @@ private:
     void UpdateFailureEnd();
     bool UpdatePositionFromBoxes();
     void SetEnabled(Control& control, bool enabled, bool bold);
+    Control& Box(LatLonBox box) { return box == LatLonBox::Latitude ? txtLat : txtLon; }
+    LatLonEditResult BoxEdited(LatLonBox box, const LatLonEditResult& result);
     void Changed() { emit controlsChanged(); }
 
     IUserInterface& m_ui;

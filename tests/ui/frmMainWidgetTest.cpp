@@ -18,6 +18,7 @@
 #include "app/ui/GridWidget.h"
 #include "app/ui/QtUserInterface.h"
 #include "app/ui/frmMainWidget.h"
+#include "ui/ModalAnswerer.h"
 
 namespace tw {
 namespace {
@@ -45,6 +46,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    test::ModalAnswerer answerer;
     QtUserInterface ui;
     FixedTextMetrics metrics;
     std::unique_ptr<Application> app;
@@ -60,7 +62,9 @@ TEST_F(MainWidgetTest, OpensWithCaptionsColumnsAndPanels) {
               QStringLiteral("Start Connection Process (be sure that your Radio/Pactor is turned on)"));
     EXPECT_EQ(window->cmbSystem()->toolTip(), QStringLiteral("System"));
 
-    // Without AirMail there is no position: Refresh bold, Start and Stop disabled.
+    // Without AirMail there is no position (the user is told): Refresh bold,
+    // Start and Stop disabled.
+    EXPECT_FALSE(answerer.texts.isEmpty());
     EXPECT_TRUE(window->cmdUpdate()->font().bold());
     EXPECT_FALSE(window->cmdStart()->isEnabled());
     EXPECT_FALSE(window->cmdStop()->isEnabled());

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/ui/GridWidget.h"
+#include "app/ui/LatLonEdit.h"
 #include "app/ui/QtUserInterface.h"
 
 namespace tw {
@@ -73,10 +74,8 @@ void frmMainWidget::BuildControls() {
     m_frmPosition = new QGroupBox(central);
     m_lblLat = new QLabel(QStringLiteral("Lat"), m_frmPosition);
     m_lblLon = new QLabel(QStringLiteral("Lon"), m_frmPosition);
-    m_txtLat = new QLineEdit(m_frmPosition);
-    m_txtLon = new QLineEdit(m_frmPosition);
-    m_txtLat->setReadOnly(true);
-    m_txtLon->setReadOnly(true);
+    m_txtLat = new LatLonEdit(m_model, LatLonBox::Latitude, m_frmPosition);
+    m_txtLon = new LatLonEdit(m_model, LatLonBox::Longitude, m_frmPosition);
 
     m_frmConnect = new QGroupBox(central);
     m_cmdStart = new QPushButton(m_frmConnect);
@@ -185,7 +184,11 @@ void frmMainWidget::SyncControls() {
                           PixelsX(m.txtLon.left - m.txtLat.left - m.txtLat.width - 180),
                           PixelsY(m.txtLon.height));
     for (auto [edit, control] : {std::pair{m_txtLat, &m.txtLat}, std::pair{m_txtLon, &m.txtLon}}) {
-        if (edit->text() != control->caption) edit->setText(control->caption);
+        if (edit->text() != control->caption) {
+            const int caret = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+            edit->setText(control->caption);
+            if (edit->hasFocus() && caret < control->caption.size()) edit->setSelection(caret, 1);
+        }
         edit->setToolTip(control->toolTip);
         Place(edit, *control);
     }

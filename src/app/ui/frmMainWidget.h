@@ -22,6 +22,7 @@ class QTimer;
 namespace tw {
 
 class GridWidget;
+class LatLonEdit;
 class QtUserInterface;
 
 class frmMainWidget : public QMainWindow {
@@ -39,8 +40,8 @@ public:
     QPushButton* cmdStop() const { return m_cmdStop; }
     QPushButton* cmdBestTime() const { return m_cmdBestTime; }
     QComboBox* cmbSystem() const { return m_cmbSystem; }
-    QLineEdit* txtLat() const { return m_txtLat; }
-    QLineEdit* txtLon() const { return m_txtLon; }
+    LatLonEdit* txtLat() const { return m_txtLat; }
+    LatLonEdit* txtLon() const { return m_txtLon; }
     GridWidget* grdFrequency() const { return m_grid; }
     QGroupBox* frmFrequency() const { return m_frmFrequency; }
     QLabel* panel(int index) const { return index >= 1 && index <= 5 ? m_panels[index - 1] : nullptr; }
@@ -82,8 +83,8 @@ private:
     QGroupBox* m_frmFrequency = nullptr;
     QLabel* m_lblLat = nullptr;
     QLabel* m_lblLon = nullptr;
-    QLineEdit* m_txtLat = nullptr;
-    QLineEdit* m_txtLon = nullptr;
+    LatLonEdit* m_txtLat = nullptr;
+    LatLonEdit* m_txtLon = nullptr;
     QPushButton* m_cmdStart = nullptr;
     QPushButton* m_cmdStop = nullptr;
     QPushButton* m_cmdUpdate = nullptr;

@@ -1,0 +1,45 @@
+#pragma once
+// Answers the real message boxes that a window test opens: whenever a
+// QMessageBox is the active modal window, its text is recorded and its default
+// button (or the next scripted button) is clicked.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+
+#include <deque>
+
+namespace tw::test {
+
+class ModalAnswerer {
+public:
+    ModalAnswerer() {
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Answer(); });
+        m_timer.start();
+    }
+
+    QStringList texts;
+    std::deque<QMessageBox::StandardButton> script;
+
+private:
+    void Answer() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        texts << box->text();
+        QAbstractButton* button = box->defaultButton();
+        if (!script.empty()) {
+            button = box->button(script.front());
+            script.pop_front();
+        }
+        if (!button && !box->buttons().isEmpty()) button = box->buttons().front();
+        if (button) button->click();
+        else box->reject();
+    }
+
+    QTimer m_timer;
+};
+
+}  // namespace tw::test
