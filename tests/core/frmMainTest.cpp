@@ -381,6 +381,42 @@ TEST_F(MainWindowTest, ViewMenuEnablesStationItemsBySelectionAndSystem) {
     EXPECT_FALSE(main->menus[QStringLiteral("mnuViewStationInfo")].enabled);
 }
 
+TEST_F(MainWindowTest, EditAskDecidesBetweenTypingAndAirMailsWindow) {
+    struct Case {
+        const char* name;
+        bool reportOpen;
+        bool prompt;
+        MsgAnswer answer;
+        int questions;
+        bool editing;
+        int reportOpened;
+    };
+    for (const Case& c : {Case{"report window open", true, true, MsgAnswer::Yes, 0, false, 0},
+                          Case{"yes", false, true, MsgAnswer::Yes, 1, true, 0},
+                          Case{"no", false, true, MsgAnswer::No, 1, false, 1},
+                          Case{"asked before", false, false, MsgAnswer::Yes, 0, false, 1}}) {
+        SCOPED_TRACE(c.name);
+        ui.ClearRecords();
+        main = std::make_unique<frmMain>(
+            frmMain::Services{ui, metrics, profile, clock, QStringLiteral("C:\\Tidewell"), {}});
+        ui.answers.clear();
+        int opened = 0;
+        main->steps.PositionReportIsOpen = [&] { return c.reportOpen; };
+        main->steps.AirMailOpenPositionReport = [&] { ++opened; };
+        main->settings.m_bAirMailLatLonEditPrompt = c.prompt;
+        ui.QueueAnswer(c.answer);
+        EXPECT_EQ(main->LatLonBoxClick(LatLonBox::Latitude, 0), c.editing ? 0 : -1);
+        EXPECT_EQ(static_cast<int>(ui.messages.size()), c.questions);
+        if (c.questions > 0) {
+            EXPECT_EQ(ui.messages[0].buttons, MsgButtons::YesNo);
+            EXPECT_EQ(ui.messages[0].icon, MsgIcon::Exclamation);
+        }
+        EXPECT_EQ(main->settings.m_bAirMailLatLonEdit, c.editing);
+        EXPECT_EQ(opened, c.reportOpened);
+        EXPECT_EQ(main->settings.m_bAirMailLatLonEditPrompt, c.reportOpen && c.prompt);
+    }
+}
+
 TEST(MainWindowHelpers, CheckedFromBoolean) {
     EXPECT_EQ(CheckedFromBoolean(true), 1);
     EXPECT_EQ(CheckedFromBoolean(false), 0);

@@ -13,9 +13,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include "app/Application.h"
 #include "app/ui/GridWidget.h"
+#include "app/ui/LatLonEdit.h"
 #include "app/ui/QtUserInterface.h"
 #include "app/ui/frmMainWidget.h"
 #include "ui/ModalAnswerer.h"
@@ -154,6 +156,95 @@ TEST_F(MainWidgetTest, ExitWritesTheProfileWithTheWindowGeometry) {
     EXPECT_TRUE(text.contains("Top Stations=5\r\n")) << text.constData();
     EXPECT_TRUE(text.contains("[Window Data]")) << text.constData();
     EXPECT_TRUE(text.contains(QByteArray("Left=") + QByteArray::number(30 * 15))) << text.constData();
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+// The position boxes: nothing is typed until the user agrees to edit them;
+// then overtype, stepping and key filtering, each change making Refresh bold.
+class PositionBoxTest : public MainWidgetTest {
+protected:
+    void StartEditing() {
+        Open();
+        answerer.script.push_back(QMessageBox::Yes);
+        QTest::mouseClick(window->txtLat(), Qt::LeftButton, {}, QPoint(3, 5));
+        ASSERT_TRUE(app->main().settings.m_bAirMailLatLonEdit);
+        ASSERT_EQ(window->txtLat()->text(), QStringLiteral("00°00.00'N"));
+    }
+};
+
+TEST_F(PositionBoxTest, KeysAreSwallowedUntilTheUserAgreesToEdit) {
+    Open();
+    const int asked = answerer.texts.size();
+    window->txtLat()->setFocus();
+    QTest::keyClicks(window->txtLat(), QStringLiteral("12"));
+    EXPECT_EQ(window->txtLat()->text(), QStringLiteral("00°00.00'N"));
+    EXPECT_EQ(answerer.texts.size(), asked);  // typing does not ask
+
+    answerer.script.push_back(QMessageBox::No);
+    QTest::mouseClick(window->txtLat(), Qt::LeftButton, {}, QPoint(3, 5));
+    ASSERT_EQ(answerer.texts.size(), asked + 1);
+    EXPECT_TRUE(answerer.texts.back().startsWith(QStringLiteral("Normally your current Lat/Lon")));
+    EXPECT_FALSE(app->main().settings.m_bAirMailLatLonEdit);
+    // The question comes once.
+    QTest::mouseClick(window->txtLat(), Qt::LeftButton, {}, QPoint(3, 5));
+    EXPECT_EQ(answerer.texts.size(), asked + 1);
+}
+
+TEST_F(PositionBoxTest, OvertypeSteppingAndFiltering) {
+    StartEditing();
+    LatLonEdit* lat = window->txtLat();
+    LatLonEdit* lon = window->txtLon();
+    lat->setFocus();
+    lat->setSelection(0, 1);
+    EXPECT_FALSE(window->cmdUpdate()->font().bold() && window->cmdStart()->isEnabled());
+
+    struct Step {
+        QWidget* box;
+        int key;          // Qt key, or 0 for the text
+        const char* text;
+        const char* expected;
+    };
+    const Step steps[] = {
+        {lat, 0, "3", "30°00.00'N"},        // overtype the tens of degrees
+        {lat, 0, "8", "38°00.00'N"},        // the caret skipped to the next digit
+        {lat, 0, "x", "38°00.00'N"},        // refused
+        {lat, Qt::Key_Up, "", "38°10.00'N"},  // the caret sits on the tens of minutes
+        {lat, Qt::Key_Right, "", "38°10.00'N"},
+        {lat, Qt::Key_Down, "", "38°09.00'N"},
+        {lon, 0, "1", "100°00.00'E"},
+        {lon, 0, "2", "120°00.00'E"},
+    };
+    QWidget* current = lat;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.expected);
+        if (s.box != current) {
+            current = s.box;
+            lon->setFocus();
+            lon->setSelection(0, 1);
+        }
+        if (s.key != 0)
+            QTest::keyClick(s.box, static_cast<Qt::Key>(s.key));
+        else
+            QTest::keyClicks(s.box, QString::fromLatin1(s.text));
+        EXPECT_EQ(static_cast<QLineEdit*>(s.box)->text(), QString::fromUtf8(s.expected));
+        EXPECT_EQ(static_cast<QLineEdit*>(s.box)->selectedText().size(), 1);
+    }
+    // On the hemisphere letter only N/S (E/W) are taken, upper-cased.
+    lon->setSelection(10, 1);
+    QTest::keyClicks(lon, QStringLiteral("n"));
+    EXPECT_EQ(lon->text(), QStringLiteral("120°00.00'E"));
+    QTest::keyClicks(lon, QStringLiteral("w"));
+    EXPECT_EQ(lon->text(), QStringLiteral("120°00.00'W"));
+    // The model holds what the boxes show, and the list needs a refresh.
+    EXPECT_EQ(app->main().txtLat.caption, QStringLiteral("38°09.00'N"));
+    EXPECT_EQ(app->main().txtLon.caption, QStringLiteral("120°00.00'W"));
+    EXPECT_TRUE(window->cmdUpdate()->font().bold());
+    EXPECT_FALSE(window->cmdStart()->isEnabled());
 }
 
 }  // namespace
