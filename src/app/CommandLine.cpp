@@ -33,6 +33,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             line.utcSeconds = platform::ParseUtcText(text.toStdString());
             if (!line.utcSeconds)
                 line.error = QStringLiteral("--utc wants YYYY-MM-DDTHH:MM[:SS], not \"%1\"").arg(text);
+        } else if (arg == QLatin1String("--demo")) {
+            line.demo = true;
         } else if (arg == QLatin1String("--print-settings")) {
             setCommand(CommandLine::Command::PrintSettings, arg);
         } else if (arg == QLatin1String("--best-list")) {
@@ -60,6 +62,8 @@ QString CommandLineUsage() {
         "  --help                this text\n"
         "\n"
         "Options:\n"
+        "  --demo                run on a copy of the bundled demo data, with the stand-in\n"
+        "                        propagation programs and a simulated AirMail\n"
         "  --profile FILE        the settings file instead of Tidewell.Ini beside the program\n"
         "  --drive-c DIR         the folder that stands for drive C: (default: the Wine prefix)\n"
         "  --utc YYYY-MM-DDTHH:MM[:SS]  run at this fixed UTC time\n"

@@ -2,7 +2,7 @@
 // The program's command line.
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
-//            [--system NAME] [--print-settings | --best-list | --airmail-report]
+//            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report]
 //
 // Without a headless command the main window opens.
 
@@ -20,6 +20,7 @@ struct CommandLine {
     QString driveC;                    // the folder that stands for drive C:
     std::optional<qint64> utcSeconds;  // a fixed clock for the whole run
     QString system;                    // the AirMail system to use
+    bool demo = false;                 // run on a copy of the bundled demo drive
     QString error;                     // set when the line could not be read
 };
 

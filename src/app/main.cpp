@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QTextStream>
-
-#include <cstdio>
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/Demo.h"
 #include "app/Headless.h"
 #include "app/ui/QtTextMetrics.h"
 #include "app/ui/QtUserInterface.h"
@@ -21,15 +21,33 @@ QStringList Arguments(int argc, char** argv) {
     return list;
 }
 
-int RunWindow(int argc, char** argv, const tw::CommandLine& line) {
-    QApplication app(argc, argv);
+int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
     tw::QtUserInterface ui;
     const tw::QtTextMetrics metrics(QApplication::font());
-    tw::Application composition(line, ui, metrics, QCoreApplication::applicationDirPath());
+    tw::Application composition(line, ui, metrics, programFolder);
     tw::frmMainWidget window(composition.main(), ui, metrics);
     window.show();
     return QApplication::exec();
+}
+
+// Runs the command once the application object exists.
+int Run(tw::CommandLine line, QTextStream& out, QTextStream& err) {
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    tw::DemoDrive demo;  // lives as long as the run
+    if (line.demo) {
+        QString error;
+        if (!tw::PrepareDemoDrive(tw::DemoDataFolder(programFolder),
+                                  tw::DemoProgramsFolder(programFolder),
+                                  QDateTime::currentDateTimeUtc(), demo, error)) {
+            err << "tidewell: cannot start the demo: " << error << Qt::endl;
+            return 1;
+        }
+        line.driveC = demo.driveC;
+        line.profileFile = demo.profileFile;
+    }
+    if (line.command == tw::CommandLine::Command::Window) return RunWindow(line, programFolder);
+    return tw::RunHeadless(line, programFolder, out, err);
 }
 
 }  // namespace
@@ -46,8 +64,10 @@ int main(int argc, char** argv) {
         out << tw::CommandLineUsage();
         return 0;
     }
-    if (line.command == tw::CommandLine::Command::Window) return RunWindow(argc, argv, line);
-
+    if (line.command == tw::CommandLine::Command::Window) {
+        QApplication app(argc, argv);
+        return Run(line, out, err);
+    }
     QCoreApplication app(argc, argv);
-    return tw::RunHeadless(line, QCoreApplication::applicationDirPath(), out, err);
+    return Run(line, out, err);
 }

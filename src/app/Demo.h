@@ -1,0 +1,31 @@
+#pragma once
+// The demo: a copy of the bundled AirMail drive in a temporary folder, with the
+// stand-in propagation programs installed and the position report stamped
+// with the current time, so that Tidewell runs on it as on a real install.
+// The bundled files are never touched.
+
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tw {
+
+struct DemoDrive {
+    std::unique_ptr<QTemporaryDir> folder;  // removed with the drive
+    QString driveC;                          // the folder that stands for C:
+    QString profileFile;                     // Tidewell.Ini of the demo
+};
+
+// The bundled demo data ("drive_c" and "user.reg") and the folder holding the
+// stand-in programs, looked up beside the executable first, then in the
+// source and build trees this executable was built from.
+QString DemoDataFolder(const QString& programFolder);
+QString DemoProgramsFolder(const QString& programFolder);
+
+// Builds the demo drive; false with a reason in `error`.
+bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
+                      const QDateTime& nowUtc, DemoDrive& drive, QString& error);
+
+}  // namespace tw
