@@ -107,3 +107,28 @@ TEST(Headless, BadCommandLinesAreRefusedWithUsage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Headless, DemoRunsOnACopyOfTheBundledDrive) {
+    const QString ini = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo/drive_c/Program Files/AirMail/Airmail.ini");
+    QFile before(ini);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray original = before.readAll();
+    before.close();
+
+    const ProcessRun run = Tidewell({QStringLiteral("--demo"), QStringLiteral("--best-list"),
+                                     QStringLiteral("--utc"), QStringLiteral("2026-06-06T14:00")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("[x]")));
+    // A fresh position: no age warning.
+    EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
+
+    QFile after(ini);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), original);
+}
+
+}  // namespace
