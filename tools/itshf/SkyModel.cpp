@@ -23,8 +23,21 @@
  * through twilight (the sun up to about 6 degrees below the horizon) to 1 with
  * the sun overhead.
  *
+ * Night.  After dusk (the sun 6 degrees below the horizon, where D reaches
+ * 0) the ionisation left over from the day decays; it is lowest just before
+ * dawn and recovers through the morning.  The night factor G follows
+ *     G = G_dusk exp(-t / 4 h)                 t hours since dusk,
+ *     G = 1 - (1 - G_dawn) exp(-s / 1.5 h)     s hours since dawn,
+ * where G_dawn = G_dusk exp(-night / 4 h) and G_dusk is chosen so that the
+ * two meet at dusk as well:  G_dusk = (1 - e_d) / (1 - e_n e_d),
+ * e_n = exp(-night / 4 h), e_d = exp(-day / 1.5 h) (night and day being the
+ * hours the sun spends below and above 6 degrees under the horizon at the
+ * midpoint).  So G is continuous all day, about 1 from late morning to
+ * dusk, and falls a little every hour of the night.  Where the sun does not
+ * go down G = 1; where it does not come up G = 0.
+ *
  * Layers (R = the deck's sunspot number, limited to 0..300):
- *     foF2 = fF2 * (2.2 + 4.2 D W) * (1 + 0.005 R)                      MHz
+ *     foF2 = fF2 * (2.2 (0.55 + 0.45 G) + 4.2 D W) * (1 + 0.005 R)       MHz
  *     foE  = fE * max(0.5, 0.9 * ((180 + 1.44 R) * max(cos chi, 0))^0.25) MHz
  *     h'F2 = 300 km,  h'E = 110 km,  D-layer at 100 km (fixed heights keep
  *     the hop count, and with it the MUF, steady through the day)
@@ -32,6 +45,8 @@
  * anomaly of the daytime F2 layer: W = 1 - 0.15 sin(lat) sin(delta) / sin(23.44 deg),
  * up to 1.15 in local midwinter and down to 0.85 in midsummer, so that the
  * longer, higher summer sun does not make summer days the best for F2.
+ * The night's foF2 thus falls from 2.2 MHz (at R = 0) after dusk to about
+ * 1.3 MHz before dawn.
  *
  * Hops.  A hop of ground length s reflected at height h leaves the ground at
  *     elevation = atan((cos t - R/(R+h)) / sin t),  t = s / (2R);
@@ -48,23 +63,37 @@
  * E (n_E hops at the E height), every other by F2 (n_F2 hops).  The mode's
  * own MUF is foE or foF2 times its secant.
  *
- * Loss (dB) of a mode with n hops, elevation a, slant length p (km):
+ * Loss (dB) of a mode with n hops, elevation a, slant length p (km): free
+ * space, a constant, and the excess loss X:
  *     free space     32.45 + 20 log10 f + 20 log10 p
- *     absorption     n * 677.2 * sec i_D * I / ((f + 1.4)^1.98 + 10.2),
- *                    I = (1 + 0.0037 R) * max(cos(0.881 chi), 0.1)^1.3
- *                    (large by day at low frequencies, small at night)
- *     ground         2 dB per reflection between hops (n - 1)
- *     above the MUF  130 * (f / MUF_mode - 1)^2 when f > MUF_mode
  *     other          10 dB
- *     auroral        ICEPAC flavour only: (1 + Q) dB per hop when the midpoint
- *                    lies poleward of 55 degrees
+ *     X = 80 (1 - exp(-(A + M + G + U) / 80)), with the raw parts
+ *       absorption   A = n * 677.2 * sec i_D * I / ((f + 1.4)^1.98 + 10.2),
+ *                    I = (1 + 0.0037 R) * max(cos(0.881 chi)^1.3, 0.1^1.3 (0.5 + 0.5 G))
+ *                    (large by day at low frequencies, small at night and
+ *                    decaying with the night factor)
+ *       near the MUF M = -10 log10(Phi((1 - f / MUF_mode) / 0.15)): the median
+ *                    signal weakened by the share of days on which the mode
+ *                    is closed (3 dB at the mode's MUF, under 1 dB below 0.85
+ *                    MUF, about 45 dB at 1.6 MUF, growing without bound)
+ *       ground       G = 2 dB per reflection between hops (n - 1)
+ *       auroral      U, ICEPAC flavour only: (1 + Q) dB per hop when the
+ *                    midpoint lies poleward of 55 degrees
+ * The soft ceiling of 80 dB keeps X close to the raw sum while that is small
+ * (a 20 dB raw sum gives 18 dB) and never lets it pass 80 dB: a frequency far
+ * above the MUF, or a low frequency at noon on a long path, is as closed at
+ * 80 dB as at 500, and the printed values stay in the band real predictions
+ * mostly show (signals above about -200 dBW, SNRs above about -60 dB), rather
+ * than falling to -700 dBW.  The absorption and MUF loss reported are their
+ * shares of X.
  *
  * Signal, noise.  Signal S = 10 log10(P W) + Gt + Gr - loss (dBW).  The gains
  * are the number in a "CONSTnn" antenna file name (dBi), else 0.  Noise in
  * 1 Hz, falling with frequency like man-made noise from the deck's level at
  * 3 MHz:  N = N3 - 27.7 log10(f / 3).  SNR = S - N (dB in 1 Hz).
  *
- * Reliability.  Day-to-day spread sigma = 8 dB (12 dB above the mode's MUF).
+ * Reliability.  Day-to-day spread sigma = 8 dB, growing smoothly to 12 dB
+ * above the mode's MUF: sigma = 8 + 4 (1 - Phi((1 - f / MUF_mode) / 0.15)).
  * SNR at the required reliability r: SNR - z(r) sigma, z the normal quantile;
  * reliability = Phi((SNR - required SNR) / sigma).  MUFday = fraction of days
  * with f below the MUF = Phi((MUF - f) / (0.15 MUF)).
@@ -97,6 +126,10 @@ constexpr double kHeightF2 = 300.0;
 constexpr double kHeightE = 110.0;
 constexpr double kHeightD = 100.0;
 constexpr double kLightKmPerMs = 299.792458;
+constexpr double kNightDecayHours = 4.0;     // residual ionisation after dusk
+constexpr double kMorningRiseHours = 1.5;    // its recovery after dawn
+constexpr double kDayFactorZeroCos = -0.1;   // cos chi where the day factor reaches 0
+constexpr double kMufSpread = 0.15;          // day-to-day spread of the MUF, as a fraction
 
 double Clamp(double v, double lo, double hi) { return std::min(std::max(v, lo), hi); }
 
@@ -189,6 +222,47 @@ double CosSolarZenith(double latDeg, double lonDeg, double hourUt, int month) {
     return std::sin(lat) * std::sin(decl) + std::cos(lat) * std::cos(decl) * std::cos(hourAngle);
 }
 
+double NightFactor(double latDeg, double lonDeg, double hourUt, int month) {
+    const double decl = SolarDeclination(month) * kDeg;
+    const double lat = latDeg * kDeg;
+    const double across = std::cos(lat) * std::cos(decl);
+    // The hour angle at which the sun passes 6 degrees below the horizon.
+    const double cosH0 =
+        std::fabs(across) < 1e-12 ? (kDayFactorZeroCos - std::sin(lat) * std::sin(decl) > 0 ? 2.0 : -2.0)
+                                  : (kDayFactorZeroCos - std::sin(lat) * std::sin(decl)) / across;
+    if (cosH0 <= -1) return 1.0;  // the sun stays up
+    if (cosH0 >= 1) return 0.0;   // the sun never comes up
+    const double h0Hours = std::acos(cosH0) / kDeg / 15.0;
+    const double dayHours = 2 * h0Hours;
+    const double nightHours = 24 - dayHours;
+    const double en = std::exp(-nightHours / kNightDecayHours);
+    const double ed = std::exp(-dayHours / kMorningRiseHours);
+    const double atDusk = (1 - ed) / (1 - en * ed);
+    const double atDawn = atDusk * en;
+
+    const double local = LocalMeanTime(hourUt, lonDeg);
+    const double sinceDawn = std::fmod(local - (12 - h0Hours) + 48, 24.0);
+    if (sinceDawn <= dayHours) return 1 - (1 - atDawn) * std::exp(-sinceDawn / kMorningRiseHours);
+    return atDusk * std::exp(-(sinceDawn - dayHours) / kNightDecayHours);
+}
+
+double SaturatedDb(double raw, double ceilingDb) {
+    if (raw <= 0) return raw;
+    return ceilingDb * -std::expm1(-raw / ceilingDb);
+}
+
+double MufLossDb(double ratio) {
+    const double z = (1 - ratio) / kMufSpread;
+    double raw;
+    if (z > -30) {
+        raw = -10 * std::log10(NormalCdf(z));
+    } else {
+        // Far out in the tail Phi(z) ~ phi(z) / -z; its logarithm directly.
+        raw = 10 / std::log(10.0) * (z * z / 2 + std::log(-z * std::sqrt(2 * kPi)));
+    }
+    return raw;
+}
+
 double HopElevation(double hopKm, double heightKm) {
     const double t = hopKm / (2 * kEarthRadiusKm);
     if (t < 1e-9) return 90.0;
@@ -251,12 +325,14 @@ HourSky PredictHourSky(const SkyInputs& in, const PathGeometry& path, double hou
     s.hourUt = hourUt;
     s.localTimeMid = LocalMeanTime(hourUt, path.midLon);
     s.cosZenith = CosSolarZenith(path.midLat, path.midLon, hourUt, in.month);
-    s.dayFactor = std::sqrt(std::max(0.0, (s.cosZenith + 0.1) / 1.1));
+    s.dayFactor = std::sqrt(std::max(0.0, (s.cosZenith - kDayFactorZeroCos) / (1 - kDayFactorZeroCos)));
+    s.nightFactor = NightFactor(path.midLat, path.midLon, hourUt, in.month);
 
     const double ssn = SunspotUsed(in);
     const double winter = 1 - 0.15 * std::sin(path.midLat * kDeg) * std::sin(SolarDeclination(in.month) * kDeg) /
                                   std::sin(23.44 * kDeg);
-    s.foF2 = std::max(0.1, in.factorF2) * (2.2 + 4.2 * s.dayFactor * winter) * (1 + 0.005 * ssn);
+    s.foF2 = std::max(0.1, in.factorF2) * (2.2 * (0.55 + 0.45 * s.nightFactor) + 4.2 * s.dayFactor * winter) *
+             (1 + 0.005 * ssn);
     s.foE = std::max(0.1, in.factorE) *
             std::max(0.5, 0.9 * std::pow((180 + 1.44 * ssn) * std::max(s.cosZenith, 0.0), 0.25));
     s.heightF2 = kHeightF2;
@@ -305,24 +381,30 @@ FrequencyPrediction PredictFrequency(const SkyInputs& in, const PathGeometry& pa
 
     const double ssn = SunspotUsed(in);
     const double chiDeg = std::acos(Clamp(sky.cosZenith, -1, 1)) / kPi * 180.0;
-    const double absorptionIndex =
-        (1 + 0.0037 * ssn) * std::pow(std::max(std::cos(0.881 * chiDeg * kDeg), 0.1), 1.3);
+    const double sunIndex = std::pow(std::max(std::cos(0.881 * chiDeg * kDeg), 0.0), 1.3);
+    const double nightIndex = std::pow(0.1, 1.3) * (0.5 + 0.5 * sky.nightFactor);
+    const double absorptionIndex = (1 + 0.0037 * ssn) * std::max(sunIndex, nightIndex);
     const double secD = IncidenceSecant(m.elevation, kHeightD);
 
     const double freeSpace = 32.45 + 20 * std::log10(f) + 20 * std::log10(std::max(1.0, m.slantKm));
-    p.absorptionDb = m.hops * 677.2 * secD * absorptionIndex / (std::pow(f + 1.4, 1.98) + 10.2);
+    const double absorption = m.hops * 677.2 * secD * absorptionIndex / (std::pow(f + 1.4, 1.98) + 10.2);
     const double ground = 2.0 * (m.hops - 1);
-    const double aboveMuf = f > modeMuf ? 130.0 * std::pow(f / modeMuf - 1, 2) : 0.0;
+    const double mufLoss = MufLossDb(f / modeMuf);
     const double auroral =
         in.auroral && std::fabs(path.midLat) >= 55 ? m.hops * (1 + std::max(0.0, in.qIndex)) : 0.0;
-    p.lossDb = freeSpace + p.absorptionDb + ground + aboveMuf + 10.0 + auroral;
+    const double rawExcess = absorption + mufLoss + ground + auroral;
+    p.excessLossDb = SaturatedDb(rawExcess, kExcessLossCeilingDb);
+    const double share = rawExcess > 0 ? p.excessLossDb / rawExcess : 1.0;
+    p.absorptionDb = absorption * share;
+    p.mufLossDb = mufLoss * share;
+    p.lossDb = freeSpace + 10.0 + p.excessLossDb;
 
     const double powerDbw = 10 * std::log10(std::max(1e-6, in.powerKw) * 1000.0);
     p.signalDbw = powerDbw + in.txGainDbi + in.rxGainDbi - p.lossDb;
     p.noiseDbw = in.noise3MHzDbw - 27.7 * std::log10(f / 3.0);
     p.snrDb = p.signalDbw - p.noiseDbw;
 
-    p.sigmaDb = f > modeMuf ? 12.0 : 8.0;
+    p.sigmaDb = 8.0 + 4.0 * (1 - NormalCdf((1 - f / modeMuf) / kMufSpread));
     const double z = NormalQuantile(Clamp(in.reliabilityPct, 1, 99) / 100.0);
     p.snrAtReliabilityDb = p.snrDb - z * p.sigmaDb;
     p.reliability = NormalCdf((p.snrDb - in.requiredSnrDb) / p.sigmaDb);

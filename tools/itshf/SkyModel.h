@@ -51,6 +51,7 @@ struct HourSky {
     double localTimeMid = 0;      // mean solar time at the midpoint, hours 0 to 24
     double cosZenith = 0;         // of the sun at the midpoint
     double dayFactor = 0;         // 0 at night to 1 with the sun overhead
+    double nightFactor = 1;       // residual ionisation: 1 by day, decaying through the night
     double foF2 = 0;              // MHz
     double foE = 0;               // MHz
     double heightF2 = 0;          // virtual reflection height of F2, km
@@ -75,6 +76,8 @@ struct FrequencyPrediction {
     double mufDay = 0;            // fraction of days on which the frequency is below the MUF
     double lossDb = 0;            // basic transmission loss
     double absorptionDb = 0;      // the part of the loss taken by D-layer absorption
+    double mufLossDb = 0;         // the part taken by the mode closing near and above its MUF
+    double excessLossDb = 0;      // the loss beyond free space and the fixed 10 dB, after its ceiling
     double signalDbw = 0;
     double noiseDbw = 0;
     double snrDb = 0;             // median signal-to-noise ratio, dB in 1 Hz
@@ -98,6 +101,29 @@ double SolarDeclination(int month);
 
 // Cosine of the sun's zenith angle at a place and UT hour in a month.
 double CosSolarZenith(double latDeg, double lonDeg, double hourUt, int month);
+
+// The residual ionisation of the night at a place and UT hour in a month: 1
+// by day, decaying from dusk (the sun 6 degrees below the horizon) to its
+// lowest just before dawn and recovering through the morning; continuous
+// through the whole day.  1 all day where the sun stays up, 0 where it never
+// rises (polar night).
+double NightFactor(double latDeg, double lonDeg, double hourUt, int month);
+
+// Soft ceiling: about `raw` while it is small against `ceilingDb`, never
+// above `ceilingDb` (ceiling * (1 - exp(-raw / ceiling))).
+double SaturatedDb(double raw, double ceilingDb);
+
+// The extra loss (dB) of a mode at frequency / mode MUF = `ratio`: the median
+// signal weakened by the share of days on which the mode is closed,
+// -10 log10(Phi((1 - ratio) / 0.15)): about 3 dB at the MUF, under 1 dB below
+// 0.85 MUF, rising steeply above the MUF (before the ceiling of the excess
+// loss, see PredictFrequency).
+double MufLossDb(double ratio);
+
+// Everything a path loses beyond free space and the fixed 10 dB (absorption,
+// the MUF loss, ground reflections, auroral absorption) is taken through
+// SaturatedDb with this ceiling.
+constexpr double kExcessLossCeilingDb = 80.0;
 
 // Takeoff angle (degrees) of one hop of ground length hopKm reflected at heightKm.
 double HopElevation(double hopKm, double heightKm);

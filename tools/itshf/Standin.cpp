@@ -105,6 +105,22 @@ fs::path ChildNoCase(const fs::path& folder, const std::string& name) {
     return folder / name;
 }
 
+long SleepMilliseconds(const Environment& environment, std::ostream& err) {
+    constexpr long kLongest = 600000;  // ten minutes: longer is a typing error
+    const std::string text = environment("ITSHF_STANDIN_SLEEP_MS").value_or("");
+    if (text.empty()) return 0;
+    const bool digits = text.size() <= 6 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+                            return std::isdigit(c) != 0;
+                        });
+    const long ms = digits ? std::stol(text) : -1;
+    if (ms < 0 || ms > kLongest) {
+        err << "ITSHF_STANDIN_SLEEP_MS=" << text << " is not a number of milliseconds from 0 to " << kLongest
+            << "; not sleeping\n";
+        return 0;
+    }
+    return ms;
+}
+
 std::string TruncatedOutput(const std::string& output) {
     const auto lines = static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n'));
     std::size_t keep = lines / 2, pos = 0;
@@ -177,6 +193,9 @@ int RunStandin(const fs::path& executable, const std::vector<std::string>& argum
             const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             output = WriteOutput(*program, ParseDeck(text));
         }
+    }
+    if (const long ms = SleepMilliseconds(environment, err); ms > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
     if (fail == "truncate") output = TruncatedOutput(output);
     if (fail == "garbage") output = GarbledOutput(output);

@@ -28,6 +28,9 @@
 //                 '*' (labels intact, fields not numbers), exits 0.
 //   ITSHF_STANDIN_LOG=<file>  appends one line per run: the program name and
 //       the arguments, separated by tabs.
+//   ITSHF_STANDIN_SLEEP_MS=<n>  sleeps n milliseconds (a whole number, 0 to
+//       600000) before writing the output, so that benchmarks can give every
+//       run a known cost; any other value is reported and ignored.
 //   ITSHF_STANDIN_NO_VOACAPL=1  voacapw.exe uses its own model even when
 //       voacapl is on the PATH.
 //   VOACAPL_ITSHFBC  voacapl's data root (default ~/itshfbc).
@@ -62,6 +65,11 @@ std::filesystem::path ResolveRoot(const std::string& rootArgument, const std::fi
 // `name` under `folder`, matched without regard to case when the exact name
 // is absent; the exact name when nothing matches.
 std::filesystem::path ChildNoCase(const std::filesystem::path& folder, const std::string& name);
+
+// The sleep that ITSHF_STANDIN_SLEEP_MS asks for, in milliseconds: 0 when
+// unset or empty; a value that is not a whole number from 0 to 600000 is
+// reported on `err` and gives 0.
+long SleepMilliseconds(const Environment& environment, std::ostream& err);
 
 // The output text for a failure switch applied to the normal output.
 std::string TruncatedOutput(const std::string& output);

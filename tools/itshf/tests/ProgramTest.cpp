@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <sstream>
 
 namespace tw::itshf {
 namespace {
@@ -33,7 +35,8 @@ protected:
     // cleared unless `env` sets them.
     ProcessEnd Run(const std::string& name, std::map<std::string, std::string> env = {},
                    std::vector<std::string> args = {"c:\\itshfbc", "sound.dat", "sound.out"}) {
-        for (const char* k : {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_NO_VOACAPL"}) {
+        for (const char* k :
+             {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_NO_VOACAPL", "ITSHF_STANDIN_SLEEP_MS"}) {
             env.try_emplace(k, "");
         }
         if (env["ITSHF_STANDIN_NO_VOACAPL"].empty()) env["ITSHF_STANDIN_NO_VOACAPL"] = "1";
@@ -160,7 +163,43 @@ TEST_F(StandinProcess, TheLogSwitchRecordsEveryCommandLine) {
     EXPECT_EQ(ReadText(log), "REC533\tc:\\itshfbc\tsound.dat\tsound.out\nICEPAC\tc:\\itshfbc\tsound.dat\tsound.out\n");
 }
 
+TEST_F(StandinProcess, TheSleepSwitchDelaysTheOutputAndChangesNothingElse) {
+    Install("rec533w.exe");
+    WriteText(Deck(), Rec533Deck({}));
+    Run("rec533w.exe");
+    const std::string plain = ReadText(Output());
+    fs::remove(Output());
+
+    // The process clock of the test, not a sleep of its own: the run must
+    // take at least the time asked for.
+    const auto start = std::chrono::steady_clock::now();
+    const ProcessEnd end = Run("rec533w.exe", {{"ITSHF_STANDIN_SLEEP_MS", "300"}});
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(end.exited && end.code == 0);
+    EXPECT_GE(elapsed, std::chrono::milliseconds(300));
+    EXPECT_EQ(ReadText(Output()), plain);
+}
+
 // ---- The pure parts of the program ------------------------------------------
+
+TEST(Standin, SleepMillisecondsTakesWholeNumbersOnly) {
+    const struct {
+        const char* value;  // nullptr: unset
+        long ms;
+        bool reported;
+    } cases[] = {{nullptr, 0, false}, {"", 0, false},     {"0", 0, false},      {"50", 50, false},
+                 {"600000", 600000, false}, {"600001", 0, true}, {"-5", 0, true}, {"12ms", 0, true},
+                 {" 50", 0, true},   {"99999999999999999999", 0, true}};
+    for (const auto& c : cases) {
+        const Environment env = [&c](const std::string& name) -> std::optional<std::string> {
+            if (name != "ITSHF_STANDIN_SLEEP_MS" || !c.value) return std::nullopt;
+            return std::string(c.value);
+        };
+        std::ostringstream err;
+        EXPECT_EQ(SleepMilliseconds(env, err), c.ms) << (c.value ? c.value : "(unset)");
+        EXPECT_EQ(!err.str().empty(), c.reported) << (c.value ? c.value : "(unset)");
+    }
+}
 
 TEST(Standin, ProgramFromNameIgnoresCaseAndExe) {
     EXPECT_EQ(ProgramFromName("/x/bin_win/voacapw.exe"), Program::Voacap);

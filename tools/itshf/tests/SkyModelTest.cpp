@@ -147,7 +147,9 @@ TEST(Sky, FrequenciesAboveTheMufFadeAndNoiseFollowsTheDeck) {
     const HourSky night = PredictHourSky(in, path, 0);
     const FrequencyPrediction below = PredictFrequency(in, path, night, 0.9 * night.muf);
     const FrequencyPrediction above = PredictFrequency(in, path, night, 1.6 * night.muf);
-    EXPECT_GT(below.snrDb, above.snrDb + 30);
+    EXPECT_GT(below.snrDb, above.snrDb + 25);
+    EXPECT_GT(above.mufLossDb, 25);
+    EXPECT_LT(below.mufLossDb, 2);
     EXPECT_GT(below.mufDay, 0.5);
     EXPECT_LT(above.mufDay, 0.5);
 
@@ -162,6 +164,163 @@ TEST(Sky, FrequenciesAboveTheMufFadeAndNoiseFollowsTheDeck) {
     SkyInputs strict = in;
     strict.reliabilityPct = 90;
     EXPECT_LT(PredictFrequency(strict, path, night, 7).snrAtReliabilityDb, quiet.snrAtReliabilityDb - 5);
+}
+
+TEST(Sky, TheMufLossRisesSmoothlyAndTheExcessLossHasACeiling) {
+    // About 3 dB at the MUF, under 1 dB well below it, steep above it, and
+    // continuous where the far tail switches to its closed form.
+    EXPECT_NEAR(MufLossDb(1.0), 10 * std::log10(2.0), 1e-9);
+    EXPECT_LT(MufLossDb(0.85), 1.0);
+    EXPECT_LT(MufLossDb(0.5), 0.01);
+    double previous = 0;
+    for (double ratio = 0.5; ratio <= 8.0; ratio += 0.05) {
+        const double loss = MufLossDb(ratio);
+        EXPECT_GT(loss, previous) << ratio;
+        EXPECT_TRUE(std::isfinite(loss)) << ratio;
+        previous = loss;
+    }
+    const double tailSwitch = 1 + 30 * 0.15;
+    EXPECT_NEAR(MufLossDb(tailSwitch - 1e-9), MufLossDb(tailSwitch + 1e-9), 0.01);
+
+    const struct {
+        double raw, low, high;
+    } cases[] = {{0, 0, 0}, {1, 0.99, 1}, {20, 17, 18}, {80, 50, 51}, {500, 79.8, 80}, {1e6, 79.99, 80}};
+    for (const auto& c : cases) {
+        const double v = SaturatedDb(c.raw, kExcessLossCeilingDb);
+        EXPECT_GE(v, c.low) << c.raw;
+        EXPECT_LE(v, c.high) << c.raw;
+    }
+}
+
+// The demo showed -701 dBW and an SNR of -590 dB at 28 MHz with a 9 MHz MUF.
+// Real predictions for frequencies far above the MUF, and for low frequencies
+// at noon on long paths, stay within a readable band.
+TEST(Sky, SignalsAndSnrsStayInAPlausibleBandEverywhere) {
+    double lowestSignal = 0, lowestSnr = 1e9;
+    for (double km : {300.0, 2000.0, 8000.0, 19000.0}) {
+        for (double lat : {-50.0, 0.0, 30.0}) {
+            const double half = km / kEarthRadiusKm / M_PI * 180 / 2;
+            const PathGeometry path = ComputePath({lat, -half, lat, half});
+            for (int month : {1, 6}) {
+                for (double ssn : {0.0, 250.0}) {
+                    SkyInputs in = Inputs(ssn, month);
+                    in.minAngleDeg = 10;
+                    in.auroral = true;
+                    for (int hour = 0; hour < 24; hour += 3) {
+                        const HourSky sky = PredictHourSky(in, path, hour);
+                        for (double f = 2; f <= 30; f += 2) {
+                            const FrequencyPrediction p = PredictFrequency(in, path, sky, f);
+                            lowestSignal = std::min(lowestSignal, p.signalDbw);
+                            lowestSnr = std::min(lowestSnr, p.snrAtReliabilityDb);
+                            EXPECT_LE(p.excessLossDb, kExcessLossCeilingDb);
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(lowestSignal, -205);
+    EXPECT_GT(lowestSnr, -60);
+    // The band is used: closed paths do show very low values.
+    EXPECT_LT(lowestSignal, -170);
+    EXPECT_LT(lowestSnr, -20);
+}
+
+TEST(Sky, FarAboveTheMufTheSnrKeepsFallingButLevelsOff) {
+    const PathGeometry path = ComputePath(kPath2000);
+    const SkyInputs in = Inputs();
+    const HourSky night = PredictHourSky(in, path, 2);
+    double previous = 1e9;
+    for (double ratio : {0.8, 1.0, 1.3, 1.6, 2.0, 3.0}) {
+        const FrequencyPrediction p = PredictFrequency(in, path, night, ratio * night.muf);
+        EXPECT_LT(p.signalDbw, previous) << ratio;
+        previous = p.signalDbw;
+    }
+    // Far above, little more than the free-space loss of the higher frequency.
+    const FrequencyPrediction thrice = PredictFrequency(in, path, night, 3 * night.muf);
+    const FrequencyPrediction sixfold = PredictFrequency(in, path, night, 6 * night.muf);
+    EXPECT_LT(thrice.signalDbw - sixfold.signalDbw, 20 * std::log10(2.0) + 1);
+    EXPECT_GT(sixfold.snrDb, -60);
+}
+
+// Night: the residual ionisation decays from dusk to dawn.
+struct NightCase {
+    const char* name;
+    double lat;
+    int month;
+};
+
+class NightTest : public ::testing::TestWithParam<NightCase> {};
+
+TEST_P(NightTest, FactorIsOneByDayAndFallsEveryHourOfTheNight) {
+    const NightCase& c = GetParam();
+    // Longitude 0: UT is local time.
+    EXPECT_GT(NightFactor(c.lat, 0, 13, c.month), 0.95);
+    // Walk the day minute by minute: continuous, and falling all night.
+    const double minute = 1.0 / 60;
+    double previous = NightFactor(c.lat, 0, 0, c.month);
+    int nightSteps = 0;
+    double lowest = previous, lowestAt = 0;
+    for (int step = 1; step <= 24 * 60; ++step) {
+        const double hour = step * minute;
+        const double g = NightFactor(c.lat, 0, hour, c.month);
+        EXPECT_LT(std::fabs(g - previous), 0.015) << hour;
+        const double sunCos = CosSolarZenith(c.lat, 0, hour, c.month);
+        if (sunCos < -0.1 && CosSolarZenith(c.lat, 0, hour - minute, c.month) < -0.1) {
+            EXPECT_LT(g, previous) << hour;
+            ++nightSteps;
+        }
+        if (g < lowest) {
+            lowest = g;
+            lowestAt = hour;
+        }
+        previous = g;
+    }
+    EXPECT_GT(nightSteps, 6 * 60);
+    // Lowest just before dawn: the sun is still down then and up an hour later.
+    EXPECT_LT(CosSolarZenith(c.lat, 0, lowestAt, c.month), -0.09);
+    EXPECT_GT(CosSolarZenith(c.lat, 0, lowestAt + 1, c.month), -0.1);
+    EXPECT_LT(lowestAt, 12);
+    EXPECT_LT(lowest, 0.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, NightTest,
+                         ::testing::Values(NightCase{"Equinox35N", 35, 3}, NightCase{"Summer40N", 40, 6},
+                                           NightCase{"Winter40N", 40, 12}, NightCase{"Tropics", 10, 9},
+                                           NightCase{"Summer40S", -40, 12}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Night, PolarDayAndNightHaveNoCycle) {
+    for (double hour : {0.0, 6.0, 12.0, 18.0}) {
+        EXPECT_DOUBLE_EQ(NightFactor(80, 0, hour, 6), 1.0);
+        EXPECT_DOUBLE_EQ(NightFactor(80, 0, hour, 12), 0.0);
+    }
+}
+
+TEST(Sky, TheNightMufFallsHourByHourAndTheSnrsFollow) {
+    // kPath2000 in March: dusk at the midpoint about 18:40 UT, dawn about 05:20.
+    const PathGeometry path = ComputePath(kPath2000);
+    const SkyInputs in = Inputs();
+    double previousMuf = PredictHourSky(in, path, 19).muf;
+    for (int hour : {20, 21, 22, 23, 24, 1, 2, 3, 4, 5}) {
+        const HourSky sky = PredictHourSky(in, path, hour);
+        // A little lower every hour, never a plunge.
+        EXPECT_LT(sky.muf, previousMuf) << hour;
+        EXPECT_GT(sky.muf, 0.85 * previousMuf) << hour;
+        previousMuf = sky.muf;
+    }
+    // Between 02 and 03 UT the frequencies near the MUF lose at least a dB,
+    // as printed (whole dB): the hour's slope is no longer 0 everywhere.
+    const HourSky two = PredictHourSky(in, path, 2);
+    const HourSky three = PredictHourSky(in, path, 3);
+    int changed = 0;
+    for (double f : {3.6, 5.4, 7.1, 10.1, 14.1}) {
+        const double a = std::round(PredictFrequency(in, path, two, f).snrAtReliabilityDb);
+        const double b = std::round(PredictFrequency(in, path, three, f).snrAtReliabilityDb);
+        EXPECT_LE(b, a) << f;
+        if (b < a) ++changed;
+    }
+    EXPECT_GE(changed, 2);
 }
 
 TEST(Sky, LowFrequenciesByDayTravelByEAndTheModeTextHasFiveColumns) {
