@@ -1,0 +1,162 @@
+// Tidewell's own run driver with the real process service against the real
+// ITS HF stand-in programs, installed in a temporary drive C: as the three
+// program names: what the driver reads back must behave like the sky.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/PathMapper.h"
+#include "platform/Process.h"
+#include "propagation/Propagation.h"
+#include "support/ScriptedUserInterface.h"
+
+namespace tw {
+namespace {
+
+const QString kStandins = QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win/");
+
+// The vessel of the demo (37.7N 25.7W) and a station about 2000 nautical
+// miles west of it (Boston, FN42): the path's midpoint near 48W sees local
+// noon at about 15:10 UTC and midnight at about 03:10 UTC.
+const PropagationPositions kPath2000 {37.74, -25.67, 42.34, -71.06};
+
+// Sets an environment variable for the test's lifetime (the stand-ins
+// inherit it) and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            qputenv(m_name, *m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<QByteArray> m_old;
+};
+
+class PropagationStandin : public ::testing::TestWithParam<int> {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(m_drive.isValid());
+        const QString binWin = m_drive.path() + QStringLiteral("/itshfbc/bin_win/");
+        ASSERT_TRUE(QDir().mkpath(binWin));
+        ASSERT_TRUE(QDir().mkpath(m_drive.path() + QStringLiteral("/itshfbc/RUN")));
+        for (const char* name : {"icepacw.exe", "voacapw.exe", "rec533w.exe"}) {
+            ASSERT_TRUE(QFile::copy(kStandins + QLatin1String(name), binWin + QLatin1String(name)))
+                << "stand-in missing in " << kStandins.toStdString();
+            QFile::setPermissions(binWin + QLatin1String(name),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+        paths.SetDrive('c', m_drive.path().toStdString());
+    }
+
+    static QDateTime Utc(int month, int hour) {
+        return QDateTime(QDate(2026, month, 15), QTime(hour, 0), Qt::UTC);
+    }
+
+    // One PropagationGet; the MUF read back in kHz.
+    float Muf(const QDateTime& time, float ssn) {
+        const std::vector<float> frequencies {7000.0f};
+        EXPECT_TRUE(propagation.PropagationGet(GetParam(), time, kPath2000, frequencies, ssn, results, path))
+            << ui.LastMessage().toStdString();
+        return path.Muf.empty() ? 0.0f : path.Muf.front();
+    }
+
+    // The frequency with the best SNR of a list across the band.
+    float BestFrequency(const QDateTime& time) {
+        const std::vector<float> frequencies {3585.0f,  5357.0f,  7070.0f,  10145.5f, 12551.0f,
+                                              14108.0f, 18106.0f, 21110.0f, 24925.5f, 28118.0f};
+        EXPECT_TRUE(propagation.PropagationGet(GetParam(), time, kPath2000, frequencies, 100.0f, results, path))
+            << ui.LastMessage().toStdString();
+        const auto best = std::max_element(results.begin(), results.end(),
+                                           [](const PropagationResult& a, const PropagationResult& b) {
+                                               return a.Snr < b.Snr;
+                                           });
+        return best == results.end() ? 0.0f : best->Frequency;
+    }
+
+    QTemporaryDir m_drive;
+    // The stand-ins' own model for VOACAP too, and none of their failure switches.
+    ScopedEnv noVoacapl {"ITSHF_STANDIN_NO_VOACAPL", "1"};
+    ScopedEnv noFail {"ITSHF_STANDIN_FAIL", QByteArray()};
+    ScopedEnv noSleep {"ITSHF_STANDIN_SLEEP_MS", QByteArray()};
+    Settings settings;
+    test::ScriptedUserInterface ui;
+    platform::PathMapper paths;
+    std::unique_ptr<platform::IProcessRunner> runner = platform::MakeProcessRunner();
+    platform::ManualClock clock {platform::UtcFromFields({2026, 3, 15, 12, 0, 0})};
+    Propagation propagation {settings, ui, paths, *runner, clock};
+    std::vector<PropagationResult> results;
+    PropagationPath path;
+};
+
+TEST_P(PropagationStandin, TheMufRisesWithTheSunspotNumberDayAndNight) {
+    for (int hour : {15, 3}) {
+        float previous = 0.0f;
+        for (float ssn : {10.0f, 100.0f, 200.0f}) {
+            const float muf = Muf(Utc(3, hour), ssn);
+            EXPECT_GT(muf, previous) << "hour " << hour << ", sunspot number " << ssn;
+            previous = muf;
+        }
+    }
+    // The path as the program read it.
+    EXPECT_NEAR(path.Range, 2079.0f, 10.0f);
+    EXPECT_TRUE(path.Valid);
+    EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage().toStdString();
+}
+
+TEST_P(PropagationStandin, TheMufAndTheBestFrequencyRiseByDay) {
+    for (int month : {3, 6, 12}) {
+        SCOPED_TRACE(month);
+        const float dayMuf = Muf(Utc(month, 15), 100.0f);
+        const float nightMuf = Muf(Utc(month, 3), 100.0f);
+        EXPECT_GT(dayMuf, 1.3f * nightMuf);
+        EXPECT_GT(BestFrequency(Utc(month, 15)), BestFrequency(Utc(month, 3)));
+    }
+    EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage().toStdString();
+}
+
+TEST_P(PropagationStandin, ConsecutiveNightHoursDiffer) {
+    // The night's ionosphere decays hour by hour: the MUF falls and some SNR
+    // near it changes, so the slope is not 0 everywhere.
+    const std::vector<float> frequencies {3585.0f, 7070.0f, 10145.5f, 14108.0f};
+    float previousMuf = 1e9f;
+    for (int hour : {1, 2, 3, 4}) {
+        ASSERT_TRUE(propagation.PropagationGet(GetParam(), Utc(3, hour), kPath2000, frequencies, 100.0f,
+                                               results, path))
+            << ui.LastMessage().toStdString();
+        EXPECT_LT(path.Muf.front(), previousMuf) << hour;
+        previousMuf = path.Muf.front();
+        EXPECT_TRUE(std::any_of(results.begin(), results.end(),
+                                [](const PropagationResult& r) { return r.SnrSlope != 0.0f; }))
+            << hour;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, PropagationStandin,
+                         ::testing::Values(ModelIcepac, ModelVoacap, ModelRec533),
+                         [](const auto& info) { return PropagationModelName(info.param).toStdString(); });
+
+}  // namespace
+}  // namespace tw
