@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "connect/ConnectProcess.h"
 
 namespace tw {
 
@@ -173,7 +174,12 @@ void frmMain::Form_Resize(int innerWidth, int innerHeight, int statusBarHeight, 
 }
 
 void frmMain::Form_Unload() {
+    // A running connection process stops first, quietly: its timer could
+    // otherwise tick while the profile is written.  Nothing is sent to AirMail.
+    if (connection) connection->ConnectUnload();
     ProfileSave(settings, m_profile, *this, m_ui);
+    if (steps.UnloadWindow)
+        for (const QString& window : UnloadOrder()) steps.UnloadWindow(window);
     if (steps.UnloadOtherWindows) steps.UnloadOtherWindows();
 }
 
@@ -323,8 +329,10 @@ void frmMain::ShowStationInfo(bool) {
 // The update cycle
 
 void frmMain::Update(bool bExpandList) {
-    // A request that arrives through the repaint points of a running update is ignored.
-    if (m_updating) return;
+    // A request that arrives through the repaint points of a running update is
+    // ignored; so is one while the connection process walks the list (File >
+    // Default or the options dialog would otherwise rebuild the grid under it).
+    if (m_updating || ConnectRunning()) return;
     FlagGuard updating(m_updating);
     MouseBusy busy(m_ui);
 
@@ -471,6 +479,71 @@ void frmMain::SetWindowWidth(int twips) {
 
 void frmMain::GeometryFromWindow(int left, int top, int width, int height) {
     m_geometry = {left, top, width, height};
+}
+
+// ---------------------------------------------------------------------------
+// The connection process: cmdStart, cmdStop, tmrProcess and the controls it
+// switches.  The process itself lives in connect/ConnectProcess.
+
+void frmMain::cmdStart_Click() {
+    if (!cmdStart.enabled || !connection || connection->Running()) return;
+    connection->ConnectStart();
+}
+
+void frmMain::cmdStop_Click() {
+    if (!cmdStop.enabled || !connection) return;
+    connection->ConnectStop();
+}
+
+void frmMain::tmrProcess_Timer() {
+    if (!tmrProcess.enabled || !connection) return;
+    connection->ProcessTick();
+}
+
+bool frmMain::ConnectRunning() const { return connection && connection->Running(); }
+
+void frmMain::ConnectSetRunning(bool running) {
+    if (running) {
+        m_connectSaved = {true, cmbSystem.enabled, cmdUpdate.enabled, cmdBestTime.enabled, txtLat.enabled,
+                          txtLon.enabled};
+        SetEnabled(cmdStart, false, false);
+        SetEnabled(cmdStop, true, true);
+        cmbSystem.enabled = false;
+        cmdUpdate.enabled = false;
+        cmdBestTime.enabled = false;
+        txtLat.enabled = false;
+        txtLon.enabled = false;
+        Changed();
+        UpdateStatusState(QStringLiteral("Working"));
+        return;
+    }
+    SetEnabled(cmdStart, true, true);
+    SetEnabled(cmdStop, false, false);
+    // The controls come back as they were before Start (a control that is
+    // not available in this build stays disabled).
+    const ConnectSaved saved = m_connectSaved.saved ? m_connectSaved : ConnectSaved{};
+    cmbSystem.enabled = saved.cmbSystem;
+    cmdUpdate.enabled = saved.cmdUpdate;
+    cmdBestTime.enabled = saved.cmdBestTime;
+    txtLat.enabled = saved.txtLat;
+    txtLon.enabled = saved.txtLon;
+    m_connectSaved.saved = false;
+    Changed();
+    UpdateStatusState(QStringLiteral("Done"));
+}
+
+void frmMain::SetProcessTimer(bool enabled) {
+    if (tmrProcess.enabled == enabled) return;
+    tmrProcess.enabled = enabled;
+    emit processTimerChanged();
+}
+
+QStringList frmMain::UnloadOrder() {
+    return {QStringLiteral("frmAbout"),           QStringLiteral("frmDiagram"),
+            QStringLiteral("frmOptions"),         QStringLiteral("frmOverview"),
+            QStringLiteral("frmPropagationBest"), QStringLiteral("frmPropagationDetails"),
+            QStringLiteral("frmPropagationHours"), QStringLiteral("frmStationInfo"),
+            QStringLiteral("frmSummary")};
 }
 
 }  // namespace tw

@@ -24,6 +24,8 @@
 
 namespace tw {
 
+class ConnectionProcess;
+
 // A button, frame, text box or menu item as the window shows it.
 struct Control {
     QString caption;
@@ -96,6 +98,9 @@ struct MainWindowSteps {
     std::function<void()> HideViews;
     // Save-time and close-time work of the connection process and the other windows.
     std::function<void()> UnloadOtherWindows;
+    // Close one of the other windows by name ("frmAbout", ...); the main
+    // window's unload calls it for each in frmMain::UnloadOrder().
+    std::function<void(const QString& window)> UnloadWindow;
     // AirMail's Position Report window: is it open, and open it.
     std::function<bool()> PositionReportIsOpen;
     std::function<void()> AirMailOpenPositionReport;
@@ -200,7 +205,27 @@ public:
     ProfileAccess& profile() { return m_profile; }
     const platform::IClock& clock() const { return m_clock; }
 
+    // -----------------------------------------------------------------------
+    // The connection process (connect/ConnectProcess.h).  The composition
+    // root sets `connection`; without one Start and Stop do nothing.  The app
+    // runs a real 1-second timer that mirrors tmrProcess (processTimerChanged)
+    // and calls tmrProcess_Timer on each tick.
+    ConnectionProcess* connection = nullptr;
+    void cmdStart_Click();
+    void cmdStop_Click();
+    void tmrProcess_Timer();
+    // The controls while the process runs (Stop bold and enabled, Start,
+    // the system list, Refresh, Best Time and the position boxes disabled,
+    // state "Working") and after it (Start bold, Stop disabled, the others as
+    // they were before, state "Done").
+    void ConnectSetRunning(bool running);
+    void SetProcessTimer(bool enabled);
+    bool ConnectRunning() const;
+    // The other windows, in the order the main window's unload closes them.
+    static QStringList UnloadOrder();
+
 signals:
+    void processTimerChanged();
     void controlsChanged();
     void geometryChanged();
     void focusRequested(const QString& controlName);
@@ -233,6 +258,11 @@ private:
     bool m_activating = false;
     QMap<QString, bool> m_menuAvailable;
     QList<QPair<QString, QStringList>> m_menuTree;
+    // Enabled states of the controls the connection process disables.
+    struct ConnectSaved {
+        bool saved = false;
+        bool cmbSystem = true, cmdUpdate = true, cmdBestTime = true, txtLat = true, txtLon = true;
+    } m_connectSaved;
 };
 
 }  // namespace tw
