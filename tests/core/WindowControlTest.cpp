@@ -158,14 +158,6 @@ TEST_F(WindowControlTest, AirMailThatCannotBeStartedIsReported) {
     EXPECT_EQ(Statuses().back(), "Airmail Window Problem");
 }
 
-TEST_F(WindowControlTest, AirMailThatIsSlowToAppearIsNotInFront) {
-    sim.SetStartDelaySeconds(5);
-    drive.ui.QueueAnswer(MsgAnswer::Yes);
-    EXPECT_FALSE(windows.AirMailOpenAirMail(QStringLiteral("Start it?")));
-    RunSeconds(5);
-    EXPECT_TRUE(sim.AirMailRunning());
-}
-
 TEST(AirMailWindowPlaces, CentreAndBottomRightWithHalvesToEven) {
     struct Case {
         int right, bottom;
@@ -227,13 +219,6 @@ TEST_F(WindowControlTest, ClickCenterClicksTheMiddleOfTheTerminal) {
     EXPECT_NEAR(cursor->x, (412 + 1024) / 2, 1);
     EXPECT_NEAR(cursor->y, (300 + 734) / 2, 1);
     EXPECT_EQ(sim.FocusedControl(), SimControl::TerminalText);
-}
-
-TEST_F(WindowControlTest, ClickCenterWithoutAirMailClicksNothing) {
-    drive.ui.QueueAnswer(MsgAnswer::No);
-    sim.SetCursorPos({10, 10});
-    EXPECT_EQ(windows.TerminalClickCenter(), 0);
-    EXPECT_EQ(sim.CursorPos(), (platform::ScreenPoint{10, 10}));
 }
 
 TEST_F(WindowControlTest, PositionReportIsOpenedAndTheListInvalidated) {
@@ -306,14 +291,6 @@ TEST(EventLoopWaiterTest, ProcessesEventsUntilTheTimeHasPassed) {
         waiter.WaitSeconds(c.wait);
         EXPECT_EQ(ui.processEventsCalls, c.expectedRounds);
     }
-}
-
-TEST(EventLoopWaiterTest, AClockThatRunsBackwardsEndsTheWait) {
-    ScriptedUserInterface ui;
-    double now = 50.0;
-    EventLoopWaiter waiter(ui, [&] { return now -= 1.0; });
-    waiter.WaitSeconds(10.0);
-    EXPECT_LE(ui.processEventsCalls, 2);
 }
 
 }  // namespace
