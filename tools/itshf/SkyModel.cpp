@@ -67,7 +67,7 @@
  * space, a constant, and the excess loss X:
  *     free space     32.45 + 20 log10 f + 20 log10 p
  *     other          10 dB
- *     X = 80 (1 - exp(-(A + M + G + U) / 80)), with the raw parts
+ *     X = 80 (1 - exp(-(A + M + B + U) / 80)), with the raw parts
  *       absorption   A = n * 677.2 * sec i_D * I / ((f + 1.4)^1.98 + 10.2),
  *                    I = (1 + 0.0037 R) * max(cos(0.881 chi)^1.3, 0.1^1.3 (0.5 + 0.5 G))
  *                    (large by day at low frequencies, small at night and
@@ -76,16 +76,17 @@
  *                    signal weakened by the share of days on which the mode
  *                    is closed (3 dB at the mode's MUF, under 1 dB below 0.85
  *                    MUF, about 45 dB at 1.6 MUF, growing without bound)
- *       ground       G = 2 dB per reflection between hops (n - 1)
+ *       ground       B = 2 dB per reflection between hops (n - 1)
  *       auroral      U, ICEPAC flavour only: (1 + Q) dB per hop when the
  *                    midpoint lies poleward of 55 degrees
  * The soft ceiling of 80 dB keeps X close to the raw sum while that is small
  * (a 20 dB raw sum gives 18 dB) and never lets it pass 80 dB: a frequency far
  * above the MUF, or a low frequency at noon on a long path, is as closed at
- * 80 dB as at 500, and the printed values stay in the band real predictions
- * mostly show (signals above about -200 dBW, SNRs above about -60 dB), rather
- * than falling to -700 dBW.  The absorption and MUF loss reported are their
- * shares of X.
+ * 80 dB as at 500, and the printed values stay readable (signals above about
+ * -200 dBW, SNRs above about -60 dB) where the raw sum gave -700 dBW at
+ * 28 MHz under a 9 MHz MUF.  (The real programs also print very low values
+ * for such paths, down to -300 dBW and below; the ceiling is this stand-in's
+ * choice.)  The absorption and MUF loss reported are their shares of X.
  *
  * Signal, noise.  Signal S = 10 log10(P W) + Gt + Gr - loss (dBW).  The gains
  * are the number in a "CONSTnn" antenna file name (dBi), else 0.  Noise in
