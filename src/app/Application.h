@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 #include "app/CommandLine.h"
 #include "app/ProfileAccess.h"
@@ -13,14 +14,19 @@
 #include "app/frmMain.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
+#include "platform/Desktop.h"
 #include "platform/Process.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/sim/SimDesktop.h"
 
 namespace tw {
 
 class AirMail;
 class BestList;
+class ConnectionProcess;
+class IWaiter;
+class WindowControl;
 class Position;
 class Propagation;
 
@@ -39,16 +45,29 @@ public:
     Position& position() { return *m_position; }
     Propagation& propagation() { return *m_propagation; }
     BestList& bestList() { return *m_bestList; }
+    WindowControl& windows() { return *m_windows; }
+    ConnectionProcess& connection() { return *m_connection; }
+    // The simulated AirMail of the demo; nullptr otherwise.
+    platform::SimDesktop* simulatedAirMail() { return m_sim; }
+    // The clock when the run has a fixed one (--utc); nullptr on the system clock.
+    platform::ManualClock* manualClock() { return m_manualClock; }
+    // Replaces how the program waits between the keys it types (the window
+    // tests move the fixed clock on instead of waiting).
+    void UseWaiter(std::unique_ptr<IWaiter> waiter);
     const CommandLine& commandLine() const { return m_line; }
 
 private:
     void WireSteps();
+    // The predicted SNR of a station's frequency in the current list.
+    std::optional<double> PredictedSnr(const QString& system, const QString& station,
+                                       const QString& frequency);
 
     CommandLine m_line;
     IUserInterface& m_ui;
     platform::PathMapper m_paths;
     std::unique_ptr<platform::IProfileFiles> m_profileFiles;
     std::unique_ptr<platform::IClock> m_clock;
+    platform::ManualClock* m_manualClock = nullptr;
     std::unique_ptr<ProfileAccess> m_profile;
     std::unique_ptr<frmMain> m_main;
     std::unique_ptr<platform::IRegistry> m_registry;
@@ -57,6 +76,12 @@ private:
     std::unique_ptr<platform::IProcessRunner> m_processes;
     std::unique_ptr<Propagation> m_propagation;
     std::unique_ptr<BestList> m_bestList;
+    std::unique_ptr<platform::IDesktop> m_desktop;
+    platform::SimDesktop* m_sim = nullptr;
+    class WaiterSlot;
+    std::unique_ptr<WaiterSlot> m_waiter;
+    std::unique_ptr<WindowControl> m_windows;
+    std::unique_ptr<ConnectionProcess> m_connection;
 };
 
 }  // namespace tw

@@ -206,11 +206,14 @@ void frmMain::MenuClick(const QString& name) {
         // folder discovery of the first activation runs again before the list
         // is rebuilt; otherwise a user whose AirMail lives elsewhere would get a
         // list that fails on every AirMail file.
-        if (m_updating) return;
+        // Neither while a list is built nor while the connection process walks it.
+        if (m_updating || ConnectRunning()) return;
         Initialize();
         Form_Activate();
     } else if (name == QLatin1String("mnuFileExit")) {
         emit closeRequested();
+    } else if (name == QLatin1String("mnuViewPositionReport")) {
+        if (steps.AirMailOpenPositionReport) steps.AirMailOpenPositionReport();
     } else if (name == QLatin1String("mnuViewPropagationBestShort")) {
         ShowPropagationBest(false);
     } else if (name == QLatin1String("mnuViewPropagationBestLong")) {

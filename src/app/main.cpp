@@ -5,12 +5,15 @@
 #include <QDateTime>
 #include <QTextStream>
 
+#include <memory>
+
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/Demo.h"
 #include "app/Headless.h"
 #include "app/ui/QtTextMetrics.h"
 #include "app/ui/QtUserInterface.h"
+#include "app/ui/SimAirMailView.h"
 #include "app/ui/frmMainWidget.h"
 
 namespace {
@@ -28,6 +31,11 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     tw::Application composition(line, ui, metrics, programFolder);
     tw::frmMainWidget window(composition.main(), ui, metrics);
     window.show();
+    // The demo's simulated AirMail, beside Tidewell's window.
+    std::unique_ptr<tw::SimAirMailView> simulated;
+    if (tw::platform::SimDesktop* sim = composition.simulatedAirMail())
+        simulated = std::make_unique<tw::SimAirMailView>(
+            *sim, QPoint(window.frameGeometry().right() + 16, 0));
     return QApplication::exec();
 }
 

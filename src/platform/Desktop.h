@@ -183,8 +183,9 @@ class IDesktop : public IWindows,
                  public IEnvironment {};
 
 // The desktop of this machine: the Windows backend on Windows.  Elsewhere
-// AirMail's windows cannot be reached from here and this returns nullptr;
-// the simulated desktop takes its place there.
+// AirMail's windows cannot be reached from here: an empty desktop without
+// windows that cannot start programs; the simulated desktop takes its place
+// in the demo.
 std::unique_ptr<IDesktop> MakeSystemDesktop();
 
 }  // namespace tw::platform

@@ -1,6 +1,7 @@
 #include "app/ui/frmMainWidget.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include "app/ui/GridWidget.h"
 #include "app/ui/LatLonEdit.h"
 #include "app/ui/QtUserInterface.h"
+#include "connect/ConnectProcess.h"
 
 namespace tw {
 
@@ -39,6 +41,17 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     m_tmrTime = new QTimer(this);
     m_tmrTime->setInterval(m_model.tmrTime.interval);
     connect(m_tmrTime, &QTimer::timeout, this, [this] { m_model.tmrTime_Timer(); });
+
+    m_tmrProcess = new QTimer(this);
+    m_tmrProcess->setInterval(m_model.tmrProcess.interval);
+    connect(m_tmrProcess, &QTimer::timeout, this, [this] { m_model.tmrProcess_Timer(); });
+    connect(&m_model, &frmMain::processTimerChanged, this, [this] {
+        if (m_model.tmrProcess.enabled)
+            m_tmrProcess->start();
+        else
+            m_tmrProcess->stop();
+    });
+    if (m_model.connection) m_model.connection->Beep = [] { QApplication::beep(); };
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::geometryChanged, this, &frmMainWidget::SyncGeometry);
@@ -88,6 +101,8 @@ void frmMainWidget::BuildControls() {
     m_cmdBestTime = new QPushButton(m_frmFrequency);
 
     connect(m_cmdUpdate, &QPushButton::clicked, this, [this] { m_model.cmdUpdate_Click(); });
+    connect(m_cmdStart, &QPushButton::clicked, this, [this] { m_model.cmdStart_Click(); });
+    connect(m_cmdStop, &QPushButton::clicked, this, [this] { m_model.cmdStop_Click(); });
     connect(m_cmdBestTime, &QPushButton::clicked, this, [this] { m_model.cmdBestTime_Click(); });
     connect(m_cmbSystem, &QComboBox::activated, this, [this](int index) {
         if (m_syncingControls) return;
@@ -190,6 +205,7 @@ void frmMainWidget::SyncControls() {
             if (edit->hasFocus() && caret < control->caption.size()) edit->setSelection(caret, 1);
         }
         edit->setToolTip(control->toolTip);
+        edit->setEnabled(control->enabled);
         Place(edit, *control);
     }
     button(m_cmdStart, m.cmdStart);
@@ -198,6 +214,7 @@ void frmMainWidget::SyncControls() {
     button(m_cmdBestTime, m.cmdBestTime);
 
     m_cmbSystem->setToolTip(m.cmbSystem.toolTip);
+    m_cmbSystem->setEnabled(m.cmbSystem.enabled);
     QStringList items;
     for (int i = 0; i < m_cmbSystem->count(); ++i) items << m_cmbSystem->itemText(i);
     if (items != m.cmbSystem.items) {
@@ -276,6 +293,7 @@ void frmMainWidget::closeEvent(QCloseEvent* event) {
     if (!m_unloaded) {
         m_unloaded = true;
         m_tmrTime->stop();
+        m_tmrProcess->stop();
         m_model.Form_Unload();
     }
     event->accept();

@@ -47,6 +47,7 @@ public:
     QLabel* panel(int index) const { return index >= 1 && index <= 5 ? m_panels[index - 1] : nullptr; }
     QTimer* tmrTime() const { return m_tmrTime; }
     QTimer* tmrBlink() const { return m_tmrBlink; }
+    QTimer* tmrProcess() const { return m_tmrProcess; }
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& name) const { return m_menus.value(name); }
 
@@ -94,6 +95,7 @@ private:
     std::array<QLabel*, 5> m_panels{};
     QTimer* m_tmrTime = nullptr;
     QTimer* m_tmrBlink = nullptr;
+    QTimer* m_tmrProcess = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
 };
