@@ -110,6 +110,7 @@ QString DebugLogReader::NativeLogPath() const {
 
 bool DebugLogReader::DebugLogStart() {
     m_event = DebugLogEvent::None;
+    m_connected = false;
     m_position = 0;
     m_skipPartial = false;
     m_tail.clear();
@@ -164,6 +165,7 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
     qint64 position = m_position;
     bool skipPartial = m_skipPartial;
     DebugLogEvent event = m_event;
+    bool connected = m_connected;
 
     const qint64 size = file.size();
     bool newLog = size < position;
@@ -206,7 +208,10 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
             } else {
                 QByteArray raw = pending.mid(from, newline - from);
                 if (raw.endsWith('\r')) raw.chop(1);
-                if (const auto lineEvent = DebugLogLineEvent(AnsiToUnicode(raw))) event = *lineEvent;
+                if (const auto lineEvent = DebugLogLineEvent(AnsiToUnicode(raw))) {
+                    event = *lineEvent;
+                    connected = connected || event == DebugLogEvent::Connected;
+                }
             }
             from = newline + 1;
         }
@@ -228,6 +233,7 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
     m_skipPartial = skipPartial;
     m_tail = tail;
     m_event = event;
+    m_connected = connected;
     return m_event;
 }
 

@@ -62,6 +62,10 @@ public:
     DebugLogEvent DebugLogRead();
 
     DebugLogEvent LastEvent() const { return m_event; }
+    // Whether a "Connected to" line has been read since DebugLogStart: a
+    // connection that was made and ended between two reads returns only its
+    // last event, and this tells that it was made.
+    bool ConnectedSinceStart() const { return m_connected; }
     qint64 Position() const { return m_position; }
 
 private:
@@ -72,6 +76,7 @@ private:
     bool m_skipPartial = false;    // the bytes at m_position finish a line begun before the start
     QByteArray m_tail;             // the last bytes before m_position, to notice a new log
     DebugLogEvent m_event = DebugLogEvent::None;
+    bool m_connected = false;
 };
 
 }  // namespace tw

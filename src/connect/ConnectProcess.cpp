@@ -177,6 +177,40 @@ QString ConnectionProcess::ConnectNextRow() {
     return QString();
 }
 
+// How a connection that was made ends, by the log's event: stopped in the
+// Terminal (the next row is tried), disconnected (done), no answer (an error)
+// or a log that cannot be read.
+void ConnectionProcess::EndOfConnection(DebugLogEvent event) {
+    switch (event) {
+    case DebugLogEvent::Error:
+        ConnectDone(true);
+        return;
+    case DebugLogEvent::Stopped:
+        Status(QStringLiteral("Stopped, Terminal Window"));
+        m_record.waiting = false;
+        m_record.state = ConnectStateNextRow;
+        return;
+    case DebugLogEvent::Disconnected: {
+        const QString outcome = QStringLiteral("Connected, Attempt ") + QString::number(m_record.attempts);
+        Status(outcome);
+        ConnectDone(true);
+        LastConnectCheck();
+        // The check brings the Terminal up, which clears the status when all
+        // goes well; the outcome is what the user wants to read there
+        // afterwards.  A problem the check reported stays.
+        if (m_main.ui().PanelText(2).trimmed().isEmpty()) Status(outcome);
+        return;
+    }
+    case DebugLogEvent::NoAnswer:
+        Status(QStringLiteral("Error, No Answer after Connect"));
+        ConnectDone(true);
+        return;
+    case DebugLogEvent::None:
+    case DebugLogEvent::Connected:
+        return;
+    }
+}
+
 void ConnectionProcess::ConnectProcess() {
     // A tick that arrives while a step (or the Stop question) is under way
     // only refreshes the panels.
@@ -283,7 +317,17 @@ void ConnectionProcess::ConnectProcess() {
 
         case ConnectStateWaitConnect: {
             if (++m_record.ticks < kTicksPerLogCheck) return;
-            switch (m_log.DebugLogRead()) {
+            const DebugLogEvent event = m_log.DebugLogRead();
+            if (event != DebugLogEvent::Connected && event != DebugLogEvent::None &&
+                event != DebugLogEvent::Error && m_log.ConnectedSinceStart()) {
+                // The connection was made and has ended between two checks of
+                // the log: it ends as the wait for the disconnection would.
+                m_record.showAttemptTime = true;
+                EndOfConnection(event);
+                if (m_record.state == ConnectStateNextRow) continue;
+                return;
+            }
+            switch (event) {
             case DebugLogEvent::Error:
                 ConnectDone(true);
                 return;
@@ -309,35 +353,13 @@ void ConnectionProcess::ConnectProcess() {
 
         case ConnectStateWaitDisconnect: {
             if (++m_record.ticks < kTicksPerLogCheck) return;
-            switch (m_log.DebugLogRead()) {
-            case DebugLogEvent::Error:
-                ConnectDone(true);
-                return;
-            case DebugLogEvent::Stopped:
-                Status(QStringLiteral("Stopped, Terminal Window"));
-                m_record.waiting = false;
-                m_record.state = ConnectStateNextRow;
-                continue;
-            case DebugLogEvent::Disconnected: {
-                const QString outcome = QStringLiteral("Connected, Attempt ") + QString::number(m_record.attempts);
-                Status(outcome);
-                ConnectDone(true);
-                LastConnectCheck();
-                // The check brings the Terminal up, which clears the status
-                // when all goes well; the outcome is what the user wants to
-                // read there afterwards.  A problem the check reported stays.
-                if (m_main.ui().PanelText(2).trimmed().isEmpty()) Status(outcome);
-                return;
-            }
-            case DebugLogEvent::NoAnswer:
-                Status(QStringLiteral("Error, No Answer after Connect"));
-                ConnectDone(true);
-                return;
-            case DebugLogEvent::None:
-            case DebugLogEvent::Connected:
+            const DebugLogEvent event = m_log.DebugLogRead();
+            if (event == DebugLogEvent::None || event == DebugLogEvent::Connected) {
                 m_record.ticks = 0;
                 return;
             }
+            EndOfConnection(event);
+            if (m_record.state == ConnectStateNextRow) continue;
             return;
         }
 

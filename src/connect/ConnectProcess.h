@@ -120,6 +120,7 @@ public:
     DebugLogReader& logReader() { return m_log; }
 
 private:
+    void EndOfConnection(DebugLogEvent event);
     // Ends the loop of a step when the process was ended or restarted while
     // the step let events through.
     bool Interrupted(quint64 generation) const { return !m_running || generation != m_generation; }

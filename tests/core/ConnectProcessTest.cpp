@@ -252,6 +252,20 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
     }
 }
 
+TEST_F(ConnectProcessTest, AConnectionMadeAndEndedBetweenTwoLogChecksCountsAsMade) {
+    // "Connected to" 1 s after F5, "Disconnected from" 1 s later: one log read
+    // sees both lines.
+    main.settings.m_bAirMailLastConnectCheck = false;
+    sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(1, 1));
+    drive.ui.QueueAnswer(MsgAnswer::Yes);
+    Start();
+    ASSERT_TRUE(RunUntilDone());
+    const auto statuses = Statuses();
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Connected, Attempt 1"), statuses.end());
+    EXPECT_EQ(questions.size(), 1u);  // no second row was called
+    EXPECT_EQ(beeps, 1);
+}
+
 TEST_F(ConnectProcessTest, LastConnectCheckCanBeSwitchedOff) {
     main.settings.m_bAirMailLastConnectCheck = false;
     sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(4, 30, 99));
