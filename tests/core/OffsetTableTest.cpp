@@ -45,7 +45,7 @@ protected:
     std::optional<std::string> Stored(const std::string& key) const {
         return files.Value(kFile, "Offset Data", key);
     }
-    void Seed(const std::string& key, const std::string& value) {
+    void Store(const std::string& key, const std::string& value) {
         files.Set(kFile, "Offset Data", key, value);
     }
     bool Write(const QVector<OffsetFields>& dataRows) {
@@ -204,9 +204,9 @@ TEST(OffsetLine, TypedRowsTakeDefaultsForEmptyFields) {
 }
 
 TEST_F(OffsetTableTest, ShortRowReadsWithDefaultsAndNoFrequency) {
-    Seed("Rows", "2");
-    Seed("Row1", kHeaderLine.toStdString());
-    Seed("Row2", "HAM,ZZ0AA,,6");
+    Store("Rows", "2");
+    Store("Row1", kHeaderLine.toStdString());
+    Store("Row2", "HAM,ZZ0AA,,6");
     const QVector<OffsetRow> rows = OffsetTableReadRows(profile, settings.m_sProfileFile, kC);
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].sSystem, QStringLiteral("HAM"));
@@ -231,8 +231,8 @@ TEST_F(OffsetTableTest, EditorReadsLongerLinesThanTheEvaluation) {
     const std::string line = "HAM,ZZ0AA," + frequencies + ",6,360,0,0,2400";
     ASSERT_GT(line.size(), 300u);
     ASSERT_LT(line.size(), 511u);
-    Seed("Rows", "2");
-    Seed("Row2", line);
+    Store("Rows", "2");
+    Store("Row2", line);
     const auto editor = OffsetTableReadFields(profile, settings.m_sProfileFile, kOffsetLineEditor);
     ASSERT_EQ(editor.size(), 1);
     EXPECT_EQ(editor[0][OffsetColStop], QStringLiteral("2400"));

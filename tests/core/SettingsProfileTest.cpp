@@ -67,7 +67,7 @@ protected:
         ProfileRecall(s, profile, window, locale);
         return s;
     }
-    void Seed(const char* section, const char* key, const std::string& value) {
+    void Store(const char* section, const char* key, const std::string& value) {
         files.Set(kFile, section, key, value);
     }
     std::vector<std::string> WrittenKeys() const {
@@ -255,10 +255,10 @@ TEST_F(SettingsProfileTest, EveryStoredMemberRoundTrips) {
 }
 
 TEST_F(SettingsProfileTest, NamesMatchWithoutCaseAndBlanks) {
-    Seed("  propagation DATA ", " noise LEVEL  ", "-150");
-    Seed("AIRMAIL DATA", "lat/lon check", "false");
-    Seed("station data", "TOP STATIONS", "8");
-    Seed(" window data", "HEIGHT ", "4800");
+    Store("  propagation DATA ", " noise LEVEL  ", "-150");
+    Store("AIRMAIL DATA", "lat/lon check", "false");
+    Store("station data", "TOP STATIONS", "8");
+    Store(" window data", "HEIGHT ", "4800");
     const Settings s = Recall();
     EXPECT_EQ(s.m_fPropagationNoiseLevel, -150.0f);
     EXPECT_FALSE(s.m_bAirMailLatLonCheck);
@@ -323,10 +323,10 @@ TEST_F(SettingsProfileTest, EmptyFolderIsWrittenEmptyAndReadsAsDefault) {
 }
 
 TEST_F(SettingsProfileTest, WindowValuesThatDoNotFitLeaveTheDesignedGeometry) {
-    Seed("Window Data", "Height", "0");
-    Seed("Window Data", "Left", "-120");
-    Seed("Window Data", "Top", "abc");
-    Seed("Window Data", "Width", "-5");
+    Store("Window Data", "Height", "0");
+    Store("Window Data", "Left", "-120");
+    Store("Window Data", "Top", "abc");
+    Store("Window Data", "Width", "-5");
     Recall();
     EXPECT_EQ(window.setOrder, QStringList{"Left"});
     EXPECT_EQ(window.left, -120);
@@ -336,7 +336,7 @@ TEST_F(SettingsProfileTest, WindowValuesThatDoNotFitLeaveTheDesignedGeometry) {
 }
 
 TEST_F(SettingsProfileTest, MinimisedOrMaximisedWritesNoWindowData) {
-    Seed("Window Data", "Height", "5000");
+    Store("Window Data", "Height", "5000");
     window.normal = false;
     window.height = 12000;
     ASSERT_TRUE(ProfileSave(Fresh(), profile, window, ui, kC));
