@@ -96,13 +96,10 @@ QString AirMail::AirMailGetProfileString(const QString& fileName, const QString&
     const QString value = m_profile.Get(
         JoinWindows(m_settings.m_sAirMailDirectoryData, fileName), section, key, kProfileBuffer);
     if (value.isEmpty() && showError) {
-        ActivateMain();
-        MessageRequest request;
-        request.icon = MsgIcon::Exclamation;
-        request.text = QStringLiteral("Unable to find AirMail's ") + section + QStringLiteral(", ") +
-                       key + QStringLiteral(" in \"") + fileName + QStringLiteral("\".") +
-                       AirMailErrorDataMessage();
-        m_ui.MessageBox(request);
+        ShowMessage(QStringLiteral("Unable to find AirMail's ") + section + QStringLiteral(", ") +
+                        key + QStringLiteral(" in \"") + fileName + QStringLiteral("\".") +
+                        AirMailErrorDataMessage(),
+                    MsgIcon::Exclamation);
     }
     return value;
 }
@@ -144,17 +141,22 @@ bool AirMail::AirMailGetSystems(QStringList& names) {
         }
     }
     if (names.isEmpty()) {
-        ActivateMain();
-        MessageRequest request;
-        request.icon = MsgIcon::Exclamation;
-        request.text = QStringLiteral("Unable to find AirMail's \"System.*.ini\" files.") +
-                       AirMailErrorDataMessage();
-        m_ui.MessageBox(request);
+        ShowMessage(QStringLiteral("Unable to find AirMail's \"System.*.ini\" files.") +
+                        AirMailErrorDataMessage(),
+                    MsgIcon::Exclamation);
         return false;
     }
     return true;
 }
 
 void AirMail::WindowActivate(const QString& title) { m_ui.BringToFront(title); }
+
+void AirMail::ShowMessage(const QString& text, MsgIcon icon) {
+    ActivateMain();
+    MessageRequest request;
+    request.text = text;
+    request.icon = icon;
+    m_ui.MessageBox(request);
+}
 
 }  // namespace tw

@@ -45,6 +45,9 @@ public:
     void WindowActivate(const QString& title);
     // The main window to the front (before a message box).
     void ActivateMain() { WindowActivate(m_mainCaption); }
+    // A message box (OK button, the program's title) after bringing the main
+    // window to the front.
+    void ShowMessage(const QString& text, MsgIcon icon);
 
     // A path of AirMail's (Windows form) as a path of this machine.
     QString NativePath(const QString& windowsPath) const;

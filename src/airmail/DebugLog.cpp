@@ -117,12 +117,10 @@ bool DebugLogReader::DebugLogStart() {
 
     QFile file(NativeLogPath());
     if (!file.open(QIODevice::ReadOnly)) {
-        m_airmail.ActivateMain();
-        MessageRequest request;
-        request.icon = MsgIcon::Exclamation;
-        request.text = QStringLiteral("Unable to find AirMail's \"\\Logfiles\\Debug.log\" file. ") +
-                       file.errorString() + m_airmail.AirMailErrorDataMessage();
-        m_airmail.ui().MessageBox(request);
+        m_airmail.ShowMessage(
+            QStringLiteral("Unable to find AirMail's \"\\Logfiles\\Debug.log\" file. ") +
+                file.errorString() + m_airmail.AirMailErrorDataMessage(),
+            MsgIcon::Exclamation);
         return false;
     }
     // Only the end of the log is looked at, however long it has become.
@@ -142,22 +140,18 @@ bool DebugLogReader::DebugLogStart() {
 DebugLogEvent DebugLogReader::DebugLogRead() {
     QFile file(NativeLogPath());
     if (!file.open(QIODevice::ReadOnly)) {
-        m_airmail.ActivateMain();
-        MessageRequest request;
-        request.icon = MsgIcon::Exclamation;
-        request.text = QStringLiteral("Unable to open AirMail's \"Logfiles/Debug.log\" file. ") +
-                       file.errorString() + m_airmail.AirMailErrorDataMessage();
-        m_airmail.ui().MessageBox(request);
+        m_airmail.ShowMessage(
+            QStringLiteral("Unable to open AirMail's \"Logfiles/Debug.log\" file. ") +
+                file.errorString() + m_airmail.AirMailErrorDataMessage(),
+            MsgIcon::Exclamation);
         return DebugLogEvent::Error;
     }
 
     const auto processFailed = [&]() {
-        m_airmail.ActivateMain();
-        MessageRequest request;
-        request.icon = MsgIcon::Exclamation;
-        request.text = QStringLiteral("Unable to process AirMail's \"Logfiles/Debug.log\" data. ") +
-                       file.errorString();
-        m_airmail.ui().MessageBox(request);
+        m_airmail.ShowMessage(
+            QStringLiteral("Unable to process AirMail's \"Logfiles/Debug.log\" data. ") +
+                file.errorString(),
+            MsgIcon::Exclamation);
         return DebugLogEvent::Error;
     };
 

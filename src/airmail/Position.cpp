@@ -83,6 +83,21 @@ QString Encode(double value, int degreeDigits, QChar positive, QChar negative) {
         .arg(hemisphere);
 }
 
+std::optional<double> DecodeValue(bool latitude, const QString& text) {
+    return latitude ? LatLonDecodeLatitudeValue(text) : LatLonDecodeLongitudeValue(text);
+}
+
+bool DecodeShowingError(AirMail& airmail, bool latitude, const QString& text, double& value,
+                        bool showError) {
+    const std::optional<double> decoded = DecodeValue(latitude, text);
+    if (decoded) {
+        value = *decoded;
+        return true;
+    }
+    if (showError) airmail.ShowMessage(LatLonDecodeMessage(latitude, text), MsgIcon::Exclamation);
+    return false;
+}
+
 }  // namespace
 
 // ---- Position text -------------------------------------------------------
@@ -163,35 +178,11 @@ QDateTime Position::NowUtc() const {
 }
 
 bool Position::LatLonDecodeLatitude(const QString& text, double& value, bool showError) {
-    const std::optional<double> decoded = LatLonDecodeLatitudeValue(text);
-    if (decoded) {
-        value = *decoded;
-        return true;
-    }
-    if (showError) {
-        m_airmail.ActivateMain();
-        MessageRequest request;
-        request.icon = MsgIcon::Exclamation;
-        request.text = LatLonDecodeMessage(true, text);
-        m_airmail.ui().MessageBox(request);
-    }
-    return false;
+    return DecodeShowingError(m_airmail, true, text, value, showError);
 }
 
 bool Position::LatLonDecodeLongitude(const QString& text, double& value, bool showError) {
-    const std::optional<double> decoded = LatLonDecodeLongitudeValue(text);
-    if (decoded) {
-        value = *decoded;
-        return true;
-    }
-    if (showError) {
-        m_airmail.ActivateMain();
-        MessageRequest request;
-        request.icon = MsgIcon::Exclamation;
-        request.text = LatLonDecodeMessage(false, text);
-        m_airmail.ui().MessageBox(request);
-    }
-    return false;
+    return DecodeShowingError(m_airmail, false, text, value, showError);
 }
 
 std::optional<PositionFix> Position::ReadSource(const QString& section, const QString& latitudeKey,
@@ -273,11 +264,7 @@ void Position::LatLonCheckAge() {
     if (!fix) return;
     const qint64 days = CalendarDaysBetween(fix->time, NowUtc());
     if (days <= settings.m_iAirMailLatLonCheckDays) return;
-    m_airmail.ActivateMain();
-    MessageRequest request;
-    request.icon = MsgIcon::Information;
-    request.text = LatLonCheckAgeMessage(days);
-    m_airmail.ui().MessageBox(request);
+    m_airmail.ShowMessage(LatLonCheckAgeMessage(days), MsgIcon::Information);
 }
 
 // ---- Editing the Lat/Lon boxes -------------------------------------------
@@ -326,8 +313,7 @@ int LatLonCaretSnap(LatLonBox box, const QString& text, int caret, int direction
 std::optional<QString> LatLonStep(LatLonBox box, const QString& text, int caret, int direction) {
     if (caret < 0 || caret >= text.size()) return std::nullopt;
     const bool latitude = box == LatLonBox::Latitude;
-    const std::optional<double> decoded =
-        latitude ? LatLonDecodeLatitudeValue(text) : LatLonDecodeLongitudeValue(text);
+    const std::optional<double> decoded = DecodeValue(latitude, text);
     if (!decoded) return std::nullopt;
     const double limit = latitude ? 90.0 : 180.0;
     const int position = caret + 1;

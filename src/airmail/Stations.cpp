@@ -27,30 +27,29 @@ constexpr double kMaxFrequencyKHz = 1.0e7;
 // it is read with room enough that the last name is never cut short.
 constexpr int kSelectedBuffer = 32768;
 
-void ShowMessage(AirMail& airmail, const QString& text, MsgIcon icon) {
-    airmail.ActivateMain();
-    MessageRequest request;
-    request.text = text;
-    request.icon = icon;
-    airmail.ui().MessageBox(request);
-}
-
 QString SystemFileWindowsPath(AirMail& airmail, const QString& system) {
     return airmail.settings().m_sAirMailDirectoryData + QLatin1Char('\\') + SystemFileName(system);
 }
 
-// A system file as lines of text (code page 1252, line ends removed).
+QString StationInfoValue(AirMail& airmail, const QString& system, const QString& station,
+                         bool showError) {
+    return airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo, station,
+                                           showError);
+}
+
+// A system file as lines of text (code page 1252, line ends removed).  A file
+// that cannot be read is reported: "Unable to open AirMail's \"<file name>"
+// followed by `afterName` and the reason.
 bool ReadSystemFile(AirMail& airmail, const QString& system, QStringList& lines,
-                    QString& errorText) {
+                    const QString& afterName) {
     lines.clear();
     QFile file(airmail.NativePath(SystemFileWindowsPath(airmail, system)));
-    if (!file.open(QIODevice::ReadOnly)) {
-        errorText = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        errorText = file.errorString();
+    const bool read = file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = read ? file.readAll() : QByteArray();
+    if (!read || file.error() != QFileDevice::NoError) {
+        airmail.ShowMessage(QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
+                                afterName + file.errorString() + airmail.AirMailErrorDataMessage(),
+                            MsgIcon::Exclamation);
         return false;
     }
     for (const QByteArray& raw : bytes.split('\n')) {
@@ -59,6 +58,15 @@ bool ReadSystemFile(AirMail& airmail, const QString& system, QStringList& lines,
         lines.append(line);
     }
     return true;
+}
+
+// What a record takes from the station's [Station Info] value: the locator,
+// the Pactor 3 mark and the display name (only SAILMAIL values carry one;
+// otherwise the record keeps the identifier).
+void ApplyStationInfo(StationRecord& record, const StationInfo& info) {
+    record.grid = info.grid;
+    record.pactor3 = info.pactor3;
+    record.name = info.name.isEmpty() ? record.station : info.name;
 }
 
 struct Entry {
@@ -226,26 +234,40 @@ bool LatLonFromGridSquare(AirMail& airmail, const QString& grid, bool showError,
                           double& latitude, double& longitude) {
     if (LatLonFromGridSquare(grid, latitude, longitude)) return true;
     if (showError)
-        ShowMessage(airmail,
-                    QStringLiteral("Unable to Convert Grid ") + grid + QStringLiteral(" to Lat/Lon"),
-                    MsgIcon::None);
+        airmail.ShowMessage(
+            QStringLiteral("Unable to Convert Grid ") + grid + QStringLiteral(" to Lat/Lon"),
+            MsgIcon::None);
     return false;
 }
 
-bool LatLonGetStation(AirMail& airmail, const QString& system, const QString& station,
-                      bool showError, double& latitude, double& longitude, bool* malformed) {
+namespace {
+
+// The position of a station's [Station Info] locator; `info` is the parsed
+// value.  False without a value, without a ":" (`malformed`) or with a
+// locator that cannot be read.
+bool StationPosition(AirMail& airmail, const QString& system, const QString& station,
+                     bool showError, StationInfo& info, double& latitude, double& longitude,
+                     bool* malformed) {
     latitude = 0.0;
     longitude = 0.0;
     if (malformed != nullptr) *malformed = false;
-    const QString value =
-        airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo, station, showError);
+    const QString value = StationInfoValue(airmail, system, station, showError);
     if (value.isEmpty()) return false;
-    const StationInfo info = StationInfoParse(system, value);
+    info = StationInfoParse(system, value);
     if (!info.hasColon) {
         if (malformed != nullptr) *malformed = true;
         return false;
     }
     return LatLonFromGridSquare(airmail, info.grid, showError, latitude, longitude);
+}
+
+}  // namespace
+
+bool LatLonGetStation(AirMail& airmail, const QString& system, const QString& station,
+                      bool showError, double& latitude, double& longitude, bool* malformed) {
+    StationInfo info;
+    return StationPosition(airmail, system, station, showError, info, latitude, longitude,
+                           malformed);
 }
 
 bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
@@ -258,20 +280,12 @@ bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
         return false;
 
     QStringList lines;
-    QString errorText;
-    if (!ReadSystemFile(airmail, system, lines, errorText)) {
-        ShowMessage(airmail,
-                    QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
-                        QStringLiteral("\" file. ") + errorText + airmail.AirMailErrorDataMessage(),
-                    MsgIcon::Exclamation);
-        return false;
-    }
+    if (!ReadSystemFile(airmail, system, lines, QStringLiteral("\" file. "))) return false;
     const auto processFailure = [&](const QString& why) {
         records.clear();
-        ShowMessage(airmail,
-                    QStringLiteral("Unable to process AirMail's \"") + system +
-                        QStringLiteral("\" Station Info. ") + why,
-                    MsgIcon::Exclamation);
+        airmail.ShowMessage(QStringLiteral("Unable to process AirMail's \"") + system +
+                                QStringLiteral("\" Station Info. ") + why,
+                            MsgIcon::Exclamation);
         return false;
     };
 
@@ -285,21 +299,17 @@ bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
         if (entry.key.isEmpty()) continue;
         StationRecord record;
         record.station = entry.key;
+        StationInfo info;
         bool malformed = false;
-        if (!LatLonGetStation(airmail, system, entry.key, showError, record.latitude,
-                              record.longitude, &malformed)) {
+        if (!StationPosition(airmail, system, entry.key, showError, info, record.latitude,
+                             record.longitude, &malformed)) {
             if (malformed)
                 return processFailure(QStringLiteral("The entry of ") + entry.key +
                                       QStringLiteral(" has no \":\"."));
             continue;  // no position: not a candidate
         }
         record.hasPosition = true;
-        const StationInfo info = StationInfoParse(
-            system, airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo,
-                                                    entry.key, false));
-        record.grid = info.grid;
-        record.pactor3 = info.pactor3;
-        record.name = info.name.isEmpty() || !IsSailMail(system) ? entry.key : info.name;
+        ApplyStationInfo(record, info);
         record.range = std::round(
             LatLonGetRange(here[0], here[1], record.latitude, record.longitude));
         records.append(record);
@@ -337,9 +347,7 @@ bool StationGetStations(AirMail& airmail, const QString& system,
 
 QString StationNameFromStation(AirMail& airmail, const QString& system, const QString& station) {
     if (!IsSailMail(system)) return station;
-    const QString value =
-        airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo, station, true);
-    return StationDisplayName(value);
+    return StationDisplayName(StationInfoValue(airmail, system, station, true));
 }
 
 QString StationFromStationName(AirMail& airmail, const QString& system, const QString& name) {
@@ -347,14 +355,7 @@ QString StationFromStationName(AirMail& airmail, const QString& system, const QS
     // An empty name would be "contained" in every line.
     if (name.isEmpty()) return {};
     QStringList lines;
-    QString errorText;
-    if (!ReadSystemFile(airmail, system, lines, errorText)) {
-        ShowMessage(airmail,
-                    QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
-                        QStringLiteral("\". ") + errorText + airmail.AirMailErrorDataMessage(),
-                    MsgIcon::Exclamation);
-        return {};
-    }
+    if (!ReadSystemFile(airmail, system, lines, QStringLiteral("\". "))) return {};
     bool found = false;
     QString lastKey;
     const QVector<Entry> entries = SectionEntries(lines, kStationInfo, found, &lastKey);
@@ -365,25 +366,18 @@ QString StationFromStationName(AirMail& airmail, const QString& system, const QS
         if (e.key == name || StationDisplayName(e.value) == name) return e.key;
     for (const Entry& e : entries)
         if (e.key.contains(name) || e.value.contains(name)) return e.key;
-    ShowMessage(airmail,
-                QStringLiteral("Unable to find AirMail's ") + name + QStringLiteral(", ") + lastKey +
-                    QStringLiteral(" in \"") + SystemFileWindowsPath(airmail, system) +
-                    QStringLiteral("\".") + airmail.AirMailErrorDataMessage(),
-                MsgIcon::Exclamation);
+    airmail.ShowMessage(QStringLiteral("Unable to find AirMail's ") + name + QStringLiteral(", ") +
+                            lastKey + QStringLiteral(" in \"") +
+                            SystemFileWindowsPath(airmail, system) + QStringLiteral("\".") +
+                            airmail.AirMailErrorDataMessage(),
+                        MsgIcon::Exclamation);
     return {};
 }
 
 bool StationGetStation(AirMail& airmail, const QString& system, QStringList& list) {
     list.clear();
     QStringList lines;
-    QString errorText;
-    if (!ReadSystemFile(airmail, system, lines, errorText)) {
-        ShowMessage(airmail,
-                    QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
-                        QStringLiteral("\" file. ") + errorText + airmail.AirMailErrorDataMessage(),
-                    MsgIcon::Exclamation);
-        return false;
-    }
+    if (!ReadSystemFile(airmail, system, lines, QStringLiteral("\" file. "))) return false;
     bool found = false;
     const bool sailMail = IsSailMail(system);
     for (const Entry& e : SectionEntries(lines, kStationInfo, found)) {
@@ -393,10 +387,9 @@ bool StationGetStation(AirMail& airmail, const QString& system, QStringList& lis
         list.append(name.isEmpty() ? e.key : name);
     }
     if (list.isEmpty()) {
-        ShowMessage(airmail,
-                    QStringLiteral("Unable to file AirMail's ") + system +
-                        QStringLiteral(", Station Info."),
-                    MsgIcon::None);
+        airmail.ShowMessage(QStringLiteral("Unable to file AirMail's ") + system +
+                                QStringLiteral(", Station Info."),
+                            MsgIcon::None);
         return false;
     }
     return true;
@@ -411,11 +404,9 @@ bool StationGetRecord(AirMail& airmail, const QString& system, const QString& st
         airmail.AirMailGetProfileString(SystemFileName(system), kFrequencyList, station, showError);
     if (list.isEmpty()) return false;
     record.frequencies = FrequencyListParse(list);
-    const StationInfo info = StationInfoParse(
-        system, airmail.AirMailGetProfileString(SystemFileName(system), kStationInfo, station, false));
-    record.grid = info.grid;
-    record.pactor3 = info.pactor3;
-    if (IsSailMail(system) && !info.name.isEmpty()) record.name = info.name;
+    const StationInfo info =
+        StationInfoParse(system, StationInfoValue(airmail, system, station, false));
+    ApplyStationInfo(record, info);
     if (info.hasColon)
         record.hasPosition = LatLonFromGridSquare(info.grid, record.latitude, record.longitude);
     if (record.pactor3)
