@@ -40,6 +40,11 @@ float FrequencyOf(const PropagationRun& run, int j) {
     return run.Frequencies[static_cast<std::size_t>(run.FirstIndex - 1 + j)];
 }
 
+// The result of the batch's frequency `j` in a row of the table.
+PropagationResult& ResultOf(std::vector<PropagationResult>& row, const PropagationRun& run, int j) {
+    return row[static_cast<std::size_t>(run.FirstIndex - 1 + j)];
+}
+
 // The ionospheric coefficients go into the deck unchanged; a line break
 // would add cards of its own, so it is refused.  Frequencies must be above
 // 0 kHz: no model can predict 0, and REC533's signal formula has no value there.
@@ -58,6 +63,26 @@ bool CheckDeckInputs(const PropagationRun& run, QString& error) {
         }
     }
     return true;
+}
+
+// A latitude or longitude as the decks write it: the magnitude in F6.2, then
+// the hemisphere letter.
+DeckWriter& Latitude(DeckWriter& deck, double latitude, const QString& what) {
+    return deck.Number(std::fabs(latitude), "F6.2", what).Text(LatitudeLetter(latitude));
+}
+
+DeckWriter& Longitude(DeckWriter& deck, double longitude, const QString& what) {
+    return deck.Number(std::fabs(longitude), "F6.2", what).Text(LongitudeLetter(longitude));
+}
+
+// A REC533 "TRANS" or "RECVR" card: the card, its label at column 11 and the
+// point at columns 32 and 43; `who` names the point in errors.
+void Rec533Point(DeckWriter& deck, const QString& card, const QString& label, double latitude,
+                 double longitude, const QString& who) {
+    deck.Line(card).Tab(11).Text(label).Tab(32);
+    Latitude(deck, latitude, who + QStringLiteral(" latitude")).Tab(43);
+    Longitude(deck, longitude, who + QStringLiteral(" longitude"))
+        .Text(QStringLiteral("  S     D"));
 }
 
 bool Finish(const DeckWriter& deck, QByteArray& bytes, QString& error) {
@@ -142,8 +167,7 @@ bool ReadNumberRow(Reader& reader, const PropagationRun& run, std::vector<Propag
     if (!ParseFixedFields(*line, firstColumn, 5, BatchSize(run), values, reader.error))
         return false;
     for (int j = 0; j < BatchSize(run); ++j) {
-        store(row[static_cast<std::size_t>(run.FirstIndex - 1 + j)],
-              values[static_cast<std::size_t>(j)], j);
+        store(ResultOf(row, run, j), values[static_cast<std::size_t>(j)], j);
     }
     return true;
 }
@@ -154,8 +178,7 @@ bool ReadModeRow(Reader& reader, const PropagationRun& run, std::vector<Propagat
     if (!line) return false;
     const std::vector<QString> fields = ParseFixedFields(*line, firstColumn, 5, BatchSize(run));
     for (int j = 0; j < BatchSize(run); ++j) {
-        row[static_cast<std::size_t>(run.FirstIndex - 1 + j)].Layer =
-            fields[static_cast<std::size_t>(j)];
+        ResultOf(row, run, j).Layer = fields[static_cast<std::size_t>(j)];
     }
     return true;
 }
@@ -195,26 +218,11 @@ bool Rec533Deck(const PropagationRun& run, int year, QByteArray& bytes, QString&
         .Tab(11)
         .Number(year, "I5", "year")
         .Number(run.Month, "I5", "month");
-    deck.Line(QStringLiteral("TRANS"))
-        .Tab(11)
-        .Text(QStringLiteral("Transmit"))
-        .Tab(32)
-        .Number(std::fabs(at.StationLatitude), "F6.2", "station latitude")
-        .Text(LatitudeLetter(at.StationLatitude))
-        .Tab(43)
-        .Number(std::fabs(at.StationLongitude), "F6.2", "station longitude")
-        .Text(LongitudeLetter(at.StationLongitude))
-        .Text(QStringLiteral("  S     D"));
-    deck.Line(QStringLiteral("RECVR"))
-        .Tab(11)
-        .Text(QStringLiteral("Receieve"))
-        .Tab(32)
-        .Number(std::fabs(at.OwnLatitude), "F6.2", "own latitude")
-        .Text(LatitudeLetter(at.OwnLatitude))
-        .Tab(43)
-        .Number(std::fabs(at.OwnLongitude), "F6.2", "own longitude")
-        .Text(LongitudeLetter(at.OwnLongitude))
-        .Text(QStringLiteral("  S     D"));
+    // "Receieve" is the receiver card's established label, spelled so on purpose.
+    Rec533Point(deck, QStringLiteral("TRANS"), QStringLiteral("Transmit"), at.StationLatitude,
+                at.StationLongitude, QStringLiteral("station"));
+    Rec533Point(deck, QStringLiteral("RECVR"), QStringLiteral("Receieve"), at.OwnLatitude,
+                at.OwnLongitude, QStringLiteral("own"));
     deck.Line(QStringLiteral("SYST"))
         .Tab(11)
         .Text(QStringLiteral("     1.0000"))
@@ -269,7 +277,7 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, Propa
         if (!angles) return fail();
         const std::vector<QString> angleFields = ParseFixedFields(*angles, 9, 5, BatchSize(run));
         for (int j = 0; j < BatchSize(run); ++j) {
-            PropagationResult& r = row[static_cast<std::size_t>(run.FirstIndex - 1 + j)];
+            PropagationResult& r = ResultOf(row, run, j);
             r.TakeoffAngle = static_cast<float>(
                 FieldNumber(angleFields[static_cast<std::size_t>(j)]).value_or(0.0));
             r.Delay = -1.0f;
@@ -323,19 +331,11 @@ bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QS
         .Number(in.SunspotNumber, "F5.1", "sunspot number")
         .Number(in.QIndex, "F5.1", "Q index");
     deck.Line(QStringLiteral("LABEL     XMTR                  RCVR"));
-    deck.Line(QStringLiteral("CIRCUIT"))
-        .Tab(10)
-        .Number(std::fabs(at.StationLatitude), "F6.2", "station latitude")
-        .Text(LatitudeLetter(at.StationLatitude))
-        .Tab(20)
-        .Number(std::fabs(at.StationLongitude), "F6.2", "station longitude")
-        .Text(LongitudeLetter(at.StationLongitude))
-        .Tab(30)
-        .Number(std::fabs(at.OwnLatitude), "F6.2", "own latitude")
-        .Text(LatitudeLetter(at.OwnLatitude))
-        .Tab(40)
-        .Number(std::fabs(at.OwnLongitude), "F6.2", "own longitude")
-        .Text(LongitudeLetter(at.OwnLongitude))
+    deck.Line(QStringLiteral("CIRCUIT")).Tab(10);
+    Latitude(deck, at.StationLatitude, QStringLiteral("station latitude")).Tab(20);
+    Longitude(deck, at.StationLongitude, QStringLiteral("station longitude")).Tab(30);
+    Latitude(deck, at.OwnLatitude, QStringLiteral("own latitude")).Tab(40);
+    Longitude(deck, at.OwnLongitude, QStringLiteral("own longitude"))
         .Tab(51)
         .Number(0, "I5", "circuit");
     deck.Line(QStringLiteral("SYSTEM"))
