@@ -5,13 +5,8 @@
 // simply makes the call fail.  Texts are in the ANSI code page, as the "A"
 // functions hand them over.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
+// After <windows.h>, which it needs.
 #include <shellapi.h>
 
 #include <cstring>
@@ -26,6 +21,14 @@ namespace {
 
 HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
 WindowHandle FromHwnd(HWND hwnd) { return reinterpret_cast<WindowHandle>(hwnd); }
+
+// A window's class name or caption (GetClassNameA, GetWindowTextA), at most
+// 255 characters; empty when the call fails.
+std::string WindowString(int(WINAPI* get)(HWND, LPSTR, int), WindowHandle window) {
+    char buffer[256];
+    const int n = get(ToHwnd(window), buffer, static_cast<int>(sizeof buffer));
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+}
 
 // The clipboard belongs to one program at a time; another one may hold it
 // for a moment, so opening is tried a few times.
@@ -53,24 +56,20 @@ public:
     WindowHandle DesktopWindow() override { return FromHwnd(::GetDesktopWindow()); }
 
     WindowHandle FindNextWindow(WindowHandle after, const std::string& className) override {
-        return FromHwnd(::FindWindowExA(::GetDesktopWindow(), ToHwnd(after),
-                                        className.empty() ? nullptr : className.c_str(), nullptr));
+        return FromHwnd(
+            ::FindWindowExA(::GetDesktopWindow(), ToHwnd(after), TextOrNull(className), nullptr));
     }
 
     WindowHandle FindWindowExact(const std::string& className, const std::string& caption) override {
-        return FromHwnd(::FindWindowA(className.empty() ? nullptr : className.c_str(), caption.c_str()));
+        return FromHwnd(::FindWindowA(TextOrNull(className), caption.c_str()));
     }
 
     std::string ClassName(WindowHandle window) override {
-        char buffer[256];
-        const int n = ::GetClassNameA(ToHwnd(window), buffer, static_cast<int>(sizeof buffer));
-        return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+        return WindowString(::GetClassNameA, window);
     }
 
     std::string WindowText(WindowHandle window) override {
-        char buffer[256];
-        const int n = ::GetWindowTextA(ToHwnd(window), buffer, static_cast<int>(sizeof buffer));
-        return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+        return WindowString(::GetWindowTextA, window);
     }
 
     WindowHandle ForegroundWindow() override { return FromHwnd(::GetForegroundWindow()); }
@@ -201,8 +200,8 @@ public:
         PROCESS_INFORMATION info;
         std::memset(&info, 0, sizeof info);
         std::string commandLine = "\"" + program + "\"";
-        if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+        if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                              nullptr, TextOrNull(workingFolder), &startup, &info)) {
             return {false, static_cast<int>(::GetLastError())};
         }
         // Not waited for: the program runs on its own.
@@ -214,8 +213,7 @@ public:
     ProgramStartResult ShellOpen(WindowHandle owner, const std::string& file,
                                  const std::string& workingFolder) override {
         const HINSTANCE result = ::ShellExecuteA(ToHwnd(owner), "Open", file.c_str(), nullptr,
-                                                 workingFolder.empty() ? nullptr : workingFolder.c_str(),
-                                                 SW_SHOWNORMAL);
+                                                 TextOrNull(workingFolder), SW_SHOWNORMAL);
         const auto code = reinterpret_cast<INT_PTR>(result);
         if (code > 32) return {true, 0};
         // Codes up to 32 are errors; those below 32 that matter share their

@@ -10,13 +10,7 @@
 // runner did not start is opened with OpenProcess, and one that cannot be
 // opened is taken as already ended (Unknown).
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include <cmath>
 #include <map>
@@ -107,10 +101,9 @@ public:
         PROCESS_INFORMATION pi {};
         std::vector<char> line(commandLine.begin(), commandLine.end());
         line.push_back('\0');
-        const BOOL ok =
-            ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                             CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                             workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi);
+        const BOOL ok = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                         CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
+                                         TextOrNull(workingFolder), &si, &pi);
         const DWORD error = ok ? 0 : ::GetLastError();
         ::CloseHandle(nul);
         if (!ok) return {0, static_cast<int>(error != 0 ? error : ERROR_INVALID_FUNCTION)};
@@ -134,11 +127,8 @@ public:
     }
 
     ProcessEnd Wait(ProcessId pid, double seconds) override {
-        Child child = Take(pid);
-        if (!child.process) {
-            child.process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(pid));
-            if (!child.process) return ProcessEnd::Unknown;
-        }
+        Child child = TakeOrOpen(pid);
+        if (!child.process) return ProcessEnd::Unknown;
         const double ms = std::ceil((seconds > 0 ? seconds : 0) * 1000.0);
         const DWORD timeout = ms >= 4294967294.0 ? INFINITE - 1 : static_cast<DWORD>(ms);
 
@@ -157,11 +147,8 @@ public:
     }
 
     void Kill(ProcessId pid) override {
-        Child child = Take(pid);
-        if (!child.process) {
-            child.process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(pid));
-            if (!child.process) return;
-        }
+        Child child = TakeOrOpen(pid);
+        if (!child.process) return;
         Terminate(child);
         CloseChild(child);
     }
@@ -173,6 +160,15 @@ private:
             child = it->second;
             m_children.erase(it);
         }
+        return child;
+    }
+
+    // The child as started here, else the process opened by its id (no
+    // process handle when it cannot be opened).
+    Child TakeOrOpen(ProcessId pid) {
+        Child child = Take(pid);
+        if (!child.process)
+            child.process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(pid));
         return child;
     }
 

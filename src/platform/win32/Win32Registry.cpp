@@ -1,6 +1,6 @@
 // The user's registry on Windows: HKEY_CURRENT_USER through the ANSI calls.
 
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include "platform/PathMapper.h"
 #include "platform/Registry.h"

@@ -1,12 +1,6 @@
 // System services of Windows: the UTC clock and error texts.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include <string>
 
