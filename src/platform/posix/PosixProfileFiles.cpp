@@ -1,4 +1,4 @@
-#include "platform/posix/PosixProfileFiles.h"
+#include "platform/NativeProfileFiles.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -111,16 +111,16 @@ int ReplaceFile(const std::string& path, std::string_view text, const struct sta
 
 }  // namespace
 
-std::string PosixProfileFiles::GetString(const std::string& file, const std::string& section,
-                                         const std::string& key, const std::string& def,
-                                         std::size_t bufferSize) {
+std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
+                                          const std::string& key, const std::string& def,
+                                          std::size_t bufferSize) {
     std::string text;
     if (ReadWholeFile(m_mapper.ToNative(file), text) != 0) text.clear();  // read as empty
     return ini::GetString(text, section, key, def, bufferSize);
 }
 
-bool PosixProfileFiles::WriteString(const std::string& file, const std::string& section,
-                                    const std::string& key, const std::string& value) {
+bool NativeProfileFiles::WriteString(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& value) {
     auto fail = [this](int code) {
         m_lastError = code;
         return false;
@@ -154,7 +154,7 @@ bool PosixProfileFiles::WriteString(const std::string& file, const std::string& 
 }
 
 std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper) {
-    return std::make_unique<PosixProfileFiles>(mapper);
+    return std::make_unique<NativeProfileFiles>(mapper);
 }
 
 }  // namespace tw::platform

@@ -12,13 +12,13 @@
 // digits (a UTF-16 code unit) and \ followed by up to three octal digits;
 // other characters stand for themselves in UTF-8.
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/Cp1252.h"
 #include "platform/PathMapper.h"
 #include "platform/Registry.h"
 
@@ -26,36 +26,10 @@ namespace tw::platform {
 
 namespace {
 
-// Code page 1252 bytes 0x80..0x9F; 0 marks the five unassigned bytes, which
-// stand for the C1 control of the same value.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char16_t FromCp1252(unsigned char b) {
-    if (b >= 0x80 && b <= 0x9F) {
-        const char16_t u = kCp1252High[b - 0x80];
-        return u != 0 ? u : static_cast<char16_t>(b);
-    }
-    return static_cast<char16_t>(b);
-}
-
-// A character the code page lacks becomes "?", as the ANSI registry query does.
-char ToCp1252(char16_t u) {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<char>(u);
-    for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
-        const char16_t h = kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<char16_t>(0x80 + i);
-        if (h == u) return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
-
 std::u16string FromCp1252(const std::string& bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    for (char c : bytes) out.push_back(FromCp1252(static_cast<unsigned char>(c)));
+    for (char c : bytes) out.push_back(Cp1252ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -68,7 +42,8 @@ std::string ToCp1252(const std::u16string& text) {
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF)
             ++i;
-        out.push_back(ToCp1252(u));
+        // A character the code page lacks becomes "?", as the ANSI registry query does.
+        out.push_back(UnicodeToCp1252(u));
     }
     return out;
 }

@@ -1,12 +1,6 @@
-#include "platform/win32/Win32ProfileFiles.h"
+#include "platform/NativeProfileFiles.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include <algorithm>
 #include <string_view>
@@ -94,16 +88,16 @@ DWORD ReplaceWholeFile(const std::string& path, std::string_view text, DWORD att
 
 }  // namespace
 
-std::string Win32ProfileFiles::GetString(const std::string& file, const std::string& section,
-                                         const std::string& key, const std::string& def,
-                                         std::size_t bufferSize) {
+std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
+                                          const std::string& key, const std::string& def,
+                                          std::size_t bufferSize) {
     std::string text;
     if (ReadWholeFile(m_mapper.ToNative(file), text) != 0) text.clear();  // read as empty
     return ini::GetString(text, section, key, def, bufferSize);
 }
 
-bool Win32ProfileFiles::WriteString(const std::string& file, const std::string& section,
-                                    const std::string& key, const std::string& value) {
+bool NativeProfileFiles::WriteString(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& value) {
     auto fail = [this](DWORD code) {
         m_lastError = static_cast<int>(code);
         return false;
@@ -133,7 +127,7 @@ bool Win32ProfileFiles::WriteString(const std::string& file, const std::string& 
 }
 
 std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper) {
-    return std::make_unique<Win32ProfileFiles>(mapper);
+    return std::make_unique<NativeProfileFiles>(mapper);
 }
 
 }  // namespace tw::platform
