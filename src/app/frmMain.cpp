@@ -355,19 +355,18 @@ void frmMain::Update(bool bExpandList) {
             return;
         }
     } else {
+        const auto showPosition = [this](double lat, double lon) {
+            if (!steps.LatLonEncode) return;
+            txtLat.caption = steps.LatLonEncode(lat, true);
+            txtLon.caption = steps.LatLonEncode(lon, false);
+        };
         LatLon position;
         if (!steps.LatLonGetCurrent || !steps.LatLonGetCurrent(position)) {
-            if (steps.LatLonEncode) {
-                txtLat.caption = steps.LatLonEncode(0.0, true);
-                txtLon.caption = steps.LatLonEncode(0.0, false);
-            }
+            showPosition(0.0, 0.0);
             UpdateFailureEnd();
             return;
         }
-        if (steps.LatLonEncode) {
-            txtLat.caption = steps.LatLonEncode(position.lat, true);
-            txtLon.caption = steps.LatLonEncode(position.lon, false);
-        }
+        showPosition(position.lat, position.lon);
         Changed();
     }
 
@@ -393,25 +392,21 @@ void frmMain::Update(bool bExpandList) {
 // The hand-typed position becomes AirMail's current position.
 bool frmMain::UpdatePositionFromBoxes() {
     if (!steps.LatLonDecode || !steps.LatLonEncode || !steps.AirMailWritePosition) return false;
-    const auto takeBox = [this](Control& box, bool isLat, const char* key) {
+    const auto write = [this](const QString& key, const QString& value) {
+        if (steps.AirMailWritePosition(key, value)) return true;
+        ProfileSaveError();
+        return false;
+    };
+    const auto takeBox = [&](Control& box, bool isLat, const QString& key) {
         double value = 0.0;
         if (!steps.LatLonDecode(box.caption, isLat, value)) return false;
         box.caption = steps.LatLonEncode(value, isLat);
         Changed();
-        if (!steps.AirMailWritePosition(QString::fromLatin1(key), box.caption)) {
-            ProfileSaveError();
-            return false;
-        }
-        return true;
+        return write(key, box.caption);
     };
-    if (!takeBox(txtLat, true, "Current Latitude")) return false;
-    if (!takeBox(txtLon, false, "Current Longitude")) return false;
-    const QString now = TimeGetZulu().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
-    if (!steps.AirMailWritePosition(QStringLiteral("Current Time"), now)) {
-        ProfileSaveError();
-        return false;
-    }
-    return true;
+    return takeBox(txtLat, true, QStringLiteral("Current Latitude")) &&
+           takeBox(txtLon, false, QStringLiteral("Current Longitude")) &&
+           write(QStringLiteral("Current Time"), PositionTimeText(TimeGetZulu()));
 }
 
 void frmMain::UpdateFailureEnd() {
@@ -517,7 +512,7 @@ void frmMain::ConnectSetRunning(bool running) {
         txtLat.enabled = false;
         txtLon.enabled = false;
         Changed();
-        UpdateStatusState(QStringLiteral("Working"));
+        UpdateStatusState(kStatusWorking);
         return;
     }
     SetEnabled(cmdStart, true, true);

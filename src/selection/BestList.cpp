@@ -84,7 +84,7 @@ bool BestList::BestListBuild() {
             if (!m_evaluation.StationEvaluate(grid, next, last, main.TimeGetZulu(),
                                               settings.m_bPropagationAdditionalData))
                 return false;
-            if (IsHam(main.m_sSystem)) FrequencyPactorFilter(grid, next, last);
+            FrequencyPactorFilter(grid, next, last);  // amateur stations only
             if (settings.m_bStationHighestFrequency)
                 FrequencyHighestSelect(grid, next, last);
             else
@@ -134,7 +134,7 @@ bool BestList::StationGetFrequencies(Grid& grid, int first, int& last) {
 
     if (IsSailMail(main.m_sSystem)) {
         const QString info = m_airmail.AirMailGetProfileString(file, kStationInfo, main.m_sStation, false);
-        if (!info.isEmpty() && info.contains(QLatin1Char(':'))) {
+        if (info.contains(QLatin1Char(':'))) {
             main.m_sStationName = StationDisplayName(info);
             if (info.contains(QStringLiteral(";P3"))) {
                 for (int r = first; r <= last; ++r)

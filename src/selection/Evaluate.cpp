@@ -69,6 +69,14 @@ QString RoundDecimalText(const std::string& text, int decimals, bool negative) {
     return QString::fromStdString(out);
 }
 
+// A number rounded to `decimals` from its shortest text in its own type (a
+// float is not widened first, so 0.15f rounds as "0.15" does).
+template <typename T>
+QString FormatNumber(T value, int decimals) {
+    if (!std::isfinite(value)) return QString::number(value);
+    return RoundDecimalText(ShortestFixed(value), std::max(0, decimals), value < T(0));
+}
+
 // Writes a cell's text and alignment and leaves its bold flag and colours as
 // they are.  The offset columns are never the frequency column, whose text
 // GridSetCell would lead with the check mark's room; writing directly keeps
@@ -85,13 +93,11 @@ void SetCellText(Grid& grid, int row, int col, const QString& text, qint16 align
 // ---- Texts ------------------------------------------------------------------
 
 QString NumberFormat(double value, int decimals) {
-    if (!std::isfinite(value)) return QString::number(value);
-    return RoundDecimalText(ShortestFixed(value), std::max(0, decimals), value < 0.0);
+    return FormatNumber(value, decimals);
 }
 
 QString NumberFormat(float value, int decimals) {
-    if (!std::isfinite(value)) return QString::number(value);
-    return RoundDecimalText(ShortestFixed(value), std::max(0, decimals), value < 0.0f);
+    return FormatNumber(value, decimals);
 }
 
 QString LufMufText(double frequency, double luf, double muf) {
