@@ -129,31 +129,30 @@ const Grid::Cell& Grid::At(int row, int col) const {
     return InRange(row, col) ? m_cells[row][col] : kEmpty;
 }
 
+template <typename T>
+void Grid::SetCell(int row, int col, T Cell::*field, const T& value) {
+    if (Cell* cell = At(row, col); cell && cell->*field != value) {
+        cell->*field = value;
+        Touch();
+    }
+}
+
 QString Grid::Text(int row, int col) const { return At(row, col).text; }
 
 void Grid::SetText(int row, int col, const QString& text) {
-    if (Cell* cell = At(row, col); cell && cell->text != text) {
-        cell->text = text;
-        Touch();
-    }
+    SetCell(row, col, &Cell::text, text);
 }
 
 qint16 Grid::CellAlignment(int row, int col) const { return At(row, col).alignment; }
 
 void Grid::SetCellAlignment(int row, int col, qint16 alignment) {
-    if (Cell* cell = At(row, col); cell && cell->alignment != alignment) {
-        cell->alignment = alignment;
-        Touch();
-    }
+    SetCell(row, col, &Cell::alignment, alignment);
 }
 
 bool Grid::Bold(int row, int col) const { return At(row, col).bold; }
 
 void Grid::SetBold(int row, int col, bool bold) {
-    if (Cell* cell = At(row, col); cell && cell->bold != bold) {
-        cell->bold = bold;
-        Touch();
-    }
+    SetCell(row, col, &Cell::bold, bold);
 }
 
 Color Grid::BackColor(int row, int col) const {
@@ -174,19 +173,13 @@ void Grid::SetBackColor(int row, int col, Color color) {
 Color Grid::ForeColor(int row, int col) const { return At(row, col).fore; }
 
 void Grid::SetForeColor(int row, int col, Color color) {
-    if (Cell* cell = At(row, col); cell && cell->fore != color) {
-        cell->fore = color;
-        Touch();
-    }
+    SetCell(row, col, &Cell::fore, color);
 }
 
 int Grid::CellPicture(int row, int col) const { return At(row, col).picture; }
 
 void Grid::SetCellPicture(int row, int col, int picture) {
-    if (Cell* cell = At(row, col); cell && cell->picture != picture) {
-        cell->picture = picture;
-        Touch();
-    }
+    SetCell(row, col, &Cell::picture, picture);
 }
 
 // ---- columns and rows --------------------------------------------------

@@ -158,6 +158,9 @@ private:
     bool InRange(int row, int col) const;
     Cell* At(int row, int col);
     const Cell& At(int row, int col) const;
+    // One field of a cell, announced when it changes; nothing outside the grid.
+    template <typename T>
+    void SetCell(int row, int col, T Cell::*field, const T& value);
     int FixedHeight() const;
     void Touch();
 

@@ -43,6 +43,11 @@ int RoundHalfEven(double value) {
     return (l % 2 == 0) ? l : l + 1;
 }
 
+// The window to the front; false when there is none or it did not come.
+bool Front(platform::IDesktop& desktop, WindowHandle window) {
+    return window != 0 && desktop.SetForeground(window);
+}
+
 }  // namespace
 
 AirMailWindowPlaces AirMailWindowPlacesFor(int right, int bottom) {
@@ -70,11 +75,7 @@ WindowControl::WindowControl(platform::IDesktop& desktop, AirMail& airmail, IWai
 void WindowControl::Status(const QString& text) { UpdateStatusStatus(m_ui, text); }
 
 void WindowControl::Message(const QString& text, MsgIcon icon) {
-    m_airmail.ActivateMain();
-    MessageRequest request;
-    request.text = text;
-    request.icon = icon;
-    m_ui.MessageBox(request);
+    m_airmail.ShowMessage(text, icon);
 }
 
 void WindowControl::Keys(const QString& keys) {
@@ -147,7 +148,7 @@ bool WindowControl::AirMailOpenAirMail(const QString& question) {
             main = AirMailGetAirMail();
         }
     }
-    if (main == 0 || !m_desktop.SetForeground(main)) return false;
+    if (!Front(m_desktop, main)) return false;
     m_ui.ProcessEvents();
     return true;
 }
@@ -165,7 +166,7 @@ bool WindowControl::TerminalActivate() {
             terminal = TerminalGetWindow();
         }
     }
-    if (terminal == 0 || !m_desktop.SetForeground(terminal)) {
+    if (!Front(m_desktop, terminal)) {
         Status(QStringLiteral("Terminal Window Problem"));
         return false;
     }
@@ -176,8 +177,7 @@ bool WindowControl::TerminalActivate() {
 }
 
 bool WindowControl::TerminalOpen() {
-    const WindowHandle main = AirMailGetAirMail();
-    if (main == 0 || !m_desktop.SetForeground(main)) {
+    if (!Front(m_desktop, AirMailGetAirMail())) {
         Message(QStringLiteral("The AirMail Window must be open."), MsgIcon::Exclamation);
         Status(QStringLiteral("AirMail Window Problem"));
         return false;
@@ -190,8 +190,7 @@ bool WindowControl::TerminalOpen() {
         // lets events through, and the user may have clicked another window
         // meanwhile: the main window is brought back in front before every
         // further press, and a press that would land elsewhere is not sent.
-        const bool mainInFront =
-            n == 1 || (AirMailGetAirMail() != 0 && m_desktop.SetForeground(AirMailGetAirMail()));
+        const bool mainInFront = n == 1 || Front(m_desktop, AirMailGetAirMail());
         if (mainInFront) Keys(QStringLiteral("{F6}"));
         if (TerminalGetWindow() != 0) {
             open = true;
@@ -208,8 +207,7 @@ bool WindowControl::TerminalOpen() {
 
     for (int n = 1; n <= kTerminalTries; ++n) {
         Status(QStringLiteral("Checking Terminal Window, ") + QString::number(n) + QStringLiteral(" Sec"));
-        const WindowHandle terminal = TerminalGetWindow();
-        if (terminal == 0 || !m_desktop.SetForeground(terminal)) {
+        if (!Front(m_desktop, TerminalGetWindow())) {
             // The status bar shows one line: the two line breaks of this
             // text become two blanks there.
             Status(QStringLiteral("Terminal Window Problem.  Please check that the Radio/Pactor is turned on."));
@@ -238,7 +236,7 @@ bool WindowControl::AirMailOpenPositionReport() {
             report = PositionReportGetWindow();
         }
     }
-    if (report == 0 || !m_desktop.SetForeground(report)) return false;
+    if (!Front(m_desktop, report)) return false;
     if (m_updateBold) m_updateBold();
     Message(QStringLiteral("Please close the AirMail's Position Report Window after you have entered the new "
                            "Lat/Lon data.\n\n"

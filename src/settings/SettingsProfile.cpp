@@ -94,6 +94,20 @@ const ProfileKey kKeys[] = {
 
 const QString kWindowSection = QStringLiteral("Window Data");
 
+// The window's stored geometry, in whole twips; a size must be positive.
+struct WindowKey {
+    const char* key;
+    bool size;
+    int (IWindowGeometry::*get)() const;
+    void (IWindowGeometry::*set)(int);
+};
+const WindowKey kWindowKeys[] = {
+    {"Height", true, &IWindowGeometry::WindowHeight, &IWindowGeometry::SetWindowHeight},
+    {"Left", false, &IWindowGeometry::WindowLeft, &IWindowGeometry::SetWindowLeft},
+    {"Top", false, &IWindowGeometry::WindowTop, &IWindowGeometry::SetWindowTop},
+    {"Width", true, &IWindowGeometry::WindowWidth, &IWindowGeometry::SetWindowWidth},
+};
+
 // Profile values are read into a 256-character buffer: at most 255 characters.
 constexpr int kValueBuffer = 256;
 
@@ -173,18 +187,6 @@ void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeom
         if (text.isEmpty()) continue;
         Decode(settings, k.ptr, text, locale);
     }
-
-    struct WindowKey {
-        const char* key;
-        bool size;
-        void (IWindowGeometry::*set)(int);
-    };
-    static const WindowKey kWindowKeys[] = {
-        {"Height", true, &IWindowGeometry::SetWindowHeight},
-        {"Left", false, &IWindowGeometry::SetWindowLeft},
-        {"Top", false, &IWindowGeometry::SetWindowTop},
-        {"Width", true, &IWindowGeometry::SetWindowWidth},
-    };
     for (const WindowKey& k : kWindowKeys) {
         const QString text = profile.Get(file, kWindowSection, QLatin1String(k.key), kValueBuffer);
         int twips = 0;
@@ -195,28 +197,20 @@ void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeom
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
                  IUserInterface& ui, const QLocale& locale) {
     const QString& file = settings.m_sProfileFile;
+    const auto write = [&](const QString& section, const char* key, const QString& value) {
+        if (profile.Write(file, section, QLatin1String(key), value)) return true;
+        ProfileSaveError(settings, profile, ui);
+        return false;
+    };
     for (const ProfileKey& k : kKeys) {
-        if (!profile.Write(file, QLatin1String(k.section), QLatin1String(k.key),
-                           Encode(settings, k.ptr, locale))) {
-            ProfileSaveError(settings, profile, ui);
-            return false;
-        }
+        if (!write(QLatin1String(k.section), k.key, Encode(settings, k.ptr, locale))) return false;
     }
     // Minimised or maximised: the last normal geometry stays in the file.
     if (!window.WindowStateNormal()) return true;
 
-    const std::pair<const char*, int> geometry[] = {
-        {"Height", window.WindowHeight()},
-        {"Left", window.WindowLeft()},
-        {"Top", window.WindowTop()},
-        {"Width", window.WindowWidth()},
-    };
-    for (const auto& [key, twips] : geometry) {
+    for (const WindowKey& k : kWindowKeys) {
         // Whole twips: the number encoding of a whole value is its digits.
-        if (!profile.Write(file, kWindowSection, QLatin1String(key), IntToText(twips))) {
-            ProfileSaveError(settings, profile, ui);
-            return false;
-        }
+        if (!write(kWindowSection, k.key, IntToText((window.*k.get)()))) return false;
     }
     return true;
 }
