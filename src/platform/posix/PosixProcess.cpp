@@ -62,6 +62,39 @@ void KillAndReap(pid_t pid) {
     WaitBlocking(pid);
 }
 
+using Clock = std::chrono::steady_clock;
+
+// Waits for the child until `deadline` and kills it there.  The wait wakes the
+// moment the process ends where the system can say so (`descriptor`, a
+// process descriptor, or -1); elsewhere it polls in short steps (0.1 ms
+// growing to 2 ms), so an ended process is seen within 2 ms.  No signal
+// handler is involved either way.
+ProcessEnd WaitUntil(pid_t pid, Clock::time_point deadline, int descriptor) {
+    auto step = std::chrono::microseconds(100);
+    for (;;) {
+        int status = 0;
+        const pid_t rc = WaitNoHang(pid, status);
+        if (rc == pid) {
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProcessEnd::ExitedZero
+                                                                 : ProcessEnd::Failed;
+        }
+        if (rc < 0) return ProcessEnd::Unknown;  // not our child, or already collected
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            KillAndReap(pid);
+            return ProcessEnd::Killed;
+        }
+        if (descriptor >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+            pollfd ready{descriptor, POLLIN, 0};
+            ::poll(&ready, 1, static_cast<int>(std::min<long long>(left, 60000)));
+        } else {
+            std::this_thread::sleep_for(std::min<Clock::duration>(step, deadline - now));
+            if (step < std::chrono::milliseconds(2)) step *= 2;
+        }
+    }
+}
+
 // Runs in the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void ExecChild(const char* program, char* const* argv, const char* folder,
                             int errorPipe) {
@@ -148,46 +181,13 @@ public:
         const pid_t pid = static_cast<pid_t>(id);
         if (pid <= 0) return ProcessEnd::Unknown;
 
-        using Clock = std::chrono::steady_clock;
         const auto deadline =
             Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                std::chrono::duration<double>(seconds > 0 ? seconds : 0));
-        // The wait wakes the moment the process ends where the system can say
-        // so (a process descriptor); elsewhere it polls in short steps (0.1 ms
-        // growing to 2 ms), so an ended process is seen within 2 ms.  No signal
-        // handler is involved either way.
         const int descriptor = ProcessDescriptor(pid);
-        auto step = std::chrono::microseconds(100);
-        for (;;) {
-            int status = 0;
-            const pid_t rc = WaitNoHang(pid, status);
-            ProcessEnd end = ProcessEnd::Unknown;
-            bool done = true;
-            if (rc == pid) {
-                end = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProcessEnd::ExitedZero
-                                                                    : ProcessEnd::Failed;
-            } else if (rc >= 0) {
-                const auto now = Clock::now();
-                if (now >= deadline) {
-                    KillAndReap(pid);
-                    end = ProcessEnd::Killed;
-                } else if (descriptor >= 0) {
-                    const auto left =
-                        std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-                    pollfd ready{descriptor, POLLIN, 0};
-                    ::poll(&ready, 1, static_cast<int>(std::min<long long>(left, 60000)));
-                    done = false;
-                } else {
-                    std::this_thread::sleep_for(std::min<Clock::duration>(step, deadline - now));
-                    if (step < std::chrono::milliseconds(2)) step *= 2;
-                    done = false;
-                }
-            }  // rc < 0: not our child, or already collected
-            if (done) {
-                if (descriptor >= 0) ::close(descriptor);
-                return end;
-            }
-        }
+        const ProcessEnd end = WaitUntil(pid, deadline, descriptor);
+        if (descriptor >= 0) ::close(descriptor);
+        return end;
     }
 
     void Kill(ProcessId id) override {
