@@ -3,16 +3,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <functional>
+#include <tuple>
 
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/PathMapper.h"
 #include "platform/Profile.h"
 #include "TempDir.h"
+#include "support/Unprivileged.h"
 
 namespace tw::platform {
 namespace {
@@ -112,74 +110,41 @@ TEST_F(ProfileFiles, PathsGoThroughTheMapper) {
     EXPECT_EQ(EntriesInDir(), 1u);
 }
 
-TEST_F(ProfileFiles, RefusedTextFailsWithInvalidArgument) {
+TEST_F(ProfileFiles, RefusedTextOrMissingFolderFailWithTheirCodes) {
     const std::string file = dir / "Tidewell.Ini";
     EXPECT_FALSE(files->WriteString(file, "A", "k", "v\r\n[Other]\r\nx=y"));
     EXPECT_EQ(files->LastError(), EINVAL);
     EXPECT_FALSE(std::filesystem::exists(file));
-}
-
-TEST_F(ProfileFiles, MissingFolderFails) {
     EXPECT_FALSE(files->WriteString(dir / "none/Tidewell.Ini", "A", "k", "v"));
     EXPECT_EQ(files->LastError(), ENOENT);
 }
 
-// Runs `body` without the rights of root (which ignores permission bits): in a
-// child process as the unprivileged user when the tests run as root.  Returns
-// the body's result, or -1 when it could not run.
-int RunUnprivileged(const std::function<int()>& body) {
-    if (::geteuid() != 0) return body();
-    const passwd* nobody = ::getpwnam("nobody");
-    if (!nobody) return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(255);
-        ::_exit(body());
+// A read-only folder (the file itself writable), or a read-only file in a
+// writable folder: the write fails with the system's code, the file stays.
+TEST_F(ProfileFiles, ReadOnlyFolderOrFileFailsAndLeavesFileUnchanged) {
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    for (const auto& [name, folderMode, fileMode] : {std::tuple{"ro", 0555, 0666}, std::tuple{"rw", 0777, 0444}}) {
+        SCOPED_TRACE(name);
+        const std::string folder = dir / name;
+        const std::string file = folder + "/Tidewell.Ini";
+        std::filesystem::create_directory(folder);
+        WriteBytes(file, kHandKept);
+        ASSERT_EQ(::chmod(file.c_str(), fileMode), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), folderMode), 0);
+        // The child reports LastError, or 0 if a write wrongly succeeded.
+        const int code = tw::test::RunUnprivileged([&] {
+            auto own = MakeProfileFiles(mapper);
+            if (own->WriteString(file, "AirMail Data", "Startup", "False")) return 0;
+            const int error = own->LastError();
+            if (folderMode == 0555 && own->WriteString(folder + "/New.ini", "A", "k", "v")) return 0;
+            return error;
+        });
+        ::chmod(folder.c_str(), 0755);
+        if (code == -1) GTEST_SKIP() << "cannot drop root rights here";
+        EXPECT_EQ(code, EACCES);
+        EXPECT_EQ(ReadBytes(file), kHandKept);
+        EXPECT_FALSE(std::filesystem::exists(folder + "/New.ini"));
     }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
-}
-
-TEST_F(ProfileFiles, ReadOnlyFolderFailsAndLeavesFileUnchanged) {
-    const std::string folder = dir / "ro";
-    const std::string file = folder + "/Tidewell.Ini";
-    std::filesystem::create_directory(folder);
-    WriteBytes(file, kHandKept);
-    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);  // the file itself may be written
-    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-
-    // The child reports LastError, or 0 if the write wrongly succeeded.
-    const int code = RunUnprivileged([&] {
-        auto own = MakeProfileFiles(mapper);
-        if (own->WriteString(file, "AirMail Data", "Startup", "False")) return 0;
-        if (own->WriteString(folder + "/New.ini", "A", "k", "v")) return 0;
-        return own->LastError();
-    });
-    if (code == -1) GTEST_SKIP() << "cannot drop root rights here";
-    EXPECT_EQ(code, EACCES);
-    EXPECT_EQ(ReadBytes(file), kHandKept);
-    EXPECT_FALSE(std::filesystem::exists(folder + "/New.ini"));
-    ::chmod(folder.c_str(), 0755);
-}
-
-TEST_F(ProfileFiles, ReadOnlyFileInWritableFolderStaysUnchanged) {
-    const std::string folder = dir / "rw";
-    const std::string file = folder + "/Tidewell.Ini";
-    std::filesystem::create_directory(folder);
-    WriteBytes(file, kHandKept);
-    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
-    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-
-    const int code = RunUnprivileged([&] {
-        auto own = MakeProfileFiles(mapper);
-        return own->WriteString(file, "AirMail Data", "Startup", "False") ? 0 : own->LastError();
-    });
-    if (code == -1) GTEST_SKIP() << "cannot drop root rights here";
-    EXPECT_EQ(code, EACCES);
-    EXPECT_EQ(ReadBytes(file), kHandKept);
 }
 
 TEST_F(ProfileFiles, WritingTheSameValueLeavesTheFileAlone) {
