@@ -5,24 +5,16 @@
 #include <QFile>
 #include <QLocale>
 #include <QStringList>
-#include <QTemporaryDir>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "app/ProfileAccess.h"
-#include "platform/PathMapper.h"
-#include "platform/Profile.h"
 #include "settings/SettingsProfile.h"
+#include "support/AirMailDrive.h"
 #include "support/FakeProfileFiles.h"
-#include "support/ScriptedUserInterface.h"
+#include "support/Unprivileged.h"
 
 namespace tw {
 namespace {
@@ -79,41 +71,18 @@ protected:
 
 // Every member with its default, in declaration order.
 const QStringList kDefaults = {
-    "m_sAirMailDirectoryData=C:\\Program Files\\AirMail",
-    "m_sAirMailDirectoryProgram=C:\\Program Files\\AirMail",
-    "m_bAirMailLatLonCheck=True",
-    "m_iAirMailLatLonCheckDays=7",
-    "m_bAirMailLatLonEdit=False",
-    "m_bAirMailLatLonEditPrompt=True",
-    "m_bAirMailLastConnectCheck=True",
-    "m_iAirMailLastConnectCheckMinutes=15",
-    "m_bAirMailResize=True",
-    "m_bAirMailStartup=True",
-    "m_bAirMailStationCheck=False",
-    "m_sProfileFile=C:\\Tidewell\\Tidewell.Ini",
-    "m_bPropagationAdditionalData=False",
-    "m_sPropagationIonCoefficients=URSI",
-    "m_fPropagationLayerAdjustE=1",
-    "m_fPropagationLayerAdjustEs=0.7",
-    "m_fPropagationLayerAdjustF1=1",
-    "m_fPropagationLayerAdjustF2=1",
-    "m_iPropagationModel=3",
-    "m_fPropagationMultipathDelay=10",
-    "m_fPropagationMultipathPower=0",
-    "m_fPropagationNoiseLevel=-145",
-    "m_fPropagationQIndex=3",
-    "m_fPropagationReliability=50",
-    "m_bPropagationSunSpotNumber=True",
-    "m_fPropagationSunSpotNumber=170",
-    "m_fPropagationTakeoffAngle=10",
-    "m_fPropagationTimeShift=0",
-    "m_bRadioFrequency=False",
-    "m_bStationAllStations=False",
-    "m_bStationHighestFrequency=True",
-    "m_fStationHighestSnrRange=3",
-    "m_bStationOffset=False",
-    "m_iStationPactorMode=0",
-    "m_iStationTopFrequencies=1",
+    "m_sAirMailDirectoryData=C:\\Program Files\\AirMail", "m_sAirMailDirectoryProgram=C:\\Program Files\\AirMail",
+    "m_bAirMailLatLonCheck=True", "m_iAirMailLatLonCheckDays=7", "m_bAirMailLatLonEdit=False",
+    "m_bAirMailLatLonEditPrompt=True", "m_bAirMailLastConnectCheck=True", "m_iAirMailLastConnectCheckMinutes=15",
+    "m_bAirMailResize=True", "m_bAirMailStartup=True", "m_bAirMailStationCheck=False",
+    "m_sProfileFile=C:\\Tidewell\\Tidewell.Ini", "m_bPropagationAdditionalData=False",
+    "m_sPropagationIonCoefficients=URSI", "m_fPropagationLayerAdjustE=1", "m_fPropagationLayerAdjustEs=0.7",
+    "m_fPropagationLayerAdjustF1=1", "m_fPropagationLayerAdjustF2=1", "m_iPropagationModel=3",
+    "m_fPropagationMultipathDelay=10", "m_fPropagationMultipathPower=0", "m_fPropagationNoiseLevel=-145",
+    "m_fPropagationQIndex=3", "m_fPropagationReliability=50", "m_bPropagationSunSpotNumber=True",
+    "m_fPropagationSunSpotNumber=170", "m_fPropagationTakeoffAngle=10", "m_fPropagationTimeShift=0",
+    "m_bRadioFrequency=False", "m_bStationAllStations=False", "m_bStationHighestFrequency=True",
+    "m_fStationHighestSnrRange=3", "m_bStationOffset=False", "m_iStationPactorMode=0", "m_iStationTopFrequencies=1",
     "m_iStationTopStations=5",
 };
 
@@ -159,29 +128,17 @@ TEST_F(SettingsProfileTest, SaveWritesEveryKeyInOrder) {
     const std::vector<std::vector<std::string>> expected = {
         {"AirMail Data", "Directory Data", "C:\\Program Files\\AirMail"},
         {"AirMail Data", "Directory Program", "C:\\Program Files\\AirMail"},
-        {"AirMail Data", "Lat/Lon Check", "True"},
-        {"AirMail Data", "Lat/Lon Check Days", "7"},
-        {"AirMail Data", "Last Connect Check", "True"},
-        {"AirMail Data", "Last Connect Check Minutes", "15"},
-        {"AirMail Data", "Resize", "True"},
-        {"AirMail Data", "Startup", "True"},
-        {"Propagation Data", "Additional Data", "False"},
-        {"Propagation Data", "Model", "3"},
-        {"Propagation Data", "Noise Level", "-145"},
-        {"Propagation Data", "SunSpot Option", "True"},
-        {"Propagation Data", "SunSpot Number", "170"},
-        {"Propagation Data", "Takeoff Angle", "10"},
-        {"Radio Data", "Frequency", "False"},
-        {"Station Data", "All Stations", "False"},
-        {"Station Data", "Highest Frequency", "True"},
-        {"Station Data", "Highest Snr Range", "3"},
-        {"Station Data", "Offset", "False"},
-        {"Station Data", "Pactor Mode", "0"},
-        {"Station Data", "Top Frequencies", "1"},
-        {"Station Data", "Top Stations", "5"},
-        {"Window Data", "Height", "6000"},
-        {"Window Data", "Left", "100"},
-        {"Window Data", "Top", "200"},
+        {"AirMail Data", "Lat/Lon Check", "True"}, {"AirMail Data", "Lat/Lon Check Days", "7"},
+        {"AirMail Data", "Last Connect Check", "True"}, {"AirMail Data", "Last Connect Check Minutes", "15"},
+        {"AirMail Data", "Resize", "True"}, {"AirMail Data", "Startup", "True"},
+        {"Propagation Data", "Additional Data", "False"}, {"Propagation Data", "Model", "3"},
+        {"Propagation Data", "Noise Level", "-145"}, {"Propagation Data", "SunSpot Option", "True"},
+        {"Propagation Data", "SunSpot Number", "170"}, {"Propagation Data", "Takeoff Angle", "10"},
+        {"Radio Data", "Frequency", "False"}, {"Station Data", "All Stations", "False"},
+        {"Station Data", "Highest Frequency", "True"}, {"Station Data", "Highest Snr Range", "3"},
+        {"Station Data", "Offset", "False"}, {"Station Data", "Pactor Mode", "0"},
+        {"Station Data", "Top Frequencies", "1"}, {"Station Data", "Top Stations", "5"},
+        {"Window Data", "Height", "6000"}, {"Window Data", "Left", "100"}, {"Window Data", "Top", "200"},
         {"Window Data", "Width", "9000"},
     };
     ASSERT_EQ(files.Writes().size(), expected.size());
@@ -219,51 +176,6 @@ Settings Changed(const QString& folder) {
     s.m_iStationTopFrequencies = 4;
     s.m_iStationTopStations = 12;
     return s;
-}
-
-TEST_F(SettingsProfileTest, EveryStoredMemberRoundTrips) {
-    for (const QLocale& locale : {kC, kGerman}) {
-        SCOPED_TRACE(locale.name().toStdString());
-        test::FakeProfileFiles store;
-        ProfileAccess access(store);
-        const Settings saved = Changed(QStringLiteral("C:\\Tidewell"));
-        window = FakeWindow{};
-        window.height = 7215;
-        window.left = -30;
-        window.top = 0;
-        window.width = 11520;
-        ASSERT_TRUE(ProfileSave(saved, access, window, ui, locale));
-
-        Settings read;
-        Initialize(read, QStringLiteral("C:\\Tidewell"));
-        FakeWindow next;
-        ProfileRecall(read, access, next, locale);
-        EXPECT_EQ(PrintSettings(read, {}, locale), PrintSettings(saved, {}, locale));
-        EXPECT_EQ(read.m_fPropagationSunSpotNumber, saved.m_fPropagationSunSpotNumber);
-        EXPECT_EQ(next.setOrder, (QStringList{"Height", "Left", "Top", "Width"}));
-        EXPECT_EQ(next.height, 7215);
-        EXPECT_EQ(next.left, -30);
-        EXPECT_EQ(next.top, 0);
-        EXPECT_EQ(next.width, 11520);
-    }
-    // The decimal comma reaches the file in the German number format.
-    test::FakeProfileFiles store;
-    ProfileAccess access(store);
-    ASSERT_TRUE(ProfileSave(Changed("C:\\Tidewell"), access, window, ui, kGerman));
-    EXPECT_EQ(store.Value(kFile, "Propagation Data", "Noise Level"), "-150,5");
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(SettingsProfileTest, NamesMatchWithoutCaseAndBlanks) {
-    Store("  propagation DATA ", " noise LEVEL  ", "-150");
-    Store("AIRMAIL DATA", "lat/lon check", "false");
-    Store("station data", "TOP STATIONS", "8");
-    Store(" window data", "HEIGHT ", "4800");
-    const Settings s = Recall();
-    EXPECT_EQ(s.m_fPropagationNoiseLevel, -150.0f);
-    EXPECT_FALSE(s.m_bAirMailLatLonCheck);
-    EXPECT_EQ(s.m_iStationTopStations, 8);
-    EXPECT_EQ(window.height, 4800);
 }
 
 // Stored texts and what they read as; the member starts at its default.
@@ -349,29 +261,17 @@ TEST_F(SettingsProfileTest, MinimisedOrMaximisedWritesNoWindowData) {
 // A write that fails: one message naming the program's profile file and the
 // system's reason, and nothing after it is written.
 TEST_F(SettingsProfileTest, FirstFailedWriteReportsOnceAndStops) {
-    struct Case {
-        int failFrom;
-        bool normal;
-        std::size_t attempted;
-    };
-    const Case cases[] = {
-        {1, true, 1},     // "Directory Data": nothing at all is written
-        {10, true, 10},   // "Model"
-        {22, true, 22},   // "Top Stations"
-        {23, true, 23},   // "Window Data" / "Height"
-        {26, true, 26},   // "Window Data" / "Width"
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.failFrom);
+    // "Directory Data" (nothing written at all), "Model", "Top Stations",
+    // "Window Data" "Height" and "Width".
+    for (const std::size_t failFrom : {1u, 10u, 22u, 23u, 26u}) {
+        SCOPED_TRACE(failFrom);
         test::FakeProfileFiles store;
         ProfileAccess access(store);
         RecordingUi messages;
-        store.FailWritesFrom(c.failFrom, 5);
-        FakeWindow w;
-        w.normal = c.normal;
-        EXPECT_FALSE(ProfileSave(Fresh(), access, w, messages, kC));
-        EXPECT_EQ(store.Writes().size(), c.attempted);
-        EXPECT_EQ(store.StoredCount(kFile), c.attempted - 1);
+        store.FailWritesFrom(static_cast<int>(failFrom), 5);
+        EXPECT_FALSE(ProfileSave(Fresh(), access, window, messages, kC));
+        EXPECT_EQ(store.Writes().size(), failFrom);
+        EXPECT_EQ(store.StoredCount(kFile), failFrom - 1);
         ASSERT_EQ(messages.messages.size(), 1u);
         const MessageRequest& m = messages.messages.front();
         EXPECT_EQ(m.text, QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
@@ -413,30 +313,11 @@ TEST_F(SettingsProfileTest, PrintSettingsListsOffsetRows) {
     EXPECT_EQ(lines.at(kDefaults.size() + 1), QStringLiteral("OffsetRow=SAILMAIL,Shore Station,,6,360,0,0,2400"));
 }
 
-// The same rules through the real profile backend, on files in a temporary
-// drive C:.
+// Through the real profile backend, on files in a temporary drive C:.
 class SettingsProfileFileTest : public ::testing::Test {
 protected:
-    QTemporaryDir temp;
-    platform::PathMapper paths;
-    std::unique_ptr<platform::IProfileFiles> files;
-    std::unique_ptr<ProfileAccess> profile;
-    RecordingUi ui;
-    FakeWindow window;
-
-    void SetUp() override {
-        ASSERT_TRUE(temp.isValid());
-        paths.SetDrive('C', temp.path().toStdString());
-        files = platform::MakeProfileFiles(paths);
-        profile = std::make_unique<ProfileAccess>(*files);
-        QDir(temp.path()).mkpath(QStringLiteral("Tidewell"));
-    }
-    QString NativeFile() const { return temp.path() + QStringLiteral("/Tidewell/Tidewell.Ini"); }
-    void WriteFile(const QByteArray& bytes) {
-        QFile f(NativeFile());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
+    SettingsProfileFileTest() { QDir().mkpath(drive.Native(QStringLiteral("C:\\Tidewell"))); }
+    QString NativeFile() const { return drive.Native(QStringLiteral("C:\\Tidewell\\Tidewell.Ini")); }
     QByteArray ReadFile() const {
         QFile f(NativeFile());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -446,6 +327,11 @@ protected:
         Initialize(s, QStringLiteral("C:\\Tidewell"));
         return s;
     }
+
+    test::AirMailDrive drive;
+    ProfileAccess& profile = drive.profile;
+    RecordingUi& ui = drive.ui;
+    FakeWindow window;
 };
 
 TEST_F(SettingsProfileFileTest, EveryStoredMemberRoundTripsThroughTheFile) {
@@ -453,80 +339,75 @@ TEST_F(SettingsProfileFileTest, EveryStoredMemberRoundTripsThroughTheFile) {
         SCOPED_TRACE(locale.name().toStdString());
         QFile::remove(NativeFile());
         const Settings saved = Changed(QStringLiteral("C:\\Tidewell"));
-        ASSERT_TRUE(ProfileSave(saved, *profile, window, ui, locale));
+        window = FakeWindow{};
+        window.height = 7215;
+        window.left = -30;
+        window.top = 0;
+        ASSERT_TRUE(ProfileSave(saved, profile, window, ui, locale));
         const QByteArray text = ReadFile();
         EXPECT_TRUE(text.startsWith("[AirMail Data]\r\nDirectory Data=D:\\Mail Data \xe9t\xe9\r\n")) << text.left(80).toStdString();
-        EXPECT_TRUE(text.contains("[Window Data]\r\nHeight=6000\r\nLeft=100\r\nTop=200\r\nWidth=9000\r\n"));
+        EXPECT_TRUE(text.contains("[Window Data]\r\nHeight=7215\r\nLeft=-30\r\nTop=0\r\nWidth=9000\r\n"));
+        // The decimal comma reaches the file in the German number format.
+        EXPECT_TRUE(text.contains(locale == kC ? "Noise Level=-150.5\r\n" : "Noise Level=-150,5\r\n"));
 
         Settings read = Fresh();
         FakeWindow next;
-        ProfileRecall(read, *profile, next, locale);
+        ProfileRecall(read, profile, next, locale);
         EXPECT_EQ(PrintSettings(read, {}, locale), PrintSettings(saved, {}, locale));
+        EXPECT_EQ(read.m_fPropagationSunSpotNumber, saved.m_fPropagationSunSpotNumber);
         EXPECT_EQ(next.setOrder, (QStringList{"Height", "Left", "Top", "Width"}));
+        EXPECT_EQ((std::vector<int>{next.height, next.left, next.top, next.width}),
+                  (std::vector<int>{7215, -30, 0, 9000}));
     }
     EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(SettingsProfileFileTest, HandWrittenFileReadsWithoutRegardToCaseAndBlanks) {
-    WriteFile("; kept by hand\r\n"
-              "[ propagation DATA ]\r\n"
-              "  NOISE level = -150\r\n"
-              "model=\r\n"
-              "[airmail data]\r\n"
-              "lat/lon check=false\r\n"
-              "Directory Data=" + QByteArray(300, 'd') + "\r\n"
-              "[STATION DATA]\n"
-              "all stations = -1\n"
-              "top stations=seven\n");
+    drive.WriteBytes(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"),
+                     "; kept by hand\r\n"
+                     "[ propagation DATA ]\r\n"
+                     "  NOISE level = -150\r\n"
+                     "model=\r\n"
+                     "[airmail data]\r\n"
+                     "lat/lon check=false\r\n"
+                     "Directory Data=" + QByteArray(300, 'd') + "\r\n"
+                     "[STATION DATA]\n"
+                     "all stations = -1\n"
+                     "top stations=seven\n"
+                     "[ window data ]\nHEIGHT = 4800\n");
     const QByteArray before = ReadFile();
     Settings s = Fresh();
-    ProfileRecall(s, *profile, window, kC);
+    ProfileRecall(s, profile, window, kC);
     EXPECT_EQ(s.m_fPropagationNoiseLevel, -150.0f);
     EXPECT_EQ(s.m_iPropagationModel, 3);
     EXPECT_FALSE(s.m_bAirMailLatLonCheck);
     EXPECT_EQ(s.m_sAirMailDirectoryData, QString(255, QLatin1Char('d')));
     EXPECT_TRUE(s.m_bStationAllStations);
     EXPECT_EQ(s.m_iStationTopStations, 5);
+    EXPECT_EQ(window.height, 4800);
     EXPECT_EQ(ReadFile(), before);
-}
-
-// Runs `body` in a child process without the rights of root (which ignore
-// permission bits); returns its result, or -1 when that cannot be done.
-int RunUnprivileged(const std::function<int()>& body) {
-    if (::geteuid() != 0) return body();
-    const passwd* nobody = ::getpwnam("nobody");
-    if (!nobody) return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(255);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
 }
 
 TEST_F(SettingsProfileFileTest, ReadOnlyFolderShowsOneMessageAndStops) {
     const QByteArray old = "[Station Data]\r\nTop Stations=8\r\n";
-    WriteFile(old);
-    const QString folder = temp.path() + QStringLiteral("/Tidewell");
-    ASSERT_EQ(::chmod(temp.path().toLocal8Bit().constData(), 0755), 0);
+    drive.WriteBytes(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"), old);
+    const QString folder = drive.Native(QStringLiteral("C:\\Tidewell"));
+    ASSERT_EQ(::chmod(drive.temp.path().toLocal8Bit().constData(), 0755), 0);
     ASSERT_EQ(::chmod(NativeFile().toLocal8Bit().constData(), 0666), 0);
     ASSERT_EQ(::chmod(folder.toLocal8Bit().constData(), 0555), 0);
 
     const Settings s = Fresh();
     // The child reports what went wrong as bits of its exit code.
-    const int failures = RunUnprivileged([&] {
-        auto own = platform::MakeProfileFiles(paths);
+    const int failures = test::RunUnprivileged([&] {
+        auto own = platform::MakeProfileFiles(drive.paths);
         ProfileAccess access(*own);
         RecordingUi messages;
         int bits = 0;
         if (ProfileSave(s, access, window, messages, kC)) bits |= 1;
         if (messages.messages.size() != 1) bits |= 2;
         if (!messages.messages.empty() &&
-            messages.messages[0].text !=
-                QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
-                    SystemErrorText(own->LastError())) {
+            messages.messages[0].text != QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
+                                             SystemErrorText(own->LastError())) {
             bits |= 4;
         }
         if (own->LastError() == 0) bits |= 8;
@@ -541,16 +422,14 @@ TEST_F(SettingsProfileFileTest, ReadOnlyFolderShowsOneMessageAndStops) {
 // A profile whose folder cannot exist (a file stands in its place) fails for
 // every user: one message, nothing written.
 TEST_F(SettingsProfileFileTest, UnwritableProfileShowsOneMessage) {
-    QFile blocker(temp.path() + QStringLiteral("/Blocked"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    drive.WriteBytes(QStringLiteral("C:\\Blocked"), "");
     Settings s;
     Initialize(s, QStringLiteral("C:\\Blocked"));
-    EXPECT_FALSE(ProfileSave(s, *profile, window, ui, kC));
+    EXPECT_FALSE(ProfileSave(s, profile, window, ui, kC));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Problem with initialization file C:\\Blocked\\Tidewell.Ini, ") +
-                                       SystemErrorText(profile->LastError()));
-    EXPECT_NE(profile->LastError(), 0);
+                                       SystemErrorText(profile.LastError()));
+    EXPECT_NE(profile.LastError(), 0);
 }
 
 }  // namespace

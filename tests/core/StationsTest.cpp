@@ -66,55 +66,28 @@ TEST(GridSquare, MessageOnlyWhenAsked) {
 // ---- Frequency tokens and lists ---------------------------------------------
 
 TEST(FrequencyReformat, NormalisesTokens) {
-    const struct {
-        const char* token;
-        bool ok;
-        const char* text;
-    } cases[] = {
-        {"14108#", true, "14108.0(p3)"},
-        {"14108", true, "14108.0"},
-        {"7102.5", true, "7102.5"},
-        {"10145.5#", true, "10145.5(p3)"},
-        {" 3585 # ", true, "3585.0(p3)"},
-        {"8384.56", true, "8384.6"},
-        {"14108##", true, "14108.0(p3)"},
-        {"", false, ""},
-        {"#", false, "#"},
-        {"abc", false, "abc"},
-        {"14#108", false, "14#108"},
-        {"-7070", false, "-7070"},
-        {"0", false, "0"},
-        {"1e400", false, "1e400"},
-        {"nan", false, "nan"},
-        {"14108.0(p3)", false, "14108.0(p3)"},
-    };
-    for (const auto& c : cases) {
-        QString token = QString::fromLatin1(c.token);
-        EXPECT_EQ(FrequencyReformat(token), c.ok) << c.token;
-        EXPECT_EQ(token, QString::fromLatin1(c.text)) << c.token;
+    const std::pair<const char*, const char*> cases[] = {
+        {"14108#", "14108.0(p3)"}, {"14108", "14108.0"},    {"7102.5", "7102.5"},       {"10145.5#", "10145.5(p3)"},
+        {" 3585 # ", "3585.0(p3)"}, {"8384.56", "8384.6"},  {"14108##", "14108.0(p3)"},
+        // Not a frequency: false, the token unchanged.
+        {"", nullptr},  {"#", nullptr},   {"abc", nullptr}, {"14#108", nullptr}, {"-7070", nullptr},
+        {"0", nullptr}, {"1e400", nullptr}, {"nan", nullptr}, {"14108.0(p3)", nullptr}};
+    for (const auto& [token, text] : cases) {
+        QString t = QString::fromLatin1(token);
+        EXPECT_EQ(FrequencyReformat(t), text != nullptr) << token;
+        EXPECT_EQ(t, QString::fromLatin1(text ? text : token)) << token;
     }
 }
 
 TEST(FrequencyList, SplitsAtCommaOrSemicolonAndSkipsEmptyTokens) {
-    const struct {
-        const char* value;
-        QStringList texts;
-    } cases[] = {
-        {"14108#,7102.5", {"14108.0(p3)", "7102.5"}},
-        {"3585;7070#;10145.5", {"3585.0", "7070.0(p3)", "10145.5"}},
-        {"3585;7070,10145.5", {"3585.0", "7070.0", "10145.5"}},
-        {"3585,7070;10145.5", {"3585.0", "7070.0", "10145.5"}},
-        {"3585,,7070", {"3585.0", "7070.0"}},
-        {"3585,7070,", {"3585.0", "7070.0"}},
-        {",3585;", {"3585.0"}},
-        {" 3585 , 7070# ", {"3585.0", "7070.0(p3)"}},
-        {"3585,junk,7070", {"3585.0", "7070.0"}},
-        {"", {}},
-        {",;,", {}},
-        {"7070", {"7070.0"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FrequencyListTexts(QString::fromLatin1(c.value)), c.texts) << c.value;
+    const std::pair<const char*, QStringList> cases[] = {
+        {"14108#,7102.5", {"14108.0(p3)", "7102.5"}},      {"3585;7070#;10145.5", {"3585.0", "7070.0(p3)", "10145.5"}},
+        {"3585;7070,10145.5", {"3585.0", "7070.0", "10145.5"}}, {"3585,7070;10145.5", {"3585.0", "7070.0", "10145.5"}},
+        {"3585,,7070", {"3585.0", "7070.0"}},              {"3585,7070,", {"3585.0", "7070.0"}},
+        {",3585;", {"3585.0"}},                            {" 3585 , 7070# ", {"3585.0", "7070.0(p3)"}},
+        {"3585,junk,7070", {"3585.0", "7070.0"}},          {"", {}},
+        {",;,", {}},                                       {"7070", {"7070.0"}}};
+    for (const auto& [value, texts] : cases) EXPECT_EQ(FrequencyListTexts(QString::fromLatin1(value)), texts) << value;
 
     const QVector<StationFrequency> f = FrequencyListParse(QStringLiteral("14108#,7102.5"));
     ASSERT_EQ(f.size(), 2);
@@ -125,19 +98,10 @@ TEST(FrequencyList, SplitsAtCommaOrSemicolonAndSkipsEmptyTokens) {
 }
 
 TEST(SelectedStations, SplitAtCommasWithoutEmptyNames) {
-    const struct {
-        const char* value;
-        QStringList names;
-    } cases[] = {
-        {"QA1AB,QB2CD", {"QA1AB", "QB2CD"}},
-        {"QA1AB,QB2CD,", {"QA1AB", "QB2CD"}},
-        {"QA1AB, QB2CD ,,", {"QA1AB", "QB2CD"}},
-        {",", {}},
-        {"", {}},
-        {"QA1AB", {"QA1AB"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SelectedStationsParse(QString::fromLatin1(c.value)), c.names) << c.value;
+    const std::pair<const char*, QStringList> cases[] = {
+        {"QA1AB,QB2CD", {"QA1AB", "QB2CD"}}, {"QA1AB,QB2CD,", {"QA1AB", "QB2CD"}},
+        {"QA1AB, QB2CD ,,", {"QA1AB", "QB2CD"}}, {",", {}}, {"", {}}, {"QA1AB", {"QA1AB"}}};
+    for (const auto& [value, names] : cases) EXPECT_EQ(SelectedStationsParse(QString::fromLatin1(value)), names) << value;
 }
 
 // ---- Station Info values ----------------------------------------------------
@@ -283,56 +247,43 @@ TEST(StationsByRange, RecordsCarryRangeAndKeepFileOrderOnTies) {
     EXPECT_EQ(drive.ui.messages[1].text, QStringLiteral("Unable to Convert Grid XX to Lat/Lon"));
 }
 
-struct ByRangeFailure {
-    const char* name;
-    const char* file;       // nullptr: no system file
-    std::size_t size;       // bytes of file; 0: up to its first NUL
-    bool position;          // the source gives a position
-    double latitude;
-    const char* message;    // start of the one message expected, nullptr: none
-};
+const char kGarbage[] = "\x7f" "ELF\x01\x02\x00\x00[Frequ\xff\xfe=\x00\x00\xb0\xb0\n\n\x90=\x01";
 
-class StationsByRangeFailure : public ::testing::TestWithParam<ByRangeFailure> {};
-
-TEST_P(StationsByRangeFailure, FailsWithAClearMessageOrQuietly) {
-    const ByRangeFailure& c = GetParam();
-    AirMailDrive drive;
-    if (c.file != nullptr)
-        drive.WriteBytes("C:\\Program Files\\AirMail\\System.HAM.ini",
-                         c.size == 0 ? QByteArray(c.file) : QByteArray(c.file, static_cast<qsizetype>(c.size)));
-    const CurrentPositionSource source = [&](double& lat, double& lon) {
-        lat = c.latitude;
-        lon = 0.0;
-        return c.position;
+TEST(StationsByRange, FailsWithAClearMessageOrQuietly) {
+    struct Case {
+        const char* name;
+        QByteArray file;   // null: no system file
+        bool position;     // the source gives a position
+        double latitude;
+        const char* message;  // start of the one message expected, nullptr: none
     };
-    QStringList names{"stale"};
-    EXPECT_FALSE(StationGetStationsByRange(drive.airmail, "HAM", source, names));
-    EXPECT_TRUE(names.isEmpty());
-    if (c.message == nullptr) {
-        EXPECT_TRUE(drive.ui.messages.empty());
-    } else {
-        ASSERT_EQ(drive.ui.messages.size(), 1u);
+    const char* const kInfo = "Unable to process AirMail's \"HAM\" Station Info. ";
+    const Case cases[] = {
+        {"no position", "[Frequency List]\nQA=7070\n", false, 0.0, nullptr},
+        {"latitude 91", "[Frequency List]\nQA=7070\n", true, 91.0, nullptr},
+        {"no file", QByteArray(), true, 0.0, "Unable to open AirMail's \"System.HAM.ini\" file. "},
+        {"no colon", "[Station Info]\nQA=JJ00AA:x\nQB=JJ01AA\n\n[Frequency List]\nQA=7070\nQB=7070\n", true, 0.0, kInfo},
+        {"no frequency list", "[Station Info]\nQA=JJ00AA:x\n", true, 0.0, kInfo},
+        {"garbage", QByteArray(kGarbage, sizeof kGarbage - 1), true, 0.0, kInfo}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AirMailDrive drive;
+        if (!c.file.isNull()) drive.WriteBytes("C:\\Program Files\\AirMail\\System.HAM.ini", c.file);
+        const CurrentPositionSource source = [&](double& lat, double& lon) {
+            lat = c.latitude;
+            lon = 0.0;
+            return c.position;
+        };
+        QStringList names{"stale"};
+        EXPECT_FALSE(StationGetStationsByRange(drive.airmail, "HAM", source, names));
+        EXPECT_TRUE(names.isEmpty());
+        ASSERT_EQ(drive.ui.messages.size(), c.message ? 1u : 0u);
+        if (!c.message) continue;
         EXPECT_TRUE(drive.ui.messages[0].text.startsWith(QString::fromLatin1(c.message)))
             << drive.ui.messages[0].text.toStdString();
         EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
     }
 }
-
-const char kGarbage[] = "\x7f" "ELF\x01\x02\x00\x00[Frequ\xff\xfe=\x00\x00\xb0\xb0\n\n\x90=\x01";
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StationsByRangeFailure,
-    ::testing::Values(
-        ByRangeFailure{"NoPosition", "[Frequency List]\nQA=7070\n", 0, false, 0.0, nullptr},
-        ByRangeFailure{"Latitude91", "[Frequency List]\nQA=7070\n", 0, true, 91.0, nullptr},
-        ByRangeFailure{"NoFile", nullptr, 0, true, 0.0, "Unable to open AirMail's \"System.HAM.ini\" file. "},
-        ByRangeFailure{"NoColon", "[Station Info]\nQA=JJ00AA:x\nQB=JJ01AA\n\n[Frequency List]\nQA=7070\nQB=7070\n",
-                       0, true, 0.0, "Unable to process AirMail's \"HAM\" Station Info. "},
-        ByRangeFailure{"NoFrequencyList", "[Station Info]\nQA=JJ00AA:x\n", 0, true, 0.0,
-                       "Unable to process AirMail's \"HAM\" Station Info. "},
-        ByRangeFailure{"Garbage", kGarbage, sizeof kGarbage - 1, true, 0.0,
-                       "Unable to process AirMail's \"HAM\" Station Info. "}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StationsByRange, GarbageWithBinaryBytesReadsAsNoStations) {
     AirMailDrive drive;
@@ -452,27 +403,19 @@ TEST(StationGetRecord, ReadsOneStationWhole) {
 
 // ---- The demo data ------------------------------------------------------------
 
-class DemoData : public ::testing::Test {
-protected:
-    void SetUp() override {
-        drive.paths.SetDrive('C', std::string(TIDEWELL_SOURCE_DIR) + "/data/demo/drive_c");
-    }
+// Every station of the bundled drive has a position, frequencies and a name
+// that leads back to it; its files have CR LF line ends (the position,
+// sunspot number and systems the report shows are checked end to end).
+TEST(DemoData, StationsLoadAndFilesUseCrlf) {
     AirMailDrive drive;
-};
-
-TEST_F(DemoData, FoldersSystemsAndStationsLoad) {
+    drive.paths.SetDrive('C', std::string(TIDEWELL_SOURCE_DIR) + "/data/demo/drive_c");
     drive.airmail.AirMailFindFolders();
     EXPECT_EQ(drive.registry.queries, 0);  // "Airmail3.exe" is in the default folder
-    EXPECT_EQ(drive.settings.m_sAirMailDirectoryData, QStringLiteral("C:\\Program Files\\AirMail"));
-
-    QStringList systems;
-    ASSERT_TRUE(drive.airmail.AirMailGetSystems(systems));
-    EXPECT_EQ(systems, (QStringList{"HAM", "SAILMAIL"}));
-
-    for (const QString& system : systems) {
+    for (const QString& system : {QStringLiteral("HAM"), QStringLiteral("SAILMAIL")}) {
+        SCOPED_TRACE(system.toStdString());
         QStringList all;
-        ASSERT_TRUE(StationGetStation(drive.airmail, system, all)) << system.toStdString();
-        EXPECT_GE(all.size(), 25) << system.toStdString();
+        ASSERT_TRUE(StationGetStation(drive.airmail, system, all));
+        EXPECT_GE(all.size(), 25);
         QVector<StationRecord> records;
         ASSERT_TRUE(StationGetRecordsByRange(drive.airmail, system, AtOrigin, records));
         EXPECT_EQ(records.size(), all.size()) << "every station has a position";
@@ -482,8 +425,7 @@ TEST_F(DemoData, FoldersSystemsAndStationsLoad) {
             ASSERT_TRUE(StationGetRecord(drive.airmail, system, r.station, true, whole));
             EXPECT_GE(whole.frequencies.size(), 3) << r.station.toStdString();
             pactor3Station += whole.pactor3 ? 1 : 0;
-            for (const StationFrequency& f : whole.frequencies)
-                hashMarks += f.text.endsWith(QStringLiteral("(p3)")) ? 1 : 0;
+            for (const StationFrequency& f : whole.frequencies) hashMarks += f.text.endsWith(QStringLiteral("(p3)"));
             EXPECT_EQ(StationFromStationName(drive.airmail, system,
                                              StationNameFromStation(drive.airmail, system, r.station)),
                       r.station);
@@ -492,48 +434,22 @@ TEST_F(DemoData, FoldersSystemsAndStationsLoad) {
         EXPECT_EQ(pactor3Station, system == QLatin1String("SAILMAIL") ? 1 : 0);
     }
     EXPECT_TRUE(drive.ui.messages.empty());
+    const QString decoder = drive.airmail.AirMailGetProfileString("Airmail.ini", "Hardware", "DecoderType", true);
+    EXPECT_EQ(drive.airmail.AirMailGetProfileString("Airmail.ini", "Hardware", decoder + QStringLiteral(" Center Tone"), true),
+              QStringLiteral("1500"));
 
-    QStringList selected;
-    ASSERT_TRUE(StationGetStations(drive.airmail, "SAILMAIL", AtOrigin, selected));
-    EXPECT_EQ(selected.size(), 4);
-    ASSERT_TRUE(StationGetStations(drive.airmail, "HAM", AtOrigin, selected));
-    EXPECT_EQ(selected.size(), kStationsNearest);
-}
-
-TEST_F(DemoData, ProfileHoldsPositionPropagationAndHardware) {
-    const QString degree(QChar(0xB0));
-    auto get = [&](const char* section, const char* key) {
-        return drive.airmail.AirMailGetProfileString("Airmail.ini", section, key, true);
-    };
-    EXPECT_EQ(get("Position Report", "Current Latitude"), "37" + degree + "44.50'N");
-    EXPECT_EQ(get("Position Report", "Current Longitude"), "025" + degree + "40.20'W");
-    EXPECT_FALSE(get("Position Report", "Current Time").isEmpty());
-    EXPECT_FALSE(get("Position Report", "DateTime").isEmpty());
-    EXPECT_FALSE(get("Propagation", "Latitude").isEmpty());
-    EXPECT_EQ(get("Propagation", "SSN"), QStringLiteral("95"));
-    const QString decoder = get("Hardware", "DecoderType");
-    EXPECT_EQ(get("Hardware", (decoder + " Center Tone").toLatin1().constData()), "1500");
-    EXPECT_FALSE(get("Hardware", "FSKDialCenter").isEmpty());
-    EXPECT_EQ(get("Hardware", "Radio Mode"), QStringLiteral("2"));
-    EXPECT_EQ(get("Stations", "Last System"), QStringLiteral("SAILMAIL"));
-    EXPECT_TRUE(drive.ui.messages.empty());
-}
-
-TEST_F(DemoData, AirMailFilesUseCrlfAndTheLogHasEveryEvent) {
     const QDir dir(QString::fromLatin1(TIDEWELL_SOURCE_DIR) + "/data/demo/drive_c/Program Files/AirMail");
-    for (const char* name : {"Airmail.ini", "System.SAILMAIL.ini", "System.HAM.ini", "Install.log",
-                             "Logfiles/Debug.log"}) {
+    for (const char* name : {"Airmail.ini", "System.SAILMAIL.ini", "System.HAM.ini", "Install.log", "Logfiles/Debug.log"}) {
         QFile f(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
         const QByteArray bytes = f.readAll();
         EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << name;
         EXPECT_TRUE(bytes.endsWith("\r\n")) << name;
+        if (std::string(name) == "Logfiles/Debug.log") {
+            for (const char* event : {"Connected to ", "Disconnected from ", "No answer from ", "(manual)"})
+                EXPECT_TRUE(bytes.contains(event)) << event;
+        }
     }
-    QFile log(dir.filePath("Logfiles/Debug.log"));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QByteArray text = log.readAll();
-    for (const char* event : {"Connected to ", "Disconnected from ", "No answer from ", "(manual)"})
-        EXPECT_TRUE(text.contains(event)) << event;
 }
 
 }  // namespace
