@@ -3,71 +3,34 @@
 // program names: what the driver reads back must behave like the sky.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
 #include "platform/Process.h"
 #include "propagation/Propagation.h"
+#include "support/ScopedEnv.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/Standins.h"
 
 namespace tw {
 namespace {
-
-const QString kStandins = QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win/");
 
 // The vessel of the demo (37.7N 25.7W) and a station about 2000 nautical
 // miles west of it (Boston, FN42): the path's midpoint near 48W sees local
 // noon at about 15:10 UTC and midnight at about 03:10 UTC.
 const PropagationPositions kPath2000 {37.74, -25.67, 42.34, -71.06};
 
-// Sets an environment variable for the test's lifetime (the stand-ins
-// inherit it) and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            qputenv(m_name, *m_old);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<QByteArray> m_old;
-};
-
 class PropagationStandin : public ::testing::TestWithParam<int> {
 public:
     void SetUp() override {
         ASSERT_TRUE(m_drive.isValid());
-        const QString binWin = m_drive.path() + QStringLiteral("/itshfbc/bin_win/");
-        ASSERT_TRUE(QDir().mkpath(binWin));
-        ASSERT_TRUE(QDir().mkpath(m_drive.path() + QStringLiteral("/itshfbc/RUN")));
-        for (const char* name : {"icepacw.exe", "voacapw.exe", "rec533w.exe"}) {
-            ASSERT_TRUE(QFile::copy(kStandins + QLatin1String(name), binWin + QLatin1String(name)))
-                << "stand-in missing in " << kStandins.toStdString();
-            QFile::setPermissions(binWin + QLatin1String(name),
-                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        }
+        ASSERT_EQ(test::InstallStandins(m_drive.path()), QString());
         paths.SetDrive('c', m_drive.path().toStdString());
     }
 
@@ -98,9 +61,9 @@ public:
 
     QTemporaryDir m_drive;
     // The stand-ins' own model for VOACAP too, and none of their failure switches.
-    ScopedEnv noVoacapl {"ITSHF_STANDIN_NO_VOACAPL", "1"};
-    ScopedEnv noFail {"ITSHF_STANDIN_FAIL", QByteArray()};
-    ScopedEnv noSleep {"ITSHF_STANDIN_SLEEP_MS", QByteArray()};
+    test::ScopedEnv noVoacapl {"ITSHF_STANDIN_NO_VOACAPL", "1"};
+    test::ScopedEnv noFail {"ITSHF_STANDIN_FAIL", nullptr};
+    test::ScopedEnv noSleep {"ITSHF_STANDIN_SLEEP_MS", nullptr};
     Settings settings;
     test::ScriptedUserInterface ui;
     platform::PathMapper paths;

@@ -7,8 +7,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -16,16 +14,14 @@
 #include <map>
 #include <optional>
 
+#include "e2e/TidewellRun.h"
+#include "support/Standins.h"
+
 namespace {
 
-const QString kStandins = QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win/");
-const QString kDemo = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo");
+using tw::test::ProcessRun;
 
-struct ProcessRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+const QString kDemo = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo");
 
 bool CopyTree(const QString& from, const QString& to) {
     if (!QDir().mkpath(to)) return false;
@@ -109,16 +105,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         ASSERT_TRUE(CopyTree(kDemo, m_dir.path())) << kDemo.toStdString();
-        const QString binWin = DriveC() + QStringLiteral("/itshfbc/bin_win/");
-        ASSERT_TRUE(QDir().mkpath(binWin));
-        ASSERT_TRUE(QDir().mkpath(DriveC() + QStringLiteral("/itshfbc/RUN")));
-        for (const char* name : {"icepacw.exe", "voacapw.exe", "rec533w.exe"}) {
-            const QString target = binWin + QLatin1String(name);
-            ASSERT_TRUE(QFile::copy(kStandins + QLatin1String(name), target))
-                << "stand-in missing in " << kStandins.toStdString();
-            QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
-        }
+        ASSERT_EQ(tw::test::InstallStandins(DriveC()), QString());
     }
 
     QString DriveC() const { return m_dir.filePath(QStringLiteral("drive_c")); }
@@ -152,31 +139,11 @@ protected:
         EditSystem(QStringLiteral("HAM"), {{"Selected=\r\n", "Selected=" + stations + "\r\n"}});
     }
 
-    // Runs tidewell with `arguments` after the drive and profile options, the
-    // stand-ins' test switches cleared and `environment` added.
-    ProcessRun Tidewell(const QStringList& arguments,
-                        const std::map<QString, QString>& environment = {}) const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_SLEEP_MS"})
-            env.remove(QLatin1String(name));
-        env.insert(QStringLiteral("ITSHF_STANDIN_NO_VOACAPL"), QStringLiteral("1"));
-        for (const auto& [name, value] : environment) env.insert(name, value);
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setProgram(QStringLiteral(TIDEWELL_EXE));
-        process.setArguments(QStringList{QStringLiteral("--drive-c"), DriveC(), QStringLiteral("--profile"),
-                                         Profile()} +
-                             arguments);
-        process.start();
-        process.closeWriteChannel();
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return {};
-        }
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+    // Runs tidewell on this drive and profile.
+    ProcessRun Tidewell(const QStringList& arguments, const std::map<QString, QString>& environment = {}) const {
+        return tw::test::RunTidewell(
+            QStringList{QStringLiteral("--drive-c"), DriveC(), QStringLiteral("--profile"), Profile()} + arguments,
+            environment);
     }
 
     ProcessRun BestList(const QString& utc, const QString& system = {},
@@ -194,51 +161,37 @@ const QStringList kShortHeader{QStringLiteral("Station"), QStringLiteral("Range"
 
 // --- (a) the list's shape with the default settings -----------------------------------
 
-struct ShapeCase {
-    const char* name;
-    const char* system;  // "" for AirMail's last used system (SAILMAIL)
-    const char* utc;
-    int stations;  // SAILMAIL: the 4 selected in AirMail; HAM: none selected, the best 5 of the 20 nearest
-};
-
-class BestListShape : public DemoDrive, public ::testing::WithParamInterface<ShapeCase> {};
-
-TEST_P(BestListShape, TopStationsEachWithACheckedRowOrderedBySnr) {
-    const ShapeCase& c = GetParam();
-    const ProcessRun run = BestList(QLatin1String(c.utc), QLatin1String(c.system));
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const Listing listing = Parse(run.out);
-    EXPECT_EQ(listing.header, kShortHeader);
-
-    // At most m_iStationTopStations (5) stations, each one block.
-    const QStringList blocks = listing.Blocks();
-    EXPECT_EQ(blocks.size(), c.stations) << run.out.toStdString();
-    EXPECT_LE(blocks.size(), 5);
-    EXPECT_EQ(QSet<QString>(blocks.begin(), blocks.end()).size(), blocks.size()) << run.out.toStdString();
-
-    for (const QString& station : blocks) {
-        EXPECT_FALSE(station.isEmpty());
-        EXPECT_TRUE(listing.BestCheckedFrequency(station).has_value()) << station.toStdString();
-    }
-    // Without additional data only checked rows stay, every cell filled.
-    double previous = 1e9;
-    for (qsizetype i = 0; i < listing.rows.size(); ++i) {
-        const Row& row = listing.rows[i];
-        ASSERT_EQ(listing.lines[i].size(), kShortHeader.size());
-        for (const QString& cell : listing.lines[i]) EXPECT_FALSE(cell.trimmed().isEmpty());
-        EXPECT_TRUE(row.Checked());
-        EXPECT_LE(row.Snr(), previous) << "row " << i + 1 << "\n" << run.out.toStdString();
-        previous = row.Snr();
+// SAILMAIL (AirMail's last used system): the 4 stations selected in AirMail;
+// HAM: none selected, the best 5 of the 20 nearest.
+TEST_F(DemoDrive, TopStationsEachWithACheckedRowOrderedBySnr) {
+    for (const auto& [system, stations] : {std::pair{"", 4}, std::pair{"HAM", 5}}) {
+        for (const char* utc : {"2026-06-06T02:00", "2026-06-06T14:00"}) {
+            SCOPED_TRACE(std::string(system) + " " + utc);
+            const ProcessRun run = BestList(QLatin1String(utc), QLatin1String(system));
+            ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+            const Listing listing = Parse(run.out);
+            EXPECT_EQ(listing.header, kShortHeader);
+            // At most m_iStationTopStations (5) stations, each one block.
+            const QStringList blocks = listing.Blocks();
+            EXPECT_EQ(blocks.size(), stations) << run.out.toStdString();
+            EXPECT_EQ(QSet<QString>(blocks.begin(), blocks.end()).size(), blocks.size()) << run.out.toStdString();
+            for (const QString& station : blocks) {
+                EXPECT_FALSE(station.isEmpty());
+                EXPECT_TRUE(listing.BestCheckedFrequency(station).has_value()) << station.toStdString();
+            }
+            // Without additional data only checked rows stay, every cell filled.
+            double previous = 1e9;
+            for (qsizetype i = 0; i < listing.rows.size(); ++i) {
+                const Row& row = listing.rows[i];
+                ASSERT_EQ(listing.lines[i].size(), kShortHeader.size());
+                for (const QString& cell : listing.lines[i]) EXPECT_FALSE(cell.trimmed().isEmpty());
+                EXPECT_TRUE(row.Checked());
+                EXPECT_LE(row.Snr(), previous) << "row " << i + 1 << "\n" << run.out.toStdString();
+                previous = row.Snr();
+            }
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Demo, BestListShape,
-    ::testing::Values(ShapeCase{"SailMailNight", "", "2026-06-06T02:00", 4},
-                      ShapeCase{"SailMailDay", "", "2026-06-06T14:00", 4},
-                      ShapeCase{"HamNight", "HAM", "2026-06-06T02:00", 5},
-                      ShapeCase{"HamDay", "HAM", "2026-06-06T14:00", 5}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // --- (b) additional data -----------------------------------------------------------------
 
@@ -403,19 +356,13 @@ TEST_F(DemoDrive, AirMailReportNamesFoldersSystemsPositionAndStations) {
 TEST(AirMailReport, AnEmptyDriveHasNoPositionAndFails) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QProcess process;
-    process.setProgram(QStringLiteral(TIDEWELL_EXE));
-    process.setArguments({QStringLiteral("--airmail-report"), QStringLiteral("--drive-c"), dir.path(),
-                          QStringLiteral("--profile"), dir.filePath(QStringLiteral("Tidewell.Ini")),
-                          QStringLiteral("--utc"), QStringLiteral("2026-06-06T15:00")});
-    process.start();
-    process.closeWriteChannel();
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 1);
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    EXPECT_TRUE(out.contains(QStringLiteral("\nPosition: none\n"))) << out.toStdString();
-    EXPECT_FALSE(out.contains(QStringLiteral("Stations"))) << out.toStdString();
+    const ProcessRun run = tw::test::RunTidewell({QStringLiteral("--airmail-report"), QStringLiteral("--drive-c"),
+                                                  dir.path(), QStringLiteral("--profile"),
+                                                  dir.filePath(QStringLiteral("Tidewell.Ini")), QStringLiteral("--utc"),
+                                                  QStringLiteral("2026-06-06T15:00")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nPosition: none\n"))) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains(QStringLiteral("Stations"))) << run.out.toStdString();
 }
 
 }  // namespace

@@ -3,31 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "e2e/TidewellRun.h"
 
 namespace {
 
-struct ProcessRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ProcessRun Tidewell(const QStringList& arguments) {
-    QProcess process;
-    process.setProgram(QStringLiteral(TIDEWELL_EXE));
-    process.setArguments(arguments);
-    process.start();
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
-}
+using tw::test::RunTidewell;
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -55,7 +37,7 @@ TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
               "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
               "Row3=SAILMAIL,WNE,,-2\r\n");
 
-    const ProcessRun run = Tidewell({QStringLiteral("--print-settings"), QStringLiteral("--profile"), ini});
+    const auto run = RunTidewell({QStringLiteral("--print-settings"), QStringLiteral("--profile"), ini});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 
@@ -81,7 +63,7 @@ TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
 TEST(Headless, BestListWithoutAirMailPrintsTheHeaderAndFails) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const ProcessRun run = Tidewell({QStringLiteral("--best-list"), QStringLiteral("--profile"),
+    const auto run = RunTidewell({QStringLiteral("--best-list"), QStringLiteral("--profile"),
                               dir.filePath(QStringLiteral("Tidewell.Ini")), QStringLiteral("--drive-c"),
                               dir.path(), QStringLiteral("--utc"), QStringLiteral("2026-06-06T12:00")});
     EXPECT_EQ(run.exitCode, 1);
@@ -99,16 +81,12 @@ TEST(Headless, BadCommandLinesAreRefusedWithUsage) {
           QStringList{QStringLiteral("--profile")},
           QStringList{QStringLiteral("--best-list"), QStringLiteral("--print-settings")}}) {
         SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
-        const ProcessRun run = Tidewell(args);
+        const auto run = RunTidewell(args);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage: tidewell")));
         EXPECT_TRUE(run.out.isEmpty());
     }
 }
-
-}  // namespace
-
-namespace {
 
 TEST(Headless, DemoRunsOnACopyOfTheBundledDrive) {
     const QString ini = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo/drive_c/Program Files/AirMail/Airmail.ini");
@@ -117,7 +95,7 @@ TEST(Headless, DemoRunsOnACopyOfTheBundledDrive) {
     const QByteArray original = before.readAll();
     before.close();
 
-    const ProcessRun run = Tidewell({QStringLiteral("--demo"), QStringLiteral("--best-list"),
+    const auto run = RunTidewell({QStringLiteral("--demo"), QStringLiteral("--best-list"),
                                      QStringLiteral("--utc"), QStringLiteral("2026-06-06T14:00")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
