@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 
 #include "platform/PathMapper.h"
 #include "platform/Registry.h"
+#include "TempDir.h"
 
 #ifndef _WIN32
 
@@ -99,50 +99,26 @@ TEST(WineRegistry, GarbageNeverCrashes) {
     }
 }
 
-class WineRegistryFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() /
-               ("tidewell-registry-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root / "drive_c");
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    void WriteUserReg(const std::string& text) {
-        std::ofstream(root / "user.reg", std::ios::binary) << text;
-    }
-    fs::path root;
-};
-
-TEST_F(WineRegistryFile, FoundBesideTheDriveFolder) {
-    WriteUserReg(RegFile(kSection + "\"Install Folder\"=\"D:\\\\AirMail\\\\\"\n"));
+TEST(WineRegistryFile, FoundBesideTheDriveFolderOnly) {
+    test::TempDir root;
+    fs::create_directories(root / "drive_c");
     PathMapper mapper;
-    mapper.SetDrive('C', (root / "drive_c").string());
-    const auto registry = MakeRegistry(mapper);
-    std::string value;
-    ASSERT_TRUE(registry->QueryString(kKey, kName, value));
-    EXPECT_EQ(value, "D:\\AirMail\\");
-
-    // A drive folder given with a trailing separator finds the same file.
-    mapper.SetDrive('C', (root / "drive_c").string() + "/");
-    ASSERT_TRUE(registry->QueryString(kKey, kName, value));
-    EXPECT_EQ(value, "D:\\AirMail\\");
-
-    EXPECT_FALSE(registry->QueryString(kKey, "Other", value));
-    EXPECT_EQ(value, "");
-}
-
-TEST_F(WineRegistryFile, MissingFileOrFolderIsNotFound) {
-    PathMapper mapper;
-    mapper.SetDrive('C', (root / "drive_c").string());
+    mapper.SetDrive('C', root / "drive_c");
     const auto registry = MakeRegistry(mapper);
     std::string value = "stale";
-    EXPECT_FALSE(registry->QueryString(kKey, kName, value));
+    EXPECT_FALSE(registry->QueryString(kKey, kName, value));  // no file yet
     EXPECT_EQ(value, "");
 
-    mapper.SetDrive('C', (root / "nowhere" / "drive_c").string());
+    test::WriteBytes(root / "user.reg", RegFile(kSection + "\"Install Folder\"=\"D:\\\\AirMail\\\\\"\n"));
+    ASSERT_TRUE(registry->QueryString(kKey, kName, value));
+    EXPECT_EQ(value, "D:\\AirMail\\");
+    // A drive folder given with a trailing separator finds the same file.
+    mapper.SetDrive('C', root / "drive_c/");
+    ASSERT_TRUE(registry->QueryString(kKey, kName, value));
+    EXPECT_EQ(value, "D:\\AirMail\\");
+    EXPECT_FALSE(registry->QueryString(kKey, "Other", value));
+    EXPECT_EQ(value, "");
+    mapper.SetDrive('C', root / "nowhere/drive_c");
     EXPECT_FALSE(registry->QueryString(kKey, kName, value));
 }
 
