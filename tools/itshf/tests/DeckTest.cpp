@@ -102,66 +102,46 @@ TEST(Deck, ReadsTheRec533LayoutByColumns) {
     }
 }
 
-struct BadDeck {
-    const char* name;
-    int line;
-    const char* replacement;  // nullptr: the line is removed
-    const char* errorPart;
-};
-
-class DeckErrorTest : public ::testing::TestWithParam<BadDeck> {};
-
-TEST_P(DeckErrorTest, AnUnreadableDeckSaysWhere) {
-    const BadDeck& b = GetParam();
+TEST(Deck, AnUnreadableDeckSaysWhere) {
+    struct Case {
+        int line;
+        const char* replacement;  // nullptr: the line is removed
+        const char* errorPart;
+    };
     const std::string good = IcepacVoacapDeck({});
-    const std::string bad = b.replacement ? WithLine(good, b.line, b.replacement) : WithoutLine(good, b.line);
-    const Deck d = ParseDeck(bad);
-    EXPECT_FALSE(d.ok());
-    EXPECT_NE(d.error.find(b.errorPart), std::string::npos) << d.error;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DeckErrorTest,
-    ::testing::Values(
-        BadDeck{"SunspotNotANumber", 5, "SUNSPOT   1O0.0  3.0", "line 5 (SUNSPOT)"},
-        BadDeck{"HemisphereLetter", 7, "CIRCUIT   21.30X   157.90W    38.60N   120.30W        0", "column 16"},
-        BadDeck{"LatitudeOutOfRange", 7, "CIRCUIT   91.30N   157.90W    38.60N   120.30W        0", "out of range"},
-        BadDeck{"MonthThirteen", 4, "MONTH      2026   13", "month"},
-        BadDeck{"HourOutOfRange", 3, "TIME         25   26    1    1", "hours"},
-        BadDeck{"AntennaWithoutBrackets", 10,
-                "ANTENNA       1    1    2   30     0.000 DEFAULT\\CONST17.VOA    0.0    0.1000", "brackets"},
-        BadDeck{"FrequencyTooHigh", 14, "FREQUENCY 123.4", "100 MHz"},
-        BadDeck{"NoCircuitBeforeExecute", 7, nullptr, "no circuit"},
-        BadDeck{"NoFrequencies", 14, nullptr, "no frequencies"},
-        BadDeck{"NoTime", 3, nullptr, "no TIME"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Deck, WithoutExecuteThereIsNothingToRun) {
+    for (const Case& b :
+         {Case{5, "SUNSPOT   1O0.0  3.0", "line 5 (SUNSPOT)"},
+          Case{7, "CIRCUIT   21.30X   157.90W    38.60N   120.30W        0", "column 16"},
+          Case{7, "CIRCUIT   91.30N   157.90W    38.60N   120.30W        0", "out of range"},
+          Case{4, "MONTH      2026   13", "month"}, Case{3, "TIME         25   26    1    1", "hours"},
+          Case{10, "ANTENNA       1    1    2   30     0.000 DEFAULT\\CONST17.VOA    0.0    0.1000", "brackets"},
+          Case{14, "FREQUENCY 123.4", "100 MHz"}, Case{7, nullptr, "no circuit"}, Case{14, nullptr, "no frequencies"},
+          Case{3, nullptr, "no TIME"}}) {
+        SCOPED_TRACE(b.errorPart);
+        const Deck d = ParseDeck(b.replacement ? WithLine(good, b.line, b.replacement) : WithoutLine(good, b.line));
+        EXPECT_FALSE(d.ok());
+        EXPECT_NE(d.error.find(b.errorPart), std::string::npos) << d.error;
+    }
+    // Without EXECUTE there is nothing to run.
     EXPECT_FALSE(ParseDeck("").ok());
     EXPECT_FALSE(ParseDeck("LINEMAX      55\r\nQUIT\r\n").ok());
 }
 
-struct HoursCase {
-    int first, last;
-    std::vector<int> hours;
-};
-
-class DeckHoursTest : public ::testing::TestWithParam<HoursCase> {};
-
-TEST_P(DeckHoursTest, HourZeroIsWrittenAs24AndRunsMayCrossMidnight) {
-    Deck d;
-    d.haveTime = true;
-    d.firstHour = GetParam().first;
-    d.lastHour = GetParam().last;
-    EXPECT_EQ(d.Hours(), GetParam().hours);
+TEST(Deck, HourZeroIsWrittenAs24AndRunsMayCrossMidnight) {
+    struct Case {
+        int first, last;
+        std::vector<int> hours;
+    };
+    for (const Case& c : {Case{20, 21, {20, 21}}, Case{23, 24, {23, 24}}, Case{0, 1, {24, 1}}, Case{5, 5, {5}},
+                          Case{22, 2, {22, 23, 24, 1, 2}},
+                          Case{0, 23, {24, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23}}}) {
+        Deck d;
+        d.haveTime = true;
+        d.firstHour = c.first;
+        d.lastHour = c.last;
+        EXPECT_EQ(d.Hours(), c.hours) << c.first << "-" << c.last;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, DeckHoursTest,
-                         ::testing::Values(HoursCase{20, 21, {20, 21}}, HoursCase{23, 24, {23, 24}},
-                                           HoursCase{0, 1, {24, 1}}, HoursCase{5, 5, {5}},
-                                           HoursCase{22, 2, {22, 23, 24, 1, 2}},
-                                           HoursCase{0, 23, {24, 1, 2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
-                                                             12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23}}));
 
 TEST(Deck, AntennaGainComesFromAConstName) {
     EXPECT_DOUBLE_EQ(AntennaGainDbi("DEFAULT\\CONST17.VOA  "), 17);

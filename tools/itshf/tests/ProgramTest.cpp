@@ -51,37 +51,23 @@ protected:
     fs::path m_binWin = m_root / "bin_win";
 };
 
-struct NameCase {
-    const char* file;
-    const char* title;
-};
-
-class ProgramNameTest : public StandinProcess, public ::testing::WithParamInterface<NameCase> {};
-
-TEST_P(ProgramNameTest, TheFileNameChoosesTheModelAndAWindowsRootMapsToTheTreeAboveBinWin) {
-    const std::string title = GetParam().title;
-    Install(GetParam().file);
-    WriteText(Deck(), title == "REC533" ? Rec533Deck({}) : IcepacVoacapDeck({}));
-    const ProcessEnd end = Run(GetParam().file);
-    ASSERT_TRUE(end.exited);
-    EXPECT_EQ(end.code, 0);
-    const std::string out = ReadText(Output());
-    EXPECT_NE(out.find(title + "   STAND-IN"), std::string::npos);
-    EXPECT_NE(out.find(" *****END OF RUN*****"), std::string::npos);
-    const test::ReadResult r = title == "REC533" ? test::ReadRec533(out, 2, DeckParams{}.frequenciesKhz)
-                                                 : test::ReadIcepacVoacap(out, 2, 10);
-    EXPECT_TRUE(test::AllNumbers(r));
+TEST_F(StandinProcess, TheFileNameChoosesTheModelAndAWindowsRootMapsToTheTreeAboveBinWin) {
+    for (const auto& [file, title] : {std::pair{"voacapw.exe", "VOACAP"}, std::pair{"VoacapW.EXE", "VOACAP"},
+                                      std::pair{"icepacw.exe", "ICEPAC"}, std::pair{"ICEPACW", "ICEPAC"},
+                                      std::pair{"rec533w.exe", "REC533"}}) {
+        SCOPED_TRACE(file);
+        const bool rec533 = std::string(title) == "REC533";
+        Install(file);
+        WriteText(Deck(), rec533 ? Rec533Deck({}) : IcepacVoacapDeck({}));
+        const ProcessEnd end = Run(file);
+        EXPECT_TRUE(end.exited && end.code == 0);
+        const std::string out = ReadText(Output());
+        EXPECT_NE(out.find(std::string(title) + "   STAND-IN"), std::string::npos);
+        EXPECT_NE(out.find(" *****END OF RUN*****"), std::string::npos);
+        EXPECT_TRUE(test::AllNumbers(rec533 ? test::ReadRec533(out, 2, DeckParams{}.frequenciesKhz)
+                                            : test::ReadIcepacVoacap(out, 2, 10)));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, ProgramNameTest,
-                         ::testing::Values(NameCase{"voacapw.exe", "VOACAP"}, NameCase{"VoacapW.EXE", "VOACAP"},
-                                           NameCase{"icepacw.exe", "ICEPAC"}, NameCase{"ICEPACW", "ICEPAC"},
-                                           NameCase{"rec533w.exe", "REC533"}),
-                         [](const auto& info) {
-                             std::string n = info.param.file;
-                             std::replace(n.begin(), n.end(), '.', '_');
-                             return n;
-                         });
 
 TEST_F(StandinProcess, AnExistingRootIsUsedAsGivenAndTheRunFolderIsFoundInAnyCase) {
     Install("voacapw.exe");
@@ -116,42 +102,34 @@ TEST_F(StandinProcess, AMissingDeckStillEndsWithCodeZeroButWithoutTheTables) {
     EXPECT_EQ(out.find("AZIMUTHS"), std::string::npos);
 }
 
-struct FailCase {
-    const char* name;
-    const char* value;
-    bool exited;
-    int codeOrSignal;
-    bool output;       // an output file is written
-    bool endOfRun;     // it holds END OF RUN
-    bool readable;     // every field the driver reads is a number
-};
-
-class FailSwitchTest : public StandinProcess, public ::testing::WithParamInterface<FailCase> {};
-
-TEST_P(FailSwitchTest, TheProgramFailsAsAsked) {
-    const FailCase& c = GetParam();
+// "hang" is left out: it never ends by design, and only a wait could show it.
+TEST_F(StandinProcess, TheFailSwitchFailsAsAsked) {
+    struct Case {
+        const char* value;
+        bool exited;
+        int codeOrSignal;
+        bool output;    // an output file is written
+        bool endOfRun;  // it holds END OF RUN
+        bool readable;  // every field the driver reads is a number
+    };
     Install("voacapw.exe");
     WriteText(Deck(), IcepacVoacapDeck({}));
-    const ProcessEnd end = Run("voacapw.exe", {{"ITSHF_STANDIN_FAIL", c.value}});
-    EXPECT_EQ(end.exited, c.exited);
-    EXPECT_EQ(c.exited ? end.code : end.signal, c.codeOrSignal);
-    ASSERT_EQ(fs::exists(Output()), c.output);
-    if (!c.output) return;
-    const std::string out = ReadText(Output());
-    EXPECT_EQ(out.find("*****END OF RUN*****") != std::string::npos, c.endOfRun);
-    EXPECT_EQ(test::AllNumbers(test::ReadIcepacVoacap(out, 2, 10)), c.readable);
+    for (const Case& c : {Case{"", true, 0, true, true, true}, Case{"sometimes", true, 0, true, true, true},
+                          Case{"crash", false, SIGABRT, false, false, false}, Case{"exit1", true, 1, true, true, true},
+                          Case{"empty", true, 0, true, false, false}, Case{"truncate", true, 0, true, false, false},
+                          Case{"garbage", true, 0, true, true, false}}) {
+        SCOPED_TRACE(c.value);
+        fs::remove(Output());
+        const ProcessEnd end = Run("voacapw.exe", {{"ITSHF_STANDIN_FAIL", c.value}});
+        EXPECT_EQ(end.exited, c.exited);
+        EXPECT_EQ(c.exited ? end.code : end.signal, c.codeOrSignal);
+        ASSERT_EQ(fs::exists(Output()), c.output);
+        if (!c.output) continue;
+        const std::string out = ReadText(Output());
+        EXPECT_EQ(out.find("*****END OF RUN*****") != std::string::npos, c.endOfRun);
+        EXPECT_EQ(test::AllNumbers(test::ReadIcepacVoacap(out, 2, 10)), c.readable);
+    }
 }
-
-// "hang" is left out: it never ends by design, and only a wait could show it.
-INSTANTIATE_TEST_SUITE_P(Switches, FailSwitchTest,
-                         ::testing::Values(FailCase{"none", "", true, 0, true, true, true},
-                                           FailCase{"unknown", "sometimes", true, 0, true, true, true},
-                                           FailCase{"crash", "crash", false, SIGABRT, false, false, false},
-                                           FailCase{"exit1", "exit1", true, 1, true, true, true},
-                                           FailCase{"empty", "empty", true, 0, true, false, false},
-                                           FailCase{"truncate", "truncate", true, 0, true, false, false},
-                                           FailCase{"garbage", "garbage", true, 0, true, true, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StandinProcess, TheLogSwitchRecordsEveryCommandLine) {
     Install("rec533w.exe");

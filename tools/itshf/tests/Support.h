@@ -13,12 +13,8 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tw::itshf::test {
 
@@ -65,52 +61,30 @@ struct ProcessEnd {
 inline ProcessEnd RunProcess(const fs::path& program, const std::vector<std::string>& args,
                              const std::map<std::string, std::string>& env = {},
                              const std::string& input = {}) {
-    std::map<std::string, std::string> merged;
-    for (char** e = environ; *e; ++e) {
-        const std::string kv = *e;
-        const auto eq = kv.find('=');
-        if (eq != std::string::npos) merged[kv.substr(0, eq)] = kv.substr(eq + 1);
-    }
-    for (const auto& [k, v] : env) {
-        if (v.empty()) merged.erase(k);
-        else merged[k] = v;
-    }
-    std::vector<std::string> envStrings;
-    for (const auto& [k, v] : merged) envStrings.push_back(k + "=" + v);
-    std::vector<char*> envp;
-    for (std::string& s : envStrings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-
-    std::vector<std::string> argStrings{program.string()};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& s : argStrings) argv.push_back(s.data());
-    argv.push_back(nullptr);
-
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return {};
     // The input is small: it fits the pipe's buffer before the child reads.
     if (!input.empty() && write(pipeFds[1], input.data(), input.size()) < 0) return {};
     close(pipeFds[1]);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[0], STDIN_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argStrings[0].c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (const auto& [k, v] : env) v.empty() ? unsetenv(k.c_str()) : setenv(k.c_str(), v.c_str(), 1);
+        dup2(pipeFds[0], STDIN_FILENO);
+        std::vector<std::string> argStrings{program.string()};
+        argStrings.insert(argStrings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& s : argStrings) argv.push_back(s.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
     close(pipeFds[0]);
     ProcessEnd end;
-    if (rc != 0) return end;
     int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) {
-        end.exited = true;
-        end.code = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        end.signal = WTERMSIG(status);
-    }
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return end;
+    end.exited = WIFEXITED(status);
+    end.code = end.exited ? WEXITSTATUS(status) : -1;
+    end.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return end;
 }
 
@@ -246,18 +220,13 @@ inline ReadResult ReadRec533(const std::string& text, int hourCount, const std::
 
 // True when every number the reader took is a number.
 inline bool AllNumbers(const ReadResult& r) {
-    if (!r.ok || std::isnan(r.rangeNmi) || std::isnan(r.stationAzimuth) || std::isnan(r.stationToShipAzimuth)) {
-        return false;
-    }
+    bool ok = r.ok && !std::isnan(r.rangeNmi + r.stationAzimuth + r.stationToShipAzimuth);
     for (const ReadHour& h : r.hours) {
-        if (std::isnan(h.mufKhz) || std::isnan(h.lufKhz)) return false;
-        for (const auto* v : {&h.angle, &h.signal, &h.noise, &h.snr}) {
-            for (double x : *v) {
-                if (std::isnan(x)) return false;
-            }
-        }
+        ok = ok && !std::isnan(h.mufKhz + h.lufKhz);
+        for (const auto* v : {&h.angle, &h.signal, &h.noise, &h.snr})
+            for (double x : *v) ok = ok && !std::isnan(x);
     }
-    return true;
+    return ok;
 }
 
 }  // namespace tw::itshf::test
