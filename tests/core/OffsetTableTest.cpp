@@ -55,18 +55,6 @@ protected:
     }
 };
 
-TEST_F(OffsetTableTest, OneDataRowWritesHeaderRowAndCount) {
-    ASSERT_TRUE(Write({Fields({"HAM", "ZZ0AA", "14108.0, 7100.0(p3)", "6", "", "", "", ""})}));
-    EXPECT_EQ(Stored("Rows"), "2");
-    EXPECT_EQ(Stored("Row1"), kHeaderLine.toStdString());
-    EXPECT_EQ(Stored("Row2"), "HAM,ZZ0AA,14108.0 7100.0(p3),6,,,,");
-    // Header first, data rows in order, "Rows" last.
-    std::vector<std::string> keys;
-    for (const auto& w : files.Writes()) keys.push_back(w.key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"Row1", "Row2", "Rows"}));
-    EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST_F(OffsetTableTest, RowsWithoutSystemStationOrOffsetAreNotStored) {
     ASSERT_TRUE(Write({
         Fields({"HAM", "ZZ0AA", "14108.0", "1", "", "", "", ""}),
@@ -103,16 +91,6 @@ TEST_F(OffsetTableTest, CommasInsideFieldsDoNotShiftTheRow) {
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].fSnrOffset, 1.5f);
     EXPECT_EQ(rows[0].fAzimuth, 90.5f);
-}
-
-TEST_F(OffsetTableTest, ShorterTableLeavesStaleKeysThatReadersIgnore) {
-    const OffsetFields a = Fields({"HAM", "ZZ0AA", "14108.0", "1", "", "", "", ""});
-    const OffsetFields b = Fields({"HAM", "ZZ0AB", "14108.0", "2", "", "", "", ""});
-    ASSERT_TRUE(Write({a, b, b}));
-    ASSERT_TRUE(Write({a}));
-    EXPECT_EQ(Stored("Rows"), "2");
-    EXPECT_TRUE(Stored("Row4").has_value());
-    EXPECT_EQ(OffsetTableReadEditor(profile, settings.m_sProfileFile), QVector<OffsetFields>{a});
 }
 
 TEST_F(OffsetTableTest, ReadingStopsAtCountOrFirstMissingRow) {
@@ -201,25 +179,6 @@ TEST(OffsetLine, TypedRowsTakeDefaultsForEmptyFields) {
         EXPECT_EQ(row.iStart, c.start);
         EXPECT_EQ(row.iStop, c.stop);
     }
-}
-
-TEST_F(OffsetTableTest, ShortRowReadsWithDefaultsAndNoFrequency) {
-    Store("Rows", "2");
-    Store("Row1", kHeaderLine.toStdString());
-    Store("Row2", "HAM,ZZ0AA,,6");
-    const QVector<OffsetRow> rows = OffsetTableReadRows(profile, settings.m_sProfileFile, kC);
-    ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(rows[0].sSystem, QStringLiteral("HAM"));
-    EXPECT_EQ(rows[0].sStation, QStringLiteral("ZZ0AA"));
-    EXPECT_TRUE(rows[0].sFrequencies.isEmpty());
-    EXPECT_EQ(rows[0].fSnrOffset, 6.0f);
-    EXPECT_EQ(rows[0].fBeamwidth, 360.0f);
-    EXPECT_EQ(rows[0].fAzimuth, 0.0f);
-    EXPECT_EQ(rows[0].iStart, 0);
-    EXPECT_EQ(rows[0].iStop, 2400);
-    // The editor shows all eight cells, empty where the line has no field.
-    EXPECT_EQ(OffsetTableReadEditor(profile, settings.m_sProfileFile),
-              QVector<OffsetFields>{Fields({"HAM", "ZZ0AA", "", "6", "", "", "", ""})});
 }
 
 TEST_F(OffsetTableTest, EditorReadsLongerLinesThanTheEvaluation) {
