@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <tuple>
+
 #include "support/AirMailDrive.h"
 
 namespace tw {
@@ -16,74 +18,59 @@ const std::pair<std::string, std::string> kInstallKey{
 
 // ---- Install discovery ------------------------------------------------------
 
-struct DiscoveryCase {
-    const char* name;
-    bool exeInStoredFolder;          // "Airmail3.exe" in C:\Program Files\AirMail
-    const char* registryValue;       // nullptr: no key
-    bool iniInRegistryFolder;        // "Airmail.ini" in C:\Other\AirMail
-    const char* installLog;          // in the program folder found; nullptr: none
-    const char* program;             // expected folders
-    const char* data;
-    int registryQueries;
-};
-
 const char* const kDefault = "C:\\Program Files\\AirMail";
 
-class FindFoldersTest : public ::testing::TestWithParam<DiscoveryCase> {};
-
-TEST_P(FindFoldersTest, FollowsTheSourcesInOrder) {
-    const DiscoveryCase& c = GetParam();
-    AirMailDrive drive;
-    if (c.exeInStoredFolder) drive.WriteAirMail(QStringLiteral("Airmail3.exe"), QStringLiteral("x"));
-    if (c.registryValue != nullptr) drive.registry.values[kInstallKey] = c.registryValue;
-    if (c.iniInRegistryFolder)
-        drive.WriteText(QStringLiteral("C:\\Other\\AirMail\\Airmail.ini"), QStringLiteral("[Stations]\n"));
-    if (c.installLog != nullptr) {
-        const QString program = c.exeInStoredFolder || c.registryValue == nullptr
-                                    ? QString::fromLatin1(kDefault)
-                                    : QStringLiteral("C:\\Other\\AirMail");
-        drive.WriteText(program + QStringLiteral("\\Install.log"), QString::fromLatin1(c.installLog));
+TEST(FindFolders, FollowsTheSourcesInOrder) {
+    struct Case {
+        const char* name;
+        bool exeInStoredFolder;     // "Airmail3.exe" in C:\Program Files\AirMail
+        const char* registryValue;  // nullptr: no key
+        bool iniInRegistryFolder;   // "Airmail.ini" in C:\Other\AirMail
+        const char* installLog;     // in the program folder found; nullptr: none
+        const char* program;        // expected folders
+        const char* data;
+        int registryQueries;
+    };
+    const char* const kTwoRoots =
+        "Installing\nNewCommonRoot= C:\\First\\Data\\\nOther line\n  NewCommonRoot= D:\\Sailing\\AirMail Data\\\nDone\n";
+    const char* const kOther = "C:\\Other\\AirMail";
+    for (const Case& c : {
+             // The program folder holds the program: the registry is not asked.
+             Case{"exe skips registry", true, "C:\\Other\\AirMail\\", false, nullptr, kDefault, kDefault, 0},
+             // No program, no key: both folders stay, "Install.log" is not read.
+             Case{"no key stops", false, nullptr, false, kTwoRoots, kDefault, kDefault, 1},
+             // The registry folder with its "Airmail.ini": log not read.
+             Case{"registry folder with ini", false, "C:\\Other\\AirMail\\", true, kTwoRoots, kOther, kOther, 1},
+             // The registry folder without "Airmail.ini": the log's last root wins.
+             Case{"registry then log", false, "C:\\Other\\AirMail\\", false, kTwoRoots, kOther,
+                  "D:\\Sailing\\AirMail Data", 1},
+             // Program present, data folder without "Airmail.ini": the log decides.
+             Case{"exe then log", true, nullptr, false, kTwoRoots, kDefault, "D:\\Sailing\\AirMail Data", 0},
+             // No log, or one without a root line: nothing changes and nothing is said.
+             Case{"no log", true, nullptr, false, nullptr, kDefault, kDefault, 0},
+             Case{"log without root", true, nullptr, false, "Setup done\n", kDefault, kDefault, 0},
+             // A value without the trailing backslash keeps its last letter.
+             Case{"registry without backslash", false, "C:\\Other\\AirMail", true, nullptr, kOther, kOther, 1},
+             // An empty value names no folder.
+             Case{"empty registry value", false, "", false, nullptr, kDefault, kDefault, 1}}) {
+        SCOPED_TRACE(c.name);
+        AirMailDrive drive;
+        if (c.exeInStoredFolder) drive.WriteAirMail(QStringLiteral("Airmail3.exe"), QStringLiteral("x"));
+        if (c.registryValue != nullptr) drive.registry.values[kInstallKey] = c.registryValue;
+        if (c.iniInRegistryFolder)
+            drive.WriteText(QStringLiteral("C:\\Other\\AirMail\\Airmail.ini"), QStringLiteral("[Stations]\n"));
+        if (c.installLog != nullptr) {
+            const bool inDefault = c.exeInStoredFolder || c.registryValue == nullptr;
+            drive.WriteText(QString::fromLatin1(inDefault ? kDefault : kOther) + QStringLiteral("\\Install.log"),
+                            QString::fromLatin1(c.installLog));
+        }
+        drive.airmail.AirMailFindFolders();
+        EXPECT_EQ(drive.settings.m_sAirMailDirectoryProgram, QString::fromLatin1(c.program));
+        EXPECT_EQ(drive.settings.m_sAirMailDirectoryData, QString::fromLatin1(c.data));
+        EXPECT_EQ(drive.registry.queries, c.registryQueries);
+        EXPECT_TRUE(drive.ui.messages.empty());
     }
-
-    drive.airmail.AirMailFindFolders();
-
-    EXPECT_EQ(drive.settings.m_sAirMailDirectoryProgram, QString::fromLatin1(c.program));
-    EXPECT_EQ(drive.settings.m_sAirMailDirectoryData, QString::fromLatin1(c.data));
-    EXPECT_EQ(drive.registry.queries, c.registryQueries);
-    EXPECT_TRUE(drive.ui.messages.empty());
 }
-
-const char* const kTwoRoots =
-    "Installing\nNewCommonRoot= C:\\First\\Data\\\nOther line\n"
-    "  NewCommonRoot= D:\\Sailing\\AirMail Data\\\nDone\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, FindFoldersTest,
-    ::testing::Values(
-        // The program folder holds the program: the registry is not asked.
-        DiscoveryCase{"ExeSkipsRegistry", true, "C:\\Other\\AirMail\\", false, nullptr, kDefault,
-                      kDefault, 0},
-        // No program, no key: both folders stay, "Install.log" is not read.
-        DiscoveryCase{"NoKeyStops", false, nullptr, false, kTwoRoots, kDefault, kDefault, 1},
-        // The registry folder with its "Airmail.ini": log not read.
-        DiscoveryCase{"RegistryFolderWithIni", false, "C:\\Other\\AirMail\\", true, kTwoRoots,
-                      "C:\\Other\\AirMail", "C:\\Other\\AirMail", 1},
-        // The registry folder without "Airmail.ini": the log's last root wins.
-        DiscoveryCase{"RegistryThenLog", false, "C:\\Other\\AirMail\\", false, kTwoRoots,
-                      "C:\\Other\\AirMail", "D:\\Sailing\\AirMail Data", 1},
-        // Program present, data folder without "Airmail.ini": the log decides.
-        DiscoveryCase{"ExeThenLog", true, nullptr, false, kTwoRoots, kDefault,
-                      "D:\\Sailing\\AirMail Data", 0},
-        // No log: nothing changes and nothing is said.
-        DiscoveryCase{"NoLog", true, nullptr, false, nullptr, kDefault, kDefault, 0},
-        // A log without a root line changes nothing.
-        DiscoveryCase{"LogWithoutRoot", true, nullptr, false, "Setup done\n", kDefault, kDefault, 0},
-        // A value without the trailing backslash keeps its last letter.
-        DiscoveryCase{"RegistryWithoutBackslash", false, "C:\\Other\\AirMail", true, nullptr,
-                      "C:\\Other\\AirMail", "C:\\Other\\AirMail", 1},
-        // An empty value names no folder.
-        DiscoveryCase{"EmptyRegistryValue", false, "", false, nullptr, kDefault, kDefault, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FindFolders, ProgramFileNameMatchesWithoutRegardToCase) {
     AirMailDrive drive;
@@ -123,40 +110,29 @@ TEST_F(ProfileStringTest, ValuesAreCutTo511Characters) {
               QString(511, QLatin1Char('x')));
 }
 
-struct MissingCase {
-    const char* file;
-    const char* section;
-    const char* key;
-};
+TEST_F(ProfileStringTest, EmptyMissingKeySectionOrFileReadEmpty) {
+    for (const auto& [file, section, key] :
+         {std::tuple{"Airmail.ini", "Propagation", "Empty"}, std::tuple{"Airmail.ini", "Propagation", "Nope"},
+          std::tuple{"Airmail.ini", "Hardware", "DecoderType"}, std::tuple{"Missing.ini", "Propagation", "SSN"}}) {
+        SCOPED_TRACE(key);
+        drive.ui.ClearRecords();
+        EXPECT_EQ(drive.airmail.AirMailGetProfileString(file, section, key, false), QString());
+        EXPECT_TRUE(drive.ui.messages.empty());
 
-class ProfileMissingTest : public ProfileStringTest,
-                           public ::testing::WithParamInterface<MissingCase> {};
-
-TEST_P(ProfileMissingTest, EmptyMissingKeySectionOrFileReadEmpty) {
-    const MissingCase& c = GetParam();
-    EXPECT_EQ(drive.airmail.AirMailGetProfileString(c.file, c.section, c.key, false), QString());
-    EXPECT_TRUE(drive.ui.messages.empty());
-
-    EXPECT_EQ(drive.airmail.AirMailGetProfileString(c.file, c.section, c.key, true), QString());
-    ASSERT_EQ(drive.ui.messages.size(), 1u);
-    const MessageRequest& m = drive.ui.messages[0];
-    EXPECT_EQ(m.text, QStringLiteral("Unable to find AirMail's ") + c.section +
-                          QStringLiteral(", ") + c.key + QStringLiteral(" in \"") + c.file +
-                          QStringLiteral("\".\n\nPlease check that the AirMail Data Folder "
-                                         "\"C:\\Program Files\\AirMail\" is correct."));
-    EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-    EXPECT_EQ(m.title, QStringLiteral("Tidewell"));
-    EXPECT_EQ(m.buttons, MsgButtons::Ok);
-    ASSERT_EQ(drive.ui.broughtToFront.size(), 1u);
-    EXPECT_EQ(drive.ui.broughtToFront[0], QStringLiteral("Tidewell"));
-    EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
+        EXPECT_EQ(drive.airmail.AirMailGetProfileString(file, section, key, true), QString());
+        ASSERT_EQ(drive.ui.messages.size(), 1u);
+        const MessageRequest& m = drive.ui.messages[0];
+        EXPECT_EQ(m.text, QStringLiteral("Unable to find AirMail's ") + section + QStringLiteral(", ") + key +
+                              QStringLiteral(" in \"") + file +
+                              QStringLiteral("\".\n\nPlease check that the AirMail Data Folder "
+                                             "\"C:\\Program Files\\AirMail\" is correct."));
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+        EXPECT_EQ(m.title, QStringLiteral("Tidewell"));
+        EXPECT_EQ(m.buttons, MsgButtons::Ok);
+        EXPECT_EQ(drive.ui.broughtToFront, std::vector<QString>{QStringLiteral("Tidewell")});
+        EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ProfileMissingTest,
-                         ::testing::Values(MissingCase{"Airmail.ini", "Propagation", "Empty"},
-                                           MissingCase{"Airmail.ini", "Propagation", "Nope"},
-                                           MissingCase{"Airmail.ini", "Hardware", "DecoderType"},
-                                           MissingCase{"Missing.ini", "Propagation", "SSN"}));
 
 TEST(ErrorMessages, NameTheFolderAndSetTheStatus) {
     AirMailDrive drive;
@@ -169,13 +145,6 @@ TEST(ErrorMessages, NameTheFolderAndSetTheStatus) {
                   "\n\nPlease check that the AirMail Program Folder \"D:\\Program\" is correct."));
     EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
     EXPECT_EQ(drive.ui.PanelToolTip(2), QStringLiteral("Status Message"));
-}
-
-TEST(WindowActivate, BringsTheCaptionToTheFront) {
-    AirMailDrive drive;
-    drive.airmail.WindowActivate(QStringLiteral("Tidewell - Station Info"));
-    ASSERT_EQ(drive.ui.broughtToFront.size(), 1u);
-    EXPECT_EQ(drive.ui.broughtToFront[0], QStringLiteral("Tidewell - Station Info"));
 }
 
 // ---- Systems ----------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "settings/NumberText.h"
 
@@ -25,41 +26,19 @@ int SignificantDigits(const QString& text) {
     return static_cast<int>(mantissa.size());
 }
 
-struct FloatCase {
-    float value;
-    const char* c;
-    const char* german;
-};
-
 TEST(NumberText, FloatToTextWritesShortestPlainText) {
-    const FloatCase cases[] = {
-        {-145.0f, "-145", "-145"},
-        {0.7f, "0.7", "0,7"},
-        {170.0f, "170", "170"},
-        {10.0f, "10", "10"},
-        {3.0f, "3", "3"},
-        {0.0f, "0", "0"},
-        {-0.0f, "0", "0"},
-        {0.1f, "0.1", "0,1"},
-        {-150.5f, "-150.5", "-150,5"},
-        {1.0f / 3.0f, "0.3333333", "0,3333333"},
-        {2.0f / 3.0f, "0.6666667", "0,6666667"},
-        {1234567.0f, "1234567", "1234567"},
-        {9999999.0f, "9999999", "9999999"},
-        {1000000.0f, "1000000", "1000000"},
-        {12345678.0f, "1.234568E+07", "1,234568E+07"},
-        {10000000.0f, "1E+07", "1E+07"},
-        {0.0001f, "0.0001", "0,0001"},
-        {0.00012345f, "0.00012345", "0,00012345"},
-        {0.00001f, "1E-05", "1E-05"},
-        {-2.5e-7f, "-2.5E-07", "-2,5E-07"},
+    const std::tuple<float, const char*, const char*> cases[] = {
+        {-145.0f, "-145", "-145"}, {0.7f, "0.7", "0,7"}, {170.0f, "170", "170"}, {10.0f, "10", "10"}, {3.0f, "3", "3"},
+        {0.0f, "0", "0"}, {-0.0f, "0", "0"}, {0.1f, "0.1", "0,1"}, {-150.5f, "-150.5", "-150,5"},
+        {1.0f / 3.0f, "0.3333333", "0,3333333"}, {2.0f / 3.0f, "0.6666667", "0,6666667"},
+        {1234567.0f, "1234567", "1234567"}, {9999999.0f, "9999999", "9999999"}, {1000000.0f, "1000000", "1000000"},
+        {12345678.0f, "1.234568E+07", "1,234568E+07"}, {10000000.0f, "1E+07", "1E+07"}, {0.0001f, "0.0001", "0,0001"},
+        {0.00012345f, "0.00012345", "0,00012345"}, {0.00001f, "1E-05", "1E-05"}, {-2.5e-7f, "-2.5E-07", "-2,5E-07"},
         {3.4028235e38f, "3.402823E+38", "3,402823E+38"},
-        {1.0000001f, "1", "1"},  // needs 8 digits: rounded to 7
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.c);
-        EXPECT_EQ(FloatToText(c.value, kC), QString::fromLatin1(c.c));
-        EXPECT_EQ(FloatToText(c.value, kGerman), QString::fromLatin1(c.german));
+        {1.0000001f, "1", "1"}};  // needs 8 digits: rounded to 7
+    for (const auto& [value, c, german] : cases) {
+        EXPECT_EQ(FloatToText(value, kC), QString::fromLatin1(c));
+        EXPECT_EQ(FloatToText(value, kGerman), QString::fromLatin1(german));
     }
 }
 
@@ -93,106 +72,50 @@ TEST(NumberText, FloatTextIsShortestRoundTrip) {
     EXPECT_GT(checked, 1000);
 }
 
-struct ReadCase {
-    const char* text;
-    bool ok;
-    float value;
-};
-
-TEST(NumberText, FloatFromTextAcceptsNumbersOnly) {
-    const ReadCase c_cases[] = {
-        {"-150", true, -150.0f},  {" 10 ", true, 10.0f},    {"+3", true, 3.0f},
-        {"0.7", true, 0.7f},      {".5", true, 0.5f},       {"1e3", true, 1000.0f},
-        {"1E-05", true, 1e-5f},   {"1.234568E+07", true, 12345680.0f},
-        {"", false, 0},           {"   ", false, 0},        {"abc", false, 0},
-        {"1.5.3", false, 0},      {"12abc", false, 0},      {"1,5", false, 0},
-        {"1,000", false, 0},      {"inf", false, 0},        {"nan", false, 0},
-        {"1e39", false, 0},       {"0x10", false, 0},       {"- 5", false, 0},
-        {"+-5", false, 0},
-    };
-    for (const auto& c : c_cases) {
-        SCOPED_TRACE(c.text);
-        bool ok = !c.ok;
-        const float v = FloatFromText(QString::fromLatin1(c.text), ok, kC);
-        EXPECT_EQ(ok, c.ok);
-        if (c.ok) {
-            EXPECT_EQ(v, c.value);
-        }
+// Each text read by `read(text, ok)`: whether it is a value, and which.
+template <typename T, typename Read>
+void ExpectReads(std::initializer_list<std::tuple<const char*, bool, T>> cases, Read read) {
+    for (const auto& [text, isValue, value] : cases) {
+        SCOPED_TRACE(text);
+        bool ok = !isValue;
+        const T v = read(QString::fromLatin1(text), ok);
+        EXPECT_EQ(ok, isValue);
+        EXPECT_EQ(isValue ? v : T{}, isValue ? value : T{});
     }
 }
 
-TEST(NumberText, GermanNumberFormatUsesDecimalComma) {
-    const ReadCase cases[] = {
-        {"0,7", true, 0.7f},
-        {"-145,5", true, -145.5f},
-        {"1,234568E+07", true, 12345680.0f},
-        // A file written under a "." number format still reads.
-        {"0.7", true, 0.7f},
-        {"1.000,5", false, 0},
-        {"1,5,3", false, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        bool ok = !c.ok;
-        const float v = FloatFromText(QString::fromLatin1(c.text), ok, kGerman);
-        EXPECT_EQ(ok, c.ok);
-        if (c.ok) {
-            EXPECT_EQ(v, c.value);
-        }
-    }
+TEST(NumberText, FloatFromTextAcceptsNumbersOnly) {
+    ExpectReads<float>({{"-150", true, -150.0f}, {" 10 ", true, 10.0f}, {"+3", true, 3.0f}, {"0.7", true, 0.7f},
+                        {".5", true, 0.5f}, {"1e3", true, 1000.0f}, {"1E-05", true, 1e-5f},
+                        {"1.234568E+07", true, 12345680.0f}, {"", false, 0}, {"   ", false, 0}, {"abc", false, 0},
+                        {"1.5.3", false, 0}, {"12abc", false, 0}, {"1,5", false, 0}, {"1,000", false, 0},
+                        {"inf", false, 0}, {"nan", false, 0}, {"1e39", false, 0}, {"0x10", false, 0},
+                        {"- 5", false, 0}, {"+-5", false, 0}},
+                       [](const QString& t, bool& ok) { return FloatFromText(t, ok, kC); });
+    // The German number format uses the decimal comma; a file written under a
+    // "." format still reads.
+    ExpectReads<float>({{"0,7", true, 0.7f}, {"-145,5", true, -145.5f}, {"1,234568E+07", true, 12345680.0f},
+                        {"0.7", true, 0.7f}, {"1.000,5", false, 0}, {"1,5,3", false, 0}},
+                       [](const QString& t, bool& ok) { return FloatFromText(t, ok, kGerman); });
 }
 
 TEST(NumberText, Integers) {
-    struct Case {
-        const char* text;
-        bool ok;
-        qint32 value;
-    };
-    const Case cases[] = {
-        {"7", true, 7},           {"-15", true, -15},       {" 42 ", true, 42},
-        {"+5", true, 5},          {"0930", true, 930},      {"2147483647", true, 2147483647},
-        {"-2147483648", true, -2147483647 - 1},
-        {"2147483648", false, 0}, {"7.0", false, 0},        {"", false, 0},
-        {"1e3", false, 0},        {"+-5", false, 0},        {"abc", false, 0},
-        {"5x", false, 0},         {"+", false, 0},          {"-", false, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        bool ok = !c.ok;
-        const qint32 v = IntFromText(QString::fromLatin1(c.text), ok);
-        EXPECT_EQ(ok, c.ok);
-        if (c.ok) {
-            EXPECT_EQ(v, c.value);
-        }
-    }
+    ExpectReads<qint32>({{"7", true, 7}, {"-15", true, -15}, {" 42 ", true, 42}, {"+5", true, 5}, {"0930", true, 930},
+                         {"2147483647", true, 2147483647}, {"-2147483648", true, -2147483647 - 1},
+                         {"2147483648", false, 0}, {"7.0", false, 0}, {"", false, 0}, {"1e3", false, 0},
+                         {"+-5", false, 0}, {"abc", false, 0}, {"5x", false, 0}, {"+", false, 0}, {"-", false, 0}},
+                        [](const QString& t, bool& ok) { return IntFromText(t, ok); });
     EXPECT_EQ(IntToText(-145), QStringLiteral("-145"));
     EXPECT_EQ(IntToText(2400), QStringLiteral("2400"));
 }
 
 TEST(NumberText, Booleans) {
-    struct Case {
-        const char* text;
-        bool ok;
-        bool value;
-    };
-    const Case cases[] = {
-        {"True", true, true},   {"true", true, true},   {"TRUE", true, true},
-        {"tRuE", true, true},   {"False", true, false}, {"false", true, false},
-        {"FALSE", true, false}, {"0", true, false},     {"-1", true, true},
-        {"1", true, true},      {"0.0", true, false},   {"42", true, true},
-        {" false ", true, false},
-        {"yes", false, false},  {"", false, false},     {"Truex", false, false},
-        {"T", false, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        bool ok = !c.ok;
-        const bool v = BooleanFromText(QString::fromLatin1(c.text), ok, kC);
-        EXPECT_EQ(ok, c.ok);
-        if (c.ok) {
-            EXPECT_EQ(v, c.value);
-        }
-    }
+    ExpectReads<bool>({{"True", true, true}, {"true", true, true}, {"TRUE", true, true}, {"tRuE", true, true},
+                       {"False", true, false}, {"false", true, false}, {"FALSE", true, false}, {"0", true, false},
+                       {"-1", true, true}, {"1", true, true}, {"0.0", true, false}, {"42", true, true},
+                       {" false ", true, false}, {"yes", false, false}, {"", false, false}, {"Truex", false, false},
+                       {"T", false, false}},
+                      [](const QString& t, bool& ok) { return BooleanFromText(t, ok, kC); });
     bool ok = false;
     EXPECT_TRUE(BooleanFromText(QStringLiteral("0,5"), ok, kGerman));
     EXPECT_TRUE(ok);

@@ -14,14 +14,25 @@ namespace {
 
 constexpr platform::UtcSeconds kNoon = 1780747200;  // 2026-06-06 12:00:00 UTC
 
+// Position texts in the tests are plain numbers.
+bool DecodeNumber(const QString& text, bool, double& value) {
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
-    MainWindowTest() : profile(files), clock(kNoon) {
+    MainWindowTest() : profile(files), clock(kNoon) { NewWindow(); }
+    void NewWindow() {
+        ui.ClearRecords();
+        builds = 0;
         main = std::make_unique<frmMain>(
             frmMain::Services{ui, metrics, profile, clock, QStringLiteral("C:\\Tidewell"), {}});
     }
 
-    // Steps that give a position and a list, counting the builds.
+    // Steps that give a position and a list, counting the builds and noting
+    // panel 1 during the build.
     void GivePositionAndList(bool listOk) {
         main->steps.LatLonGetCurrent = [](LatLon& p) {
             p = {38.6, -120.3};
@@ -32,6 +43,7 @@ protected:
         };
         main->steps.BestListBuild = [this, listOk] {
             ++builds;
+            panelDuringBuild = ui.PanelText(1);
             return listOk;
         };
     }
@@ -43,6 +55,7 @@ protected:
     platform::ManualClock clock;
     std::unique_ptr<frmMain> main;
     int builds = 0;
+    QString panelDuringBuild;
 };
 
 TEST_F(MainWindowTest, LoadWithoutProfileUsesDefaultsAndTopLeftCorner) {
@@ -104,10 +117,7 @@ TEST_F(MainWindowTest, UpdateOutcomeDecidesWhichButtonIsBold) {
     };
     for (const Case& c : {Case{true, true, false, "cmdStart"}, Case{false, false, true, "cmdUpdate"}}) {
         SCOPED_TRACE(c.listOk);
-        ui.ClearRecords();
-        builds = 0;
-        main = std::make_unique<frmMain>(
-            frmMain::Services{ui, metrics, profile, clock, QStringLiteral("C:\\Tidewell"), {}});
+        NewWindow();
         GivePositionAndList(c.listOk);
         QSignalSpy focus(main.get(), &frmMain::focusRequested);
         main->Form_Load();
@@ -115,6 +125,8 @@ TEST_F(MainWindowTest, UpdateOutcomeDecidesWhichButtonIsBold) {
         main->Form_Activate();
 
         EXPECT_EQ(builds, 1);
+        EXPECT_EQ(panelDuringBuild, QStringLiteral("Working"));
+        EXPECT_EQ(ui.PanelText(1), QString());
         EXPECT_EQ(main->cmdStart.enabled, c.startEnabled);
         EXPECT_EQ(main->cmdStart.bold, c.startEnabled);
         EXPECT_EQ(main->cmdUpdate.bold, c.refreshBold);
@@ -126,19 +138,6 @@ TEST_F(MainWindowTest, UpdateOutcomeDecidesWhichButtonIsBold) {
         EXPECT_EQ(main->txtLat.caption, QStringLiteral("38.6lat"));
         EXPECT_EQ(ui.broughtToFront.back(), QStringLiteral("Tidewell"));
     }
-}
-
-TEST_F(MainWindowTest, PanelOneShowsWorkingDuringTheBuild) {
-    GivePositionAndList(true);
-    QString during;
-    main->steps.BestListBuild = [&] {
-        during = ui.PanelText(1);
-        return true;
-    };
-    main->Form_Load();
-    main->Update(false);
-    EXPECT_EQ(during, QStringLiteral("Working"));
-    EXPECT_EQ(ui.PanelText(1), QString());
 }
 
 TEST_F(MainWindowTest, ExpandedListWidensTheSettingsOnlyForTheBuild) {
@@ -198,11 +197,7 @@ TEST_F(MainWindowTest, SystemChoiceBeforeFirstActivationDoesNotUpdate) {
 TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
     GivePositionAndList(true);
     std::vector<std::pair<QString, QString>> written;
-    main->steps.LatLonDecode = [](const QString& text, bool, double& value) {
-        bool ok = false;
-        value = text.toDouble(&ok);
-        return ok;
-    };
+    main->steps.LatLonDecode = DecodeNumber;
     main->steps.AirMailWritePosition = [&](const QString& key, const QString& value) {
         written.emplace_back(key, value);
         return true;
@@ -237,16 +232,10 @@ TEST_F(MainWindowTest, HandTypedPositionFailuresStopTheUpdate) {
     for (const Case& c : {Case{"undecodable", "x", 0, 0, 0}, Case{"latitude write", "1", 1, 1, 1},
                           Case{"time write", "1", 3, 3, 1}}) {
         SCOPED_TRACE(c.name);
-        ui.ClearRecords();
-        main = std::make_unique<frmMain>(
-            frmMain::Services{ui, metrics, profile, clock, QStringLiteral("C:\\Tidewell"), {}});
+        NewWindow();
         GivePositionAndList(true);
         int writes = 0;
-        main->steps.LatLonDecode = [](const QString& text, bool, double& value) {
-            bool ok = false;
-            value = text.toDouble(&ok);
-            return ok;
-        };
+        main->steps.LatLonDecode = DecodeNumber;
         main->steps.AirMailWritePosition = [&](const QString&, const QString&) {
             return ++writes != c.failingWrite;
         };
@@ -396,9 +385,7 @@ TEST_F(MainWindowTest, EditAskDecidesBetweenTypingAndAirMailsWindow) {
                           Case{"no", false, true, MsgAnswer::No, 1, false, 1},
                           Case{"asked before", false, false, MsgAnswer::Yes, 0, false, 1}}) {
         SCOPED_TRACE(c.name);
-        ui.ClearRecords();
-        main = std::make_unique<frmMain>(
-            frmMain::Services{ui, metrics, profile, clock, QStringLiteral("C:\\Tidewell"), {}});
+        NewWindow();
         ui.answers.clear();
         int opened = 0;
         main->steps.PositionReportIsOpen = [&] { return c.reportOpen; };
@@ -415,11 +402,6 @@ TEST_F(MainWindowTest, EditAskDecidesBetweenTypingAndAirMailsWindow) {
         EXPECT_EQ(opened, c.reportOpened);
         EXPECT_EQ(main->settings.m_bAirMailLatLonEditPrompt, c.reportOpen && c.prompt);
     }
-}
-
-TEST(MainWindowHelpers, CheckedFromBoolean) {
-    EXPECT_EQ(CheckedFromBoolean(true), 1);
-    EXPECT_EQ(CheckedFromBoolean(false), 0);
 }
 
 }  // namespace
