@@ -125,15 +125,6 @@ public:
 
 // --- batching ---
 
-TEST_F(PropagationDriver, BatchesOfAtMostTen) {
-    EXPECT_TRUE(PropagationBatches(0).empty());
-    EXPECT_EQ(PropagationBatches(1), (std::vector<std::pair<int, int>> {{1, 1}}));
-    EXPECT_EQ(PropagationBatches(10), (std::vector<std::pair<int, int>> {{1, 10}}));
-    EXPECT_EQ(PropagationBatches(11), (std::vector<std::pair<int, int>> {{1, 10}, {11, 11}}));
-    EXPECT_EQ(PropagationBatches(25),
-              (std::vector<std::pair<int, int>> {{1, 10}, {11, 20}, {21, 25}}));
-}
-
 TEST_F(PropagationDriver, VoacapRunsOnceForEveryBatch) {
     CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-guam-2h.out")));
     const struct {
@@ -410,94 +401,65 @@ TEST_F(PropagationDriver, NothingRunsForAnEmptyListOrNoModel) {
 
 // --- failures: one message on the second attempt, never a crash ---
 
-struct Fault {
-    const char* name;
-    int model;
-    std::function<void(PropagationDriver&)> arrange;  // not run for a missing program
-    const char* message;                              // whole text, or its start with "..."
-    int runs;                                         // program runs made
-};
-
 TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
-    using D = PropagationDriver;
+    // The program of the model is missing (no body, no output), runs `body`
+    // ("%1" the path of a copy of the guam output), or copies `output` into place.
+    struct Fault {
+        const char* name;
+        int model = ModelVoacap;
+        const char* body = nullptr;
+        QByteArray output = QByteArray();  // null: none
+        const char* message = "";  // whole text, or its start with "..."
+        int runs = 2;              // program runs made
+        bool executable = true;
+        float ssn = 150.0f;
+        bool noRunFolder = false;
+    };
     const QByteArray guam = ReadSample(QStringLiteral("voacap-guam-2h.out"));
     const Fault faults[] = {
-        {"program missing", ModelVoacap, nullptr, "Propagation Model VOACAP not found.", 0},
-        {"ICEPAC missing", ModelIcepac, nullptr, "Propagation Model ICEPAC not found.", 0},
-        {"REC533 missing", ModelRec533, nullptr, "Propagation Model REC533 not found.", 0},
-        {"not executable", ModelVoacap,
-         [](D& d) { d.Program(QStringLiteral("voacapw.exe"), QStringLiteral("exit 0"), false); },
-         "PropagationIcepacVoacap, Shell Permission denied", 0},
-        {"hanging", ModelVoacap,
-         [](D& d) { d.Program(QStringLiteral("voacapw.exe"), QStringLiteral("sleep 30")); },
-         "PropagationIcepacVoacap, Shell do not finish.", 2},
-        {"crashing", ModelVoacap,
-         [](D& d) { d.Program(QStringLiteral("voacapw.exe"), QStringLiteral("kill -SEGV $$")); },
-         "PropagationIcepacVoacap, Shell do not finish.", 2},
-        {"exit code 1", ModelVoacap,
-         [&](D& d) {
-             d.Program(QStringLiteral("voacapw.exe"),
-                       QStringLiteral("cp %1 sound.out\nexit 1").arg(d.Canned(guam)));
-         },
-         "PropagationIcepacVoacap, Shell do not finish.", 2},
-        {"REC533 exit code 3", ModelRec533,
-         [](D& d) { d.Program(QStringLiteral("rec533w.exe"), QStringLiteral("exit 3")); },
-         "PropagationRec533, Shell do not finish.", 2},
-        {"no output", ModelVoacap,
-         [](D& d) { d.Program(QStringLiteral("voacapw.exe"), QStringLiteral("exit 0")); },
-         "PropagationIcepacVoacap, Output ...", 2},
-        {"empty output", ModelVoacap,
-         [](D& d) { d.Program(QStringLiteral("voacapw.exe"), QStringLiteral(": > sound.out")); },
-         "PropagationIcepacVoacap, Output Label \"MUF    LUF\" not found", 2},
-        {"REC533 empty output", ModelRec533,
-         [](D& d) { d.Program(QStringLiteral("rec533w.exe"), QStringLiteral(": > sound.out")); },
-         "PropagationRec533, Output Label \"AZIMUTHS\" not found", 2},
-        {"truncated output", ModelVoacap,
-         [&](D& d) {
-             d.CopyingProgram(QStringLiteral("voacapw.exe"), guam.left(guam.indexOf("SNRxx")));
-         },
-         "PropagationIcepacVoacap, Output Label \"SNRxx\" not found", 2},
-        {"field not a number", ModelVoacap,
-         [&](D& d) {
-             d.CopyingProgram(QStringLiteral("voacapw.exe"),
-                              QByteArray(guam).replace(" 22 -741 -420", " 22 -7X1 -420"));
-         },
-         "PropagationIcepacVoacap, Output Field \" -7X1\" in column 12 ...", 2},
-        {"sunspot number 1000", ModelVoacap,
-         [&](D& d) {
-             d.CopyingProgram(QStringLiteral("voacapw.exe"), guam);
-             d.ssn = 1000.0f;
-         },
-         "PropagationIcepacVoacap, Input, sunspot number 1000 does not fit format F5.1", 0},
-        {"REC533 sunspot number 1000", ModelRec533,
-         [&](D& d) {
-             d.CopyingProgram(QStringLiteral("rec533w.exe"), guam);
-             d.ssn = 1000.0f;
-         },
-         "PropagationRec533, Input sunspot number 1000 does not fit format F5.1", 0},
-        {"no run folder", ModelVoacap,
-         [&](D& d) {
-             d.CopyingProgram(QStringLiteral("voacapw.exe"), guam);
-             QDir(d.Run(QString())).removeRecursively();
-         },
-         "PropagationIcepacVoacap, Open ...", 0},
+        {.name = "program missing", .message = "Propagation Model VOACAP not found.", .runs = 0},
+        {.name = "ICEPAC missing", .model = ModelIcepac, .message = "Propagation Model ICEPAC not found.", .runs = 0},
+        {.name = "REC533 missing", .model = ModelRec533, .message = "Propagation Model REC533 not found.", .runs = 0},
+        {.name = "not executable", .body = "exit 0", .message = "PropagationIcepacVoacap, Shell Permission denied",
+         .runs = 0, .executable = false},
+        {.name = "hanging", .body = "sleep 30", .message = "PropagationIcepacVoacap, Shell do not finish."},
+        {.name = "crashing", .body = "kill -SEGV $$", .message = "PropagationIcepacVoacap, Shell do not finish."},
+        {.name = "exit code 1", .body = "cp %1 sound.out\nexit 1", .message = "PropagationIcepacVoacap, Shell do not finish."},
+        {.name = "REC533 exit code 3", .model = ModelRec533, .body = "exit 3",
+         .message = "PropagationRec533, Shell do not finish."},
+        {.name = "no output", .body = "exit 0", .message = "PropagationIcepacVoacap, Output ..."},
+        {.name = "empty output", .body = ": > sound.out",
+         .message = "PropagationIcepacVoacap, Output Label \"MUF    LUF\" not found"},
+        {.name = "REC533 empty output", .model = ModelRec533, .body = ": > sound.out",
+         .message = "PropagationRec533, Output Label \"AZIMUTHS\" not found"},
+        {.name = "truncated output", .output = guam.left(guam.indexOf("SNRxx")),
+         .message = "PropagationIcepacVoacap, Output Label \"SNRxx\" not found"},
+        {.name = "field not a number", .output = QByteArray(guam).replace(" 22 -741 -420", " 22 -7X1 -420"),
+         .message = "PropagationIcepacVoacap, Output Field \" -7X1\" in column 12 ..."},
+        {.name = "sunspot number 1000", .output = guam,
+         .message = "PropagationIcepacVoacap, Input, sunspot number 1000 does not fit format F5.1", .runs = 0,
+         .ssn = 1000.0f},
+        {.name = "REC533 sunspot number 1000", .model = ModelRec533, .output = guam,
+         .message = "PropagationRec533, Input sunspot number 1000 does not fit format F5.1", .runs = 0, .ssn = 1000.0f},
+        {.name = "no run folder", .output = guam, .message = "PropagationIcepacVoacap, Open ...", .runs = 0,
+         .noRunFolder = true},
     };
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.name);
-        QDir(Run(QString())).removeRecursively();
-        QDir(m_drive.path() + QStringLiteral("/itshfbc/bin_win")).removeRecursively();
-        QDir(m_drive.path()).mkpath(QStringLiteral("itshfbc/bin_win"));
-        QDir(m_drive.path()).mkpath(QStringLiteral("itshfbc/RUN"));
+        QDir(m_drive.path() + QStringLiteral("/itshfbc")).removeRecursively();
+        SetUp();
         ui.ClearRecords();
-        ssn = 150.0f;
         results.clear();
-        if (f.arrange) f.arrange(*this);
+        const QString file = f.model == ModelRec533   ? QStringLiteral("rec533w.exe")
+                             : f.model == ModelIcepac ? QStringLiteral("icepacw.exe")
+                                                      : QStringLiteral("voacapw.exe");
+        if (f.body) Program(file, QString::fromLatin1(f.body).replace(QStringLiteral("%1"), Canned(guam)), f.executable);
+        if (!f.output.isNull()) CopyingProgram(file, f.output);
+        if (f.noRunFolder) QDir(Run(QString())).removeRecursively();
 
         const auto t0 = std::chrono::steady_clock::now();
-        EXPECT_FALSE(Get(f.model, Utc(2026, 6, 15, 20, 0), test::GuamFrequencies(),
-                         test::GuamPositions(), ssn));
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(),
-                  2.0);
+        EXPECT_FALSE(Get(f.model, Utc(2026, 6, 15, 20, 0), test::GuamFrequencies(), test::GuamPositions(), f.ssn));
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 2.0);
 
         ASSERT_EQ(ui.messages.size(), 1u);
         const QString text = ui.messages[0].text;
@@ -514,10 +476,8 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         EXPECT_EQ(ui.broughtToFront.size(), 1u);
         EXPECT_EQ(Runs(), f.runs);
         for (const PropagationResult& r : results) EXPECT_FALSE(r.Valid);
-        if (f.runs == 0 && !f.arrange) {
-            // A missing program is found before any file is touched.
-            EXPECT_FALSE(QFile::exists(Run(QStringLiteral("sound.dat"))));
-        }
+        // A missing program is found before any file is touched.
+        EXPECT_FALSE(!f.body && f.output.isNull() && QFile::exists(Run(QStringLiteral("sound.dat"))));
     }
 }
 
