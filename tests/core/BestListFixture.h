@@ -101,43 +101,24 @@ private:
     frmMain& m_main;
 };
 
-class SelectionTest : public ::testing::Test {
+// A main window over the drive, with the AirMail context on its settings and
+// the best grid's header written; rows of the grid are written directly.
+class MainWindowFixture : public ::testing::Test {
 protected:
-    SelectionTest()
+    MainWindowFixture()
         : clock(kNoonUtc),
           main(frmMain::Services{drive.ui, metrics, drive.profile, clock, QStringLiteral("C:\\Tidewell"), {}}),
-          airmail(main.settings, drive.profile, drive.ui, drive.paths, drive.registry),
-          position(airmail, clock),
-          fake(main),
-          list(main, airmail, position, fake.Function()) {
+          airmail(main.settings, drive.profile, drive.ui, drive.paths, drive.registry) {
         main.Initialize();
-        // The vessel off the coast of Portugal, reported an hour ago.
-        WriteAirMailIni(QString());
         Header();
     }
 
-    // Airmail.ini with the position report and `more` after it.
-    void WriteAirMailIni(const QString& more) {
-        drive.WriteAirMail(QStringLiteral("Airmail.ini"),
-                           QStringLiteral("[Position Report]\n"
-                                          "Current Latitude=38\u00B036.00'N\n"
-                                          "Current Longitude=010\u00B020.00'W\n"
-                                          "Current Time=2026/06/06 11:00:00\n"
-                                          "[Propagation]\n"
-                                          "SSN=88\n") +
-                               more);
-    }
-
-    // Tidewell.Ini of the main window's settings.
-    void WriteTidewellIni(const QString& text) { drive.WriteText(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"), text); }
-
     void Header() { main.best.GridFrequencyHeader(grid(), main.settings.m_bPropagationAdditionalData); }
-
     Grid& grid() { return main.best.grdFrequency; }
     BestGrid& best() { return main.best; }
 
-    // A data row written as the build writes it.
-    int AddRow(const QString& station, const QString& frequency, double snr, bool checked = true,
+    // A data row written as the build writes it; returns its row number.
+    int AddRow(const QString& station, const QString& frequency, double snr = 20, bool checked = true,
                bool pactor3 = false, int range = 1000) {
         Grid& g = grid();
         const int row = g.Rows();
@@ -149,6 +130,18 @@ protected:
         best().GridSetCell(g, row, best().m_iColStation + 1, QString::number(range), AlignRight, false);
         best().GridSetCell(g, row, best().m_iColSnr, QString::number(snr), AlignRight, true);
         return row;
+    }
+    struct RowSpec {
+        const char* station;
+        const char* frequency;
+        double snr;
+        bool checked = true;
+        bool pactor3 = false;
+        int range = 1000;
+    };
+    void AddRows(std::initializer_list<RowSpec> rows) {
+        for (const RowSpec& r : rows)
+            AddRow(QString::fromLatin1(r.station), QString::fromLatin1(r.frequency), r.snr, r.checked, r.pactor3, r.range);
     }
 
     QString Text(int row, int col) { return best().GridGetText(grid(), row, col); }
@@ -172,6 +165,31 @@ protected:
     platform::ManualClock clock;
     frmMain main;
     AirMail airmail;
+};
+
+// The best list's rules and builds: position readers and the list over the
+// stand-in prediction, the vessel off the coast of Portugal, reported an hour ago.
+class SelectionTest : public MainWindowFixture {
+protected:
+    SelectionTest() : position(airmail, clock), fake(main), list(main, airmail, position, fake.Function()) {
+        WriteAirMailIni(QString());
+    }
+
+    // Airmail.ini with the position report and `more` after it.
+    void WriteAirMailIni(const QString& more) {
+        drive.WriteAirMail(QStringLiteral("Airmail.ini"),
+                           QStringLiteral("[Position Report]\n"
+                                          "Current Latitude=38\u00B036.00'N\n"
+                                          "Current Longitude=010\u00B020.00'W\n"
+                                          "Current Time=2026/06/06 11:00:00\n"
+                                          "[Propagation]\n"
+                                          "SSN=88\n") +
+                               more);
+    }
+
+    // Tidewell.Ini of the main window's settings.
+    void WriteTidewellIni(const QString& text) { drive.WriteText(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"), text); }
+
     Position position;
     FakePropagation fake;
     BestList list;

@@ -23,11 +23,9 @@ using Strings = std::vector<std::string>;
 
 TEST_F(SelectionTest, TopFrequenciesBySnrThenFrequency) {
     main.settings.m_iStationTopFrequencies = 2;
-    AddRow("K1AA", "7000.0", 20);
-    AddRow("K1AA", "10000.0", 25);
+    AddRows({{"K1AA", "7000.0", 20}, {"K1AA", "10000.0", 25}});
     AddRow("K1AA", "3000.0", 30, false);  // unchecked: sorted in, never counted
-    AddRow("K1AA", "14000.0", 25);
-    AddRow("K1AA", "18000.0", 5);
+    AddRows({{"K1AA", "14000.0", 25}, {"K1AA", "18000.0", 5}});
     list.FrequencyTopSelect(grid(), 1, 5);
     EXPECT_EQ(Rows(), (Strings{"K1AA 3000.0", "K1AA 14000.0 x", "K1AA 10000.0 x", "K1AA 7000.0", "K1AA 18000.0"}));
 
@@ -39,10 +37,7 @@ TEST_F(SelectionTest, TopFrequenciesBySnrThenFrequency) {
 }
 
 TEST_F(SelectionTest, TopSelectSortsOnlyTheStationsRows) {
-    AddRow("W2BB", "3000.0", 40);
-    AddRow("K1AA", "7000.0", 20);
-    AddRow("K1AA", "10000.0", 25);
-    AddRow("N3CC", "3000.0", 50);
+    AddRows({{"W2BB", "3000.0", 40}, {"K1AA", "7000.0", 20}, {"K1AA", "10000.0", 25}, {"N3CC", "3000.0", 50}});
     list.FrequencyTopSelect(grid(), 2, 3);
     EXPECT_EQ(Rows(), (Strings{"W2BB 3000.0 x", "K1AA 10000.0 x", "K1AA 7000.0", "N3CC 3000.0 x"}));
 }
@@ -65,9 +60,7 @@ TEST_F(SelectionTest, HighestFrequencyWithinTheSnrRange) {
         main.settings.m_fStationHighestSnrRange = c.range;
         main.settings.m_iStationTopFrequencies = c.top;
         Header();
-        AddRow("K1AA", "14000.0", 22);
-        AddRow("K1AA", "10000.0", 25);
-        AddRow("K1AA", "18000.0", 20);
+        AddRows({{"K1AA", "14000.0", 22}, {"K1AA", "10000.0", 25}, {"K1AA", "18000.0", 20}});
         const int cols = grid().Cols();
         list.FrequencyHighestSelect(grid(), 1, 3);
         EXPECT_EQ(Rows(), c.rows) << c.range << " dB, top " << c.top;
@@ -105,8 +98,7 @@ TEST_F(SelectionTest, PactorModes) {
         main.m_sSystem = QString::fromLatin1(c.system);
         main.settings.m_iStationPactorMode = c.mode;
         Header();
-        AddRow("K1AA", "14108.0(p3)", 10, true, true);
-        AddRow("K1AA", "7100.0", 10, true, false);
+        AddRows({{"K1AA", "14108.0(p3)", 10, true, true}, {"K1AA", "7100.0", 10, true, false}});
         AddRow("K1AA", "3590.0(p3)", 10, false, true);  // already unchecked stays so
         list.FrequencyPactorFilter(grid(), 1, 3);
         EXPECT_EQ(Rows(), c.rows) << c.system << " mode " << c.mode;
@@ -115,11 +107,8 @@ TEST_F(SelectionTest, PactorModes) {
 
 TEST_F(SelectionTest, TrimWithoutAdditionalDataRemovesUncheckedRows) {
     main.settings.m_bPropagationAdditionalData = false;
-    AddRow("W2BB", "3000.0", 40);
-    AddRow("K1AA", "7000.0", 20, false);
-    AddRow("K1AA", "10000.0", 25);
-    AddRow("K1AA", "14000.0", 25, false);
-    AddRow("K1AA", "18000.0", 5);
+    AddRows({{"W2BB", "3000.0", 40}, {"K1AA", "7000.0", 20, false}, {"K1AA", "10000.0", 25},
+             {"K1AA", "14000.0", 25, false}, {"K1AA", "18000.0", 5}});
     int last = 5;
     list.FrequencyTrimList(grid(), 2, last);
     EXPECT_EQ(last, 3);
@@ -146,9 +135,7 @@ TEST_F(SelectionTest, TrimWithAdditionalDataKeepsEveryRow) {
     for (int top : {1, 2}) {
         main.settings.m_iStationTopFrequencies = top;
         Header();
-        AddRow("K1AA", "10000.0", 25);
-        AddRow("K1AA", "18000.0", 5, false);
-        AddRow("K1AA", "7000.0", 20, false);
+        AddRows({{"K1AA", "10000.0", 25}, {"K1AA", "18000.0", 5, false}, {"K1AA", "7000.0", 20, false}});
         int last = 3;
         list.FrequencyTrimList(grid(), 1, last);
         EXPECT_EQ(last, 3);
@@ -164,10 +151,7 @@ TEST_F(SelectionTest, TrimWithAdditionalDataKeepsEveryRow) {
 TEST_F(SelectionTest, TopStationsByBestCheckedSnr) {
     main.settings.m_iStationTopStations = 2;
     main.settings.m_iStationTopFrequencies = 2;
-    AddRow("A10", "7000.0", 10);
-    AddRow("A10", "10000.0", 8);
-    AddRow("B30", "7000.0", 30);
-    AddRow("B30", "3000.0", 2);
+    AddRows({{"A10", "7000.0", 10}, {"A10", "10000.0", 8}, {"B30", "7000.0", 30}, {"B30", "3000.0", 2}});
     AddRow("C20", "7000.0", 50, false);  // unchecked: does not count
     AddRow("C20", "14000.0", 20);
     AddRow("D00", "7000.0", 90, false);  // nothing checked: never chosen
@@ -178,13 +162,10 @@ TEST_F(SelectionTest, TopStationsByBestCheckedSnr) {
 TEST_F(SelectionTest, TopStationsWithOneFrequencyEndSortedBySnrFrequencyAndRange) {
     main.settings.m_iStationTopStations = 5;
     main.settings.m_iStationTopFrequencies = 1;
-    AddRow("A", "7000.0", 10, true, false, 900);
-    AddRow("B", "7000.0", 30, true, false, 500);
-    AddRow("C", "14000.0", 20, true, false, 800);
-    AddRow("D", "7000.0", 20, true, false, 300);
-    AddRow("E", "7000.0", 20, true, false, 200);
-    AddRow("F", "3000.0", 5, true, false, 100);
-    AddRow("G", "3000.0", 1, true, false, 100);
+    AddRows({{"A", "7000.0", 10, true, false, 900}, {"B", "7000.0", 30, true, false, 500},
+             {"C", "14000.0", 20, true, false, 800}, {"D", "7000.0", 20, true, false, 300},
+             {"E", "7000.0", 20, true, false, 200}, {"F", "3000.0", 5, true, false, 100},
+             {"G", "3000.0", 1, true, false, 100}});
     list.StationTopSelect(grid(), best().m_iColSnr);
     EXPECT_EQ(Rows(), (Strings{"B 7000.0 x", "C 14000.0 x", "E 7000.0 x", "D 7000.0 x", "A 7000.0 x"}));
 }
@@ -193,22 +174,16 @@ TEST_F(SelectionTest, WithAdditionalDataTheStationsStayInOneBlockEach) {
     main.settings.m_iStationTopStations = 5;
     main.settings.m_iStationTopFrequencies = 1;
     main.settings.m_bPropagationAdditionalData = true;
-    AddRow("A", "3000.0", 5, false, false, 900);
-    AddRow("A", "7000.0", 20, true, false, 900);
-    AddRow("B", "3000.0", 10, false, false, 500);
-    AddRow("B", "10000.0", 20, true, false, 500);
-    AddRow("B", "14000.0", 25, false, false, 500);
-    AddRow("C", "3000.0", 30, true, false, 100);
+    AddRows({{"A", "3000.0", 5, false, false, 900}, {"A", "7000.0", 20, true, false, 900},
+             {"B", "3000.0", 10, false, false, 500}, {"B", "10000.0", 20, true, false, 500},
+             {"B", "14000.0", 25, false, false, 500}, {"C", "3000.0", 30, true, false, 100}});
     list.StationTopSelect(grid(), best().m_iColSnr);
     // C (30), then B (20 at the higher frequency), then A; each block as it was.
     EXPECT_EQ(Rows(), (Strings{"C 3000.0 x", "B 3000.0", "B 10000.0 x", "B 14000.0", "A 3000.0", "A 7000.0 x"}));
 }
 
 TEST_F(SelectionTest, FindBestTakesTheTopmostOfEqualSnrs) {
-    AddRow("A", "7000.0", 20);
-    AddRow("A", "3000.0", 20);
-    AddRow("B", "7000.0", 20);
-    AddRow("B", "3000.0", 25, false);
+    AddRows({{"A", "7000.0", 20}, {"A", "3000.0", 20}, {"B", "7000.0", 20}, {"B", "3000.0", 25, false}});
     EXPECT_EQ(list.StationFindBest(grid(), 1, 4, best().m_iColSnr), std::make_pair(1, 2));
     EXPECT_EQ(list.StationFindBest(grid(), 3, 4, best().m_iColSnr), std::make_pair(3, 4));
     grid().SetRows(1);
@@ -217,8 +192,7 @@ TEST_F(SelectionTest, FindBestTakesTheTopmostOfEqualSnrs) {
 }
 
 TEST_F(SelectionTest, MovedRowsKeepTextsAlignmentBoldColoursAndCheckMarks) {
-    AddRow("A", "7000.0", 20);
-    AddRow("A", "3000.0(p3)", 15, false, true);
+    AddRows({{"A", "7000.0", 20}, {"A", "3000.0(p3)", 15, false, true}});
     best().GridSetCellColor(grid(), 2, best().m_iColFrequency, best().m_lColorHigher);
     best().GridSetCellColor(grid(), 1, best().m_iColSnr, best().m_lColorOffset);
     list.GridMoveRowsToEnd(grid(), 1, 2);
@@ -237,9 +211,7 @@ TEST_F(SelectionTest, MovedRowsKeepTextsAlignmentBoldColoursAndCheckMarks) {
 }
 
 TEST_F(SelectionTest, SharedFrequenciesInMagenta) {
-    AddRow("A", "14108.0", 20);
-    AddRow("A", "7100.0", 20);
-    AddRow("B", "14108.0", 10);
+    AddRows({{"A", "14108.0", 20}, {"A", "7100.0", 20}, {"B", "14108.0", 10}});
     AddRow("B", "7100.0(p3)", 10, true, true);  // another text
     AddRow("C", "3590.0", 10);
     best().GridSetCellColor(grid(), 3, best().m_iColFrequency, best().m_lColorHigher);

@@ -24,11 +24,9 @@
 #include "connect/WindowControl.h"
 #include "platform/Clock.h"
 #include "platform/sim/SimDesktop.h"
-#include "support/AirMailDrive.h"
+#include "BestListFixture.h"
 
 namespace tw::test {
-
-constexpr platform::UtcSeconds kConnectStartUtc = 1780747200;  // 2026-06-06 12:00:00 UTC
 
 // The waiting service of the tests: the ManualClock one, with a hook that
 // runs at the start of every wait (as a click or a timer would arrive while
@@ -48,20 +46,15 @@ private:
     ManualClockWaiter& m_inner;
 };
 
-class ConnectFixture : public ::testing::Test {
+class ConnectFixture : public MainWindowFixture {
 protected:
     ConnectFixture()
-        : clock(kConnectStartUtc),
-          main(frmMain::Services{drive.ui, metrics, drive.profile, clock, QStringLiteral("C:\\Tidewell"), {}}),
-          airmail(main.settings, drive.profile, drive.ui, drive.paths, drive.registry),
-          sim(clock, drive.paths),
+        : sim(clock, drive.paths),
           clockWaiter(clock, drive.ui, [this] { Second(); }),
           waiter(clockWaiter),
           windows(sim, airmail, waiter, [this] { main.UpdateBold(true, false); }),
           connection(main, airmail, windows) {
         drive.WriteAirMail(QStringLiteral("Airmail3.exe"), QStringLiteral("program"));
-        main.Initialize();
-        main.best.GridFrequencyHeader(grid(), main.settings.m_bPropagationAdditionalData);
         main.connection = &connection;
         connection.Beep = [this] { ++beeps; };
         main.m_sSystem = QStringLiteral("HAM");
@@ -89,22 +82,6 @@ protected:
         }
         return condition();
     }
-
-    Grid& grid() { return main.best.grdFrequency; }
-    BestGrid& best() { return main.best; }
-
-    // A data row as the list build writes it; returns its row number.
-    int AddRow(const QString& station, const QString& frequency, bool checked = true) {
-        Grid& g = grid();
-        const int row = g.Rows();
-        g.SetRows(row + 1);
-        best().GridSetChecked(g, row, best().m_iColFrequency, checked);
-        best().GridSetCell(g, row, best().m_iColFrequency, frequency, AlignLeft, false);
-        best().GridSetCell(g, row, best().m_iColStation, station, AlignLeft, false);
-        best().GridSetCell(g, row, best().m_iColSnr, QStringLiteral("20"), AlignRight, true);
-        return row;
-    }
-    Color FrequencyColor(int row) { return grid().BackColor(row, best().m_iColFrequency); }
 
     // AirMail running with its Terminal open, and a valid list (Start enabled).
     void AirMailWithTerminal() {
@@ -145,11 +122,6 @@ protected:
     }
     int InputCalls() const { return static_cast<int>(sim.InputCalls().size()); }
 
-    AirMailDrive drive;
-    FixedTextMetrics metrics;
-    platform::ManualClock clock;
-    frmMain main;
-    AirMail airmail;
     platform::SimDesktop sim;
     ManualClockWaiter clockWaiter;
     HookedWaiter waiter;

@@ -135,7 +135,7 @@ TEST_F(OffsetDataTest, TheDescriptionsExamples) {
     };
     for (const auto& c : cases) {
         Header();
-        AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0"), 12);
+        AddRow("K1AA", "14108.0", 12);
         Table({QString::fromLatin1(c.row)});
         Apply(c.bearing, QStringLiteral("12:00"));
         EXPECT_EQ(Snr(1).toStdString(), c.snr) << c.row;
@@ -152,7 +152,7 @@ TEST_F(OffsetDataTest, TimeWindowAcrossMidnight) {
     } cases[] = {{"23:30", true}, {"01:15", true}, {"12:00", false}, {"02:00", true}, {"02:01", false}};
     for (const auto& c : cases) {
         Header();
-        AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0"), 12);
+        AddRow("K1AA", "14108.0", 12);
         Table({QStringLiteral("HAM,K1AA,14108.0,6,360,0,2200,0200")});
         Apply(120, QString::fromLatin1(c.now));
         EXPECT_EQ(Snr(1), c.applies ? QStringLiteral("18") : QStringLiteral("12")) << c.now;
@@ -162,8 +162,7 @@ TEST_F(OffsetDataTest, TimeWindowAcrossMidnight) {
 }
 
 TEST_F(OffsetDataTest, SeveralRowsAddUpAndTheOffsetColumnShowsTheLast) {
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0"), 12);
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("7100.0"), 4);
+    AddRows({{"K1AA", "14108.0", 12}, {"K1AA", "7100.0", 4}});
     Table({QStringLiteral("HAM,K1AA,14108.0 7100.0,6,360,0,0,2400"),
            QStringLiteral("HAM,W2BB,14108.0,20,360,0,0,2400"),   // another station
            QStringLiteral("ham,K1AA,14108.0,20,360,0,0,2400"),   // the system's letter case differs
@@ -175,18 +174,21 @@ TEST_F(OffsetDataTest, SeveralRowsAddUpAndTheOffsetColumnShowsTheLast) {
     EXPECT_EQ(StnAnt(2), QStringLiteral("6.0"));
 }
 
-TEST_F(OffsetDataTest, AFrequencyInsideAnotherIsNotListed) {
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("7100.0"), 12);
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0(p3)"), 12);
+TEST_F(OffsetDataTest, NothingAppliesWithoutATableOrAWholeFrequencyText) {
+    AddRows({{"K1AA", "7100.0", 12}, {"K1AA", "14108.0(p3)", 12, true, true}});
+    Apply(120, QStringLiteral("12:00"));
+    EXPECT_TRUE(StnAnt(1).isEmpty());
+    // A frequency inside another is not listed; the Pactor 3 text is another text.
     Table({QStringLiteral("HAM,K1AA,17100.0 14108.0,6,360,0,0,2400")});
     Apply(120, QStringLiteral("12:00"));
     EXPECT_EQ(Snr(1), QStringLiteral("12"));
-    EXPECT_EQ(Snr(2), QStringLiteral("12"));  // the Pactor 3 text is another text
+    EXPECT_EQ(Snr(2), QStringLiteral("12"));
     EXPECT_EQ(SnrColor(1), Grid::kDefaultBackColor);
+    EXPECT_TRUE(drive.ui.messages.empty());
 }
 
 TEST_F(OffsetDataTest, WithoutColourTheSnrTurnsBold) {
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0"), 12);
+    AddRow("K1AA", "14108.0", 12);
     grid().SetBold(1, best().m_iColSnr, false);
     Table({QStringLiteral("HAM,K1AA,14108.0,6,360,0,0,2400")});
     Apply(120, QStringLiteral("12:00"), false);
@@ -195,19 +197,11 @@ TEST_F(OffsetDataTest, WithoutColourTheSnrTurnsBold) {
     EXPECT_EQ(SnrColor(1), Grid::kDefaultBackColor);
 }
 
-TEST_F(OffsetDataTest, NoTableChangesNothing) {
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0"), 12);
-    Apply(120, QStringLiteral("12:00"));
-    EXPECT_EQ(Snr(1), QStringLiteral("12"));
-    EXPECT_TRUE(StnAnt(1).isEmpty());
-    EXPECT_TRUE(drive.ui.messages.empty());
-}
-
 TEST_F(OffsetDataTest, SailMailRowsNameTheStationByItsDisplayName) {
     drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
                        QStringLiteral("[Station Info]\nWQAB123=CM87MM:Harbour Point;more\n"
                                       "[Frequency List]\nWQAB123=14108\n"));
-    AddRow(QStringLiteral("Harbour Point"), QStringLiteral("14108.0"), 12);
+    AddRow("Harbour Point", "14108.0", 12);
     Table({QStringLiteral("SAILMAIL,Harbour Point,14108.0,6,360,0,0,2400")});
     Apply(120, QStringLiteral("12:00"), true, QStringLiteral("SAILMAIL"), QStringLiteral("WQAB123"));
     EXPECT_EQ(Snr(1), QStringLiteral("18"));
@@ -233,8 +227,7 @@ TEST_F(DialTest, EveryRadioModeOnPactor12AndPactor3Rows) {
         {"5", "14108.0 (ASK)", "14106.5 (USB)", ""},
         {"7", "", "14106.5 (USB)", "Unknown Radio Mode 7"},
     };
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0"), 12, true, false);
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0(p3)"), 12, true, true);
+    AddRows({{"K1AA", "14108.0", 12, true, false}, {"K1AA", "14108.0(p3)", 12, true, true}});
     for (const auto& c : cases) {
         Hardware(QStringLiteral("DecoderType=PTC\nFSKDialCenter=1\nPTC Center Tone=1500\nRadio Mode=") +
                  QString::fromLatin1(c.mode) + QLatin1Char('\n'));
@@ -249,7 +242,7 @@ TEST_F(DialTest, EveryRadioModeOnPactor12AndPactor3Rows) {
 
 TEST_F(DialTest, TheCentreToneOfTheModemInUse) {
     Hardware(QStringLiteral("DecoderType=SCS\nFSKDialCenter=1\nPTC Center Tone=1500\nSCS Center Tone=2210\nRadio Mode=2\n"));
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("10000.0"), 12);
+    AddRow("K1AA", "10000.0", 12);
     EXPECT_EQ(FrequencyDialText(best(), airmail, grid(), 1), QStringLiteral("9997.8 (USB)"));
 }
 
@@ -263,7 +256,7 @@ TEST_F(DialTest, MissingSettingsGiveNoDialText) {
         {"DecoderType=PTC\nFSKDialCenter=1\nRadio Mode=2\n", "Unable to get PTC Center Tone"},
         {"DecoderType=PTC\nFSKDialCenter=1\nPTC Center Tone=1500\n", "Unable to get Radio Mode"},
     };
-    AddRow(QStringLiteral("K1AA"), QStringLiteral("14108.0(p3)"), 12, true, true);
+    AddRow("K1AA", "14108.0(p3)", 12, true, true);
     for (const auto& c : cases) {
         Hardware(QString::fromLatin1(c.lines));
         RadioTuning tuning;
