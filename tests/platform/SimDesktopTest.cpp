@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -247,21 +246,6 @@ TEST_F(SimDesktopTest, TextAreaSelectsWithUpHomeShiftEnd) {
     EXPECT_EQ(m_sim->TerminalText(), "first\r\nsecond line\r\nthird\r\n");
 }
 
-TEST_F(SimDesktopTest, ClickInTheMiddleOfTheTerminalFocusesItsText) {
-    OpenTerminal("SAILMAIL", "QAA9920", "8384.5");
-    Key(vk::Tab);
-    m_sim->AddOtherWindow("ThunderRT6FormDC", "Tidewell", {0, 0, 300, 200});
-    const WindowRect r = *m_sim->Rect(m_sim->TerminalWindow());
-    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    m_sim->MouseEvent(MouseAction::MoveAbsolute, static_cast<int>(std::lround(x * 65536.0 / 1024)),
-                      static_cast<int>(std::lround(y * 65536.0 / 768)));
-    EXPECT_EQ(*m_sim->CursorPos(), (ScreenPoint{x, y}));
-    m_sim->MouseEvent(MouseAction::LeftDown, 0, 0);
-    m_sim->MouseEvent(MouseAction::LeftUp, 0, 0);
-    EXPECT_EQ(m_sim->ForegroundWindow(), m_sim->TerminalWindow());
-    EXPECT_EQ(m_sim->FocusedControl(), SimControl::TerminalText);
-}
-
 // ---- Starting AirMail --------------------------------------------------------
 
 TEST_F(SimDesktopTest, OnlyAirmail3InTheProgramFolderStarts) {
@@ -370,16 +354,6 @@ TEST_F(SimDesktopTest, F5WithoutStationWritesNothing) {
     // The log exists from AirMail's start on, empty until a call.
     ASSERT_TRUE(std::filesystem::exists(m_sim->DebugLogPath()));
     EXPECT_EQ(Log(), "");
-}
-
-TEST_F(SimDesktopTest, HamGreetingAfterTheConnectedLine) {
-    OpenTerminal("HAM", "QE7NMD", "14108.0");
-    m_sim->ScriptCall("QE7NMD", "14108", SimCallOutcome::Connected(30, 60, 20));
-    Key(kF5);
-    Advance(30);
-    EXPECT_EQ(m_sim->TerminalText(),
-              "*** Calling QE7NMD on 14108.0 kHz\r\n*** Connected to QE7NMD\r\n"
-              "PMBO QE7NMD - last contacted server 20 min ago.\r\nQE7NMD>\r\n");
 }
 
 TEST_F(SimDesktopTest, ChangeCallbackOncePerChangingCall) {
