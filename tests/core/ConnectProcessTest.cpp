@@ -209,10 +209,11 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
         const char* system;
         int serverMinutes;
         bool warns;
+        bool check = true;  // m_bAirMailLastConnectCheck
     };
     int cases = 0;
     for (const Case& c : {Case{"HAM", 20, true}, Case{"HAM", 10, false}, Case{"HAM", 15, false},
-                          Case{"FAX", 20, false}}) {
+                          Case{"FAX", 20, false}, Case{"HAM", 99, false, false}}) {
         SCOPED_TRACE(std::string(c.system) + " " + std::to_string(c.serverMinutes));
         // A station of its own for each case: the simulated AirMail keeps a
         // station's last scripted outcome.
@@ -221,6 +222,8 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
         AddRow(station, QStringLiteral("7100.0"));
         main.m_sSystem = QString::fromLatin1(c.system);
         main.settings.m_iAirMailLastConnectCheckMinutes = 15;
+        main.settings.m_bAirMailLastConnectCheck = c.check;
+        const int ups = KeyPresses(platform::vk::Up);
         sim.ScriptCall(station.toStdString(), "7100.0", SimCallOutcome::Connected(10, 240, c.serverMinutes));
         drive.ui.ClearRecords();
         questions.clear();
@@ -247,8 +250,11 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
             EXPECT_EQ(w.title, QStringLiteral("Tidewell - Terminal - Station/Server Warning"));
             EXPECT_EQ(w.icon, MsgIcon::Information);
         }
-        // The mouse is back where the user left it.
+        // The mouse is back where the user left it; switched off, the Terminal text is not walked.
         EXPECT_EQ(sim.CursorPos(), (platform::ScreenPoint{3, 4}));
+        if (!c.check) {
+            EXPECT_EQ(KeyPresses(platform::vk::Up), ups);
+        }
     }
 }
 
@@ -264,16 +270,6 @@ TEST_F(ConnectProcessTest, AConnectionMadeAndEndedBetweenTwoLogChecksCountsAsMad
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Connected, Attempt 1"), statuses.end());
     EXPECT_EQ(questions.size(), 1u);  // no second row was called
     EXPECT_EQ(beeps, 1);
-}
-
-TEST_F(ConnectProcessTest, LastConnectCheckCanBeSwitchedOff) {
-    main.settings.m_bAirMailLastConnectCheck = false;
-    sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(4, 30, 99));
-    drive.ui.QueueAnswer(MsgAnswer::Yes);
-    Start();
-    ASSERT_TRUE(RunUntilDone());
-    EXPECT_EQ(CountMessages(QStringLiteral("PMBO")), 0);
-    EXPECT_EQ(KeyPresses(platform::vk::Up), 0);  // the Terminal text was not walked
 }
 
 TEST_F(ConnectProcessTest, StopAsksInStatesFourAndFive) {

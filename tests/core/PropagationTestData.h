@@ -28,81 +28,35 @@ inline QByteArray ReadSample(const QString& name) {
 // takeoff angle 10, reliability 50 %, multipath 0 and 10, layer adjustments
 // 1, 1, 1 and 0.
 inline PropagationInputs SampleInputs(float sunspotNumber) {
-    PropagationInputs in;
-    in.SunspotNumber = sunspotNumber;
-    in.QIndex = 3.0f;
-    in.NoiseLevel = -145.0f;
-    in.TakeoffAngle = 10.0f;
-    in.Reliability = 50.0f;
-    in.MultipathPower = 0.0f;
-    in.MultipathDelay = 10.0f;
-    in.IonCoefficients = QStringLiteral("URSI");
-    in.LayerAdjustE = 1.0f;
-    in.LayerAdjustF1 = 1.0f;
-    in.LayerAdjustF2 = 1.0f;
-    in.LayerAdjustEs = 0.0f;
-    return in;
+    return {.SunspotNumber = sunspotNumber, .QIndex = 3, .NoiseLevel = -145, .TakeoffAngle = 10, .Reliability = 50,
+            .MultipathPower = 0, .MultipathDelay = 10, .IonCoefficients = QStringLiteral("URSI"), .LayerAdjustE = 1,
+            .LayerAdjustF1 = 1, .LayerAdjustF2 = 1, .LayerAdjustEs = 0};
 }
 
 inline const std::vector<float>& GuamFrequencies() {
-    static const std::vector<float> f = {3600,  5400,  7100,  8100,  10200,
-                                         12400, 14100, 16600, 18100, 21100};
+    static const std::vector<float> f = {3600, 5400, 7100, 8100, 10200, 12400, 14100, 16600, 18100, 21100};
     return f;
 }
-
-inline PropagationPositions GuamPositions() {
-    PropagationPositions p;
-    p.StationLatitude = 13.5;
-    p.StationLongitude = 144.8;
-    p.OwnLatitude = 38.6;
-    p.OwnLongitude = -120.3;
-    return p;
-}
+inline PropagationPositions GuamPositions() { return {38.6, -120.3, 13.5, 144.8}; }
 
 // "voacap-guam-2h": the station at Guam, the vessel off California, June,
 // SSN 150, hours 20 and 21, ten frequencies.
 inline PropagationRun GuamRun() {
-    PropagationRun run;
-    run.Model = ModelVoacap;
-    run.Month = 6;
-    run.FirstHour = 20;
-    run.HourCount = 2;
-    run.Positions = GuamPositions();
-    run.Frequencies = GuamFrequencies();
-    run.FirstIndex = 1;
-    run.LastIndex = 10;
-    run.Inputs = SampleInputs(150.0f);
-    return run;
+    return {.Model = ModelVoacap, .Month = 6, .FirstHour = 20, .HourCount = 2, .Positions = GuamPositions(),
+            .FirstIndex = 1, .LastIndex = 10, .Frequencies = GuamFrequencies(), .Inputs = SampleInputs(150.0f)};
 }
 
 inline const std::vector<float>& HonoluluFrequencies() {
     static const std::vector<float> f = {3600, 7100, 10200, 14100, 18100};
     return f;
 }
-
-inline PropagationPositions HonoluluPositions() {
-    PropagationPositions p;
-    p.StationLatitude = 21.3;
-    p.StationLongitude = -157.9;
-    p.OwnLatitude = 38.6;
-    p.OwnLongitude = -120.3;
-    return p;
-}
+inline PropagationPositions HonoluluPositions() { return {38.6, -120.3, 21.3, -157.9}; }
 
 // "voacap-honolulu-24h": the station at Honolulu, December, SSN 100, hours 0
 // to 23, five frequencies.
 inline PropagationRun HonoluluRun() {
-    PropagationRun run;
-    run.Model = ModelVoacap;
-    run.Month = 12;
-    run.FirstHour = 0;
-    run.HourCount = 24;
-    run.Positions = HonoluluPositions();
-    run.Frequencies = HonoluluFrequencies();
-    run.FirstIndex = 1;
-    run.LastIndex = 5;
-    run.Inputs = SampleInputs(100.0f);
-    return run;
+    return {.Model = ModelVoacap, .Month = 12, .FirstHour = 0, .HourCount = 24, .Positions = HonoluluPositions(),
+            .FirstIndex = 1, .LastIndex = 5, .Frequencies = HonoluluFrequencies(), .Inputs = SampleInputs(100.0f)};
 }
 
 // Text placed at 1-based columns of a line.

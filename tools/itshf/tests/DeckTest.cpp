@@ -23,18 +23,8 @@ std::string WithoutLine(const std::string& deck, int number) {
 }
 
 TEST(Deck, ReadsTheIcepacVoacapLayoutByColumns) {
-    DeckParams params;
-    params.txLat = -33.87;
-    params.txLon = 151.21;
-    params.rxLat = 0;
-    params.rxLon = -0.5;
-    params.sunspot = 87.5;
-    params.qIndex = 4;
-    params.noiseDbw = -150;
-    params.takeoffAngle = 7.5;
-    params.reliability = 90;
-    params.month = 11;
-    params.firstHour = 23;
+    const DeckParams params{.txLat = -33.87, .txLon = 151.21, .rxLat = 0, .rxLon = -0.5, .month = 11, .firstHour = 23,
+                            .sunspot = 87.5, .qIndex = 4, .noiseDbw = -150, .takeoffAngle = 7.5, .reliability = 90};
     const Deck d = ParseDeck(IcepacVoacapDeck(params));
     ASSERT_TRUE(d.ok()) << d.error;
     EXPECT_EQ(d.coefficients, "URSI");
@@ -73,13 +63,8 @@ TEST(Deck, ReadsTheIcepacVoacapLayoutByColumns) {
 }
 
 TEST(Deck, ReadsTheRec533LayoutByColumns) {
-    DeckParams params;
-    params.txLat = 13.5;
-    params.txLon = 144.8;
-    params.noiseDbw = -140;
-    params.reliability = 75;
-    params.takeoffAngle = 10;
-    params.frequenciesKhz = {4000, 26100};
+    const DeckParams params{.txLat = 13.5, .txLon = 144.8, .noiseDbw = -140, .takeoffAngle = 10, .reliability = 75,
+                            .frequenciesKhz = {4000, 26100}};
     const std::string text = Rec533Deck(params);
     // The same deck with LF line ends reads the same.
     std::string lf = text;

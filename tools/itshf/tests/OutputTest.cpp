@@ -83,9 +83,7 @@ TEST(Output, SamplesHaveTheRealProgramsShapeLineForLine) {
 }
 
 TEST(Output, Method26ListsHoursOneToTwentyFourAndMethod20KeepsTheDecksOrder) {
-    DeckParams params;
-    params.firstHour = 0;
-    params.hourCount = 2;
+    const DeckParams params{.firstHour = 0, .hourCount = 2};
     const std::string out = WriteOutput(Program::Icepac, ParseDeck(IcepacVoacapDeck(params)));
     test::OutputLines lines(out);
     lines.Find("MUF    LUF");
@@ -108,14 +106,8 @@ TEST(Output, HeaderSaysItIsAStandIn) {
 
 TEST(Output, AClosedPathPrintsTheLufAsTheMufWithAMinusSign) {
     // A long path by day at a low sunspot number: nothing reaches 40 dB.
-    DeckParams params;
-    params.txLat = 13.5;
-    params.txLon = 144.8;
-    params.sunspot = 0;
-    params.takeoffAngle = 10;
-    params.month = 6;
-    params.firstHour = 22;
-    params.hourCount = 1;
+    const DeckParams params{.txLat = 13.5, .txLon = 144.8, .month = 6, .firstHour = 22, .hourCount = 1, .sunspot = 0,
+                            .takeoffAngle = 10};
     const Deck deck = ParseDeck(IcepacVoacapDeck(params));
     const PathGeometry path = ComputePath(deck.circuit);
     const HourSky sky = PredictHourSky(deck.Inputs(false), path, 22);
@@ -141,17 +133,8 @@ ReadResult ReadBack(Program program, const DeckParams& params) {
 // The station on one side of a 2000 nmi path along 35N, the vessel on the
 // other; the midpoint is on the Greenwich meridian, so UT is its local time.
 DeckParams Path2000(double sunspot, int hour) {
-    DeckParams s;
-    s.txLat = 35;
-    s.txLon = -20.5;
-    s.rxLat = 35;
-    s.rxLon = 20.5;
-    s.sunspot = sunspot;
-    s.takeoffAngle = 10;
-    s.month = 3;
-    s.firstHour = hour;
-    s.hourCount = 2;
-    return s;
+    return {.txLat = 35, .txLon = -20.5, .rxLat = 35, .rxLon = 20.5, .month = 3, .firstHour = hour, .hourCount = 2,
+            .sunspot = sunspot, .takeoffAngle = 10};
 }
 
 TEST(ReadBack, EveryFieldTheDriverReadsIsANumber) {
