@@ -88,18 +88,20 @@ TEST_F(BestGridTest, HeaderLayoutsFollowTheSettings) {
         EXPECT_TRUE(grid.MergeCol(best.m_iColStation + 1));
         EXPECT_EQ(grid.MergeCol(best.m_iColStnAnt), c.additional);
     }
-    EXPECT_EQ(best.m_iColFrequency, 5);
-    EXPECT_EQ(best.m_iColSnr, 11);
-    EXPECT_EQ(best.m_iColStnAnt, 14);
 }
 
-TEST_F(BestGridTest, HeaderKeepsTheRedrawStateAndDropsOldColours) {
+TEST_F(BestGridTest, HeaderKeepsTheRedrawStateAndDropsOldColoursAndTheBlinkCell) {
     AddRows({{"A", "7030.0", "5"}});
     best.GridSetCellColor(grid, 0, 3, best.m_lColorShared);
+    best.GridBlinkCell(1, best.m_iColFrequency);
     grid.SetRedraw(false);
     best.GridFrequencyHeader(grid, false);
     EXPECT_FALSE(grid.Redraw());
     EXPECT_EQ(grid.BackColor(0, 3), Grid::kFixedBackColor);
+    EXPECT_FALSE(best.tmrBlink.enabled);
+    EXPECT_EQ(best.m_iBlinkRow, -1);
+    best.tmrBlink_Timer();  // a stray tick does nothing
+    EXPECT_EQ(grid.Rows(), 1);
     grid.SetRedraw(true);
     best.GridFrequencyHeader(grid, false);
     EXPECT_TRUE(grid.Redraw());
@@ -167,7 +169,7 @@ TEST_F(BestGridTest, RightClickSelectsADataRowAndOpensTheMenu) {
     EXPECT_EQ(best.m_iGridRow, -1);
 }
 
-TEST_F(BestGridTest, ClickOnTheHeaderSelectsTheFirstRow) {
+TEST_F(BestGridTest, ClickOnTheHeaderSelectsTheFirstRowAndADoubleClickShowsTheHours) {
     const auto [hx, hy] = PointIn(0, best.m_iColStation, 30);
     best.grdFrequency_Click(hx, hy);
     EXPECT_EQ(best.m_iGridRow, -1);  // no data row to select
@@ -175,10 +177,7 @@ TEST_F(BestGridTest, ClickOnTheHeaderSelectsTheFirstRow) {
     best.grdFrequency_Click(hx, hy);
     EXPECT_EQ(best.m_iGridRow, 1);
     EXPECT_EQ(grid.Row(), 1);
-}
 
-TEST_F(BestGridTest, DoubleClickShowsTheHoursOfTheRow) {
-    AddRows({{"A", "7030.0", "5"}, {"B", "10145.0", "8"}});
     int shownFor = -99;
     best.onShowPropagationHours = [&] { shownFor = best.m_iGridRow; };
     const auto [x, y] = PointIn(2, best.m_iColSnr, 3);
@@ -352,16 +351,6 @@ TEST_F(BestGridTest, CellColourOnTheBlinkCellChangesTheBlinkColour) {
     // A white cell stops readable: dark text on white.
     EXPECT_EQ(grid.BackColor(2, col), Grid::kDefaultBackColor);
     EXPECT_EQ(grid.ForeColor(2, col), Grid::kDefaultForeColor);
-}
-
-TEST_F(BestGridTest, HeaderResetForgetsTheBlinkCell) {
-    AddRows({{"A", "7030.0", "20"}});
-    best.GridBlinkCell(1, best.m_iColFrequency);
-    best.GridFrequencyHeader(grid, false);
-    EXPECT_FALSE(best.tmrBlink.enabled);
-    EXPECT_EQ(best.m_iBlinkRow, -1);
-    best.tmrBlink_Timer();  // a stray tick does nothing
-    EXPECT_EQ(grid.Rows(), 1);
 }
 
 TEST_F(BestGridTest, RowAndColumnUnderAPointFollowTheScrolling) {

@@ -102,6 +102,15 @@ protected:
     };
 
     void Start() { main.cmdStart_Click(); }
+    // Starts with a fresh record, the first row's call scripted and the user's answers queued.
+    void CallFirstRow(const SimCallOutcome& outcome, std::initializer_list<MsgAnswer> answers = {MsgAnswer::Yes}) {
+        sim.ScriptCall("K1AAA", "7100.0", outcome);
+        drive.ui.ClearRecords();
+        questions.clear();
+        beeps = 0;
+        drive.ui.QueueAnswers(answers);
+        Start();
+    }
     bool RunUntilDone(int limit = 900) {
         return RunUntil([this] { return !connection.Running(); }, limit);
     }
@@ -183,10 +192,8 @@ TEST_F(ConnectProcessTest, ThreeRowsAnsweredNoThenTheFirstAgainWithAttemptsFromZ
 }
 
 TEST_F(ConnectProcessTest, NoAnswerMovesToTheNextRowAtTheNextLogCheck) {
-    sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::NoAnswerAfter(5));
     sim.ScriptCall("K2BBB", "10100.0", SimCallOutcome::NoAnswerAfter(60));
-    drive.ui.QueueAnswers({MsgAnswer::Yes, MsgAnswer::Yes});
-    Start();
+    CallFirstRow(SimCallOutcome::NoAnswerAfter(5), {MsgAnswer::Yes, MsgAnswer::Yes});
     ASSERT_EQ(questions.size(), 1u);
     ASSERT_EQ(Statuses().back(), "Waiting Conection, Attempt 1");
     const platform::UtcSeconds waitingFrom = clock.NowUtc();
@@ -262,9 +269,7 @@ TEST_F(ConnectProcessTest, AConnectionMadeAndEndedBetweenTwoLogChecksCountsAsMad
     // "Connected to" 1 s after F5, "Disconnected from" 1 s later: one log read
     // sees both lines.
     main.settings.m_bAirMailLastConnectCheck = false;
-    sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(1, 1));
-    drive.ui.QueueAnswer(MsgAnswer::Yes);
-    Start();
+    CallFirstRow(SimCallOutcome::Connected(1, 1));
     ASSERT_TRUE(RunUntilDone());
     const auto statuses = Statuses();
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Connected, Attempt 1"), statuses.end());
@@ -286,11 +291,7 @@ TEST_F(ConnectProcessTest, StopAsksInStatesFourAndFive) {
         }
         sim.PressStop();
         RunSeconds(1);
-        sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(5, 3600));
-        drive.ui.ClearRecords();
-        beeps = 0;
-        drive.ui.QueueAnswer(MsgAnswer::Yes);
-        Start();
+        CallFirstRow(SimCallOutcome::Connected(5, 3600));
         ASSERT_TRUE(RunUntilState(c.state));
         const int inputs = InputCalls();
         const SimCallState call = sim.CallState();
@@ -339,9 +340,7 @@ TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestio
 TEST_F(ConnectProcessTest, ATickWhileAStepRunsOnlyRefreshesThePanels) {
     // The Stop question is open in state 4 while the log says "no answer":
     // the ticks meanwhile must not move on to the next row's question.
-    sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::NoAnswerAfter(1));
-    drive.ui.QueueAnswer(MsgAnswer::Yes);
-    Start();
+    CallFirstRow(SimCallOutcome::NoAnswerAfter(1));
     ASSERT_EQ(connection.record().state, ConnectStateWaitConnect);
     drive.ui.QueueAnswer(MsgAnswer::No);
     const auto previous = drive.ui.onMessageBox;
@@ -366,11 +365,7 @@ TEST_F(ConnectProcessTest, StoppedInTheTerminalGoesOnWithTheNextRow) {
     };
     for (const Case& c : {Case{4, false}, Case{5, true}}) {
         SCOPED_TRACE(c.state);
-        sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(5, 3600));
-        drive.ui.ClearRecords();
-        questions.clear();
-        drive.ui.QueueAnswers({MsgAnswer::Yes, MsgAnswer::Cancel});
-        Start();
+        CallFirstRow(SimCallOutcome::Connected(5, 3600), {MsgAnswer::Yes, MsgAnswer::Cancel});
         ASSERT_TRUE(RunUntilState(c.state));
         sim.PressStop();
         ASSERT_TRUE(RunUntilDone(10));
@@ -399,9 +394,7 @@ TEST_F(ConnectProcessTest, MissingTerminalEndsTheProcessWithoutBeep) {
 TEST_F(ConnectProcessTest, MissingTerminalBeforeTheNextRowEndsWithoutBeep) {
     // The call ends with "No answer from" a second after F5; AirMail closes
     // before the next log check, so the next row finds no Terminal.
-    sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::NoAnswerAfter(1));
-    drive.ui.QueueAnswers({MsgAnswer::Yes, MsgAnswer::No});
-    Start();
+    CallFirstRow(SimCallOutcome::NoAnswerAfter(1), {MsgAnswer::Yes, MsgAnswer::No});
     Second();
     sim.CloseWindow(sim.MainWindow());
     ASSERT_TRUE(RunUntilDone(10));
@@ -423,11 +416,7 @@ TEST_F(ConnectProcessTest, LogReadErrorEndsTheProcessWithBeep) {
     for (int state : {4, 5}) {
         SCOPED_TRACE(state);
         sim.StartAirMail();  // again after the last round: a new, empty log
-        sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(5, 3600));
-        drive.ui.ClearRecords();
-        beeps = 0;
-        drive.ui.QueueAnswer(MsgAnswer::Yes);
-        Start();
+        CallFirstRow(SimCallOutcome::Connected(5, 3600));
         ASSERT_TRUE(RunUntilState(state));
         sim.CloseWindow(sim.MainWindow());
         ASSERT_TRUE(QFile::remove(QString::fromStdString(sim.DebugLogPath())));
@@ -510,9 +499,7 @@ TEST_F(ConnectProcessTest, MainWindowControlsBlinkAndPanelsWhileTheProcessRuns) 
         EXPECT_EQ(drive.ui.PanelText(1), QStringLiteral("Working"));
         EXPECT_TRUE(main.tmrProcess.enabled);
     };
-    sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(7, 3600));
-    drive.ui.QueueAnswer(MsgAnswer::Yes);
-    Start();
+    CallFirstRow(SimCallOutcome::Connected(7, 3600));
     ASSERT_EQ(connection.record().state, ConnectStateWaitConnect);
     EXPECT_EQ(timerChanges.count(), 1);
 

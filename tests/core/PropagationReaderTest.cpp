@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "PropagationTestData.h"
 #include "propagation/PropagationDecks.h"
@@ -248,15 +249,12 @@ TEST(PropagationIcepacVoacapOutput, AngleThatIsNotANumberIsAFailure) {
 }
 
 TEST(PropagationHourIndex, PlacesPrintedHoursInTheRun) {
-    EXPECT_EQ(PropagationHourIndex(24.0, 0, 24), 1);
-    EXPECT_EQ(PropagationHourIndex(0.0, 0, 24), 1);
-    EXPECT_EQ(PropagationHourIndex(1.0, 0, 24), 2);
-    EXPECT_EQ(PropagationHourIndex(23.0, 0, 24), 24);
-    EXPECT_EQ(PropagationHourIndex(23.0, 23, 2), 1);
-    EXPECT_EQ(PropagationHourIndex(24.0, 23, 2), 2);
-    EXPECT_EQ(PropagationHourIndex(22.0, 23, 2), 0);
-    EXPECT_EQ(PropagationHourIndex(20.5, 20, 2), 0);
-    EXPECT_EQ(PropagationHourIndex(25.0, 0, 24), 0);
+    // printed hour, first hour of the run, hours of the run: hour index (0: none)
+    for (const auto& [printed, first, count, index] :
+         {std::tuple{24.0, 0, 24, 1}, std::tuple{0.0, 0, 24, 1}, std::tuple{1.0, 0, 24, 2}, std::tuple{23.0, 0, 24, 24},
+          std::tuple{23.0, 23, 2, 1}, std::tuple{24.0, 23, 2, 2}, std::tuple{22.0, 23, 2, 0}, std::tuple{20.5, 20, 2, 0},
+          std::tuple{25.0, 0, 24, 0}})
+        EXPECT_EQ(PropagationHourIndex(printed, first, count), index) << printed << " in " << first << "+" << count;
 }
 
 // --- REC533 ---

@@ -269,7 +269,7 @@ TEST_F(SettingsProfileTest, FirstFailedWriteReportsOnceAndStops) {
 
 TEST_F(SettingsProfileTest, SaveErrorNamesTheProgramsProfileAndTheLastCode) {
     // A failed write to another program's file still names Tidewell's profile.
-    files.FailAllWrites(32);
+    files.FailWritesFrom(1, 32);
     EXPECT_FALSE(profile.Write(QStringLiteral("C:\\AirMail\\Airmail.ini"), "Settings", "Current Time", "x"));
     ProfileSaveError(Fresh(), profile, ui);
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -31,7 +31,6 @@ public:
     std::string GetString(const std::string& file, const std::string& section,
                           const std::string& key, const std::string& def,
                           std::size_t bufferSize) override {
-        ++m_reads;
         const auto* v = Find(file, section, key);
         std::string out = v != nullptr ? Trim(*v) : def;
         if (bufferSize == 0) return {};
@@ -80,7 +79,6 @@ public:
 
     // Every write from the n-th (counted from 1 over this object's life) fails.
     void FailWritesFrom(int n, int code) { m_failFrom = std::make_pair(n, code); }
-    void FailAllWrites(int code) { FailWritesFrom(1, code); }
     // Writes of this key fail.
     void FailKey(const std::string& section, const std::string& key, int code) {
         m_failKeys.emplace_back(section, key, code);
@@ -92,7 +90,6 @@ public:
         const auto it = m_files.find(Lower(file));
         return it == m_files.end() ? 0 : it->second.size();
     }
-    int Reads() const { return m_reads; }
 
 private:
     struct Entry {
@@ -129,7 +126,6 @@ private:
     std::optional<std::pair<int, int>> m_failFrom;
     std::vector<std::tuple<std::string, std::string, int>> m_failKeys;
     int m_lastError = 0;
-    int m_reads = 0;
 };
 
 }  // namespace tw::test

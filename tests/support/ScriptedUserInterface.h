@@ -32,9 +32,7 @@ public:
 
     // --- records ---
     std::vector<MessageRequest> messages;
-    std::vector<MsgAnswer> given;  // the answer each box gave
     std::vector<PanelWrite> panelWrites;
-    std::vector<PanelWrite> panelToolTipWrites;
     std::vector<bool> busyCalls;
     std::vector<QString> broughtToFront;
     int processEventsCalls = 0;
@@ -45,9 +43,7 @@ public:
     // Forget what has been recorded (the panels keep their texts).
     void ClearRecords() {
         messages.clear();
-        given.clear();
         panelWrites.clear();
-        panelToolTipWrites.clear();
         busyCalls.clear();
         broughtToFront.clear();
         processEventsCalls = 0;
@@ -62,7 +58,6 @@ public:
             answer = answers.front();
             answers.pop_front();
         }
-        given.push_back(answer);
         return answer;
     }
     QString PanelText(int panel) const override { return m_panels.value(panel); }
@@ -72,7 +67,6 @@ public:
     }
     void SetPanelToolTip(int panel, const QString& toolTip) override {
         m_toolTips[panel] = toolTip;
-        panelToolTipWrites.push_back({panel, toolTip});
     }
     QString PanelToolTip(int panel) const { return m_toolTips.value(panel); }
     void SetBusy(bool on) override {
