@@ -182,7 +182,8 @@ inline ReadResult ReadIcepacVoacap(const std::string& text, int hourCount, int f
     return r;
 }
 
-// Reads a REC533 output the way the run driver does.
+// Reads a REC533 output the way the run driver does: field strength in dB
+// above 1 uV/m turned into dBW, noise from the signal-to-noise ratio.
 inline ReadResult ReadRec533(const std::string& text, int hourCount, const std::vector<double>& frequenciesKhz) {
     ReadResult r;
     OutputLines out(text);
@@ -191,28 +192,22 @@ inline ReadResult ReadRec533(const std::string& text, int hourCount, const std::
     r.stationToShipAzimuth = Number(Field(path, 43, 6));
     r.stationAzimuth = Number(Field(path, 51, 6));
     r.rangeNmi = Number(Field(path, 60, 7));
-    const int n = static_cast<int>(frequenciesKhz.size());
+    const std::size_t n = frequenciesKhz.size();
     r.hours.resize(static_cast<std::size_t>(hourCount));
     for (ReadHour& h : r.hours) {
         const std::string freq = out.Find("FREQ");
         h.mufKhz = Number(Field(freq, 5, 4)) * 1000;
         h.lufKhz = Number(Field(freq, 65, 4)) * 1000;
-        const std::string mode = out.Find("MODE");
-        for (int j = 0; j < n; ++j) h.mode.push_back(Field(mode, 9 + j * 5, 5));
-        const std::string angle = out.Find("ANGL");
-        for (int j = 0; j < n; ++j) {
-            const double a = Number(Field(angle, 9 + j * 5, 5));
-            h.angle.push_back(std::isnan(a) ? 0 : a);
+        const std::string mode = out.Find("MODE"), angle = out.Find("ANGL"), dbu = out.Find("DBU"),
+                          sn = out.Find("S/N"), snxx = out.Find("SNxx");
+        for (std::size_t j = 0; j < n; ++j) {
+            const auto field = [&](const std::string& line) { return Field(line, 9 + static_cast<int>(j) * 5, 5); };
+            h.mode.push_back(field(mode));
+            h.angle.push_back(std::isnan(Number(field(angle))) ? 0 : Number(field(angle)));
+            h.signal.push_back(Number(field(dbu)) - 137 - 20 * std::log10(frequenciesKhz[j] / 20000));
+            h.noise.push_back(h.signal.back() - Number(field(sn)));
+            h.snr.push_back(Number(field(snxx)));
         }
-        const std::string dbu = out.Find("DBU");
-        for (int j = 0; j < n; ++j) {
-            h.signal.push_back(Number(Field(dbu, 9 + j * 5, 5)) - 137 -
-                               20 * std::log10(frequenciesKhz[static_cast<std::size_t>(j)] / 20000));
-        }
-        const std::string sn = out.Find("S/N");
-        for (int j = 0; j < n; ++j) h.noise.push_back(h.signal[static_cast<std::size_t>(j)] - Number(Field(sn, 9 + j * 5, 5)));
-        const std::string snxx = out.Find("SNxx");
-        for (int j = 0; j < n; ++j) h.snr.push_back(Number(Field(snxx, 9 + j * 5, 5)));
     }
     r.ok = true;
     return r;
