@@ -8,4 +8,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j"$(nproc 2>/dev/null || echo 2)" --target tidewell
-exec build/dev/src/tidewell --demo "$@"
+exec build/dev/src/program/tidewell --demo "$@"

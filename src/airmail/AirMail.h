@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 #include "platform/PathMapper.h"
 #include "settings/Settings.h"
 

@@ -7,8 +7,8 @@
 
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 #include "settings/Settings.h"
 
 namespace tw {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "airmail/AirMail.h"
-#include "app/UserInterface.h"
+#include "common/UserInterface.h"
 #include "platform/Clock.h"
 #include "settings/Settings.h"
 

@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "airmail/AirMail.h"
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 #include "propagation/Geometry.h"
 #include "settings/Settings.h"
 

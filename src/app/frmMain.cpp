@@ -22,16 +22,9 @@ private:
 
 int CheckedFromBoolean(bool bChecked) { return bChecked ? 1 : 0; }
 
-QDateTime TimeGetZulu(const platform::IClock& clock) {
-    return QDateTime::fromSecsSinceEpoch(clock.NowUtc(), Qt::UTC);
-}
-
 frmMain::frmMain(const Services& services, QObject* parent)
     : QObject(parent),
-      best(settings, services.ui, services.metrics, QString::fromLatin1(kCaption)),
-      m_ui(services.ui),
-      m_profile(services.profile),
-      m_clock(services.clock),
+      MainState({services.ui, services.metrics, services.profile, services.clock}),
       m_programFolder(services.programFolder),
       m_profileFileOverride(services.profileFile) {
     DesignLayout();
@@ -149,7 +142,7 @@ void frmMain::Initialize() {
 
 void frmMain::Form_Load() {
     Initialize();
-    ProfileRecall(settings, m_profile, *this);
+    ProfileRecall(settings, profile(), *this);
     if (settings.m_bAirMailResize) {
         SetWindowTop(0);
         SetWindowLeft(0);
@@ -177,7 +170,7 @@ void frmMain::Form_Unload() {
     // A running connection process stops first, quietly: its timer could
     // otherwise tick while the profile is written.  Nothing is sent to AirMail.
     if (connection) connection->ConnectUnload();
-    ProfileSave(settings, m_profile, *this, m_ui);
+    ProfileSave(settings, profile(), *this, ui());
     if (steps.UnloadWindow)
         for (const QString& window : UnloadOrder()) steps.UnloadWindow(window);
     if (steps.UnloadOtherWindows) steps.UnloadOtherWindows();
@@ -196,7 +189,7 @@ void frmMain::cmdUpdate_Click() { Update(false); }
 void frmMain::cmdBestTime_Click() { ShowPropagationBest(false); }
 
 void frmMain::tmrTime_Timer() {
-    m_ui.SetPanelText(5, TimeGetZulu().toString(QStringLiteral("hh:mm:ss")));
+    ui().SetPanelText(5, TimeGetZulu().toString(QStringLiteral("hh:mm:ss")));
 }
 
 void frmMain::MenuClick(const QString& name) {
@@ -289,7 +282,7 @@ int frmMain::LatLonBoxClick(LatLonBox box, int caret) {
 void frmMain::LatLonEditAsk() {
     if (steps.PositionReportIsOpen && steps.PositionReportIsOpen()) return;
     if (settings.m_bAirMailLatLonEditPrompt) {
-        m_ui.BringToFront(QString::fromLatin1(kCaption));
+        ui().BringToFront(QString::fromLatin1(kCaption));
         MessageRequest ask;
         ask.text = QStringLiteral(
             "Normally your current Lat/Lon is entered in AirMail's Position Report Window.  "
@@ -299,7 +292,7 @@ void frmMain::LatLonEditAsk() {
             "Position Report Window?");
         ask.buttons = MsgButtons::YesNo;
         ask.icon = MsgIcon::Exclamation;
-        if (m_ui.MessageBox(ask) == MsgAnswer::Yes) {
+        if (ui().MessageBox(ask) == MsgAnswer::Yes) {
             settings.m_bAirMailLatLonEdit = true;
         } else if (steps.AirMailOpenPositionReport) {
             steps.AirMailOpenPositionReport();
@@ -337,17 +330,17 @@ void frmMain::Update(bool bExpandList) {
     // Default or the options dialog would otherwise rebuild the grid under it).
     if (m_updating || ConnectRunning()) return;
     FlagGuard updating(m_updating);
-    MouseBusy busy(m_ui);
+    MouseBusy busy(ui());
 
     SetEnabled(cmdStart, false, false);
     SetEnabled(cmdStop, false, false);
     Changed();
     UpdateStatusState(kStatusWorking);
-    for (int panel : {2, 3, 4}) m_ui.SetPanelText(panel, QString());
+    for (int panel : {2, 3, 4}) ui().SetPanelText(panel, QString());
     best.m_iGridRow = -1;
     if (steps.HideViews) steps.HideViews();
     best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
-    m_ui.ProcessEvents();
+    ui().ProcessEvents();
 
     if (settings.m_bAirMailLatLonEdit) {
         if (!UpdatePositionFromBoxes()) {
@@ -385,8 +378,8 @@ void frmMain::Update(bool bExpandList) {
         settings.m_bStationHighestFrequency = highest;
         settings.m_iStationTopFrequencies = topFrequencies;
     }
-    m_ui.BringToFront(QString::fromLatin1(kCaption));
-    m_ui.SetPanelText(1, QString());
+    ui().BringToFront(QString::fromLatin1(kCaption));
+    ui().SetPanelText(1, QString());
 }
 
 // The hand-typed position becomes AirMail's current position.
@@ -411,7 +404,7 @@ bool frmMain::UpdatePositionFromBoxes() {
 
 void frmMain::UpdateFailureEnd() {
     cmdUpdate.bold = true;
-    m_ui.SetPanelText(1, QString());
+    ui().SetPanelText(1, QString());
     Changed();
 }
 
@@ -421,17 +414,11 @@ void frmMain::UpdateBold(bool bBold, bool bSetFocus) {
     SetEnabled(cmdStop, false, false);
     Changed();
     if (bSetFocus) emit focusRequested(bBold ? QStringLiteral("cmdUpdate") : QStringLiteral("cmdStart"));
-    m_ui.SetPanelText(3, QString());
-    m_ui.SetPanelText(4, QString());
+    ui().SetPanelText(3, QString());
+    ui().SetPanelText(4, QString());
 }
 
-void frmMain::UpdateStatusStatus(const QString& status) { tw::UpdateStatusStatus(m_ui, status); }
-
-void frmMain::UpdateStatusState(const QString& state) { tw::UpdateStatusState(m_ui, state); }
-
-QDateTime frmMain::TimeGetZulu() const { return tw::TimeGetZulu(m_clock); }
-
-void frmMain::ProfileSaveError() { tw::ProfileSaveError(settings, m_profile, m_ui); }
+void frmMain::ProfileSaveError() { tw::ProfileSaveError(settings, profile(), ui()); }
 
 // ---------------------------------------------------------------------------
 // Geometry

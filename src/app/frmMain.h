@@ -14,61 +14,19 @@
 #include <functional>
 #include <memory>
 
-#include "app/BestGrid.h"
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
 #include "airmail/Position.h"
+#include "common/Controls.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 #include "platform/Clock.h"
-#include "settings/Settings.h"
+#include "selection/MainState.h"
 #include "settings/SettingsProfile.h"
 
 namespace tw {
 
 class ConnectionProcess;
 
-// A button, frame, text box or menu item as the window shows it.
-struct Control {
-    QString caption;
-    QString toolTip;
-    bool enabled = true;
-    bool bold = false;
-    // Position and size in twips (relative to the containing frame).
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
-
-// The drop-down list of AirMail systems.
-struct ComboControl : Control {
-    QStringList items;
-    int listIndex = -1;
-    QString Text() const { return listIndex >= 0 && listIndex < items.size() ? items[listIndex] : QString(); }
-};
-
-// A timer as the window declares it; the app runs a real timer that mirrors it.
-struct TimerControl {
-    int interval = 1000;
-    bool enabled = false;
-};
-
-// Holds the hourglass while it lives; the default pointer comes back when it
-// goes, on every exit path.
-class MouseBusy {
-public:
-    explicit MouseBusy(IUserInterface& ui) : m_ui(ui) { m_ui.SetBusy(true); }
-    ~MouseBusy() { m_ui.SetBusy(false); }
-    MouseBusy(const MouseBusy&) = delete;
-    MouseBusy& operator=(const MouseBusy&) = delete;
-
-private:
-    IUserInterface& m_ui;
-};
-
 int CheckedFromBoolean(bool bChecked);
-
-// The current UTC date and time from the clock, to the whole second.
-QDateTime TimeGetZulu(const platform::IClock& clock);
 
 // A vessel position in degrees (north and east positive).
 struct LatLon {
@@ -106,7 +64,7 @@ struct MainWindowSteps {
     std::function<void()> AirMailOpenPositionReport;
 };
 
-class frmMain : public QObject, public IWindowGeometry {
+class frmMain : public QObject, public MainState, public IWindowGeometry {
     Q_OBJECT
 public:
     struct Services {
@@ -118,22 +76,14 @@ public:
         QString profileFile;     // replaces programFolder\Tidewell.Ini when not empty
     };
 
-    static constexpr const char* kCaption = "Tidewell";
-
     explicit frmMain(const Services& services, QObject* parent = nullptr);
     ~frmMain() override;
 
-    // --- state owned by the main window ---
-    Settings settings;
-    QString m_sSystem;
-    QString m_sStation;
-    QString m_sStationName;
-    bool m_bActivated = false;
-    BestGrid best;  // grdFrequency, grdWorking, column indexes, colours, sort keys, m_iGridRow
+    // The state the subsystems share (settings, system, station, best grid,
+    // cmbSystem) is the MainState part of the window.
 
     // --- controls ---
     Control frmFrequency, frmPosition, frmConnect;
-    ComboControl cmbSystem;
     Control cmdUpdate, cmdBestTime, cmdStart, cmdStop;
     Control grdFrequencyBox;  // position and size of the grid control
     Control txtLat, txtLon;
@@ -170,9 +120,6 @@ public:
     void Initialize();
     void Update(bool bExpandList);
     void UpdateBold(bool bBold, bool bSetFocus);
-    void UpdateStatusStatus(const QString& status);
-    void UpdateStatusState(const QString& state);
-    QDateTime TimeGetZulu() const;
     void WindowResizeControls(int innerWidth, int innerHeight, int statusBarHeight, bool minimized);
     void ProfileSaveError();
     void ShowPropagationDetails();
@@ -201,10 +148,6 @@ public:
     // The window reports where it really is (after the user moved or sized it).
     void GeometryFromWindow(int left, int top, int width, int height);
 
-    IUserInterface& ui() { return m_ui; }
-    ProfileAccess& profile() { return m_profile; }
-    const platform::IClock& clock() const { return m_clock; }
-
     // -----------------------------------------------------------------------
     // The connection process (connect/ConnectProcess.h).  The composition
     // root sets `connection`; without one Start and Stop do nothing.  The app
@@ -218,9 +161,10 @@ public:
     // the system list, Refresh, Best Time and the position boxes disabled,
     // state "Working") and after it (Start bold, Stop disabled, the others as
     // they were before, state "Done").
-    void ConnectSetRunning(bool running);
-    void SetProcessTimer(bool enabled);
-    bool ConnectRunning() const;
+    void ConnectSetRunning(bool running) override;
+    void SetProcessTimer(bool enabled) override;
+    bool ConnectRunning() const override;
+    void ControlsChanged() override { Changed(); }
     // The other windows, in the order the main window's unload closes them.
     static QStringList UnloadOrder();
 
@@ -247,9 +191,6 @@ private:
     LatLonEditResult BoxEdited(LatLonBox box, const LatLonEditResult& result);
     void Changed() { emit controlsChanged(); }
 
-    IUserInterface& m_ui;
-    ProfileAccess& m_profile;
-    const platform::IClock& m_clock;
     QString m_programFolder;
     QString m_profileFileOverride;
     Geometry m_geometry;

@@ -5,8 +5,8 @@
 
 #include "airmail/AirMail.h"
 #include "airmail/Stations.h"
-#include "app/BestGrid.h"
-#include "app/frmMain.h"
+#include "selection/BestGrid.h"
+#include "selection/MainState.h"
 #include "connect/WindowControl.h"
 #include "platform/Desktop.h"
 #include "selection/Evaluate.h"
@@ -74,7 +74,7 @@ bool TerminalTextIsSystem(const QString& text) {
     return upper == QLatin1String("HAM") || upper == QLatin1String("SAILMAIL") || upper == QLatin1String("FAX");
 }
 
-ConnectionProcess::ConnectionProcess(frmMain& main, AirMail& airmail, WindowControl& windows)
+ConnectionProcess::ConnectionProcess(MainState& main, AirMail& airmail, WindowControl& windows)
     : m_main(main), m_airmail(airmail), m_windows(windows), m_log(airmail) {}
 
 void ConnectionProcess::Status(const QString& text) { m_main.UpdateStatusStatus(text); }

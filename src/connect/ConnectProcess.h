@@ -31,7 +31,7 @@ namespace tw {
 
 class AirMail;
 class WindowControl;
-class frmMain;
+class MainState;
 
 // States of the process.
 enum ConnectState : qint16 {
@@ -77,7 +77,7 @@ bool TerminalTextIsSystem(const QString& text);
 
 class ConnectionProcess {
 public:
-    ConnectionProcess(frmMain& main, AirMail& airmail, WindowControl& windows);
+    ConnectionProcess(MainState& main, AirMail& airmail, WindowControl& windows);
     ConnectionProcess(const ConnectionProcess&) = delete;
     ConnectionProcess& operator=(const ConnectionProcess&) = delete;
 
@@ -127,7 +127,7 @@ private:
     void Status(const QString& text);
     void SetPanel(int panel, const QString& text);
 
-    frmMain& m_main;
+    MainState& m_main;
     AirMail& m_airmail;
     WindowControl& m_windows;
     DebugLogReader m_log;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ProfileAccess.h"
+#include "common/ProfileAccess.h"
 
 namespace tw {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <thread>
 
-#include "app/UserInterface.h"
+#include "common/UserInterface.h"
 
 namespace tw {
 

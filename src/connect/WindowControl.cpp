@@ -6,7 +6,7 @@
 #include <string>
 
 #include "airmail/AirMail.h"
-#include "app/ProfileAccess.h"
+#include "common/ProfileAccess.h"
 #include "connect/SendKeys.h"
 #include "connect/Waiter.h"
 #include "platform/Profile.h"

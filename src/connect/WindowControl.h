@@ -15,7 +15,7 @@
 
 #include <functional>
 
-#include "app/UserInterface.h"
+#include "common/UserInterface.h"
 #include "platform/Desktop.h"
 
 namespace tw {

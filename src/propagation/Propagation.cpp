@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
 #include "propagation/PropagationDecks.h"

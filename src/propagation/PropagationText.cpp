@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 
 namespace tw {
 

@@ -9,9 +9,9 @@
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
-#include "app/BestGrid.h"
-#include "app/Grid.h"
-#include "app/frmMain.h"
+#include "selection/BestGrid.h"
+#include "common/Grid.h"
+#include "selection/MainState.h"
 #include "selection/SystemSelect.h"
 
 namespace tw {
@@ -39,11 +39,11 @@ private:
 
 }  // namespace
 
-BestList::BestList(frmMain& main, AirMail& airmail, Position& position, Propagation& propagation,
+BestList::BestList(MainState& main, AirMail& airmail, Position& position, Propagation& propagation,
                    std::function<void()> terminalActivate)
     : BestList(main, airmail, position, PropagationGetOf(propagation), std::move(terminalActivate)) {}
 
-BestList::BestList(frmMain& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet,
+BestList::BestList(MainState& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet,
                    std::function<void()> terminalActivate)
     : TerminalActivate(std::move(terminalActivate)),
       m_main(main),
@@ -54,7 +54,7 @@ BestList::BestList(frmMain& main, AirMail& airmail, Position& position, Propagat
 // ---- The build --------------------------------------------------------------
 
 bool BestList::BestListBuild() {
-    frmMain& main = m_main;
+    MainState& main = m_main;
     const Settings& settings = main.settings;
     BestGrid& best = main.best;
     Grid& grid = best.grdFrequency;
@@ -106,7 +106,7 @@ bool BestList::BestListBuild() {
 }
 
 bool BestList::StationGetFrequencies(Grid& grid, int first, int& last) {
-    frmMain& main = m_main;
+    MainState& main = m_main;
     BestGrid& best = main.best;
     const QString file = SystemFileName(main.m_sSystem);
     const QString value = m_airmail.AirMailGetProfileString(file, kFrequencyList, main.m_sStation, true);

@@ -23,16 +23,16 @@ class AirMail;
 class Grid;
 class Position;
 class Propagation;
-class frmMain;
+class MainState;
 
 class BestList {
 public:
     // `terminalActivate` starts AirMail or brings its Terminal window up at
     // the first update of the run when m_bAirMailStartup is set; without it
     // the build goes on without.
-    BestList(frmMain& main, AirMail& airmail, Position& position, Propagation& propagation,
+    BestList(MainState& main, AirMail& airmail, Position& position, Propagation& propagation,
              std::function<void()> terminalActivate = {});
-    BestList(frmMain& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet,
+    BestList(MainState& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet,
              std::function<void()> terminalActivate = {});
 
     std::function<void()> TerminalActivate;
@@ -76,7 +76,7 @@ private:
     // The final order of the stations when each shows one frequency.
     void StationBlocksSort(Grid& grid);
 
-    frmMain& m_main;
+    MainState& m_main;
     AirMail& m_airmail;
     Position& m_position;
     Evaluation m_evaluation;

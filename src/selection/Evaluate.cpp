@@ -11,9 +11,9 @@
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
-#include "app/BestGrid.h"
-#include "app/Grid.h"
-#include "app/frmMain.h"
+#include "selection/BestGrid.h"
+#include "common/Grid.h"
+#include "selection/MainState.h"
 #include "propagation/Propagation.h"
 #include "settings/OffsetTable.h"
 
@@ -144,7 +144,7 @@ bool OffsetFrequencyListed(const QString& storedFrequencies, const QString& freq
     return texts.contains(frequencyText, Qt::CaseSensitive);
 }
 
-void OffsetData(frmMain& main, AirMail& airmail, Grid& grid, const QString& sSystem,
+void OffsetData(MainState& main, AirMail& airmail, Grid& grid, const QString& sSystem,
                 const QString& sStation, int iRowStart, int iRowStop, double fBearing,
                 const QDateTime& tTime, int iColTx, int iColSnr, int iColOffset, bool bColor) {
     BestGrid& best = main.best;
@@ -257,11 +257,11 @@ PropagationGetFunction PropagationGetOf(Propagation& propagation) {
     };
 }
 
-Evaluation::Evaluation(frmMain& main, AirMail& airmail, Position& position,
+Evaluation::Evaluation(MainState& main, AirMail& airmail, Position& position,
                        PropagationGetFunction propagationGet)
     : m_main(main), m_airmail(airmail), m_position(position), m_propagationGet(std::move(propagationGet)) {}
 
-Evaluation::Evaluation(frmMain& main, AirMail& airmail, Position& position, Propagation& propagation)
+Evaluation::Evaluation(MainState& main, AirMail& airmail, Position& position, Propagation& propagation)
     : Evaluation(main, airmail, position, PropagationGetOf(propagation)) {}
 
 bool Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const QDateTime& time,

@@ -19,7 +19,7 @@ class BestGrid;
 class Grid;
 class Position;
 class Propagation;
-class frmMain;
+class MainState;
 
 // ---- Texts ------------------------------------------------------------------
 
@@ -65,7 +65,7 @@ bool OffsetFrequencyListed(const QString& storedFrequencies, const QString& freq
 // background m_lColorOffset with bColor, bold without), and column iColOffset
 // shows the offset less the loss ("0.0").  Matching table rows add up in the
 // SNR cell, in table order.  No table: nothing changes.
-void OffsetData(frmMain& main, AirMail& airmail, Grid& grid, const QString& sSystem,
+void OffsetData(MainState& main, AirMail& airmail, Grid& grid, const QString& sSystem,
                 const QString& sStation, int iRowStart, int iRowStop, double fBearing,
                 const QDateTime& tTime, int iColTx, int iColSnr, int iColOffset, bool bColor);
 
@@ -108,8 +108,8 @@ PropagationGetFunction PropagationGetOf(Propagation& propagation);
 
 class Evaluation {
 public:
-    Evaluation(frmMain& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet);
-    Evaluation(frmMain& main, AirMail& airmail, Position& position, Propagation& propagation);
+    Evaluation(MainState& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet);
+    Evaluation(MainState& main, AirMail& airmail, Position& position, Propagation& propagation);
 
     // Evaluates rows iRowStart..iRowStop of `grid` (their frequency cells
     // filled), all of station m_sStation of system m_sSystem, at `time` (UTC)
@@ -121,7 +121,7 @@ public:
                          bool additionalData);
 
 private:
-    frmMain& m_main;
+    MainState& m_main;
     AirMail& m_airmail;
     Position& m_position;
     PropagationGetFunction m_propagationGet;

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "airmail/AirMail.h"
-#include "app/frmMain.h"
+#include "selection/MainState.h"
 
 namespace tw {
 
@@ -15,7 +15,7 @@ int IndexOf(const QStringList& items, const QString& name) {
 }
 }  // namespace
 
-bool SystemSelect(AirMail& airmail, frmMain& main, const QString& preferred) {
+bool SystemSelect(AirMail& airmail, MainState& main, const QString& preferred) {
     QStringList systems;
     if (!airmail.AirMailGetSystems(systems)) return false;
 
@@ -37,7 +37,7 @@ bool SystemSelect(AirMail& airmail, frmMain& main, const QString& preferred) {
         combo.listIndex = index >= 0 ? index : 0;
         main.m_sSystem = combo.Text();
     }
-    emit main.controlsChanged();
+    main.ControlsChanged();
     main.ui().ProcessEvents();
     return true;
 }

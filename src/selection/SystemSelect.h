@@ -8,12 +8,12 @@
 namespace tw {
 
 class AirMail;
-class frmMain;
+class MainState;
 
 // Fills main.cmbSystem when it does not hold exactly AirMail's systems and sets
 // main.m_sSystem.  `preferred` (the command line's --system) wins over
 // AirMail's last used system when the list is filled.  False when AirMail has
 // no systems (the user has been told).
-bool SystemSelect(AirMail& airmail, frmMain& main, const QString& preferred = QString());
+bool SystemSelect(AirMail& airmail, MainState& main, const QString& preferred = QString());
 
 }  // namespace tw

@@ -14,8 +14,8 @@
 
 #include <array>
 
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 #include "settings/Settings.h"
 
 namespace tw {

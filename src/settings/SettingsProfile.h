@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <QVector>
 
-#include "app/ProfileAccess.h"
-#include "app/UserInterface.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
 #include "settings/NumberText.h"
 #include "settings/OffsetTable.h"
 #include "settings/Settings.h"

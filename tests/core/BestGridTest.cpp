@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/BestGrid.h"
+#include "selection/BestGrid.h"
 #include "support/ScriptedUserInterface.h"
 
 using namespace tw;

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "app/Grid.h"
+#include "common/Grid.h"
 
 using namespace tw;
 

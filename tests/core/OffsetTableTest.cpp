@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProfileAccess.h"
+#include "common/ProfileAccess.h"
 #include "platform/PathMapper.h"
 #include "platform/Profile.h"
 #include "settings/OffsetTable.h"

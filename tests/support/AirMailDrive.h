@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "airmail/AirMail.h"
-#include "app/ProfileAccess.h"
+#include "common/ProfileAccess.h"
 #include "platform/PathMapper.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/UserInterface.h"
+#include "common/UserInterface.h"
 
 namespace tw::test {
 

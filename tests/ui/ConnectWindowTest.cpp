@@ -10,10 +10,10 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "app/Application.h"
-#include "app/Demo.h"
-#include "app/ui/QtUserInterface.h"
-#include "app/ui/frmMainWidget.h"
+#include "program/Application.h"
+#include "program/Demo.h"
+#include "ui/QtUserInterface.h"
+#include "ui/frmMainWidget.h"
 #include "connect/Waiter.h"
 #include "ui/ModalAnswerer.h"
 

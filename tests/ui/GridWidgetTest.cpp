@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "app/Grid.h"
-#include "app/ui/GridWidget.h"
-#include "app/ui/QtTextMetrics.h"
+#include "common/Grid.h"
+#include "ui/GridWidget.h"
+#include "ui/QtTextMetrics.h"
 
 using namespace tw;
 

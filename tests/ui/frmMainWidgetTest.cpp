@@ -15,11 +15,11 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "app/Application.h"
-#include "app/ui/GridWidget.h"
-#include "app/ui/LatLonEdit.h"
-#include "app/ui/QtUserInterface.h"
-#include "app/ui/frmMainWidget.h"
+#include "program/Application.h"
+#include "ui/GridWidget.h"
+#include "ui/LatLonEdit.h"
+#include "ui/QtUserInterface.h"
+#include "ui/frmMainWidget.h"
 #include "ui/ModalAnswerer.h"
 
 namespace tw {

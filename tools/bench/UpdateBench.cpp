@@ -39,9 +39,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/CommandLine.h"
-#include "app/ConsoleUserInterface.h"
+#include "program/Application.h"
+#include "program/CommandLine.h"
+#include "program/ConsoleUserInterface.h"
 #include "app/frmMain.h"
 #include "platform/Process.h"
 #include "propagation/PropagationTypes.h"

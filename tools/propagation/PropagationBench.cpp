@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConsoleUserInterface.h"
+#include "program/ConsoleUserInterface.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
 #include "platform/Process.h"

@@ -1,0 +1,123 @@
+#include "program/Application.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "airmail/AirMail.h"
+#include "airmail/Position.h"
+#include "airmail/Stations.h"
+#include "connect/ConnectProcess.h"
+#include "connect/Waiter.h"
+#include "connect/WindowControl.h"
+#include "propagation/Propagation.h"
+#include "selection/BestList.h"
+
+namespace tw {
+
+// The waiter the window control holds on to, whose way of waiting can be replaced.
+class Application::WaiterSlot final : public IWaiter {
+public:
+    explicit WaiterSlot(std::unique_ptr<IWaiter> inner) : inner(std::move(inner)) {}
+    void WaitSeconds(double seconds) override { inner->WaitSeconds(seconds); }
+    std::unique_ptr<IWaiter> inner;
+};
+
+void Application::UseWaiter(std::unique_ptr<IWaiter> waiter) { m_waiter->inner = std::move(waiter); }
+
+Application::Application(const CommandLine& line, IUserInterface& ui, const ITextMetrics& metrics,
+                         const QString& programFolder)
+    : m_line(line), m_ui(ui) {
+    if (!line.driveC.isEmpty())
+        m_paths.SetDrive('C', QDir(line.driveC).absolutePath().toStdString());
+    m_profileFiles = platform::MakeProfileFiles(m_paths);
+    if (line.utcSeconds) {
+        auto fixed = std::make_unique<platform::ManualClock>(*line.utcSeconds);
+        m_manualClock = fixed.get();
+        m_clock = std::move(fixed);
+    } else
+        m_clock = std::make_unique<platform::SystemClock>();
+    m_profile = std::make_unique<ProfileAccess>(*m_profileFiles);
+
+    const QString profileFile =
+        line.profileFile.isEmpty() ? QString() : QFileInfo(line.profileFile).absoluteFilePath();
+    m_main = std::make_unique<frmMain>(
+        frmMain::Services{ui, metrics, *m_profile, *m_clock, programFolder, profileFile});
+    m_registry = platform::MakeRegistry(m_paths);
+    m_airmail = std::make_unique<AirMail>(m_main->settings, *m_profile, ui, m_paths, *m_registry,
+                                          QString::fromLatin1(frmMain::kCaption));
+    m_position = std::make_unique<Position>(*m_airmail, *m_clock);
+    m_processes = platform::MakeProcessRunner();
+    m_propagation = std::make_unique<Propagation>(m_main->settings, ui, m_paths, *m_processes,
+                                                  *m_clock, QString::fromLatin1(frmMain::kCaption));
+    m_bestList = std::make_unique<BestList>(*m_main, *m_airmail, *m_position, *m_propagation);
+    m_bestList->preferredSystem = line.system;
+
+    // AirMail's windows: the real desktop, or in the demo the simulated AirMail,
+    // whose calls succeed the more often the better the predicted SNR.
+    if (line.demo) {
+        auto sim = std::make_unique<platform::SimDesktop>(*m_clock, m_paths);
+        m_sim = sim.get();
+        m_sim->SetDemoOutcomes([this](const std::string& system, const std::string& station,
+                                      const std::string& frequency) {
+            return PredictedSnr(QString::fromStdString(system), QString::fromStdString(station),
+                                QString::fromStdString(frequency));
+        });
+        m_desktop = std::move(sim);
+    } else {
+        m_desktop = platform::MakeSystemDesktop();
+    }
+    m_waiter = std::make_unique<WaiterSlot>(std::make_unique<EventLoopWaiter>(ui));
+    m_windows = std::make_unique<WindowControl>(*m_desktop, *m_airmail, *m_waiter,
+                                                [this] { m_main->UpdateBold(true, false); });
+    m_connection = std::make_unique<ConnectionProcess>(*m_main, *m_airmail, *m_windows);
+    m_main->connection = m_connection.get();
+    WireSteps();
+}
+
+Application::~Application() {
+    if (m_main) m_main->connection = nullptr;
+}
+
+std::optional<double> Application::PredictedSnr(const QString& system, const QString& station,
+                                                const QString& frequency) {
+    BestGrid& best = m_main->best;
+    Grid& grid = best.grdFrequency;
+    const double wanted = LeadingNumber(frequency);
+    for (int row = 1; row < grid.Rows(); ++row) {
+        const QString name = grid.Text(row, best.m_iColStation);
+        const QString id = StationFromStationName(*m_airmail, system, name);
+        if (id.compare(station, Qt::CaseInsensitive) != 0 &&
+            name.compare(station, Qt::CaseInsensitive) != 0)
+            continue;
+        QString text = best.GridGetText(grid, row, best.m_iColFrequency);
+        text.remove(QStringLiteral("(p3)"));
+        if (qAbs(LeadingNumber(text) - wanted) < 0.05)
+            return LeadingNumber(grid.Text(row, best.m_iColSnr));
+    }
+    return std::nullopt;
+}
+
+void Application::WireSteps() {
+    MainWindowSteps& steps = m_main->steps;
+    steps.AirMailFindFolders = [this] { m_airmail->AirMailFindFolders(); };
+    steps.LatLonCheckAge = [this] { m_position->LatLonCheckAge(); };
+    steps.LatLonGetCurrent = [this](LatLon& p) { return m_position->LatLonGetCurrent(p.lat, p.lon); };
+    steps.LatLonDecode = [this](const QString& text, bool isLat, double& value) {
+        return isLat ? m_position->LatLonDecodeLatitude(text, value, true)
+                     : m_position->LatLonDecodeLongitude(text, value, true);
+    };
+    steps.LatLonEncode = [](double value, bool isLat) {
+        return isLat ? LatLonEncodeLatitude(value) : LatLonEncodeLongitude(value);
+    };
+    steps.AirMailWritePosition = [this](const QString& key, const QString& value) {
+        return m_profile->Write(m_main->settings.m_sAirMailDirectoryData + QStringLiteral("\\Airmail.ini"),
+                                QStringLiteral("Position Report"), key, value);
+    };
+    steps.BestListBuild = [this] { return m_bestList->BestListBuild(); };
+    steps.PositionReportIsOpen = [this] { return m_windows->PositionReportGetWindow() != 0; };
+    steps.AirMailOpenPositionReport = [this] { m_windows->AirMailOpenPositionReport(); };
+    m_bestList->TerminalActivate = [this] { m_windows->TerminalActivate(); };
+    m_main->SetMenuAvailable(QStringLiteral("mnuViewPositionReport"), true);
+}
+
+}  // namespace tw

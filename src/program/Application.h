@@ -1,0 +1,87 @@
+#pragma once
+// The composition root: the platform services for this run, the main window's
+// behaviour, and the subsystems wired into its start-up and update cycle.
+// The window, headless mode and the end-to-end tests all build one of these.
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+#include "program/CommandLine.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
+#include "app/frmMain.h"
+#include "platform/Clock.h"
+#include "platform/PathMapper.h"
+#include "platform/Desktop.h"
+#include "platform/Process.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "platform/sim/SimDesktop.h"
+
+namespace tw {
+
+class AirMail;
+class BestList;
+class ConnectionProcess;
+class IWaiter;
+class WindowControl;
+class Position;
+class Propagation;
+
+class Application {
+public:
+    // programFolder: the folder of the executable (the profile lives there).
+    Application(const CommandLine& line, IUserInterface& ui, const ITextMetrics& metrics,
+                const QString& programFolder);
+    ~Application();
+
+    frmMain& main() { return *m_main; }
+    const platform::PathMapper& paths() const { return m_paths; }
+    const platform::IClock& clock() const { return *m_clock; }
+    ProfileAccess& profile() { return *m_profile; }
+    AirMail& airmail() { return *m_airmail; }
+    Position& position() { return *m_position; }
+    Propagation& propagation() { return *m_propagation; }
+    BestList& bestList() { return *m_bestList; }
+    WindowControl& windows() { return *m_windows; }
+    ConnectionProcess& connection() { return *m_connection; }
+    // The simulated AirMail of the demo; nullptr otherwise.
+    platform::SimDesktop* simulatedAirMail() { return m_sim; }
+    // The clock when the run has a fixed one (--utc); nullptr on the system clock.
+    platform::ManualClock* manualClock() { return m_manualClock; }
+    // Replaces how the program waits between the keys it types (the window
+    // tests move the fixed clock on instead of waiting).
+    void UseWaiter(std::unique_ptr<IWaiter> waiter);
+    const CommandLine& commandLine() const { return m_line; }
+
+private:
+    void WireSteps();
+    // The predicted SNR of a station's frequency in the current list.
+    std::optional<double> PredictedSnr(const QString& system, const QString& station,
+                                       const QString& frequency);
+
+    CommandLine m_line;
+    IUserInterface& m_ui;
+    platform::PathMapper m_paths;
+    std::unique_ptr<platform::IProfileFiles> m_profileFiles;
+    std::unique_ptr<platform::IClock> m_clock;
+    platform::ManualClock* m_manualClock = nullptr;
+    std::unique_ptr<ProfileAccess> m_profile;
+    std::unique_ptr<frmMain> m_main;
+    std::unique_ptr<platform::IRegistry> m_registry;
+    std::unique_ptr<AirMail> m_airmail;
+    std::unique_ptr<Position> m_position;
+    std::unique_ptr<platform::IProcessRunner> m_processes;
+    std::unique_ptr<Propagation> m_propagation;
+    std::unique_ptr<BestList> m_bestList;
+    std::unique_ptr<platform::IDesktop> m_desktop;
+    platform::SimDesktop* m_sim = nullptr;
+    class WaiterSlot;
+    std::unique_ptr<WaiterSlot> m_waiter;
+    std::unique_ptr<WindowControl> m_windows;
+    std::unique_ptr<ConnectionProcess> m_connection;
+};
+
+}  // namespace tw

@@ -1,0 +1,73 @@
+#include "program/CommandLine.h"
+
+#include "platform/Clock.h"
+
+namespace tw {
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    CommandLine line;
+    const auto setCommand = [&line](CommandLine::Command command, const QString& option) {
+        if (line.command != CommandLine::Command::Window && line.command != command)
+            line.error = QStringLiteral("%1 cannot be combined with another command").arg(option);
+        line.command = command;
+    };
+    for (int i = 0; i < arguments.size() && line.error.isEmpty(); ++i) {
+        const QString& arg = arguments[i];
+        const auto value = [&](QString& target) {
+            if (i + 1 >= arguments.size()) {
+                line.error = QStringLiteral("%1 needs a value").arg(arg);
+                return;
+            }
+            target = arguments[++i];
+        };
+        if (arg == QLatin1String("--profile")) {
+            value(line.profileFile);
+        } else if (arg == QLatin1String("--drive-c")) {
+            value(line.driveC);
+        } else if (arg == QLatin1String("--system")) {
+            value(line.system);
+        } else if (arg == QLatin1String("--utc")) {
+            QString text;
+            value(text);
+            if (!line.error.isEmpty()) break;
+            line.utcSeconds = platform::ParseUtcText(text.toStdString());
+            if (!line.utcSeconds)
+                line.error = QStringLiteral("--utc wants YYYY-MM-DDTHH:MM[:SS], not \"%1\"").arg(text);
+        } else if (arg == QLatin1String("--demo")) {
+            line.demo = true;
+        } else if (arg == QLatin1String("--print-settings")) {
+            setCommand(CommandLine::Command::PrintSettings, arg);
+        } else if (arg == QLatin1String("--best-list")) {
+            setCommand(CommandLine::Command::BestList, arg);
+        } else if (arg == QLatin1String("--airmail-report")) {
+            setCommand(CommandLine::Command::AirMailReport, arg);
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            setCommand(CommandLine::Command::Help, arg);
+        } else {
+            line.error = QStringLiteral("unknown option \"%1\"").arg(arg);
+        }
+    }
+    return line;
+}
+
+QString CommandLineUsage() {
+    return QStringLiteral(
+        "Usage: tidewell [options] [command]\n"
+        "\n"
+        "Commands (without one the main window opens):\n"
+        "  --print-settings      print the settings in effect and exit\n"
+        "  --best-list           build the best station list once, print it and exit\n"
+        "  --airmail-report      print what was found of AirMail: folders, systems,\n"
+        "                        position, sunspot number and the stations to evaluate\n"
+        "  --help                this text\n"
+        "\n"
+        "Options:\n"
+        "  --demo                run on a copy of the bundled demo data, with the stand-in\n"
+        "                        propagation programs and a simulated AirMail\n"
+        "  --profile FILE        the settings file instead of Tidewell.Ini beside the program\n"
+        "  --drive-c DIR         the folder that stands for drive C: (default: the Wine prefix)\n"
+        "  --utc YYYY-MM-DDTHH:MM[:SS]  run at this fixed UTC time\n"
+        "  --system NAME         the AirMail system to use\n");
+}
+
+}  // namespace tw

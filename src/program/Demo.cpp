@@ -1,0 +1,104 @@
+#include "program/Demo.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include "common/ProfileAccess.h"
+#include "platform/PathMapper.h"
+#include "platform/Profile.h"
+
+namespace tw {
+
+namespace {
+
+QString FirstExisting(const QStringList& candidates) {
+    for (const QString& c : candidates)
+        if (!c.isEmpty() && QFileInfo(c).isDir()) return QDir(c).absolutePath();
+    return {};
+}
+
+bool CopyTree(const QString& from, const QString& to, QString& error) {
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
+        if (it.fileInfo().isDir()) {
+            if (!QDir().mkpath(target)) {
+                error = QStringLiteral("cannot create %1").arg(target);
+                return false;
+            }
+        } else if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target) ||
+                   !QFile::setPermissions(target, QFile::permissions(source) | QFile::WriteOwner)) {
+            error = QStringLiteral("cannot copy %1 to %2").arg(source, target);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+QString DemoDataFolder(const QString& programFolder) {
+    return FirstExisting({programFolder + QStringLiteral("/demo"),
+#ifdef TIDEWELL_DEMO_DATA
+                          QStringLiteral(TIDEWELL_DEMO_DATA),
+#endif
+                          programFolder + QStringLiteral("/../share/tidewell/demo")});
+}
+
+QString DemoProgramsFolder(const QString& programFolder) {
+    return FirstExisting({programFolder + QStringLiteral("/demo-bin/itshfbc/bin_win"),
+#ifdef TIDEWELL_DEMO_PROGRAMS
+                          QStringLiteral(TIDEWELL_DEMO_PROGRAMS),
+#endif
+                          programFolder + QStringLiteral("/../demo-bin/itshfbc/bin_win")});
+}
+
+bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
+                      const QDateTime& nowUtc, DemoDrive& drive, QString& error) {
+    if (dataFolder.isEmpty() || !QFileInfo(dataFolder + QStringLiteral("/drive_c")).isDir()) {
+        error = QStringLiteral("the bundled demo data was not found");
+        return false;
+    }
+    drive.folder = std::make_unique<QTemporaryDir>();
+    if (!drive.folder->isValid()) {
+        error = QStringLiteral("cannot create a temporary folder");
+        return false;
+    }
+    const QString root = drive.folder->path();
+    if (!CopyTree(dataFolder, root, error)) return false;
+    drive.driveC = root + QStringLiteral("/drive_c");
+    drive.profileFile = root + QStringLiteral("/Tidewell.Ini");
+
+    // The stand-in propagation programs, under the names Tidewell runs.
+    const QString binWin = drive.driveC + QStringLiteral("/itshfbc/bin_win");
+    QDir().mkpath(binWin);
+    QDir().mkpath(drive.driveC + QStringLiteral("/itshfbc/RUN"));
+    for (const char* name : {"icepacw.exe", "voacapw.exe", "rec533w.exe"}) {
+        const QString source = programsFolder + QLatin1Char('/') + QString::fromLatin1(name);
+        const QString target = binWin + QLatin1Char('/') + QString::fromLatin1(name);
+        if (programsFolder.isEmpty() || !QFile::copy(source, target)) {
+            error = QStringLiteral("the stand-in propagation program %1 was not found").arg(source);
+            return false;
+        }
+    }
+
+    // A fresh position report, so the demo does not start with an age warning.
+    platform::PathMapper paths;
+    paths.SetDrive('C', drive.driveC.toStdString());
+    const auto files = platform::MakeProfileFiles(paths);
+    ProfileAccess profile(*files);
+    if (!profile.Write(QStringLiteral("C:\\Program Files\\AirMail\\Airmail.ini"),
+                       QStringLiteral("Position Report"), QStringLiteral("Current Time"),
+                       nowUtc.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")))) {
+        error = QStringLiteral("cannot write the demo position report: %1")
+                    .arg(SystemErrorText(profile.LastError()));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tw

@@ -1,0 +1,134 @@
+#include "program/Headless.h"
+
+#include "airmail/AirMail.h"
+#include "airmail/Position.h"
+#include "airmail/Stations.h"
+#include "program/Application.h"
+#include "propagation/Geometry.h"
+#include "selection/SystemSelect.h"
+#include "selection/BestGrid.h"
+#include "program/ConsoleUserInterface.h"
+#include "settings/OffsetTable.h"
+#include "settings/SettingsProfile.h"
+
+namespace tw {
+
+QStringList GridPrintLines(BestGrid& best) {
+    Grid& grid = best.grdFrequency;
+    QStringList lines;
+    for (int row = 0; row < grid.Rows(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < grid.Cols(); ++col) {
+            if (grid.ColWidth(col) == 0) continue;
+            QString text = best.GridGetText(grid, row, col);
+            if (col == best.m_iColFrequency && row >= grid.FixedRows())
+                text += best.GridGetChecked(grid, row, col) ? QStringLiteral(" [x]")
+                                                             : QStringLiteral(" [ ]");
+            cells << text;
+        }
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines;
+}
+
+int AirMailReport(Application& app, QTextStream& out, QTextStream& err) {
+    frmMain& main = app.main();
+    AirMail& airmail = app.airmail();
+    Position& position = app.position();
+    const Settings& settings = main.settings;
+    // The first activation's work before the list is built.
+    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
+    if (main.steps.LatLonCheckAge) main.steps.LatLonCheckAge();
+
+    out << "Data folder: " << settings.m_sAirMailDirectoryData << '\n';
+    out << "Program folder: " << settings.m_sAirMailDirectoryProgram << '\n';
+    const bool systems = SystemSelect(airmail, main, app.commandLine().system);
+    out << "Systems: " << main.cmbSystem.items.join(QStringLiteral(", ")) << '\n';
+    out << "System: " << main.m_sSystem << '\n';
+    const QString& wanted = app.commandLine().system;
+    if (!wanted.isEmpty() && main.m_sSystem.compare(wanted, Qt::CaseInsensitive) != 0) {
+        err << "AirMail has no system \"" << wanted << "\"." << Qt::endl;
+        out.flush();
+        return 1;
+    }
+
+    // The position by the same fallback order as the update, naming the source.
+    std::optional<PositionFix> fix = position.LatLonGetCurrentPositionReportCurrent(false);
+    QString source = QStringLiteral("Position Report Current");
+    if (!fix) {
+        fix = position.LatLonGetCurrentPositionReport(false);
+        source = QStringLiteral("Position Report");
+    }
+    if (!fix) {
+        fix = position.LatLonGetCurrentPropagation(true);
+        source = QStringLiteral("Propagation");
+    }
+    if (fix)
+        out << "Position: " << LatLonEncodeLatitude(fix->latitude) << ' '
+            << LatLonEncodeLongitude(fix->longitude) << " (" << source << ")\n";
+    else
+        out << "Position: none\n";
+    out << "Sunspot number: " << position.SunSpotNumberGet() << '\n';
+    if (!fix || !systems) {
+        out.flush();
+        return 1;
+    }
+
+    const CurrentPositionSource current = [&fix](double& lat, double& lon) {
+        lat = fix->latitude;
+        lon = fix->longitude;
+        return true;
+    };
+    QStringList stations;
+    if (!StationGetStations(airmail, main.m_sSystem, current, stations)) {
+        out.flush();
+        return 1;
+    }
+    out << "Stations\n";
+    for (const QString& station : stations) {
+        StationRecord record;
+        StationGetRecord(airmail, main.m_sSystem, station, false, record);
+        double lat = 0.0, lon = 0.0;
+        const bool located = LatLonGetStation(airmail, main.m_sSystem, station, false, lat, lon);
+        const QString range =
+            located ? QString::number(qRound(LatLonGetRange(fix->latitude, fix->longitude, lat, lon)))
+                    : QString();
+        out << station << '\t' << record.name << '\t' << record.grid << '\t'
+            << (located ? QString::number(lat, 'f', 4) : QString()) << '\t'
+            << (located ? QString::number(lon, 'f', 4) : QString()) << '\t' << range << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
+int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
+                QTextStream& err) {
+    ConsoleUserInterface ui(err);
+    const FixedTextMetrics metrics;
+    Application app(line, ui, metrics, programFolder);
+    frmMain& main = app.main();
+    main.Form_Load();
+
+    switch (line.command) {
+        case CommandLine::Command::PrintSettings: {
+            const QVector<OffsetRow> rows =
+                OffsetTableReadRows(app.profile(), main.settings.m_sProfileFile);
+            for (const QString& text : PrintSettings(main.settings, rows)) out << text << '\n';
+            out.flush();
+            return 0;
+        }
+        case CommandLine::Command::BestList: {
+            main.Form_Activate();
+            for (const QString& text : GridPrintLines(main.best)) out << text << '\n';
+            out.flush();
+            // A good build leaves Start enabled.
+            return main.cmdStart.enabled ? 0 : 1;
+        }
+        case CommandLine::Command::AirMailReport:
+            return AirMailReport(app, out, err);
+        default:
+            return 2;
+    }
+}
+
+}  // namespace tw

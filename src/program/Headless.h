@@ -1,0 +1,29 @@
+#pragma once
+// Headless commands: the same behaviour as the window, printed.
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include "program/CommandLine.h"
+
+namespace tw {
+
+class Application;
+class BestGrid;
+
+// Runs a headless command; returns the process exit status.
+int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
+                QTextStream& err);
+
+// The best list as text: one line per row, header first, the cells of the
+// shown columns separated by tabs; frequency cells without their leading
+// blanks and, in data rows, followed by " [x]" when checked or " [ ]".
+QStringList GridPrintLines(BestGrid& best);
+
+// What the first activation found of AirMail, as "label: value" lines and a
+// tab-separated line per station to evaluate.  Returns the exit status: 1
+// when there is no position or no station list.
+int AirMailReport(Application& app, QTextStream& out, QTextStream& err);
+
+}  // namespace tw

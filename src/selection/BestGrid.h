@@ -1,0 +1,141 @@
+#pragma once
+// The best stations and frequencies grid: the main window's grids
+// (grdFrequency, the best list itself, and the hidden grdWorking), their
+// column indexes, the colour set, the custom sort key table, the blinking
+// cell, the cell procedures every part of the program uses on a grid of this
+// layout, the custom sort comparison, the tooltips and the mouse behaviour of
+// grdFrequency.  The main window owns one; the Qt window renders its grids.
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+#include "common/Grid.h"
+#include "common/UserInterface.h"
+#include "settings/Settings.h"
+
+namespace tw {
+
+// The cell under a point; -1 where there is none.
+struct GridRowCol {
+    int iRow = -1;
+    int iCol = -1;
+};
+
+// The blink timer as the window declares it (500 ms, off at start); the app
+// runs a real timer that mirrors it and calls tmrBlink_Timer on each tick.
+struct BlinkTimerControl {
+    int interval = 500;
+    bool enabled = false;
+};
+
+class BestGrid {
+public:
+    static constexpr int kColumns = 15;
+    static constexpr int kMaxSortKeys = 9;
+    // Pixel size of the check-mark picture at a cell's left edge.
+    static constexpr int kCheckMarkPixels = 16;
+    // Sort orders of the key table.
+    enum SortOrder : int { OrderNumericAscending = 3, OrderNumericDescending = 4, OrderTextAscending = 7, OrderTextDescending = 8 };
+
+    // caption: the main window's caption, brought to the front before a message.
+    BestGrid(const Settings& settings, IUserInterface& ui, const ITextMetrics& metrics, QString caption);
+    BestGrid(const BestGrid&) = delete;
+    BestGrid& operator=(const BestGrid&) = delete;
+
+    // --- the grids ---
+    Grid grdFrequency;  // the best list
+    Grid grdWorking;    // hidden; sorting area of the station list by range
+
+    // --- column indexes, set by GridFrequencyHeader ---
+    int m_iColP3 = 0;
+    int m_iColStation = 1;
+    int m_iColFrequency = 5;
+    int m_iColLufMuf = 6;
+    int m_iColSnr = 11;
+    int m_iColStnAnt = 14;
+
+    // --- colour set (SetColors) ---
+    Color m_lColorClear = 0;
+    Color m_lColorHigher = 0;
+    Color m_lColorNoisy = 0;
+    Color m_lColorNotBusy = 0;
+    Color m_lColorShared = 0;
+    Color m_lColorBusy = 0;
+    Color m_lColorOffset = 0;
+
+    // --- custom sort key table; entries 1 to m_iSortKeys are used, 0 is unused ---
+    int m_iSortKeys = 0;
+    std::array<int, kMaxSortKeys + 1> m_aSortCol{};
+    std::array<int, kMaxSortKeys + 1> m_aSortOrder{};
+
+    // --- blink cell of grdFrequency and its timer ---
+    int m_iBlinkRow = -1;
+    int m_iBlinkCol = -1;
+    Color m_lBlinkColor = Grid::kDefaultBackColor;
+    BlinkTimerControl tmrBlink;
+
+    // Selected row of grdFrequency; -1 when none (header row is 0).  The main
+    // window's Initialize and every update set it to -1.
+    int m_iGridRow = -1;
+
+    // --- the main window's actions, set by the owner ---
+    std::function<void()> onShowPropagationHours;   // double click on a row
+    std::function<void()> onFrequencyMenuOpening;   // the Frequency pop-up menu's opening handler
+    // Show the Frequency pop-up menu at (x, y), twips relative to grdFrequency.
+    std::function<void(int x, int y)> onFrequencyMenuPopup;
+    // tmrBlink was switched on or off (the app starts or stops its timer).
+    std::function<void()> onBlinkTimerChanged;
+
+    // The colour set; the main window's Initialize calls it.
+    void SetColors();
+    // Fill the sort key table: (column, order) pairs, at most kMaxSortKeys.
+    void SortKeysSet(std::initializer_list<std::pair<int, int>> keys);
+
+    // --- cell procedures (any grid of this layout) ---
+    void GridFrequencyHeader(Grid& grid, bool additionalData);
+    void GridSetCell(Grid& grid, int row, int col, const QString& text, qint16 alignment, bool bold);
+    QString GridGetText(Grid& grid, int row, int col);
+    void GridSetChecked(Grid& grid, int row, int col, bool bChecked);
+    bool GridGetChecked(Grid& grid, int row, int col);
+    void GridSetCellColor(Grid& grid, int row, int col, Color color);
+    // Coordinates in twips relative to the grid.
+    GridRowCol GridGetRowCol(const Grid& grid, int x, int y) const;
+    bool GridHitCheckMark(const Grid& grid, int row, int col, int x, int y) const;
+    // -1, 0 or 1 by the sort key table; the grids' custom compare callbacks call it.
+    int SortCompare(Grid& grid, int row1, int row2);
+    // Tooltip of the cell under (x, y), twips; button and shift as MouseButton / ShiftKey.
+    void FrequencyMouseMove(Grid& grid, int button, int shift, int x, int y);
+
+    // --- grdFrequency ---
+    bool FrequencyAnyChecked();
+    void GridBlinkCell(int row, int col);
+    void GridBlinkStop();
+    // One blink step (each tmrBlink tick).
+    void tmrBlink_Timer();
+
+    // --- grdFrequency events; (x, y) in twips relative to the grid ---
+    void grdFrequency_Click(int x, int y);
+    void grdFrequency_DblClick(int x, int y);
+    void grdFrequency_MouseMove(int button, int shift, int x, int y);
+    void grdFrequency_MouseUp(int button, int shift, int x, int y);
+
+private:
+    void SetBlinkTimer(bool enabled);
+    QString ColumnToolTip(const QString& header) const;
+    void Message(const QString& text, MsgIcon icon);
+
+    const Settings& m_settings;
+    IUserInterface& m_ui;
+    const ITextMetrics& m_metrics;
+    QString m_caption;
+    // The last point FrequencyMouseMove worked on, and its grid.
+    const Grid* m_mouseGrid = nullptr;
+    int m_mouseX = -1;
+    int m_mouseY = -1;
+};
+
+}  // namespace tw

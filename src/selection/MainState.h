@@ -1,0 +1,75 @@
+#pragma once
+// The main window's state that the best list, the connection process and the
+// views work on: the settings record, the AirMail system and the station in
+// hand, the best grid, the system list, and the services the window was given
+// (the user, the profile files, the clock).
+//
+// The main window (app/frmMain) is one and owns everything here for the whole
+// run; the subsystems take it by reference, so none of them needs the window
+// itself.  The hooks at the end are what the window does with its other
+// controls; a state without a window (in tests) leaves them as they are.
+
+#include <QDateTime>
+#include <QString>
+
+#include "common/Controls.h"
+#include "common/ProfileAccess.h"
+#include "common/UserInterface.h"
+#include "platform/Clock.h"
+#include "selection/BestGrid.h"
+#include "settings/Settings.h"
+
+namespace tw {
+
+// The current UTC date and time from the clock, to the whole second.
+QDateTime TimeGetZulu(const platform::IClock& clock);
+
+class MainState {
+public:
+    struct Services {
+        IUserInterface& ui;
+        const ITextMetrics& metrics;
+        ProfileAccess& profile;
+        const platform::IClock& clock;
+    };
+
+    // The application's title: the main window's caption and the title of its messages.
+    static constexpr const char* kCaption = "Tidewell";
+
+    explicit MainState(const Services& services);
+    virtual ~MainState() = default;
+    MainState(const MainState&) = delete;
+    MainState& operator=(const MainState&) = delete;
+
+    Settings settings;
+    QString m_sSystem;       // the AirMail system of the list
+    QString m_sStation;      // the station in hand (identifier)
+    QString m_sStationName;  // its display name (SailMail), else empty or the identifier
+    bool m_bActivated = false;
+    BestGrid best;           // grdFrequency, grdWorking, column indexes, colours, sort keys, m_iGridRow
+    ComboControl cmbSystem;  // AirMail's systems
+
+    IUserInterface& ui() const { return m_ui; }
+    ProfileAccess& profile() const { return m_profile; }
+    const platform::IClock& clock() const { return m_clock; }
+    QDateTime TimeGetZulu() const { return tw::TimeGetZulu(m_clock); }
+    void UpdateStatusStatus(const QString& status) { tw::UpdateStatusStatus(m_ui, status); }
+    void UpdateStatusState(const QString& state) { tw::UpdateStatusState(m_ui, state); }
+
+    // --- what the window does ---
+    // Show the controls anew (after the system list was filled).
+    virtual void ControlsChanged() {}
+    // Whether the connection process runs.
+    virtual bool ConnectRunning() const { return false; }
+    // The controls while the connection process runs, and after it.
+    virtual void ConnectSetRunning(bool) {}
+    // The connection process's 1-second timer (tmrProcess) on or off.
+    virtual void SetProcessTimer(bool) {}
+
+private:
+    IUserInterface& m_ui;
+    ProfileAccess& m_profile;
+    const platform::IClock& m_clock;
+};
+
+}  // namespace tw

@@ -1,0 +1,295 @@
+#include "ui/GridWidget.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tw {
+
+namespace {
+
+constexpr int kPicturePixels = 16;
+
+QColor ToQColor(Color c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+
+int ButtonValue(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton: return MouseLeft;
+    case Qt::RightButton: return MouseRight;
+    case Qt::MiddleButton: return MouseMiddle;
+    default: return MouseNone;
+    }
+}
+
+int ButtonsValue(Qt::MouseButtons buttons) {
+    int value = MouseNone;
+    if (buttons & Qt::LeftButton) value |= MouseLeft;
+    if (buttons & Qt::RightButton) value |= MouseRight;
+    if (buttons & Qt::MiddleButton) value |= MouseMiddle;
+    return value;
+}
+
+int ShiftValue(Qt::KeyboardModifiers modifiers) {
+    int value = ShiftNone;
+    if (modifiers & Qt::ShiftModifier) value |= ShiftShift;
+    if (modifiers & Qt::ControlModifier) value |= ShiftCtrl;
+    if (modifiers & Qt::AltModifier) value |= ShiftAlt;
+    return value;
+}
+
+// The check-box pictures, drawn at (x, y) in 16 x 16 pixels: a white box with
+// a dark frame, with a tick when checked.
+void DrawPicture(QPainter& painter, int x, int y, int picture) {
+    if (picture != PictureUnchecked && picture != PictureChecked) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QRect box(x + 2, y + 2, 12, 12);
+    painter.fillRect(box, Qt::white);
+    painter.setPen(QPen(QColor(64, 64, 64), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    if (picture == PictureChecked) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF tick[3] = {QPointF(x + 4.5, y + 8.0), QPointF(x + 7.0, y + 10.5), QPointF(x + 11.5, y + 5.0)};
+        painter.drawPolyline(tick, 3);
+    }
+    painter.restore();
+}
+
+}  // namespace
+
+GridWidget::GridWidget(Grid& grid, const ITextMetrics& metrics, QWidget* parent)
+    : QAbstractScrollArea(parent), m_grid(grid), m_metrics(metrics) {
+    viewport()->setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(1);
+    connect(&m_grid, &Grid::changed, this, &GridWidget::GridChanged);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_syncing) m_grid.SetTopRow(value);
+    });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_syncing) m_grid.SetLeftCol(value);
+    });
+    SyncScrollBars();
+}
+
+// ---- conversions -------------------------------------------------------
+
+int GridWidget::PixelsToTwipsX(int px) const { return px * m_metrics.TwipsPerPixelX(); }
+int GridWidget::PixelsToTwipsY(int px) const { return px * m_metrics.TwipsPerPixelY(); }
+
+int GridWidget::TwipsToPixelsX(int twips) const {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / std::max(1, m_metrics.TwipsPerPixelX())));
+}
+
+int GridWidget::TwipsToPixelsY(int twips) const {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / std::max(1, m_metrics.TwipsPerPixelY())));
+}
+
+QRect GridWidget::CellRect(int row, int col) const {
+    if (row < 0 || row >= m_grid.Rows() || col < 0 || col >= m_grid.Cols()) return {};
+    const int x0 = TwipsToPixelsX(m_grid.ColPos(col));
+    const int x1 = TwipsToPixelsX(m_grid.ColPos(col) + m_grid.ColWidth(col));
+    const int y0 = TwipsToPixelsY(m_grid.RowPos(row));
+    const int y1 = TwipsToPixelsY(m_grid.RowPos(row) + m_grid.RowHeight(row));
+    return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
+}
+
+QPixmap GridWidget::Picture(int picture) {
+    QPixmap pixmap(kPicturePixels, kPicturePixels);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    DrawPicture(painter, 0, 0, picture);
+    return pixmap;
+}
+
+QSize GridWidget::sizeHint() const {
+    int width = 0;
+    for (int c = 0; c < m_grid.Cols(); ++c) width += m_grid.ColWidth(c);
+    int height = 0;
+    for (int r = 0; r < std::min(m_grid.Rows(), 10); ++r) height += m_grid.RowHeight(r);
+    return QSize(TwipsToPixelsX(width) + 2 * frameWidth() + verticalScrollBar()->sizeHint().width(),
+                 TwipsToPixelsY(height) + 2 * frameWidth());
+}
+
+// ---- model changes -----------------------------------------------------
+
+void GridWidget::GridChanged() {
+    SyncScrollBars();
+    viewport()->update();
+}
+
+void GridWidget::SyncScrollBars() {
+    m_syncing = true;
+    const int fixed = m_grid.FixedRows();
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(fixed, std::max(fixed, m_grid.MaxTopRow()));
+    const int rowsShown = m_grid.ClientHeight() / Grid::kDefaultRowHeight - fixed;
+    v->setPageStep(std::max(1, rowsShown));
+    v->setValue(m_grid.TopRow());
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, m_grid.Cols() > 0 ? m_grid.MaxLeftCol() : 0);
+    h->setPageStep(1);
+    h->setValue(m_grid.LeftCol());
+    m_syncing = false;
+}
+
+void GridWidget::ReportClientSize() {
+    m_grid.SetClientSize(PixelsToTwipsX(viewport()->width()), PixelsToTwipsY(viewport()->height()));
+}
+
+void GridWidget::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    ReportClientSize();
+    SyncScrollBars();
+}
+
+// ---- painting ----------------------------------------------------------
+
+void GridWidget::PaintCell(QPainter& painter, int row, int col, const QRect& rect) const {
+    const bool fixed = row < m_grid.FixedRows();
+    painter.fillRect(rect, ToQColor(m_grid.BackColor(row, col)));
+
+    painter.setPen(fixed ? QColor(128, 128, 128) : QColor(192, 192, 192));
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+
+    // The picture sits at the cell's top left corner, where the mouse finds it.
+    DrawPicture(painter, rect.left(), rect.top(), m_grid.CellPicture(row, col));
+
+    const QString text = m_grid.Text(row, col);
+    if (text.isEmpty()) return;
+    QFont font = this->font();
+    font.setBold(m_grid.Bold(row, col));
+    painter.setFont(font);
+    painter.setPen(ToQColor(m_grid.ForeColor(row, col)));
+    int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+    switch (m_grid.CellAlignment(row, col)) {
+    case AlignCenter: flags |= Qt::AlignHCenter; break;
+    case AlignRight: flags |= Qt::AlignRight; break;
+    default: flags |= Qt::AlignLeft; break;
+    }
+    painter.drawText(rect.adjusted(2, 0, -3, -1), flags, text);
+}
+
+void GridWidget::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(viewport());
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+    painter.fillRect(viewport()->rect(), palette().color(QPalette::Mid));
+
+    const int rows = m_grid.Rows();
+    const int cols = m_grid.Cols();
+    const int fixed = m_grid.FixedRows();
+    const int top = m_grid.TopRow();
+    const int left = m_grid.LeftCol();
+
+    auto rowTop = [&](int r) { return TwipsToPixelsY(m_grid.RowPos(r)); };
+    auto rowBottom = [&](int r) { return TwipsToPixelsY(m_grid.RowPos(r) + m_grid.RowHeight(r)); };
+
+    auto paintRow = [&](int r, bool mergeDown) {
+        for (int c = left; c < cols; ++c) {
+            const int x0 = TwipsToPixelsX(m_grid.ColPos(c));
+            if (x0 >= width) break;
+            const int x1 = TwipsToPixelsX(m_grid.ColPos(c) + m_grid.ColWidth(c));
+            if (x1 <= x0) continue;
+            int last = r;
+            if (mergeDown) {
+                // Drawn by the first row of its merged run (or the top row shown).
+                if (r != top && m_grid.MergedWithAbove(r, c)) continue;
+                while (last + 1 < rows && m_grid.MergedWithAbove(last + 1, c) && rowTop(last + 1) < height) ++last;
+            }
+            PaintCell(painter, r, c, QRect(QPoint(x0, rowTop(r)), QPoint(x1 - 1, rowBottom(last) - 1)));
+        }
+    };
+
+    // Scrolled rows first, kept below the fixed ones.
+    const int fixedBottom = fixed > 0 ? rowBottom(fixed - 1) : 0;
+    painter.save();
+    painter.setClipRect(QRect(0, fixedBottom, width, std::max(0, height - fixedBottom)));
+    for (int r = top; r < rows; ++r) {
+        if (rowTop(r) >= height) break;
+        paintRow(r, true);
+    }
+    painter.restore();
+    for (int r = 0; r < fixed; ++r) paintRow(r, false);
+
+    // The current cell, while the grid has the focus.
+    if (hasFocus() && m_grid.Row() < rows && m_grid.Col() < cols && m_grid.RowIsVisible(m_grid.Row())) {
+        const QRect cell = CellRect(m_grid.Row(), m_grid.Col());
+        if (cell.width() > 1 && cell.height() > 1) {
+            painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(cell.adjusted(1, 1, -2, -2));
+        }
+    }
+}
+
+// ---- mouse and tooltip -------------------------------------------------
+
+void GridWidget::mousePressEvent(QMouseEvent* event) {
+    m_pressed = true;
+    m_afterDoubleClick = false;
+    const QPoint p = event->position().toPoint();
+    if (onMouseDown) onMouseDown(ButtonValue(event->button()), ShiftValue(event->modifiers()), PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
+}
+
+void GridWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const int x = PixelsToTwipsX(p.x());
+    const int y = PixelsToTwipsY(p.y());
+    const bool click = m_pressed && !m_afterDoubleClick && event->button() == Qt::LeftButton &&
+                       viewport()->rect().contains(p);
+    m_pressed = false;
+    m_afterDoubleClick = false;
+    if (onMouseUp) onMouseUp(ButtonValue(event->button()), ShiftValue(event->modifiers()), x, y);
+    if (click && onClick) onClick(x, y);
+}
+
+void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_pressed = true;
+    m_afterDoubleClick = true;
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    if (onDblClick) onDblClick(PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
+}
+
+void GridWidget::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (onMouseMove) onMouseMove(ButtonsValue(event->buttons()), ShiftValue(event->modifiers()), PixelsToTwipsX(p.x()), PixelsToTwipsY(p.y()));
+    RefreshToolTip(event->globalPosition().toPoint());
+}
+
+// A tooltip already shown follows the grid's text as the mouse moves on.
+void GridWidget::RefreshToolTip(const QPoint& globalPos) {
+    if (!QToolTip::isVisible()) return;
+    const QString text = m_grid.ToolTipText();
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else if (QToolTip::text() != text)
+        QToolTip::showText(globalPos, text, viewport());
+}
+
+bool GridWidget::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = m_grid.ToolTipText();
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), text, viewport());
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+}  // namespace tw

@@ -1,0 +1,73 @@
+#pragma once
+// Renders a tw::Grid and forwards the mouse.  Sizes and positions come from
+// the grid in twips and are turned into pixels with the text metrics; mouse
+// positions go back as twips relative to the grid's client area (the
+// viewport), buttons and shift keys as tw::MouseButton / tw::ShiftKey values.
+// The vertical scroll bar moves the grid's top row, the horizontal one its
+// left column.  The tooltip is the grid's ToolTipText.
+
+#include <QAbstractScrollArea>
+#include <QPixmap>
+#include <QRect>
+
+#include <functional>
+
+#include "common/Grid.h"
+#include "common/UserInterface.h"
+
+namespace tw {
+
+class GridWidget : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    GridWidget(Grid& grid, const ITextMetrics& metrics, QWidget* parent = nullptr);
+
+    Grid& grid() const { return m_grid; }
+
+    // Mouse events; (x, y) in twips relative to the grid.  A press sends
+    // onMouseDown; a release onMouseUp and then, for the left button, onClick
+    // (not for the release that ends a double click); a double click
+    // onDblClick.  onMouseMove gets the buttons held.
+    std::function<void(int button, int shift, int x, int y)> onMouseDown;
+    std::function<void(int button, int shift, int x, int y)> onMouseUp;
+    std::function<void(int button, int shift, int x, int y)> onMouseMove;
+    std::function<void(int x, int y)> onClick;
+    std::function<void(int x, int y)> onDblClick;
+
+    // The pixel rectangle of a cell in the viewport (merged cells not joined).
+    QRect CellRect(int row, int col) const;
+    // Conversions between viewport pixels and twips.
+    int PixelsToTwipsX(int px) const;
+    int PixelsToTwipsY(int px) const;
+    int TwipsToPixelsX(int twips) const;
+    int TwipsToPixelsY(int twips) const;
+
+    // The pictures of the grid's cells: the unchecked and checked box (16 x 16).
+    static QPixmap Picture(int picture);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void GridChanged();
+    void SyncScrollBars();
+    void ReportClientSize();
+    void RefreshToolTip(const QPoint& globalPos);
+    void PaintCell(class QPainter& painter, int row, int col, const QRect& rect) const;
+
+    Grid& m_grid;
+    const ITextMetrics& m_metrics;
+    bool m_syncing = false;
+    bool m_afterDoubleClick = false;
+    bool m_pressed = false;
+};
+
+}  // namespace tw

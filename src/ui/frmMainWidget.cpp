@@ -1,0 +1,302 @@
+#include "ui/frmMainWidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "ui/GridWidget.h"
+#include "ui/LatLonEdit.h"
+#include "ui/QtUserInterface.h"
+#include "connect/ConnectProcess.h"
+
+namespace tw {
+
+namespace {
+void SetBold(QWidget* widget, bool bold) {
+    QFont font = widget->font();
+    if (font.bold() != bold) {
+        font.setBold(bold);
+        widget->setFont(font);
+    }
+}
+}  // namespace
+
+frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMetrics& metrics,
+                             QWidget* parent)
+    : QMainWindow(parent), m_model(model), m_ui(ui), m_metrics(metrics) {
+    setWindowTitle(QString::fromLatin1(frmMain::kCaption));
+    m_ui.SetParentWindow(this);
+    BuildControls();
+    BuildMenus();
+    BuildStatusBar();
+
+    m_tmrTime = new QTimer(this);
+    m_tmrTime->setInterval(m_model.tmrTime.interval);
+    connect(m_tmrTime, &QTimer::timeout, this, [this] { m_model.tmrTime_Timer(); });
+
+    m_tmrProcess = new QTimer(this);
+    m_tmrProcess->setInterval(m_model.tmrProcess.interval);
+    connect(m_tmrProcess, &QTimer::timeout, this, [this] { m_model.tmrProcess_Timer(); });
+    connect(&m_model, &frmMain::processTimerChanged, this, [this] {
+        if (m_model.tmrProcess.enabled)
+            m_tmrProcess->start();
+        else
+            m_tmrProcess->stop();
+    });
+    if (m_model.connection) m_model.connection->Beep = [] { QApplication::beep(); };
+
+    connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
+    connect(&m_model, &frmMain::geometryChanged, this, &frmMainWidget::SyncGeometry);
+    connect(&m_model, &frmMain::closeRequested, this, &QWidget::close);
+    connect(&m_model, &frmMain::focusRequested, this, [this](const QString& name) {
+        if (name == QLatin1String("cmdStart")) m_cmdStart->setFocus();
+        if (name == QLatin1String("cmdUpdate")) m_cmdUpdate->setFocus();
+    });
+
+    // Start: defaults, the stored settings and geometry, the window in place.
+    m_model.Form_Load();
+    SyncGeometry();
+    SyncControls();
+    if (m_model.tmrTime.enabled) m_tmrTime->start();
+}
+
+frmMainWidget::~frmMainWidget() = default;
+
+int frmMainWidget::PixelsX(int twips) const { return twips / m_metrics.TwipsPerPixelX(); }
+int frmMainWidget::PixelsY(int twips) const { return twips / m_metrics.TwipsPerPixelY(); }
+int frmMainWidget::TwipsX(int pixels) const { return pixels * m_metrics.TwipsPerPixelX(); }
+int frmMainWidget::TwipsY(int pixels) const { return pixels * m_metrics.TwipsPerPixelY(); }
+
+void frmMainWidget::Place(QWidget* widget, const Control& control) {
+    widget->setGeometry(PixelsX(control.left), PixelsY(control.top), PixelsX(control.width),
+                        PixelsY(control.height));
+}
+
+void frmMainWidget::BuildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    m_frmPosition = new QGroupBox(central);
+    m_lblLat = new QLabel(QStringLiteral("Lat"), m_frmPosition);
+    m_lblLon = new QLabel(QStringLiteral("Lon"), m_frmPosition);
+    m_txtLat = new LatLonEdit(m_model, LatLonBox::Latitude, m_frmPosition);
+    m_txtLon = new LatLonEdit(m_model, LatLonBox::Longitude, m_frmPosition);
+
+    m_frmConnect = new QGroupBox(central);
+    m_cmdStart = new QPushButton(m_frmConnect);
+    m_cmdStop = new QPushButton(m_frmConnect);
+
+    m_frmFrequency = new QGroupBox(central);
+    m_grid = new GridWidget(m_model.best.grdFrequency, m_metrics, m_frmFrequency);
+    m_cmbSystem = new QComboBox(m_frmFrequency);
+    m_cmdUpdate = new QPushButton(m_frmFrequency);
+    m_cmdBestTime = new QPushButton(m_frmFrequency);
+
+    connect(m_cmdUpdate, &QPushButton::clicked, this, [this] { m_model.cmdUpdate_Click(); });
+    connect(m_cmdStart, &QPushButton::clicked, this, [this] { m_model.cmdStart_Click(); });
+    connect(m_cmdStop, &QPushButton::clicked, this, [this] { m_model.cmdStop_Click(); });
+    connect(m_cmdBestTime, &QPushButton::clicked, this, [this] { m_model.cmdBestTime_Click(); });
+    connect(m_cmbSystem, &QComboBox::activated, this, [this](int index) {
+        if (m_syncingControls) return;
+        m_model.cmbSystem.listIndex = index;
+        m_model.cmbSystem_Click();
+    });
+
+    BestGrid& best = m_model.best;
+    m_grid->onClick = [&best](int x, int y) { best.grdFrequency_Click(x, y); };
+    m_grid->onDblClick = [&best](int x, int y) { best.grdFrequency_DblClick(x, y); };
+    m_grid->onMouseMove = [&best](int button, int shift, int x, int y) {
+        best.grdFrequency_MouseMove(button, shift, x, y);
+    };
+    m_grid->onMouseUp = [&best](int button, int shift, int x, int y) {
+        best.grdFrequency_MouseUp(button, shift, x, y);
+    };
+    best.onShowPropagationHours = [this] { m_model.ShowPropagationHours(); };
+    best.onFrequencyMenuOpening = [this] { m_model.mnuFrequency_Opening(); };
+    best.onFrequencyMenuPopup = [this](int x, int y) {
+        if (QMenu* popup = m_menus.value(QStringLiteral("Frequency")))
+            popup->popup(m_grid->viewport()->mapToGlobal(QPoint(PixelsX(x), PixelsY(y))));
+    };
+
+    m_tmrBlink = new QTimer(this);
+    connect(m_tmrBlink, &QTimer::timeout, this, [&best] { best.tmrBlink_Timer(); });
+    best.onBlinkTimerChanged = [this, &best] {
+        m_tmrBlink->setInterval(best.tmrBlink.interval);
+        if (best.tmrBlink.enabled)
+            m_tmrBlink->start();
+        else
+            m_tmrBlink->stop();
+    };
+}
+
+void frmMainWidget::BuildMenus() {
+    for (const char* menuName : {"File", "View", "Options", "Help", "Frequency"}) {
+        const QString name = QString::fromLatin1(menuName);
+        // The Frequency menu is the grid's pop-up; it has no place in the bar.
+        QMenu* menu = name == QLatin1String("Frequency") ? new QMenu(name, this)
+                                                          : menuBar()->addMenu(name);
+        m_menus.insert(name, menu);
+        for (const QString& item : m_model.MenuNames(name)) {
+            if (item == QLatin1String("-")) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(m_model.menus.value(item).caption);
+            action->setObjectName(item);
+            m_actions.insert(item, action);
+            connect(action, &QAction::triggered, this, [this, item] { m_model.MenuClick(item); });
+        }
+    }
+    connect(m_menus.value(QStringLiteral("View")), &QMenu::aboutToShow, this,
+            [this] { m_model.mnuView_Opening(); });
+}
+
+void frmMainWidget::BuildStatusBar() {
+    static const char* const kTexts[5] = {"Running", "", "00:00", "00:00", "00:00:00"};
+    static const char* const kTips[5] = {"Status", "Status Message", "Connect Time (mm:ss)",
+                                         "Process Time (mm:ss)", "Zulu Time (hh:mm:ss)"};
+    for (int i = 0; i < 5; ++i) {
+        auto* label = new QLabel(this);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setToolTip(QString::fromLatin1(kTips[i]));
+        label->setMinimumWidth(i == 1 ? 0 : label->fontMetrics().horizontalAdvance(
+                                                    QStringLiteral("00:00:00 ")) + 8);
+        statusBar()->addWidget(label, i == 1 ? 1 : 0);
+        m_panels[static_cast<std::size_t>(i)] = label;
+    }
+    m_ui.AttachPanels(m_panels);
+    for (int i = 0; i < 5; ++i) m_ui.SetPanelText(i + 1, QString::fromLatin1(kTexts[i]));
+    statusBar()->setSizeGripEnabled(true);
+}
+
+void frmMainWidget::SyncControls() {
+    m_syncingControls = true;
+    const frmMain& m = m_model;
+    const auto button = [this](QPushButton* b, const Control& c) {
+        b->setText(c.caption);
+        b->setToolTip(c.toolTip);
+        b->setEnabled(c.enabled);
+        SetBold(b, c.bold);
+        Place(b, c);
+    };
+    m_frmPosition->setTitle(m.frmPosition.caption);
+    Place(m_frmPosition, m.frmPosition);
+    m_frmConnect->setTitle(m.frmConnect.caption);
+    Place(m_frmConnect, m.frmConnect);
+    m_frmFrequency->setTitle(m.frmFrequency.caption);
+    Place(m_frmFrequency, m.frmFrequency);
+    m_lblLat->setGeometry(PixelsX(120), PixelsY(m.txtLat.top), PixelsX(m.txtLat.left - 180),
+                          PixelsY(m.txtLat.height));
+    m_lblLon->setGeometry(PixelsX(m.txtLat.left + m.txtLat.width + 120), PixelsY(m.txtLon.top),
+                          PixelsX(m.txtLon.left - m.txtLat.left - m.txtLat.width - 180),
+                          PixelsY(m.txtLon.height));
+    for (auto [edit, control] : {std::pair{m_txtLat, &m.txtLat}, std::pair{m_txtLon, &m.txtLon}}) {
+        if (edit->text() != control->caption) {
+            const int caret = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+            edit->setText(control->caption);
+            if (edit->hasFocus() && caret < control->caption.size()) edit->setSelection(caret, 1);
+        }
+        edit->setToolTip(control->toolTip);
+        edit->setEnabled(control->enabled);
+        Place(edit, *control);
+    }
+    button(m_cmdStart, m.cmdStart);
+    button(m_cmdStop, m.cmdStop);
+    button(m_cmdUpdate, m.cmdUpdate);
+    button(m_cmdBestTime, m.cmdBestTime);
+
+    m_cmbSystem->setToolTip(m.cmbSystem.toolTip);
+    m_cmbSystem->setEnabled(m.cmbSystem.enabled);
+    QStringList items;
+    for (int i = 0; i < m_cmbSystem->count(); ++i) items << m_cmbSystem->itemText(i);
+    if (items != m.cmbSystem.items) {
+        m_cmbSystem->clear();
+        m_cmbSystem->addItems(m.cmbSystem.items);
+    }
+    if (m_cmbSystem->currentIndex() != m.cmbSystem.listIndex)
+        m_cmbSystem->setCurrentIndex(m.cmbSystem.listIndex);
+    Place(m_cmbSystem, m.cmbSystem);
+    Place(m_grid, m.grdFrequencyBox);
+
+    for (auto it = m.menus.begin(); it != m.menus.end(); ++it)
+        if (QAction* a = m_actions.value(it.key())) a->setEnabled(it.value().enabled);
+    m_syncingControls = false;
+}
+
+void frmMainWidget::SyncGeometry() {
+    m_syncingGeometry = true;
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    const int frameW = frame.width() - inner.width();
+    const int frameH = frame.height() - inner.height();
+    move(PixelsX(m_model.WindowLeft()), PixelsY(m_model.WindowTop()));
+    resize(std::max(1, PixelsX(m_model.WindowWidth()) - frameW),
+           std::max(1, PixelsY(m_model.WindowHeight()) - frameH));
+    m_syncingGeometry = false;
+}
+
+void frmMainWidget::ReportGeometry() {
+    if (m_syncingGeometry) return;
+    const QRect frame = frameGeometry();
+    m_model.GeometryFromWindow(TwipsX(frame.x()), TwipsY(frame.y()), TwipsX(frame.width()),
+                               TwipsY(frame.height()));
+}
+
+void frmMainWidget::ReportResize() {
+    if (windowState() & Qt::WindowMinimized)
+        m_model.SetWindowState(frmMain::WindowState::Minimized);
+    else if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        m_model.SetWindowState(frmMain::WindowState::Maximized);
+    else
+        m_model.SetWindowState(frmMain::WindowState::Normal);
+    const int statusHeight = statusBar()->isVisible() ? statusBar()->height() : 0;
+    const QWidget* central = centralWidget();
+    m_model.Form_Resize(TwipsX(central->width()), TwipsY(central->height() + statusHeight),
+                        TwipsY(statusHeight), (windowState() & Qt::WindowMinimized) != 0);
+}
+
+void frmMainWidget::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The first activation's work runs once the window is on screen.
+    QTimer::singleShot(0, this, [this] { m_model.Form_Activate(); });
+}
+
+void frmMainWidget::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+        m_model.Form_Activate();
+    if (event->type() == QEvent::WindowStateChange) ReportResize();
+}
+
+void frmMainWidget::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ReportResize();
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        ReportGeometry();
+}
+
+void frmMainWidget::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        ReportGeometry();
+}
+
+void frmMainWidget::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded) {
+        m_unloaded = true;
+        m_tmrTime->stop();
+        m_tmrProcess->stop();
+        m_model.Form_Unload();
+    }
+    event->accept();
+}
+
+}  // namespace tw
