@@ -1,6 +1,6 @@
 #pragma once
 // Runs and outputs shared by the propagation tests: the two real VOACAP
-// samples (deck and output) of the shared folder, and a REC533 output built
+// samples (deck and output) in tests/data/its-samples, and a REC533 output built
 // in the layout the REC533 reader expects.
 
 #include <QByteArray>
@@ -15,7 +15,7 @@
 namespace tw::test {
 
 inline QString SampleDir() {
-    return QStringLiteral(TIDEWELL_SHARED_DIR "/its-samples/");
+    return QStringLiteral(TIDEWELL_SAMPLES_DIR "/");
 }
 
 inline QByteArray ReadSample(const QString& name) {

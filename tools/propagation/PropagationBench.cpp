@@ -4,7 +4,7 @@
 //
 // Prints the mean time per run of 10 frequencies for each part of a run:
 // building the deck text, reading an output (the real VOACAP samples of the
-// shared folder), starting and waiting for a program that does nothing, and
+// tests/data/its-samples), starting and waiting for a program that does nothing, and
 // the whole PropagationGet as the update cycle calls it (deck file, old output
 // removed, start, wait, output read) with a program that only copies a canned
 // output into place; then, when built beside it, the whole run with the ITS
@@ -79,7 +79,7 @@ bool WriteExecutable(const QString& path, const QByteArray& bytes) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    const QString samples = QStringLiteral(TIDEWELL_SHARED_DIR "/its-samples/");
+    const QString samples = QStringLiteral(TIDEWELL_SAMPLES_DIR "/");
     const PropagationRun guam = GuamRun();
     PropagationRun honolulu = guam;
     honolulu.Month = 12;

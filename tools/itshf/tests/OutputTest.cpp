@@ -47,7 +47,7 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(Output, SamplesHaveTheRealProgramsShapeLineForLine) {
     for (const char* sample : {"voacap-guam-2h", "voacap-honolulu-24h"}) {
         SCOPED_TRACE(sample);
-        const fs::path dir = fs::path(TIDEWELL_SHARED_DIR) / "its-samples";
+        const fs::path dir = fs::path(TIDEWELL_SAMPLES_DIR);
         const fs::path dat = dir / (std::string(sample) + ".dat");
         if (!fs::exists(dat)) GTEST_SKIP() << "no sample at " << dat;
         const std::vector<std::string> real = Lines(test::ReadText(dir / (std::string(sample) + ".out")));
