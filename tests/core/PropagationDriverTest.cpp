@@ -1,12 +1,13 @@
-// The run driver against real processes: small /bin/sh programs in a
-// temporary drive C: stand in for the ITS HF programs, copying a canned
-// output into place or failing in one way or another.
+// The run driver against real processes in a temporary drive C: small /bin/sh
+// programs that copy a sample output into place or fail in one way or
+// another, and the real ITS HF stand-in programs.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -16,28 +17,17 @@
 #include "platform/PathMapper.h"
 #include "platform/Process.h"
 #include "propagation/Propagation.h"
+#include "support/ScopedEnv.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/Standins.h"
 
 namespace tw {
 namespace {
 
 using test::ReadSample;
 
-const QString kNotFoundHint = QStringLiteral(
-    "\r\n\r\nPlease check that ITS HF propagation prediction software has been installed.");
-
-QDateTime Utc(int year, int month, int day, int hour, int minute) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
-}
-
-// Every program counts its runs and keeps each run's deck, arguments and
-// whether an old output was still there.
-const char* kPrelude =
-    "#!/bin/sh\n"
-    "n=$(cat runs 2>/dev/null || echo 0); n=$((n+1)); echo $n > runs\n"
-    "cp sound.dat deck.$n\n"
-    "printf '%s\\n' \"$@\" > args.$n\n"
-    "[ -e sound.out ] && echo stale > stale.$n\n";
+// Copies the guam sample's output into place.
+const char* const kCopy = "cp '" TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out' sound.out";
 
 class PropagationDriver : public ::testing::Test {
 public:
@@ -52,13 +42,20 @@ public:
         return m_drive.path() + QStringLiteral("/itshfbc/RUN/") + name;
     }
 
-    // A program in "c:\itshfbc\bin_win\": the prelude, then `body`.
-    void Program(const QString& file, const QString& body, bool executable = true) {
+    // A program in "c:\itshfbc\bin_win\" that counts its runs and keeps each
+    // run's deck, arguments and whether an old output was still there, then
+    // runs `body`.
+    void Program(const QString& file, const QByteArray& body = kCopy, bool executable = true) {
         const QString path = m_drive.path() + QStringLiteral("/itshfbc/bin_win/") + file;
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(kPrelude);
-        f.write(body.toUtf8() + "\n");
+        f.write(
+            "#!/bin/sh\n"
+            "n=$(cat runs 2>/dev/null || echo 0); n=$((n+1)); echo $n > runs\n"
+            "cp sound.dat deck.$n\n"
+            "printf '%s\\n' \"$@\" > args.$n\n"
+            "[ -e sound.out ] && echo stale > stale.$n\n" +
+            body + "\n");
         f.close();
         namespace fs = std::filesystem;
         fs::permissions(path.toStdString(), executable
@@ -66,24 +63,7 @@ public:
                                                 : fs::perms::owner_read | fs::perms::owner_write);
     }
 
-    // A canned output file outside the run folder; its path quoted for sh.
-    QString Canned(const QByteArray& bytes, const QString& name = QStringLiteral("canned.out")) {
-        const QString path = m_drive.path() + QLatin1Char('/') + name;
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return QLatin1Char('\'') + path + QLatin1Char('\'');
-    }
-
-    // A program that copies the output into place (and ends with exit code 0).
-    void CopyingProgram(const QString& file, const QByteArray& output) {
-        Program(file, QStringLiteral("cp %1 sound.out").arg(Canned(output)));
-    }
-
-    int Runs() const {
-        QFile f(Run(QStringLiteral("runs")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toInt() : 0;
-    }
+    int Runs() const { return RunFile(QStringLiteral("runs")).trimmed().toInt(); }
 
     QByteArray RunFile(const QString& name) const {
         QFile f(Run(name));
@@ -98,9 +78,11 @@ public:
         return QByteArray();
     }
 
-    bool Get(int model, const QDateTime& time, const std::vector<float>& frequencies,
-             const PropagationPositions& positions = test::GuamPositions(), float ssn = 150.0f) {
-        return propagation.PropagationGet(model, time, positions, frequencies, ssn, results, path);
+    // A prediction for 2026-06-15 at `minute` past 20:00 UTC, in the guam sample's hours.
+    bool Get(int model, const std::vector<float>& frequencies, float ssn = 150.0f, int minute = 0) {
+        const QDateTime time(QDate(2026, 6, 15), QTime(20, minute), Qt::UTC);
+        return propagation.PropagationGet(model, time, test::kGuamPositions, frequencies, ssn,
+                                          results, path);
     }
 
     static std::vector<float> Frequencies(int n) {
@@ -115,136 +97,42 @@ public:
     platform::PathMapper paths;
     std::unique_ptr<platform::IProcessRunner> runner = platform::MakeProcessRunner();
     platform::ManualClock clock {platform::UtcFromFields({2031, 3, 1, 12, 0, 0})};
-    // A short limit keeps the hanging cases quick; the program default is 5 seconds.
+    // A short limit keeps the hanging case quick; the program default is 5 seconds.
     Propagation propagation {settings, ui, paths, *runner, clock, QStringLiteral("Tidewell"), 0.4};
 
     std::vector<PropagationResult> results;
     PropagationPath path;
-    float ssn = 150.0f;
 };
 
-// --- batching ---
-
-TEST_F(PropagationDriver, VoacapRunsOnceForEveryBatch) {
-    CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-guam-2h.out")));
-    const struct {
-        int n;
-        std::vector<QByteArray> cards;
-    } cases[] = {
-        {10, {"FREQUENCY   1.0  2.0  3.0  4.0  5.0  6.0  7.0  8.0  9.0 10.0"}},
-        {11, {"FREQUENCY   1.0  2.0  3.0  4.0  5.0  6.0  7.0  8.0  9.0 10.0", "FREQUENCY  11.0"}},
-        {25,
-         {"FREQUENCY   1.0  2.0  3.0  4.0  5.0  6.0  7.0  8.0  9.0 10.0",
-          "FREQUENCY  11.0 12.0 13.0 14.0 15.0 16.0 17.0 18.0 19.0 20.0",
-          "FREQUENCY  21.0 22.0 23.0 24.0 25.0"}},
-    };
-    for (const auto& c : cases) {
-        QFile::remove(Run(QStringLiteral("runs")));
-        results.clear();
-        ASSERT_TRUE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), Frequencies(c.n)))
-            << ui.LastMessage().toStdString();
-        EXPECT_EQ(Runs(), static_cast<int>(c.cards.size())) << c.n;
-        for (std::size_t i = 0; i < c.cards.size(); ++i) {
-            EXPECT_EQ(DeckCard(static_cast<int>(i) + 1, "FREQUENCY"), c.cards[i]) << c.n;
-        }
-        ASSERT_EQ(results.size(), static_cast<std::size_t>(c.n));
-        for (int i = 0; i < c.n; ++i) {
-            // Frequency i of a batch reads the output's column (i - 1) % 10 + 1.
-            const PropagationResult& r = results[static_cast<std::size_t>(i)];
-            EXPECT_TRUE(r.Valid);
-            EXPECT_FLOAT_EQ(r.Frequency, 1000.0f * static_cast<float>(i + 1));
-            static const float kSnrHour20[] = {-741, -420, -244, -187, -48, 3, 14, 23, 9, -20};
-            EXPECT_FLOAT_EQ(r.Snr, kSnrHour20[i % 10]) << i;
-        }
+TEST_F(PropagationDriver, VoacapRunsOnceForEveryBatchOfTen) {
+    Program(QStringLiteral("voacapw.exe"));
+    ASSERT_TRUE(Get(ModelVoacap, Frequencies(21))) << ui.LastMessage().toStdString();
+    EXPECT_EQ(Runs(), 3);
+    EXPECT_EQ(DeckCard(1, "FREQUENCY"),
+              "FREQUENCY   1.0  2.0  3.0  4.0  5.0  6.0  7.0  8.0  9.0 10.0");
+    EXPECT_EQ(DeckCard(2, "FREQUENCY"),
+              "FREQUENCY  11.0 12.0 13.0 14.0 15.0 16.0 17.0 18.0 19.0 20.0");
+    EXPECT_EQ(DeckCard(3, "FREQUENCY"), "FREQUENCY  21.0");
+    ASSERT_EQ(results.size(), 21u);
+    for (std::size_t i = 0; i < 21; ++i) {
+        // Frequency i of a batch reads the output's column (i - 1) % 10 + 1.
+        static const float kSnrHour20[] = {-741, -420, -244, -187, -48, 3, 14, 23, 9, -20};
+        EXPECT_TRUE(results[i].Valid) << i;
+        EXPECT_FLOAT_EQ(results[i].Frequency, 1000.0f * static_cast<float>(i + 1));
+        EXPECT_FLOAT_EQ(results[i].Snr, kSnrHour20[i % 10]) << i;
     }
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PropagationDriver, Rec533RunsOnceForEveryBatch) {
-    const QByteArray output = test::Rec533Output(
-        QStringLiteral(" 51.37"), QStringLiteral("283.59"), QStringLiteral(" 5125.2"),
-        {test::Rec533UniformHour(QStringLiteral("17.4"), QStringLiteral(" 5.0"), 10, 10),
-         test::Rec533UniformHour(QStringLiteral("18.4"), QStringLiteral(" 6.0"), 20, 10)});
-    CopyingProgram(QStringLiteral("rec533w.exe"), output);
-    ASSERT_TRUE(Get(ModelRec533, Utc(2026, 6, 15, 20, 30), Frequencies(11)))
-        << ui.LastMessage().toStdString();
-    EXPECT_EQ(Runs(), 2);
-    EXPECT_EQ(DeckCard(1, "FREQ"),
-              "FREQ          1.0    2.0    3.0    4.0    5.0    6.0    7.0    8.0    9.0   10.0");
-    EXPECT_EQ(DeckCard(2, "FREQ"), "FREQ         11.0");
-    EXPECT_EQ(DeckCard(1, "TIME"), "TIME         20   21    1");
-    // Field j holds 10 + j in the first hour and 20 + j in the second: at
-    // minute 30 halfway between.
-    EXPECT_FLOAT_EQ(results[0].Snr, 16.0f);
-    EXPECT_FLOAT_EQ(results[9].Snr, 25.0f);
-    EXPECT_FLOAT_EQ(results[10].Snr, 16.0f);
-    EXPECT_FLOAT_EQ(results[10].SnrSlope, 10.0f);
-    EXPECT_FLOAT_EQ(results[10].Delay, -1.0f);
-    EXPECT_FLOAT_EQ(results[10].VirtualHeight, -1.0f);
-    EXPECT_EQ(results[10].Layer, QStringLiteral(" 1F2"));
-    EXPECT_FLOAT_EQ(path.Muf.at(0), 17900.0f);
-    EXPECT_FLOAT_EQ(path.Luf.at(0), 5500.0f);
-    EXPECT_FLOAT_EQ(path.Range, 5125.2f);
-}
-
-// --- interpolation ---
-
-// The guam output with the second hour's modes changed, so that the hour a
-// mode comes from shows.
-QByteArray GuamWithSecondHourModes() {
-    QByteArray out = ReadSample(QStringLiteral("voacap-guam-2h.out"));
-    const qsizetype at = out.lastIndexOf("  MODE");
-    const qsizetype start = out.lastIndexOf('\n', at) + 1;
-    QByteArray line = "        4F2";
-    for (int j = 1; j <= 10; ++j) line += QString::number(j).rightJustified(3).toLatin1() + "F1";
-    line += "   -  MODE  ";
-    return out.replace(start, out.indexOf('\n', at) - start, line);
-}
-
-TEST_F(PropagationDriver, InterpolatesByTheMinute) {
-    CopyingProgram(QStringLiteral("voacapw.exe"), GuamWithSecondHourModes());
-    const struct {
-        int minute;
-        const char* layer;  // of 14.1 MHz, less its first character
-    } cases[] = {{0, " 5F2"}, {29, " 5F2"}, {30, " 7F1"}, {59, " 7F1"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.minute);
-        ASSERT_TRUE(Get(ModelVoacap, Utc(2026, 6, 15, 20, c.minute), test::GuamFrequencies()));
-        const double f = c.minute / 60.0;
-        const PropagationResult& r = results[6];  // 14.1 MHz: SNR 14 then 6
-        EXPECT_EQ(r.Layer, QString::fromLatin1(c.layer));
-        EXPECT_NEAR(r.Snr, 14 + (6 - 14) * f, 1e-4);
-        EXPECT_FLOAT_EQ(r.SnrSlope, -8.0f);
-        EXPECT_NEAR(r.TakeoffAngle, 19.9 + (19.8 - 19.9) * f, 1e-4);
-        EXPECT_NEAR(r.Delay, 35.9, 1e-4);
-        EXPECT_NEAR(r.VirtualHeight, 441 + (440 - 441) * f, 1e-4);
-        EXPECT_NEAR(r.Signal, -154 + (-162 + 154) * f, 1e-4);
-        EXPECT_NEAR(r.Noise, -168, 1e-4);
-        EXPECT_NEAR(path.Muf.at(0), 17450 + 310 * f, 1e-2);
-        EXPECT_NEAR(path.Luf.at(0), 17450 + 310 * f, 1e-2);
-        EXPECT_FLOAT_EQ(path.StationToShipAzimuth, 51.37f);
-        EXPECT_FLOAT_EQ(path.StationAzimuth, 283.59f);
-        EXPECT_FLOAT_EQ(path.Range, 5125.2f);
-        if (c.minute == 0) {
-            // At the whole hour every value is that hour's.
-            EXPECT_FLOAT_EQ(results[1].Signal, -577.0f);
-            EXPECT_FLOAT_EQ(results[1].Snr, -420.0f);
-        }
-    }
-}
-
-TEST_F(PropagationDriver, InterpolationOfARunFromItsTables) {
+TEST(PropagationInterpolate, EveryValueByTheMinuteTheModeFromTheNearerHour) {
     PropagationHours two(2, std::vector<PropagationResult>(2));
     two[0][1] = {7100, QStringLiteral("  2F2"), 10, 3, 300, -100, -150, 50, 0, true};
     two[1][1] = {7100, QStringLiteral(" 12 E"), 20, 5, 200, -120, -140, 20, 0, true};
-    PropagationPath runPath;
-    runPath.Range = 1000;
-    runPath.Muf = {10000, 16000};
-    runPath.Luf = {4000, 5000};
+    const PropagationPath runPath {1000, 51.37f, 283.59f, {10000, 16000}, {4000, 5000}};
     std::vector<PropagationResult> out(2);
     PropagationPath p;
     PropagationInterpolate(two, runPath, 30, 2, 2, out, p);
-    EXPECT_FALSE(out[0].Valid);
+    EXPECT_FALSE(out[0].Valid);  // not in the batch
     EXPECT_TRUE(out[1].Valid);
     EXPECT_FLOAT_EQ(out[1].TakeoffAngle, 15);
     EXPECT_FLOAT_EQ(out[1].Delay, 4);
@@ -257,38 +145,23 @@ TEST_F(PropagationDriver, InterpolationOfARunFromItsTables) {
     EXPECT_FLOAT_EQ(p.Muf.at(0), 13000);
     EXPECT_FLOAT_EQ(p.Luf.at(0), 4500);
     EXPECT_FLOAT_EQ(p.Range, 1000);
+    EXPECT_FLOAT_EQ(p.StationToShipAzimuth, 51.37f);
+    EXPECT_FLOAT_EQ(p.StationAzimuth, 283.59f);
     PropagationInterpolate(two, runPath, 29, 2, 2, out, p);
     EXPECT_EQ(out[1].Layer, QStringLiteral(" 2F2"));
 }
-
-TEST_F(PropagationDriver, AtHour23TheRunCoversHours23And24) {
-    QByteArray out = ReadSample(QStringLiteral("voacap-guam-2h.out"));
-    out.replace("     20.0   5.7", "     23.0   5.7").replace("     21.0   6.7", "     24.0   6.7");
-    CopyingProgram(QStringLiteral("voacapw.exe"), out);
-    ASSERT_TRUE(Get(ModelVoacap, Utc(2026, 6, 15, 23, 15), test::GuamFrequencies()))
-        << ui.LastMessage().toStdString();
-    EXPECT_EQ(DeckCard(1, "TIME"), "TIME         23   24    1    1");
-    EXPECT_NEAR(path.Muf.at(0), 17450 + 310 * 0.25, 1e-2);
-
-    // A table whose hours are not the run's is not read as if they were.
-    CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-guam-2h.out")));
-    EXPECT_FALSE(Get(ModelVoacap, Utc(2026, 6, 15, 23, 15), test::GuamFrequencies()));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.LastMessage().startsWith(
-        QStringLiteral("PropagationIcepacVoacap, Output MUF and LUF line")))
-        << ui.LastMessage().toStdString();
-}
-
-// --- the run itself ---
 
 TEST_F(PropagationDriver, StartsTheProgramWithRootDeckAndOutputAndTheClocksYear) {
     QFile stale(Run(QStringLiteral("sound.out")));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write("old");
     stale.close();
-    CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-guam-2h.out")));
+    Program(QStringLiteral("voacapw.exe"));
     settings.m_fPropagationLayerAdjustEs = 0.0f;  // as in the sample
-    ASSERT_TRUE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), test::GuamFrequencies()));
+    ASSERT_TRUE(Get(ModelVoacap, test::kGuamFrequencies, 150.0f, 30));
+    // Halfway between the hours: 14.1 MHz from SNR 14 to 6, the MUF from 17.45 to 17.76 MHz.
+    EXPECT_FLOAT_EQ(results[6].Snr, 10.0f);
+    EXPECT_FLOAT_EQ(path.Muf.at(0), 17605.0f);
     const QByteArray root = QByteArray::fromStdString(paths.ToNative("c:\\itshfbc"));
     EXPECT_TRUE(root.endsWith("/itshfbc"));
     EXPECT_EQ(RunFile(QStringLiteral("args.1")), root + "\nsound.dat\nsound.out\n");
@@ -301,27 +174,13 @@ TEST_F(PropagationDriver, StartsTheProgramWithRootDeckAndOutputAndTheClocksYear)
               ReadSample(QStringLiteral("voacap-guam-2h.dat")));
 }
 
-TEST_F(PropagationDriver, AFailureCuredByTheRetryShowsNothing) {
-    Program(QStringLiteral("voacapw.exe"),
-            QStringLiteral("[ $n -eq 1 ] && exit 1\ncp %1 sound.out")
-                .arg(Canned(ReadSample(QStringLiteral("voacap-guam-2h.out")))));
-    EXPECT_TRUE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), test::GuamFrequencies()));
-    EXPECT_EQ(Runs(), 2);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(results[0].Valid);
-}
-
-// A program whose runs 2 and 3 fail (the second batch's two attempts).
-QString FailingSecondBatch(const QString& canned) {
-    return QStringLiteral("if [ $n -eq 2 ] || [ $n -eq 3 ]; then exit 1; fi\ncp %1 sound.out")
-        .arg(canned);
-}
-
-TEST_F(PropagationDriver, GetStopsAtTheFirstBatchThatFailsTwice) {
-    Program(QStringLiteral("voacapw.exe"),
-            FailingSecondBatch(Canned(ReadSample(QStringLiteral("voacap-guam-2h.out")))));
-    EXPECT_FALSE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), Frequencies(25)));
-    EXPECT_EQ(Runs(), 3);  // the third batch is not run
+TEST_F(PropagationDriver, ABatchThatFailsTwiceStopsGetButNotGetHours) {
+    // Runs 1, 3 and 4 fail: the first batch is cured by its retry, the second
+    // fails on both attempts.
+    Program(QStringLiteral("voacapw.exe"), QByteArray("case $n in 1|3|4) exit 1;; esac\n") + kCopy);
+    EXPECT_FALSE(Get(ModelVoacap, Frequencies(25)));
+    EXPECT_EQ(Runs(), 4);  // the third batch is not run
+    // One message, from the second batch's retry.
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("PropagationIcepacVoacap, Shell do not finish."));
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Tidewell"));
@@ -329,120 +188,107 @@ TEST_F(PropagationDriver, GetStopsAtTheFirstBatchThatFailsTwice) {
     ASSERT_EQ(results.size(), 25u);
     for (std::size_t i = 0; i < 25; ++i) EXPECT_EQ(results[i].Valid, i < 10) << i;
     EXPECT_FLOAT_EQ(results[0].Snr, -741.0f);
-}
 
-TEST_F(PropagationDriver, HoursRunEveryBatchAndReportAnyFailure) {
-    Program(QStringLiteral("voacapw.exe"),
-            FailingSecondBatch(Canned(ReadSample(QStringLiteral("voacap-guam-2h.out")))));
+    QFile::remove(Run(QStringLiteral("runs")));
+    ui.ClearRecords();
     PropagationHours hours;
-    PropagationPath hoursPath;
-    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 20, 2, test::GuamPositions(),
-                                                 Frequencies(25), 150.0f, hours, hoursPath));
-    EXPECT_EQ(Runs(), 4);  // the third batch is run all the same
+    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 12, 20, 2, test::kGuamPositions,
+                                                 Frequencies(25), 100.0f, hours, path));
+    EXPECT_EQ(Runs(), 5);  // the third batch is run all the same
     EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(DeckCard(5, "TIME"), "TIME         20   21    1    1");
+    EXPECT_EQ(DeckCard(5, "MONTH"), "MONTH      2031   12");
+    EXPECT_EQ(DeckCard(5, "SUNSPOT"), "SUNSPOT   100.0  3.0");
     ASSERT_EQ(hours.size(), 2u);
     for (std::size_t k = 0; k < 2; ++k) {
         ASSERT_EQ(hours[k].size(), 25u);
         for (std::size_t i = 0; i < 25; ++i) {
-            const bool filled = i < 10 || i >= 20;
-            EXPECT_EQ(hours[k][i].Valid, filled) << k << " " << i;
+            SCOPED_TRACE(testing::Message() << "hour index " << k + 1 << ", frequency " << i + 1);
+            EXPECT_EQ(hours[k][i].Valid, i < 10 || i >= 20);
             EXPECT_FLOAT_EQ(hours[k][i].Frequency, 1000.0f * static_cast<float>(i + 1));
-            if (!filled) {
-                EXPECT_FLOAT_EQ(hours[k][i].Snr, 0.0f);
-                EXPECT_TRUE(hours[k][i].Layer.isEmpty());
-            }
         }
     }
     // Layer as printed, no interpolation.
     EXPECT_EQ(hours[1][20].Layer, QStringLiteral(" 12 E"));
     EXPECT_FLOAT_EQ(hours[1][20].Snr, -939.0f);
-    EXPECT_TRUE(hoursPath.Valid);
-    EXPECT_FLOAT_EQ(hoursPath.Muf.at(1), 17760.0f);
+    EXPECT_TRUE(path.Valid);
+    EXPECT_FLOAT_EQ(path.Muf.at(1), 17760.0f);
 }
 
 TEST_F(PropagationDriver, HoursOfADayPlaceEachHourByItsOwnLine) {
-    CopyingProgram(QStringLiteral("voacapw.exe"),
-                   ReadSample(QStringLiteral("voacap-honolulu-24h.out")));
+    Program(QStringLiteral("voacapw.exe"),
+            "cp '" TIDEWELL_SAMPLES_DIR "/voacap-honolulu-24h.out' sound.out");
+    const PropagationRun run = test::HonoluluRun();
     PropagationHours hours;
-    PropagationPath hoursPath;
-    ASSERT_TRUE(propagation.PropagationGetHours(ModelVoacap, 12, 0, 24, test::HonoluluPositions(),
-                                                test::HonoluluFrequencies(), 100.0f, hours,
-                                                hoursPath))
+    ASSERT_TRUE(propagation.PropagationGetHours(ModelVoacap, 12, 0, 24, run.Positions,
+                                                run.Frequencies, 100.0f, hours, path))
         << ui.LastMessage().toStdString();
     EXPECT_EQ(Runs(), 1);
-    EXPECT_EQ(DeckCard(1, "TIME"), "TIME          0   23    1    1");
-    ASSERT_EQ(hoursPath.Muf.size(), 24u);
-    EXPECT_FLOAT_EQ(hoursPath.Muf[0], 26520.0f);  // hour 0, printed 24.0 at the end of the table
-    EXPECT_FLOAT_EQ(hoursPath.Luf[0], 10260.0f);
-    EXPECT_FLOAT_EQ(hoursPath.Muf[1], 24890.0f);
-    EXPECT_FLOAT_EQ(hoursPath.Muf[23], 27100.0f);
-    EXPECT_EQ(hours[0][0].Layer, QStringLiteral("  5 E"));  // 3.6 MHz at hour 0, as printed
+    // The MUF and LUF table lists hour 1.0 first and 24.0 last; hour index 1 is
+    // hour 0, printed 24.0, and takes that line's values.  The hour groups
+    // follow in hour order from hour 0.  Layer as printed.
+    ASSERT_EQ(path.Muf.size(), 24u);
+    EXPECT_FLOAT_EQ(path.Muf[0], 26520.0f);
+    EXPECT_FLOAT_EQ(path.Luf[0], 10260.0f);
+    EXPECT_FLOAT_EQ(path.Muf[1], 24890.0f);
+    EXPECT_FLOAT_EQ(path.Muf[23], 27100.0f);
+    EXPECT_EQ(hours[0][0].Layer, QStringLiteral("  5 E"));
     EXPECT_FLOAT_EQ(hours[0][0].Snr, -78.0f);
-    EXPECT_FLOAT_EQ(hours[1][0].Snr, -15.0f);
-    EXPECT_FLOAT_EQ(hours[0][0].SnrSlope, 0.0f);
+    EXPECT_FLOAT_EQ(hours[1][4].Signal, -109.0f);
+    EXPECT_FLOAT_EQ(hours[23][4].Snr, 53.0f);
     for (const auto& row : hours) {
         for (const PropagationResult& r : row) EXPECT_TRUE(r.Valid);
     }
 }
 
 TEST_F(PropagationDriver, NothingRunsForAnEmptyListOrNoModel) {
-    CopyingProgram(QStringLiteral("voacapw.exe"), ReadSample(QStringLiteral("voacap-guam-2h.out")));
+    Program(QStringLiteral("voacapw.exe"));
     PropagationHours hours;
-    EXPECT_FALSE(Get(ModelVoacap, Utc(2026, 6, 15, 20, 0), {}));
-    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 0, 24, test::GuamPositions(), {},
+    EXPECT_FALSE(Get(ModelVoacap, {}));
+    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 0, 24, test::kGuamPositions, {},
                                                  150.0f, hours, path));
-    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 0, 0, test::GuamPositions(),
+    EXPECT_FALSE(propagation.PropagationGetHours(ModelVoacap, 6, 0, 0, test::kGuamPositions,
                                                  Frequencies(3), 150.0f, hours, path));
-    EXPECT_FALSE(Get(4, Utc(2026, 6, 15, 20, 0), Frequencies(3)));
-    EXPECT_FALSE(Get(0, Utc(2026, 6, 15, 20, 0), Frequencies(3)));
+    EXPECT_FALSE(Get(4, Frequencies(3)));
+    EXPECT_FALSE(Get(0, Frequencies(3)));
     EXPECT_EQ(Runs(), 0);
     EXPECT_TRUE(ui.messages.empty());
 }
 
-// --- failures: one message on the second attempt, never a crash ---
-
+// One message on the second attempt, never a crash.
 TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
-    // The program of the model is missing (no body, no output), runs `body`
-    // ("%1" the path of a copy of the guam output), or copies `output` into place.
+    // The program of the model is missing (no body) or runs `body`.
     struct Fault {
         const char* name;
-        int model = ModelVoacap;
-        const char* body = nullptr;
-        QByteArray output = QByteArray();  // null: none
-        const char* message = "";  // whole text, or its start with "..."
-        int runs = 2;              // program runs made
-        bool executable = true;
+        int model;
+        const char* body;
+        int runs;             // program runs made
+        const char* message;  // whole text (the hint follows "not found."), or its start with "..."
         float ssn = 150.0f;
+        bool executable = true;
         bool noRunFolder = false;
     };
-    const QByteArray guam = ReadSample(QStringLiteral("voacap-guam-2h.out"));
     const Fault faults[] = {
-        {.name = "program missing", .message = "Propagation Model VOACAP not found.", .runs = 0},
-        {.name = "ICEPAC missing", .model = ModelIcepac, .message = "Propagation Model ICEPAC not found.", .runs = 0},
-        {.name = "REC533 missing", .model = ModelRec533, .message = "Propagation Model REC533 not found.", .runs = 0},
-        {.name = "not executable", .body = "exit 0", .message = "PropagationIcepacVoacap, Shell Permission denied",
-         .runs = 0, .executable = false},
-        {.name = "hanging", .body = "sleep 30", .message = "PropagationIcepacVoacap, Shell do not finish."},
-        {.name = "crashing", .body = "kill -SEGV $$", .message = "PropagationIcepacVoacap, Shell do not finish."},
-        {.name = "exit code 1", .body = "cp %1 sound.out\nexit 1", .message = "PropagationIcepacVoacap, Shell do not finish."},
-        {.name = "REC533 exit code 3", .model = ModelRec533, .body = "exit 3",
-         .message = "PropagationRec533, Shell do not finish."},
-        {.name = "no output", .body = "exit 0", .message = "PropagationIcepacVoacap, Output ..."},
-        {.name = "empty output", .body = ": > sound.out",
-         .message = "PropagationIcepacVoacap, Output Label \"MUF    LUF\" not found"},
-        {.name = "REC533 empty output", .model = ModelRec533, .body = ": > sound.out",
-         .message = "PropagationRec533, Output Label \"AZIMUTHS\" not found"},
-        {.name = "truncated output", .output = guam.left(guam.indexOf("SNRxx")),
-         .message = "PropagationIcepacVoacap, Output Label \"SNRxx\" not found"},
-        {.name = "field not a number", .output = QByteArray(guam).replace(" 22 -741 -420", " 22 -7X1 -420"),
-         .message = "PropagationIcepacVoacap, Output Field \" -7X1\" in column 12 ..."},
-        {.name = "sunspot number 1000", .output = guam,
-         .message = "PropagationIcepacVoacap, Input, sunspot number 1000 does not fit format F5.1", .runs = 0,
-         .ssn = 1000.0f},
-        {.name = "REC533 sunspot number 1000", .model = ModelRec533, .output = guam,
-         .message = "PropagationRec533, Input sunspot number 1000 does not fit format F5.1", .runs = 0, .ssn = 1000.0f},
-        {.name = "no run folder", .output = guam, .message = "PropagationIcepacVoacap, Open ...", .runs = 0,
-         .noRunFolder = true},
+        {"VOACAP missing", ModelVoacap, nullptr, 0, "Propagation Model VOACAP not found."},
+        {"ICEPAC missing", ModelIcepac, nullptr, 0, "Propagation Model ICEPAC not found."},
+        {"REC533 missing", ModelRec533, nullptr, 0, "Propagation Model REC533 not found."},
+        {"not executable", ModelVoacap, "exit 0", 0,
+         "PropagationIcepacVoacap, Shell Permission denied", 150.0f, false},
+        {"hanging", ModelVoacap, "sleep 30", 2, "PropagationIcepacVoacap, Shell do not finish."},
+        {"exit code 1", ModelVoacap,
+         "cp '" TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out' sound.out; exit 1", 2,
+         "PropagationIcepacVoacap, Shell do not finish."},
+        {"no output", ModelVoacap, "exit 0", 2, "PropagationIcepacVoacap, Output ..."},
+        {"empty output", ModelVoacap, ": > sound.out", 2,
+         "PropagationIcepacVoacap, Output Label \"MUF    LUF\" not found"},
+        {"REC533 empty output", ModelRec533, ": > sound.out", 2,
+         "PropagationRec533, Output Label \"AZIMUTHS\" not found"},
+        {"sunspot number 1000", ModelVoacap, kCopy, 0,
+         "PropagationIcepacVoacap, Input, sunspot number 1000 does not fit format F5.1", 1000.0f},
+        {"REC533 sunspot number 1000", ModelRec533, kCopy, 0,
+         "PropagationRec533, Input sunspot number 1000 does not fit format F5.1", 1000.0f},
+        {"no run folder", ModelVoacap, kCopy, 0, "PropagationIcepacVoacap, Open ...", 150.0f, true,
+         true},
     };
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.name);
@@ -450,26 +296,29 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         SetUp();
         ui.ClearRecords();
         results.clear();
-        const QString file = f.model == ModelRec533   ? QStringLiteral("rec533w.exe")
-                             : f.model == ModelIcepac ? QStringLiteral("icepacw.exe")
-                                                      : QStringLiteral("voacapw.exe");
-        if (f.body) Program(file, QString::fromLatin1(f.body).replace(QStringLiteral("%1"), Canned(guam)), f.executable);
-        if (!f.output.isNull()) CopyingProgram(file, f.output);
+        if (f.body) {
+            Program(PropagationProgramFile(f.model), f.body, f.executable);
+        }
         if (f.noRunFolder) QDir(Run(QString())).removeRecursively();
 
         const auto t0 = std::chrono::steady_clock::now();
-        EXPECT_FALSE(Get(f.model, Utc(2026, 6, 15, 20, 0), test::GuamFrequencies(), test::GuamPositions(), f.ssn));
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 2.0);
+        EXPECT_FALSE(Get(f.model, test::kGuamFrequencies, f.ssn));
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(),
+                  2.0);
 
         ASSERT_EQ(ui.messages.size(), 1u);
         const QString text = ui.messages[0].text;
         QString expected = QString::fromLatin1(f.message);
+        if (!f.body) {
+            expected += QStringLiteral(
+                "\r\n\r\nPlease check that ITS HF propagation prediction software has been "
+                "installed.");
+        }
         if (expected.endsWith(QStringLiteral("..."))) {
             expected.chop(3);
             EXPECT_TRUE(text.startsWith(expected)) << text.toStdString();
             EXPECT_GT(text.size(), expected.size()) << "the error's description follows";
         } else {
-            if (expected.endsWith(QStringLiteral(" not found."))) expected += kNotFoundHint;
             EXPECT_EQ(text, expected);
         }
         EXPECT_EQ(ui.messages[0].buttons, MsgButtons::Ok);
@@ -477,9 +326,80 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         EXPECT_EQ(Runs(), f.runs);
         for (const PropagationResult& r : results) EXPECT_FALSE(r.Valid);
         // A missing program is found before any file is touched.
-        EXPECT_FALSE(!f.body && f.output.isNull() && QFile::exists(Run(QStringLiteral("sound.dat"))));
+        EXPECT_FALSE(!f.body && QFile::exists(Run(QStringLiteral("sound.dat"))));
     }
 }
+
+// The stand-ins installed as the three program names: what the driver reads
+// back must behave like the sky.
+class PropagationStandin : public PropagationDriver, public ::testing::WithParamInterface<int> {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(m_drive.isValid());
+        ASSERT_EQ(test::InstallStandins(m_drive.path()), QString());
+        paths.SetDrive('c', m_drive.path().toStdString());
+    }
+
+    // The prediction across the band for the 15th of `month` 2026 at `hour`
+    // UTC, on a path from the vessel of the demo (37.7N 25.7W) to a station
+    // about 2000 nautical miles west (Boston, FN42), whose midpoint near 48W
+    // sees local noon at about 15:10 UTC and midnight at about 03:10 UTC.
+    // The MUF it gives in kHz.
+    float Muf(int month, int hour, float ssn = 100.0f) {
+        const QDateTime time(QDate(2026, month, 15), QTime(hour, 0), Qt::UTC);
+        const std::vector<float> band {3585.0f,  5357.0f,  7070.0f,  10145.5f, 12551.0f,
+                                      14108.0f, 18106.0f, 21110.0f, 24925.5f, 28118.0f};
+        EXPECT_TRUE(standins.PropagationGet(GetParam(), time, {37.74, -25.67, 42.34, -71.06}, band,
+                                            ssn, results, path))
+            << ui.LastMessage().toStdString();
+        return path.Muf.empty() ? 0.0f : path.Muf.front();
+    }
+
+    // The frequency with the best SNR of the last prediction.
+    float BestFrequency() const {
+        const auto best = std::max_element(
+            results.begin(), results.end(),
+            [](const PropagationResult& a, const PropagationResult& b) { return a.Snr < b.Snr; });
+        return best == results.end() ? 0.0f : best->Frequency;
+    }
+
+    // The stand-ins' own model for VOACAP too, and none of their failure switches.
+    test::ScopedEnv noVoacapl {"ITSHF_STANDIN_NO_VOACAPL", "1"};
+    test::ScopedEnv noFail {"ITSHF_STANDIN_FAIL", nullptr};
+    test::ScopedEnv noSleep {"ITSHF_STANDIN_SLEEP_MS", nullptr};
+    Propagation standins {settings, ui, paths, *runner, clock};
+};
+
+TEST_P(PropagationStandin, TheMufFollowsTheSunspotNumberTheSeasonAndTheHour) {
+    for (int hour : {15, 3}) {
+        float previous = 0.0f;
+        for (float ssn : {10.0f, 100.0f, 200.0f}) {
+            const float muf = Muf(3, hour, ssn);
+            EXPECT_GT(muf, previous) << "hour " << hour << ", sunspot number " << ssn;
+            previous = muf;
+        }
+    }
+    // The path as the program read it.
+    EXPECT_NEAR(path.Range, 2079.0f, 10.0f);
+    EXPECT_TRUE(path.Valid);
+
+    // In every season the MUF and the best frequency are higher by day.
+    for (int month : {3, 6, 12}) {
+        SCOPED_TRACE(month);
+        const float dayMuf = Muf(month, 15);
+        const float dayBest = BestFrequency();
+        EXPECT_GT(dayMuf, 1.3f * Muf(month, 3));
+        EXPECT_GT(dayBest, BestFrequency());
+    }
+
+    EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, PropagationStandin,
+                         ::testing::Values(ModelIcepac, ModelVoacap, ModelRec533),
+                         [](const auto& info) {
+                             return PropagationModelName(info.param).toStdString();
+                         });
 
 }  // namespace
 }  // namespace tw
