@@ -29,22 +29,16 @@ namespace tw::test {
 class MemoryRegistry : public platform::IRegistry {
 public:
     std::map<std::pair<std::string, std::string>, std::string> values;
-    int queries = 0;
 
     bool QueryString(const std::string& keyPath, const std::string& valueName,
                      std::string& value) override {
-        ++queries;
-        value.clear();
         const auto it = values.find({keyPath, valueName});
-        if (it == values.end()) return false;
-        value = it->second;
-        return true;
+        value = it == values.end() ? std::string() : it->second;
+        return it != values.end();
     }
 };
 
 struct AirMailDrive {
-    static constexpr const char* kAirMailFolder = "C:\\Program Files\\AirMail";
-
     QTemporaryDir temp;
     platform::PathMapper paths;
     std::unique_ptr<platform::IProfileFiles> files = platform::MakeProfileFiles(paths);
@@ -76,14 +70,14 @@ struct AirMailDrive {
     // Text in code page 1252 with CRLF line ends, as AirMail writes it.
     void WriteText(const QString& windowsPath, const QString& text) {
         QString crlf = text;
-        crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         WriteBytes(windowsPath, UnicodeToAnsi(crlf));
     }
 
     // A file of the AirMail folder.
     void WriteAirMail(const QString& fileName, const QString& text) {
-        WriteText(QString::fromLatin1(kAirMailFolder) + QLatin1Char('\\') + fileName, text);
+        WriteText(QStringLiteral("C:\\Program Files\\AirMail\\") + fileName, text);
     }
 };
 
