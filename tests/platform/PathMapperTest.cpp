@@ -43,7 +43,8 @@ TEST(PathMapperMap, MapsAndMatchesCase) {
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\Program Files\\AirMail\\Airmail.ini", "~/Program Files/AirMail/Airmail.ini"},
         {"c:\\PROGRAM FILES\\airmail\\AIRMAIL.INI", "~/Program Files/AirMail/Airmail.ini"},
-        {"C:\\program files\\airmail\\logfiles\\Debug.log", "~/Program Files/AirMail/Logfiles/Debug.log"},
+        {"C:\\program files\\airmail\\logfiles\\Debug.log",
+         "~/Program Files/AirMail/Logfiles/Debug.log"},
         {"C:\\program files\\airmail\\\\System.NEW.ini", "~/Program Files/AirMail/System.NEW.ini"},
         {"C:\\program files\\NoSuch\\airmail\\x.ini", "~/Program Files/NoSuch/airmail/x.ini"},
         {"C:\\program files\\airmail\\", "~/Program Files/AirMail/"},
@@ -51,7 +52,9 @@ TEST(PathMapperMap, MapsAndMatchesCase) {
         {"C:\\TWIN\\b.ini", "~/twin/b.ini"},
         {"C:\\twin\\B.ini", "~/twin/B.ini"},  // two matches: the written name stays
         {"C:", "~"}};
-    for (const auto& [input, expected] : cases) EXPECT_EQ(m.ToNative(expand(input)), expand(expected)) << input;
+    for (const auto& [input, expected] : cases) {
+        EXPECT_EQ(m.ToNative(expand(input)), expand(expected)) << input;
+    }
 }
 
 }  // namespace
