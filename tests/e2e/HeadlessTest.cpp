@@ -1,85 +1,111 @@
-// The real executable's headless commands, run as a process on real files.
+// The real executable run as a process on real files: its headless commands
+// on files of the test's own, and the best list and the AirMail report on a
+// copy of the demo drive with the ITS HF stand-ins installed, as a user runs
+// them (`tidewell --best-list`, `tidewell --airmail-report`).
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "e2e/TidewellRun.h"
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "support/Standins.h"
 
 namespace {
 
-using tw::test::RunTidewell;
+// The run of the real tidewell executable.  The stand-ins' test switches are
+// cleared and they use their own sky model (no voacapl hand-over);
+// `environment` adds to that.
+struct ProcessRun {
+    int exitCode = -1;  // -1 when it crashed or did not end within a minute
+    QString out;
+    QString err;
+};
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+ProcessRun RunTidewell(const QStringList& arguments,
+                       const std::map<QString, QString>& environment = {}) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_SLEEP_MS"})
+        env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("ITSHF_STANDIN_NO_VOACAPL"), QStringLiteral("1"));
+    for (const auto& [name, value] : environment) env.insert(name, value);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TIDEWELL_EXE), arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
-    WriteFile(ini,
-              "[Station Data]\r\n"
-              "  top stations = 8 \r\n"
-              "Highest Snr Range=2.5\r\n"
-              "[propagation data]\r\n"
-              "Model=\r\n"
-              "Noise Level=-150\r\n"
-              "[AirMail Data]\r\n"
-              "Lat/Lon Check=false\r\n"
-              "Resize=abc\r\n"
-              "[Offset Data]\r\n"
-              "Rows=3\r\n"
-              "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
-              "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
-              "Row3=SAILMAIL,WNE,,-2\r\n");
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "[Station Data]\r\n"
+        "  top stations = 8 \r\n"
+        "[propagation data]\r\n"
+        "Noise Level=-150\r\n"
+        "[Offset Data]\r\n"
+        "Rows=3\r\n"
+        "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
+        "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
+        "Row3=SAILMAIL,WNE,,-2\r\n");
+    file.close();
 
-    const auto run = RunTidewell({QStringLiteral("--print-settings"), QStringLiteral("--profile"), ini});
+    const auto run = RunTidewell({"--print-settings", "--profile", ini});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-
-    for (const char* expected :
-         {"m_iStationTopStations=8", "m_fStationHighestSnrRange=2.5", "m_iPropagationModel=3",
-          "m_fPropagationNoiseLevel=-150", "m_bAirMailLatLonCheck=False", "m_bAirMailResize=True",
-          "m_sPropagationIonCoefficients=URSI", "m_iStationTopFrequencies=1",
-          "OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
-          "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}) {
-        EXPECT_TRUE(lines.contains(QString::fromLatin1(expected))) << expected << "\n"
-                                                                    << run.out.toStdString();
-    }
-    // Declaration order: the first and last members, then the offset rows.
-    ASSERT_GE(lines.size(), 3);
-    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("m_sAirMailDirectoryData=")));
-    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("OffsetRow=SAILMAIL")));
-    // Reading never writes.
-    QFile file(ini);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("  top stations = 8 \r\n"));
+    for (const char* expected : {"m_iStationTopStations=8", "m_fPropagationNoiseLevel=-150"})
+        EXPECT_TRUE(lines.contains(QLatin1String(expected))) << expected << "\n"
+                                                             << run.out.toStdString();
+    // The offset rows come last.
+    EXPECT_EQ(lines.mid(lines.size() - 2),
+              (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
+                           "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
 }
 
-TEST(Headless, BestListWithoutAirMailPrintsTheHeaderAndFails) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const auto run = RunTidewell({QStringLiteral("--best-list"), QStringLiteral("--profile"),
-                              dir.filePath(QStringLiteral("Tidewell.Ini")), QStringLiteral("--drive-c"),
-                              dir.path(), QStringLiteral("--utc"), QStringLiteral("2026-06-06T12:00")});
-    EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 1) << run.out.toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("Station\tRange\tFrequency\tSnr"));
-    // A headless run writes no profile.
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Tidewell.Ini"))));
+// Without AirMail the list is the header alone and the report has no
+// position; both fail, and a headless run writes no profile.
+TEST(Headless, OnAnEmptyDriveTheListAndTheReportFail) {
+    for (const auto& [command, expected] :
+         {std::pair{"--best-list", "^Station\\tRange\\tFrequency\\tSnr\\n\\z"},
+          std::pair{"--airmail-report", "\\nPosition: none\\nSunspot number: \\d+\\n\\z"}}) {
+        SCOPED_TRACE(command);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
+        const auto run = RunTidewell({QLatin1String(command), "--profile", ini, "--drive-c",
+                                      dir.path(), "--utc", "2026-06-06T12:00"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(QRegularExpression(QLatin1String(expected)).match(run.out).hasMatch())
+            << run.out.toStdString();
+        EXPECT_FALSE(QFile::exists(ini));
+    }
 }
 
 TEST(Headless, BadCommandLinesAreRefusedWithUsage) {
-    for (const QStringList& args :
-         {QStringList{QStringLiteral("--bogus")},
-          QStringList{QStringLiteral("--utc"), QStringLiteral("yesterday"), QStringLiteral("--best-list")},
-          QStringList{QStringLiteral("--profile")},
-          QStringList{QStringLiteral("--best-list"), QStringLiteral("--print-settings")}}) {
+    const QStringList cases[] = {{"--bogus"},
+                                 {"--utc", "yesterday", "--best-list"},
+                                 {"--profile"},
+                                 {"--best-list", "--print-settings"}};
+    for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(args);
         EXPECT_EQ(run.exitCode, 2);
@@ -89,14 +115,14 @@ TEST(Headless, BadCommandLinesAreRefusedWithUsage) {
 }
 
 TEST(Headless, DemoRunsOnACopyOfTheBundledDrive) {
-    const QString ini = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo/drive_c/Program Files/AirMail/Airmail.ini");
-    QFile before(ini);
-    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-    const QByteArray original = before.readAll();
-    before.close();
+    const QString ini =
+        QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo/drive_c/Program Files/AirMail/Airmail.ini");
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray original = file.readAll();
+    file.close();
 
-    const auto run = RunTidewell({QStringLiteral("--demo"), QStringLiteral("--best-list"),
-                                     QStringLiteral("--utc"), QStringLiteral("2026-06-06T14:00")});
+    const auto run = RunTidewell({"--demo", "--best-list", "--utc", "2026-06-06T14:00"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 2) << run.out.toStdString();
@@ -104,9 +130,213 @@ TEST(Headless, DemoRunsOnACopyOfTheBundledDrive) {
     // A fresh position: no age warning.
     EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
 
-    QFile after(ini);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), original);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original);
+}
+
+// The printed list: the header's column names and the data rows' cells.
+struct Listing {
+    QStringList header;
+    QVector<QStringList> rows;
+
+    explicit Listing(const QString& out) {
+        QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!lines.isEmpty()) header = lines.takeFirst().split(QLatin1Char('\t'));
+        for (const QString& line : lines) rows << line.split(QLatin1Char('\t'));
+    }
+    QString Cell(const QStringList& row, const char* column) const {
+        return row.value(header.indexOf(QLatin1String(column)));
+    }
+    bool Checked(const QStringList& row) const { return Cell(row, "Frequency").endsWith(" [x]"); }
+
+    // The stations in list order, one entry per block of equal Station cells.
+    QStringList Blocks() const {
+        QStringList blocks;
+        for (const QStringList& row : rows)
+            if (blocks.isEmpty() || blocks.last() != Cell(row, "Station"))
+                blocks << Cell(row, "Station");
+        return blocks;
+    }
+
+    // The highest checked frequency (kHz) of a station; none without a checked row.
+    std::optional<double> BestCheckedFrequency(const QString& station) const {
+        std::optional<double> best;
+        for (const QStringList& row : rows) {
+            if (Cell(row, "Station") != station || !Checked(row)) continue;
+            const double kHz = Cell(row, "Frequency").chopped(4).remove("(p3)").toDouble();
+            best = std::max(best.value_or(0.0), kHz);
+        }
+        return best;
+    }
+};
+
+const QStringList kShortHeader{"Station", "Range", "Frequency", "Snr"};
+
+// A copy of the demo drive (drive_c and user.reg) with the stand-ins
+// installed, and a profile of the test's own beside it.
+class DemoDrive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        const QString demo = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo");
+        QDirIterator it(demo, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString source = it.next();
+            const QString target = m_dir.path() + source.mid(demo.size());
+            ASSERT_TRUE(it.fileInfo().isDir() ? QDir().mkpath(target) : QFile::copy(source, target))
+                << target.toStdString();
+        }
+        ASSERT_EQ(tw::test::InstallStandins(DriveC()), QString());
+    }
+
+    QString DriveC() const { return m_dir.filePath(QStringLiteral("drive_c")); }
+    QString Profile() const { return m_dir.filePath(QStringLiteral("Tidewell.Ini")); }
+
+    // Selects stations in the copy's HAM system file (whose lines end in CR LF).
+    void SelectHam(const QByteArray& stations) {
+        QFile file(DriveC() + QStringLiteral("/Program Files/AirMail/System.HAM.ini"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        ASSERT_TRUE(bytes.contains("Selected=\r\n"));
+        bytes.replace("Selected=\r\n", "Selected=" + stations + "\r\n");
+        ASSERT_TRUE(file.resize(0));
+        file.write(bytes);
+    }
+
+    // Runs a command of tidewell on this drive and profile at a time, with a system.
+    ProcessRun Tidewell(const char* command, const QString& utc, const QString& system,
+                        const std::map<QString, QString>& environment = {}) const {
+        return RunTidewell({QLatin1String(command), "--drive-c", DriveC(), "--profile", Profile(),
+                            "--utc", utc, "--system", system},
+                           environment);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// SAILMAIL (AirMail's last used system): the 4 stations selected in AirMail;
+// HAM: none selected, the best 5 of the 20 nearest.  Without additional data
+// only checked rows stay, ordered by SNR; with it every row keeps its cells.
+TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
+    const QStringList longHeader =
+        QStringLiteral(
+            "Station\tRange\tAzimuth\tFrequency\tLUF-MUF\tLayer\tT Ang\tSignal\tNoise\t"
+            "Snr\tSlope\tStn Az\tStn Ant")
+            .split(QLatin1Char('\t'));
+    struct Case {
+        const char* system;
+        const char* utc;
+        bool additional;
+        int stations;
+    };
+    for (const Case& c :
+         {Case{"", "2026-06-06T02:00", false, 4}, Case{"", "2026-06-06T14:00", false, 4},
+          Case{"HAM", "2026-06-06T02:00", false, 5}, Case{"HAM", "2026-06-06T14:00", false, 5},
+          Case{"SAILMAIL", "2026-06-06T14:00", true, 4},
+          Case{"HAM", "2026-06-06T14:00", true, 5}}) {
+        SCOPED_TRACE(std::string(c.system) + " " + c.utc + (c.additional ? " additional" : ""));
+        QFile profile(Profile());
+        ASSERT_TRUE(profile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        profile.write(c.additional ? "[Propagation Data]\r\nAdditional Data=True\r\n" : "");
+        profile.close();
+        const ProcessRun run =
+            Tidewell("--best-list", QLatin1String(c.utc), QLatin1String(c.system));
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const Listing listing(run.out);
+        EXPECT_EQ(listing.header, c.additional ? longHeader : kShortHeader);
+        EXPECT_EQ(listing.Blocks().size(), c.stations) << run.out.toStdString();
+        double previousSnr = 1e9;
+        int unchecked = 0;
+        for (const QStringList& row : listing.rows) {
+            SCOPED_TRACE(row.join(QLatin1Char('\t')).toStdString());
+            ASSERT_EQ(row.size(), listing.header.size());
+            for (const QString& cell : row) EXPECT_FALSE(cell.trimmed().isEmpty());
+            unchecked += !listing.Checked(row);
+            if (c.additional) continue;
+            EXPECT_LE(listing.Cell(row, "Snr").toDouble(), previousSnr);
+            previousSnr = listing.Cell(row, "Snr").toDouble();
+        }
+        EXPECT_EQ(unchecked > 0, c.additional) << run.out.toStdString();
+    }
+}
+
+// The vessel is at 37.7N 25.7W.  QA1PMB (FN42, 2079 nmi) and QA6WDX (DM04,
+// 4305 nmi) lie west: at 15:00 UTC it is midday at the paths' midpoints, at
+// 03:00 UTC the middle of the night.  Both stations have Pactor 3 frequencies
+// low and high in the band, which the default Pactor mode keeps.
+TEST_F(DemoDrive, TheBestFrequencyOnALongPathIsHigherByDayThanAtNight) {
+    SelectHam("QA1PMB,QA6WDX");
+    for (const char* month : {"06", "12"}) {
+        const ProcessRun day =
+            Tidewell("--best-list", QStringLiteral("2026-%1-06T15:00").arg(month), "HAM");
+        const ProcessRun night =
+            Tidewell("--best-list", QStringLiteral("2026-%1-06T03:00").arg(month), "HAM");
+        ASSERT_EQ(day.exitCode, 0) << day.err.toStdString();
+        ASSERT_EQ(night.exitCode, 0) << night.err.toStdString();
+        for (const char* station : {"QA1PMB", "QA6WDX"}) {
+            SCOPED_TRACE(std::string(station) + " " + month + "\n" + day.out.toStdString() +
+                         night.out.toStdString());
+            const auto byDay = Listing(day.out).BestCheckedFrequency(QLatin1String(station));
+            const auto atNight = Listing(night.out).BestCheckedFrequency(QLatin1String(station));
+            ASSERT_TRUE(byDay && atNight);
+            EXPECT_GT(*byDay, *atNight);
+        }
+    }
+}
+
+// A propagation program that fails twice stops the build with one message
+// (on the second attempt): QA1PMB's rows hold their frequencies only, and
+// QA6WDX is never reached.
+TEST_F(DemoDrive, APropagationProgramThatFailsTwiceStopsTheBuild) {
+    SelectHam("QA1PMB,QA6WDX");
+    const ProcessRun run =
+        Tidewell("--best-list", "2026-06-06T15:00", "HAM", {{"ITSHF_STANDIN_FAIL", "exit1"}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count("Tidewell: PropagationRec533, Shell do not finish.\n"), 1)
+        << run.err.toStdString();
+    QStringList expected{kShortHeader.join(QLatin1Char('\t'))};
+    for (const char* frequency :
+         {"7070.0(p3)", "10145.5", "14112.5", "21110.0(p3)", "24925.5", "28118.0(p3)"})
+        expected << QStringLiteral("\t\t%1 [x]\t").arg(frequency);
+    EXPECT_EQ(run.out.toStdString(), expected.join(QLatin1Char('\n')).toStdString() + "\n");
+}
+
+TEST_F(DemoDrive, AirMailReportNamesFoldersSystemsPositionAndStations) {
+    // Station, name, locator, latitude, longitude, range.
+    const QRegularExpression station(QStringLiteral(
+        "^(\\S+)\\t[^\\t]+\\t\\w+\\t-?\\d{1,3}\\.\\d{4}\\t-?\\d{1,3}\\.\\d{4}\\t(\\d+)$"));
+    for (const QString system : {"", "HAM"}) {
+        SCOPED_TRACE(system.toStdString());
+        const ProcessRun run = Tidewell("--airmail-report", "2026-06-06T15:00", system);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // AirMail's current position report is the first source.
+        EXPECT_EQ(
+            lines.mid(0, 7),
+            (QStringList{"Data folder: C:\\Program Files\\AirMail",
+                         "Program folder: C:\\Program Files\\AirMail", "Systems: HAM, SAILMAIL",
+                         "System: " + (system.isEmpty() ? "SAILMAIL" : system),
+                         "Position: 37\u00b044.50'N 025\u00b040.20'W (Position Report Current)",
+                         "Sunspot number: 95", "Stations"}));
+        QStringList stations;
+        QList<int> ranges;
+        for (const QString& line : lines.mid(7)) {
+            const QRegularExpressionMatch match = station.match(line);
+            ASSERT_TRUE(match.hasMatch()) << line.toStdString();
+            stations << match.captured(1);
+            ranges << match.captured(2).toInt();
+        }
+        if (system.isEmpty()) {
+            // SAILMAIL: the stations selected in AirMail, in their order, with their names.
+            EXPECT_EQ(stations, (QStringList{"QAA9920", "QGX1739", "QBZ3504", "QWA4471"}));
+            EXPECT_EQ(lines.value(7), "QAA9920\tCaldera Mole\tHM58QM\t38.5130\t-28.6319\t147");
+        } else {
+            // Nothing selected in HAM: the 20 nearest stations, nearest first.
+            EXPECT_EQ(stations.size(), 20);
+            EXPECT_TRUE(std::is_sorted(ranges.begin(), ranges.end()));
+        }
+    }
 }
 
 }  // namespace
