@@ -11,7 +11,6 @@
 #include <QMap>
 #include <QString>
 
-#include <memory>
 #include <vector>
 
 #include "airmail/AirMail.h"
@@ -25,16 +24,6 @@ namespace tw::test {
 
 constexpr platform::UtcSeconds kNoonUtc = 1780747200;  // 2026-06-06 12:00:00 UTC
 
-// What the stand-in predicts for one frequency.
-struct FakePrediction {
-    float snr = 0.0f;
-    float signal = -100.0f;
-    float noise = -150.0f;
-    float takeoff = 5.0f;
-    float slope = 0.0f;
-    QString layer = QStringLiteral("x1F2");  // the driver drops the first character
-};
-
 class FakePropagation {
 public:
     struct Call {
@@ -43,56 +32,37 @@ public:
         PropagationPositions positions;
         std::vector<float> frequencies;
         float sunspotNumber = 0.0f;
-        QString station;  // the main window's m_sStation at the call
         bool redraw = true;  // grdFrequency's redraw switch at the call
     };
 
     explicit FakePropagation(frmMain& main) : m_main(main) {}
 
     // Per station identifier: frequency (kHz, one decimal as text) -> prediction.
-    QMap<QString, QMap<QString, FakePrediction>> predictions;
-    PropagationPath path = [] {
-        PropagationPath p;
-        p.Range = 1234.4f;
-        p.StationToShipAzimuth = 120.0f;
-        p.StationAzimuth = 301.6f;
-        p.Muf = {12000.0f};
-        p.Luf = {5000.0f};
-        p.Valid = true;
-        return p;
-    }();
-    // Station ranges by identifier (the path's range otherwise).
-    QMap<QString, float> ranges;
+    QMap<QString, QMap<QString, PropagationResult>> predictions;
+    PropagationPath path{.Range = 1234.4f, .StationToShipAzimuth = 120.0f, .StationAzimuth = 301.6f,
+                         .Muf = {12000.0f}, .Luf = {5000.0f}, .Valid = true};
     bool fail = false;
     std::vector<Call> calls;
 
     void Set(const QString& station, const QString& frequency, float snr) {
-        predictions[station][frequency].snr = snr;
+        predictions[station][frequency].Snr = snr;
     }
 
     PropagationGetFunction Function() {
         return [this](int model, const QDateTime& time, const PropagationPositions& positions,
                       const std::vector<float>& frequencies, float sunspotNumber,
                       std::vector<PropagationResult>& results, PropagationPath& out) {
-            calls.push_back({model, time, positions, frequencies, sunspotNumber, m_main.m_sStation,
+            calls.push_back({model, time, positions, frequencies, sunspotNumber,
                              m_main.best.grdFrequency.Redraw()});
             if (fail) return false;
-            results.assign(frequencies.size(), PropagationResult());
-            for (std::size_t i = 0; i < frequencies.size(); ++i) {
-                const QString key = QString::number(static_cast<double>(frequencies[i]), 'f', 1);
-                const FakePrediction p = predictions.value(m_main.m_sStation).value(key);
-                PropagationResult& r = results[i];
-                r.Frequency = frequencies[i];
-                r.Snr = p.snr;
-                r.Signal = p.signal;
-                r.Noise = p.noise;
-                r.TakeoffAngle = p.takeoff;
-                r.SnrSlope = p.slope;
-                r.Layer = p.layer.mid(1);
-                r.Valid = true;
+            results.clear();
+            for (const float f : frequencies) {
+                const QString key = QString::number(static_cast<double>(f), 'f', 1);
+                results.push_back(predictions.value(m_main.m_sStation).value(key));
+                results.back().Frequency = f;
+                results.back().Valid = true;
             }
             out = path;
-            if (ranges.contains(m_main.m_sStation)) out.Range = ranges.value(m_main.m_sStation);
             return true;
         };
     }
@@ -107,31 +77,36 @@ class MainWindowFixture : public ::testing::Test {
 protected:
     MainWindowFixture()
         : clock(kNoonUtc),
-          main(frmMain::Services{drive.ui, metrics, drive.profile, clock, QStringLiteral("C:\\Tidewell"), {}}),
+          main(frmMain::Services{
+              drive.ui, metrics, drive.profile, clock, QStringLiteral("C:\\Tidewell"), {}}),
           airmail(main.settings, drive.profile, drive.ui, drive.paths, drive.registry) {
         main.Initialize();
         Header();
     }
 
-    void Header() { main.best.GridFrequencyHeader(grid(), main.settings.m_bPropagationAdditionalData); }
+    void Header() {
+        main.best.GridFrequencyHeader(grid(), main.settings.m_bPropagationAdditionalData);
+    }
     Grid& grid() { return main.best.grdFrequency; }
     BestGrid& best() { return main.best; }
 
     // A data row written as the build writes it; returns its row number.
-    int AddRow(const QString& station, const QString& frequency, double snr = 20, bool checked = true,
-               bool pactor3 = false, int range = 1000) {
-        Grid& g = grid();
-        const int row = g.Rows();
-        g.SetRows(row + 1);
-        best().GridSetChecked(g, row, best().m_iColFrequency, checked);
-        best().GridSetCell(g, row, best().m_iColFrequency, frequency, AlignLeft, false);
-        best().GridSetCell(g, row, best().m_iColP3, pactor3 ? QStringLiteral(" ") : QString(), AlignCenter, false);
-        best().GridSetCell(g, row, best().m_iColStation, station, AlignLeft, false);
-        best().GridSetCell(g, row, best().m_iColStation + 1, QString::number(range), AlignRight, false);
-        best().GridSetCell(g, row, best().m_iColSnr, QString::number(snr), AlignRight, true);
+    int AddRow(const QString& station, const QString& frequency, double snr = 20,
+               bool checked = true, bool pactor3 = false, int range = 1000) {
+        const int row = grid().Rows();
+        grid().SetRows(row + 1);
+        const int f = best().m_iColFrequency;
+        best().GridSetChecked(grid(), row, f, checked);
+        best().GridSetCell(grid(), row, f, frequency, AlignLeft, false);
+        best().GridSetCell(grid(), row, best().m_iColP3, pactor3 ? QStringLiteral(" ") : QString(),
+                           AlignCenter, false);
+        best().GridSetCell(grid(), row, best().m_iColStation, station, AlignLeft, false);
+        best().GridSetCell(grid(), row, best().m_iColStation + 1, QString::number(range),
+                           AlignRight, false);
+        best().GridSetCell(grid(), row, best().m_iColSnr, QString::number(snr), AlignRight, true);
         return row;
     }
-    struct RowSpec {
+    struct RowCells {
         const char* station;
         const char* frequency;
         double snr;
@@ -139,15 +114,15 @@ protected:
         bool pactor3 = false;
         int range = 1000;
     };
-    void AddRows(std::initializer_list<RowSpec> rows) {
-        for (const RowSpec& r : rows)
-            AddRow(QString::fromLatin1(r.station), QString::fromLatin1(r.frequency), r.snr, r.checked, r.pactor3, r.range);
+    void AddRows(std::initializer_list<RowCells> rows) {
+        for (const RowCells& r : rows)
+            AddRow(QString::fromLatin1(r.station), QString::fromLatin1(r.frequency), r.snr,
+                   r.checked, r.pactor3, r.range);
     }
 
     QString Text(int row, int col) { return best().GridGetText(grid(), row, col); }
     QString Frequency(int row) { return Text(row, best().m_iColFrequency); }
     QString Snr(int row) { return Text(row, best().m_iColSnr); }
-    QString StationOf(int row) { return Text(row, best().m_iColStation); }
     bool Checked(int row) { return best().GridGetChecked(grid(), row, best().m_iColFrequency); }
     Color FrequencyColor(int row) { return grid().BackColor(row, best().m_iColFrequency); }
 
@@ -155,7 +130,8 @@ protected:
     std::vector<std::string> Rows() {
         std::vector<std::string> out;
         for (int r = 1; r < grid().Rows(); ++r)
-            out.push_back((StationOf(r) + QLatin1Char(' ') + Frequency(r) + (Checked(r) ? QStringLiteral(" x") : QString()))
+            out.push_back((Text(r, best().m_iColStation) + QLatin1Char(' ') + Frequency(r) +
+                           (Checked(r) ? QStringLiteral(" x") : QString()))
                               .toStdString());
         return out;
     }
@@ -171,7 +147,8 @@ protected:
 // stand-in prediction, the vessel off the coast of Portugal, reported an hour ago.
 class SelectionTest : public MainWindowFixture {
 protected:
-    SelectionTest() : position(airmail, clock), fake(main), list(main, airmail, position, fake.Function()) {
+    SelectionTest()
+        : position(airmail, clock), fake(main), list(main, airmail, position, fake.Function()) {
         WriteAirMailIni(QString());
     }
 
@@ -186,9 +163,6 @@ protected:
                                           "SSN=88\n") +
                                more);
     }
-
-    // Tidewell.Ini of the main window's settings.
-    void WriteTidewellIni(const QString& text) { drive.WriteText(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"), text); }
 
     Position position;
     FakePropagation fake;
