@@ -15,7 +15,6 @@ namespace {
 const QString kRegistryKey = QStringLiteral("Software\\Sirius Cybernetics\\AirMail\\Installation");
 const QString kRegistryValue = QStringLiteral("Install Folder");
 const QString kNewCommonRoot = QStringLiteral("NewCommonRoot= ");
-constexpr int kProfileBuffer = 512;
 // The two line breaks that start the folder hint of a message.  A line feed
 // is the line break every message box of ours renders.
 const QString kParagraph = QStringLiteral("\n\n");
@@ -94,14 +93,33 @@ void AirMail::AirMailFindFolders() {
 QString AirMail::AirMailGetProfileString(const QString& fileName, const QString& section,
                                          const QString& key, bool showError) {
     const QString value = m_profile.Get(
-        JoinWindows(m_settings.m_sAirMailDirectoryData, fileName), section, key, kProfileBuffer);
+        JoinWindows(m_settings.m_sAirMailDirectoryData, fileName), section, key);
     if (value.isEmpty() && showError) {
+        const QString path = JoinWindows(m_settings.m_sAirMailDirectoryData, fileName);
+        if (!QFileInfo(NativePath(path)).isFile()) {
+            ShowMessage(QStringLiteral("Unable to find AirMail's \"") + fileName +
+                            QStringLiteral("\" file.") + AirMailErrorDataMessage(),
+                        MsgIcon::Exclamation);
+            return value;
+        }
         ShowMessage(QStringLiteral("Unable to find AirMail's ") + section + QStringLiteral(", ") +
                         key + QStringLiteral(" in \"") + fileName + QStringLiteral("\".") +
                         AirMailErrorDataMessage(),
                     MsgIcon::Exclamation);
     }
     return value;
+}
+
+bool AirMail::AirMailWriteProfileStrings(const QString& fileName, const QString& section,
+                                         const QVector<QPair<QString, QString>>& keyValues) {
+    QVector<ProfileAccess::Entry> entries;
+    for (const auto& [key, value] : keyValues) entries.push_back({section, key, value});
+    if (m_profile.Write(JoinWindows(m_settings.m_sAirMailDirectoryData, fileName), entries))
+        return true;
+    ShowMessage(QStringLiteral("Unable to write AirMail's \"") + fileName + QStringLiteral("\" file. ") +
+                    SystemErrorText(m_profile.LastError()) + AirMailErrorDataMessage(),
+                MsgIcon::Exclamation);
+    return false;
 }
 
 QString AirMail::AirMailErrorDataMessage() {

@@ -4,7 +4,9 @@
 // and the messages that tell the user a folder is wrong.
 
 #include <QString>
+#include <QPair>
 #include <QStringList>
+#include <QVector>
 
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
@@ -30,9 +32,15 @@ public:
     // Install discovery, run at the main window's first activation.
     void AirMailFindFolders();
 
-    // One value (at most 511 characters) from data folder + "\" + fileName.
+    // One value (read whole) from data folder + "\" + fileName.  With
+    // showError an empty value is reported: a missing file as such, else the
+    // missing key.
     QString AirMailGetProfileString(const QString& fileName, const QString& section,
                                     const QString& key, bool showError);
+    // Keys of one section of data folder + "\" + fileName written in one
+    // replace of the file; a failure is reported, naming the file.
+    bool AirMailWriteProfileStrings(const QString& fileName, const QString& section,
+                                    const QVector<QPair<QString, QString>>& keyValues);
 
     // The folder hints that end messages about AirMail's files.
     QString AirMailErrorDataMessage();

@@ -21,6 +21,9 @@ constexpr qint64 kBlockSize = 1 << 20;
 // The bytes before the read position that are compared at every call: when
 // they differ, AirMail has started a new log that already outgrew the old one.
 constexpr qint64 kTailSize = 64;
+// The most kept of a line without its end: a log line is far shorter, and a
+// log that never ends a line must not fill the memory.
+constexpr qsizetype kMaxPartialLine = 64 * 1024;
 
 bool IsBlank(QChar ch) {
     return ch == QLatin1Char(' ') || ch == QLatin1Char('\t') || ch == QLatin1Char('\r') ||
@@ -112,7 +115,7 @@ bool DebugLogReader::DebugLogStart() {
     m_event = DebugLogEvent::None;
     m_connected = false;
     m_position = 0;
-    m_skipPartial = false;
+    m_partial.clear();
     m_tail.clear();
 
     QFile file(NativeLogPath());
@@ -127,13 +130,11 @@ bool DebugLogReader::DebugLogStart() {
     const qint64 size = file.size();
     const qint64 tailSize = std::min(size, kTailSize);
     const std::optional<QByteArray> tail = ReadAt(file, size - tailSize, tailSize);
+    // A line AirMail is writing at this moment (or a last line without its
+    // end) belongs to the time before the start: only what is written after
+    // it counts, up to the next line end.
     m_position = size;
-    if (tail) {
-        m_tail = *tail;
-        // A line AirMail is writing at this moment belongs to the time before
-        // the start: its rest is skipped, not read as a line of its own.
-        m_skipPartial = !m_tail.isEmpty() && !m_tail.endsWith('\n');
-    }
+    if (tail) m_tail = *tail;
     return true;
 }
 
@@ -157,7 +158,7 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
 
     // Work on copies; the remembered state changes only when all went well.
     qint64 position = m_position;
-    bool skipPartial = m_skipPartial;
+    QByteArray pending = m_partial;
     DebugLogEvent event = m_event;
     bool connected = m_connected;
 
@@ -172,48 +173,42 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
     if (newLog) {
         // AirMail started a new log: everything in it is new.
         position = 0;
-        skipPartial = false;
+        pending.clear();
     }
     if (size == position) {
         if (newLog) {  // a new, empty log
             m_position = 0;
-            m_skipPartial = false;
+            m_partial.clear();
             m_tail.clear();
         }
         return m_event;
     }
 
     if (!file.seek(position)) return processFailed();
-    QByteArray pending;
-    qint64 pendingStart = position;  // file offset of pending[0]
-    while (!file.atEnd()) {
-        const QByteArray block = file.read(kBlockSize);
+    while (position < size) {
+        const QByteArray block = file.read(std::min(kBlockSize, size - position));
         if (block.isEmpty()) {
             if (file.error() != QFileDevice::NoError) return processFailed();
             break;
         }
+        position += block.size();
         pending += block;
         qsizetype from = 0;
         for (;;) {
             const qsizetype newline = pending.indexOf('\n', from);
             if (newline < 0) break;
-            if (skipPartial) {
-                skipPartial = false;
-            } else {
-                QByteArray raw = pending.mid(from, newline - from);
-                if (raw.endsWith('\r')) raw.chop(1);
-                if (const auto lineEvent = DebugLogLineEvent(AnsiToUnicode(raw))) {
-                    event = *lineEvent;
-                    connected = connected || event == DebugLogEvent::Connected;
-                }
+            QByteArray raw = pending.mid(from, newline - from);
+            if (raw.endsWith('\r')) raw.chop(1);
+            if (const auto lineEvent = DebugLogLineEvent(AnsiToUnicode(raw))) {
+                event = *lineEvent;
+                connected = connected || event == DebugLogEvent::Connected;
             }
             from = newline + 1;
         }
         // Keep only the line still being written.
         pending.remove(0, from);
-        pendingStart += from;
+        if (pending.size() > kMaxPartialLine) pending.truncate(kMaxPartialLine);
     }
-    position = pendingStart;
 
     QByteArray tail;
     const qint64 tailSize = std::min(position, kTailSize);
@@ -224,7 +219,7 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
     }
 
     m_position = position;
-    m_skipPartial = skipPartial;
+    m_partial = pending;
     m_tail = tail;
     m_event = event;
     m_connected = connected;

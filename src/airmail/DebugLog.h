@@ -43,9 +43,11 @@ struct DebugLogLine {
 // without event text gives position 0.
 DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate);
 
-// The incremental reader.  It remembers, in bytes, where the next unread line
-// starts, and only ever consumes complete lines: a line AirMail is still
-// writing (no line end yet) is read whole at a later call.
+// The incremental reader.  It remembers, in bytes, where its last read
+// ended and reads only what came after; nothing is read twice.  A line
+// AirMail is still writing (no line end yet) is kept until its end arrives
+// and then taken whole.  Of a line that was begun before the start, only the
+// part written after the start counts.
 class DebugLogReader {
 public:
     explicit DebugLogReader(AirMail& airmail);
@@ -73,7 +75,7 @@ private:
 
     AirMail& m_airmail;
     qint64 m_position = 0;         // offset of the first unread byte
-    bool m_skipPartial = false;    // the bytes at m_position finish a line begun before the start
+    QByteArray m_partial;          // the read part of a line without its end yet
     QByteArray m_tail;             // the last bytes before m_position, to notice a new log
     DebugLogEvent m_event = DebugLogEvent::None;
     bool m_connected = false;

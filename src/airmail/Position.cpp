@@ -210,6 +210,14 @@ std::optional<PositionFix> Position::ReadSource(const QString& section, const QS
     return fix;
 }
 
+bool Position::LatLonWriteCurrent(const QString& latitude, const QString& longitude,
+                                  const QString& time) {
+    return m_airmail.AirMailWriteProfileStrings(kAirMailIni, kSectionReport,
+                                                {{QStringLiteral("Current Latitude"), latitude},
+                                                 {QStringLiteral("Current Longitude"), longitude},
+                                                 {QStringLiteral("Current Time"), time}});
+}
+
 std::optional<PositionFix> Position::LatLonGetCurrentPositionReportCurrent(bool showError) {
     return ReadSource(kSectionReport, QStringLiteral("Current Latitude"),
                       QStringLiteral("Current Longitude"), QStringLiteral("Current Time"),

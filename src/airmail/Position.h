@@ -83,6 +83,12 @@ public:
     std::optional<PositionFix> LatLonGetCurrent();
     bool LatLonGetCurrent(double& latitude, double& longitude);
 
+    // A hand-typed position becomes AirMail's current one: [Position Report]
+    // "Current Latitude", "Current Longitude" and "Current Time" of
+    // "Airmail.ini", written together (all three or none).  False after a
+    // message naming the file.
+    bool LatLonWriteCurrent(const QString& latitude, const QString& longitude, const QString& time);
+
     // The sunspot number: [Propagation] "SSN" of AirMail (170 when empty or not a
     // number) while m_bPropagationSunSpotNumber is set, stored in
     // m_fPropagationSunSpotNumber; else the stored number.  Always succeeds.

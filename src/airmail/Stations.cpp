@@ -23,9 +23,6 @@ const QString kFrequencySetup = QStringLiteral("Frequency Setup");
 // Frequencies are kHz; anything from 10 GHz up is not a frequency of a list.
 constexpr double kMaxFrequencyKHz = 1.0e7;
 
-// "Selected" can name more stations than a 512-character profile read holds;
-// it is read with room enough that the last name is never cut short.
-constexpr int kSelectedBuffer = 32768;
 
 QString SystemFileWindowsPath(AirMail& airmail, const QString& system) {
     return airmail.settings().m_sAirMailDirectoryData + QLatin1Char('\\') + SystemFileName(system);
@@ -336,7 +333,7 @@ bool StationGetStations(AirMail& airmail, const QString& system,
     if (!airmail.settings().m_bStationAllStations) {
         const QString selected =
             airmail.profile().Get(SystemFileWindowsPath(airmail, system), kFrequencySetup,
-                                  QStringLiteral("Selected"), kSelectedBuffer);
+                                  QStringLiteral("Selected"));
         names = SelectedStationsParse(selected);
         if (!names.isEmpty()) return true;
     }

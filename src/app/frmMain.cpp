@@ -385,21 +385,18 @@ void frmMain::Update(bool bExpandList) {
 // The hand-typed position becomes AirMail's current position.
 bool frmMain::UpdatePositionFromBoxes() {
     if (!steps.LatLonDecode || !steps.LatLonEncode || !steps.AirMailWritePosition) return false;
-    const auto write = [this](const QString& key, const QString& value) {
-        if (steps.AirMailWritePosition(key, value)) return true;
-        ProfileSaveError();
-        return false;
-    };
-    const auto takeBox = [&](Control& box, bool isLat, const QString& key) {
+    const auto takeBox = [&](Control& box, bool isLat) {
         double value = 0.0;
         if (!steps.LatLonDecode(box.caption, isLat, value)) return false;
         box.caption = steps.LatLonEncode(value, isLat);
         Changed();
-        return write(key, box.caption);
+        return true;
     };
-    return takeBox(txtLat, true, QStringLiteral("Current Latitude")) &&
-           takeBox(txtLon, false, QStringLiteral("Current Longitude")) &&
-           write(QStringLiteral("Current Time"), PositionTimeText(TimeGetZulu()));
+    // Both boxes first, then the three keys together: a position that never
+    // existed (one new coordinate beside an old one) is never written.
+    return takeBox(txtLat, true) && takeBox(txtLon, false) &&
+           steps.AirMailWritePosition(txtLat.caption, txtLon.caption,
+                                      PositionTimeText(TimeGetZulu()));
 }
 
 void frmMain::UpdateFailureEnd() {

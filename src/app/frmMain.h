@@ -47,9 +47,10 @@ struct MainWindowSteps {
     std::function<bool(const QString& text, bool isLat, double& value)> LatLonDecode;
     // The standard text of a latitude / longitude.
     std::function<QString(double value, bool isLat)> LatLonEncode;
-    // Write a hand-typed position key into AirMail's "Airmail.ini" (section
-    // "Position Report"); false on failure with the system error in the profile layer.
-    std::function<bool(const QString& key, const QString& value)> AirMailWritePosition;
+    // Write a hand-typed position (latitude, longitude and time texts) into
+    // AirMail's "Airmail.ini" in one go; false after a message on failure.
+    std::function<bool(const QString& latitude, const QString& longitude, const QString& time)>
+        AirMailWritePosition;
     // Build the best list into the grid; true when a valid list was built.
     std::function<bool()> BestListBuild;
     // Hide the view windows (creating them if needed) at the start of an update.

@@ -33,19 +33,27 @@ std::string FileNameBytes(const QString& file) {
 }
 }  // namespace
 
-QString ProfileAccess::Get(const QString& file, const QString& section, const QString& key,
-                           int bufferSize) const {
+QString ProfileAccess::Get(const QString& file, const QString& section, const QString& key) const {
+    // The whole value: a value cut to a buffer could end inside a number
+    // ("22" of "22124.0").
     const std::string value = m_files.GetString(
         FileNameBytes(file), UnicodeToAnsi(section).toStdString(),
-        UnicodeToAnsi(key).toStdString(), std::string(), static_cast<std::size_t>(bufferSize));
+        UnicodeToAnsi(key).toStdString(), std::string(), std::string::npos);
     return AnsiToUnicode(QByteArray::fromStdString(value));
 }
 
 bool ProfileAccess::Write(const QString& file, const QString& section, const QString& key,
                           const QString& value) {
-    return m_files.WriteString(
-        FileNameBytes(file), UnicodeToAnsi(section).toStdString(),
-        UnicodeToAnsi(key).toStdString(), UnicodeToAnsi(value).toStdString());
+    return Write(file, {{section, key, value}});
+}
+
+bool ProfileAccess::Write(const QString& file, const QVector<Entry>& entries) {
+    std::vector<platform::ProfileEntry> bytes;
+    bytes.reserve(static_cast<std::size_t>(entries.size()));
+    for (const Entry& e : entries)
+        bytes.push_back({UnicodeToAnsi(e.section).toStdString(), UnicodeToAnsi(e.key).toStdString(),
+                         UnicodeToAnsi(e.value).toStdString()});
+    return m_files.WriteStrings(FileNameBytes(file), bytes);
 }
 
 QString SystemErrorText(int code) {

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include "platform/Profile.h"
 
@@ -20,12 +21,21 @@ class ProfileAccess {
 public:
     explicit ProfileAccess(platform::IProfileFiles& files) : m_files(files) {}
 
-    // The value, "" when the file, section or key is missing; cut to bufferSize - 1.
-    QString Get(const QString& file, const QString& section, const QString& key,
-                int bufferSize = 256) const;
+    // One key to write.
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+
+    // The whole value, "" when the file, section or key is missing.
+    QString Get(const QString& file, const QString& section, const QString& key) const;
     // True on success; LastError() holds the system error code of a failure.
     bool Write(const QString& file, const QString& section, const QString& key,
                const QString& value);
+    // Keys that belong together, written in one replace of the file: all of
+    // them change or none does.
+    bool Write(const QString& file, const QVector<Entry>& entries);
     int LastError() const { return m_files.LastError(); }
 
     platform::IProfileFiles& Files() { return m_files; }

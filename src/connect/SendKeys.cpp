@@ -74,32 +74,57 @@ public:
     std::vector<KeyEvent> Take() { return std::move(m_events); }
 
     // Adds the item that starts at `i`; returns where the next item starts.
+    // A modifier is pressed and stays down until the item after it (after
+    // any further modifiers) is done, then they are released in reverse
+    // order; at the end of the sequence the pressed ones are released alone.
+    // One loop rather than a call per modifier, however many there are.
     std::size_t Item(std::string_view keys, std::size_t i) {
-        const char c = keys[i];
+        std::size_t held = 0;
+        for (; i < keys.size(); ++i) {
+            const std::uint16_t vk = ModifierKey(keys[i]);
+            if (vk == 0) break;
+            Press(vk);
+            ++held;
+        }
+        if (i < keys.size()) i = Single(keys, i);
+        for (; held > 0; --held) Release();
+        return i;
+    }
+
+private:
+    static std::uint16_t ModifierKey(char c) {
         switch (c) {
-        case '+': return Modified(keys, i, platform::vk::Shift);
-        case '^': return Modified(keys, i, platform::vk::Control);
-        case '%': return Modified(keys, i, platform::vk::Menu);
+        case '+': return platform::vk::Shift;
+        case '^': return platform::vk::Control;
+        case '%': return platform::vk::Menu;
+        default: return 0;
+        }
+    }
+
+    // A character, a braced key or a group.
+    std::size_t Single(std::string_view keys, std::size_t i) {
+        switch (keys[i]) {
         case '(': return Group(keys, i);
         case '{': return Braced(keys, i);
         default:
-            Plain(c);
+            Plain(keys[i]);
             return i + 1;
         }
     }
 
-private:
     // Only the Shift flag is consulted (a key that needs Shift gets no second
     // one); Ctrl and Alt are simply held around the item.
-    std::size_t Modified(std::string_view keys, std::size_t i, std::uint16_t vk) {
-        const bool shift = vk == platform::vk::Shift;
+    void Press(std::uint16_t vk) {
         m_events.push_back({vk, false, false});
-        if (shift) m_shift = true;
-        std::size_t next = i + 1;
-        if (next < keys.size()) next = Item(keys, next);
+        m_held.push_back(vk);
+        if (vk == platform::vk::Shift) ++m_shift;
+    }
+
+    void Release() {
+        const std::uint16_t vk = m_held.back();
+        m_held.pop_back();
         m_events.push_back({vk, true, false});
-        if (shift) m_shift = false;
-        return next;
+        if (vk == platform::vk::Shift) --m_shift;
     }
 
     std::size_t Group(std::string_view keys, std::size_t i) {
@@ -145,7 +170,7 @@ private:
     }
 
     void Stroke(std::uint16_t vk, bool needsShift, bool extended) {
-        const bool addShift = needsShift && !m_shift;
+        const bool addShift = needsShift && m_shift == 0;
         if (addShift) m_events.push_back({platform::vk::Shift, false, false});
         m_events.push_back({vk, false, extended});
         m_events.push_back({vk, true, false});
@@ -154,7 +179,8 @@ private:
 
     const KeyScanLookup& m_keyScan;
     std::vector<KeyEvent> m_events;
-    bool m_shift = false;  // Shift held by a "+" item
+    std::vector<std::uint16_t> m_held;  // modifiers pressed, innermost last
+    int m_shift = 0;                    // how many of them are Shift
 };
 
 }  // namespace

@@ -25,21 +25,25 @@ std::size_t TextStart(std::string_view text) {
     return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
 }
 
+// Lines end in CR LF, LF or a lone CR, as the Windows profile functions read them.
 std::vector<Line> SplitLines(std::string_view text) {
     std::vector<Line> lines;
     std::size_t pos = TextStart(text);
     while (pos < text.size()) {
-        std::size_t nl = text.find('\n', pos);
-        if (nl == std::string_view::npos) {
+        const std::size_t brk = text.find_first_of("\r\n", pos);
+        if (brk == std::string_view::npos) {
             lines.push_back({pos, text.size(), text.size()});
             break;
         }
-        std::size_t contentEnd = (nl > pos && text[nl - 1] == '\r') ? nl - 1 : nl;
-        lines.push_back({pos, contentEnd, nl + 1});
-        pos = nl + 1;
+        const bool crlf = text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n';
+        const std::size_t end = brk + (crlf ? 2 : 1);
+        lines.push_back({pos, brk, end});
+        pos = end;
     }
     return lines;
 }
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 std::string_view Content(std::string_view text, const Line& line) {
     return text.substr(line.begin, line.contentEnd - line.begin);
@@ -158,9 +162,10 @@ bool CanWrite(std::string_view section, std::string_view key, std::string_view v
 }
 
 std::string_view NewLineOf(std::string_view text) {
-    const std::size_t nl = text.find('\n');
-    if (nl == std::string_view::npos) return "\r\n";
-    return text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    if (text.find("\r\n") != std::string_view::npos) return "\r\n";
+    if (text.find('\n') != std::string_view::npos) return "\n";
+    if (text.find('\r') != std::string_view::npos) return "\r";
+    return "\r\n";
 }
 
 std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
@@ -174,7 +179,7 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
     // first ending the line before it if that line has no line end.
     auto insertAt = [&](std::size_t pos, const std::string& block) {
         std::string out(text.substr(0, pos));
-        if (pos > TextStart(text) && out.back() != '\n') out += nl;
+        if (pos > TextStart(text) && !IsLineEnd(out.back())) out += nl;
         out += block;
         out += text.substr(pos);
         return out;
@@ -191,8 +196,13 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
         const Line& line = lines[*at];
         std::size_t keep = text.find('=', line.begin) + 1;
         while (keep < line.contentEnd && IsBlank(text[keep])) ++keep;
+        // Blanks at the start of a value do not read back (values are
+        // trimmed); writing them after the blanks kept from the old line
+        // would add one more on every write.
         std::string out(text.substr(0, keep));
-        out += value;
+        std::string_view kept = value;
+        while (!kept.empty() && IsBlank(kept.front())) kept.remove_prefix(1);
+        out += kept;
         out += text.substr(line.contentEnd);
         return out;
     }
@@ -207,6 +217,12 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
     }
     while (last > span->header + 1 && KindOf(Content(text, lines[last - 1])) == Kind::Blank) --last;
     return insertAt(lines[last - 1].end, keyLine + std::string(nl));
+}
+
+std::string SetValues(std::string_view text, const std::vector<ProfileEntry>& entries) {
+    std::string out(text);
+    for (const ProfileEntry& e : entries) out = SetValue(out, e.section, e.key, e.value);
+    return out;
 }
 
 }  // namespace tw::platform::ini

@@ -12,13 +12,16 @@
 //   blanks (spaces and tabs).  The value is trimmed of blanks; a value
 //   enclosed in a matching pair of single or double quotes loses them.
 // - The first matching section and the first matching key in it win.
-// - Lines end in CRLF or LF; the last line may have no line end.  A UTF-8
-//   byte order mark at the start of the file is skipped.
+// - Lines end in CR LF, LF or a lone CR; the last line may have no line end.
+//   A UTF-8 byte order mark at the start of the file is skipped.
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/Profile.h"
 
 namespace tw::platform::ini {
 
@@ -46,14 +49,16 @@ std::string GetString(std::string_view text, std::string_view section, std::stri
 // sections than the caller meant; both backends refuse it instead.)
 bool CanWrite(std::string_view section, std::string_view key, std::string_view value);
 
-// The line end that new lines get: CRLF when the text has one or has no line
-// end at all (a new or one-line file), LF when its lines end in LF only.
+// The line end that new lines get, the file's own: CR LF when the text has one
+// or has no line end at all (a new or one-line file), else LF when it has one,
+// else CR.
 std::string_view NewLineOf(std::string_view text);
 
 // The text after writing [section] key=value (CanWrite must hold):
 // - an existing key (the first in the first matching section) keeps its line
 //   up to and including "=" and the blanks after it, so its spelling and
-//   spacing stay; the old value is replaced and the line keeps its line end;
+//   spacing stay; the old value is replaced by the new one less its leading
+//   blanks (they would not read back) and the line keeps its line end;
 // - a new key goes on a new line right after the last non-blank line of the
 //   section; comment lines directly above the next section's header belong
 //   to that header and stay below the new key;
@@ -62,5 +67,8 @@ std::string_view NewLineOf(std::string_view text);
 // New lines use NewLineOf(text) and end with it.  Every other byte stays.
 std::string SetValue(std::string_view text, std::string_view section, std::string_view key,
                      std::string_view value);
+
+// SetValue for each entry in turn (each must pass CanWrite).
+std::string SetValues(std::string_view text, const std::vector<ProfileEntry>& entries);
 
 }  // namespace tw::platform::ini

@@ -3,17 +3,27 @@
 //
 // Section and key names match without regard to letter case and surrounding
 // blanks; a missing file, section or key reads as the empty string; values are
-// cut to the caller's buffer.  A write changes only the line of that key (or
-// adds it, creating the file and the section on the first write), keeps every
-// other byte, line end and the order of the file, and replaces the file
-// atomically.  Text is passed through as bytes (the files are in the Windows
-// ANSI code page); conversion belongs to the caller.
+// cut to the caller's buffer.  A write changes only the lines of the keys
+// written (or adds them, creating the file and the section on the first
+// write), keeps every other byte, line end and the order of the file, and
+// replaces the file atomically: the keys of one write all change or none do.
+// A change another program made to the file meanwhile is kept.  Text is
+// passed through as bytes (the files are in the Windows ANSI code page);
+// conversion belongs to the caller.
 
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tw::platform {
+
+// One key to write.
+struct ProfileEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
 
 class IProfileFiles {
 public:
@@ -26,13 +36,19 @@ public:
                                   const std::string& key, const std::string& def,
                                   std::size_t bufferSize) = 0;
 
-    // Like WritePrivateProfileStringA: true on success.  On failure the system
-    // error code is kept for LastError() and the file is as it was.  Names or
-    // values that would add lines or sections (line breaks, "=" in a key, "]"
-    // in a section; see ini::CanWrite) are refused with the system's
+    // Like WritePrivateProfileStringA for every entry, in one replace of the
+    // file: true on success.  On failure the system error code is kept for
+    // LastError() and the file is as it was.  Names or values that would add
+    // lines or sections (line breaks, "=" in a key, "]" in a section; see
+    // ini::CanWrite) refuse the whole write with the system's
     // invalid-argument code.
-    virtual bool WriteString(const std::string& file, const std::string& section,
-                             const std::string& key, const std::string& value) = 0;
+    virtual bool WriteStrings(const std::string& file, const std::vector<ProfileEntry>& entries) = 0;
+
+    // One key: WriteStrings with one entry.
+    bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value) {
+        return WriteStrings(file, {{section, key, value}});
+    }
 
     // The system error code of the last failed write (0 when none).
     virtual int LastError() const = 0;

@@ -109,9 +109,8 @@ void Application::WireSteps() {
     steps.LatLonEncode = [](double value, bool isLat) {
         return isLat ? LatLonEncodeLatitude(value) : LatLonEncodeLongitude(value);
     };
-    steps.AirMailWritePosition = [this](const QString& key, const QString& value) {
-        return m_profile->Write(m_main->settings.m_sAirMailDirectoryData + QStringLiteral("\\Airmail.ini"),
-                                QStringLiteral("Position Report"), key, value);
+    steps.AirMailWritePosition = [this](const QString& lat, const QString& lon, const QString& time) {
+        return m_position->LatLonWriteCurrent(lat, lon, time);
     };
     steps.BestListBuild = [this] { return m_bestList->BestListBuild(); };
     steps.PositionReportIsOpen = [this] { return m_windows->PositionReportGetWindow() != 0; };

@@ -71,16 +71,15 @@ QString OffsetLineJoin(const OffsetFields& editorFields) {
     return parts.join(QLatin1Char(','));
 }
 
-QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const QString& profileFile,
-                                            int maxChars) {
+QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const QString& profileFile) {
     QVector<OffsetFields> rows;
-    const QString count = profile.Get(profileFile, OffsetSection(), kRows, 256);
+    const QString count = profile.Get(profileFile, OffsetSection(), kRows);
     if (count.isEmpty()) return rows;
     bool ok = false;
     const qint32 n = IntFromText(count, ok);
     if (!ok) return rows;
     for (qint32 k = 2; k <= n; ++k) {
-        const QString line = profile.Get(profileFile, OffsetSection(), RowKey(k), maxChars + 1);
+        const QString line = profile.Get(profileFile, OffsetSection(), RowKey(k));
         if (line.isEmpty()) break;
         rows.push_back(OffsetLineSplit(line));
     }
@@ -88,7 +87,7 @@ QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const 
 }
 
 QVector<OffsetFields> OffsetTableReadEditor(const ProfileAccess& profile, const QString& profileFile) {
-    QVector<OffsetFields> rows = OffsetTableReadFields(profile, profileFile, kOffsetLineEditor);
+    QVector<OffsetFields> rows = OffsetTableReadFields(profile, profileFile);
     for (OffsetFields& row : rows) {
         row[OffsetColFrequency] = OffsetFrequenciesToEditor(row[OffsetColFrequency]);
     }
@@ -135,8 +134,7 @@ bool OffsetRowFromFields(const OffsetFields& fields, OffsetRow& row, const QLoca
 QVector<OffsetRow> OffsetTableReadRows(const ProfileAccess& profile, const QString& profileFile,
                                        const QLocale& locale) {
     QVector<OffsetRow> rows;
-    for (const OffsetFields& fields :
-         OffsetTableReadFields(profile, profileFile, kOffsetLineEvaluation)) {
+    for (const OffsetFields& fields : OffsetTableReadFields(profile, profileFile)) {
         OffsetRow row;
         if (OffsetRowFromFields(fields, row, locale)) rows.push_back(row);
     }
@@ -145,7 +143,8 @@ QVector<OffsetRow> OffsetTableReadRows(const ProfileAccess& profile, const QStri
 
 bool OffsetTableWrite(const QVector<OffsetFields>& editorRows, const Settings& settings,
                       ProfileAccess& profile, IUserInterface& ui) {
-    const QString& file = settings.m_sProfileFile;
+    // The rows and their count in one replace of the file.
+    QVector<ProfileAccess::Entry> entries;
     int count = 0;
     for (const OffsetFields& fields : editorRows) {
         // A row without system, station or offset can never apply; it is not
@@ -155,10 +154,10 @@ bool OffsetTableWrite(const QVector<OffsetFields>& editorRows, const Settings& s
             continue;
         }
         ++count;
-        // Failures of the single row writes show in the final "Rows" write.
-        profile.Write(file, OffsetSection(), RowKey(count), OffsetLineJoin(fields));
+        entries.push_back({OffsetSection(), RowKey(count), OffsetLineJoin(fields)});
     }
-    if (!profile.Write(file, OffsetSection(), kRows, IntToText(count))) {
+    entries.push_back({OffsetSection(), kRows, IntToText(count)});
+    if (!profile.Write(settings.m_sProfileFile, entries)) {
         ProfileSaveError(settings, profile, ui);
         return false;
     }

@@ -48,10 +48,6 @@ enum OffsetColumn : int {
     OffsetColStop = 7,
 };
 
-// Longest stored line each reader takes; a stored line should stay within 255.
-inline constexpr int kOffsetLineEditor = 511;
-inline constexpr int kOffsetLineEvaluation = 255;
-
 QString OffsetSection();  // "Offset Data"
 // The header row: "System", "Station", "Frequency", "Offset", "Ant Bw",
 // "Ant Az", "Start", "Stop".
@@ -70,13 +66,13 @@ QString OffsetFrequenciesToEditor(const QString& storedText);
 QString OffsetLineJoin(const OffsetFields& editorFields);
 
 // The fields of every stored data row (Row2 up to the count in "Rows", ending
-// early at the first missing or empty key) as stored, each line cut to maxChars
-// characters.  No "Rows" key, or one that is not a whole number: no rows.
-QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const QString& profileFile,
-                                            int maxChars);
+// early at the first missing or empty key) as stored, each line read whole
+// (a line cut short would lose the end of a field).  No "Rows" key, or one
+// that is not a whole number: no rows.
+QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const QString& profileFile);
 
-// The rows as the editor shows them: lines up to 511 characters, every blank
-// of the frequency field shown as ", ".
+// The rows as the editor shows them: every blank of the frequency field shown
+// as ", ".
 QVector<OffsetFields> OffsetTableReadEditor(const ProfileAccess& profile, const QString& profileFile);
 
 // The typed row for stored fields, with the defaults for empty fields
@@ -86,15 +82,15 @@ QVector<OffsetFields> OffsetTableReadEditor(const ProfileAccess& profile, const 
 bool OffsetRowFromFields(const OffsetFields& fields, OffsetRow& row,
                          const QLocale& locale = QLocale::system());
 
-// The rows as the evaluation uses them: lines up to 255 characters, rows that
-// do not convert left out.
+// The rows as the evaluation uses them: rows that do not convert left out.
 QVector<OffsetRow> OffsetTableReadRows(const ProfileAccess& profile, const QString& profileFile,
                                        const QLocale& locale = QLocale::system());
 
 // Writes the editor's rows, header row first, to the profile file of the
 // settings: rows with an empty System, Station or Offset are skipped, the
-// others numbered from Row1 up, then "Rows" with the count.  Only a failure of
-// the final "Rows" write is reported (ProfileSaveError) and returns false.
+// others numbered from Row1 up, then "Rows" with the count, all in one
+// replace of the file.  A failure is reported (ProfileSaveError), leaves the
+// file as it was and returns false.
 bool OffsetTableWrite(const QVector<OffsetFields>& editorRows, const Settings& settings,
                       ProfileAccess& profile, IUserInterface& ui);
 

@@ -108,8 +108,6 @@ const WindowKey kWindowKeys[] = {
     {"Width", true, &IWindowGeometry::WindowWidth, &IWindowGeometry::SetWindowWidth},
 };
 
-// Profile values are read into a 256-character buffer: at most 255 characters.
-constexpr int kValueBuffer = 256;
 
 template <class... F>
 struct Overloaded : F... {
@@ -183,12 +181,12 @@ void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeom
                    const QLocale& locale) {
     const QString& file = settings.m_sProfileFile;
     for (const ProfileKey& k : kKeys) {
-        const QString text = profile.Get(file, QLatin1String(k.section), QLatin1String(k.key), kValueBuffer);
+        const QString text = profile.Get(file, QLatin1String(k.section), QLatin1String(k.key));
         if (text.isEmpty()) continue;
         Decode(settings, k.ptr, text, locale);
     }
     for (const WindowKey& k : kWindowKeys) {
-        const QString text = profile.Get(file, kWindowSection, QLatin1String(k.key), kValueBuffer);
+        const QString text = profile.Get(file, kWindowSection, QLatin1String(k.key));
         int twips = 0;
         if (!text.isEmpty() && WindowValue(text, k.size, locale, twips)) (window.*k.set)(twips);
     }
@@ -196,23 +194,20 @@ void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeom
 
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
                  IUserInterface& ui, const QLocale& locale) {
-    const QString& file = settings.m_sProfileFile;
-    const auto write = [&](const QString& section, const char* key, const QString& value) {
-        if (profile.Write(file, section, QLatin1String(key), value)) return true;
-        ProfileSaveError(settings, profile, ui);
-        return false;
-    };
-    for (const ProfileKey& k : kKeys) {
-        if (!write(QLatin1String(k.section), k.key, Encode(settings, k.ptr, locale))) return false;
-    }
+    // Every key in one replace of the file: a failure leaves the file as it was.
+    QVector<ProfileAccess::Entry> entries;
+    for (const ProfileKey& k : kKeys)
+        entries.push_back({QLatin1String(k.section), QLatin1String(k.key), Encode(settings, k.ptr, locale)});
     // Minimised or maximised: the last normal geometry stays in the file.
-    if (!window.WindowStateNormal()) return true;
-
-    for (const WindowKey& k : kWindowKeys) {
-        // Whole twips: the number encoding of a whole value is its digits.
-        if (!write(kWindowSection, k.key, IntToText((window.*k.get)()))) return false;
+    if (window.WindowStateNormal()) {
+        for (const WindowKey& k : kWindowKeys) {
+            // Whole twips: the number encoding of a whole value is its digits.
+            entries.push_back({kWindowSection, QLatin1String(k.key), IntToText((window.*k.get)())});
+        }
     }
-    return true;
+    if (profile.Write(settings.m_sProfileFile, entries)) return true;
+    ProfileSaveError(settings, profile, ui);
+    return false;
 }
 
 void ProfileSaveError(const Settings& settings, const ProfileAccess& profile, IUserInterface& ui) {

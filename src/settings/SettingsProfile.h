@@ -47,8 +47,9 @@ void Initialize(Settings& settings, const QString& programFolder);
 void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window,
                    const QLocale& locale = QLocale::system());
 
-// Writes the settings and (in the normal window state) the geometry; at the
-// first failed write reports it once and stops.  Returns true when all was written.
+// Writes the settings and (in the normal window state) the geometry in one
+// replace of the file; a failure is reported once and leaves the file as it
+// was.  Returns true when all was written.
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
                  IUserInterface& ui, const QLocale& locale = QLocale::system());
 

@@ -62,7 +62,7 @@ TEST(FindFolders, FollowsTheSourcesInOrder) {
     }
 }
 
-TEST(ProfileString, ReadsValuesInCodePage1252CutTo511Characters) {
+TEST(ProfileString, ReadsWholeValuesInCodePage1252) {
     AirMailDrive drive;
     drive.WriteAirMail("Airmail.ini", QStringLiteral("[Propagation]\nSSN=95\nEmpty=\n"
                                                      "[Position Report]\nLat=37\u00b044.50'N\n"
@@ -72,7 +72,7 @@ TEST(ProfileString, ReadsValuesInCodePage1252CutTo511Characters) {
                                                     true),
               QStringLiteral("37\u00b044.50'N"));
     EXPECT_EQ(drive.airmail.AirMailGetProfileString("Airmail.ini", "Position Report", "Long", true),
-              QString(511, QLatin1Char('x')));
+              QString(600, QLatin1Char('x')));
     EXPECT_TRUE(drive.ui.messages.empty());
 
     // An empty or missing key, section or file reads empty; with a message when asked.
@@ -86,10 +86,13 @@ TEST(ProfileString, ReadsValuesInCodePage1252CutTo511Characters) {
         EXPECT_EQ(drive.airmail.AirMailGetProfileString(file, section, key, true), QString());
         ASSERT_EQ(drive.ui.messages.size(), 1u);
         const MessageRequest& m = drive.ui.messages[0];
-        EXPECT_EQ(m.text, QStringLiteral("Unable to find AirMail's %1, %2 in \"%3\".\n\nPlease "
-                                         "check that the AirMail Data Folder \"C:\\Program "
-                                         "Files\\AirMail\" is correct.")
-                              .arg(section, key, file));
+        // A missing file is named as such, not as a missing key.
+        const QString what = QString::fromLatin1(file) == "Missing.ini"
+                                 ? QStringLiteral("\"%1\" file.").arg(file)
+                                 : QStringLiteral("%1, %2 in \"%3\".").arg(section, key, file);
+        EXPECT_EQ(m.text, QStringLiteral("Unable to find AirMail's ") + what +
+                              QStringLiteral("\n\nPlease check that the AirMail Data Folder "
+                                             "\"C:\\Program Files\\AirMail\" is correct."));
         EXPECT_EQ(m.icon, MsgIcon::Exclamation);
         EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
     }

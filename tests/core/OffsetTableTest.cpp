@@ -113,34 +113,33 @@ TEST(OffsetLine, TypedRowsTakeDefaultsForEmptyFields) {
     }
 }
 
-TEST_F(OffsetTableTest, EditorReadsLongerLinesThanTheEvaluation) {
+TEST_F(OffsetTableTest, LongLinesAreReadWhole) {
     std::string frequencies;
     for (int i = 0; i < 40; ++i) frequencies += "1" + std::to_string(4000 + i) + ".0 ";
     files.Set(kFile, "Offset Data", "Rows", "2");
     files.Set(kFile, "Offset Data", "Row2", "HAM,ZZ0AA," + frequencies + ",6,360,0,0,2400");
-    const auto editor = OffsetTableReadFields(profile, settings.m_sProfileFile, kOffsetLineEditor);
+    const auto editor = OffsetTableReadEditor(profile, settings.m_sProfileFile);
     ASSERT_EQ(editor.size(), 1);
     EXPECT_EQ(editor[0][OffsetColStop], QStringLiteral("2400"));
-    const auto evaluation =
-        OffsetTableReadFields(profile, settings.m_sProfileFile, kOffsetLineEvaluation);
-    ASSERT_EQ(evaluation.size(), 1);
-    EXPECT_EQ(evaluation[0][OffsetColFrequency].size(), 255 - 10);
-    // Cut inside the frequency field, the row has no offset and is not applied.
-    EXPECT_TRUE(OffsetTableReadRows(profile, settings.m_sProfileFile, kC).isEmpty());
+    const auto rows = OffsetTableReadRows(profile, settings.m_sProfileFile, kC);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_TRUE(rows[0].sFrequencies.contains(QStringLiteral(" 14039.0")));
 }
 
-TEST_F(OffsetTableTest, OnlyAFailedCountWriteIsReported) {
+TEST_F(OffsetTableTest, AFailedWriteChangesNoRowAndIsReported) {
     const OffsetFields row = Fields({"HAM", "ZZ0AA", "14108.0", "1"});
-    files.FailKey("Offset Data", "Row2", 5);
-    EXPECT_TRUE(Write({row}));
-    EXPECT_TRUE(ui.messages.empty());
-
-    files.FailKey("Offset Data", "Rows", 5);
-    EXPECT_FALSE(Write({row}));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
-                  SystemErrorText(5));
+    for (const char* key : {"Row2", "Rows"}) {
+        SCOPED_TRACE(key);
+        files.FailKey("Offset Data", key, 5);
+        ui.messages.clear();
+        EXPECT_FALSE(Write({row}));
+        EXPECT_FALSE(files.Value(kFile, "Offset Data", "Rows").has_value());
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  QStringLiteral("Problem with initialization file C:\\Tidewell\\Tidewell.Ini, ") +
+                      SystemErrorText(5));
+        files.FailKey("Offset Data", key, 0);
+    }
 }
 
 }  // namespace

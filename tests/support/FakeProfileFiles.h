@@ -3,7 +3,7 @@
 // rules of the real ones (section and key names without regard to letter case
 // and surrounding blanks, file names without regard to letter case; a missing
 // value reads as the default; values cut to the caller's buffer), a log of
-// every write, and writes of chosen keys that fail with a chosen system error code.
+// every key written, and writes of chosen keys that fail with a chosen system error code.
 
 #include <QString>
 
@@ -26,15 +26,17 @@ public:
         return (value ? Trim(*value) : def).substr(0, bufferSize - 1);
     }
 
-    bool WriteString(const std::string& file, const std::string& section, const std::string& key,
-                     const std::string& value) override {
-        m_writes.push_back(file + " [" + section + "] " + key + "=" + value);
-        const auto failure = m_failures.find(Name("", section, key));
-        if (failure != m_failures.end()) {
+    // All entries or none: a chosen failing key fails the whole write.
+    bool WriteStrings(const std::string& file,
+                      const std::vector<platform::ProfileEntry>& entries) override {
+        for (const auto& e : entries) m_writes.push_back(file + " [" + e.section + "] " + e.key + "=" + e.value);
+        for (const auto& e : entries) {
+            const auto failure = m_failures.find(Name("", e.section, e.key));
+            if (failure == m_failures.end()) continue;
             m_lastError = failure->second;
             return false;
         }
-        Set(file, section, key, value);
+        for (const auto& e : entries) Set(file, e.section, e.key, e.value);
         return true;
     }
 
@@ -54,9 +56,12 @@ public:
         return it->second;
     }
 
-    // Writes of this key, in any file, fail with the code.
+    // Writes of this key, in any file, fail with the code (0: succeed again).
     void FailKey(const std::string& section, const std::string& key, int code) {
-        m_failures[Name("", section, key)] = code;
+        if (code == 0)
+            m_failures.erase(Name("", section, key));
+        else
+            m_failures[Name("", section, key)] = code;
     }
 
     // Every write as "file [section] key=value", in order.

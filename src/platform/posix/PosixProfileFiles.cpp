@@ -1,46 +1,20 @@
+// The file operations of the profile files on POSIX systems; error codes are
+// errno values.
+
 #include "platform/NativeProfileFiles.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/IniText.h"
 #include "platform/PathMapper.h"
 
-namespace tw::platform {
+namespace tw::platform::profile_file {
 
 namespace {
-
-// Reads the whole file into `out`; 0 or the errno of the failure.
-int ReadWholeFile(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return err;
-    }
-    out.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            return err;
-        }
-        if (n == 0) break;
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return 0;
-}
 
 int WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -52,9 +26,16 @@ int WriteAll(int fd, std::string_view data) {
     return 0;
 }
 
-// A symbolic link is followed, so that the link stays and its target is
-// replaced (a rename onto the link itself would swap the link for a file).
-std::string FollowLink(const std::string& path) {
+// Closes the descriptor and returns `err`.
+int CloseWith(int fd, int err) {
+    ::close(fd);
+    return err;
+}
+
+}  // namespace
+
+std::string NativePath(const PathMapper& mapper, const std::string& file) {
+    const std::string path = mapper.ToNative(file);
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     char* real = ::realpath(path.c_str(), nullptr);
@@ -64,15 +45,46 @@ std::string FollowLink(const std::string& path) {
     return resolved;
 }
 
-// Replaces the file at `path` with `text`: a new file in the same folder,
-// written and flushed, then renamed over the old one, so that the old file
-// stays whole until the new one is complete.  `original` (when the file
-// exists) gives the permission bits and owner to keep.  0 or an errno.
-int ReplaceFile(const std::string& path, std::string_view text, const struct stat* original) {
+int Read(const std::string& path, std::string& text, bool& exists) {
+    text.clear();
+    exists = false;
+    // Non-blocking, so that opening a pipe does not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT ? 0 : errno;
+    exists = true;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return CloseWith(fd, errno);
+    if (S_ISDIR(st.st_mode)) return CloseWith(fd, EISDIR);
+    if (!S_ISREG(st.st_mode)) return CloseWith(fd, EINVAL);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return CloseWith(fd, errno);
+        if (n == 0) break;
+        // Bounded by what was read, not by the size the file reports.
+        if (text.size() + static_cast<std::size_t>(n) > kMaxProfileBytes)
+            return CloseWith(fd, EFBIG);
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return CloseWith(fd, 0);
+}
+
+int CheckWritable(const std::string& path) {
+    // A file marked read-only stays as it is, although the rename would be
+    // allowed by the folder.
+    return ::access(path.c_str(), W_OK) == 0 ? 0 : errno;
+}
+
+int Replace(const std::string& path, std::string_view text, bool exists,
+            const std::function<bool()>& unchanged) {
     const std::size_t slash = path.rfind('/');
     const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string base = path.substr(prefix.size());
     const std::string folder = prefix.empty() ? "." : prefix;
+
+    struct stat original {};
+    if (exists && ::stat(path.c_str(), &original) != 0) return errno;
 
     static unsigned counter = 0;
     std::string temp;
@@ -86,15 +98,15 @@ int ReplaceFile(const std::string& path, std::string_view text, const struct sta
     }
     if (fd < 0) return EEXIST;
 
-    int err = 0;
-    if (original) {
+    if (exists) {
         // Best effort: only the owner (or root) may set these.
-        (void)::fchown(fd, original->st_uid, original->st_gid);
-        (void)::fchmod(fd, original->st_mode & 07777);
+        (void)::fchown(fd, original.st_uid, original.st_gid);
+        (void)::fchmod(fd, original.st_mode & 07777);
     }
-    err = WriteAll(fd, text);
+    int err = WriteAll(fd, text);
     if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && !unchanged()) err = kChanged;
     if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(temp.c_str());
@@ -109,52 +121,7 @@ int ReplaceFile(const std::string& path, std::string_view text, const struct sta
     return 0;
 }
 
-}  // namespace
+int BusyError() { return EBUSY; }
+int InvalidArgumentError() { return EINVAL; }
 
-std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
-                                          const std::string& key, const std::string& def,
-                                          std::size_t bufferSize) {
-    std::string text;
-    if (ReadWholeFile(m_mapper.ToNative(file), text) != 0) text.clear();  // read as empty
-    return ini::GetString(text, section, key, def, bufferSize);
-}
-
-bool NativeProfileFiles::WriteString(const std::string& file, const std::string& section,
-                                     const std::string& key, const std::string& value) {
-    auto fail = [this](int code) {
-        m_lastError = code;
-        return false;
-    };
-    if (!ini::CanWrite(section, key, value)) return fail(EINVAL);
-
-    const std::string path = FollowLink(m_mapper.ToNative(file));
-    std::string text;
-    bool exists = true;
-    if (const int err = ReadWholeFile(path, text); err == ENOENT) {
-        exists = false;
-        text.clear();
-    } else if (err != 0) {
-        return fail(err);
-    }
-
-    struct stat st {};
-    if (exists) {
-        if (::stat(path.c_str(), &st) != 0) return fail(errno);
-        // A file marked read-only stays as it is, although the rename would
-        // be allowed by the folder.
-        if (::access(path.c_str(), W_OK) != 0) return fail(errno);
-    }
-
-    const std::string updated = ini::SetValue(text, section, key, value);
-    if (exists && updated == text) return true;  // the value is already there
-    if (const int err = ReplaceFile(path, updated, exists ? &st : nullptr); err != 0) {
-        return fail(err);
-    }
-    return true;
-}
-
-std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper) {
-    return std::make_unique<NativeProfileFiles>(mapper);
-}
-
-}  // namespace tw::platform
+}  // namespace tw::platform::profile_file

@@ -1,38 +1,17 @@
+// The file operations of the profile files on Windows; error codes are
+// GetLastError values.
+
 #include "platform/NativeProfileFiles.h"
 
 #include "platform/win32/Win32Api.h"
 
 #include <algorithm>
-#include <string_view>
 
-#include "platform/IniText.h"
 #include "platform/PathMapper.h"
 
-namespace tw::platform {
+namespace tw::platform::profile_file {
 
 namespace {
-
-// Reads the whole file into `out`; 0 or the system error code.
-DWORD ReadWholeFile(const std::string& path, std::string& out) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
-    out.clear();
-    char buffer[65536];
-    for (;;) {
-        DWORD n = 0;
-        if (!::ReadFile(h, buffer, sizeof buffer, &n, nullptr)) {
-            const DWORD err = ::GetLastError();
-            ::CloseHandle(h);
-            return err;
-        }
-        if (n == 0) break;
-        out.append(buffer, n);
-    }
-    ::CloseHandle(h);
-    return 0;
-}
 
 DWORD WriteAll(HANDLE h, std::string_view data) {
     while (!data.empty()) {
@@ -44,14 +23,56 @@ DWORD WriteAll(HANDLE h, std::string_view data) {
     return 0;
 }
 
-// Replaces the file at `path` with `text`: a new file in the same folder,
-// written and flushed, then moved over the old one, so that the old file
-// stays whole until the new one is complete.  `attributes` of the old file
-// (when there was one) are put back.  0 or the system error code.
-DWORD ReplaceWholeFile(const std::string& path, std::string_view text, DWORD attributes) {
+int CloseWith(HANDLE h, DWORD err) {
+    ::CloseHandle(h);
+    return static_cast<int>(err);
+}
+
+}  // namespace
+
+std::string NativePath(const PathMapper& mapper, const std::string& file) {
+    return mapper.ToNative(file);
+}
+
+int Read(const std::string& path, std::string& text, bool& exists) {
+    text.clear();
+    exists = false;
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = ::GetLastError();
+        return err == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(err);
+    }
+    exists = true;
+    // Only files on a disk: a pipe or a device would never end.
+    if (::GetFileType(h) != FILE_TYPE_DISK) return CloseWith(h, ERROR_INVALID_FUNCTION);
+    char buffer[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(h, buffer, sizeof buffer, &n, nullptr)) return CloseWith(h, ::GetLastError());
+        if (n == 0) break;
+        if (text.size() + n > kMaxProfileBytes) return CloseWith(h, ERROR_FILE_TOO_LARGE);
+        text.append(buffer, n);
+    }
+    return CloseWith(h, 0);
+}
+
+int CheckWritable(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return static_cast<int>(::GetLastError());
+    // A file marked read-only stays as it is, although the move would work.
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
+int Replace(const std::string& path, std::string_view text, bool exists,
+            const std::function<bool()>& unchanged) {
     const std::size_t slash = path.find_last_of("\\/");
     const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string base = path.substr(prefix.size());
+    const DWORD attributes = exists ? ::GetFileAttributesA(path.c_str()) : 0;
 
     static unsigned counter = 0;
     std::string temp;
@@ -63,18 +84,19 @@ DWORD ReplaceWholeFile(const std::string& path, std::string_view text, DWORD att
                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD err = ::GetLastError();
-            if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return err;
+            if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return static_cast<int>(err);
         }
     }
     if (h == INVALID_HANDLE_VALUE) return ERROR_FILE_EXISTS;
 
-    DWORD err = WriteAll(h, text);
-    if (err == 0 && !::FlushFileBuffers(h)) err = ::GetLastError();
-    if (!::CloseHandle(h) && err == 0) err = ::GetLastError();
+    int err = static_cast<int>(WriteAll(h, text));
+    if (err == 0 && !::FlushFileBuffers(h)) err = static_cast<int>(::GetLastError());
+    if (!::CloseHandle(h) && err == 0) err = static_cast<int>(::GetLastError());
+    if (err == 0 && !unchanged()) err = kChanged;
     if (err == 0 &&
         !::MoveFileExA(temp.c_str(), path.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        err = ::GetLastError();
+        err = static_cast<int>(::GetLastError());
     }
     if (err != 0) {
         ::DeleteFileA(temp.c_str());
@@ -86,48 +108,7 @@ DWORD ReplaceWholeFile(const std::string& path, std::string_view text, DWORD att
     return 0;
 }
 
-}  // namespace
+int BusyError() { return ERROR_SHARING_VIOLATION; }
+int InvalidArgumentError() { return ERROR_INVALID_PARAMETER; }
 
-std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
-                                          const std::string& key, const std::string& def,
-                                          std::size_t bufferSize) {
-    std::string text;
-    if (ReadWholeFile(m_mapper.ToNative(file), text) != 0) text.clear();  // read as empty
-    return ini::GetString(text, section, key, def, bufferSize);
-}
-
-bool NativeProfileFiles::WriteString(const std::string& file, const std::string& section,
-                                     const std::string& key, const std::string& value) {
-    auto fail = [this](DWORD code) {
-        m_lastError = static_cast<int>(code);
-        return false;
-    };
-    if (!ini::CanWrite(section, key, value)) return fail(ERROR_INVALID_PARAMETER);
-
-    const std::string path = m_mapper.ToNative(file);
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    std::string text;
-    if (exists) {
-        // A file marked read-only stays as it is, although the move would work.
-        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
-            return fail(ERROR_ACCESS_DENIED);
-        }
-        if (const DWORD err = ReadWholeFile(path, text); err != 0) return fail(err);
-    } else if (const DWORD err = ::GetLastError(); err != ERROR_FILE_NOT_FOUND) {
-        return fail(err);  // e.g. the folder does not exist
-    }
-
-    const std::string updated = ini::SetValue(text, section, key, value);
-    if (exists && updated == text) return true;  // the value is already there
-    if (const DWORD err = ReplaceWholeFile(path, updated, exists ? attributes : 0); err != 0) {
-        return fail(err);
-    }
-    return true;
-}
-
-std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper) {
-    return std::make_unique<NativeProfileFiles>(mapper);
-}
-
-}  // namespace tw::platform
+}  // namespace tw::platform::profile_file

@@ -1,0 +1,58 @@
+#include "platform/NativeProfileFiles.h"
+
+#include "platform/IniText.h"
+
+namespace tw::platform {
+
+std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
+                                          const std::string& key, const std::string& def,
+                                          std::size_t bufferSize) {
+    std::string text;
+    bool exists = false;
+    // A file that cannot be read reads as an empty one, as with Windows.
+    if (profile_file::Read(profile_file::NativePath(m_mapper, file), text, exists) != 0)
+        text.clear();
+    return ini::GetString(text, section, key, def, bufferSize);
+}
+
+bool NativeProfileFiles::WriteStrings(const std::string& file,
+                                      const std::vector<ProfileEntry>& entries) {
+    auto fail = [this](int code) {
+        m_lastError = code;
+        return false;
+    };
+    for (const ProfileEntry& e : entries)
+        if (!ini::CanWrite(e.section, e.key, e.value))
+            return fail(profile_file::InvalidArgumentError());
+    if (entries.empty()) return true;
+
+    const std::string path = profile_file::NativePath(m_mapper, file);
+    for (int attempt = 0; attempt < kWriteTries; ++attempt) {
+        std::string text;
+        bool exists = false;
+        if (const int err = profile_file::Read(path, text, exists); err != 0) return fail(err);
+        if (exists) {
+            if (const int err = profile_file::CheckWritable(path); err != 0) return fail(err);
+        }
+        const std::string updated = ini::SetValues(text, entries);
+        if (exists && updated == text) return true;  // the values are already there
+
+        const auto unchanged = [&] {
+            if (beforeReplace) beforeReplace(path);
+            std::string now;
+            bool existsNow = false;
+            return profile_file::Read(path, now, existsNow) == 0 && existsNow == exists &&
+                   now == text;
+        };
+        const int err = profile_file::Replace(path, updated, exists, unchanged);
+        if (err == 0) return true;
+        if (err != profile_file::kChanged) return fail(err);
+    }
+    return fail(profile_file::BusyError());
+}
+
+std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper) {
+    return std::make_unique<NativeProfileFiles>(mapper);
+}
+
+}  // namespace tw::platform
