@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/FileRead.h"
 #include "platform/Registry.h"
 
 namespace tw {
@@ -75,10 +76,12 @@ void AirMail::AirMailFindFolders() {
     if (exists(m_settings.m_sAirMailDirectoryData, QStringLiteral("Airmail.ini"))) return;
 
     // 5: the data root the installer recorded; the last such line wins.
-    QFile log(NativePath(JoinWindows(m_settings.m_sAirMailDirectoryProgram,
-                                     QStringLiteral("Install.log"))));
-    if (!log.open(QIODevice::ReadOnly)) return;
-    const QByteArray bytes = log.readAll();
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileBounded(NativePath(JoinWindows(m_settings.m_sAirMailDirectoryProgram,
+                                                QStringLiteral("Install.log"))),
+                         bytes, error))
+        return;
     QString dataFolder;
     for (const QByteArray& raw : bytes.split('\n')) {
         QString line = AnsiToUnicode(raw);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "airmail/AirMail.h"
+#include "common/FileRead.h"
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
 #include "propagation/Geometry.h"
@@ -40,12 +41,11 @@ QString StationInfoValue(AirMail& airmail, const QString& system, const QString&
 bool ReadSystemFile(AirMail& airmail, const QString& system, QStringList& lines,
                     const QString& afterName) {
     lines.clear();
-    QFile file(airmail.NativePath(SystemFileWindowsPath(airmail, system)));
-    const bool read = file.open(QIODevice::ReadOnly);
-    const QByteArray bytes = read ? file.readAll() : QByteArray();
-    if (!read || file.error() != QFileDevice::NoError) {
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileBounded(airmail.NativePath(SystemFileWindowsPath(airmail, system)), bytes, error)) {
         airmail.ShowMessage(QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
-                                afterName + file.errorString() + airmail.AirMailErrorDataMessage(),
+                                afterName + error + airmail.AirMailErrorDataMessage(),
                             MsgIcon::Exclamation);
         return false;
     }
@@ -227,16 +227,6 @@ StationInfo StationInfoParse(const QString& system, const QString& value) {
 
 // ---- Readers ---------------------------------------------------------------
 
-bool LatLonFromGridSquare(AirMail& airmail, const QString& grid, bool showError,
-                          double& latitude, double& longitude) {
-    if (LatLonFromGridSquare(grid, latitude, longitude)) return true;
-    if (showError)
-        airmail.ShowMessage(
-            QStringLiteral("Unable to Convert Grid ") + grid + QStringLiteral(" to Lat/Lon"),
-            MsgIcon::None);
-    return false;
-}
-
 namespace {
 
 // The position of a station's [Station Info] locator; `info` is the parsed
@@ -255,7 +245,13 @@ bool StationPosition(AirMail& airmail, const QString& system, const QString& sta
         if (malformed != nullptr) *malformed = true;
         return false;
     }
-    return LatLonFromGridSquare(airmail, info.grid, showError, latitude, longitude);
+    if (LatLonFromGridSquare(info.grid, latitude, longitude)) return true;
+    // The message names the station too: a list of many says which one it is.
+    if (showError)
+        airmail.ShowMessage(QStringLiteral("Unable to Convert Grid ") + info.grid +
+                                QStringLiteral(" to Lat/Lon (") + station + QLatin1Char(')'),
+                            MsgIcon::None);
+    return false;
 }
 
 }  // namespace
@@ -300,9 +296,13 @@ bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
         bool malformed = false;
         if (!StationPosition(airmail, system, entry.key, showError, info, record.latitude,
                              record.longitude, &malformed)) {
+            // An entry without ":" is told (it is a broken entry, not a
+            // station without position) and left out like one.
             if (malformed)
-                return processFailure(QStringLiteral("The entry of ") + entry.key +
-                                      QStringLiteral(" has no \":\"."));
+                airmail.ShowMessage(QStringLiteral("Unable to process AirMail's \"") + system +
+                                        QStringLiteral("\" Station Info. The entry of ") +
+                                        entry.key + QStringLiteral(" has no \":\"."),
+                                    MsgIcon::Exclamation);
             continue;  // no position: not a candidate
         }
         record.hasPosition = true;

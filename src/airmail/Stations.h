@@ -101,7 +101,9 @@ bool StationGetStations(AirMail& airmail, const QString& system,
                         const CurrentPositionSource& currentPosition, QStringList& names);
 
 // Every station of [Frequency List] with a position, nearest first.  Stations
-// whose rounded ranges are equal keep their file order (a stable sort).
+// whose rounded ranges are equal keep their file order (a stable sort).  An
+// entry of [Station Info] without ":" is reported and left out; the others
+// are still listed.
 bool StationGetStationsByRange(AirMail& airmail, const QString& system,
                                const CurrentPositionSource& currentPosition,
                                QStringList& names);
@@ -113,13 +115,11 @@ bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
 
 // The station's position from its [Station Info] entry.  `malformed` (when
 // given) is set when the entry exists but has no ":" - the caller reports that.
+// With showError a missing entry and an unreadable locator are reported
+// ("Unable to Convert Grid <grid> to Lat/Lon (<station>)").
 bool LatLonGetStation(AirMail& airmail, const QString& system, const QString& station,
                       bool showError, double& latitude, double& longitude,
                       bool* malformed = nullptr);
-
-// LatLonFromGridSquare with the message "Unable to Convert Grid ..." on failure.
-bool LatLonFromGridSquare(AirMail& airmail, const QString& grid, bool showError,
-                          double& latitude, double& longitude);
 
 // The display name of a station (SAILMAIL), the identifier otherwise.
 QString StationNameFromStation(AirMail& airmail, const QString& system, const QString& station);

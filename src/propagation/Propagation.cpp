@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/FileRead.h"
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
 #include "platform/Clock.h"
@@ -21,10 +22,6 @@ const QString kProgramFolder = QStringLiteral("c:\\itshfbc\\bin_win\\");
 const QString kRunFolder = QStringLiteral("c:\\itshfbc\\RUN");
 const QString kDeckFile = QStringLiteral("sound.dat");
 const QString kOutputFile = QStringLiteral("sound.out");
-
-// An output larger than this is no output of a run of at most 10 frequencies
-// and 24 hours; it is refused rather than read into memory.
-constexpr qint64 kOutputLimit = 16 * 1024 * 1024;
 
 constexpr int kBatchSize = 10;
 
@@ -196,7 +193,15 @@ bool Propagation::RunBatch(const PropagationRun& batch, PropagationHours& table,
             case ModelIcepac:
             case ModelVoacap: ok = PropagationIcepacVoacap(run, table, path); break;
             case ModelRec533: ok = PropagationRec533(run, table, path); break;
-            default: ok = false; break;  // no model: nothing is run
+            default:
+                // A model number of the profile that names no program.
+                if (showErrors)
+                    Message(QStringLiteral("PropagationGet, Model %1 Not Supported. The Model key of "
+                                           "[Propagation Data] in %2 must be 1 (ICEPAC), 2 (VOACAP) "
+                                           "or 3 (REC533).")
+                                .arg(run.Model)
+                                .arg(m_settings.m_sProfileFile));
+                break;
         }
         if (ok) return true;
     }
@@ -280,20 +285,10 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
     }
 
     // The output.
-    QFile outputFile(outputName);
-    if (!outputFile.open(QIODevice::ReadOnly)) {
-        return fail(name + QStringLiteral(", Output ") + outputFile.errorString());
+    QByteArray output;
+    if (QString readError; !ReadFileBounded(outputName, output, readError)) {
+        return fail(name + QStringLiteral(", Output ") + readError);
     }
-    if (outputFile.size() > kOutputLimit) {
-        outputFile.close();
-        return fail(name + QStringLiteral(", Output ") +
-                    QStringLiteral("The output is larger than %1 bytes").arg(kOutputLimit));
-    }
-    const QByteArray output = outputFile.readAll();
-    const QString readError =
-        outputFile.error() != QFileDevice::NoError ? outputFile.errorString() : QString();
-    outputFile.close();
-    if (!readError.isEmpty()) return fail(name + QStringLiteral(", Output ") + readError);
     if (!model.read(output, run, table, path, error)) {
         return fail(name + QStringLiteral(", Output ") + error);
     }

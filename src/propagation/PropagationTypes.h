@@ -13,6 +13,15 @@
 namespace tw {
 
 // What the model predicts for one frequency at one hour.
+// The frequencies the ITS HF programs predict for (the HF band they model),
+// kHz: below it their decks print the frequency as nothing, from far above it
+// their outputs lose their layout.
+inline constexpr double kPropagationMinKHz = 2000.0;
+inline constexpr double kPropagationMaxKHz = 30000.0;
+inline bool PropagationFrequencyInRange(double kHz) {
+    return kHz >= kPropagationMinKHz && kHz <= kPropagationMaxKHz;
+}
+
 struct PropagationResult {
     float Frequency = 0.0f;      // kHz, the input frequency (never changed by a run)
     QString Layer;               // mode as printed by the model: hops and layer

@@ -79,11 +79,23 @@ bool BestList::BestListBuild() {
             main.m_sStationName = StationNameFromStation(m_airmail, main.m_sSystem, station);
             main.UpdateStatusStatus(QStringLiteral("Propagation, ") + main.m_sStationName);
 
+            // A station whose own data fail (no frequency list, no position) is
+            // left out after its message, and the list is built from the
+            // others; a failure no station escapes (the vessel's position, the
+            // propagation program) ends the build.  Either way none of the
+            // station's rows stay behind half built.
             int last = next - 1;
-            if (!StationGetFrequencies(grid, next, last)) return false;
-            if (!m_evaluation.StationEvaluate(grid, next, last, main.TimeGetZulu(),
-                                              settings.m_bPropagationAdditionalData))
-                return false;
+            if (!StationGetFrequencies(grid, next, last)) {
+                grid.SetRows(next);
+                continue;
+            }
+            const StationOutcome outcome = m_evaluation.StationEvaluate(
+                grid, next, last, main.TimeGetZulu(), settings.m_bPropagationAdditionalData);
+            if (outcome != StationOutcome::Evaluated) {
+                grid.SetRows(next);
+                if (outcome == StationOutcome::Failed) return false;
+                continue;
+            }
             FrequencyPactorFilter(grid, next, last);  // amateur stations only
             if (settings.m_bStationHighestFrequency)
                 FrequencyHighestSelect(grid, next, last);
@@ -115,17 +127,32 @@ bool BestList::StationGetFrequencies(Grid& grid, int first, int& last) {
     grid.SetRows(first);
     const int colFrequency = best.m_iColFrequency;
     // Empty tokens (two separators in a row, one at the end) and tokens that
-    // hold no frequency are skipped.  A station left without frequencies adds
-    // no rows and drops out of the list like one whose rows were all unchecked.
-    const QStringList texts = FrequencyListTexts(value);
+    // hold no frequency are skipped; so, after one message, are frequencies the
+    // propagation programs do not predict for.  A station left without
+    // frequencies adds no rows and drops out of the list like one whose rows
+    // were all unchecked.
+    QStringList outside;
     int row = first;
-    for (const QString& text : texts) {
+    for (const StationFrequency& frequency : FrequencyListParse(value)) {
+        if (!PropagationFrequencyInRange(frequency.kHz)) {
+            outside << frequency.text;
+            continue;
+        }
         grid.SetRows(row + 1);
         best.GridSetChecked(grid, row, colFrequency, true);
-        best.GridSetCell(grid, row, colFrequency, text, AlignLeft, false);
+        best.GridSetCell(grid, row, colFrequency, frequency.text, AlignLeft, false);
         ++row;
     }
     last = row - 1;
+    if (!outside.isEmpty()) {
+        m_airmail.ShowMessage(
+            QStringLiteral("The frequencies %1 of %2 in \"%3\" lie outside %4 to %5 kHz, the band "
+                           "the propagation programs predict for; they are left out of the list.")
+                .arg(outside.join(QStringLiteral(", ")), main.m_sStation, file)
+                .arg(kPropagationMinKHz, 0, 'f', 0)
+                .arg(kPropagationMaxKHz, 0, 'f', 0),
+            MsgIcon::Exclamation);
+    }
 
     for (int r = first; r <= last; ++r) {
         const bool pactor3 = best.GridGetText(grid, r, colFrequency).contains(kPactor3Text);

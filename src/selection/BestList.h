@@ -48,6 +48,7 @@ public:
     // Appends the frequency rows of station m_sStation from row `first` on,
     // every one checked; `last` is the last row added.  False (after the
     // profile reader's message) when the station has no [Frequency List] entry.
+    // Frequencies outside the programs' band are left out after one message.
     bool StationGetFrequencies(Grid& grid, int first, int& last);
 
     // The per-station rules, on rows first..last of one station.

@@ -264,16 +264,17 @@ Evaluation::Evaluation(MainState& main, AirMail& airmail, Position& position,
 Evaluation::Evaluation(MainState& main, AirMail& airmail, Position& position, Propagation& propagation)
     : Evaluation(main, airmail, position, PropagationGetOf(propagation)) {}
 
-bool Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const QDateTime& time,
-                                 bool additionalData) {
+StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowStop,
+                                           const QDateTime& time, bool additionalData) {
     const Settings& settings = m_main.settings;
     BestGrid& best = m_main.best;
     const int n = iRowStop - iRowStart + 1;
     // A station without rows has nothing to evaluate.
-    if (n < 1) return true;
+    if (n < 1) return StationOutcome::Evaluated;
 
     PropagationPositions positions;
-    if (!m_position.LatLonGetCurrent(positions.OwnLatitude, positions.OwnLongitude)) return false;
+    if (!m_position.LatLonGetCurrent(positions.OwnLatitude, positions.OwnLongitude))
+        return StationOutcome::Failed;
 
     // The reader always gives a number (AirMail's, or the stored one).
     const float sunspotNumber = m_position.SunSpotNumberGet();
@@ -297,7 +298,7 @@ bool Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const 
                            QStringLiteral(" has no \":\".");
             m_main.ui().MessageBox(request);
         }
-        return false;
+        return StationOutcome::Skipped;
     }
 
     std::vector<float> frequencies;
@@ -309,8 +310,8 @@ bool Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const 
     PropagationPath path;
     if (!m_propagationGet ||
         !m_propagationGet(settings.m_iPropagationModel, t, positions, frequencies, sunspotNumber, results, path))
-        return false;
-    if (results.size() < frequencies.size()) return false;
+        return StationOutcome::Failed;
+    if (results.size() < frequencies.size()) return StationOutcome::Failed;
 
     const float muf = path.Muf.empty() ? 0.0f : path.Muf.front();
     const float luf = path.Luf.empty() ? 0.0f : path.Luf.front();
@@ -344,7 +345,7 @@ bool Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const 
     if (settings.m_bStationOffset)
         OffsetData(m_main, m_airmail, grid, system, station, iRowStart, iRowStop, path.StationToShipAzimuth, t,
                    best.m_iColFrequency, colSnr, best.m_iColStnAnt, true);
-    return true;
+    return StationOutcome::Evaluated;
 }
 
 }  // namespace tw

@@ -106,6 +106,14 @@ using PropagationGetFunction =
 // PropagationGet of a run driver that outlives the function.
 PropagationGetFunction PropagationGetOf(Propagation& propagation);
 
+// What became of one station's evaluation.
+enum class StationOutcome {
+    Evaluated,  // the rows carry the prediction
+    Skipped,    // the station's own data failed (its position); the user has been
+                // told, and the other stations can still be evaluated
+    Failed,     // the vessel's position or the prediction failed: no station can be had
+};
+
 class Evaluation {
 public:
     Evaluation(MainState& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet);
@@ -113,11 +121,10 @@ public:
 
     // Evaluates rows iRowStart..iRowStop of `grid` (their frequency cells
     // filled), all of station m_sStation of system m_sSystem, at `time` (UTC)
-    // shifted by m_fPropagationTimeShift hours.  False without the vessel's or
-    // the station's position (after the reader's message) or when the
-    // prediction fails (after the driver's messages); the rows then keep only
-    // what they had.
-    bool StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const QDateTime& time,
+    // shifted by m_fPropagationTimeShift hours.  Skipped without the station's
+    // position, Failed without the vessel's or when the prediction fails
+    // (each after its message); the rows then keep only what they had.
+    StationOutcome StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const QDateTime& time,
                          bool additionalData);
 
 private:

@@ -288,6 +288,44 @@ TEST_F(BuildTest, HighestFrequencyRuleInTheBuild) {
     EXPECT_NE(FrequencyColor(2), best().m_lColorHigher);
 }
 
+// A station whose own data are broken is left out after one message naming
+// it; the list is built from the others and keeps no row of it.
+TEST_F(BuildTest, AStationWithBrokenDataIsLeftOutAfterOneMessage) {
+    main.settings.m_iStationTopStations = 5;
+    fake.Set("Q5EE", "14108.0", 50);
+    // Q5EE's [Station Info] and [Frequency List] values (nullptr: none), the
+    // message, and whether Q5EE keeps a row.
+    const std::tuple<const char*, const char*, const char*, bool> cases[] = {
+        {"FN42LI:e", nullptr,
+         "Unable to find AirMail's Frequency List, Q5EE in \"System.HAM.ini\".", false},
+        {"FN4:e", "14108", "Unable to Convert Grid FN4 to Lat/Lon (Q5EE)", false},
+        {"FN42LI", "14108",
+         "Unable to process AirMail's \"HAM\" Station Info. The entry of Q5EE has no \":\".", false},
+        {"FN42LI:e", "1800,14108;31000#",
+         "The frequencies 1800.0, 31000.0(p3) of Q5EE in \"System.HAM.ini\" lie outside 2000 to "
+         "30000 kHz, the band the propagation programs predict for; they are left out of the list.",
+         true},
+    };
+    for (const auto& [info, frequencies, message, kept] : cases) {
+        SCOPED_TRACE(message);
+        QString text = QStringLiteral("[Station Info]\nK1AA=FN42LI:a\nW2BB=FN31PR:b\n");
+        if (info) text += QStringLiteral("Q5EE=%1\n").arg(info);
+        text += QStringLiteral("[Frequency List]\nK1AA=7100\nW2BB=7100\n");
+        if (frequencies) text += QStringLiteral("Q5EE=%1\n").arg(frequencies);
+        drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
+                           text + QStringLiteral("[Frequency Setup]\nSelected=K1AA,Q5EE,W2BB\n"));
+        Header();
+        drive.ui.ClearRecords();
+        ASSERT_TRUE(list.BestListBuild());
+        Strings expected{"K1AA 7100.0 x", "W2BB 7100.0 x"};
+        if (kept) expected.insert(expected.begin(), "Q5EE 14108.0 x");
+        EXPECT_EQ(Rows(), expected);
+        ASSERT_EQ(drive.ui.messages.size(), 1u);
+        EXPECT_TRUE(drive.ui.LastMessage().startsWith(QString::fromLatin1(message)))
+            << drive.ui.LastMessage().toStdString();
+    }
+}
+
 TEST_F(BuildTest, NoSystemsOrNoStationsStopTheBuild) {
     // No stations: nothing selected and none with a frequency list.
     SystemFile(QString());

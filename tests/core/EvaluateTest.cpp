@@ -161,7 +161,7 @@ protected:
                                               .SnrSlope = -2.0f};
     }
     // The three frequency rows, checked, after the header; then their evaluation.
-    bool Evaluate(bool additionalData, const char* time = "2026-06-06T12:10:00Z") {
+    StationOutcome Evaluate(bool additionalData, const char* time = "2026-06-06T12:10:00Z") {
         for (const char* f : {"14108.0(p3)", "4000.0", "8000.0"}) {
             const int row = grid().Rows();
             grid().SetRows(row + 1);
@@ -179,7 +179,7 @@ TEST_F(StationEvaluateTest, WritesEveryCellWithAdditionalData) {
     main.settings.m_fPropagationTimeShift = 1.5f;
     main.settings.m_iPropagationModel = 2;
     Header();
-    ASSERT_TRUE(Evaluate(true));
+    ASSERT_EQ(Evaluate(true), StationOutcome::Evaluated);
 
     ASSERT_EQ(fake.calls.size(), 1u);
     const auto& call = fake.calls[0];
@@ -216,7 +216,7 @@ TEST_F(StationEvaluateTest, WithoutAdditionalDataStationRangeSnrAndOffsets) {
     main.m_sStationName = QStringLiteral("Shown Name");
     main.settings.m_bStationOffset = true;
     main.settings.m_fPropagationTimeShift = -4.0f;
-    ASSERT_TRUE(Evaluate(false, "2026-06-07T03:30:00Z"));
+    ASSERT_EQ(Evaluate(false, "2026-06-07T03:30:00Z"), StationOutcome::Evaluated);
     const int st = best().m_iColStation, snr = best().m_iColSnr, ant = best().m_iColStnAnt;
     for (int c = 0; c < grid().Cols(); ++c) {
         const bool written = c == st || c == st + 1 || c == snr || c == best().m_iColFrequency;
@@ -235,14 +235,17 @@ TEST_F(StationEvaluateTest, WithoutAdditionalDataStationRangeSnrAndOffsets) {
 
 TEST_F(StationEvaluateTest, FailuresWriteNothing) {
     // The station, whether the vessel's position and the prediction can be
-    // had, and the start of the message shown ("" for none of its own).
-    const std::tuple<const char*, bool, bool, const char*> cases[] = {
-        {"K1AA", false, true, ""},
-        {"Q9ZZ", true, true, "Unable to find AirMail's Station Info, Q9ZZ in \"System.HAM.ini\"."},
-        {"N3CC", true, true, "Unable to process AirMail's \"HAM\" Station Info."},
-        {"K1AA", true, false, ""},
+    // had, the outcome (a station's own fault skips only that station), and
+    // the start of the message shown ("" for none of its own).
+    using enum StationOutcome;
+    const std::tuple<const char*, bool, bool, StationOutcome, const char*> cases[] = {
+        {"K1AA", false, true, Failed, ""},
+        {"Q9ZZ", true, true, Skipped,
+         "Unable to find AirMail's Station Info, Q9ZZ in \"System.HAM.ini\"."},
+        {"N3CC", true, true, Skipped, "Unable to process AirMail's \"HAM\" Station Info."},
+        {"K1AA", true, false, Failed, ""},
     };
-    for (const auto& [station, position, prediction, message] : cases) {
+    for (const auto& [station, position, prediction, outcome, message] : cases) {
         SCOPED_TRACE(testing::Message() << station << position << prediction);
         Header();
         drive.ui.ClearRecords();
@@ -252,7 +255,7 @@ TEST_F(StationEvaluateTest, FailuresWriteNothing) {
             WriteAirMailIni(QString());
         else
             drive.WriteAirMail(QStringLiteral("Airmail.ini"), QStringLiteral("[Hardware]\nx=1\n"));
-        EXPECT_FALSE(Evaluate(true));
+        EXPECT_EQ(Evaluate(true), outcome);
         // Every row keeps its frequency and nothing else.
         for (int r = 1; r <= 3; ++r) {
             EXPECT_FALSE(Frequency(r).isEmpty()) << r;

@@ -289,16 +289,23 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
          "PropagationRec533, Input sunspot number 1000 does not fit format F5.1", 1000.0f},
         {"no run folder", ModelVoacap, kCopy, 0, "PropagationIcepacVoacap, Open ...", 150.0f, true,
          true},
+        // An output that is a pipe or an endless device is never opened or read.
+        {"output a pipe", ModelVoacap, "mkfifo sound.out", 2,
+         "PropagationIcepacVoacap, Output It is not a regular file."},
+        {"output /dev/zero", ModelVoacap, "ln -s /dev/zero sound.out", 2,
+         "PropagationIcepacVoacap, Output It is not a regular file."},
+        {"model 7", 7, "", 0,
+         "PropagationGet, Model 7 Not Supported. The Model key of [Propagation Data] in "
+         "C:\\Tidewell\\Tidewell.Ini must be 1 (ICEPAC), 2 (VOACAP) or 3 (REC533)."},
     };
+    settings.m_sProfileFile = QStringLiteral("C:\\Tidewell\\Tidewell.Ini");
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.name);
         QDir(m_drive.path() + QStringLiteral("/itshfbc")).removeRecursively();
         SetUp();
         ui.ClearRecords();
         results.clear();
-        if (f.body) {
-            Program(PropagationProgramFile(f.model), f.body, f.executable);
-        }
+        if (f.body && *f.body) Program(PropagationProgramFile(f.model), f.body, f.executable);
         if (f.noRunFolder) QDir(Run(QString())).removeRecursively();
 
         const auto t0 = std::chrono::steady_clock::now();

@@ -143,9 +143,10 @@ TEST(StationsByRange, RecordsCarryRangeAndKeepFileOrderOnTies) {
     AirMailDrive drive;
     drive.WriteAirMail("System.SAILMAIL.ini",
                        "[Station Info]\nQFAR=JK00AA:Far Rock;P3\nQTWIN2=JJ01AA:Twin Two\n"
-                       "QTWIN1=JJ01AA:Twin One\nQNEAR=JJ00AA:Near Cove\nQNOGRID=XX:Nowhere\n\n"
+                       "QTWIN1=JJ01AA:Twin One\nQNEAR=JJ00AA:Near Cove\nQNOGRID=XX:Nowhere\n"
+                       "QNOCOLON=JJ00AA\n\n"
                        "[Frequency List]\nQFAR=7070\nQTWIN2=7070\nQNOINFO=7070\nQTWIN1=7070\n"
-                       "QNOGRID=7070\nQNEAR=7070\n");
+                       "QNOGRID=7070\nQNOCOLON=7070\nQNEAR=7070\n");
     QVector<StationRecord> records;
     ASSERT_TRUE(StationGetRecordsByRange(drive.airmail, "SAILMAIL", AtOrigin, records));
     QStringList read;
@@ -156,16 +157,24 @@ TEST(StationsByRange, RecordsCarryRangeAndKeepFileOrderOnTies) {
                                  "QTWIN2 60 Twin Two JJ01AA located:",
                                  "QTWIN1 60 Twin One JJ01AA located:",
                                  "QFAR 600 Far Rock JK00AA located P3:"}));
-    EXPECT_TRUE(drive.ui.messages.empty());  // m_bAirMailStationCheck is off
+    // m_bAirMailStationCheck is off: only the broken entry is told, and the
+    // list goes on without it.
+    const QString noColon = QStringLiteral(
+        "Unable to process AirMail's \"SAILMAIL\" Station Info. The entry of QNOCOLON has no \":\".");
+    ASSERT_EQ(drive.ui.messages.size(), 1u);
+    EXPECT_EQ(drive.ui.messages[0].text, noColon);
 
     // With the station check on, the stations without a position are reported.
+    drive.ui.ClearRecords();
     drive.settings.m_bAirMailStationCheck = true;
     ASSERT_TRUE(StationGetRecordsByRange(drive.airmail, "SAILMAIL", AtOrigin, records));
-    ASSERT_EQ(drive.ui.messages.size(), 2u);
+    ASSERT_EQ(drive.ui.messages.size(), 3u);
     EXPECT_TRUE(drive.ui.messages[0].text.startsWith(
         "Unable to find AirMail's Station Info, QNOINFO"));
-    EXPECT_EQ(drive.ui.messages[1].text, QStringLiteral("Unable to Convert Grid XX to Lat/Lon"));
+    EXPECT_EQ(drive.ui.messages[1].text,
+              QStringLiteral("Unable to Convert Grid XX to Lat/Lon (QNOGRID)"));
     EXPECT_EQ(drive.ui.messages[1].icon, MsgIcon::None);
+    EXPECT_EQ(drive.ui.messages[2].text, noColon);
 }
 
 TEST(StationsByRange, FailsWithAClearMessageOrQuietly) {
@@ -177,8 +186,6 @@ TEST(StationsByRange, FailsWithAClearMessageOrQuietly) {
         {"no position", kList, 99.0, nullptr},
         {"latitude 91", kList, 91.0, nullptr},
         {"no file", QByteArray(), 0.0, "Unable to open AirMail's \"System.HAM.ini\" file. "},
-        {"no colon", "[Station Info]\nQA=JJ00AA:x\nQB=JJ01AA\n\n[Frequency List]\nQA=1\nQB=2\n",
-         0.0, kInfo},
         {"no frequency list", "[Station Info]\nQA=JJ00AA:x\n", 0.0, kInfo}};
     for (const auto& [name, file, latitude, message] : cases) {
         SCOPED_TRACE(name);

@@ -288,6 +288,8 @@ TEST_F(DemoDrive, TheBestFrequencyOnALongPathIsHigherByDayThanAtNight) {
 // A propagation program that fails twice stops the build with one message
 // (on the second attempt): QA1PMB's rows hold their frequencies only, and
 // QA6WDX is never reached.
+// The build stops with the program's message, and the station it was at
+// leaves no half-built rows behind (unpredicted and checked).
 TEST_F(DemoDrive, APropagationProgramThatFailsTwiceStopsTheBuild) {
     SelectHam("QA1PMB,QA6WDX");
     const ProcessRun run =
@@ -295,11 +297,7 @@ TEST_F(DemoDrive, APropagationProgramThatFailsTwiceStopsTheBuild) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.count("Tidewell: PropagationRec533, Shell do not finish.\n"), 1)
         << run.err.toStdString();
-    QStringList expected{kShortHeader.join(QLatin1Char('\t'))};
-    for (const char* frequency :
-         {"7070.0(p3)", "10145.5", "14112.5", "21110.0(p3)", "24925.5", "28118.0(p3)"})
-        expected << QStringLiteral("\t\t%1 [x]\t").arg(frequency);
-    EXPECT_EQ(run.out.toStdString(), expected.join(QLatin1Char('\n')).toStdString() + "\n");
+    EXPECT_EQ(run.out.toStdString(), kShortHeader.join(QLatin1Char('\t')).toStdString() + "\n");
 }
 
 TEST_F(DemoDrive, AirMailReportNamesFoldersSystemsPositionAndStations) {
