@@ -141,6 +141,55 @@ TEST(PositionReaders, TheLastSourceTellsWhyItFailed) {
     }
 }
 
+// The hand-typed position is one write: a backend whose nth write fails
+// leaves the old position or the new one, never a mix, and the message
+// names AirMail's file.
+TEST(PositionWriter, LeavesTheOldPositionOrTheNewNeverAMix) {
+    // Forwards to the real files; the nth write fails with "disk full".
+    struct FailingNthWrite : platform::IProfileFiles {
+        platform::IProfileFiles& real;
+        int failing;
+        int writes = 0;
+        FailingNthWrite(platform::IProfileFiles& r, int n) : real(r), failing(n) {}
+        std::string GetString(const std::string& f, const std::string& s, const std::string& k,
+                              const std::string& d, std::size_t b) override {
+            return real.GetString(f, s, k, d, b);
+        }
+        bool WriteStrings(const std::string& f,
+                          const std::vector<platform::ProfileEntry>& e) override {
+            return ++writes != failing && real.WriteStrings(f, e);
+        }
+        int LastError() const override { return writes == failing ? 28 : real.LastError(); }
+    };
+    const QStringList old{"10d00.00'N", "020d00.00'W", "2026/06/01 00:00:00"};
+    const QStringList typed{"38d36.00'N", "120d20.00'W", "2026/06/06 12:00:00"};
+    for (const int failing : {1, 2, 3}) {
+        SCOPED_TRACE(failing);
+        Readers r;
+        r.SetReport(true, "10d00.00'N", old[2].toLatin1().constData());
+        r.Set("Position Report", "Current Longitude", "020d00.00'W");
+        FailingNthWrite files(*r.drive.files, failing);
+        ProfileAccess access(files);
+        AirMail airmail(r.drive.settings, access, r.drive.ui, r.drive.paths, r.drive.registry);
+        Position position(airmail, r.clock);
+        const bool written = position.LatLonWriteCurrent(P("38d36.00'N"), P("120d20.00'W"), typed[2]);
+        QStringList stored;
+        for (const char* key : {"Current Latitude", "Current Longitude", "Current Time"})
+            stored << r.drive.airmail.AirMailGetProfileString("Airmail.ini", "Position Report",
+                                                              QString::fromLatin1(key), false);
+        for (QString& text : stored) text.replace(QChar(kDegreeSign), QLatin1Char('d'));
+        EXPECT_EQ(stored, written ? typed : old);
+        EXPECT_EQ(written, failing != 1);
+        if (!written) {
+            ASSERT_EQ(r.messages.size(), 1u);
+            EXPECT_TRUE(r.messages[0].text.startsWith(
+                QStringLiteral("Unable to write AirMail's \"Airmail.ini\" file. ") +
+                SystemErrorText(28)))
+                << r.messages[0].text.toStdString();
+        }
+    }
+}
+
 TEST(PositionReaders, SunSpotNumber) {
     // Whether AirMail's number is used, its text, and the number used.
     const std::tuple<bool, const char*, float> cases[] = {

@@ -42,6 +42,8 @@ TEST(IniRead, FindsTheValueLikeWindows) {
         {"FirstKeyWins", "[A]\nk=1\nK=2\n", "A", "k", "1"},
         {"CrLf", "[A]\r\nk=v\r\nj=w\r\n", "A", "k", "v"},
         {"NoFinalNewline", "[A]\r\nk=v", "A", "k", "v"},
+        {"LoneCrEndsLines", "[A]\rk=v\rj=w\r", "A", "k", "v"},
+        {"LoneCrBeforeHeader", "[A]\nk=v\r[B]\rk=w\n", "B", "k", "w"},
         {"ByteOrderMark", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "v"},
         {"CutTo255", "[A]\nk=" + kLong + "\n", "A", "k", kLong.substr(0, 255)},
         {"CutTo511KeepsAll300", "[A]\nk=" + kLong + "\n", "A", "k", kLong, 512},
@@ -92,7 +94,13 @@ TEST(IniWrite, ChangesOnlyWhatIsWritten) {
         {"NewSectionAfterMissingNewline", "[A]\nk=v", "B", "j", "w", "[A]\nk=v\n[B]\nj=w\n"},
         {"NewFileUsesCrLf", "", "B", "j", "w", "[B]\r\nj=w\r\n"},
         {"ByteOrderMarkStays", "\xEF\xBB\xBF", "B", "j", "w", "\xEF\xBB\xBF[B]\r\nj=w\r\n"},
-        {"LfFileGetsLf", "[A]\nk=v\n", "B", "j", "w", "[A]\nk=v\n[B]\nj=w\n"}};
+        {"LfFileGetsLf", "[A]\nk=v\n", "B", "j", "w", "[A]\nk=v\n[B]\nj=w\n"},
+        {"CrFileGetsCr", "[A]\rk=v\r", "A", "j", "w", "[A]\rk=v\rj=w\r"},
+        // A last line ending in a lone CR is ended: no CR LF is added after it.
+        {"NewKeyAfterLoneCr", "[A]\r\nk=v\r", "A", "j", "w", "[A]\r\nk=v\rj=w\r\n"},
+        // Leading blanks of a value do not read back; they must not pile up.
+        {"LeadingBlankNotAdded", "[A]\nk= v\n", "A", "k", " v", "[A]\nk= v\n"},
+        {"LeadingBlankOfNewKey", "[A]\n", "A", "k", " v", "[A]\nk= v\n"}};
     for (const Case& c : cases) {
         EXPECT_EQ(SetValue(c.before, c.section, c.key, c.value), c.after) << c.name;
     }

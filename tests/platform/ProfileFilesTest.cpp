@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include "platform/NativeProfileFiles.h"
 #include "platform/PathMapper.h"
 #include "platform/Profile.h"
 #include "TempDir.h"
@@ -102,6 +103,68 @@ TEST_F(ProfileFiles, ReadOnlyFileFailsAndStaysUnchanged) {
     if (code == -1) GTEST_SKIP() << "cannot drop root rights here";
     EXPECT_EQ(code, EACCES);
     EXPECT_EQ(ReadBytes(file), kHandKept);
+}
+
+// Keys that belong together change in one replace: all or none.
+TEST_F(ProfileFiles, SeveralKeysChangeInOneReplaceOrNotAtAll) {
+    WriteBytes(file, kHandKept);
+    const ino_t before = Stat(file).st_ino;
+    const std::vector<ProfileEntry> position = {{"Position Report", "Current Latitude", "1"},
+                                                {"Position Report", "Current Longitude", "2"},
+                                                {"Station Data", "Top Stations", "7"}};
+    ASSERT_TRUE(files->WriteStrings(file, position));
+    EXPECT_NE(Stat(file).st_ino, before);
+    EXPECT_EQ(ReadBytes(file), "; kept by hand\r\n[AirMail Data]\r\n"
+                               "Directory Data =  C:\\Program Files\\AirMail\r\n"
+                               "\tStartup\t=\tTrue\r\n\r\n[Station Data]\r\nTop Stations=7\r\n"
+                               "[Position Report]\r\nCurrent Latitude=1\r\nCurrent Longitude=2\r\n");
+    // One refused entry refuses them all.
+    const std::string written = ReadBytes(file);
+    EXPECT_FALSE(files->WriteStrings(file, {{"Position Report", "Current Latitude", "3"},
+                                            {"Position Report", "Current Time", "x\ny"}}));
+    EXPECT_EQ(files->LastError(), EINVAL);
+    EXPECT_EQ(ReadBytes(file), written);
+}
+
+// Another program changes the file between our read and our replace: the
+// edit is made again on its text, so both changes stay; a file that keeps
+// changing is given up with EBUSY and keeps the other program's text.
+TEST_F(ProfileFiles, AChangeMadeMeanwhileIsKept) {
+    NativeProfileFiles native(mapper);
+    WriteBytes(file, "[Position Report]\r\nCurrent Latitude=1\r\n");
+    int changes = 0;
+    native.beforeReplace = [&](const std::string& path) {
+        if (changes++ == 0) WriteBytes(path, ReadBytes(path) + "[Hardware]\r\nModem=9\r\n");
+    };
+    ASSERT_TRUE(native.WriteString(file, "Position Report", "Current Latitude", "5"));
+    EXPECT_EQ(ReadBytes(file),
+              "[Position Report]\r\nCurrent Latitude=5\r\n[Hardware]\r\nModem=9\r\n");
+    EXPECT_EQ(changes, 2);
+
+    native.beforeReplace = [&](const std::string& path) {
+        WriteBytes(path, ReadBytes(path) + "; again\r\n");
+    };
+    EXPECT_FALSE(native.WriteString(file, "Position Report", "Current Latitude", "6"));
+    EXPECT_EQ(native.LastError(), EBUSY);
+    EXPECT_NE(ReadBytes(file).find("Current Latitude=5"), std::string::npos);
+    EXPECT_NE(ReadBytes(file).find("; again"), std::string::npos);
+    const auto entries = std::filesystem::directory_iterator(dir.path());
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
+}
+
+// A profile path that is a pipe or an endless device reads as no file and is
+// not written; neither blocks.
+TEST_F(ProfileFiles, APipeOrADeviceIsNeitherReadNorWritten) {
+    const std::string pipe = dir / "pipe.ini";
+    const std::string zero = dir / "zero.ini";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    for (const std::string& path : {pipe, zero}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(files->GetString(path, "A", "k", "dflt", 256), "dflt");
+        EXPECT_FALSE(files->WriteString(path, "A", "k", "v"));
+        EXPECT_EQ(files->LastError(), EINVAL);
+    }
 }
 
 TEST(SystemErrorText, GivesTheSystemTextOrTheCode) {
