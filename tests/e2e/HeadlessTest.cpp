@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -178,30 +179,41 @@ class DemoDrive : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
+        NewCopy();
+    }
+
+    // A fresh copy, in a folder of its own, for the next run.
+    void NewCopy() {
+        ++m_copy;
         const QString demo = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo");
         QDirIterator it(demo, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString source = it.next();
-            const QString target = m_dir.path() + source.mid(demo.size());
+            const QString target = Root() + source.mid(demo.size());
             ASSERT_TRUE(it.fileInfo().isDir() ? QDir().mkpath(target) : QFile::copy(source, target))
                 << target.toStdString();
         }
         ASSERT_EQ(tw::test::InstallStandins(DriveC()), QString());
     }
 
-    QString DriveC() const { return m_dir.filePath(QStringLiteral("drive_c")); }
-    QString Profile() const { return m_dir.filePath(QStringLiteral("Tidewell.Ini")); }
+    QString Root() const { return m_dir.filePath(QString::number(m_copy)); }
+    QString DriveC() const { return Root() + QStringLiteral("/drive_c"); }
+    QString Profile() const { return Root() + QStringLiteral("/Tidewell.Ini"); }
 
-    // Selects stations in the copy's HAM system file (whose lines end in CR LF).
-    void SelectHam(const QByteArray& stations) {
-        QFile file(DriveC() + QStringLiteral("/Program Files/AirMail/System.HAM.ini"));
+    // Replaces text in a file of the copy's AirMail folder (lines end in CR LF).
+    void Edit(const char* name, const QByteArray& from, const QByteArray& to) {
+        QFile file(DriveC() + QStringLiteral("/Program Files/AirMail/") + QLatin1String(name));
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         QByteArray bytes = file.readAll();
-        ASSERT_TRUE(bytes.contains("Selected=\r\n"));
-        bytes.replace("Selected=\r\n", "Selected=" + stations + "\r\n");
+        ASSERT_TRUE(bytes.contains(from)) << name << ": " << from.toStdString();
+        bytes.replace(from, to);
         ASSERT_TRUE(file.resize(0));
         file.write(bytes);
+    }
+    // Selects stations in the copy's HAM system file.
+    void SelectHam(const QByteArray& stations) {
+        Edit("System.HAM.ini", "Selected=\r\n", "Selected=" + stations + "\r\n");
     }
 
     // Runs a command of tidewell on this drive and profile at a time, with a system.
@@ -213,6 +225,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    int m_copy = 0;
 };
 
 // SAILMAIL (AirMail's last used system): the 4 stations selected in AirMail;
@@ -286,10 +299,8 @@ TEST_F(DemoDrive, TheBestFrequencyOnALongPathIsHigherByDayThanAtNight) {
 }
 
 // A propagation program that fails twice stops the build with one message
-// (on the second attempt): QA1PMB's rows hold their frequencies only, and
-// QA6WDX is never reached.
-// The build stops with the program's message, and the station it was at
-// leaves no half-built rows behind (unpredicted and checked).
+// (on the second attempt); QA1PMB leaves no half-built rows behind
+// (unpredicted and checked), and QA6WDX is never reached.
 TEST_F(DemoDrive, APropagationProgramThatFailsTwiceStopsTheBuild) {
     SelectHam("QA1PMB,QA6WDX");
     const ProcessRun run =
@@ -298,6 +309,69 @@ TEST_F(DemoDrive, APropagationProgramThatFailsTwiceStopsTheBuild) {
     EXPECT_EQ(run.err.count("Tidewell: PropagationRec533, Shell do not finish.\n"), 1)
         << run.err.toStdString();
     EXPECT_EQ(run.out.toStdString(), kShortHeader.join(QLatin1Char('\t')).toStdString() + "\n");
+}
+
+// Damaged inputs: a station's own fault leaves it out after one message and
+// the list is built from the others; what every station needs ends the list
+// with a message naming the file and the problem.
+TEST_F(DemoDrive, DamagedInputsAreToldAndTheRestIsBuilt) {
+    struct Case {
+        const char* name;
+        std::function<void()> damage;
+        int exitCode;
+        const char* message;  // a line of standard error
+        int stations;         // stations listed
+    };
+    const QByteArray kLongList = [] {
+        QByteArray list = "QA1PMB=";
+        for (int i = 0; i < 80; ++i) list += QByteArray::number(3600 + 10 * i) + ".5,";
+        return list + "22124#";
+    }();
+    const Case cases[] = {
+        {"three-character locator", [&] { Edit("System.HAM.ini", "=FN42li:", "=FN4:"); },
+         0, "Tidewell: Unable to Convert Grid FN4 to Lat/Lon (QA1PMB)", 1},
+        {"frequency below the band",
+         [&] { Edit("System.HAM.ini", "QA1PMB=7070#,", "QA1PMB=1840,7070#,"); }, 0,
+         "Tidewell: The frequencies 1840.0 of QA1PMB in \"System.HAM.ini\" lie outside 2000 to "
+         "30000 kHz, the band the propagation programs predict for; they are left out of the list.",
+         2},
+        // Read whole: the last frequency is not cut to "22" kHz (below the band).
+        {"frequency list longer than 511 characters",
+         [&] {
+             Edit("System.HAM.ini", "QA1PMB=7070#,10145.5,14112.5,21110#,24925.5,28118#",
+                  kLongList);
+         },
+         0, nullptr, 2},
+        {"model 7",
+         [&] {
+             QFile profile(Profile());
+             ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+             profile.write("[Propagation Data]\r\nModel=7\r\n");
+         },
+         1, "Tidewell: PropagationGet, Model 7 Not Supported. The Model key of", 0},
+        {"no Airmail.ini",
+         [&] { QFile::remove(DriveC() + "/Program Files/AirMail/Airmail.ini"); }, 1,
+         "Tidewell: Unable to find AirMail's \"Airmail.ini\" file.", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewCopy();
+        SelectHam("QA1PMB,QA6WDX");
+        c.damage();
+        const ProcessRun run = Tidewell("--best-list", "2026-06-06T15:00", "HAM");
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        const QStringList errors = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (c.message)
+            EXPECT_TRUE(std::any_of(errors.begin(), errors.end(), [&](const QString& line) {
+                return line.startsWith(QString::fromUtf8(c.message));
+            })) << run.err.toStdString();
+        else
+            EXPECT_FALSE(run.err.contains(QStringLiteral("lie outside"))) << run.err.toStdString();
+        const Listing listing(run.out);
+        EXPECT_EQ(listing.Blocks().size(), c.stations) << run.out.toStdString();
+        for (const QStringList& row : listing.rows)
+            EXPECT_FALSE(listing.Cell(row, "Snr").isEmpty()) << "a half-built row";
+    }
 }
 
 TEST_F(DemoDrive, AirMailReportNamesFoldersSystemsPositionAndStations) {
