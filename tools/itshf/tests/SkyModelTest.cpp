@@ -49,8 +49,9 @@ TEST_F(Sky, TheMufFollowsTheMidpointsTimeTheSeasonAndThePathLength) {
     // Midpoints at other longitudes: noon there is UT 12 - lon/15.
     for (double midLon : {-150.0, 90.0}) {
         const PathGeometry p = ComputePath({35, midLon - 20, 35, midLon + 20});
-        const double noonUt = 12 - midLon / 15;
-        EXPECT_GT(PredictHourSky(in, p, noonUt).muf, 1.5 * PredictHourSky(in, p, noonUt + 12).muf);
+        const HourSky noon = PredictHourSky(in, p, 12 - midLon / 15);
+        EXPECT_NEAR(noon.localTimeMid, 12, 1e-6) << midLon;
+        EXPECT_GT(noon.muf, 1.5 * PredictHourSky(in, p, 24 - midLon / 15).muf) << midLon;
     }
     // Early morning at 40N: the summer sun is up, the winter sun is not; in
     // the southern hemisphere the seasons turn round.

@@ -84,7 +84,6 @@ TEST_F(VoacaplProcess, IcepacTheSwitchOrNoVoacaplToRunKeepTheOwnModel) {
     EXPECT_EQ(Run("voacapw.exe", {{"PATH", m_tmp.string()}}), 0);
     EXPECT_EQ(Run("voacapw.exe", {{"ITSHF_STANDIN_NO_VOACAPL", "1"}}), 0);
     EXPECT_EQ(Recorded("voacapl.args"), "");
-    EXPECT_NE(ReadText(Output()).find("VOACAP   STAND-IN"), std::string::npos);
 }
 
 }  // namespace
