@@ -41,6 +41,8 @@ TEST(Deck, ReadsBothLayoutsByColumns) {
         EXPECT_DOUBLE_EQ(d.minAngleDeg, 7.5);
         EXPECT_DOUBLE_EQ(d.reliabilityPct, 90);
         EXPECT_DOUBLE_EQ(d.requiredSnrDb, 40);
+        EXPECT_DOUBLE_EQ(d.factorF2, 1);
+        EXPECT_EQ(d.antennas[1].name, "DEFAULT\\SWWHIP.VOA   ");
         ASSERT_EQ(d.runs.size(), c.methods.size());
         for (std::size_t i = 0; i < c.methods.size(); ++i) {
             EXPECT_EQ(d.runs[i].method, c.methods[i]);
@@ -61,7 +63,7 @@ TEST(Deck, AnUnreadableDeckSaysWhere) {
     };
     for (const Case& c :
          {Case{"100.0", "1O0.0", "line 5 (SUNSPOT)"}, Case{"21.30N", "21.30X", "column 16"},
-          Case{"21.30N", "91.30N", "range"}, Case{"2026    6", "2026   13", "month"},
+          Case{"21.30N", "91.30N", "out of range"}, Case{"2026    6", "2026   13", "month"},
           Case{"20   21", "25   26", "hours"}, Case{"0.000[", "0.000 ", "brackets"},
           Case{" 21.1", "123.4", "100 MHz"}, Case{"CIRCUIT", "LABEL  ", "no circuit"},
           Case{"TIME", "LABL", "no TIME"}, Case{"FREQUENCY", "LABEL    ", "no frequencies"}}) {
@@ -78,5 +80,6 @@ TEST(Deck, AnUnreadableDeckSaysWhere) {
 TEST(Deck, AntennaGainComesFromAConstNameInAnyCase) {
     EXPECT_DOUBLE_EQ(AntennaGainDbi("default/const17.voa"), 17);
 }
+
 }  // namespace
 }  // namespace tw::itshf

@@ -19,8 +19,9 @@ using StandinProcess = test::ItshfbcTree;
 using test::ReadText;
 using test::WriteText;
 
-TEST_F(StandinProcess, TheFileNameChoosesTheModelAndAWindowsRootMapsToTheTreeAboveBinWin) {
-    // The log switch records every command line.
+// A Windows root (c:\itshfbc) maps to the tree above bin_win; the log switch
+// records every command line.
+TEST_F(StandinProcess, TheFileNameChoosesTheModelAndTheLogRecordsEveryRun) {
     const std::string log = (m_tmp / "calls.log").string();
     std::string logged;
     for (const auto& [file, title] :

@@ -43,7 +43,7 @@ protected:
     // Runs a program of bin_win with the fake voacapl on the PATH, after a
     // folder with a voacapl that may not be run.
     int Run(const char* program, std::map<std::string, std::string> env = {}) {
-        const std::string path = std::getenv("PATH");
+        const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
         env.try_emplace("PATH", m_tmp.string() + ":" + (m_tmp / "fakebin").string() + ":" + path);
         env.try_emplace("ITSHF_STANDIN_NO_VOACAPL", "");
         return ItshfbcTree::Run(program, env);
