@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the stand-in's tests: files, the lines of an output, and the
+// What the stand-in's tests share: files, the lines of an output, and the
 // stand-in run as a process in an itshfbc tree.
 
 #include <gtest/gtest.h>
