@@ -15,124 +15,75 @@ namespace fs = std::filesystem;
 using test::ReadText;
 using test::WriteText;
 
-TEST(Voacapl, DeckGetsForwardSlashLowerCaseAntennaNamesAndNothingElseChanges) {
-    const std::string deck = IcepacVoacapDeck({});
-    const std::string out = VoacaplDeck(deck);
-    // Only the names change; every other byte, the line ends included, stays.
-    std::string expected = deck;
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"DEFAULT\\CONST17.VOA", "default/const17.voa"},
-                                   {"DEFAULT\\SWWHIP.VOA", "default/swwhip.voa"}}) {
-        expected.replace(expected.find(from), from.size(), to);
-    }
-    EXPECT_EQ(out, expected);
-    EXPECT_NE(out.find("     0.000[default/const17.voa  ]  0.0    0.1000\r\n"), std::string::npos);
-    EXPECT_EQ(VoacaplDeck("LABEL [A\\B]\nANTENNA [C\\D]\n"), "LABEL [A\\B]\nANTENNA [c/d]\n");
-}
-
-TEST(Voacapl, FindOnPathTakesTheFirstExecutable) {
-    test::TempDir tmp;
-    const fs::path a = tmp.path() / "a", b = tmp.path() / "b", c = tmp.path() / "c";
-    for (const fs::path& d : {a, b, c}) fs::create_directories(d);
-    WriteText(a / "voacapl", "#!/bin/sh\n");  // not executable
-    WriteText(b / "voacapl", "#!/bin/sh\n");
-    WriteText(c / "voacapl", "#!/bin/sh\n");
-    chmod((b / "voacapl").c_str(), 0755);
-    chmod((c / "voacapl").c_str(), 0755);
-    EXPECT_EQ(FindOnPath("voacapl", a.string() + ":" + b.string() + ":" + c.string()), b / "voacapl");
-    EXPECT_EQ(FindOnPath("voacapl", a.string()), std::nullopt);
-    EXPECT_EQ(FindOnPath("voacapl", ""), std::nullopt);
-}
-
-// A fake voacapl: records its arguments, what it could read from standard
-// input and the deck it was given; writes an output with END OF RUN when
-// FAKE_VOACAPL_END=1, a partial one when 0, none otherwise.
+// A fake voacapl: records beside itself its arguments, what it could read
+// from standard input and the deck it was given; writes an output with END OF
+// RUN unless FAKE_VOACAPL_END says 0 (a partial one) or none.
 const char* const kFakeVoacapl = R"(#!/bin/sh
-rec="$FAKE_VOACAPL_RECORD"
-for a in "$@"; do printf '%s\n' "$a"; done > "$rec.args"
-if IFS= read -r line; then printf '%s\n' "$line" > "$rec.stdin"; else : > "$rec.stdin"; fi
+printf '%s\n' "$@" > "$0.args"
+cat > "$0.stdin"
 rundir=${2#--run-dir=}
-cp "$rundir/$4" "$rec.deck"
-case "$FAKE_VOACAPL_END" in
-  1) printf ' *****END OF RUN*****     VOACAP 16.1207W\n' > "$rundir/$5" ;;
-  0) printf ' METHOD 20 partial\n' > "$rundir/$5" ;;
+cp "$rundir/$4" "$0.deck"
+case "${FAKE_VOACAPL_END:-1}" in
+  1) echo ' *****END OF RUN*****     VOACAP 16.1207W' > "$rundir/$5" ;;
+  0) echo ' METHOD 20 partial' > "$rundir/$5" ;;
 esac
-exit 0
 )";
 
-class VoacaplProcess : public ::testing::Test {
+class VoacaplProcess : public test::ItshfbcTree {
 protected:
     void SetUp() override {
-        fs::create_directories(m_root / "bin_win");
-        fs::create_directories(m_root / "RUN");
-        fs::create_directories(m_fakeBin);
-        WriteText(m_fakeBin / "voacapl", kFakeVoacapl);
-        chmod((m_fakeBin / "voacapl").c_str(), 0755);
-        for (const char* name : {"voacapw.exe", "icepacw.exe"}) {
-            fs::copy_file(ITSHF_STANDIN_EXE, m_root / "bin_win" / name);
-        }
-        WriteText(m_root / "RUN" / "sound.dat", IcepacVoacapDeck({}));
+        ItshfbcTree::SetUp();
+        fs::create_directories(m_tmp / "fakebin");
+        WriteText(m_tmp / "fakebin" / "voacapl", kFakeVoacapl);
+        chmod((m_tmp / "fakebin" / "voacapl").c_str(), 0755);
+        WriteText(m_tmp / "voacapl", kFakeVoacapl);  // not executable
+        WriteText(Deck(), IcepacVoacapDeck({}));
     }
 
-    test::ProcessEnd Run(const char* program, std::map<std::string, std::string> env) {
-        env.try_emplace("PATH", m_fakeBin.string() + ":" + (std::getenv("PATH") ? std::getenv("PATH") : ""));
-        env.try_emplace("FAKE_VOACAPL_RECORD", m_record.string());
+    // Runs a program of bin_win with the fake voacapl on the PATH, after a
+    // folder with a voacapl that may not be run.
+    int Run(const char* program, std::map<std::string, std::string> env = {}) {
+        const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+        env.try_emplace("PATH", m_tmp.string() + ":" + (m_tmp / "fakebin").string() + ":" + path);
         env.try_emplace("ITSHF_STANDIN_NO_VOACAPL", "");
-        env.try_emplace("ITSHF_STANDIN_FAIL", "");
-        // Something on standard input that voacapl must not see.
-        return test::RunProcess(m_root / "bin_win" / program, {"c:\\itshfbc", "sound.dat", "sound.out"}, env,
-                                "typed by nobody\n");
+        return ItshfbcTree::Run(program, env);
     }
 
-    std::vector<std::string> RecordedArguments() const {
-        std::vector<std::string> args;
-        std::istringstream in(ReadText(fs::path(m_record.string() + ".args")));
-        for (std::string line; std::getline(in, line);) args.push_back(line);
-        return args;
-    }
-
-    test::TempDir m_tmp;
-    fs::path m_root = m_tmp.path() / "drive_c" / "itshfbc";
-    fs::path m_fakeBin = m_tmp.path() / "fakebin";
-    fs::path m_record = m_tmp.path() / "record";
+    std::string Recorded(const char* what) const { return ReadText(m_tmp / "fakebin" / what); }
 };
 
 TEST_F(VoacaplProcess, VoacapwHandsTheRunToVoacaplWithItsRootTheRunFolderAndNoInput) {
-    const test::ProcessEnd end = Run("voacapw.exe", {{"VOACAPL_ITSHFBC", "/opt/itshfbc"}, {"FAKE_VOACAPL_END", "1"}});
-    ASSERT_TRUE(end.exited);
-    EXPECT_EQ(end.code, 0);
-    EXPECT_EQ(RecordedArguments(), (std::vector<std::string>{"-s", "--run-dir=" + (m_root / "RUN").string(),
-                                                             "/opt/itshfbc", "sound.dat", "sound.out"}));
-    EXPECT_EQ(ReadText(fs::path(m_record.string() + ".stdin")), "");
-    const std::string deck = ReadText(fs::path(m_record.string() + ".deck"));
-    EXPECT_NE(deck.find("[default/const17.voa  ]"), std::string::npos);
-    EXPECT_NE(deck.find("[default/swwhip.voa   ]"), std::string::npos);
-    EXPECT_EQ(deck.find('\\'), std::string::npos);
+    EXPECT_EQ(Run("voacapw.exe", {{"VOACAPL_ITSHFBC", "/opt/itshfbc"}}), 0);
+    EXPECT_EQ(Recorded("voacapl.args"), "-s\n--run-dir=" + (m_root / "RUN").string() +
+                                            "\n/opt/itshfbc\nsound.dat\nsound.out\n");
+    EXPECT_EQ(Recorded("voacapl.stdin"), "");
+    // The deck's antenna file names in voacapl's form; every other byte, the
+    // line ends included, as it was.
+    std::string deck = IcepacVoacapDeck({});
+    deck.replace(deck.find("DEFAULT\\CONST17.VOA"), 19, "default/const17.voa");
+    deck.replace(deck.find("DEFAULT\\SWWHIP.VOA"), 18, "default/swwhip.voa");
+    EXPECT_EQ(Recorded("voacapl.deck"), deck);
+    EXPECT_EQ(VoacaplDeck("LABEL [A\\B]\nANTENNA [C\\D]\n"), "LABEL [A\\B]\nANTENNA [c/d]\n");
     // The output is voacapl's own.
-    EXPECT_NE(ReadText(m_root / "RUN" / "sound.out").find("VOACAP 16.1207W"), std::string::npos);
-}
+    EXPECT_NE(ReadText(Output()).find("VOACAP 16.1207W"), std::string::npos);
 
-TEST_F(VoacaplProcess, TheRootDefaultsToItshfbcInTheHomeFolder) {
-    const test::ProcessEnd end = Run("voacapw.exe", {{"VOACAPL_ITSHFBC", ""}, {"HOME", "/home/sailor"},
-                                                     {"FAKE_VOACAPL_END", "1"}});
-    EXPECT_TRUE(end.exited && end.code == 0);
-    ASSERT_EQ(RecordedArguments().size(), 5u);
-    EXPECT_EQ(RecordedArguments()[2], "/home/sailor/itshfbc");
+    // Without VOACAPL_ITSHFBC the root is itshfbc in the home folder.
+    EXPECT_EQ(Run("voacapw.exe", {{"VOACAPL_ITSHFBC", ""}, {"HOME", "/home/sailor"}}), 0);
+    EXPECT_NE(Recorded("voacapl.args").find("\n/home/sailor/itshfbc\n"), std::string::npos);
 }
 
 TEST_F(VoacaplProcess, ARunWithoutEndOfRunFailsEvenWhenAnOldOutputHadIt) {
     for (const char* mode : {"0", "none"}) {
-        WriteText(m_root / "RUN" / "sound.out", " *****END OF RUN*****\n");
-        const test::ProcessEnd end = Run("voacapw.exe", {{"FAKE_VOACAPL_END", mode}});
-        EXPECT_TRUE(end.exited) << mode;
-        EXPECT_EQ(end.code, 1) << mode;
+        WriteText(Output(), " *****END OF RUN*****\n");
+        EXPECT_EQ(Run("voacapw.exe", {{"FAKE_VOACAPL_END", mode}}), 1) << mode;
     }
 }
 
-TEST_F(VoacaplProcess, IcepacAndTheSwitchKeepTheOwnModel) {
-    EXPECT_EQ(Run("icepacw.exe", {{"FAKE_VOACAPL_END", "1"}}).code, 0);
-    EXPECT_EQ(Run("voacapw.exe", {{"FAKE_VOACAPL_END", "1"}, {"ITSHF_STANDIN_NO_VOACAPL", "1"}}).code, 0);
-    EXPECT_FALSE(fs::exists(m_record.string() + ".args"));
-    EXPECT_NE(ReadText(m_root / "RUN" / "sound.out").find("VOACAP   STAND-IN"), std::string::npos);
+TEST_F(VoacaplProcess, IcepacTheSwitchOrNoVoacaplToRunKeepTheOwnModel) {
+    EXPECT_EQ(Run("icepacw.exe"), 0);
+    EXPECT_EQ(Run("voacapw.exe", {{"PATH", m_tmp.string()}}), 0);
+    EXPECT_EQ(Run("voacapw.exe", {{"ITSHF_STANDIN_NO_VOACAPL", "1"}}), 0);
+    EXPECT_EQ(Recorded("voacapl.args"), "");
 }
 
 }  // namespace
