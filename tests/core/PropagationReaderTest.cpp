@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +11,10 @@ namespace tw {
 namespace {
 
 using test::GuamRun;
+using test::Numbers;
 using test::ReadSample;
+using testing::FloatNear;
+using testing::Pointwise;
 
 TEST(PropagationIcepacVoacapOutput, ReadsTheGuamSample) {
     PropagationHours table;
@@ -19,78 +23,19 @@ TEST(PropagationIcepacVoacapOutput, ReadsTheGuamSample) {
     ASSERT_TRUE(IcepacVoacapReadOutput(ReadSample(QStringLiteral("voacap-guam-2h.out")), GuamRun(),
                                        table, path, error))
         << error.toStdString();
-
-    // The path values whole, not cut to the fixed columns.
-    EXPECT_FLOAT_EQ(path.StationToShipAzimuth, 51.37f);
-    EXPECT_FLOAT_EQ(path.StationAzimuth, 283.59f);
-    EXPECT_FLOAT_EQ(path.Range, 5125.2f);
-    // The LUF printed negative is read as its magnitude.
-    ASSERT_EQ(path.Muf.size(), 2u);
-    EXPECT_FLOAT_EQ(path.Muf[0], 17450.0f);
-    EXPECT_FLOAT_EQ(path.Luf[0], 17450.0f);
-    EXPECT_FLOAT_EQ(path.Muf[1], 17760.0f);
-    EXPECT_FLOAT_EQ(path.Luf[1], 17760.0f);
-
+    // The path values whole, not cut to the fixed columns; the LUF printed
+    // negative is read as its magnitude.
+    EXPECT_EQ(Numbers(path),
+              (std::vector<float> {5125.2f, 51.37f, 283.59f, 17450, 17760, 17450, 17760}));
     ASSERT_EQ(table.size(), 2u);
     ASSERT_EQ(table[1].size(), 10u);
     EXPECT_EQ(table[0][0].Layer, QStringLiteral(" 12 E"));
     EXPECT_EQ(table[1][9].Layer, QStringLiteral("  4F2"));
     // Every row as printed, at the first and the last frequency of both hours.
-    const struct {
-        const char* row;
-        float PropagationResult::*field;
-        float values[4];  // hour index 1 then 2, frequency 1 then 10
-    } rows[] = {
-        {"ANGLE", &PropagationResult::TakeoffAngle, {10.8f, 19.0f, 10.8f, 18.9f}},
-        {"DELAY", &PropagationResult::Delay, {32.7f, 36.2f, 32.7f, 36.2f}},
-        {"V HITE", &PropagationResult::VirtualHeight, {89, 563, 89, 560}},
-        {"S DBW", &PropagationResult::Signal, {-893, -193, -1091, -192}},
-        {"N DBW", &PropagationResult::Noise, {-152, -173, -152, -173}},
-        {"SNRxx", &PropagationResult::Snr, {-741, -20, -939, -19}},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.row);
-        for (std::size_t n = 0; n < 4; ++n) {
-            EXPECT_FLOAT_EQ(table[n / 2][n % 2 * 9].*r.field, r.values[n]) << n;
-        }
-    }
-}
-
-// `from` replaced by `to` in `output`, or the output cut before it when `to`
-// is null.
-QByteArray Broken(QByteArray output, const char* from, const char* to) {
-    return to ? output.replace(from, to) : output.left(output.indexOf(from));
-}
-
-TEST(PropagationIcepacVoacapOutput, BrokenOutputsFailWithADescription) {
-    const struct {
-        const char* from;
-        const char* to;
-        const char* errorPart;
-    } cases[] = {
-        {"MUF    LUF", nullptr, "Label \"MUF    LUF\" not found"},
-        {"     21.0   6.7", nullptr, "Output ends after \"MUF    LUF\""},
-        {"-1091", nullptr, "Label \"S DBW\" not found"},  // in the last hour's row
-        {"     21.0   6.7", "     22.0   6.7", "is not for an hour of the run"},
-        {"     21.0   6.7", "     20.0   6.7", "repeats an hour"},
-        {"51.37  283.59", "51.37**283.59", "is not a number"},
-        {"       15.6 10.8 10.1", "       15.6      10.1", "is not a number"},  // an angle
-    };
-    PropagationHours table;
-    PropagationPath path;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.from << " -> " << (c.to ? c.to : "cut"));
-        table.clear();
-        path = PropagationPath();
-        QString error;
-        EXPECT_FALSE(IcepacVoacapReadOutput(
-            Broken(ReadSample(QStringLiteral("voacap-guam-2h.out")), c.from, c.to), GuamRun(),
-            table, path, error));
-        EXPECT_TRUE(error.contains(QString::fromLatin1(c.errorPart))) << error.toStdString();
-    }
-    // What was read before the failure stays.
-    EXPECT_FLOAT_EQ(path.Range, 5125.2f);
-    EXPECT_EQ(table[0][0].Layer, QStringLiteral(" 12 E"));
+    EXPECT_EQ(Numbers(table[0][0]), (std::vector<float> {10.8f, 32.7f, 89, -893, -152, -741, 0}));
+    EXPECT_EQ(Numbers(table[0][9]), (std::vector<float> {19.0f, 36.2f, 563, -193, -173, -20, 0}));
+    EXPECT_EQ(Numbers(table[1][0]), (std::vector<float> {10.8f, 32.7f, 89, -1091, -152, -939, 0}));
+    EXPECT_EQ(Numbers(table[1][9]), (std::vector<float> {18.9f, 36.2f, 560, -192, -173, -19, 0}));
 }
 
 TEST(PropagationHourIndex, PlacesPrintedHoursInTheRun) {
@@ -104,9 +49,10 @@ TEST(PropagationHourIndex, PlacesPrintedHoursInTheRun) {
     }
 }
 
-// A REC533 output of two hours and two frequencies in the reader's layout:
-// the path line after "AZIMUTHS", then per hour the "FREQ" line (MUF at
-// column 5, LUF at 65) and rows of five-column fields from column 9.
+// A REC533 output of two hours and two frequencies (14.0 and 7.0 MHz) in the
+// reader's layout: the path line after "AZIMUTHS", then per hour the "FREQ"
+// line (MUF at column 5, LUF at 65) and rows of five-column fields from
+// column 9.
 QByteArray Rec533Output() {
     auto row = [](const char* label, const char* fields) {
         return QString::fromLatin1(label).leftJustified(8) + QLatin1String(fields);
@@ -123,57 +69,73 @@ QByteArray Rec533Output() {
     return lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n  END OF RUN\r\n";
 }
 
-TEST(PropagationRec533Output, ReadsEveryRowOfEveryHourAndFailsOnABrokenOne) {
-    PropagationRun run = GuamRun();
-    run.Model = ModelRec533;
-    run.Frequencies = {14000.0f, 7000.0f};
-    run.LastIndex = 2;
-    const QByteArray good = Rec533Output();
+const PropagationRun kRec533Run =
+    test::SampleRun(6, 20, 2, test::kGuamPositions, {14000.0f, 7000.0f}, 150.0f);
+
+TEST(PropagationRec533Output, ReadsEveryRowOfEveryHour) {
     PropagationHours table;
     PropagationPath path;
     QString error;
-    ASSERT_TRUE(Rec533ReadOutput(good, run, table, path, error)) << error.toStdString();
-
-    EXPECT_FLOAT_EQ(path.Range, 5125.2f);
-    EXPECT_FLOAT_EQ(path.Muf[0], 17400.0f);
-    EXPECT_FLOAT_EQ(path.Luf[0], 5200.0f);
-    EXPECT_FLOAT_EQ(path.Muf[1], 18000.0f);
-    EXPECT_FLOAT_EQ(path.Luf[1], 6000.0f);
-
-    const PropagationResult& a = table[0][0];
-    EXPECT_EQ(a.Layer, QStringLiteral(" 1F2 "));
-    EXPECT_FLOAT_EQ(a.TakeoffAngle, 12.5f);
-    EXPECT_FLOAT_EQ(a.Delay, -1.0f);
-    EXPECT_FLOAT_EQ(a.VirtualHeight, -1.0f);
-    // 40 dB above 1 uV/m at 14.0 MHz: 40 - 137 - 20 log10(0.7), about -93.9 dBW.
-    EXPECT_NEAR(a.Signal, -93.902, 0.001);
-    EXPECT_NEAR(a.Noise, -93.902 - 30, 0.001);
-    EXPECT_FLOAT_EQ(a.Snr, 22.0f);
-
+    ASSERT_TRUE(Rec533ReadOutput(Rec533Output(), kRec533Run, table, path, error))
+        << error.toStdString();
+    EXPECT_EQ(Numbers(path),
+              (std::vector<float> {5125.2f, 51.37f, 283.59f, 17400, 18000, 5200, 6000}));
+    // 40 dB above 1 uV/m at 14.0 MHz: 40 - 137 - 20 log10(0.7), about -93.9 dBW;
+    // no delay and no virtual height.
+    EXPECT_EQ(table[0][0].Layer, QStringLiteral(" 1F2 "));
+    const std::vector<float> first {12.5f, -1, -1, -93.902f, -123.902f, 22, 0};
+    EXPECT_THAT(Numbers(table[0][0]), Pointwise(FloatNear(1e-3f), first));
     // A blank mode stays five blanks; a blank angle is 0, not a failure.
-    const PropagationResult& b = table[0][1];
-    EXPECT_EQ(b.Layer, QStringLiteral("     "));
-    EXPECT_FLOAT_EQ(b.TakeoffAngle, 0.0f);
-    EXPECT_NEAR(b.Signal, -12 - 137 - 20 * std::log10(0.35), 0.001);
-    EXPECT_NEAR(b.Noise, b.Signal + 5, 0.001);
+    const float signal = static_cast<float>(-12 - 137 - 20 * std::log10(0.35));
+    const std::vector<float> second {0, -1, -1, signal, signal + 5, -17, 0};
+    EXPECT_EQ(table[0][1].Layer, QStringLiteral("     "));
+    EXPECT_THAT(Numbers(table[0][1]), Pointwise(FloatNear(1e-3f), second));
     EXPECT_FLOAT_EQ(table[1][0].Snr, 25.0f);
     EXPECT_FLOAT_EQ(table[1][1].Snr, -10.0f);
+}
 
+// `from` replaced by `to` in `output`, or the output cut before it when `to`
+// is null.
+QByteArray Broken(QByteArray output, const char* from, const char* to) {
+    return to ? output.replace(from, to) : output.left(output.indexOf(from));
+}
+
+TEST(PropagationOutputs, BrokenOutputsFailWithADescription) {
     const struct {
+        bool rec533;  // Rec533Output(), else the guam sample
         const char* from;
         const char* to;
         const char* errorPart;
-    } broken[] = {
-        {"  TRANSMITTER", nullptr, "Label \"AZIMUTHS\" not found"},
-        {"SNxx       25", nullptr, "Label \"SNxx\" not found"},  // the last hour's
-        {"DBU        40", "DBU        ??", "is not a number"},
-        {"FREQ17.4", "FREQ    ", "is not a number"},
+    } cases[] = {
+        {true, "  TRANSMITTER", nullptr, "Label \"AZIMUTHS\" not found"},
+        {true, "SNxx       25", nullptr, "Label \"SNxx\" not found"},  // the last hour's
+        {true, "DBU        40", "DBU        ??", "is not a number"},
+        {true, "FREQ17.4", "FREQ    ", "is not a number"},
+        {false, "MUF    LUF", nullptr, "Label \"MUF    LUF\" not found"},
+        {false, "     21.0   6.7", nullptr, "Output ends after \"MUF    LUF\""},
+        {false, "-1091", nullptr, "Label \"S DBW\" not found"},  // in the last hour's row
+        {false, "     21.0   6.7", "     22.0   6.7", "is not for an hour of the run"},
+        {false, "     21.0   6.7", "     20.0   6.7", "repeats an hour"},
+        {false, "51.37  283.59", "51.37**283.59", "is not a number"},
+        {false, "       15.6 10.8 10.1", "       15.6      10.1", "is not a number"},  // an angle
     };
-    for (const auto& c : broken) {
-        EXPECT_FALSE(Rec533ReadOutput(Broken(good, c.from, c.to), run, table, path, error))
-            << c.from;
+    const QByteArray rec533 = Rec533Output();
+    const QByteArray guam = ReadSample(QStringLiteral("voacap-guam-2h.out"));
+    PropagationHours table;
+    PropagationPath path;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " -> " << (c.to ? c.to : "cut"));
+        table.clear();
+        path = PropagationPath();
+        QString error;
+        const auto read = c.rec533 ? &Rec533ReadOutput : &IcepacVoacapReadOutput;
+        EXPECT_FALSE(read(Broken(c.rec533 ? rec533 : guam, c.from, c.to),
+                          c.rec533 ? kRec533Run : GuamRun(), table, path, error));
         EXPECT_TRUE(error.contains(QString::fromLatin1(c.errorPart))) << error.toStdString();
     }
+    // What was read before the failure stays.
+    EXPECT_FLOAT_EQ(path.Range, 5125.2f);
+    EXPECT_EQ(table[0][0].Layer, QStringLiteral(" 12 E"));
 }
 
 }  // namespace

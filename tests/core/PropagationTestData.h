@@ -1,6 +1,6 @@
 #pragma once
-// The runs of the two real VOACAP samples (deck and output) in
-// tests/data/its-samples, shared by the propagation tests.  Both samples take
+// The real VOACAP samples (deck and output) in tests/data/its-samples and the
+// run of the guam sample, shared by the propagation tests.  Both samples take
 // the default inputs but for an Es layer adjustment of 0.
 
 #include <QByteArray>
@@ -39,11 +39,18 @@ inline PropagationRun GuamRun() {
     return SampleRun(6, 20, 2, kGuamPositions, kGuamFrequencies, 150.0f);
 }
 
-// "voacap-honolulu-24h": the station at Honolulu, December, SSN 100, hours 0
-// to 23, five frequencies.
-inline PropagationRun HonoluluRun() {
-    return SampleRun(12, 0, 24, {38.6, -120.3, 21.3, -157.9}, {3600, 7100, 10200, 14100, 18100},
-                     100.0f);
+// The numbers of a result: takeoff angle, delay, virtual height, signal,
+// noise, SNR and SNR slope.
+inline std::vector<float> Numbers(const PropagationResult& r) {
+    return {r.TakeoffAngle, r.Delay, r.VirtualHeight, r.Signal, r.Noise, r.Snr, r.SnrSlope};
+}
+
+// The numbers of a path: range, both azimuths, every MUF, then every LUF.
+inline std::vector<float> Numbers(const PropagationPath& p) {
+    std::vector<float> numbers {p.Range, p.StationToShipAzimuth, p.StationAzimuth};
+    numbers.insert(numbers.end(), p.Muf.begin(), p.Muf.end());
+    numbers.insert(numbers.end(), p.Luf.begin(), p.Luf.end());
+    return numbers;
 }
 
 }  // namespace tw::test

@@ -36,7 +36,6 @@ TEST(PropagationFortranFormat, WritesFixedWidthRightJustifiedNumbers) {
 }
 
 TEST(PropagationFortranFormat, UnknownFormatShowsItsMessageAndGivesEmptyText) {
-    EXPECT_FALSE(FortranFormatText(1, QStringLiteral("F8.3")).has_value());
     EXPECT_EQ(FortranFormatWidth(QStringLiteral("i5")), 0);
     test::ScriptedUserInterface ui;
     EXPECT_EQ(FortranFormat(ui, 1, QStringLiteral("E10.3")), QString());
