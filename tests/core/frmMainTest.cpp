@@ -51,57 +51,49 @@ protected:
     QString panelDuringBuild;
 };
 
-TEST_F(MainWindowTest, LoadPlacesTheWindowTopLeftUnlessResizeIsOff) {
+// Start-up places the window top left unless AirMail's Resize is off, with the
+// header of the stored settings (13 columns with additional data); the first
+// activation updates, and the outcome decides which button is bold.
+TEST_F(MainWindowTest, StartUpPlacesTheWindowAndTheFirstUpdateDecidesWhichButtonIsBold) {
     files.Set(kIni, "Window Data", "Left", "1500");
     files.Set(kIni, "Window Data", "Top", "900");
     files.Set(kIni, "Propagation Data", "Additional Data", "True");
-    for (const bool resize : {true, false}) {
-        SCOPED_TRACE(resize);
+    // AirMail's Resize, a position found, the list built, the button given the
+    // focus ("": none asked for).
+    const std::tuple<const char*, bool, bool, bool, const char*> cases[] = {
+        {"no position", true, false, false, ""},
+        {"list failed", false, true, false, "cmdUpdate"},
+        {"list built", true, true, true, "cmdStart"}};
+    for (const auto& [name, resize, position, listOk, focused] : cases) {
+        SCOPED_TRACE(name);
         files.Set(kIni, "AirMail Data", "Resize", resize ? "True" : "False");
-        NewWindow();
+        NewWindow(listOk);
+        if (!position) main->steps.LatLonGetCurrent = [](LatLon&) { return false; };
+        QSignalSpy focus(main.get(), &frmMain::focusRequested);
         main->Form_Load();
         EXPECT_EQ(main->WindowLeft(), resize ? 0 : 1500);
         EXPECT_EQ(main->WindowTop(), resize ? 0 : 900);
-        // The header follows the stored settings: 13 columns with additional data.
-        const Grid& grid = main->best.grdFrequency;
+        Grid& grid = main->best.grdFrequency;
         int shown = 0;
         for (int c = 0; c < grid.Cols(); ++c) shown += grid.ColWidth(c) > 0;
         EXPECT_EQ(shown, 13);
-    }
-}
-
-TEST_F(MainWindowTest, FirstActivationUpdatesAndTheOutcomeDecidesWhichButtonIsBold) {
-    struct Case {
-        const char* name;
-        bool position;
-        bool listOk;
-        const char* focus;  // nullptr: none asked for
-    };
-    for (const Case& c :
-         {Case{"no position", false, false, nullptr}, Case{"list failed", true, false, "cmdUpdate"},
-          Case{"list built", true, true, "cmdStart"}}) {
-        SCOPED_TRACE(c.name);
-        NewWindow(c.listOk);
-        if (!c.position) main->steps.LatLonGetCurrent = [](LatLon&) { return false; };
-        QSignalSpy focus(main.get(), &frmMain::focusRequested);
-        main->Form_Load();
         ui.SetPanelText(3, QStringLiteral("01:00"));
-        main->best.grdFrequency.SetRows(5);  // a list from before
+        grid.SetRows(5);  // a list from before
         main->Form_Activate();
 
-        EXPECT_EQ(builds, c.position ? 1 : 0);
-        EXPECT_EQ(panelDuringBuild, c.position ? QStringLiteral("Working") : QString());
+        EXPECT_EQ(builds, position ? 1 : 0);
+        EXPECT_EQ(panelDuringBuild, position ? QStringLiteral("Working") : QString());
         EXPECT_EQ(ui.PanelText(1), QString());
-        EXPECT_EQ(main->cmdStart.enabled, c.listOk);
-        EXPECT_EQ(main->cmdStart.bold, c.listOk);
-        EXPECT_EQ(main->cmdUpdate.bold, !c.listOk);
-        EXPECT_FALSE(main->cmdStop.enabled);
-        EXPECT_EQ(focus.count(), c.focus ? 1 : 0);
-        EXPECT_EQ(focus.value(0).value(0).toString(), QString::fromLatin1(c.focus));
+        // Start enabled and bold, Refresh bold, Stop enabled.
+        EXPECT_EQ(std::tuple(main->cmdStart.enabled, main->cmdStart.bold, main->cmdUpdate.bold,
+                             main->cmdStop.enabled),
+                  std::tuple(listOk, listOk, !listOk, false));
+        EXPECT_EQ(focus.count(), *focused ? 1 : 0);
+        EXPECT_EQ(focus.value(0).value(0).toString(), QString::fromLatin1(focused));
         EXPECT_EQ(ui.PanelText(3), QString());
-        EXPECT_EQ(main->best.grdFrequency.Rows(), 1);
-        EXPECT_EQ(main->txtLat.caption, c.position ? QStringLiteral("38.6lat") : "0lat");
-        EXPECT_EQ(main->txtLon.caption, c.position ? QStringLiteral("-120.3lon") : "0lon");
+        EXPECT_EQ(grid.Rows(), 1);
+        EXPECT_EQ(main->txtLat.caption, position ? QStringLiteral("38.6lat") : "0lat");
+        EXPECT_EQ(main->txtLon.caption, position ? QStringLiteral("-120.3lon") : "0lon");
         EXPECT_EQ(ui.busyCalls, (std::vector<bool>{true, false}));  // the hourglass came and went
     }
     EXPECT_EQ(ui.broughtToFront.back(), QStringLiteral("Tidewell"));
@@ -119,9 +111,8 @@ TEST_F(MainWindowTest, ExpandedListWidensTheSettingsOnlyForTheBuild) {
     };
     main->Update(true);
     EXPECT_EQ(duringBuild, std::make_tuple(true, false, 20));
-    EXPECT_EQ(
-        std::tie(s.m_bStationAllStations, s.m_bStationHighestFrequency, s.m_iStationTopFrequencies),
-        std::make_tuple(false, true, 3));
+    main->steps.BestListBuild();  // the settings after the build
+    EXPECT_EQ(duringBuild, std::make_tuple(false, true, 3));
 }
 
 // The system list updates only after the first activation, later activations
@@ -129,41 +120,32 @@ TEST_F(MainWindowTest, ExpandedListWidensTheSettingsOnlyForTheBuild) {
 TEST_F(MainWindowTest, UpdateRequestsOutsideTheirTimeAreIgnored) {
     main->Form_Load();
     main->cmbSystem_Click();
-    EXPECT_EQ(builds, 0);
+    main->steps.BestListBuild = [this] {
+        if (++builds == 1) main->cmdUpdate_Click();  // through a repaint point of the update
+        return true;
+    };
     main->Form_Activate();
     main->Form_Activate();
     EXPECT_EQ(builds, 1);
-    main->steps.BestListBuild = [this] {
-        if (++builds == 2) {  // requests through a repaint point of the update
-            main->cmdUpdate_Click();
-            main->cmbSystem_Click();
-        }
-        return true;
-    };
     main->cmbSystem_Click();
     EXPECT_EQ(builds, 2);
-    EXPECT_FALSE(ui.busy);
-    main->cmdUpdate_Click();
-    EXPECT_EQ(builds, 3);
 }
 
 // A hand-typed position is written into AirMail, all three keys in one
 // write, before the build; any failure stops the update before the build.
 TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
-    struct Case {
-        const char* name;
-        const char* lat;
-        const char* lon;
-        bool writeFails;
-        bool written;  // the write was asked for
-    };
-    for (const Case& c : {Case{"all written", "12.5", "-45", false, true},
-                          Case{"latitude undecodable", "x", "-45", false, false},
-                          Case{"longitude undecodable", "12.5", "y", false, false},
-                          Case{"write fails", "12.5", "-45", true, true}}) {
-        SCOPED_TRACE(c.name);
+    // The boxes' texts, the write fails, the write was asked for.
+    const std::tuple<const char*, const char*, const char*, bool, bool> cases[] = {
+        {"all written", "12.5", "-45", false, true},
+        {"latitude undecodable", "x", "-45", false, false},
+        {"longitude undecodable", "12.5", "y", false, false},
+        {"write fails", "12.5", "-45", true, true}};
+    for (const auto& [name, latText, lonText, writeFails, asked] : cases) {
+        SCOPED_TRACE(name);
         NewWindow();
         QStringList written;
+        qsizetype writtenAtBuild = -1;
+        const bool writeOk = !writeFails;
         main->steps.LatLonDecode = [](const QString& text, bool, double& value) {
             bool ok = false;
             value = text.toDouble(&ok);
@@ -172,27 +154,25 @@ TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
         main->steps.AirMailWritePosition = [&](const QString& lat, const QString& lon,
                                                const QString& time) {
             written = {lat, lon, time};
-            return !c.writeFails;
+            return writeOk;
         };
-        qsizetype writtenAtBuild = -1;
         main->steps.BestListBuild = [&] {
             writtenAtBuild = written.size();
             return true;
         };
         main->Form_Load();
         main->settings.m_bAirMailLatLonEdit = true;
-        main->txtLat.caption = QString::fromLatin1(c.lat);
-        main->txtLon.caption = QString::fromLatin1(c.lon);
+        main->txtLat.caption = QString::fromLatin1(latText);
+        main->txtLon.caption = QString::fromLatin1(lonText);
         clock.Set(kNoon + 3723);  // 13:02:03
         main->Update(false);
 
-        const bool built = c.written && !c.writeFails;
-        const QStringList all{"12.5lat", "-45lon", "2026/06/06 13:02:03"};
-        EXPECT_EQ(written, c.written ? all : QStringList());
+        const bool built = asked && writeOk;
+        EXPECT_EQ(written, asked ? QStringList({"12.5lat", "-45lon", "2026/06/06 13:02:03"})
+                                 : QStringList());
         EXPECT_EQ(writtenAtBuild, built ? 3 : -1);
         EXPECT_EQ(main->cmdStart.enabled, built);
         EXPECT_EQ(main->cmdUpdate.bold, !built);
-        EXPECT_FALSE(ui.busy);
         // The writer and the decoder tell the user themselves.
         EXPECT_TRUE(ui.messages.empty());
     }
@@ -228,7 +208,8 @@ TEST_F(MainWindowTest, ResizeFollowsTheWindowAboveTheLimitsOnly) {
     EXPECT_EQ(main->grdFrequencyBox.height, main->frmFrequency.height - grid.top - 60);
 }
 
-TEST_F(MainWindowTest, FileDefaultRestoresDefaultsAndRunsTheFirstActivationAgain) {
+// The profile is written only at unload, before the other windows close.
+TEST_F(MainWindowTest, FileDefaultRunsTheFirstActivationAgainAndUnloadWritesTheProfile) {
     int findFolders = 0;
     main->steps.AirMailFindFolders = [&] { ++findFolders; };
     main->Form_Load();
@@ -241,12 +222,8 @@ TEST_F(MainWindowTest, FileDefaultRestoresDefaultsAndRunsTheFirstActivationAgain
     EXPECT_EQ(findFolders, 2);
     EXPECT_EQ(builds, 2);
     EXPECT_TRUE(main->m_bActivated);
-    // The profile is not written until exit.
     EXPECT_TRUE(files.Writes().empty());
-}
 
-TEST_F(MainWindowTest, UnloadWritesTheProfileBeforeClosingTheOtherWindows) {
-    main->Form_Load();
     bool othersClosed = false;
     main->steps.UnloadOtherWindows = [&] {
         othersClosed = true;
@@ -260,20 +237,16 @@ TEST_F(MainWindowTest, ViewMenuEnablesStationItemsBySelectionAndSystem) {
     const QStringList details{"mnuViewPropagationDetails", "mnuViewPropagationHours"};
     const QStringList info{"mnuViewStationInfo", "mnuViewStationInfoBeam"};
     for (const QString& name : details + info) main->SetMenuAvailable(name, true);
-    struct Case {
-        int row;
-        const char* system;
-        bool details;
-        bool info;
-    };
-    for (const Case& c : {Case{-1, "HAM", false, false}, Case{2, "SAILMAIL", true, false},
-                          Case{2, "ham", true, true}}) {
-        SCOPED_TRACE(c.system);
-        main->best.m_iGridRow = c.row;
-        main->m_sSystem = QString::fromLatin1(c.system);
+    // The selected row, the system, the details items and the station items enabled.
+    const std::tuple<int, const char*, bool, bool> cases[] = {
+        {-1, "HAM", false, false}, {2, "SAILMAIL", true, false}, {2, "ham", true, true}};
+    for (const auto& [row, system, detailsOn, infoOn] : cases) {
+        SCOPED_TRACE(system);
+        main->best.m_iGridRow = row;
+        main->m_sSystem = QString::fromLatin1(system);
         main->mnuView_Opening();
-        for (const QString& name : details) EXPECT_EQ(main->menus[name].enabled, c.details);
-        for (const QString& name : info) EXPECT_EQ(main->menus[name].enabled, c.info);
+        for (const QString& name : details) EXPECT_EQ(main->menus[name].enabled, detailsOn);
+        for (const QString& name : info) EXPECT_EQ(main->menus[name].enabled, infoOn);
     }
     // Items of windows that do not exist stay disabled whatever the selection.
     main->SetMenuAvailable(info[0], false);
@@ -282,36 +255,30 @@ TEST_F(MainWindowTest, ViewMenuEnablesStationItemsBySelectionAndSystem) {
 }
 
 TEST_F(MainWindowTest, EditAskDecidesBetweenTypingAndAirMailsWindow) {
-    struct Case {
-        const char* name;
-        bool reportOpen;
-        bool prompt;
-        MsgAnswer answer;
-        bool editing;
-        int reportOpened;
-    };
-    for (const Case& c : {Case{"report window open", true, true, MsgAnswer::Yes, false, 0},
-                          Case{"yes", false, true, MsgAnswer::Yes, true, 0},
-                          Case{"no", false, true, MsgAnswer::No, false, 1},
-                          Case{"asked before", false, false, MsgAnswer::Yes, false, 1}}) {
-        SCOPED_TRACE(c.name);
+    // AirMail's report window open, the question still to ask, the answer; then
+    // typing allowed and how often AirMail's report window was opened.
+    const std::tuple<const char*, bool, bool, MsgAnswer, bool, int> cases[] = {
+        {"report window open", true, true, MsgAnswer::Yes, false, 0},
+        {"yes", false, true, MsgAnswer::Yes, true, 0},
+        {"no", false, true, MsgAnswer::No, false, 1},
+        {"asked before", false, false, MsgAnswer::Yes, false, 1}};
+    for (const auto& [name, reportOpen, prompt, answer, editing, reportOpened] : cases) {
+        SCOPED_TRACE(name);
         NewWindow();
-        ui.answers.clear();
+        ui.answers = {answer};
         int opened = 0;
-        main->steps.PositionReportIsOpen = [&] { return c.reportOpen; };
+        main->steps.PositionReportIsOpen = [open = reportOpen] { return open; };
         main->steps.AirMailOpenPositionReport = [&] { ++opened; };
-        main->settings.m_bAirMailLatLonEditPrompt = c.prompt;
-        ui.QueueAnswer(c.answer);
-        EXPECT_EQ(main->LatLonBoxClick(LatLonBox::Latitude, 0), c.editing ? 0 : -1);
-        const bool asked = c.prompt && !c.reportOpen;
-        ASSERT_EQ(ui.messages.size(), asked ? 1u : 0u);
-        if (asked) {
-            EXPECT_EQ(ui.messages[0].buttons, MsgButtons::YesNo);
-            EXPECT_EQ(ui.messages[0].icon, MsgIcon::Exclamation);
-        }
-        EXPECT_EQ(main->settings.m_bAirMailLatLonEdit, c.editing);
-        EXPECT_EQ(opened, c.reportOpened);
-        EXPECT_EQ(main->settings.m_bAirMailLatLonEditPrompt, c.reportOpen && c.prompt);
+        main->settings.m_bAirMailLatLonEditPrompt = prompt;
+        EXPECT_EQ(main->LatLonBoxClick(LatLonBox::Latitude, 0), editing ? 0 : -1);
+        // The question is a Yes/No with the exclamation icon.
+        ASSERT_EQ(ui.messages.size(), prompt && !reportOpen ? 1u : 0u);
+        for (const MessageRequest& m : ui.messages)
+            EXPECT_EQ(std::pair(m.buttons, m.icon),
+                      std::pair(MsgButtons::YesNo, MsgIcon::Exclamation));
+        EXPECT_EQ(main->settings.m_bAirMailLatLonEdit, editing);
+        EXPECT_EQ(opened, reportOpened);
+        EXPECT_EQ(main->settings.m_bAirMailLatLonEditPrompt, reportOpen && prompt);
     }
 }
 
