@@ -31,8 +31,6 @@ TEST(FindFolders, FollowsTheSourcesInOrder) {
         cases[] = {
             // The program folder holds the program: the registry is not asked.
             {"exe skips registry", true, "C:\\Other\\", false, nullptr, kDefault, kDefault},
-            // No program, no key: both folders stay, "Install.log" is not read.
-            {"no key stops", false, nullptr, false, kLog, kDefault, kDefault},
             // The registry folder with its "Airmail.ini": log not read.
             {"registry with ini", false, "C:\\Other\\AirMail\\", true, kLog, kOther, kOther},
             // The registry folder without "Airmail.ini": the log's last root wins.
@@ -42,7 +40,7 @@ TEST(FindFolders, FollowsTheSourcesInOrder) {
             {"log without root", true, nullptr, false, "Setup done\n", kDefault, kDefault},
             // A value without the trailing backslash keeps its last letter.
             {"no backslash", false, "C:\\Other\\AirMail", true, nullptr, kOther, kOther},
-            // An empty value names no folder.
+            // An empty value names no folder (and no key stops the same way).
             {"empty registry value", false, "", false, nullptr, kDefault, kDefault}};
     for (const auto& [name, exe, registry, ini, log, program, data] : cases) {
         SCOPED_TRACE(name);
@@ -62,46 +60,48 @@ TEST(FindFolders, FollowsTheSourcesInOrder) {
     }
 }
 
+// Values are read whole, in code page 1252.  An empty or missing key, section
+// or file reads empty, with a message only when asked: a missing file is
+// named as such, not as a missing key.
 TEST(ProfileString, ReadsWholeValuesInCodePage1252) {
     AirMailDrive drive;
-    drive.WriteAirMail("Airmail.ini", QStringLiteral("[Propagation]\nSSN=95\nEmpty=\n"
-                                                     "[Position Report]\nLat=37\u00b044.50'N\n"
-                                                     "Long=") +
-                                          QString(600, QLatin1Char('x')));
-    EXPECT_EQ(drive.airmail.AirMailGetProfileString("\\Airmail.ini", "Position Report", "Lat",
-                                                    true),
-              QStringLiteral("37\u00b044.50'N"));
-    EXPECT_EQ(drive.airmail.AirMailGetProfileString("Airmail.ini", "Position Report", "Long", true),
-              QString(600, QLatin1Char('x')));
-    EXPECT_TRUE(drive.ui.messages.empty());
-
-    // An empty or missing key, section or file reads empty; with a message when asked.
-    for (const auto& [file, section, key] : {std::tuple{"Airmail.ini", "Propagation", "Empty"},
-                                             std::tuple{"Missing.ini", "Propagation", "SSN"}}) {
-        SCOPED_TRACE(key);
-        drive.ui.ClearRecords();
-        EXPECT_EQ(drive.airmail.AirMailGetProfileString(file, section, key, false), QString());
-        EXPECT_TRUE(drive.ui.messages.empty());
-
-        EXPECT_EQ(drive.airmail.AirMailGetProfileString(file, section, key, true), QString());
-        ASSERT_EQ(drive.ui.messages.size(), 1u);
-        const MessageRequest& m = drive.ui.messages[0];
-        // A missing file is named as such, not as a missing key.
-        const QString what = QString::fromLatin1(file) == "Missing.ini"
-                                 ? QStringLiteral("\"%1\" file.").arg(file)
-                                 : QStringLiteral("%1, %2 in \"%3\".").arg(section, key, file);
-        EXPECT_EQ(m.text, QStringLiteral("Unable to find AirMail's ") + what +
-                              QStringLiteral("\n\nPlease check that the AirMail Data Folder "
-                                             "\"C:\\Program Files\\AirMail\" is correct."));
-        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-        EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
+    const QString latitude = QStringLiteral("37\u00b044.50'N");
+    const QString longitude(600, QLatin1Char('x'));
+    drive.WriteAirMail("Airmail.ini", "[Propagation]\nSSN=95\nEmpty=\n[Position Report]\nLat=" +
+                                          latitude + "\nLong=" + longitude);
+    // File, section, key, the value read, and what the message names (nullptr: none).
+    const std::tuple<const char*, const char*, const char*, QString, const char*> cases[] = {
+        {"\\Airmail.ini", "Position Report", "Lat", latitude, nullptr},
+        {"Airmail.ini", "Position Report", "Long", longitude, nullptr},
+        {"Airmail.ini", "Propagation", "Empty", "", "Propagation, Empty in \"Airmail.ini\"."},
+        {"Missing.ini", "Propagation", "SSN", "", "\"Missing.ini\" file."}};
+    for (const auto& [file, section, key, value, what] : cases) {
+        for (const bool showError : {false, true}) {
+            SCOPED_TRACE(std::string(key) + (showError ? ", shown" : ""));
+            drive.ui.ClearRecords();
+            EXPECT_EQ(drive.airmail.AirMailGetProfileString(file, section, key, showError), value);
+            ASSERT_EQ(drive.ui.messages.size(), what && showError ? 1u : 0u);
+            if (drive.ui.messages.empty()) continue;
+            EXPECT_EQ(drive.ui.messages[0].text,
+                      "Unable to find AirMail's " + QString::fromLatin1(what) +
+                          "\n\nPlease check that the AirMail Data Folder "
+                          "\"C:\\Program Files\\AirMail\" is correct.");
+            EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
+            EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
+        }
     }
 }
 
-// The system names of "System.*.ini" in the data folder, or a message when none;
-// the folder hints of the messages.
+// The folder hints of the messages, which the status tells of too; the system
+// names of "System.*.ini" in the data folder, or a message when none.
 TEST(Systems, ListsTheSystemFilesOfTheDataFolder) {
     AirMailDrive drive;
+    drive.settings.m_sAirMailDirectoryProgram = QStringLiteral("D:\\Program");
+    EXPECT_EQ(drive.airmail.AirMailErrorProgramMessage(),
+              "\n\nPlease check that the AirMail Program Folder \"D:\\Program\" is correct.");
+    EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
+    EXPECT_EQ(drive.ui.PanelToolTip(2), QStringLiteral("Status Message"));
+
     for (const char* f : {"System.SAILMAIL.ini", "System.HAM.ini", "system.Fax.INI",
                           "System.x.y.ini", "System..ini", "System.ini", "Airmail.ini",
                           "System.HAM.bak"})
@@ -122,14 +122,6 @@ TEST(Systems, ListsTheSystemFilesOfTheDataFolder) {
                              "that the AirMail Data Folder \"C:\\Nowhere\" is correct."));
     EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(drive.ui.broughtToFront.size(), 1u);
-
-    // The hint for the program folder names it, and the status says so too.
-    drive.ui.ClearRecords();
-    drive.settings.m_sAirMailDirectoryProgram = QStringLiteral("D:\\Program");
-    EXPECT_EQ(drive.airmail.AirMailErrorProgramMessage(),
-              "\n\nPlease check that the AirMail Program Folder \"D:\\Program\" is correct.");
-    EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
-    EXPECT_EQ(drive.ui.PanelToolTip(2), QStringLiteral("Status Message"));
 }
 
 }  // namespace

