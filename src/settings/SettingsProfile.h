@@ -43,7 +43,7 @@ void Initialize(Settings& settings, const QString& programFolder);
 // (Height, Left, Top, Width, each as it is read).  A missing or empty value,
 // or one that does not convert to the member's type, leaves the member as it
 // is (its default after Initialize); so does a height or width that is not
-// positive.  Values are read up to 255 characters.
+// positive.  Values are read whole.
 void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window,
                    const QLocale& locale = QLocale::system());
 
