@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 #include "airmail/AirMail.h"
@@ -23,6 +24,8 @@
 namespace tw::test {
 
 constexpr platform::UtcSeconds kNoonUtc = 1780747200;  // 2026-06-06 12:00:00 UTC
+
+using Strings = std::vector<std::string>;
 
 class FakePropagation {
 public:
@@ -127,8 +130,8 @@ protected:
     Color FrequencyColor(int row) { return grid().BackColor(row, best().m_iColFrequency); }
 
     // "station frequency [x]" per data row, for whole-list comparisons.
-    std::vector<std::string> Rows() {
-        std::vector<std::string> out;
+    Strings Rows() {
+        Strings out;
         for (int r = 1; r < grid().Rows(); ++r)
             out.push_back((Text(r, best().m_iColStation) + QLatin1Char(' ') + Frequency(r) +
                            (Checked(r) ? QStringLiteral(" x") : QString()))
@@ -152,16 +155,20 @@ protected:
         WriteAirMailIni(QString());
     }
 
+    // The texts of a column in the data rows.
+    Strings Column(int col) {
+        Strings out;
+        for (int r = 1; r < grid().Rows(); ++r) out.push_back(Text(r, col).toStdString());
+        return out;
+    }
+
     // Airmail.ini with the position report and `more` after it.
     void WriteAirMailIni(const QString& more) {
         drive.WriteAirMail(QStringLiteral("Airmail.ini"),
-                           QStringLiteral("[Position Report]\n"
-                                          "Current Latitude=38\u00B036.00'N\n"
+                           QStringLiteral("[Position Report]\nCurrent Latitude=38\u00B036.00'N\n"
                                           "Current Longitude=010\u00B020.00'W\n"
                                           "Current Time=2026/06/06 11:00:00\n"
-                                          "[Propagation]\n"
-                                          "SSN=88\n") +
-                               more);
+                                          "[Propagation]\nSSN=88\n") + more);
     }
 
     Position position;

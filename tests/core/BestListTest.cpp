@@ -13,7 +13,7 @@ namespace tw {
 namespace {
 
 using test::SelectionTest;
-using Strings = std::vector<std::string>;
+using test::Strings;
 
 // ---- Per-station rules ------------------------------------------------------
 
@@ -27,29 +27,30 @@ TEST_F(SelectionTest, TopFrequenciesBySnrThenFrequencyWithinTheStationsRows) {
                                "K1AA 7000.0", "K1AA 18000.0", "N3CC 3000.0 x"}));
 }
 
-// Three checked frequencies from the highest down: A (Snr 20), B (22), C (25).
+// Three checked frequencies from the highest down: A (Snr 20), B (22), C (25),
+// and an unchecked one with the best SNR, which the SNR range is not taken from.
 TEST_F(SelectionTest, HighestFrequencyWithinTheSnrRange) {
     // SNR range, frequencies wanted, the rows after and which of them are
     // painted m_lColorHigher ("h").
     const std::tuple<float, int, Strings, const char*> cases[] = {
-        {2.0f, 1, {"K1AA 10000.0 x", "K1AA 14000.0", "K1AA 18000.0"}, "---"},
-        {3.0f, 1, {"K1AA 14000.0 x", "K1AA 10000.0", "K1AA 18000.0"}, "h--"},
-        {6.0f, 1, {"K1AA 18000.0 x", "K1AA 14000.0", "K1AA 10000.0"}, "h--"},
-        {6.0f, 2, {"K1AA 18000.0 x", "K1AA 14000.0 x", "K1AA 10000.0"}, "hh-"},
-        {3.0f, 3, {"K1AA 14000.0 x", "K1AA 10000.0 x", "K1AA 18000.0 x"}, "h--"},
+        {2.0f, 1, {"K1AA 10000.0 x", "K1AA 7000.0", "K1AA 14000.0", "K1AA 18000.0"}, "----"},
+        {3.0f, 1, {"K1AA 14000.0 x", "K1AA 10000.0", "K1AA 7000.0", "K1AA 18000.0"}, "h---"},
+        {6.0f, 1, {"K1AA 18000.0 x", "K1AA 14000.0", "K1AA 10000.0", "K1AA 7000.0"}, "h---"},
+        {6.0f, 2, {"K1AA 18000.0 x", "K1AA 14000.0 x", "K1AA 10000.0", "K1AA 7000.0"}, "hh--"},
+        {3.0f, 3, {"K1AA 14000.0 x", "K1AA 10000.0 x", "K1AA 7000.0", "K1AA 18000.0 x"}, "h---"},
     };
     for (const auto& [range, top, rows, higher] : cases) {
         SCOPED_TRACE(testing::Message() << range << " dB, top " << top);
         main.settings.m_fStationHighestSnrRange = range;
         main.settings.m_iStationTopFrequencies = top;
         Header();
-        AddRows({{"K1AA", "14000.0", 22}, {"K1AA", "10000.0", 25}, {"K1AA", "18000.0", 20}});
-        const int cols = grid().Cols();
-        list.FrequencyHighestSelect(grid(), 1, 3);
+        AddRows({{"K1AA", "14000.0", 22}, {"K1AA", "10000.0", 25}, {"K1AA", "18000.0", 20},
+                 {"K1AA", "7000.0", 30, false}});
+        list.FrequencyHighestSelect(grid(), 1, 4);
         EXPECT_EQ(Rows(), rows);
-        for (int r = 1; r <= 3; ++r)
+        for (int r = 1; r <= 4; ++r)
             EXPECT_EQ(FrequencyColor(r) == best().m_lColorHigher, higher[r - 1] == 'h') << r;
-        EXPECT_EQ(grid().Cols(), cols);  // the temporary column is gone
+        EXPECT_EQ(grid().Cols(), BestGrid::kColumns);  // the temporary column is gone
     }
 }
 
@@ -78,7 +79,6 @@ TEST_F(SelectionTest, TrimRemovesUncheckedRowsWithoutAdditionalData) {
     int last = 6;  // a station with nothing checked disappears
     list.FrequencyTrimList(grid(), 6, last);
     EXPECT_EQ(last, 5);
-    last = 5;
     list.FrequencyTrimList(grid(), 2, last);
     EXPECT_EQ(last, 3);
     EXPECT_EQ(Rows(), (Strings{"W2BB 3000.0 x", "K1AA 10000.0 x", "K1AA 18000.0 x"}));
@@ -90,8 +90,7 @@ TEST_F(SelectionTest, TrimRemovesUncheckedRowsWithoutAdditionalData) {
     main.settings.m_iStationTopFrequencies = 2;
     AddRows({{"K1AA", "10000.0", 25}, {"K1AA", "18000.0", 5, false},
              {"K1AA", "7000.0", 20, false}});
-    last = 3;
-    list.FrequencyTrimList(grid(), 1, last);
+    list.FrequencyTrimList(grid(), 1, last);  // `last` is 3 already
     EXPECT_EQ(last, 3);
     EXPECT_EQ(Rows(), (Strings{"K1AA 10000.0 x", "K1AA 18000.0", "K1AA 7000.0"}));
 }
@@ -100,14 +99,17 @@ TEST_F(SelectionTest, TrimRemovesUncheckedRowsWithoutAdditionalData) {
 
 // Each station's block whole, the topmost first on equal SNRs.  C20's
 // unchecked 50 does not count; D00, with nothing checked, is never chosen.
+// The rows keep their colours.
 TEST_F(SelectionTest, TopStationsByBestCheckedSnr) {
     main.settings.m_iStationTopStations = 2;
     main.settings.m_iStationTopFrequencies = 2;
     AddRows({{"A10", "7000.0", 10}, {"A10", "10000.0", 8}, {"B20", "7000.0", 20},
              {"B20", "3000.0", 2}, {"C20", "7000.0", 50, false}, {"C20", "14000.0", 20},
              {"D00", "7000.0", 90, false}});
+    best().GridSetCellColor(grid(), 4, best().m_iColFrequency, best().m_lColorHigher);
     list.StationTopSelect(grid(), best().m_iColSnr);
     EXPECT_EQ(Rows(), (Strings{"B20 7000.0 x", "B20 3000.0 x", "C20 7000.0", "C20 14000.0 x"}));
+    EXPECT_EQ(FrequencyColor(2), best().m_lColorHigher);
 }
 
 // Five stations wanted (the default) with one frequency each.
@@ -146,12 +148,10 @@ protected:
         main.settings.m_iStationTopStations = 2;
         main.settings.m_bStationHighestFrequency = false;
         main.settings.m_iStationPactorMode = 2;
-        fake.Set("K1AA", "14108.0", 10);
-        fake.Set("K1AA", "7100.0", 12);
-        fake.Set("W2BB", "14108.0", 30);
-        fake.Set("W2BB", "10140.0", 30);
-        fake.Set("N3CC", "3590.0", 20);
-        fake.Set("N3CC", "7100.0", 8);
+        const std::tuple<const char*, const char*, float> snrs[] = {
+            {"K1AA", "14108.0", 10}, {"K1AA", "7100.0", 12}, {"W2BB", "14108.0", 30},
+            {"W2BB", "10140.0", 30}, {"N3CC", "3590.0", 20}, {"N3CC", "7100.0", 8}};
+        for (const auto& [station, frequency, snr] : snrs) fake.Set(station, frequency, snr);
         list.TerminalActivate = [this] { ++terminalActivations; };
         main.m_sSystem = QStringLiteral("HAM");
         main.m_sStation = QStringLiteral("K4DD");
@@ -160,14 +160,12 @@ protected:
     void SystemFile(const QString& more) {
         drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
                            QStringLiteral("[Station Info]\nK1AA=FN42LI:a\nW2BB=FN31PR:b\n"
-                                          "N3CC=FM19LA:c\nK4DD=EM73:d\n") +
-                               more);
+                                          "N3CC=FM19LA:c\nK4DD=EM73:d\n") + more);
     }
-    QString Marker(int row) { return grid().Text(row, best().m_iColP3); }
     int terminalActivations = 0;
 };
 
-TEST_F(BuildTest, HamRowsCheckedWithTheirPactor3Markers) {
+TEST_F(BuildTest, StationRowsCheckedWithTheirPactor3Markers) {
     main.m_sStationName = QStringLiteral("K4DD");
     AddRow("W2BB", "3000.0", 40);
     grid().SetRows(5);  // left over beyond the station's first row
@@ -177,8 +175,7 @@ TEST_F(BuildTest, HamRowsCheckedWithTheirPactor3Markers) {
     EXPECT_EQ(Rows(), (Strings{"W2BB 3000.0 x", " 14108.0(p3) x", " 7100.0 x", " 3590.5 x",
                                " 10000.0(p3) x"}));
     EXPECT_EQ(grid().Text(2, best().m_iColFrequency), QStringLiteral("      14108.0(p3)"));
-    const char* markers[] = {" ", "", "", " "};
-    for (int r = 2; r <= 5; ++r) EXPECT_EQ(Marker(r).toStdString(), markers[r - 2]) << r;
+    EXPECT_EQ(Column(best().m_iColP3), (Strings{"", " ", "", "", " "}));
     EXPECT_TRUE(main.m_sStationName.isEmpty());  // the Station column shows the identifier
     EXPECT_TRUE(Text(2, best().m_iColFrequency - 1).isEmpty());
 
@@ -187,32 +184,28 @@ TEST_F(BuildTest, HamRowsCheckedWithTheirPactor3Markers) {
     WriteAirMailIni(QStringLiteral("[Hardware]\nDecoderType=PTC\nFSKDialCenter=1\n"
                                    "PTC Center Tone=1500\nRadio Mode=3\n"));
     ASSERT_TRUE(list.StationGetFrequencies(grid(), 2, last));
-    EXPECT_EQ(Text(2, best().m_iColFrequency - 1), QStringLiteral("14106.5 (USB)"));
-    EXPECT_EQ(Text(3, best().m_iColFrequency - 1), QStringLiteral("7101.5 (LSB)"));
+    EXPECT_EQ(Column(best().m_iColFrequency - 1),
+              (Strings{"", "14106.5 (USB)", "7101.5 (LSB)", "3592.0 (LSB)", "9998.5 (USB)"}));
     EXPECT_EQ(grid().CellAlignment(3, best().m_iColFrequency - 1), AlignRight);
-}
 
-TEST_F(BuildTest, SailMailStationsWithP3AreWholePactor3) {
+    // SailMail's stations with ";P3" in their entry are Pactor 3 throughout.
     drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
                        QStringLiteral("[Station Info]\nWQA=CM87MM:Harbour Point;P3;x\n"
-                                      "WQB=CM88:Bay;x\n[Frequency List]\nWQA=14108,7100#\n"
+                                      "WQB=CM88:Bay;x\n[Frequency List]\nWQA=7100#,14108\n"
                                       "WQB=14108,7100#\n"));
     main.m_sSystem = QStringLiteral("SAILMAIL");
     main.m_sStation = QStringLiteral("WQA");
-    int last = 0;
     ASSERT_TRUE(list.StationGetFrequencies(grid(), 1, last));
     EXPECT_EQ(main.m_sStationName, QStringLiteral("Harbour Point"));
-    EXPECT_EQ(Marker(1), QStringLiteral(" "));
 
     main.m_sStation = QStringLiteral("WQB");
     ASSERT_TRUE(list.StationGetFrequencies(grid(), 3, last));
     EXPECT_EQ(main.m_sStationName, QStringLiteral("Bay"));
-    EXPECT_EQ(Marker(3), QString());
+    EXPECT_EQ(Column(best().m_iColP3), (Strings{" ", " ", "", " "}));
 }
 
 TEST_F(BuildTest, BuildsRanksAndMarksTheList) {
     ASSERT_TRUE(list.BestListBuild());
-    EXPECT_EQ(main.cmbSystem.Text(), QStringLiteral("HAM"));
     // Each station's best frequency (the higher one on equal SNR), the best two stations.
     EXPECT_EQ(Rows(), (Strings{"W2BB 14108.0 x", "N3CC 3590.0 x"}));
     EXPECT_TRUE(grid().Redraw());
@@ -258,10 +251,9 @@ TEST_F(BuildTest, NothingLeftToConnectIsToldButTheBuildIsDone) {
               QStringLiteral("Unable to select any of the listed connect frequencies."));
     EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Select, No Frequencies "));
-    EXPECT_EQ(drive.ui.PanelToolTip(2), QStringLiteral("Status Message"));
 }
 
-// The rows are moved in the ranking with their alignment, bold and colours.
+// The rows are moved in the ranking with their alignment and bold.
 TEST_F(BuildTest, WithAdditionalDataTheUncheckedRowsStay) {
     main.settings.m_bPropagationAdditionalData = true;
     Header();
@@ -272,20 +264,6 @@ TEST_F(BuildTest, WithAdditionalDataTheUncheckedRowsStay) {
     EXPECT_EQ(grid().CellAlignment(1, best().m_iColLufMuf), AlignRight);
     EXPECT_TRUE(grid().Bold(1, best().m_iColSnr));
     EXPECT_FALSE(grid().Bold(1, best().m_iColLufMuf));
-}
-
-// Pactor 1/2 only: W2BB's best SNR is that of 7100.0, not of its unchecked
-// 10140.0(p3); 14108.0 is within 3 dB (the default range) of it and higher.
-TEST_F(BuildTest, HighestFrequencyRuleInTheBuild) {
-    main.settings.m_bStationHighestFrequency = true;
-    main.settings.m_iStationPactorMode = 1;
-    fake.Set("W2BB", "14108.0", 28);
-    fake.Set("W2BB", "7100.0", 30);
-    fake.Set("W2BB", "10140.0", 50);
-    ASSERT_TRUE(list.BestListBuild());
-    EXPECT_EQ(Rows(), (Strings{"W2BB 14108.0 x", "N3CC 3590.0 x"}));
-    EXPECT_EQ(FrequencyColor(1), best().m_lColorHigher);
-    EXPECT_NE(FrequencyColor(2), best().m_lColorHigher);
 }
 
 // A station whose own data are broken is left out after one message naming
@@ -308,12 +286,11 @@ TEST_F(BuildTest, AStationWithBrokenDataIsLeftOutAfterOneMessage) {
     };
     for (const auto& [info, frequencies, message, kept] : cases) {
         SCOPED_TRACE(message);
-        QString text = QStringLiteral("[Station Info]\nK1AA=FN42LI:a\nW2BB=FN31PR:b\n");
-        if (info) text += QStringLiteral("Q5EE=%1\n").arg(info);
-        text += QStringLiteral("[Frequency List]\nK1AA=7100\nW2BB=7100\n");
-        if (frequencies) text += QStringLiteral("Q5EE=%1\n").arg(frequencies);
-        drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
-                           text + QStringLiteral("[Frequency Setup]\nSelected=K1AA,Q5EE,W2BB\n"));
+        // Q5EE's entry goes on below the fixture's [Station Info].
+        QString more = info ? QStringLiteral("Q5EE=%1\n").arg(info) : QString();
+        more += QStringLiteral("[Frequency List]\nK1AA=7100\nW2BB=7100\n");
+        if (frequencies) more += QStringLiteral("Q5EE=%1\n").arg(frequencies);
+        SystemFile(more + QStringLiteral("[Frequency Setup]\nSelected=K1AA,Q5EE,W2BB\n"));
         Header();
         drive.ui.ClearRecords();
         ASSERT_TRUE(list.BestListBuild());
