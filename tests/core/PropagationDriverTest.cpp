@@ -285,10 +285,12 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         if (f.body && *f.body) Program(PropagationProgramFile(f.model), f.body, f.executable);
         if (f.noRunFolder) QDir(Run(QString())).removeRecursively();
 
+        // The hanging program is given up at the limit (0.4 s a try), far
+        // before its 30 s; the bound leaves room for a busy machine.
         const auto t0 = std::chrono::steady_clock::now();
         EXPECT_FALSE(Get(f.model, test::kGuamFrequencies, f.ssn));
         EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(),
-                  2.0);
+                  10.0);
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_THAT(ui.messages[0].text.toStdString(), f.message);
         EXPECT_EQ(ui.messages[0].buttons, MsgButtons::Ok);
