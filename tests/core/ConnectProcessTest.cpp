@@ -391,6 +391,7 @@ TEST_F(ConnectProcessTest, QuestionNamesTheDialFrequencyWhenAsked) {
 TEST_F(ConnectProcessTest, MainWindowControlsBlinkAndPanelsWhileTheProcessRuns) {
     main.cmdBestTime.enabled = false;  // a control that was off before Start stays off after
     onQuestion = [this] {
+        EXPECT_FALSE(main.cmdStart.enabled || main.cmdStart.bold);
         for (const Control* c : std::initializer_list<const Control*>{
                  &main.cmbSystem, &main.cmdUpdate, &main.cmdBestTime, &main.txtLat, &main.txtLon})
             EXPECT_FALSE(c->enabled);

@@ -102,7 +102,7 @@ TEST_F(DebugLogReading, ReadsTheLinesWrittenSinceTheStart) {
     const Case cases[] = {
         {"events accumulate, the last one is kept", old,
          {{add, "", E::None}, {add, "12:00:00 Connected to WLO\r\n", E::Connected},
-          {add, "12:00:05 Receiving mail\r\n", E::Connected},
+          {add, "", E::Connected}, {add, "12:00:05 Receiving mail\r\n", E::Connected},
           {add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected}}},
         // The start forgets the last case's event.
         {"a line being written is read whole once complete", old,

@@ -156,8 +156,15 @@ TEST_F(WindowControlTest, ResizePlacesAndRestoresTheOpenWindows) {
     EXPECT_EQ(window(sim.TerminalWindow()).show, platform::ShowMode::Normal);
 }
 
+// The Terminal, already open behind another window, is brought in front
+// without a question or a key; a click in its middle gives it the focus.
 TEST_F(WindowControlTest, ClickCenterClicksTheMiddleOfTheTerminal) {
     AirMailWithTerminal();
+    sim.AddOtherWindow("ThunderRT6FormDC", "Tidewell", {0, 0, 200, 200});
+    main.settings.m_bAirMailResize = false;  // the arrangement would bring it forward too
+    EXPECT_TRUE(windows.TerminalActivate());
+    EXPECT_EQ(sim.ForegroundWindow(), sim.TerminalWindow());
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Activating Terminal", ""}));
     sim.SetCursorPos({10, 10});
     EXPECT_EQ(windows.TerminalClickCenter(), 1);
     // The Terminal sits at 412, 300 to 1024, 734 after the arrangement.

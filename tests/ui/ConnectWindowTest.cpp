@@ -67,7 +67,10 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     QMetaObject::invokeMethod(window.tmrProcess(), "timeout");
     EXPECT_NE(window.panel(4)->text(), counted);
 
-    // Stop, and Yes to the question: back as before, the timers stopped.
+    // Stop asks first: No goes on, Yes ends the process and stops the timers.
+    answerer.script.push_back(QMessageBox::No);
+    QTest::mouseClick(window.cmdStop(), Qt::LeftButton);
+    EXPECT_TRUE(window.cmdStop()->isEnabled());
     answerer.script.push_back(QMessageBox::Yes);
     QTest::mouseClick(window.cmdStop(), Qt::LeftButton);
     EXPECT_FALSE(window.cmdStop()->isEnabled());
