@@ -20,9 +20,8 @@ using enum MsgAnswer;
 
 TEST(ConnectTexts, ElapsedText) {
     const std::pair<qint64, const char*> cases[] = {
-        {0, "00"},       {7, "07"},         {59, "59"},          {60, "1:00"},
-        {125, "2:05"},   {3599, "59:59"},   {3600, "1:00:00"},   {3725, "1:02:05"},
-        {36061, "10:01:01"}, {-5, "00"}};
+        {0, "00"},     {7, "07"},       {59, "59"},        {60, "1:00"},        {125, "2:05"},
+        {3599, "59:59"}, {3600, "1:00:00"}, {3725, "1:02:05"}, {36061, "10:01:01"}, {-5, "00"}};
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(ElapsedText(seconds), QString::fromLatin1(text)) << seconds;
 }
@@ -30,9 +29,9 @@ TEST(ConnectTexts, ElapsedText) {
 // The minutes of a greeting "PMBO K1AAA - last contacted server 20 min ago.".
 TEST(ConnectTexts, LastConnectMinutes) {
     const std::pair<const char*, int> cases[] = {
-        {"contacted server 20 min ago.", 20}, {"contacted server 0 min ago.", 0},
+        {"contacted server 20 min ago.", 20},      {"contacted server 0 min ago.", 0},
         {"contacted server 125 minutes ago", 125}, {"contacted server ? min ago", -1},
-        {"contacted server min ago", -1}, {"contacted 20 min ago", -1},
+        {"contacted server min ago", -1},          {"contacted 20 min ago", -1},
         {"contacted server 20 hours ago", -1}};
     for (const auto& [line, minutes] : cases)
         EXPECT_EQ(LastConnectMinutes(QString::fromLatin1(line)), minutes) << line;
@@ -40,9 +39,9 @@ TEST(ConnectTexts, LastConnectMinutes) {
 
 TEST(ConnectTexts, TerminalFieldKinds) {
     const std::tuple<const char*, bool, bool> cases[] = {
-        {"7100.0", true, false}, {"14108.0(p3)", true, false}, {"144100.0", true, false},
-        {"1.5", false, false},   {"1410800.0", false, false},  {"", false, false},
-        {"HAM", false, true},    {"SailMail", false, true},    {"fax", false, true},
+        {"7100.0", true, false},   {"14108.0(p3)", true, false}, {"144100.0", true, false},
+        {"1.5", false, false},     {"1410800.0", false, false},  {"", false, false},
+        {"HAM", false, true},      {"SailMail", false, true},    {"fax", false, true},
         {"WINLINK", false, false}, {"K1AAA", false, false}};
     for (const auto& [text, frequency, system] : cases) {
         EXPECT_EQ(TerminalTextIsFrequency(QString::fromLatin1(text)), frequency) << text;
@@ -56,24 +55,6 @@ TEST(ConnectTexts, TerminalFieldKinds) {
 // recorded with the Terminal's fields and the rows' colours of that moment.
 class ConnectProcessTest : public ConnectFixture {
 protected:
-    void SetUp() override {
-        AirMailWithTerminal();
-        AddRows({{"K1AAA", "7100.0", 20}, {"K2BBB", "10100.0", 20}, {"K3CCC", "14100.0", 20}});
-        drive.ui.onMessageBox = [this](const MessageRequest& m) {
-            if (!m.text.startsWith(QStringLiteral("Please check frequency"))) return;
-            const auto field = [this](SimControl f) { return QString::fromStdString(sim.Field(f).text); };
-            questions.push_back({m, clock.NowUtc(), field(SimControl::TerminalStation),
-                                 field(SimControl::TerminalFrequency), field(SimControl::TerminalSystem)});
-            for (int r = 1; r < grid().Rows(); ++r) questions.back().colors.push_back(FrequencyColor(r));
-            // A process that keeps asking would otherwise go round the list for ever.
-            if (questions.size() > 40) {
-                ADD_FAILURE() << "too many questions";
-                drive.ui.answers.push_front(Cancel);
-            }
-            if (onQuestion) onQuestion();
-        };
-    }
-
     struct Question {
         MessageRequest request;
         platform::UtcSeconds time = 0;
@@ -81,15 +62,35 @@ protected:
         std::vector<Color> colors = {};  // rows 1.. at the time
     };
 
+    void SetUp() override {
+        AirMailWithTerminal();
+        AddRows({{"K1AAA", "7100.0", 20}, {"K2BBB", "10100.0", 20}, {"K3CCC", "14100.0", 20}});
+        drive.ui.onMessageBox = [this](const MessageRequest& m) {
+            if (m.text.startsWith(QStringLiteral("Please check frequency"))) Record(m);
+            if (onMessage) onMessage(m);
+        };
+    }
+    void Record(const MessageRequest& m) {
+        const auto field = [this](SimControl f) { return QString::fromStdString(sim.Field(f).text); };
+        questions.push_back({m, clock.NowUtc(), field(SimControl::TerminalStation),
+                             field(SimControl::TerminalFrequency), field(SimControl::TerminalSystem)});
+        for (int r = 1; r < grid().Rows(); ++r) questions.back().colors.push_back(FrequencyColor(r));
+        if (questions.size() > 40) {  // a process that keeps asking would go round for ever
+            ADD_FAILURE() << "too many questions";
+            drive.ui.answers.push_front(Cancel);
+        }
+    }
+
     // Starts with fresh records and the user's answers queued.
-    void StartWith(const std::vector<MsgAnswer>& answers) {
+    void StartWith(std::initializer_list<MsgAnswer> answers) {
         drive.ui.ClearRecords();
         questions.clear();
         beeps = 0;
-        drive.ui.answers.insert(drive.ui.answers.end(), answers.begin(), answers.end());
+        calls = KeyPresses(kVkF5);
+        drive.ui.QueueAnswers(answers);
         main.cmdStart_Click();
     }
-    void CallFirstRow(const SimCallOutcome& outcome, const std::vector<MsgAnswer>& answers = {Yes}) {
+    void CallFirstRow(const SimCallOutcome& outcome, std::initializer_list<MsgAnswer> answers) {
         sim.ScriptCall("K1AAA", "7100.0", outcome);
         StartWith(answers);
     }
@@ -99,20 +100,33 @@ protected:
     bool RunUntilState(int state) {
         return RunUntil([this, state] { return connection.record().state == state; }, 900);
     }
-    void ExpectIdleControls() {
+    // The end of a run, with the controls back: the beeps, frequency questions
+    // and calls (F5) since Start, the last status and a message shown once.
+    void ExpectEnded(int beeped, std::size_t asked, int called, const std::string& status,
+                     const char* message = nullptr) {
         EXPECT_FALSE(connection.Running());
-        for (const Control* c : std::initializer_list<const Control*>{&main.cmdStart, &main.cmbSystem,
-                                                                       &main.cmdUpdate, &main.txtLat, &main.txtLon})
+        for (const Control* c : std::initializer_list<const Control*>{
+                 &main.cmdStart, &main.cmbSystem, &main.cmdUpdate, &main.txtLat, &main.txtLon})
             EXPECT_TRUE(c->enabled);
         EXPECT_TRUE(main.cmdStart.bold);
         EXPECT_FALSE(main.cmdStop.enabled || main.cmdStop.bold);
-        EXPECT_FALSE(main.tmrProcess.enabled);
-        EXPECT_FALSE(best().tmrBlink.enabled);
+        EXPECT_FALSE(main.tmrProcess.enabled || best().tmrBlink.enabled);
         EXPECT_EQ(drive.ui.PanelText(1), QStringLiteral("Done"));
+        EXPECT_EQ(beeps, beeped);
+        EXPECT_EQ(questions.size(), asked);
+        EXPECT_EQ(KeyPresses(kVkF5) - calls, called);
+        EXPECT_EQ(Statuses().back(), status);
+        if (message) {
+            EXPECT_EQ(CountMessages(QString::fromLatin1(message)), 1) << message;
+        }
+    }
+    void CloseAirMail() {
+        if (sim.AirMailRunning()) sim.CloseWindow(sim.MainWindow());
     }
 
     std::vector<Question> questions;
-    std::function<void()> onQuestion;
+    std::function<void(const MessageRequest&)> onMessage;
+    int calls = 0;  // F5 presses before Start
 };
 
 // Each No marks its row noisy and asks about the next, round the list; a
@@ -122,18 +136,19 @@ TEST_F(ConnectProcessTest, RowsAreAskedAboutAndCalledInTurn) {
     CallFirstRow(SimCallOutcome::NoAnswerAfter(5), {No, No, No, Yes, Yes});
 
     ASSERT_EQ(questions.size(), 4u);
-    const std::pair<const char*, const char*> asked[] = {
+    const char* const asked[][2] = {
         {"K1AAA", "7100.0"}, {"K2BBB", "10100.0"}, {"K3CCC", "14100.0"}, {"K1AAA", "7100.0"}};
     for (std::size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         const Question& q = questions[i];
-        const QString frequency = QString::fromLatin1(asked[i].second);
-        EXPECT_EQ(q.request.text, QStringLiteral("Please check frequency ") + frequency +
-                                      QStringLiteral(" KHz\n\nIs it Clear and Not Busy?"));
+        const QString frequency = QString::fromLatin1(asked[i][1]);
+        EXPECT_EQ(q.request.text,
+                  QStringLiteral("Please check frequency %1 KHz\n\nIs it Clear and Not Busy?")
+                      .arg(frequency));
         EXPECT_EQ(q.request.buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(q.request.icon, MsgIcon::Question);
         EXPECT_EQ(DefaultAnswer(q.request), No);
-        EXPECT_EQ(q.station, QString::fromLatin1(asked[i].first));
+        EXPECT_EQ(q.station, QString::fromLatin1(asked[i][0]));
         EXPECT_EQ(q.frequency, frequency);
         EXPECT_EQ(q.system, QStringLiteral("HAM"));
         // The rows answered No are noisy; the row asked about again is not.
@@ -159,6 +174,27 @@ TEST_F(ConnectProcessTest, RowsAreAskedAboutAndCalledInTurn) {
     EXPECT_EQ(beeps, 0);
 }
 
+TEST_F(ConnectProcessTest, QuestionNamesTheDialFrequencyWhenAsked) {
+    const char* hardware =
+        "[Hardware]\nDecoderType=PTC\nFSKDialCenter=1\nPTC Center Tone=1500\nRadio Mode=2\n";
+    for (const auto& [radioFrequency, ini, text] : {std::tuple{false, hardware, "7100.0 KHz"},
+                                                    std::tuple{true, hardware, "7098.5 (USB)"},
+                                                    std::tuple{true, "", "7100.0 KHz"}}) {
+        SCOPED_TRACE(text);
+        drive.WriteAirMail(QStringLiteral("Airmail.ini"), QString::fromLatin1(ini));
+        main.settings.m_bRadioFrequency = radioFrequency;
+        StartWith({Cancel});
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].request.text,
+                  QStringLiteral("Please check frequency %1\n\nIs it Clear and Not Busy?").arg(text));
+    }
+}
+
+// ---- how a run ends ---------------------------------------------------------
+
+// A connection made and ended is the end, with a beep; for a ham station the
+// Terminal text is then searched for the server's last contact, and a
+// contact older than the limit is shown.
 TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck) {
     struct Case {
         const char* system;
@@ -166,8 +202,11 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
         bool warns;
         bool check = true;  // m_bAirMailLastConnectCheck
     };
-    const Case cases[] = {{"HAM", 20, true}, {"HAM", 10, false}, {"HAM", 15, false},
-                          {"FAX", 20, false}, {"HAM", 99, false, false}};
+    const Case cases[] = {{"HAM", 20, true},
+                          {"HAM", 10, false},
+                          {"HAM", 15, false},
+                          {"FAX", 20, false},
+                          {"HAM", 99, false, false}};
     // Each call takes the next of these outcomes.
     for (const Case& c : cases)
         sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(10, 240, c.serverMinutes));
@@ -181,10 +220,8 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
 
         StartWith({Yes});
         ASSERT_TRUE(RunUntilDone());
-        EXPECT_TRUE(StatusShown("Waiting Disconnect, Attempt 1"));
-        EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Connected, Attempt 1 "));  // after the check
-        EXPECT_EQ(beeps, 1);
-        ExpectIdleControls();
+        ExpectEnded(1, 1, 1, "Connected, Attempt 1");
+        EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Connected, Attempt 1 "));
         ASSERT_EQ(CountMessages(QStringLiteral("PMBO")), c.warns ? 1 : 0);
         if (c.warns) {
             const MessageRequest& w = drive.ui.messages.back();
@@ -198,220 +235,145 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
     }
 }
 
-// Stop while waiting asks first: No keeps the process as it was, Yes ends it
-// quietly.  Tidewell sends nothing to AirMail to stop a call.
-TEST_F(ConnectProcessTest, StopAsksWhileWaiting) {
+// "Connected to" 1 s after F5, "Disconnected from" 1 s later: one log read sees both.
+TEST_F(ConnectProcessTest, AConnectionMadeAndEndedBetweenTwoLogChecksCountsAsMade) {
+    CallFirstRow(SimCallOutcome::Connected(1, 1), {Yes});
+    ASSERT_TRUE(RunUntilDone(10));
+    ExpectEnded(1, 1, 1, "Connected, Attempt 1");
+}
+
+// Stopped in the Terminal the next row is asked about (and cancelled here);
+// only a connection that was made says it was stopped.
+TEST_F(ConnectProcessTest, StoppedInTheTerminalGoesOnWithTheNextRow) {
     for (int state : {ConnectStateWaitConnect, ConnectStateWaitDisconnect}) {
         SCOPED_TRACE(state);
-        sim.PressStop();  // the last round's call
-        RunSeconds(1);
-        CallFirstRow(SimCallOutcome::Connected(5, 3600));
+        CallFirstRow(SimCallOutcome::Connected(5, 3600), {Yes, Cancel});
         ASSERT_TRUE(RunUntilState(state));
-        const int inputs = InputCalls();
-        const platform::SimCallState call = sim.CallState();
-
-        drive.ui.QueueAnswers({No, Yes});
-        main.cmdStop_Click();
-        ASSERT_EQ(drive.ui.messages.size(), 2u);  // the frequency question and this one
-        const MessageRequest& ask = drive.ui.messages.back();
-        EXPECT_TRUE(ask.text.startsWith(QStringLiteral(
-            "Once the AirMail Connect process has started, the only way to stop it is press the RED")));
-        EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
-        EXPECT_EQ(ask.icon, MsgIcon::Information);
-        EXPECT_TRUE(main.tmrProcess.enabled && main.cmdStop.enabled);
-        EXPECT_EQ(connection.record().state, state);
-
-        main.cmdStop_Click();
-        ExpectIdleControls();
-        EXPECT_EQ(beeps, 0);
-        EXPECT_EQ(InputCalls(), inputs);
-        EXPECT_EQ(sim.CallState(), call);
+        sim.PressStop();
+        ASSERT_TRUE(RunUntilDone(10));
+        ExpectEnded(0, 2, 1, "Stopped");
+        EXPECT_EQ(questions[1].station, QStringLiteral("K2BBB"));
+        EXPECT_EQ(StatusShown("Stopped, Terminal Window"), state == ConnectStateWaitDisconnect);
     }
 }
 
-TEST_F(ConnectProcessTest, ATickWhileAStepRunsOnlyRefreshesThePanels) {
-    // The Stop question is open in state 4 while the log says "no answer":
-    // the ticks meanwhile must not move on to the next row's question.
-    CallFirstRow(SimCallOutcome::NoAnswerAfter(1));
-    ASSERT_EQ(connection.record().state, ConnectStateWaitConnect);
-    drive.ui.QueueAnswer(No);
-    const auto previous = drive.ui.onMessageBox;
-    drive.ui.onMessageBox = [&](const MessageRequest& m) {
-        previous(m);
-        if (m.text.startsWith(QStringLiteral("Once the AirMail"))) RunSeconds(10);
-    };
-    main.cmdStop_Click();
-    EXPECT_EQ(questions.size(), 1u);
-    EXPECT_EQ(connection.record().state, ConnectStateWaitConnect);
-    EXPECT_FALSE(drive.ui.PanelText(4).isEmpty());
-    // Once the question is closed the next tick goes on.
-    drive.ui.QueueAnswer(Cancel);
-    RunSeconds(3);
-    EXPECT_EQ(questions.size(), 2u);
+TEST_F(ConnectProcessTest, ALogThatCannotBeReadEndsTheProcessWithABeep) {
+    for (int state : {ConnectStateWaitConnect, ConnectStateWaitDisconnect}) {
+        SCOPED_TRACE(state);
+        AirMailWithTerminal();  // again after the last round
+        CallFirstRow(SimCallOutcome::Connected(5, 3600), {Yes});
+        ASSERT_TRUE(RunUntilState(state));
+        CloseAirMail();
+        ASSERT_TRUE(QFile::remove(QString::fromStdString(sim.DebugLogPath())));
+        ASSERT_TRUE(RunUntilDone(4));
+        ExpectEnded(1, 1, 1, "Airmail Data Problem",
+                    "Unable to open AirMail's \"Logfiles/Debug.log\" file. ");
+    }
 }
 
-// How a run ends, with a fresh fixture for each cause: what is done before
-// Start and after it, then the beeps, questions and F5 presses up to the end,
-// the last status and the start of a message shown once.
-class ConnectEnding : public ConnectProcessTest, public ::testing::WithParamInterface<int> {
-protected:
-    struct Ending {
-        const char* name;
-        std::function<void()> before, after;
-        std::vector<MsgAnswer> answers;
-        int beeps;
-        std::size_t questions;
-        int calls;
-        const char* status;
-        const char* message;
-    };
-};
-
-TEST_P(ConnectEnding, EndsAsItsCauseRequires) {
-    const auto closeAirMail = [this] {
-        if (sim.AirMailRunning()) sim.CloseWindow(sim.MainWindow());
-    };
-    const auto script = [this](SimCallOutcome outcome) {
-        return [this, outcome] { sim.ScriptCall("K1AAA", "7100.0", outcome); };
-    };
-    const auto logGoneIn = [&](int state) {
-        return [&, state] {
-            ASSERT_TRUE(RunUntilState(state));
-            closeAirMail();
-            ASSERT_TRUE(QFile::remove(QString::fromStdString(sim.DebugLogPath())));
-        };
-    };
-    // The next row is asked about (and cancelled); only a connection that was
-    // made says it was stopped.
-    const auto stoppedIn = [&](int state) {
-        return [&, state] {
-            ASSERT_TRUE(RunUntilState(state));
-            sim.PressStop();
-            ASSERT_TRUE(RunUntilDone(10));
-            EXPECT_EQ(questions.back().station, QStringLiteral("K2BBB"));
-            EXPECT_EQ(StatusShown("Stopped, Terminal Window"), state == ConnectStateWaitDisconnect);
-        };
-    };
-    const auto uncheckAll = [&] {
-        for (int r : {1, 2, 3}) best().GridSetChecked(grid(), r, best().m_iColFrequency, false);
-    };
-    // Told in front of the main window, with the current row past the last.
-    const auto noRowShown = [&] {
-        EXPECT_EQ(drive.ui.messages.back().icon, MsgIcon::Information);
-        EXPECT_EQ(drive.ui.broughtToFront, std::vector<QString>{QStringLiteral("Tidewell")});
-        EXPECT_EQ(connection.record().row, grid().Rows());
-    };
-    const auto stopWhileFilling = [&] {
-        onWait = [&] {
-            if (connection.Running() && connection.record().state == ConnectStateSelect)
-                main.cmdStop_Click();
-        };
-    };
-    // The Station column shows a SailMail station by name; the Terminal takes its identifier.
-    const auto sailMail = [&] {
-        drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
-                           QStringLiteral("[Station Info]\nWQAB970=CM87:Harbor Point\n"
-                                          "[Frequency List]\nWQAB970=7100.0\n"));
-        main.m_sSystem = QStringLiteral("SAILMAIL");
-        grid().SetRows(1);
-        AddRow(QStringLiteral("Harbor Point"), QStringLiteral("7100.0"));
-    };
-    const auto sailMailTyped = [&] {
-        EXPECT_EQ(questions[0].station, QStringLiteral("WQAB970"));
-        EXPECT_EQ(questions[0].system, QStringLiteral("SAILMAIL"));
-        EXPECT_EQ(main.m_sStation, QStringLiteral("WQAB970"));
-        EXPECT_EQ(main.m_sStationName, QStringLiteral("Harbor Point"));
-        EXPECT_EQ(connection.record().station, QStringLiteral("Harbor Point"));
-    };
-    const auto connected = script(SimCallOutcome::Connected(5, 3600));
+// AirMail missing, and the user does not want it started: the end, with a
+// beep only when it was missing at the start.
+TEST_F(ConnectProcessTest, AirMailMissingEndsTheProcess) {
     const char* const problem = "Terminal Window Problem";
     const char* const startIt = "To set the Radio's Frequency";
-    const char* const logError = "Unable to open AirMail's \"Logfiles/Debug.log\" file. ";
-    const Ending endings[] = {
-        {"no checked row", uncheckAll, noRowShown, {}, 0, 0, 0, "", "At least one frequency must be selected"},
-        {"AirMail not running at the start", closeAirMail, {}, {No}, 1, 0, 0, problem, startIt},
-        {"AirMail closed while the user listens", [&] { onQuestion = closeAirMail; }, {}, {Yes, No},
-         0, 1, 0, problem, startIt},
-        {"AirMail closed before the next row", script(SimCallOutcome::NoAnswerAfter(1)),
-         [&] {
-             Second();
-             closeAirMail();
-         },
-         {Yes, No}, 0, 1, 1, problem, startIt},
-        {"the log gone while waiting for the connection", connected,
-         logGoneIn(ConnectStateWaitConnect), {Yes}, 1, 1, 1, "Airmail Data Problem", logError},
-        {"the log gone while connected", connected, logGoneIn(ConnectStateWaitDisconnect), {Yes}, 1, 1,
-         1, "Airmail Data Problem", logError},
-        {"stopped in the Terminal while waiting for the connection", connected,
-         stoppedIn(ConnectStateWaitConnect), {Yes, Cancel}, 0, 2, 1, "Stopped", nullptr},
-        {"stopped in the Terminal while connected", connected, stoppedIn(ConnectStateWaitDisconnect),
-         {Yes, Cancel}, 0, 2, 1, "Stopped", nullptr},
-        // "Connected to" 1 s after F5, "Disconnected from" 1 s later: one log read sees both.
-        {"connected and disconnected between two log checks", script(SimCallOutcome::Connected(1, 1)),
-         {}, {Yes}, 1, 1, 1, "Connected, Attempt 1", nullptr},
-        {"Stop while the Terminal is being filled", stopWhileFilling, {}, {}, 0, 0, 0, "", nullptr},
-        {"a SailMail station", sailMail, sailMailTyped, {Cancel}, 0, 1, 0, "Stopped", nullptr}};
-    ASSERT_LT(GetParam(), static_cast<int>(std::size(endings)));
-    const Ending& e = endings[GetParam()];
-    SCOPED_TRACE(e.name);
-    if (e.before) e.before();
-    StartWith(e.answers);
-    if (e.after) e.after();
-    ASSERT_TRUE(RunUntilDone(10));
-    ExpectIdleControls();
-    EXPECT_EQ(beeps, e.beeps);
-    EXPECT_EQ(questions.size(), e.questions);
-    EXPECT_EQ(KeyPresses(kVkF5), e.calls);
-    EXPECT_EQ(Statuses().back(), e.status);
-    if (e.message) {
-        EXPECT_EQ(CountMessages(QString::fromLatin1(e.message)), 1);
+    CloseAirMail();
+    StartWith({No});
+    ExpectEnded(1, 0, 0, problem, startIt);
+    {
+        SCOPED_TRACE("closed while the user listens");
+        AirMailWithTerminal();
+        onMessage = [this](const MessageRequest&) { CloseAirMail(); };
+        StartWith({Yes, No});
+        ExpectEnded(0, 1, 0, problem, startIt);
     }
+    // The call ends with "No answer from" a second after F5; AirMail closes
+    // before the next log check, so the next row finds no Terminal.
+    onMessage = nullptr;
+    AirMailWithTerminal();
+    CallFirstRow(SimCallOutcome::NoAnswerAfter(1), {Yes, No});
+    Second();
+    CloseAirMail();
+    ASSERT_TRUE(RunUntilDone(10));
+    ExpectEnded(0, 1, 1, problem, startIt);
 }
 
-INSTANTIATE_TEST_SUITE_P(Causes, ConnectEnding, ::testing::Range(0, 11));
+TEST_F(ConnectProcessTest, NoCheckedRowIsToldInFrontOfTheMainWindow) {
+    for (int r : {1, 2, 3}) best().GridSetChecked(grid(), r, best().m_iColFrequency, false);
+    StartWith({});
+    ExpectEnded(0, 0, 0, "", "At least one frequency must be selected in Connect List.");
+    EXPECT_EQ(drive.ui.messages.back().icon, MsgIcon::Information);
+    EXPECT_EQ(drive.ui.broughtToFront, std::vector<QString>{QStringLiteral("Tidewell")});
+    EXPECT_EQ(connection.record().row, grid().Rows());  // past the last row
+}
 
-TEST_F(ConnectProcessTest, QuestionNamesTheDialFrequencyWhenAsked) {
-    const char* hardware = "[Hardware]\nDecoderType=PTC\nFSKDialCenter=1\nPTC Center Tone=1500\nRadio Mode=2\n";
-    for (const auto& [radioFrequency, ini, text] : {std::tuple{false, hardware, "7100.0 KHz"},
-                                                    std::tuple{true, hardware, "7098.5 (USB)"},
-                                                    std::tuple{true, "", "7100.0 KHz"}}) {
-        SCOPED_TRACE(text);
-        drive.WriteAirMail(QStringLiteral("Airmail.ini"), QString::fromLatin1(ini));
-        main.settings.m_bRadioFrequency = radioFrequency;
-        StartWith({Cancel});
-        ASSERT_EQ(questions.size(), 1u);
-        EXPECT_EQ(questions[0].request.text, QStringLiteral("Please check frequency ") +
-                                                 QString::fromLatin1(text) +
-                                                 QStringLiteral("\n\nIs it Clear and Not Busy?"));
-    }
+TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestion) {
+    onWait = [this] {
+        if (connection.Running() && connection.record().state == ConnectStateSelect)
+            main.cmdStop_Click();
+    };
+    StartWith({});
+    ExpectEnded(0, 0, 0, "");
+}
+
+// The Station column shows a SailMail station by name; the Terminal takes its identifier.
+TEST_F(ConnectProcessTest, SailMailStationNamesAreTypedAsIdentifiers) {
+    drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
+                       QStringLiteral("[Station Info]\nWQAB970=CM87:Harbor Point\n"
+                                      "[Frequency List]\nWQAB970=7100.0\n"));
+    main.m_sSystem = QStringLiteral("SAILMAIL");
+    grid().SetRows(1);
+    AddRow(QStringLiteral("Harbor Point"), QStringLiteral("7100.0"));
+    StartWith({Cancel});
+    ExpectEnded(0, 1, 0, "Stopped");
+    EXPECT_EQ(questions[0].station, QStringLiteral("WQAB970"));
+    EXPECT_EQ(questions[0].system, QStringLiteral("SAILMAIL"));
+    EXPECT_EQ(main.m_sStation, QStringLiteral("WQAB970"));
+    EXPECT_EQ(main.m_sStationName, QStringLiteral("Harbor Point"));
+    EXPECT_EQ(connection.record().station, QStringLiteral("Harbor Point"));
 }
 
 // ---- the main window --------------------------------------------------------
 
-TEST_F(ConnectProcessTest, MainWindowControlsBlinkAndPanelsWhileTheProcessRuns) {
+// While the process runs the controls are off, the called frequency blinks
+// and the panels count.  Stop asks first while waiting (the ticks meanwhile
+// only refresh the panels) and sends nothing to AirMail.
+TEST_F(ConnectProcessTest, MainWindowWhileTheProcessRuns) {
     main.cmdBestTime.enabled = false;  // a control that was off before Start stays off after
-    onQuestion = [this] {
+    onMessage = [this](const MessageRequest&) {
         EXPECT_FALSE(main.cmdStart.enabled || main.cmdStart.bold);
         for (const Control* c : std::initializer_list<const Control*>{
                  &main.cmbSystem, &main.cmdUpdate, &main.cmdBestTime, &main.txtLat, &main.txtLon})
             EXPECT_FALSE(c->enabled);
         EXPECT_EQ(drive.ui.PanelText(1), QStringLiteral("Working"));
     };
-    CallFirstRow(SimCallOutcome::Connected(7, 3600));
+    CallFirstRow(SimCallOutcome::Connected(7, 3600), {Yes});
     ASSERT_EQ(connection.record().state, ConnectStateWaitConnect);
-    // The called frequency blinks.
     EXPECT_EQ(best().m_iBlinkRow, 1);
     EXPECT_EQ(best().m_iBlinkCol, best().m_iColFrequency);
+    const std::size_t inputs = sim.InputCalls().size();
+    const platform::UtcSeconds start = connection.record().processStart;
+    const auto processTime = [&] { return ElapsedText(clock.NowUtc() - start) + QLatin1Char(' '); };
 
-    // Panel 4 counts the process time from the start; panel 3 the connection's from its start.
-    const platform::UtcSeconds processStart = connection.record().processStart;
-    Second();
-    EXPECT_EQ(drive.ui.PanelText(4), ElapsedText(clock.NowUtc() - processStart) + QLatin1Char(' '));
+    // "Connected to" comes while the question is open; No goes on waiting.
+    onMessage = [this](const MessageRequest&) { RunSeconds(10); };
+    drive.ui.QueueAnswer(No);
+    main.cmdStop_Click();
+    const MessageRequest& ask = drive.ui.messages.back();
+    EXPECT_TRUE(ask.text.startsWith(QStringLiteral(
+        "Once the AirMail Connect process has started, the only way to stop it is press the RED")));
+    EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(ask.icon, MsgIcon::Information);
+    EXPECT_TRUE(connection.Running());
+    EXPECT_EQ(connection.record().state, ConnectStateWaitConnect);
+    EXPECT_EQ(drive.ui.PanelText(4), processTime());
     EXPECT_TRUE(drive.ui.PanelText(3).isEmpty());
+
+    // Panel 3 counts the connection's time.
+    onMessage = nullptr;
     ASSERT_TRUE(RunUntilState(ConnectStateWaitDisconnect));
     RunSeconds(65);
     EXPECT_EQ(drive.ui.PanelText(3), QStringLiteral("1:05"));
-    EXPECT_EQ(drive.ui.PanelText(4), ElapsedText(clock.NowUtc() - processStart) + QLatin1Char(' '));
+    EXPECT_EQ(drive.ui.PanelText(4), processTime());
 
     // An update cannot pull the list from under the process.
     main.steps.BestListBuild = [] {
@@ -423,8 +385,10 @@ TEST_F(ConnectProcessTest, MainWindowControlsBlinkAndPanelsWhileTheProcessRuns) 
 
     drive.ui.QueueAnswer(Yes);
     main.cmdStop_Click();
-    ExpectIdleControls();
+    EXPECT_EQ(CountMessages(QStringLiteral("Once the AirMail")), 2);
+    ExpectEnded(0, 1, 1, "Waiting Disconnect, Attempt 1");
     EXPECT_FALSE(main.cmdBestTime.enabled);
+    EXPECT_EQ(sim.InputCalls().size(), inputs);
     EXPECT_EQ(FrequencyColor(1), best().m_lColorClear);  // the blink stops on the call's colour
     // A tick after the end changes nothing.
     const QString panel4 = drive.ui.PanelText(4);
@@ -435,7 +399,7 @@ TEST_F(ConnectProcessTest, MainWindowControlsBlinkAndPanelsWhileTheProcessRuns) 
 TEST_F(ConnectProcessTest, ClosingTheMainWindowStopsQuietlyAndClosesTheOthersInOrder) {
     StartWith({Yes});
     ASSERT_TRUE(connection.Running());
-    const int inputs = InputCalls();
+    const std::size_t inputs = sim.InputCalls().size();
     const std::size_t messages = drive.ui.messages.size();
     QDir().mkpath(drive.Native(QStringLiteral("C:\\Tidewell")));
     const QString profile = drive.Native(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"));
@@ -447,12 +411,11 @@ TEST_F(ConnectProcessTest, ClosingTheMainWindowStopsQuietlyAndClosesTheOthersInO
 
     main.Form_Unload();
     EXPECT_EQ(closed, (QStringList{"frmAbout", "frmDiagram", "frmOptions", "frmOverview",
-                                   "frmPropagationBest", "frmPropagationDetails", "frmPropagationHours",
-                                   "frmStationInfo", "frmSummary"}));
+                                   "frmPropagationBest", "frmPropagationDetails",
+                                   "frmPropagationHours", "frmStationInfo", "frmSummary"}));
     EXPECT_FALSE(connection.Running());
     EXPECT_FALSE(main.tmrProcess.enabled || best().tmrBlink.enabled);
-    EXPECT_EQ(InputCalls(), inputs);  // nothing sent to AirMail
-    EXPECT_EQ(sim.CallState(), platform::SimCallState::Calling);
+    EXPECT_EQ(sim.InputCalls().size(), inputs);  // nothing sent to AirMail
     EXPECT_EQ(drive.ui.messages.size(), messages);
     EXPECT_EQ(beeps, 0);
 }
