@@ -57,8 +57,7 @@ class ConnectProcessTest : public ConnectFixture {
 protected:
     struct Question {
         MessageRequest request;
-        platform::UtcSeconds time = 0;
-        QString station, frequency, system;
+        std::string station, frequency, system;  // the Terminal's fields
         std::vector<Color> colors = {};  // rows 1.. at the time
     };
 
@@ -71,14 +70,13 @@ protected:
         };
     }
     void Record(const MessageRequest& m) {
-        const auto field = [this](SimControl f) { return QString::fromStdString(sim.Field(f).text); };
-        questions.push_back({m, clock.NowUtc(), field(SimControl::TerminalStation),
-                             field(SimControl::TerminalFrequency), field(SimControl::TerminalSystem)});
-        for (int r = 1; r < grid().Rows(); ++r) questions.back().colors.push_back(FrequencyColor(r));
-        if (questions.size() > 40) {  // a process that keeps asking would go round for ever
-            ADD_FAILURE() << "too many questions";
-            drive.ui.answers.push_front(Cancel);
-        }
+        questions.push_back({m, sim.Field(SimControl::TerminalStation).text,
+                             sim.Field(SimControl::TerminalFrequency).text,
+                             sim.Field(SimControl::TerminalSystem).text});
+        for (int r = 1; r < grid().Rows(); ++r)
+            questions.back().colors.push_back(FrequencyColor(r));
+        // A process that keeps asking would go round the list for ever on the default No.
+        if (questions.size() > 40) drive.ui.answers.push_front(Cancel);
     }
 
     // Starts with fresh records and the user's answers queued.
@@ -100,17 +98,11 @@ protected:
     bool RunUntilState(int state) {
         return RunUntil([this, state] { return connection.record().state == state; }, 900);
     }
-    // The end of a run, with the controls back: the beeps, frequency questions
-    // and calls (F5) since Start, the last status and a message shown once.
+    // The end of a run, the timers off: the beeps, frequency questions and
+    // calls (F5) since Start, the last status and a message shown once.
     void ExpectEnded(int beeped, std::size_t asked, int called, const std::string& status,
                      const char* message = nullptr) {
-        EXPECT_FALSE(connection.Running());
-        for (const Control* c : std::initializer_list<const Control*>{
-                 &main.cmdStart, &main.cmbSystem, &main.cmdUpdate, &main.txtLat, &main.txtLon})
-            EXPECT_TRUE(c->enabled);
-        EXPECT_TRUE(main.cmdStart.bold);
-        EXPECT_FALSE(main.cmdStop.enabled || main.cmdStop.bold);
-        EXPECT_FALSE(main.tmrProcess.enabled || best().tmrBlink.enabled);
+        EXPECT_FALSE(connection.Running() || main.tmrProcess.enabled || best().tmrBlink.enabled);
         EXPECT_EQ(drive.ui.PanelText(1), QStringLiteral("Done"));
         EXPECT_EQ(beeps, beeped);
         EXPECT_EQ(questions.size(), asked);
@@ -131,9 +123,9 @@ protected:
 
 // Each No marks its row noisy and asks about the next, round the list; a
 // call without answer moves on to the next row at the next check of the log.
-TEST_F(ConnectProcessTest, RowsAreAskedAboutAndCalledInTurn) {
+TEST_F(ConnectProcessTest, RowsAreCalledInTurnUntilTheMainWindowCloses) {
     sim.ScriptCall("K2BBB", "10100.0", SimCallOutcome::NoAnswerAfter(60));
-    CallFirstRow(SimCallOutcome::NoAnswerAfter(5), {No, No, No, Yes, Yes});
+    CallFirstRow(SimCallOutcome::NoAnswerAfter(4), {No, No, No, Yes, Yes});
 
     ASSERT_EQ(questions.size(), 4u);
     const char* const asked[][2] = {
@@ -141,16 +133,15 @@ TEST_F(ConnectProcessTest, RowsAreAskedAboutAndCalledInTurn) {
     for (std::size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         const Question& q = questions[i];
-        const QString frequency = QString::fromLatin1(asked[i][1]);
         EXPECT_EQ(q.request.text,
                   QStringLiteral("Please check frequency %1 KHz\n\nIs it Clear and Not Busy?")
-                      .arg(frequency));
+                      .arg(asked[i][1]));
         EXPECT_EQ(q.request.buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(q.request.icon, MsgIcon::Question);
         EXPECT_EQ(DefaultAnswer(q.request), No);
-        EXPECT_EQ(q.station, QString::fromLatin1(asked[i][0]));
-        EXPECT_EQ(q.frequency, frequency);
-        EXPECT_EQ(q.system, QStringLiteral("HAM"));
+        EXPECT_EQ(q.station, asked[i][0]);
+        EXPECT_EQ(q.frequency, asked[i][1]);
+        EXPECT_EQ(q.system, "HAM");
         // The rows answered No are noisy; the row asked about again is not.
         for (std::size_t r = 0; r < 3; ++r)
             EXPECT_EQ(q.colors[r] == best().m_lColorNoisy, r < i && r != i % 3) << "row " << r + 1;
@@ -163,20 +154,39 @@ TEST_F(ConnectProcessTest, RowsAreAskedAboutAndCalledInTurn) {
     const platform::UtcSeconds waitingFrom = clock.NowUtc();
 
     ASSERT_TRUE(RunUntil([this] { return questions.size() == 5; }, 30));
-    // "No answer from" falls due 5 s after F5; the log is read every third
+    // "No answer from" falls due 4 s after F5; the log is read every third
     // tick, so the next row's question comes with the sixth tick.
-    EXPECT_GE(questions[4].time - waitingFrom, 6);
-    EXPECT_LE(questions[4].time - waitingFrom, 7);
-    EXPECT_EQ(questions[4].station, QStringLiteral("K2BBB"));
+    EXPECT_GE(clock.NowUtc() - waitingFrom, 6);
+    EXPECT_LE(clock.NowUtc() - waitingFrom, 7);
+    EXPECT_EQ(questions[4].station, "K2BBB");
     EXPECT_EQ(Statuses().back(), "Waiting Conection, Attempt 2");
     EXPECT_EQ(sim.CallStation(), "K2BBB");
     EXPECT_EQ(FrequencyColor(1), best().m_lColorClear);  // the call was made on it
+
+    // Closing the main window stops the process quietly (the call is
+    // AirMail's to finish), writes the profile and closes the other windows in order.
+    const std::size_t inputs = sim.InputCalls().size(), messages = drive.ui.messages.size();
+    QDir().mkpath(drive.Native(QStringLiteral("C:\\Tidewell")));
+    const QString profile = drive.Native(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"));
+    QStringList closed;
+    main.steps.UnloadWindow = [&](const QString& window) {
+        EXPECT_TRUE(QFile::exists(profile)) << "the profile is written first";
+        closed << window;
+    };
+    main.Form_Unload();
+    EXPECT_EQ(closed, (QStringList{"frmAbout", "frmDiagram", "frmOptions", "frmOverview",
+                                   "frmPropagationBest", "frmPropagationDetails",
+                                   "frmPropagationHours", "frmStationInfo", "frmSummary"}));
+    EXPECT_FALSE(connection.Running() || main.tmrProcess.enabled || best().tmrBlink.enabled);
+    EXPECT_EQ(sim.InputCalls().size(), inputs);
+    EXPECT_EQ(drive.ui.messages.size(), messages);
     EXPECT_EQ(beeps, 0);
 }
 
 TEST_F(ConnectProcessTest, QuestionNamesTheDialFrequencyWhenAsked) {
     const char* hardware =
         "[Hardware]\nDecoderType=PTC\nFSKDialCenter=1\nPTC Center Tone=1500\nRadio Mode=2\n";
+    const QString asked = QStringLiteral("Please check frequency %1\n\nIs it Clear and Not Busy?");
     for (const auto& [radioFrequency, ini, text] : {std::tuple{false, hardware, "7100.0 KHz"},
                                                     std::tuple{true, hardware, "7098.5 (USB)"},
                                                     std::tuple{true, "", "7100.0 KHz"}}) {
@@ -185,8 +195,7 @@ TEST_F(ConnectProcessTest, QuestionNamesTheDialFrequencyWhenAsked) {
         main.settings.m_bRadioFrequency = radioFrequency;
         StartWith({Cancel});
         ASSERT_EQ(questions.size(), 1u);
-        EXPECT_EQ(questions[0].request.text,
-                  QStringLiteral("Please check frequency %1\n\nIs it Clear and Not Busy?").arg(text));
+        EXPECT_EQ(questions[0].request.text, asked.arg(text));
     }
 }
 
@@ -196,25 +205,21 @@ TEST_F(ConnectProcessTest, QuestionNamesTheDialFrequencyWhenAsked) {
 // Terminal text is then searched for the server's last contact, and a
 // contact older than the limit is shown.
 TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck) {
-    struct Case {
-        const char* system;
-        int serverMinutes;
-        bool warns;
-        bool check = true;  // m_bAirMailLastConnectCheck
-    };
-    const Case cases[] = {{"HAM", 20, true},
-                          {"HAM", 10, false},
-                          {"HAM", 15, false},
-                          {"FAX", 20, false},
-                          {"HAM", 99, false, false}};
-    // Each call takes the next of these outcomes.
-    for (const Case& c : cases)
-        sim.ScriptCall("K1AAA", "7100.0", SimCallOutcome::Connected(10, 240, c.serverMinutes));
+    // The system, the server's last contact in minutes, the check on, a warning.
+    const std::tuple<const char*, int, bool, bool> cases[] = {
+        {"HAM", 20, true, true},  {"HAM", 10, true, false},  {"HAM", 15, true, false},
+        {"FAX", 20, true, false}, {"HAM", 99, false, false}};
+    // Each call takes the next of these outcomes.  The last connection is made
+    // and ended between two log checks: "Connected to" 1 s after F5,
+    // "Disconnected from" 1 s later, and one log read sees both.
+    for (const auto& [system, minutes, check, warns] : cases)
+        sim.ScriptCall("K1AAA", "7100.0", check ? SimCallOutcome::Connected(10, 240, minutes)
+                                                : SimCallOutcome::Connected(1, 1, minutes));
     main.settings.m_iAirMailLastConnectCheckMinutes = 15;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.system) + " " + std::to_string(c.serverMinutes));
-        main.m_sSystem = QString::fromLatin1(c.system);
-        main.settings.m_bAirMailLastConnectCheck = c.check;
+    for (const auto& [system, serverMinutes, check, warns] : cases) {
+        SCOPED_TRACE(std::string(system) + " " + std::to_string(serverMinutes));
+        main.m_sSystem = QString::fromLatin1(system);
+        main.settings.m_bAirMailLastConnectCheck = check;
         const int ups = KeyPresses(platform::vk::Up);
         sim.SetCursorPos({3, 4});
 
@@ -222,8 +227,8 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
         ASSERT_TRUE(RunUntilDone());
         ExpectEnded(1, 1, 1, "Connected, Attempt 1");
         EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Connected, Attempt 1 "));
-        ASSERT_EQ(CountMessages(QStringLiteral("PMBO")), c.warns ? 1 : 0);
-        if (c.warns) {
+        ASSERT_EQ(CountMessages(QStringLiteral("PMBO")), warns ? 1 : 0);
+        if (warns) {
             const MessageRequest& w = drive.ui.messages.back();
             EXPECT_EQ(w.text, QStringLiteral("PMBO K1AAA - last contacted server 20 min ago."));
             EXPECT_EQ(w.title, QStringLiteral("Tidewell - Terminal - Station/Server Warning"));
@@ -231,15 +236,8 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
         }
         // The mouse is back where the user left it; switched off, the Terminal text is not walked.
         EXPECT_EQ(sim.CursorPos(), (platform::ScreenPoint{3, 4}));
-        EXPECT_EQ(KeyPresses(platform::vk::Up) > ups, c.check);
+        EXPECT_EQ(KeyPresses(platform::vk::Up) > ups, check);
     }
-}
-
-// "Connected to" 1 s after F5, "Disconnected from" 1 s later: one log read sees both.
-TEST_F(ConnectProcessTest, AConnectionMadeAndEndedBetweenTwoLogChecksCountsAsMade) {
-    CallFirstRow(SimCallOutcome::Connected(1, 1), {Yes});
-    ASSERT_TRUE(RunUntilDone(10));
-    ExpectEnded(1, 1, 1, "Connected, Attempt 1");
 }
 
 // Stopped in the Terminal the next row is asked about (and cancelled here);
@@ -252,7 +250,7 @@ TEST_F(ConnectProcessTest, StoppedInTheTerminalGoesOnWithTheNextRow) {
         sim.PressStop();
         ASSERT_TRUE(RunUntilDone(10));
         ExpectEnded(0, 2, 1, "Stopped");
-        EXPECT_EQ(questions[1].station, QStringLiteral("K2BBB"));
+        EXPECT_EQ(questions[1].station, "K2BBB");
         EXPECT_EQ(StatusShown("Stopped, Terminal Window"), state == ConnectStateWaitDisconnect);
     }
 }
@@ -276,18 +274,18 @@ TEST_F(ConnectProcessTest, ALogThatCannotBeReadEndsTheProcessWithABeep) {
 TEST_F(ConnectProcessTest, AirMailMissingEndsTheProcess) {
     const char* const problem = "Terminal Window Problem";
     const char* const startIt = "To set the Radio's Frequency";
+    SCOPED_TRACE("missing at the start");
     CloseAirMail();
     StartWith({No});
     ExpectEnded(1, 0, 0, problem, startIt);
-    {
-        SCOPED_TRACE("closed while the user listens");
-        AirMailWithTerminal();
-        onMessage = [this](const MessageRequest&) { CloseAirMail(); };
-        StartWith({Yes, No});
-        ExpectEnded(0, 1, 0, problem, startIt);
-    }
+    SCOPED_TRACE("closed while the user listens");
+    AirMailWithTerminal();
+    onMessage = [this](const MessageRequest&) { CloseAirMail(); };
+    StartWith({Yes, No});
+    ExpectEnded(0, 1, 0, problem, startIt);
     // The call ends with "No answer from" a second after F5; AirMail closes
     // before the next log check, so the next row finds no Terminal.
+    SCOPED_TRACE("closed before the next row");
     onMessage = nullptr;
     AirMailWithTerminal();
     CallFirstRow(SimCallOutcome::NoAnswerAfter(1), {Yes, No});
@@ -325,8 +323,8 @@ TEST_F(ConnectProcessTest, SailMailStationNamesAreTypedAsIdentifiers) {
     AddRow(QStringLiteral("Harbor Point"), QStringLiteral("7100.0"));
     StartWith({Cancel});
     ExpectEnded(0, 1, 0, "Stopped");
-    EXPECT_EQ(questions[0].station, QStringLiteral("WQAB970"));
-    EXPECT_EQ(questions[0].system, QStringLiteral("SAILMAIL"));
+    EXPECT_EQ(questions[0].station, "WQAB970");
+    EXPECT_EQ(questions[0].system, "SAILMAIL");
     EXPECT_EQ(main.m_sStation, QStringLiteral("WQAB970"));
     EXPECT_EQ(main.m_sStationName, QStringLiteral("Harbor Point"));
     EXPECT_EQ(connection.record().station, QStringLiteral("Harbor Point"));
@@ -339,11 +337,12 @@ TEST_F(ConnectProcessTest, SailMailStationNamesAreTypedAsIdentifiers) {
 // only refresh the panels) and sends nothing to AirMail.
 TEST_F(ConnectProcessTest, MainWindowWhileTheProcessRuns) {
     main.cmdBestTime.enabled = false;  // a control that was off before Start stays off after
-    onMessage = [this](const MessageRequest&) {
+    const std::vector<const Control*> locked = {&main.cmbSystem, &main.cmdUpdate, &main.txtLat,
+                                                &main.txtLon};
+    onMessage = [&](const MessageRequest&) {
+        for (const Control* c : locked) EXPECT_FALSE(c->enabled);
         EXPECT_FALSE(main.cmdStart.enabled || main.cmdStart.bold);
-        for (const Control* c : std::initializer_list<const Control*>{
-                 &main.cmbSystem, &main.cmdUpdate, &main.cmdBestTime, &main.txtLat, &main.txtLon})
-            EXPECT_FALSE(c->enabled);
+        EXPECT_TRUE(main.cmdStop.enabled && main.cmdStop.bold);
         EXPECT_EQ(drive.ui.PanelText(1), QStringLiteral("Working"));
     };
     CallFirstRow(SimCallOutcome::Connected(7, 3600), {Yes});
@@ -387,37 +386,11 @@ TEST_F(ConnectProcessTest, MainWindowWhileTheProcessRuns) {
     main.cmdStop_Click();
     EXPECT_EQ(CountMessages(QStringLiteral("Once the AirMail")), 2);
     ExpectEnded(0, 1, 1, "Waiting Disconnect, Attempt 1");
-    EXPECT_FALSE(main.cmdBestTime.enabled);
+    for (const Control* c : locked) EXPECT_TRUE(c->enabled);
+    EXPECT_TRUE(main.cmdStart.enabled && main.cmdStart.bold);
+    EXPECT_FALSE(main.cmdStop.enabled || main.cmdStop.bold || main.cmdBestTime.enabled);
     EXPECT_EQ(sim.InputCalls().size(), inputs);
     EXPECT_EQ(FrequencyColor(1), best().m_lColorClear);  // the blink stops on the call's colour
-    // A tick after the end changes nothing.
-    const QString panel4 = drive.ui.PanelText(4);
-    main.tmrProcess_Timer();
-    EXPECT_EQ(drive.ui.PanelText(4), panel4);
-}
-
-TEST_F(ConnectProcessTest, ClosingTheMainWindowStopsQuietlyAndClosesTheOthersInOrder) {
-    StartWith({Yes});
-    ASSERT_TRUE(connection.Running());
-    const std::size_t inputs = sim.InputCalls().size();
-    const std::size_t messages = drive.ui.messages.size();
-    QDir().mkpath(drive.Native(QStringLiteral("C:\\Tidewell")));
-    const QString profile = drive.Native(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"));
-    QStringList closed;
-    main.steps.UnloadWindow = [&](const QString& window) {
-        EXPECT_TRUE(QFile::exists(profile)) << "the profile is written first";
-        closed << window;
-    };
-
-    main.Form_Unload();
-    EXPECT_EQ(closed, (QStringList{"frmAbout", "frmDiagram", "frmOptions", "frmOverview",
-                                   "frmPropagationBest", "frmPropagationDetails",
-                                   "frmPropagationHours", "frmStationInfo", "frmSummary"}));
-    EXPECT_FALSE(connection.Running());
-    EXPECT_FALSE(main.tmrProcess.enabled || best().tmrBlink.enabled);
-    EXPECT_EQ(sim.InputCalls().size(), inputs);  // nothing sent to AirMail
-    EXPECT_EQ(drive.ui.messages.size(), messages);
-    EXPECT_EQ(beeps, 0);
 }
 
 }  // namespace

@@ -126,10 +126,10 @@ TEST(SendKeysIntoSimulatedAirMail, LogLinesReadBackByTheLogParser) {
     clock.Advance(200);
     desktop.Tick();
 
-    QDate current;
+    QDate date;
     QStringList times;
     for (const std::string& line : desktop.LogLines())
-        times << DebugLogParseLine(QString::fromStdString(line), current).time.toString(Qt::ISODate);
+        times << DebugLogParseLine(QString::fromStdString(line), date).time.toString(Qt::ISODate);
     EXPECT_EQ(times, (QStringList{"2024-05-10T23:59:00Z", "2024-05-10T23:59:45Z",
                                   "2024-05-11T00:01:25Z"}));
 }
