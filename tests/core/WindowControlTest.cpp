@@ -65,15 +65,6 @@ TEST_F(WindowControlTest, TerminalOpenPressesF6AndChecksTheFieldsFiveTimesAtMost
     }
 }
 
-TEST_F(WindowControlTest, TerminalOpenWithoutAirMailSaysTheMainWindowMustBeOpen) {
-    EXPECT_FALSE(windows.TerminalOpen());
-    ASSERT_EQ(drive.ui.messages.size(), 1u);
-    EXPECT_EQ(drive.ui.messages[0].text, QStringLiteral("The AirMail Window must be open."));
-    EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(Statuses().back(), "AirMail Window Problem");
-    EXPECT_EQ(drive.ui.broughtToFront.back(), QStringLiteral("Tidewell"));
-}
-
 // Asked, the user says Yes: AirMail is started through the shell on Windows
 // NT, with a plain start elsewhere, and its Terminal opened.
 TEST_F(WindowControlTest, AirMailNotRunningIsStartedWhenTheUserSaysYes) {
@@ -97,25 +88,33 @@ TEST_F(WindowControlTest, AirMailNotRunningIsStartedWhenTheUserSaysYes) {
     }
 }
 
-TEST_F(WindowControlTest, AirMailThatCannotBeStartedIsReported) {
+// The Terminal cannot be opened without AirMail's main window, nor AirMail
+// started without its program: both are reported.
+TEST_F(WindowControlTest, AirMailMissingOrNotStartedIsReported) {
+    EXPECT_FALSE(windows.TerminalOpen());
+    ASSERT_EQ(drive.ui.messages.size(), 1u);
+    EXPECT_EQ(drive.ui.messages[0].text, QStringLiteral("The AirMail Window must be open."));
+    EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(Statuses().back(), "AirMail Window Problem");
+    EXPECT_EQ(drive.ui.broughtToFront.back(), QStringLiteral("Tidewell"));
+
     QFile::remove(drive.Native(QStringLiteral("C:\\Program Files\\AirMail\\Airmail3.exe")));
     drive.ui.QueueAnswer(MsgAnswer::Yes);
     EXPECT_FALSE(windows.AirMailOpenAirMail(QStringLiteral("Start it?")));
-    ASSERT_EQ(drive.ui.messages.size(), 2u);
-    const QString& text = drive.ui.messages[1].text;
+    ASSERT_EQ(drive.ui.messages.size(), 3u);
+    const QString& text = drive.ui.messages[2].text;
     EXPECT_TRUE(text.startsWith(QStringLiteral("Unable to start AirMail Program.  ")));
     EXPECT_TRUE(text.contains(QStringLiteral("Please check that the AirMail Program Folder")));
-    EXPECT_EQ(drive.ui.messages[1].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(drive.ui.messages[2].icon, MsgIcon::Exclamation);
     EXPECT_EQ(Statuses().back(), "Airmail Window Problem");
 }
 
 // The main window's left and top, then the Terminal's, for a desktop's right
 // and bottom edges.
 TEST(AirMailWindowPlaces, CentreAndBottomRightWithHalvesToEven) {
-    const std::array<int, 6> cases[] = {{1024, 768, 142, 145, 412, 300},
-                                        {1025, 769, 142, 146, 413, 301},
-                                        {1027, 767, 144, 144, 415, 299},
-                                        {1920, 1080, 590, 301, 1308, 612}};
+    const std::array<int, 6> cases[] = {
+        {1024, 768, 142, 145, 412, 300}, {1025, 769, 142, 146, 413, 301},
+        {1027, 767, 144, 144, 415, 299}, {1920, 1080, 590, 301, 1308, 612}};
     for (const auto& [right, bottom, left, top, terminalLeft, terminalTop] : cases) {
         const AirMailWindowPlaces p = AirMailWindowPlacesFor(right, bottom);
         EXPECT_EQ(p.main, (WindowRect{left, top, left + 740, top + 410})) << right;
@@ -125,7 +124,10 @@ TEST(AirMailWindowPlaces, CentreAndBottomRightWithHalvesToEven) {
     }
 }
 
-TEST_F(WindowControlTest, ResizePlacesAndRestoresTheOpenWindows) {
+// The windows are placed and restored.  The Terminal, open behind another
+// window, is brought in front without a question or a key; a click in its
+// middle gives it the focus.
+TEST_F(WindowControlTest, TheTerminalIsPlacedBroughtInFrontAndClicked) {
     sim.StartAirMail();
     windows.AirMailResizeWindows();  // no Terminal yet: only the main window moves
     EXPECT_EQ(sim.Rect(sim.MainWindow()), (WindowRect{142, 145, 882, 555}));
@@ -133,20 +135,15 @@ TEST_F(WindowControlTest, ResizePlacesAndRestoresTheOpenWindows) {
     sim.Show(sim.TerminalWindow(), platform::ShowMode::Minimize);
     windows.AirMailResizeWindows();
     EXPECT_EQ(sim.Rect(sim.TerminalWindow()), (WindowRect{412, 300, 1024, 734}));
-}
 
-// The Terminal, already open behind another window, is brought in front
-// without a question or a key; a click in its middle gives it the focus.
-TEST_F(WindowControlTest, ClickCenterClicksTheMiddleOfTheTerminal) {
-    AirMailWithTerminal();
     sim.AddOtherWindow("ThunderRT6FormDC", "Tidewell", {0, 0, 200, 200});
     main.settings.m_bAirMailResize = false;  // the arrangement would bring it forward too
+    drive.ui.ClearRecords();
     EXPECT_TRUE(windows.TerminalActivate());
     EXPECT_EQ(sim.ForegroundWindow(), sim.TerminalWindow());
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"Activating Terminal", ""}));
     sim.SetCursorPos({10, 10});
     EXPECT_EQ(windows.TerminalClickCenter(), 1);
-    // The Terminal sits at 412, 300 to 1024, 734 after the arrangement.
     ASSERT_TRUE(sim.CursorPos());
     EXPECT_NEAR(sim.CursorPos()->x, (412 + 1024) / 2, 1);
     EXPECT_NEAR(sim.CursorPos()->y, (300 + 734) / 2, 1);
@@ -160,8 +157,7 @@ TEST_F(WindowControlTest, PositionReportIsOpenedAndTheListInvalidated) {
     drive.ui.QueueAnswer(MsgAnswer::No);
     EXPECT_FALSE(windows.AirMailOpenPositionReport());
     ASSERT_EQ(drive.ui.messages.size(), 1u);
-    EXPECT_TRUE(drive.ui.messages[0].text.startsWith(QStringLiteral(
-        "Your current position is normally entered in AirMail's Position Report window.\n\n")));
+    EXPECT_TRUE(drive.ui.LastMessage().startsWith(QStringLiteral("Your current position is")));
     EXPECT_TRUE(main.cmdStart.enabled);
 
     sim.StartAirMail();
@@ -171,14 +167,13 @@ TEST_F(WindowControlTest, PositionReportIsOpenedAndTheListInvalidated) {
     EXPECT_TRUE(main.cmdUpdate.bold);
     EXPECT_FALSE(main.cmdStart.enabled);
     ASSERT_EQ(drive.ui.messages.size(), 1u);  // AirMail runs: only the hint
-    EXPECT_TRUE(drive.ui.messages[0].text.startsWith(
-        QStringLiteral("Please close the AirMail's Position Report Window after")));
+    EXPECT_TRUE(drive.ui.LastMessage().startsWith(QStringLiteral("Please close the AirMail's")));
     EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
 
     // Already open: no keys.
-    const int calls = InputCalls();
+    const std::size_t calls = sim.InputCalls().size();
     EXPECT_TRUE(windows.AirMailOpenPositionReport());
-    EXPECT_EQ(InputCalls(), calls);
+    EXPECT_EQ(sim.InputCalls().size(), calls);
 }
 
 // ---- waiting ----------------------------------------------------------------
