@@ -78,20 +78,18 @@ protected:
             if (w.panel == 2) out.push_back(w.text.trimmed().toStdString());
         return out;
     }
-    bool StatusShown(const std::string& text) const { return std::ranges::count(Statuses(), text) > 0; }
+    bool StatusShown(const std::string& s) const { return std::ranges::count(Statuses(), s) > 0; }
     int CountMessages(const QString& prefix) const {
-        return static_cast<int>(std::count_if(drive.ui.messages.begin(), drive.ui.messages.end(),
-                                              [&](const auto& m) { return m.text.startsWith(prefix); }));
+        return static_cast<int>(std::ranges::count_if(
+            drive.ui.messages, [&](const MessageRequest& m) { return m.text.startsWith(prefix); }));
     }
     // How often the keys sent pressed this virtual key.
     int KeyPresses(std::uint16_t key) const {
         int n = 0;
         for (const auto& call : sim.InputCalls())
-            n += static_cast<int>(std::count_if(call.begin(), call.end(),
-                                                [&](const auto& e) { return e.vk == key && !e.keyUp; }));
+            for (const platform::KeyEvent& e : call) n += e.vk == key && !e.keyUp;
         return n;
     }
-    int InputCalls() const { return static_cast<int>(sim.InputCalls().size()); }
 
     platform::SimDesktop sim;
     ManualClockWaiter clockWaiter;
