@@ -2,8 +2,6 @@
 // starting AirMail, opening and checking the Terminal, the Position Report
 // window, arranging the windows and the click, and the waiting services.
 
-#include <gtest/gtest.h>
-
 #include <QFile>
 
 #include <array>

@@ -36,8 +36,6 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     QtUserInterface ui;
     FixedTextMetrics metrics;
     Application app(line, ui, metrics, drive.folder->path());
-    ASSERT_NE(app.manualClock(), nullptr);
-    ASSERT_NE(app.simulatedAirMail(), nullptr);
     // Waiting moves the fixed clock on and lets the simulated AirMail act.
     app.UseWaiter(std::make_unique<ManualClockWaiter>(*app.manualClock(), ui,
                                                       [&] { app.simulatedAirMail()->Tick(); }));
