@@ -238,9 +238,11 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
     }
 }
 
-// Stopped in the Terminal the next row is asked about (and cancelled here);
-// only a connection that was made says it was stopped.
-TEST_F(ConnectProcessTest, StoppedInTheTerminalGoesOnWithTheNextRow) {
+// While waiting for the connection and while connected: stopped in the
+// Terminal, the next row is asked about (and cancelled here), and only a
+// connection that was made says it was stopped; a log that cannot be read
+// ends the process with a beep.
+TEST_F(ConnectProcessTest, StoppedInTheTerminalOrTheLogGoneWhileWaiting) {
     for (int state : {ConnectStateWaitConnect, ConnectStateWaitDisconnect}) {
         SCOPED_TRACE(state);
         CallFirstRow(SimCallOutcome::Connected(5, 3600), {Yes, Cancel});
@@ -250,13 +252,7 @@ TEST_F(ConnectProcessTest, StoppedInTheTerminalGoesOnWithTheNextRow) {
         ExpectEnded(0, 2, 1, "Stopped");
         EXPECT_EQ(questions[1].station, "K2BBB");
         EXPECT_EQ(StatusShown("Stopped, Terminal Window"), state == ConnectStateWaitDisconnect);
-    }
-}
 
-TEST_F(ConnectProcessTest, ALogThatCannotBeReadEndsTheProcessWithABeep) {
-    for (int state : {ConnectStateWaitConnect, ConnectStateWaitDisconnect}) {
-        SCOPED_TRACE(state);
-        AirMailWithTerminal();  // again after the last round
         CallFirstRow(SimCallOutcome::Connected(5, 3600), {Yes});
         ASSERT_TRUE(RunUntilState(state));
         CloseAirMail();
@@ -264,6 +260,7 @@ TEST_F(ConnectProcessTest, ALogThatCannotBeReadEndsTheProcessWithABeep) {
         ASSERT_TRUE(RunUntilDone(4));
         ExpectEnded(1, 1, 1, "Airmail Data Problem",
                     "Unable to open AirMail's \"Logfiles/Debug.log\" file. ");
+        AirMailWithTerminal();  // again for the next round
     }
 }
 

@@ -75,12 +75,9 @@ TEST_F(WindowControlTest, AirMailNotRunningIsStartedWhenTheUserSaysYes) {
         const auto before = clock.NowUtc();
 
         EXPECT_TRUE(windows.TerminalActivate());
-        ASSERT_EQ(drive.ui.messages.size(), 1u);
-        EXPECT_TRUE(drive.ui.messages[0].text.startsWith(
-            QStringLiteral("To set the Radio's Frequency and control")));
+        ASSERT_EQ(drive.ui.messages.size(), 1u);  // the question only
         EXPECT_EQ(drive.ui.messages[0].buttons, MsgButtons::YesNo);
         EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
-        EXPECT_NE(sim.TerminalWindow(), 0);
         EXPECT_EQ(sim.ForegroundWindow(), sim.TerminalWindow());
         EXPECT_GE(clock.NowUtc() - before, 4);  // 2 s after the start, 2 s after the F6
     }
