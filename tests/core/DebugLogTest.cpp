@@ -74,49 +74,45 @@ protected:
     DebugLogReader reader{drive.airmail};
 };
 
-// Each case starts the reader on a log, then writes to it step by step, each
-// step appended or replacing the whole log, and reads after every step.
+// A script of writes: each start writes a new log and starts the reader on
+// it; then the log is appended to or replaced, and read after every step.
 TEST_F(DebugLogReading, ReadsTheLinesWrittenSinceTheStart) {
-    struct Case {
-        const char* name;
-        QByteArray log;
-        std::vector<std::tuple<bool, const char*, E>> steps;  // replacing, bytes, event read
-    };
-    const bool add = false, replace = true;
+    enum Step { Start, Add, Replace };
     const QByteArray old =
         "2026/06/06 11:00:00 Connected to OLD\r\n11:05:00 Disconnected from OLD\r\n";
-    const Case cases[] = {
-        {"events accumulate, the last one is kept", old,
-         {{add, "", E::None}, {add, "12:00:00 Connected to WLO\r\n", E::Connected},
-          {add, "", E::Connected}, {add, "12:00:05 Receiving mail\r\n", E::Connected},
-          {add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected}}},
-        // The start forgets the last case's event.
-        {"a line being written is read whole once complete", old,
-         {{add, "12:00:00 No answer from WLO (man", E::None}, {add, "ual)", E::None},
-          {add, "\r\n", E::Stopped}, {add, "12:01:00 Connec", E::Stopped},
-          {add, "ted to KPH\r\n12:02:00 Disconn", E::Connected},
-          {add, "ected from KPH\r\n", E::Disconnected},
-          {add, "12:03:00 No answer from KPH\r\n", E::NoAnswer}}},
-        {"the last matching line of a read wins, any line end, any byte", old,
-         {{add, "No answer from WLO\r\n\xB0\x80\xFF Connected to KPH\nMail\n", E::Connected}}},
-        {"a line half written at the start belongs to the past", old + "11:59:59 Connected to OLD",
-         {{add, "\r\n", E::None}, {add, "12:00:00 No answer from WLO\r\n", E::NoAnswer}}},
-        {"a shorter log is a new log, read from its start", old + old + old,
-         {{replace, "12:00:00 Connected to WLO\r\n", E::Connected},
-          {add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected}}},
-        {"an emptied log waits for new lines", old,
-         {{replace, "", E::None}, {add, "12:00:00 Connected to WLO\r\n", E::Connected}}},
-        {"a new log that outgrew the old one is read from its start", "11:00:00 Calling OLD\r\n",
-         {{replace, "12:00:00 No answer from WLO\r\n12:00:30 Calling KPH on 8 MHz\r\n",
-           E::NoAnswer}}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Replace(c.log);
-        ASSERT_TRUE(reader.DebugLogStart());
-        for (const auto& [replacing, bytes, expected] : c.steps) {
-            Write(bytes, replacing ? QIODevice::Truncate : QIODevice::Append);
-            EXPECT_EQ(reader.DebugLogRead(), expected) << bytes;
+    const std::tuple<Step, QByteArray, E> script[] = {
+        // Events accumulate and the last one is kept.
+        {Start, old, E::None}, {Add, "12:00:00 Connected to WLO\r\n", E::Connected},
+        {Add, "", E::Connected}, {Add, "12:00:05 Receiving mail\r\n", E::Connected},
+        {Add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected},
+        // A line being written is read whole once complete.
+        {Start, old, E::None}, {Add, "12:00:00 No answer from WLO (man", E::None},
+        {Add, "ual)", E::None}, {Add, "\r\n", E::Stopped}, {Add, "12:01:00 Connec", E::Stopped},
+        {Add, "ted to KPH\r\n12:02:00 Disconn", E::Connected},
+        {Add, "ected from KPH\r\n", E::Disconnected},
+        {Add, "12:03:00 No answer from KPH\r\n", E::NoAnswer},
+        // The last matching line of a read wins, with any line end and any byte.
+        {Start, old, E::None},
+        {Add, "No answer from WLO\r\n\xB0\x80\xFF Connected to KPH\nMail\n", E::Connected},
+        // A line half written at the start belongs to the past.
+        {Start, old + "11:59:59 ", E::None}, {Add, "Connected to OLD\r\n", E::None},
+        {Add, "12:00:00 No answer from WLO\r\n", E::NoAnswer},
+        // A shorter log is a new log, read from its start.
+        {Start, old + old + old, E::None}, {Replace, "12:00:00 Connected to WLO\r\n", E::Connected},
+        {Add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected},
+        // An emptied log waits for new lines.
+        {Start, old, E::None}, {Replace, "", E::None},
+        {Add, "12:00:00 Connected to WLO\r\n", E::Connected},
+        // A new log that outgrew the old one is read from its start.
+        {Start, "11:00:00 Calling OLD\r\n", E::None},
+        {Replace, "12:00:00 No answer from WLO\r\n12:00:30 Calling KPH on 8 MHz\r\n", E::NoAnswer}};
+    for (std::size_t i = 0; i < std::size(script); ++i) {
+        const auto& [step, bytes, expected] = script[i];
+        Write(bytes, step == Add ? QIODevice::Append : QIODevice::Truncate);
+        if (step == Start) {
+            ASSERT_TRUE(reader.DebugLogStart());
         }
+        EXPECT_EQ(reader.DebugLogRead(), expected) << "step " << i;
     }
     EXPECT_TRUE(messages.empty());
 }
