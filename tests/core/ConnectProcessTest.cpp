@@ -50,12 +50,13 @@ TEST(ConnectTexts, TerminalFieldKinds) {
 // ---- the process ------------------------------------------------------------
 
 // Three checked rows, K1AAA, K2BBB and K3CCC; every frequency question is
-// recorded with the Terminal's fields and the rows' colours of that moment.
+// recorded with the Terminal's station and frequency and the rows' colours of
+// that moment.
 class ConnectProcessTest : public ConnectFixture {
 protected:
     struct Question {
         MessageRequest request;
-        std::string station, frequency, system;  // the Terminal's fields
+        std::string station, frequency;
         std::vector<Color> colors = {};  // rows 1.. at the time
     };
 
@@ -63,18 +64,16 @@ protected:
         AirMailWithTerminal();
         AddRows({{"K1AAA", "7100.0", 20}, {"K2BBB", "10100.0", 20}, {"K3CCC", "14100.0", 20}});
         drive.ui.onMessageBox = [this](const MessageRequest& m) {
-            if (m.text.startsWith(QStringLiteral("Please check frequency"))) Record(m);
+            if (m.text.startsWith(QStringLiteral("Please check frequency"))) {
+                questions.push_back({m, sim.Field(SimControl::TerminalStation).text,
+                                     sim.Field(SimControl::TerminalFrequency).text});
+                for (int r = 1; r < grid().Rows(); ++r)
+                    questions.back().colors.push_back(FrequencyColor(r));
+                // A process that keeps asking would go round the list for ever on the default No.
+                if (questions.size() > 40) drive.ui.answers.push_front(Cancel);
+            }
             if (onMessage) onMessage(m);
         };
-    }
-    void Record(const MessageRequest& m) {
-        questions.push_back({m, sim.Field(SimControl::TerminalStation).text,
-                             sim.Field(SimControl::TerminalFrequency).text,
-                             sim.Field(SimControl::TerminalSystem).text});
-        for (int r = 1; r < grid().Rows(); ++r)
-            questions.back().colors.push_back(FrequencyColor(r));
-        // A process that keeps asking would go round the list for ever on the default No.
-        if (questions.size() > 40) drive.ui.answers.push_front(Cancel);
     }
 
     // Starts with fresh records and the user's answers queued.
@@ -110,9 +109,6 @@ protected:
             EXPECT_EQ(CountMessages(QString::fromLatin1(message)), 1) << message;
         }
     }
-    void CloseAirMail() {
-        if (sim.AirMailRunning()) sim.CloseWindow(sim.MainWindow());
-    }
 
     std::vector<Question> questions;
     std::function<void(const MessageRequest&)> onMessage;
@@ -139,12 +135,12 @@ TEST_F(ConnectProcessTest, RowsAreCalledInTurnUntilTheMainWindowCloses) {
         EXPECT_EQ(DefaultAnswer(q.request), No);
         EXPECT_EQ(q.station, asked[i][0]);
         EXPECT_EQ(q.frequency, asked[i][1]);
-        EXPECT_EQ(q.system, "HAM");
         // The rows answered No are noisy; the row asked about again is not.
         for (std::size_t r = 0; r < 3; ++r)
             EXPECT_EQ(q.colors[r] == best().m_lColorNoisy, r < i && r != i % 3) << "row " << r + 1;
     }
-    // The Yes calls the first row.
+    // The Yes calls the first row, with the system typed at the start.
+    EXPECT_EQ(sim.Field(SimControl::TerminalSystem).text, "HAM");
     EXPECT_TRUE(StatusShown("Check, Frequency Not Busy"));
     EXPECT_EQ(Statuses().back(), "Waiting Conection, Attempt 1");
     EXPECT_EQ(sim.CallStation(), "K1AAA");
@@ -248,7 +244,7 @@ TEST_F(ConnectProcessTest, StoppedInTheTerminalOrTheLogGoneWhileWaiting) {
 
         CallFirstRow(SimCallOutcome::Connected(5, 3600), {Yes});
         ASSERT_TRUE(RunUntilState(state));
-        CloseAirMail();
+        sim.CloseWindow(sim.MainWindow());
         ASSERT_TRUE(QFile::remove(QString::fromStdString(sim.DebugLogPath())));
         ASSERT_TRUE(RunUntilDone(4));
         ExpectEnded(1, 1, 1, "Airmail Data Problem",
@@ -261,12 +257,12 @@ TEST_F(ConnectProcessTest, StoppedInTheTerminalOrTheLogGoneWhileWaiting) {
 // beep only when it was missing at the start.
 TEST_F(ConnectProcessTest, AirMailMissingEndsTheProcess) {
     SCOPED_TRACE("missing at the start");
-    CloseAirMail();
+    sim.CloseWindow(sim.MainWindow());
     StartWith({No});
     ExpectEnded(1, 0, 0, "Terminal Window Problem", "To set the Radio's Frequency");
     SCOPED_TRACE("closed while the user listens");
     AirMailWithTerminal();
-    onMessage = [this](const MessageRequest&) { CloseAirMail(); };
+    onMessage = [this](const MessageRequest&) { sim.CloseWindow(sim.MainWindow()); };
     StartWith({Yes, No});
     ExpectEnded(0, 1, 0, "Terminal Window Problem", "To set the Radio's Frequency");
     // The call ends with "No answer from" a second after F5; AirMail closes
@@ -276,7 +272,7 @@ TEST_F(ConnectProcessTest, AirMailMissingEndsTheProcess) {
     AirMailWithTerminal();
     CallFirstRow(SimCallOutcome::NoAnswerAfter(1), {Yes, No});
     Second();
-    CloseAirMail();
+    sim.CloseWindow(sim.MainWindow());
     ASSERT_TRUE(RunUntilDone(10));
     ExpectEnded(0, 1, 1, "Terminal Window Problem", "To set the Radio's Frequency");
 }
@@ -310,7 +306,7 @@ TEST_F(ConnectProcessTest, SailMailStationNamesAreTypedAsIdentifiers) {
     StartWith({Cancel});
     ExpectEnded(0, 1, 0, "Stopped");
     EXPECT_EQ(questions[0].station, "WQAB970");
-    EXPECT_EQ(questions[0].system, "SAILMAIL");
+    EXPECT_EQ(sim.Field(SimControl::TerminalSystem).text, "SAILMAIL");
     EXPECT_EQ(main.m_sStation, QStringLiteral("WQAB970"));
     EXPECT_EQ(main.m_sStationName, QStringLiteral("Harbor Point"));
 }
