@@ -64,8 +64,6 @@ protected:
         ASSERT_TRUE(f.open(mode | QIODevice::WriteOnly));
         ASSERT_EQ(f.write(bytes), bytes.size());
     }
-    void Append(const QByteArray& bytes) { Write(bytes, QIODevice::Append); }
-    void Replace(const QByteArray& bytes) { Write(bytes, QIODevice::Truncate); }
 
     test::AirMailDrive drive;
     std::vector<MessageRequest>& messages = drive.ui.messages;
@@ -121,7 +119,7 @@ TEST_F(DebugLogReading, ATenMegabyteLogIsNotReadAtTheStart) {
     QByteArray big;
     while (big.size() < 10 * 1024 * 1024)
         big += "2026/06/06 10:00:00 No answer from WLO on 14.1 MHz\r\n";
-    Replace(big);
+    Write(big, QIODevice::Truncate);
     ASSERT_TRUE(reader.DebugLogStart());
     EXPECT_EQ(reader.Position(), big.size());
     EXPECT_EQ(reader.DebugLogRead(), E::None);
@@ -129,7 +127,7 @@ TEST_F(DebugLogReading, ATenMegabyteLogIsNotReadAtTheStart) {
     QByteArray more;
     while (more.size() < 10 * 1024 * 1024) more += "12:00:00 Receiving data block\r\n";
     more += "12:30:00 Connected to KPH\r\n";
-    Append(more);
+    Write(more, QIODevice::Append);
     EXPECT_EQ(reader.DebugLogRead(), E::Connected);
     EXPECT_EQ(reader.Position(), big.size() + more.size());
     EXPECT_TRUE(messages.empty());
@@ -144,7 +142,7 @@ TEST_F(DebugLogReading, AMissingLogIsReportedAndAVanishedOneKeepsThePlace) {
     EXPECT_TRUE(messages[0].text.endsWith(QStringLiteral(
         "Please check that the AirMail Data Folder \"C:\\Program Files\\AirMail\" is correct.")));
 
-    Replace("11:00:00 Calling OLD\r\n");
+    Write("11:00:00 Calling OLD\r\n", QIODevice::Truncate);
     ASSERT_TRUE(reader.DebugLogStart());
     const qint64 place = reader.Position();
     ASSERT_TRUE(QFile::rename(logPath, logPath + QStringLiteral(".away")));
@@ -155,7 +153,7 @@ TEST_F(DebugLogReading, AMissingLogIsReportedAndAVanishedOneKeepsThePlace) {
         QStringLiteral("Unable to open AirMail's \"Logfiles/Debug.log\" file. ")));
     // Back again, with a line added meanwhile: reading goes on where it stopped.
     ASSERT_TRUE(QFile::rename(logPath + QStringLiteral(".away"), logPath));
-    Append("12:00:00 Connected to WLO\r\n");
+    Write("12:00:00 Connected to WLO\r\n", QIODevice::Append);
     EXPECT_EQ(reader.DebugLogRead(), E::Connected);
 }
 

@@ -27,10 +27,8 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
                                  QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win"),
                                  QDateTime::fromSecsSinceEpoch(kStart, Qt::UTC), drive, error))
         << error.toStdString();
-    CommandLine line;
-    line.demo = true;
-    line.driveC = drive.driveC;
-    line.profileFile = drive.profileFile;
+    CommandLine line =
+        ParseCommandLine({"--demo", "--drive-c", drive.driveC, "--profile", drive.profileFile});
     line.utcSeconds = kStart;
     test::ModalAnswerer answerer;
     QtUserInterface ui;
