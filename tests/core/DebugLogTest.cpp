@@ -55,11 +55,8 @@ TEST(DebugLogLine, StampAndEvent) {
 
 class DebugLogReading : public ::testing::Test {
 protected:
-    DebugLogReading() {
-        QDir().mkpath(drive.Native(QStringLiteral("C:\\Program Files\\AirMail\\Logfiles")));
-    }
-
     void Write(const QByteArray& bytes, QIODevice::OpenMode mode) {
+        QDir().mkpath(QFileInfo(logPath).absolutePath());
         QFile f(logPath);
         ASSERT_TRUE(f.open(mode | QIODevice::WriteOnly));
         ASSERT_EQ(f.write(bytes), bytes.size());

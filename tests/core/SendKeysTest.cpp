@@ -7,14 +7,13 @@
 
 #include <QDate>
 #include <QString>
-#include <QTemporaryDir>
 
 #include "airmail/DebugLog.h"
 #include "connect/SendKeys.h"
 #include "platform/Clock.h"
-#include "platform/PathMapper.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/UsKeyboard.h"
+#include "support/AirMailDrive.h"
 
 namespace tw {
 namespace {
@@ -112,11 +111,9 @@ TEST(SendKeys, DeliversTheWholeSequenceInOneCallThroughTheServicesLayout) {
 // The log lines the simulated AirMail writes, read back by the program's own
 // parser: times as the events fell due, across midnight.
 TEST(SendKeysIntoSimulatedAirMail, LogLinesReadBackByTheLogParser) {
-    QTemporaryDir dir;
-    platform::PathMapper mapper;
-    mapper.SetDrive('C', dir.path().toStdString());
+    test::AirMailDrive drive;
     platform::ManualClock clock{platform::UtcFromFields({2024, 5, 10, 23, 59, 0})};
-    platform::SimDesktop desktop(clock, mapper);
+    platform::SimDesktop desktop(clock, drive.paths);
     desktop.StartAirMail();
     desktop.SetTerminalFields("SAILMAIL", "QAA9920", "8384.5");
     desktop.ScriptCall("QAA9920", "8384.5", platform::SimCallOutcome::Connected(45, 100));
