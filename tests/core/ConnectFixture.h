@@ -62,10 +62,10 @@ protected:
         return condition();
     }
 
-    // AirMail running with its Terminal open, and a valid list (Start enabled).
+    // AirMail running with its Terminal open (on the system SAILMAIL at first),
+    // and a valid list (Start enabled).
     void AirMailWithTerminal() {
         sim.StartAirMail();
-        sim.SetTerminalFields("SAILMAIL", "", "");
         ASSERT_TRUE(windows.TerminalActivate());
         main.UpdateBold(false, false);
         drive.ui.ClearRecords();

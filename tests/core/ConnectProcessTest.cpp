@@ -287,8 +287,7 @@ TEST_F(ConnectProcessTest, NoCheckedRowIsToldInFrontOfTheMainWindow) {
 
 TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestion) {
     onWait = [this] {
-        if (connection.Running() && connection.record().state == ConnectStateSelect)
-            main.cmdStop_Click();
+        if (connection.record().state == ConnectStateSelect) main.cmdStop_Click();
     };
     StartWith({});
     ExpectEnded(0, 0, 0, "");
@@ -297,8 +296,7 @@ TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestio
 // The Station column shows a SailMail station by name; the Terminal takes its identifier.
 TEST_F(ConnectProcessTest, SailMailStationNamesAreTypedAsIdentifiers) {
     drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
-                       QStringLiteral("[Station Info]\nWQAB970=CM87:Harbor Point\n"
-                                      "[Frequency List]\nWQAB970=7100.0\n"));
+                       QStringLiteral("[Station Info]\nWQAB970=CM87:Harbor Point\n"));
     main.m_sSystem = QStringLiteral("SAILMAIL");
     grid().SetRows(1);
     AddRow(QStringLiteral("Harbor Point"), QStringLiteral("7100.0"));
