@@ -18,7 +18,7 @@ using enum MsgAnswer;
 
 TEST(ConnectTexts, ElapsedText) {
     const std::pair<qint64, const char*> cases[] = {
-        {0, "00"},     {7, "07"},       {59, "59"},        {60, "1:00"},        {125, "2:05"},
+        {0, "00"},       {7, "07"},         {59, "59"},        {60, "1:00"},        {125, "2:05"},
         {3599, "59:59"}, {3600, "1:00:00"}, {3725, "1:02:05"}, {36061, "10:01:01"}, {-5, "00"}};
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(ElapsedText(seconds), QString::fromLatin1(text)) << seconds;
