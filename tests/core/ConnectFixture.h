@@ -10,49 +10,27 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QString>
-
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "airmail/AirMail.h"
-#include "app/frmMain.h"
 #include "connect/ConnectProcess.h"
 #include "connect/Waiter.h"
 #include "connect/WindowControl.h"
-#include "platform/Clock.h"
 #include "platform/sim/SimDesktop.h"
 #include "BestListFixture.h"
 
 namespace tw::test {
 
-// The waiting service of the tests: the ManualClock one, with a hook that
-// runs at the start of every wait (as a click or a timer would arrive while
-// the program waits).
-class HookedWaiter final : public IWaiter {
-public:
-    explicit HookedWaiter(ManualClockWaiter& inner) : m_inner(inner) {}
-    void WaitSeconds(double seconds) override {
-        ++waits;
-        if (onWait) onWait();
-        m_inner.WaitSeconds(seconds);
-    }
-    std::function<void()> onWait;
-    int waits = 0;
-
-private:
-    ManualClockWaiter& m_inner;
-};
-
-class ConnectFixture : public MainWindowFixture {
+// The fixture is the waiting service of the tests: the ManualClock one, with
+// a hook that runs at the start of every wait (as a click or a timer would
+// arrive while the program waits).
+class ConnectFixture : public MainWindowFixture, public IWaiter {
 protected:
     ConnectFixture()
         : sim(clock, drive.paths),
           clockWaiter(clock, drive.ui, [this] { Second(); }),
-          waiter(clockWaiter),
-          windows(sim, airmail, waiter, [this] { main.UpdateBold(true, false); }),
+          windows(sim, airmail, *this, [this] { main.UpdateBold(true, false); }),
           connection(main, airmail, windows) {
         drive.WriteAirMail(QStringLiteral("Airmail3.exe"), QStringLiteral("program"));
         main.connection = &connection;
@@ -60,12 +38,16 @@ protected:
         main.m_sSystem = QStringLiteral("HAM");
     }
 
+    void WaitSeconds(double seconds) override {
+        if (onWait) onWait();
+        clockWaiter.WaitSeconds(seconds);
+    }
+
     // One second of the program's life: the clock moves on, the simulated
     // AirMail catches up, the timers that are on tick.
     void Second() {
         clock.Advance(1);
         sim.Tick();
-        ++seconds;
         if (main.tmrProcess.enabled) main.tmrProcess_Timer();
         for (int i = 0; i < 2; ++i)
             if (main.best.tmrBlink.enabled) main.best.tmrBlink_Timer();
@@ -75,18 +57,15 @@ protected:
     }
     // Runs seconds until the condition holds (at most `limit`); true when it did.
     template <typename Condition>
-    bool RunUntil(Condition condition, int limit = 600) {
-        for (int i = 0; i < limit; ++i) {
-            if (condition()) return true;
-            Second();
-        }
+    bool RunUntil(Condition condition, int limit) {
+        for (int i = 0; i < limit && !condition(); ++i) Second();
         return condition();
     }
 
-    // AirMail running with its Terminal open, and a valid list (Start enabled).
+    // AirMail running with its Terminal open (on the system SAILMAIL at first),
+    // and a valid list (Start enabled).
     void AirMailWithTerminal() {
         sim.StartAirMail();
-        sim.SetTerminalFields("SAILMAIL", "", "");
         ASSERT_TRUE(windows.TerminalActivate());
         main.UpdateBold(false, false);
         drive.ui.ClearRecords();
@@ -96,39 +75,28 @@ protected:
     std::vector<std::string> Statuses() const {
         std::vector<std::string> out;
         for (const auto& w : drive.ui.panelWrites)
-            if (w.panel == 2) out.push_back(w.text.chopped(w.text.isEmpty() ? 0 : 1).toStdString());
+            if (w.panel == 2) out.push_back(w.text.trimmed().toStdString());
         return out;
     }
-    bool StatusShown(const std::string& text) const {
-        const auto all = Statuses();
-        return std::find(all.begin(), all.end(), text) != all.end();
-    }
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> out;
-        for (const auto& m : drive.ui.messages) out.push_back(m.text.toStdString());
-        return out;
-    }
+    bool StatusShown(const std::string& s) const { return std::ranges::count(Statuses(), s) > 0; }
     int CountMessages(const QString& prefix) const {
-        return static_cast<int>(std::count_if(drive.ui.messages.begin(), drive.ui.messages.end(),
-                                              [&](const MessageRequest& m) { return m.text.startsWith(prefix); }));
+        return static_cast<int>(std::ranges::count_if(
+            drive.ui.messages, [&](const MessageRequest& m) { return m.text.startsWith(prefix); }));
     }
-    // How many SendInput calls pressed this virtual key.
+    // How often the keys sent pressed this virtual key.
     int KeyPresses(std::uint16_t key) const {
         int n = 0;
         for (const auto& call : sim.InputCalls())
-            for (const auto& e : call)
-                if (e.vk == key && !e.keyUp) ++n;
+            for (const platform::KeyEvent& e : call) n += e.vk == key && !e.keyUp;
         return n;
     }
-    int InputCalls() const { return static_cast<int>(sim.InputCalls().size()); }
 
     platform::SimDesktop sim;
     ManualClockWaiter clockWaiter;
-    HookedWaiter waiter;
+    std::function<void()> onWait;
     WindowControl windows;
     ConnectionProcess connection;
     int beeps = 0;
-    int seconds = 0;
 };
 
 inline constexpr std::uint16_t kVkF5 = 116;

@@ -6,17 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
-#include <QDir>
-#include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include "airmail/DebugLog.h"
 #include "connect/SendKeys.h"
 #include "platform/Clock.h"
-#include "platform/PathMapper.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/UsKeyboard.h"
+#include "support/AirMailDrive.h"
 
 namespace tw {
 namespace {
@@ -35,52 +32,41 @@ std::string Describe(const std::vector<KeyEvent>& events) {
     return out;
 }
 
-std::string Build(std::string_view keys) {
-    return Describe(SendKeysBuildEvents(keys, [](char c) { return platform::UsKeyScan(c); }));
-}
-
 TEST(SendKeysNotation, Events) {
     const std::pair<const char*, const char*> cases[] = {
-        // Modifiers hold for the next item only.
-        {"{TAB}+{TAB}", "9d 9u 16d 9d 9u 16u"}, {"+{TAB}+{TAB}", "16d 9d 9u 16u 16d 9d 9u 16u"},
-        {"^C", "17d 16d 67d 67u 16u 17u"},  // an upper-case letter brings its own Shift
-        {"^V", "17d 16d 86d 86u 16u 17u"}, {"^c", "17d 67d 67u 17u"}, {"+a", "16d 65d 65u 16u"},
-        {"+A", "16d 65d 65u 16u"},  // no second Shift under "+"
+        // Modifiers hold for the next item only; an upper-case letter brings
+        // its own Shift, but gets no second one under "+".
+        {"{TAB}+{TAB}", "9d 9u 16d 9d 9u 16u"}, {"^C", "17d 16d 67d 67u 16u 17u"},
+        {"^c", "17d 67d 67u 17u"}, {"+a", "16d 65d 65u 16u"}, {"+A", "16d 65d 65u 16u"},
         {"+ab", "16d 65d 65u 16u 66d 66u"}, {"^%a", "17d 18d 65d 65u 18u 17u"},
-        {"%", "18d 18u"},  // a modifier at the end is pressed alone
-        {"a+", "65d 65u 16d 16u"},
-        // Groups.
-        {"%(wp)", "18d 87d 87u 80d 80u 18u"}, {"+(ab)", "16d 65d 65u 66d 66u 16u"},
+        {"a+", "65d 65u 16d 16u"},  // a modifier at the end is pressed alone
+        // Groups: an empty one types its ")"; an unmatched "(" adds nothing
+        // and is the item a "+" before it holds.
+        {"%(wp)", "18d 87d 87u 80d 80u 18u"},
         {"(A+{)", "16d 65d 65u 16u 16d 187d 187u 16u 16d 219d 219u 16u"},
-        {"()", "16d 48d 48u 16u"},                  // the ")" of an empty group is typed
-        {"(ab", "65d 65u 66d 66u"},                 // an unmatched "(" adds nothing
-        {"+(a", "16d 16u 65d 65u"},                 // ... and is the item "+" holds
-        // Braced keys.
-        {"{F5}", "116d 116u"}, {"{F6}", "117d 117u"}, {"{f16}", "127d 127u"}, {"{Tab}", "9d 9u"},
-        {"{UP 3}", "38dx 38u 38dx 38u 38dx 38u"},  // extended down, plain up
-        {"{UP  2}", "38dx 38u 38dx 38u"}, {"{TAB 0}", "9d 9u"}, {"{TAB -4}", "9d 9u"},
-        {"{TAB 2.5}", "9d 9u 9d 9u"},  // rounded half to even
-        {"{TAB 3.5}", "9d 9u 9d 9u 9d 9u 9d 9u"}, {"{TAB x}", "9d 9u"},
-        {"{UP}{HOME}+{END}", "38dx 38u 36dx 36u 16d 35dx 35u 16u"}, {"{UP}^{END}", "38dx 38u 17d 35dx 35u 17u"},
+        {"()", "16d 48d 48u 16u"}, {"(ab", "65d 65u 66d 66u"}, {"+(a", "16d 16u 65d 65u"},
+        // Braced keys, named in any case; extended ones go down extended.  A
+        // count repeats them, rounded half to even, at least once.
+        {"{F5}", "116d 116u"}, {"{f16}", "127d 127u"}, {"{Tab}", "9d 9u"},
+        {"{UP 3}", "38dx 38u 38dx 38u 38dx 38u"}, {"{UP  2}", "38dx 38u 38dx 38u"},
+        {"{TAB 0}", "9d 9u"}, {"{TAB x}", "9d 9u"}, {"{TAB 2.5}", "9d 9u 9d 9u"},
+        {"{TAB 3.5}", "9d 9u 9d 9u 9d 9u 9d 9u"},
+        {"{UP}{HOME}+{END}", "38dx 38u 36dx 36u 16d 35dx 35u 16u"},
         {"{DEL}{BS}{ESC}", "46dx 46u 8d 8u 27d 27u"}, {"{BREAK}{PAUSE}", "19dx 19u 19d 19u"},
         {"{PRTSC}{NUMLOCK}{SCROLLLOCK}", "44dx 44u 144dx 144u 145d 145u"},
-        {"{~}", "13d 13u"},            // "~" in braces is Enter
-        {"~", "16d 192d 192u 16u"},    // a bare "~" is a tilde
-        {"{xyz}", "88d 88u"},          // no key name: its first character
+        // "~" in braces is Enter, a bare one a tilde.  Braces without a key
+        // name type their first character, empty ones the "}"; an unmatched
+        // "{" adds nothing.
+        {"{~}", "13d 13u"}, {"~", "16d 192d 192u 16u"}, {"{xyz}", "88d 88u"},
         {"{x 2}", "88d 88u 88d 88u"}, {"{+}", "16d 187d 187u 16u"}, {"{ }", "32d 32u"},
-        {"{}", "16d 221d 221u 16u"},   // empty braces: the "}" is typed
-        {"{ab", "65d 65u 66d 66u"},    // an unmatched "{" adds nothing
-        // Plain characters through the layout.
-        {"8384.5", "56d 56u 51d 51u 56d 56u 52d 52u 190d 190u 53d 53u"},
-        {"HAM", "16d 72d 72u 16u 16d 65d 65u 16u 16d 77d 77u 16u"},
-        {"\xE9", ""},  // a character the layout has no key for is left out
-        {"", ""}};
-    for (const auto& [keys, events] : cases) EXPECT_EQ(Build(keys), events) << "keys: " << keys;
-}
-
-TEST(SendKeysNotation, CountIsHeldToItsLimit) {
-    const auto events = SendKeysBuildEvents("{TAB 99999999999}", [](char c) { return platform::UsKeyScan(c); });
-    EXPECT_EQ(events.size(), 2u * kSendKeysMaxCount);
+        {"{}", "16d 221d 221u 16u"}, {"{ab", "65d 65u 66d 66u"},
+        // Plain characters through the layout; one it has no key for is left out.
+        {"8384.5", "56d 56u 51d 51u 56d 56u 52d 52u 190d 190u 53d 53u"}, {"\xE9", ""}};
+    for (const auto& [keys, events] : cases)
+        EXPECT_EQ(Describe(SendKeysBuildEvents(keys, platform::UsKeyScan)), events) << keys;
+    // A count is held to its limit.
+    EXPECT_EQ(SendKeysBuildEvents("{TAB 99999999999}", platform::UsKeyScan).size(),
+              2u * kSendKeysMaxCount);
 }
 
 // An input service that records its calls and answers with its own layout.
@@ -93,8 +79,7 @@ public:
     std::optional<KeyScan> KeyScanFor(char c) override {
         asked += c;
         // A layout where "a" sits on the key that is Q elsewhere.
-        if (c == 'a') return KeyScan{'Q', 0};
-        return platform::UsKeyScan(c);
+        return c == 'a' ? KeyScan{'Q', 0} : platform::UsKeyScan(c);
     }
     void MouseEvent(platform::MouseAction, int, int) override {}
     std::optional<platform::ScreenPoint> CursorPos() override { return std::nullopt; }
@@ -113,10 +98,9 @@ TEST(SendKeys, DeliversTheWholeSequenceInOneCallThroughTheServicesLayout) {
     // Nothing to send makes no call.
     EXPECT_TRUE(SendKeys(input, QString()));
     EXPECT_EQ(input.calls.size(), 1u);
-    // Characters reach the layout in code page 1252: a-umlaut and the euro sign.
-    input.asked.clear();
+    // Only characters ask the layout, in code page 1252: a-umlaut and the euro sign.
     SendKeys(input, QString::fromUtf8("\xC3\xA4\xE2\x82\xAC"));
-    EXPECT_EQ(input.asked, "\xE4\x80");
+    EXPECT_EQ(input.asked, "a\xE4\x80");
     // Events the system did not take are reported.
     input.accept = 3;
     EXPECT_FALSE(SendKeys(input, QStringLiteral("{F6}{F6}")));
@@ -125,15 +109,11 @@ TEST(SendKeys, DeliversTheWholeSequenceInOneCallThroughTheServicesLayout) {
 // ---- Against the simulated AirMail -----------------------------------------
 
 // The log lines the simulated AirMail writes, read back by the program's own
-// parser: times as the events fell due (across midnight), events as meant.
+// parser: times as the events fell due, across midnight.
 TEST(SendKeysIntoSimulatedAirMail, LogLinesReadBackByTheLogParser) {
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("Program Files/AirMail"));
-    QFile(dir.filePath(QStringLiteral("Program Files/AirMail/Airmail3.exe"))).open(QIODevice::WriteOnly);
-    platform::PathMapper mapper;
-    mapper.SetDrive('C', dir.path().toStdString());
+    test::AirMailDrive drive;
     platform::ManualClock clock{platform::UtcFromFields({2024, 5, 10, 23, 59, 0})};
-    platform::SimDesktop desktop(clock, mapper);
+    platform::SimDesktop desktop(clock, drive.paths);
     desktop.StartAirMail();
     desktop.SetTerminalFields("SAILMAIL", "QAA9920", "8384.5");
     desktop.ScriptCall("QAA9920", "8384.5", platform::SimCallOutcome::Connected(45, 100));
@@ -141,24 +121,12 @@ TEST(SendKeysIntoSimulatedAirMail, LogLinesReadBackByTheLogParser) {
     clock.Advance(200);
     desktop.Tick();
 
-    QFile log(QString::fromStdString(desktop.DebugLogPath()));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QByteArray text = log.readAll();
-    ASSERT_TRUE(text.endsWith("\r\n"));
-    const QList<QByteArray> lines = text.chopped(2).split('\n');
-    const std::pair<const char*, std::optional<DebugLogEvent>> expected[] = {
-        {"2024-05-10T23:59:00", std::nullopt},
-        {"2024-05-10T23:59:45", DebugLogEvent::Connected},
-        {"2024-05-11T00:01:25", DebugLogEvent::Disconnected}};
-    ASSERT_EQ(lines.size(), 3);
-    QDate current(2000, 1, 1);
-    for (int i = 0; i < 3; ++i) {
-        const QString line = QString::fromLatin1(lines[i]).chopped(1);  // the CR
-        const DebugLogLine parsed = DebugLogParseLine(line, current);
-        EXPECT_EQ(parsed.time.toString(Qt::ISODate).left(19), QString::fromLatin1(expected[i].first)) << line.toStdString();
-        EXPECT_GT(parsed.eventPosition, 0);
-        EXPECT_EQ(DebugLogLineEvent(line), expected[i].second) << line.toStdString();
-    }
+    QDate date;
+    QStringList times;
+    for (const std::string& line : desktop.LogLines())
+        times << DebugLogParseLine(QString::fromStdString(line), date).time.toString(Qt::ISODate);
+    EXPECT_EQ(times, (QStringList{"2024-05-10T23:59:00Z", "2024-05-10T23:59:45Z",
+                                  "2024-05-11T00:01:25Z"}));
 }
 
 }  // namespace
