@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <utility>
 
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
@@ -44,6 +45,12 @@ std::optional<QTime> TimeOfDay(const QString& text) {
         if (time.isValid()) return time;
     }
     return std::nullopt;
+}
+
+// Whether a line starts with a time stamp of the log ("hh:mm:ss" or a date and time).
+bool BeginsWithTimeStamp(const QString& line) {
+    QDate anyDate(2000, 1, 1);
+    return DebugLogParseLine(line, anyDate).time.isValid();
 }
 
 // Reads `count` bytes at `offset`; nothing on a failed seek or a short read.
@@ -116,6 +123,7 @@ bool DebugLogReader::DebugLogStart() {
     m_connected = false;
     m_position = 0;
     m_partial.clear();
+    m_lineBeforeStart = false;
     m_tail.clear();
 
     QFile file(NativeLogPath());
@@ -130,11 +138,17 @@ bool DebugLogReader::DebugLogStart() {
     const qint64 size = file.size();
     const qint64 tailSize = std::min(size, kTailSize);
     const std::optional<QByteArray> tail = ReadAt(file, size - tailSize, tailSize);
-    // A line AirMail is writing at this moment (or a last line without its
-    // end) belongs to the time before the start: only what is written after
-    // it counts, up to the next line end.
+    // The log may end in the middle of a line: one AirMail is writing at this
+    // moment, whose rest belongs to the time before the start, or a last line
+    // that never got its line end, after which AirMail's next line follows
+    // directly.  Of the bytes up to the next line end only those written
+    // after the start count, and only when they begin a line of their own
+    // (with its time stamp).
     m_position = size;
-    if (tail) m_tail = *tail;
+    if (tail) {
+        m_tail = *tail;
+        m_lineBeforeStart = !m_tail.isEmpty() && !m_tail.endsWith('\n');
+    }
     return true;
 }
 
@@ -159,6 +173,7 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
     // Work on copies; the remembered state changes only when all went well.
     qint64 position = m_position;
     QByteArray pending = m_partial;
+    bool lineBeforeStart = m_lineBeforeStart;
     DebugLogEvent event = m_event;
     bool connected = m_connected;
 
@@ -174,11 +189,13 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
         // AirMail started a new log: everything in it is new.
         position = 0;
         pending.clear();
+        lineBeforeStart = false;
     }
     if (size == position) {
         if (newLog) {  // a new, empty log
             m_position = 0;
             m_partial.clear();
+            m_lineBeforeStart = false;
             m_tail.clear();
         }
         return m_event;
@@ -199,7 +216,9 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
             if (newline < 0) break;
             QByteArray raw = pending.mid(from, newline - from);
             if (raw.endsWith('\r')) raw.chop(1);
-            if (const auto lineEvent = DebugLogLineEvent(AnsiToUnicode(raw))) {
+            const QString line = AnsiToUnicode(raw);
+            const bool ownLine = !std::exchange(lineBeforeStart, false) || BeginsWithTimeStamp(line);
+            if (const auto lineEvent = ownLine ? DebugLogLineEvent(line) : std::nullopt) {
                 event = *lineEvent;
                 connected = connected || event == DebugLogEvent::Connected;
             }
@@ -220,6 +239,7 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
 
     m_position = position;
     m_partial = pending;
+    m_lineBeforeStart = lineBeforeStart;
     m_tail = tail;
     m_event = event;
     m_connected = connected;

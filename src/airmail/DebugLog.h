@@ -47,7 +47,8 @@ DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate);
 // ended and reads only what came after; nothing is read twice.  A line
 // AirMail is still writing (no line end yet) is kept until its end arrives
 // and then taken whole.  Of a line that was begun before the start, only the
-// part written after the start counts.
+// part written after the start counts, and only when it is a line of its own
+// (a last line without its line end, then AirMail's next line).
 class DebugLogReader {
 public:
     explicit DebugLogReader(AirMail& airmail);
@@ -76,6 +77,7 @@ private:
     AirMail& m_airmail;
     qint64 m_position = 0;         // offset of the first unread byte
     QByteArray m_partial;          // the read part of a line without its end yet
+    bool m_lineBeforeStart = false;  // the next line end ends a line begun before the start
     QByteArray m_tail;             // the last bytes before m_position, to notice a new log
     DebugLogEvent m_event = DebugLogEvent::None;
     bool m_connected = false;

@@ -29,7 +29,7 @@ class ConnectFixture : public MainWindowFixture, public IWaiter {
 protected:
     ConnectFixture()
         : sim(clock, drive.paths),
-          clockWaiter(clock, drive.ui, [this] { Second(); }),
+          clockWaiter(clock, drive.ui, [this] { Tick(); }),
           windows(sim, airmail, *this, [this] { main.UpdateBold(true, false); }),
           connection(main, airmail, windows) {
         drive.WriteAirMail(QStringLiteral("Airmail3.exe"), QStringLiteral("program"));
@@ -43,10 +43,14 @@ protected:
         clockWaiter.WaitSeconds(seconds);
     }
 
-    // One second of the program's life: the clock moves on, the simulated
-    // AirMail catches up, the timers that are on tick.
+    // One second of the program's life: the clock moves on, then Tick.
     void Second() {
         clock.Advance(1);
+        Tick();
+    }
+    // After the clock moved on a second: the simulated AirMail catches up,
+    // the timers that are on tick.
+    void Tick() {
         sim.Tick();
         if (main.tmrProcess.enabled) main.tmrProcess_Timer();
         for (int i = 0; i < 2; ++i)

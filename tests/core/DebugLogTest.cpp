@@ -88,9 +88,12 @@ TEST_F(DebugLogReading, ReadsTheLinesWrittenSinceTheStart) {
         // The last matching line of a read wins, with any line end and any byte.
         {Start, old, E::None},
         {Add, "No answer from WLO\r\n\xB0\x80\xFF Connected to KPH\nMail\n", E::Connected},
-        // A line half written at the start belongs to the past.
+        // A line half written at the start belongs to the past; after a last
+        // line without its line end, AirMail's next line counts.
         {Start, old + "11:59:59 ", E::None}, {Add, "Connected to OLD\r\n", E::None},
         {Add, "12:00:00 No answer from WLO\r\n", E::NoAnswer},
+        {Start, old + "11:59:59 Calling WLO", E::None},
+        {Add, "12:00:00 Connected to WLO\r\n", E::Connected},
         // A shorter log is a new log, read from its start.
         {Start, old + old + old, E::None}, {Replace, "12:00:00 Connected to WLO\r\n", E::Connected},
         {Add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected},
@@ -107,6 +110,8 @@ TEST_F(DebugLogReading, ReadsTheLinesWrittenSinceTheStart) {
             ASSERT_TRUE(reader.DebugLogStart());
         }
         EXPECT_EQ(reader.DebugLogRead(), expected) << "step " << i;
+        // What was read is never read again, a line without its end included.
+        EXPECT_EQ(reader.Position(), QFileInfo(logPath).size()) << "step " << i;
     }
 }
 

@@ -67,6 +67,11 @@ TEST(SendKeysNotation, Events) {
     // A count is held to its limit.
     EXPECT_EQ(SendKeysBuildEvents("{TAB 99999999999}", platform::UsKeyScan).size(),
               2u * kSendKeysMaxCount);
+    // However many modifiers stand in a row (no stack grows with them), each
+    // is released, and the item after them gets no Shift of its own.
+    const auto held = SendKeysBuildEvents(std::string(200000, '+') + "A", platform::UsKeyScan);
+    ASSERT_EQ(held.size(), 2u * 200000 + 2);
+    EXPECT_EQ(Describe({held.begin() + 199999, held.begin() + 200004}), "16d 65d 65u 16u 16u");
 }
 
 // An input service that records its calls and answers with its own layout.

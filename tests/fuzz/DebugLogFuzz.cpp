@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <cstdlib>
+#include <utility>
 
 #include "airmail/DebugLog.h"
 #include "common/ProfileAccess.h"
@@ -17,13 +18,22 @@ namespace {
 
 const QString kLog = QStringLiteral("C:\\Program Files\\AirMail\\Logfiles\\Debug.log");
 
-// The last event of the complete lines of `appended`, and whether one was "Connected to".
-tw::DebugLogEvent Expected(const std::string& appended, tw::DebugLogEvent event, bool& connected) {
+// The last event of the complete lines of `appended`, and whether one was
+// "Connected to".  After a log that ended inside a line, the first line
+// counts only when it begins with a time stamp of its own.
+tw::DebugLogEvent Expected(const std::string& old, const std::string& appended,
+                           bool& connected) {
+    tw::DebugLogEvent event = tw::DebugLogEvent::None;
+    bool continued = !old.empty() && old.back() != '\n';
     std::size_t from = 0;
     for (std::size_t nl; (nl = appended.find('\n', from)) != std::string::npos; from = nl + 1) {
-        QByteArray line = QByteArray::fromStdString(appended.substr(from, nl - from));
-        if (line.endsWith('\r')) line.chop(1);
-        if (const auto e = tw::DebugLogLineEvent(tw::AnsiToUnicode(line))) {
+        QByteArray bytes = QByteArray::fromStdString(appended.substr(from, nl - from));
+        if (bytes.endsWith('\r')) bytes.chop(1);
+        const QString line = tw::AnsiToUnicode(bytes);
+        QDate date(2000, 1, 1);
+        if (std::exchange(continued, false) && !tw::DebugLogParseLine(line, date).time.isValid())
+            continue;
+        if (const auto e = tw::DebugLogLineEvent(line)) {
             event = *e;
             connected = connected || event == tw::DebugLogEvent::Connected;
         }
@@ -51,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!reader.DebugLogStart()) std::abort();
     bool connected = false;
     Append(*drive, first);
-    if (reader.DebugLogRead() != Expected(first, tw::DebugLogEvent::None, connected)) std::abort();
+    if (reader.DebugLogRead() != Expected(old, first, connected)) std::abort();
     Append(*drive, second);
     connected = false;
-    if (reader.DebugLogRead() != Expected(first + second, tw::DebugLogEvent::None, connected) ||
+    if (reader.DebugLogRead() != Expected(old, first + second, connected) ||
         reader.ConnectedSinceStart() != connected)
         std::abort();
     return 0;
