@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) together with the platform tests, runs the
-# platform tests, then each fuzz target for a while from its seed inputs.
+# platform tests, then each fuzz target for a while from its starting inputs.
 #   scripts/fuzz.sh              20 seconds per target (the CI smoke run)
 #   scripts/fuzz.sh 600          ten minutes per target
 #   scripts/fuzz.sh 600 ini      one target (ini, keys, position, stations,
