@@ -1,11 +1,20 @@
 #include "app/frmMain.h"
 
+#include <QMetaObject>
+
+#include <cmath>
+
+#include <utility>
+
 #include "connect/ConnectProcess.h"
 
 namespace tw {
 
 namespace {
 const QString kStatusWorking = QStringLiteral("Working");
+const QString kListCaption = QStringLiteral("Best Stations and Frequencies");
+
+qint64 HourOf(const QDateTime& time) { return time.toSecsSinceEpoch() / 3600; }
 
 // A resetting flag: true while its holder lives.
 class FlagGuard {
@@ -53,7 +62,8 @@ void frmMain::DesignLayout() {
     set(cmdStart, "Start", "Start Connection Process (be sure that your Radio/Pactor is turned on)",
         120, 270, 1215, 375);
     set(cmdStop, "Stop", "Stop Connection Process", 1425, 270, 1215, 375);
-    set(frmFrequency, "Best Stations and Frequencies", "", 120, 900, 8820, 4800);
+    set(frmFrequency, "", "", 120, 900, 8820, 4800);
+    frmFrequency.caption = kListCaption;
     set(cmbSystem, "", "System", 7245, 300, 1455, 315);
     set(cmdUpdate, "Refresh", "Refresh Best Station and Frequency List", 7245, 720, 1455, 375);
     set(cmdBestTime, "Best Time", "Best Connect Time", 7245, 1185, 1455, 375);
@@ -148,6 +158,7 @@ void frmMain::Form_Load() {
         SetWindowLeft(0);
     }
     best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
+    m_lastHour = HourOf(TimeGetZulu());
     Changed();
 }
 
@@ -180,6 +191,13 @@ void frmMain::Form_Unload() {
 // Events
 
 void frmMain::cmbSystem_Click() {
+    // A choice during an update is ignored: the list shows the system in use again.
+    if (m_updating) {
+        const int index = static_cast<int>(cmbSystem.items.indexOf(m_sSystem));
+        if (index >= 0) cmbSystem.listIndex = index;
+        Changed();
+        return;
+    }
     // Filling the list during the first update must not start a second one.
     if (m_bActivated) Update(false);
 }
@@ -189,7 +207,72 @@ void frmMain::cmdUpdate_Click() { Update(false); }
 void frmMain::cmdBestTime_Click() { ShowPropagationBest(false); }
 
 void frmMain::tmrTime_Timer() {
-    ui().SetPanelText(5, TimeGetZulu().toString(QStringLiteral("hh:mm:ss")));
+    const QDateTime now = TimeGetZulu();
+    ui().SetPanelText(5, now.toString(QStringLiteral("hh:mm:ss")));
+    HourCheck(now);
+}
+
+// ---------------------------------------------------------------------------
+// The list's hour
+
+// A valid list predicted in an earlier hour, with the hourly rebuild on.
+bool frmMain::ListStale(const QDateTime& now) const {
+    return settings.m_bPropagationHourlyRefresh && m_listTime.isValid() &&
+           HourOf(m_listTime) != HourOf(now);
+}
+
+void frmMain::HourCheck(const QDateTime& now) {
+    const qint64 hour = HourOf(now);
+    if (hour == m_lastHour) return;
+    m_lastHour = hour;
+    if (!ListStale(now)) return;
+    if (m_updating || ConnectRunning()) {
+        // Not under a running build or connection process: the list is only
+        // marked old, and waits for the user or the next turn of the hour.
+        if (!m_listOld) {
+            m_listOld = true;
+            ShowListCaption();
+            Changed();
+        }
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this] { HourlyRefresh(); }, Qt::QueuedConnection);
+}
+
+void frmMain::HourlyRefresh() {
+    if (!m_bActivated || m_updating || ConnectRunning() || !ListStale(TimeGetZulu())) return;
+    Update(false);
+}
+
+void frmMain::ShowListCaption() {
+    QString caption = kListCaption;
+    if (m_listTime.isValid()) {
+        const QDateTime predicted = m_listTime.addSecs(static_cast<qint64>(
+            std::llround(static_cast<double>(settings.m_fPropagationTimeShift) * 3600.0)));
+        caption += QStringLiteral(" (") + predicted.toString(QStringLiteral("yyyy-MM-dd hh")) +
+                   QStringLiteral(" UTC") + (m_listOld ? QStringLiteral(", old") : QString()) +
+                   QLatin1Char(')');
+    }
+    frmFrequency.caption = caption;
+}
+
+QString frmMain::ProgressText() const {
+    if (m_progressStations <= 0) return {};
+    return QStringLiteral("%1 of %2").arg(m_progressStation).arg(m_progressStations);
+}
+
+void frmMain::UpdateProgress(int station, int stations) {
+    if (m_progressStation == station && m_progressStations == stations) return;
+    m_progressStation = station;
+    m_progressStations = stations;
+    emit progressChanged();
+}
+
+bool frmMain::QueryUnload() {
+    if (!m_updating) return true;
+    m_abandonUpdate = true;
+    m_closeAfterUpdate = true;
+    return false;
 }
 
 void frmMain::MenuClick(const QString& name) {
@@ -262,16 +345,18 @@ LatLonEditResult frmMain::BoxEdited(LatLonBox box, const LatLonEditResult& resul
 }
 
 LatLonEditResult frmMain::LatLonBoxKeyDown(LatLonBox box, int caret, LatLonKey key) {
-    if (!settings.m_bAirMailLatLonEdit) return {Box(box).caption, caret, true, false, false};
+    // The boxes take no edits while an update has already read them.
+    if (!settings.m_bAirMailLatLonEdit || m_updating) return {Box(box).caption, caret, true, false, false};
     return BoxEdited(box, LatLonKeyDown(box, Box(box).caption, caret, key));
 }
 
 LatLonEditResult frmMain::LatLonBoxKeyPress(LatLonBox box, int caret, QChar key) {
-    if (!settings.m_bAirMailLatLonEdit) return {Box(box).caption, caret, true, false, false};
+    if (!settings.m_bAirMailLatLonEdit || m_updating) return {Box(box).caption, caret, true, false, false};
     return BoxEdited(box, LatLonKeyPress(box, Box(box).caption, caret, key));
 }
 
 int frmMain::LatLonBoxClick(LatLonBox box, int caret) {
+    if (m_updating) return -1;
     if (!settings.m_bAirMailLatLonEdit) {
         LatLonEditAsk();
         if (!settings.m_bAirMailLatLonEdit) return -1;
@@ -325,11 +410,23 @@ void frmMain::ShowStationInfo(bool) {
 // The update cycle
 
 void frmMain::Update(bool bExpandList) {
-    // A request that arrives through the repaint points of a running update is
-    // ignored; so is one while the connection process walks the list (File >
-    // Default or the options dialog would otherwise rebuild the grid under it).
+    // A request that arrives while an update runs (its events go on the whole
+    // time) is ignored; so is one while the connection process walks the
+    // list (File > Default or the options dialog would otherwise rebuild the
+    // grid under it).
     if (m_updating || ConnectRunning()) return;
-    FlagGuard updating(m_updating);
+    {
+        FlagGuard updating(m_updating);
+        UpdateCycle(bExpandList);
+    }
+    UpdateProgress(0, 0);
+    m_abandonUpdate = false;
+    Changed();  // the list takes clicks again
+    // A window closed during the update closes now.
+    if (std::exchange(m_closeAfterUpdate, false)) emit closeRequested();
+}
+
+void frmMain::UpdateCycle(bool bExpandList) {
     MouseBusy busy(ui());
 
     SetEnabled(cmdStart, false, false);
@@ -371,7 +468,15 @@ void frmMain::Update(bool bExpandList) {
         settings.m_bStationHighestFrequency = false;
         settings.m_iStationTopFrequencies = 20;
     }
+    const QDateTime predicted = TimeGetZulu();
     const bool ok = steps.BestListBuild ? steps.BestListBuild() : false;
+    // The new list's hour; an hour that turned during the build makes it
+    // stale at once, and it is built again right after this update.
+    m_listTime = ok ? predicted : QDateTime();
+    m_listOld = false;
+    ShowListCaption();
+    if (ok && ListStale(TimeGetZulu()))
+        QMetaObject::invokeMethod(this, [this] { HourlyRefresh(); }, Qt::QueuedConnection);
     UpdateBold(!ok, true);
     if (bExpandList) {
         settings.m_bStationAllStations = allStations;
@@ -400,6 +505,9 @@ bool frmMain::UpdatePositionFromBoxes() {
 }
 
 void frmMain::UpdateFailureEnd() {
+    m_listTime = QDateTime();
+    m_listOld = false;
+    ShowListCaption();
     cmdUpdate.bold = true;
     ui().SetPanelText(1, QString());
     Changed();

@@ -129,7 +129,35 @@ public:
     void ShowStationInfo(bool bBeam);
 
     // Whether an update is running (requests arriving meanwhile are ignored).
+    // The window's events go on during an update (the propagation programs
+    // are waited for with the events running); the list keeps showing its
+    // old rows, and takes no clicks, until the new build replaces them.
     bool Updating() const { return m_updating; }
+
+    // How far the running update is: the station being evaluated and the
+    // stations to evaluate (0 and 0 outside a build), and as text, "3 of 20"
+    // (empty outside a build).
+    int ProgressStation() const { return m_progressStation; }
+    int ProgressStations() const { return m_progressStations; }
+    QString ProgressText() const;
+    void UpdateProgress(int station, int stations) override;
+
+    // The time the list was predicted for (the clock when its build started;
+    // invalid while there is no valid list) and whether it is old: its hour
+    // turned while a connection process ran.  The frame caption shows both,
+    // "Best Stations and Frequencies (2026-06-06 14 UTC)" and ", old" before
+    // the closing bracket; with a time shift set the caption shows the
+    // shifted hour, the one the predictions are for.
+    QDateTime ListTime() const { return m_listTime; }
+    bool ListOld() const { return m_listOld; }
+
+    // Whether the window may close now.  During an update it may not: the
+    // update is given up instead (the running program is killed, no more
+    // stations are evaluated, nothing is told) and closeRequested follows as
+    // soon as the update has ended, so the profile is written after it, once,
+    // with the settings as they are outside a build.
+    bool QueryUnload();
+    bool UpdateAbandoned() const override { return m_abandonUpdate; }
 
     // Menu items whose windows exist; the others stay disabled.
     void SetMenuAvailable(const QString& name, bool available);
@@ -171,6 +199,7 @@ public:
 
 signals:
     void processTimerChanged();
+    void progressChanged();
     void controlsChanged();
     void geometryChanged();
     void focusRequested(const QString& controlName);
@@ -185,7 +214,14 @@ private:
     };
     void DesignLayout();
     void DesignMenus();
+    void UpdateCycle(bool bExpandList);
     void UpdateFailureEnd();
+    void ShowListCaption();
+    // The tick's part of the hourly rebuild (the rebuild itself runs queued,
+    // outside the timer's event, so that the clock goes on ticking during it).
+    void HourCheck(const QDateTime& now);
+    bool ListStale(const QDateTime& now) const;
+    void HourlyRefresh();
     bool UpdatePositionFromBoxes();
     void SetEnabled(Control& control, bool enabled, bool bold);
     Control& Box(LatLonBox box) { return box == LatLonBox::Latitude ? txtLat : txtLon; }
@@ -197,6 +233,13 @@ private:
     Geometry m_geometry;
     WindowState m_windowState = WindowState::Normal;
     bool m_updating = false;
+    bool m_abandonUpdate = false;
+    bool m_closeAfterUpdate = false;
+    int m_progressStation = 0;
+    int m_progressStations = 0;
+    QDateTime m_listTime;
+    bool m_listOld = false;
+    qint64 m_lastHour = -1;  // the clock's hour at the last tick (hours since 1970)
     bool m_activating = false;
     QMap<QString, bool> m_menuAvailable;
     QList<QPair<QString, QStringList>> m_menuTree;

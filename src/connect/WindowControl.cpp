@@ -8,7 +8,7 @@
 #include "airmail/AirMail.h"
 #include "common/ProfileAccess.h"
 #include "connect/SendKeys.h"
-#include "connect/Waiter.h"
+#include "common/Waiter.h"
 #include "platform/Profile.h"
 
 namespace tw {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,13 @@ public:
     // killed and the result is Killed.  Every process started must be waited
     // for or killed once, so that the system can forget it.
     virtual ProcessEnd Wait(ProcessId pid, double seconds) = 0;
+
+    // Whether the process has ended, without waiting and without killing it:
+    // nothing while it runs; once it has ended, how (as Wait says it), and the
+    // process is forgotten as after a Wait.  A caller that waits in its own
+    // way (letting window events through meanwhile) polls this and calls Kill
+    // at its own limit.
+    virtual std::optional<ProcessEnd> Poll(ProcessId pid) = 0;
 
     // Kill the process (with the processes it started) and forget it.
     virtual void Kill(ProcessId pid) = 0;

@@ -7,7 +7,7 @@
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
 #include "connect/ConnectProcess.h"
-#include "connect/Waiter.h"
+#include "common/Waiter.h"
 #include "connect/WindowControl.h"
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
@@ -19,6 +19,9 @@ class Application::WaiterSlot final : public IWaiter {
 public:
     explicit WaiterSlot(std::unique_ptr<IWaiter> inner) : inner(std::move(inner)) {}
     void WaitSeconds(double seconds) override { inner->WaitSeconds(seconds); }
+    bool WaitUntil(const std::function<bool()>& done, double seconds) override {
+        return inner->WaitUntil(done, seconds);
+    }
     std::unique_ptr<IWaiter> inner;
 };
 
@@ -49,6 +52,12 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_processes = platform::MakeProcessRunner();
     m_propagation = std::make_unique<Propagation>(m_main->settings, ui, m_paths, *m_processes,
                                                   *m_clock, QString::fromLatin1(frmMain::kCaption));
+    // The programs run in real time, so their waits do too, whatever waits
+    // the window control is given: the window's events go on meanwhile, and
+    // closing the window during an update ends the running program.
+    m_processWaiter = std::make_unique<EventLoopWaiter>(ui);
+    m_propagation->UseWaiter(m_processWaiter.get());
+    m_propagation->Abandoned = [this] { return m_main->UpdateAbandoned(); };
     m_bestList = std::make_unique<BestList>(*m_main, *m_airmail, *m_position, *m_propagation);
     m_bestList->preferredSystem = line.system;
 

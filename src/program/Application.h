@@ -74,6 +74,7 @@ private:
     std::unique_ptr<AirMail> m_airmail;
     std::unique_ptr<Position> m_position;
     std::unique_ptr<platform::IProcessRunner> m_processes;
+    std::unique_ptr<IWaiter> m_processWaiter;
     std::unique_ptr<Propagation> m_propagation;
     std::unique_ptr<BestList> m_bestList;
     std::unique_ptr<platform::IDesktop> m_desktop;

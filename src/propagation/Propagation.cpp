@@ -9,6 +9,7 @@
 #include "common/FileRead.h"
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
+#include "common/Waiter.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
 #include "propagation/PropagationDecks.h"
@@ -187,6 +188,7 @@ bool Propagation::RunBatch(const PropagationRun& batch, PropagationHours& table,
     // Two attempts: the first silent, the second with its messages.
     PropagationRun run = batch;
     for (bool showErrors : {false, true}) {
+        if (IsAbandoned()) return false;
         run.ShowErrors = showErrors;
         bool ok = false;
         switch (run.Model) {
@@ -281,6 +283,7 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
         return fail(model.unable);
     }
     if (!ProcessWait(start.pid, m_waitSeconds)) {
+        if (IsAbandoned()) return false;  // killed on purpose: nothing to tell
         return fail(name + QStringLiteral(", Shell do not finish."));
     }
 
@@ -311,6 +314,22 @@ bool Propagation::PropagationProgramCheck(int model, bool showErrors) {
 }
 
 bool Propagation::ProcessWait(platform::ProcessId pid, double seconds) {
+    if (m_waiter) {
+        std::optional<platform::ProcessEnd> end;
+        m_waiter->WaitUntil(
+            [&] {
+                if (IsAbandoned()) return true;
+                end = m_processes.Poll(pid);
+                return end.has_value();
+            },
+            seconds);
+        if (!end) {
+            // Over the limit, or the update is being abandoned.
+            m_processes.Kill(pid);
+            return false;
+        }
+        return *end == platform::ProcessEnd::ExitedZero || *end == platform::ProcessEnd::Unknown;
+    }
     switch (m_processes.Wait(pid, seconds)) {
         case platform::ProcessEnd::ExitedZero: return true;
         case platform::ProcessEnd::Unknown: return true;  // already gone: taken as ended

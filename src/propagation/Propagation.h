@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@
 namespace tw {
 
 class IUserInterface;
+class IWaiter;
 namespace platform {
 class IClock;
 class PathMapper;
@@ -87,8 +89,21 @@ public:
 
     // Whether the process ended within `seconds` with exit code 0; a process
     // still running at the limit is killed.  A process that cannot be waited
-    // for (already gone) counts as ended.
+    // for (already gone) counts as ended.  With a waiter the program is
+    // polled while the window's events go on (the clock keeps ticking, menus
+    // open), the limit counting on the waiter's monotonic clock; without one
+    // the call blocks in the process runner (headless runs, benchmarks).
     bool ProcessWait(platform::ProcessId pid, double seconds);
+
+    // How runs are waited for (see ProcessWait); nullptr blocks.  The waiter
+    // must outlive the driver's use of it.
+    void UseWaiter(IWaiter* waiter) { m_waiter = waiter; }
+
+    // Asked before every attempt and while a program runs: once it answers
+    // true (the window is closing during an update) the running program is
+    // killed and the call ends at once with false, without a retry and
+    // without a message.
+    std::function<bool()> Abandoned;
 
 private:
     struct ModelRun;
@@ -97,6 +112,7 @@ private:
                  PropagationPath& path);
     void Message(const QString& text);
     std::string NativePath(const QString& windowsPath) const;
+    bool IsAbandoned() const { return Abandoned && Abandoned(); }
 
     const Settings& m_settings;
     IUserInterface& m_ui;
@@ -105,6 +121,7 @@ private:
     const platform::IClock& m_clock;
     QString m_mainCaption;
     double m_waitSeconds;
+    IWaiter* m_waiter = nullptr;
 };
 
 }  // namespace tw

@@ -74,7 +74,10 @@ bool BestList::BestListBuild() {
     {
         const RedrawOff redrawOff(grid);
         int next = 1;
+        int done = 0;
         for (const QString& station : stations) {
+            if (main.UpdateAbandoned()) return false;
+            main.UpdateProgress(++done, static_cast<int>(stations.size()));
             main.m_sStation = station;
             main.m_sStationName = StationNameFromStation(m_airmail, main.m_sSystem, station);
             main.UpdateStatusStatus(QStringLiteral("Propagation, ") + main.m_sStationName);

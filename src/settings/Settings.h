@@ -21,6 +21,8 @@ struct Settings {
     bool m_bAirMailStationCheck = false;
     QString m_sProfileFile;  // program folder + "\\Tidewell.Ini", set by Initialize
     bool m_bPropagationAdditionalData = false;
+    // Rebuild the list by itself when the UTC hour turns (the main window).
+    bool m_bPropagationHourlyRefresh = true;
     QString m_sPropagationIonCoefficients = QStringLiteral("URSI");
     float m_fPropagationLayerAdjustE = 1.0f;
     float m_fPropagationLayerAdjustEs = 0.7f;

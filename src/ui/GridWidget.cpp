@@ -121,7 +121,16 @@ QSize GridWidget::sizeHint() const {
 
 // ---- model changes -----------------------------------------------------
 
+void GridWidget::SetFrozen(bool frozen) {
+    if (frozen == m_isFrozen) return;
+    m_frozen = frozen ? viewport()->grab() : QPixmap();
+    m_isFrozen = frozen;
+    setEnabled(!frozen);
+    if (!frozen) GridChanged();
+}
+
 void GridWidget::GridChanged() {
+    if (m_isFrozen) return;  // shown when thawed
     SyncScrollBars();
     viewport()->update();
 }
@@ -181,6 +190,11 @@ void GridWidget::PaintCell(QPainter& painter, int row, int col, const QRect& rec
 
 void GridWidget::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(viewport());
+    if (m_isFrozen) {
+        painter.fillRect(viewport()->rect(), palette().color(QPalette::Mid));
+        painter.drawPixmap(0, 0, m_frozen);
+        return;
+    }
     const int width = viewport()->width();
     const int height = viewport()->height();
     painter.fillRect(viewport()->rect(), palette().color(QPalette::Mid));

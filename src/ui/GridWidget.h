@@ -47,6 +47,12 @@ public:
 
     QSize sizeHint() const override;
 
+    // While frozen the grid shows the picture it had when it froze and takes
+    // no input: the model is being rebuilt underneath (an update).  Thawing
+    // shows the model again.
+    void SetFrozen(bool frozen);
+    bool Frozen() const { return m_isFrozen; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -58,6 +64,8 @@ protected:
 
 private:
     void GridChanged();
+    bool m_isFrozen = false;
+    QPixmap m_frozen;
     void SyncScrollBars();
     void ReportClientSize();
     void RefreshToolTip(const QPoint& globalPos);

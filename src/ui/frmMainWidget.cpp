@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -54,6 +55,7 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     if (m_model.connection) m_model.connection->Beep = [] { QApplication::beep(); };
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
+    connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);
     connect(&m_model, &frmMain::geometryChanged, this, &frmMainWidget::SyncGeometry);
     connect(&m_model, &frmMain::closeRequested, this, &QWidget::close);
     connect(&m_model, &frmMain::focusRequested, this, [this](const QString& name) {
@@ -171,6 +173,15 @@ void frmMainWidget::BuildStatusBar() {
                                                     QStringLiteral("00:00:00 ")) + 8);
         statusBar()->addWidget(label, i == 1 ? 1 : 0);
         m_panels[static_cast<std::size_t>(i)] = label;
+        if (i == 1) {
+            m_progress = new QProgressBar(this);
+            m_progress->setToolTip(QStringLiteral("Stations Evaluated"));
+            m_progress->setTextVisible(true);
+            m_progress->setMaximumWidth(label->fontMetrics().horizontalAdvance(
+                                            QStringLiteral("000 of 000")) * 2);
+            m_progress->hide();
+            statusBar()->addWidget(m_progress);
+        }
     }
     m_ui.AttachPanels(m_panels);
     for (int i = 0; i < 5; ++i) m_ui.SetPanelText(i + 1, QString::fromLatin1(kTexts[i]));
@@ -225,10 +236,24 @@ void frmMainWidget::SyncControls() {
         m_cmbSystem->setCurrentIndex(m.cmbSystem.listIndex);
     Place(m_cmbSystem, m.cmbSystem);
     Place(m_grid, m.grdFrequencyBox);
+    // The old rows stay on screen, without taking clicks, while an update builds the new ones.
+    m_grid->SetFrozen(m.Updating());
 
     for (auto it = m.menus.begin(); it != m.menus.end(); ++it)
         if (QAction* a = m_actions.value(it.key())) a->setEnabled(it.value().enabled);
     m_syncingControls = false;
+}
+
+void frmMainWidget::SyncProgress() {
+    const QString text = m_model.ProgressText();
+    if (text.isEmpty()) {
+        m_progress->hide();
+        return;
+    }
+    m_progress->setRange(0, m_model.ProgressStations());
+    m_progress->setValue(m_model.ProgressStation());
+    m_progress->setFormat(text);
+    m_progress->show();
 }
 
 void frmMainWidget::SyncGeometry() {
@@ -290,6 +315,12 @@ void frmMainWidget::moveEvent(QMoveEvent* event) {
 }
 
 void frmMainWidget::closeEvent(QCloseEvent* event) {
+    // During an update the model gives the update up and asks again to close
+    // once it has ended.
+    if (!m_unloaded && !m_model.QueryUnload()) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded) {
         m_unloaded = true;
         m_tmrTime->stop();

@@ -16,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 
@@ -45,6 +46,8 @@ public:
     GridWidget* grdFrequency() const { return m_grid; }
     QGroupBox* frmFrequency() const { return m_frmFrequency; }
     QLabel* panel(int index) const { return index >= 1 && index <= 5 ? m_panels[index - 1] : nullptr; }
+    // How far an update is ("3 of 20"), beside panel 2; hidden outside a build.
+    QProgressBar* progress() const { return m_progress; }
     QTimer* tmrTime() const { return m_tmrTime; }
     QTimer* tmrBlink() const { return m_tmrBlink; }
     QTimer* tmrProcess() const { return m_tmrProcess; }
@@ -63,6 +66,7 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void SyncControls();
+    void SyncProgress();
     void SyncGeometry();
     void ReportGeometry();
     void ReportResize();
@@ -93,6 +97,7 @@ private:
     QComboBox* m_cmbSystem = nullptr;
     GridWidget* m_grid = nullptr;
     std::array<QLabel*, 5> m_panels{};
+    QProgressBar* m_progress = nullptr;
     QTimer* m_tmrTime = nullptr;
     QTimer* m_tmrBlink = nullptr;
     QTimer* m_tmrProcess = nullptr;

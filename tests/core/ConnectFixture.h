@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "connect/ConnectProcess.h"
-#include "connect/Waiter.h"
+#include "common/Waiter.h"
 #include "connect/WindowControl.h"
 #include "platform/sim/SimDesktop.h"
 #include "BestListFixture.h"
@@ -41,6 +41,9 @@ protected:
     void WaitSeconds(double seconds) override {
         if (onWait) onWait();
         clockWaiter.WaitSeconds(seconds);
+    }
+    bool WaitUntil(const std::function<bool()>& done, double seconds) override {
+        return clockWaiter.WaitUntil(done, seconds);
     }
 
     // One second of the program's life: the clock moves on, then Tick.

@@ -12,8 +12,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "PropagationTestData.h"
+#include "common/Waiter.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
 #include "platform/Process.h"
@@ -341,6 +343,72 @@ TEST_F(PropagationDriver, StandinsGiveAMufThatFollowsTheSunspotNumberTheSeasonAn
         for (int month : {3, 6, 12}) EXPECT_GT(muf(month, 15), 1.3f * muf(month, 3)) << month;
     }
     EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage().toStdString();
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+// A process runner whose program runs until the test ends it: its output is
+// then in place and a poll sees it ended with exit code 0.
+class HeldRunner final : public platform::IProcessRunner {
+public:
+    platform::ProcessStart Start(const std::string&, const std::vector<std::string>&,
+                                 const std::string&) override {
+        ++starts;
+        ended = false;
+        return {7, 0};
+    }
+    platform::ProcessEnd Wait(platform::ProcessId, double) override {
+        return platform::ProcessEnd::Unknown;
+    }
+    std::optional<platform::ProcessEnd> Poll(platform::ProcessId) override {
+        if (!ended) return std::nullopt;
+        return platform::ProcessEnd::ExitedZero;
+    }
+    void Kill(platform::ProcessId) override { ++kills; }
+    bool ended = false;
+    int starts = 0;
+    int kills = 0;
+};
+
+// With a waiter the run is polled while the window's events go on: it ends
+// when the program does, is killed at the limit (counted on the waiter's
+// clock), and is killed quietly, without a retry, once the update is given up.
+TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
+    Program(QStringLiteral("voacapw.exe"));
+    // The second the program ends (0: never), the second the update is given up.
+    const std::tuple<const char*, int, int, bool, int, int, int, bool> cases[] = {
+        {"ends in its second second", 2, 0, true, 1, 0, 2, false},
+        {"still running at the limit", 0, 0, false, 2, 2, 10, true},
+        {"given up", 0, 1, false, 1, 1, 1, false}};
+    for (const auto& [name, endAt, abandonAt, ok, starts, kills, seconds, told] : cases) {
+        SCOPED_TRACE(name);
+        HeldRunner held;
+        test::ScriptedUserInterface events;
+        int second = 0;
+        platform::ManualClock waited(0);
+        ManualClockWaiter waiter(waited, events, [&, endAt = endAt] {
+            if (++second != endAt) return;
+            QFile::copy(QStringLiteral(TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out"),
+                        Run(QStringLiteral("sound.out")));
+            held.ended = true;
+        });
+        Propagation driver {settings, ui, paths, held, clock, QStringLiteral("Tidewell"), 5.0};
+        driver.UseWaiter(&waiter);
+        driver.Abandoned = [&, abandonAt = abandonAt] { return abandonAt > 0 && second >= abandonAt; };
+        ui.ClearRecords();
+        const QDateTime time(QDate(2026, 6, 15), QTime(20, 0), Qt::UTC);
+        EXPECT_EQ(driver.PropagationGet(ModelVoacap, time, test::kGuamPositions, Frequencies(3),
+                                        150.0f, results, path),
+                  ok);
+        EXPECT_EQ(std::tuple(held.starts, held.kills, second), std::tuple(starts, kills, seconds));
+        EXPECT_GE(events.processEventsCalls, 10 * seconds);
+        EXPECT_EQ(ui.LastMessage(),
+                  told ? QStringLiteral("PropagationIcepacVoacap, Shell do not finish.") : QString());
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 #include "app/frmMain.h"
@@ -15,6 +16,14 @@ namespace {
 constexpr platform::UtcSeconds kNoon = 1780747200;  // 2026-06-06 12:00:00 UTC
 const std::string kIni = "C:\\Tidewell\\Tidewell.Ini";
 
+// A window whose connection process runs when the test says so.
+class TestWindow : public frmMain {
+public:
+    using frmMain::frmMain;
+    bool ConnectRunning() const override { return connecting; }
+    bool connecting = false;
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() : profile(files), clock(kNoon) { NewWindow(); }
@@ -25,7 +34,7 @@ protected:
         ui.ClearRecords();
         builds = 0;
         panelDuringBuild.clear();
-        main = std::make_unique<frmMain>(
+        main = std::make_unique<TestWindow>(
             frmMain::Services{ui, metrics, profile, clock, QStringLiteral("C:\\Tidewell"), {}});
         main->steps.LatLonGetCurrent = [](LatLon& p) {
             p = {38.6, -120.3};
@@ -46,7 +55,7 @@ protected:
     test::FakeProfileFiles files;
     ProfileAccess profile;
     platform::ManualClock clock;
-    std::unique_ptr<frmMain> main;
+    std::unique_ptr<TestWindow> main;
     int builds = 0;
     QString panelDuringBuild;
 };
@@ -129,6 +138,55 @@ TEST_F(MainWindowTest, UpdateRequestsOutsideTheirTimeAreIgnored) {
     EXPECT_EQ(builds, 1);
     main->cmbSystem_Click();
     EXPECT_EQ(builds, 2);
+}
+
+// The list carries its hour in the caption.  When the hour turns an idle
+// window builds it again (the build queued, outside the clock's tick); during
+// a connection the list is only marked old and rebuilt at the next turn after
+// it; with the setting off nothing happens.
+TEST_F(MainWindowTest, TheHourTurningRebuildsAnIdleListOrMarksItOld) {
+    const QString caption = QStringLiteral("Best Stations and Frequencies");
+    // Setting, connection running, clock (seconds after noon): builds, caption.
+    const std::tuple<const char*, bool, bool, int, int, const char*> steps[] = {
+        {"same hour", true, false, 3599, 1, " (2026-06-06 12 UTC)"},
+        {"hour turned", true, false, 3600, 2, " (2026-06-06 13 UTC)"},
+        {"turned while connecting", true, true, 7200, 2, " (2026-06-06 13 UTC, old)"},
+        {"connection over", true, false, 9000, 2, " (2026-06-06 13 UTC, old)"},
+        {"next turn", true, false, 10800, 3, " (2026-06-06 15 UTC)"},
+        {"setting off", false, false, 14400, 3, " (2026-06-06 15 UTC)"}};
+    main->Form_Load();
+    main->Form_Activate();
+    for (const auto& [name, hourly, connecting, seconds, expectedBuilds, date] : steps) {
+        SCOPED_TRACE(name);
+        main->settings.m_bPropagationHourlyRefresh = hourly;
+        main->connecting = connecting;
+        clock.Set(kNoon + seconds);
+        main->tmrTime_Timer();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(builds, expectedBuilds);
+        EXPECT_EQ(main->frmFrequency.caption, caption + QString::fromLatin1(date));
+    }
+    // A failed build leaves no dated list, and nothing to rebuild by the hour.
+    main->steps.BestListBuild = [] { return false; };
+    main->cmdUpdate_Click();
+    EXPECT_EQ(main->frmFrequency.caption, caption);
+}
+
+// Closing during an update gives it up; the window closes once it has ended.
+TEST_F(MainWindowTest, ClosingDuringAnUpdateAbandonsItAndClosesAfterIt) {
+    main->Form_Load();
+    QSignalSpy close(main.get(), &frmMain::closeRequested);
+    std::tuple<bool, bool, int> duringBuild;
+    main->steps.BestListBuild = [&] {
+        const bool may = main->QueryUnload();
+        duringBuild = {may, main->UpdateAbandoned(), close.count()};
+        return false;
+    };
+    main->Form_Activate();
+    EXPECT_EQ(duringBuild, std::make_tuple(false, true, 0));
+    EXPECT_EQ(close.count(), 1);
+    EXPECT_FALSE(main->UpdateAbandoned());
+    EXPECT_TRUE(main->QueryUnload());
 }
 
 // A hand-typed position is written into AirMail, all three keys in one

@@ -6,15 +6,21 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include "program/Application.h"
 #include "program/Demo.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmMainWidget.h"
-#include "connect/Waiter.h"
+#include "common/Waiter.h"
+#include "ui/GridWidget.h"
 #include "ui/ModalAnswerer.h"
+#include "support/ScopedEnv.h"
 
 namespace tw {
 namespace {
@@ -70,6 +76,80 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_FALSE(window.cmdStop()->isEnabled());
     EXPECT_FALSE(window.tmrProcess()->isActive());
     EXPECT_FALSE(window.tmrBlink()->isActive());
+}
+
+// An update with slow propagation programs (the real stand-in, 150 ms a
+// run): the window's timers run while a program does, the status bar counts
+// the stations, the old rows stay frozen, a second Refresh is ignored, and a
+// close during the update gives it up and closes the window after it.  The
+// finished list carries its hour in the caption.
+TEST(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
+    test::ScopedEnv slow("ITSHF_STANDIN_SLEEP_MS", "150");
+    constexpr qint64 kStart = 1780747200 + 2 * 3600;  // 2026-06-06 14:00 UTC
+    DemoDrive drive;
+    QString error;
+    ASSERT_TRUE(PrepareDemoDrive(QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo"),
+                                 QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win"),
+                                 QDateTime::fromSecsSinceEpoch(kStart, Qt::UTC), drive, error))
+        << error.toStdString();
+    CommandLine line =
+        ParseCommandLine({"--demo", "--drive-c", drive.driveC, "--profile", drive.profileFile});
+    line.utcSeconds = kStart;
+    test::ModalAnswerer answerer;
+    QtUserInterface ui;
+    FixedTextMetrics metrics;
+    Application app(line, ui, metrics, drive.folder->path());
+    app.UseWaiter(std::make_unique<ManualClockWaiter>(*app.manualClock(), ui,
+                                                      [&] { app.simulatedAirMail()->Tick(); }));
+    int updates = 0;
+    app.main().steps.HideViews = [&] { ++updates; };
+    frmMainWidget window(app.main(), ui, metrics);
+
+    // A 10 ms timer notes what the window shows while a station's program runs.
+    QStringList progress;
+    bool frozen = true;
+    std::function<void()> onStation;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!window.progress()->isVisible()) return;
+        frozen = frozen && window.grdFrequency()->Frozen();
+        if (progress.isEmpty() || progress.back() != window.progress()->text()) {
+            progress << window.progress()->text();
+            if (onStation) onStation();
+        }
+    });
+    watch.start();
+    window.show();
+    while (!app.main().m_bActivated) QApplication::processEvents();
+    ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
+    ASSERT_GE(progress.size(), 2);
+    const QString stations = progress.back().section(QStringLiteral(" of "), 1);
+    EXPECT_EQ(progress.front(), QStringLiteral("1 of ") + stations);
+    EXPECT_EQ(progress.back(), stations + QStringLiteral(" of ") + stations);
+    EXPECT_TRUE(frozen);
+    EXPECT_FALSE(window.grdFrequency()->Frozen());
+    EXPECT_FALSE(window.progress()->isVisible());
+    EXPECT_EQ(window.frmFrequency()->title().toStdString(),
+              "Best Stations and Frequencies (2026-06-06 14 UTC)");
+
+    // Refresh; at the second station, Refresh again and close.
+    progress.clear();
+    bool closed = true;
+    onStation = [&] {
+        if (!progress.back().startsWith(QStringLiteral("2 of "))) return;
+        QTest::mouseClick(window.cmdUpdate(), Qt::LeftButton);
+        closed = window.close();
+    };
+    const qsizetype told = answerer.texts.size();
+    QTest::mouseClick(window.cmdUpdate(), Qt::LeftButton);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(updates, 2);
+    EXPECT_EQ(progress, (QStringList{QStringLiteral("1 of ") + stations,
+                                     QStringLiteral("2 of ") + stations}));
+    EXPECT_EQ(answerer.texts.size(), told);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(QFile::exists(drive.profileFile));
 }
 
 }  // namespace

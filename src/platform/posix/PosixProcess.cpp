@@ -190,6 +190,17 @@ public:
         return end;
     }
 
+    std::optional<ProcessEnd> Poll(ProcessId id) override {
+        const pid_t pid = static_cast<pid_t>(id);
+        if (pid <= 0) return ProcessEnd::Unknown;
+        int status = 0;
+        const pid_t rc = WaitNoHang(pid, status);
+        if (rc == 0) return std::nullopt;        // still running
+        if (rc < 0) return ProcessEnd::Unknown;  // not our child, or already collected
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProcessEnd::ExitedZero
+                                                             : ProcessEnd::Failed;
+    }
+
     void Kill(ProcessId id) override {
         const pid_t pid = static_cast<pid_t>(id);
         if (pid <= 0) return;

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,27 @@ public:
                       ? ProcessEnd::ExitedZero
                       : ProcessEnd::Failed;
         }
+        CloseChild(child);
+        return end;
+    }
+
+    std::optional<ProcessEnd> Poll(ProcessId pid) override {
+        const bool own = m_children.count(pid) != 0;
+        Child child = TakeOrOpen(pid);
+        if (!child.process) return ProcessEnd::Unknown;
+        if (::WaitForSingleObject(child.process, 0) == WAIT_TIMEOUT) {
+            // Still running: a child of this runner stays known, a handle
+            // opened only for this look is closed again.
+            if (own)
+                m_children[pid] = child;
+            else
+                CloseChild(child);
+            return std::nullopt;
+        }
+        DWORD code = 1;
+        const ProcessEnd end = ::GetExitCodeProcess(child.process, &code) != 0 && code == 0
+                                   ? ProcessEnd::ExitedZero
+                                   : ProcessEnd::Failed;
         CloseChild(child);
         return end;
     }

@@ -1,4 +1,4 @@
-#include "connect/Waiter.h"
+#include "common/Waiter.h"
 
 #include <chrono>
 #include <cmath>
@@ -32,6 +32,17 @@ void EventLoopWaiter::WaitSeconds(double seconds) {
     }
 }
 
+bool EventLoopWaiter::WaitUntil(const std::function<bool()>& done, double seconds) {
+    const double start = m_now();
+    for (;;) {
+        if (done()) return true;
+        const double now = m_now();
+        if (now < start || now - start >= seconds) return false;
+        m_ui.ProcessEvents();
+        if (m_realClock) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 ManualClockWaiter::ManualClockWaiter(platform::ManualClock& clock, IUserInterface& ui,
                                      std::function<void()> onSecondCallback)
     : onSecond(std::move(onSecondCallback)), m_clock(clock), m_ui(ui) {}
@@ -48,6 +59,15 @@ void ManualClockWaiter::WaitSeconds(double seconds) {
         m_clock.Advance(1);
         if (onSecond) onSecond();
         m_ui.ProcessEvents();
+    }
+}
+
+bool ManualClockWaiter::WaitUntil(const std::function<bool()>& done, double seconds) {
+    constexpr double kStep = 0.1;
+    for (double waited = 0.0;; waited += kStep) {
+        if (done()) return true;
+        if (waited >= seconds - 1e-9) return false;
+        WaitSeconds(kStep);
     }
 }
 
