@@ -157,7 +157,9 @@ public:
     // soon as the update has ended, so the profile is written after it, once,
     // with the settings as they are outside a build.
     bool QueryUnload();
-    bool UpdateAbandoned() const override { return m_abandonUpdate; }
+    // Whether the running update is being given up; the propagation driver
+    // asks it, so the build ends at the running program.
+    bool UpdateAbandoned() const { return m_abandonUpdate; }
 
     // Menu items whose windows exist; the others stay disabled.
     void SetMenuAvailable(const QString& name, bool available);

@@ -76,7 +76,6 @@ bool BestList::BestListBuild() {
         int next = 1;
         int done = 0;
         for (const QString& station : stations) {
-            if (main.UpdateAbandoned()) return false;
             main.UpdateProgress(++done, static_cast<int>(stations.size()));
             main.m_sStation = station;
             main.m_sStationName = StationNameFromStation(m_airmail, main.m_sSystem, station);

@@ -68,9 +68,6 @@ public:
     // How far the list build is: station `station` (1-based) of `stations`
     // is being evaluated; 0 of 0 once the build is over.
     virtual void UpdateProgress(int /*station*/, int /*stations*/) {}
-    // Whether the running update is being given up (the window is closing):
-    // the build then stops before the next station.
-    virtual bool UpdateAbandoned() const { return false; }
 
 private:
     IUserInterface& m_ui;

@@ -116,9 +116,11 @@ TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
 TEST_F(Process, KillEndsARunningProcess) {
     const ProcessStart start = runner->Start(Script("exec sleep 30"), {}, "");
     ASSERT_GT(start.pid, 0);
+    EXPECT_FALSE(runner->Poll(start.pid).has_value());  // a poll neither waits nor kills
+    EXPECT_FALSE(ProcessGone(static_cast<long>(start.pid)));
     runner->Kill(start.pid);
     EXPECT_TRUE(ProcessGone(static_cast<long>(start.pid)));
-    EXPECT_EQ(runner->Wait(start.pid, 0), ProcessEnd::Unknown);
+    EXPECT_EQ(runner->Poll(start.pid), ProcessEnd::Unknown);
 }
 
 TEST_F(Process, StartFailuresComeBackAsErrorCodes) {
