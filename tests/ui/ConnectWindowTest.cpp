@@ -11,6 +11,7 @@
 
 #include "program/Application.h"
 #include "program/Demo.h"
+#include "ui/GridWidget.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmMainWidget.h"
 #include "connect/Waiter.h"
@@ -43,6 +44,19 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     while (!app.main().m_bActivated) QApplication::processEvents();
     ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
 
+    // The keyboard in the list: Down selects the first rows as clicks do,
+    // Space flips the selected row's check mark (twice: as it was).
+    const BestGrid& best = app.main().best;
+    window.grdFrequency()->setFocus();
+    for (int row : {1, 2}) {
+        QTest::keyClick(window.grdFrequency(), Qt::Key_Down);
+        EXPECT_EQ(best.m_iGridRow, row);
+    }
+    const int checked = best.grdFrequency.CellPicture(2, best.m_iColFrequency);
+    QTest::keyClick(window.grdFrequency(), Qt::Key_Space);
+    EXPECT_NE(best.grdFrequency.CellPicture(2, best.m_iColFrequency), checked);
+    QTest::keyClick(window.grdFrequency(), Qt::Key_Space);
+
     // Start, and Yes to the question whether the frequency is clear: the
     // buttons change and the timers run.
     answerer.script.push_back(QMessageBox::Yes);
@@ -52,7 +66,6 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     ASSERT_TRUE(window.tmrBlink()->isActive());
 
     // The blink timer changes the frequency cell's colour; the process timer counts.
-    const BestGrid& best = app.main().best;
     const Color back = best.grdFrequency.BackColor(best.m_iBlinkRow, best.m_iBlinkCol);
     QMetaObject::invokeMethod(window.tmrBlink(), "timeout");
     EXPECT_NE(best.grdFrequency.BackColor(best.m_iBlinkRow, best.m_iBlinkCol), back);
