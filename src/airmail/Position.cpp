@@ -40,7 +40,7 @@ std::optional<double> ReadUnsigned(const QString& raw) {
     return value;
 }
 
-// Degrees, degree sign, minutes, "'", hemisphere.  The hemisphere must be one
+// Degrees, degree sign, minutes below 60, "'", hemisphere.  The hemisphere must be one
 // of the two letters (either case): a text that names no hemisphere is not
 // read as the northern or eastern one by default.
 std::optional<double> Decode(const QString& text, QChar positive, QChar negative, double limit) {
@@ -51,7 +51,10 @@ std::optional<double> Decode(const QString& text, QChar positive, QChar negative
 
     const std::optional<double> degrees = ReadUnsigned(text.left(p));
     const std::optional<double> minutes = ReadUnsigned(text.mid(p + 1, q - p - 1));
-    if (!degrees || !minutes) return std::nullopt;
+    // Minutes run from 0 to below 60: "38°99.51'N" is no way of writing
+    // 39°39.51'N, it is a typing slip, and taking it would put the vessel
+    // some 90 nautical miles from where it is.
+    if (!degrees || !minutes || *minutes >= 60.0) return std::nullopt;
     double value = *degrees + *minutes / 60.0;
 
     const QString hemisphere = text.mid(q + 1).trimmed().toUpper();

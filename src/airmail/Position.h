@@ -27,8 +27,9 @@ inline constexpr char16_t kDegreeSign = 0x00B0;
 
 // ---- Position text -------------------------------------------------------
 
-// The value of a position text, or nothing when it cannot be read or lies
-// outside -90..90 (-180..180).  The hemisphere letter may be either case.
+// The value of a position text, or nothing when it cannot be read, its
+// minutes are 60 or more, or it lies outside -90..90 (-180..180).  The
+// hemisphere letter may be either case.  There is no form with seconds.
 std::optional<double> LatLonDecodeLatitudeValue(const QString& text);
 std::optional<double> LatLonDecodeLongitudeValue(const QString& text);
 

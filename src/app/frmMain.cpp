@@ -2,8 +2,8 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cmath>
-
 #include <utility>
 
 #include "connect/ConnectProcess.h"
@@ -75,9 +75,14 @@ void frmMain::DesignLayout() {
 }
 
 void frmMain::DesignMenus() {
-    const auto add = [this](const char* menu, std::initializer_list<std::pair<const char*, const char*>> items) {
+    struct Item {
+        const char* name;
+        const char* caption;
+        char key;  // the access key: its first place in the caption is marked
+    };
+    const auto add = [this](const char* menu, char menuKey, std::initializer_list<Item> items) {
         QStringList names;
-        for (const auto& [name, caption] : items) {
+        for (const auto& [name, caption, key] : items) {
             const QString n = QString::fromUtf8(name);
             names << n;
             if (n == QLatin1String("-")) continue;
@@ -85,36 +90,43 @@ void frmMain::DesignMenus() {
             c.caption = QString::fromUtf8(caption);
             c.enabled = false;
             menus.insert(n, c);
+            m_accessKeys.insert(n, QLatin1Char(key));
         }
         m_menuTree.append({QString::fromUtf8(menu), names});
+        m_accessKeys.insert(QString::fromUtf8(menu), QLatin1Char(menuKey));
     };
-    add("File", {{"mnuFileDefault", "Default"}, {"mnuFileExit", "Exit"}});
-    add("View", {{"mnuViewSummary", "AirMail Connection History..."},
-                 {"mnuViewPositionReport", "AirMail Position Report..."},
-                 {"-", ""},
-                 {"mnuViewPropagationBestShort", "Best Connect Time (Short)..."},
-                 {"mnuViewPropagationBestLong", "Best Connect Time (Long)..."},
-                 {"-", ""},
-                 {"mnuViewPropagationDetails", "Station Propagation Detailed..."},
-                 {"mnuViewPropagationHours", "Station Propagation 24 Hour..."},
-                 {"-", ""},
-                 {"mnuViewStationInfo", "Station Info..."},
-                 {"mnuViewStationInfoBeam", "Staion Info with Beam List..."}});
-    add("Options", {{"mnuOptionsAirmail", "AirMail..."},
-                    {"mnuOptionsPropagation", "Propagation..."},
-                    {"mnuOptionsStations", "Station..."},
-                    {"mnuOptionsOffsets", "Antenna..."},
-                    {"mnuOptionsRadio", "Radio..."},
-                    {"mnuOptionsHam", "Ham Station..."}});
-    add("Help", {{"mnuHelpDiagram", "Block Diagram..."},
-                 {"mnuHelpOverview", "Overview..."},
-                 {"-", ""},
-                 {"mnuHelpAbout", "About..."}});
-    add("Frequency", {{"mnuFrequencyPropagationDetails", "Propagation Detailed..."},
-                      {"mnuFrequencyPropagationHours", "Propagation 24 Hour..."},
-                      {"-", ""},
-                      {"mnuFrequencyStationInfo", "Station Info..."},
-                      {"mnuFrequencyStationInfoBeam", "Station Info with Beam List..."}});
+    add("File", 'F', {{"mnuFileDefault", "Default", 'D'}, {"mnuFileExit", "Exit", 'x'}});
+    add("View", 'V', {{"mnuViewSummary", "AirMail Connection History...", 'H'},
+                      {"mnuViewPositionReport", "AirMail Position Report...", 'P'},
+                      {"-", "", 0},
+                      {"mnuViewPropagationBestShort", "Best Connect Time (Short)...", 'S'},
+                      {"mnuViewPropagationBestLong", "Best Connect Time (Long)...", 'L'},
+                      {"-", "", 0},
+                      {"mnuViewPropagationDetails", "Station Propagation Detailed...", 'D'},
+                      {"mnuViewPropagationHours", "Station Propagation 24 Hour...", '2'},
+                      {"-", "", 0},
+                      {"mnuViewStationInfo", "Station Info...", 'I'},
+                      {"mnuViewStationInfoBeam", "Staion Info with Beam List...", 'B'}});
+    add("Options", 'O', {{"mnuOptionsAirmail", "AirMail...", 'A'},
+                         {"mnuOptionsPropagation", "Propagation...", 'P'},
+                         {"mnuOptionsStations", "Station...", 'S'},
+                         {"mnuOptionsOffsets", "Antenna...", 'n'},
+                         {"mnuOptionsRadio", "Radio...", 'R'},
+                         {"mnuOptionsHam", "Ham Station...", 'H'}});
+    add("Help", 'H', {{"mnuHelpDiagram", "Block Diagram...", 'B'},
+                      {"mnuHelpOverview", "Overview...", 'O'},
+                      {"-", "", 0},
+                      {"mnuHelpAbout", "About...", 'A'}});
+    add("Frequency", 0, {{"mnuFrequencyPropagationDetails", "Propagation Detailed...", 'D'},
+                         {"mnuFrequencyPropagationHours", "Propagation 24 Hour...", '2'},
+                         {"-", "", 0},
+                         {"mnuFrequencyStationInfo", "Station Info...", 'I'},
+                         {"mnuFrequencyStationInfoBeam", "Station Info with Beam List...", 'B'}});
+    // The buttons and the position labels share the window with the menu bar.
+    for (const auto& [name, key] : {std::pair{"cmdStart", 'S'}, std::pair{"cmdStop", 't'},
+                                    std::pair{"cmdUpdate", 'R'}, std::pair{"cmdBestTime", 'B'},
+                                    std::pair{"lblLat", 'L'}, std::pair{"lblLon", 'n'}})
+        m_accessKeys.insert(QString::fromLatin1(name), QLatin1Char(key));
     // Only the items whose windows exist are offered; the rest stay disabled.
     for (auto it = menus.begin(); it != menus.end(); ++it) m_menuAvailable[it.key()] = false;
     SetMenuAvailable(QStringLiteral("mnuFileDefault"), true);
@@ -124,6 +136,20 @@ void frmMain::DesignMenus() {
 QStringList frmMain::MenuNames(const QString& menu) const {
     for (const auto& [name, items] : m_menuTree)
         if (name == menu) return items;
+    return {};
+}
+
+QString frmMain::AccessCaption(const QString& name, const QString& caption) const {
+    const QChar key = m_accessKeys.value(name);
+    const qsizetype at = key.isNull() ? -1 : caption.indexOf(key);
+    if (at < 0) return caption;
+    return caption.left(at) + QLatin1Char('&') + caption.mid(at);
+}
+
+QStringList frmMain::Shortcuts(const QString& name) const {
+    if (name == QLatin1String("cmdUpdate")) return {QStringLiteral("F5")};
+    // Alt+F4 where no window manager closes the window on it.
+    if (name == QLatin1String("mnuFileExit")) return {QStringLiteral("Ctrl+Q"), QStringLiteral("Alt+F4")};
     return {};
 }
 
@@ -152,6 +178,10 @@ void frmMain::Initialize() {
 
 void frmMain::Form_Load() {
     Initialize();
+    // A size the profile does not hold is taken from the list's columns,
+    // which depend on the settings the profile holds.
+    m_geometry.width = 0;
+    m_geometry.height = 0;
     ProfileRecall(settings, profile(), *this);
     if (settings.m_bAirMailResize) {
         SetWindowTop(0);
@@ -159,7 +189,26 @@ void frmMain::Form_Load() {
     }
     best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
     m_lastHour = HourOf(TimeGetZulu());
+    if (m_geometry.width <= 0) SetWindowWidth(WindowDesignWidth());
+    if (m_geometry.height <= 0) SetWindowHeight(WindowDesignHeight());
     Changed();
+}
+
+int frmMain::WindowDesignWidth() const {
+    // The frame holds the grid, then Refresh and the controls below it (the
+    // margins of WindowResizeControls); the top row holds the two frames.
+    const int frame = grdFrequencyBox.left + best.ColumnsWidthWanted(best.grdFrequency) + gridChromeWidth +
+                      120 + cmbSystem.width + 120;
+    return std::max(frame + 2 * frmFrequency.left, WindowMinimumWidth());
+}
+
+int frmMain::WindowMinimumWidth() const { return frmConnect.left + frmConnect.width + frmPosition.left; }
+
+int frmMain::WindowMinimumHeight() const {
+    // Best Time whole, and room in the grid for its header and five rows.
+    const int frame = std::max(cmdBestTime.top + cmdBestTime.height + 120,
+                               grdFrequencyBox.top + 6 * Grid::kDefaultRowHeight + 120);
+    return frmFrequency.top + frame + 60;
 }
 
 void frmMain::Form_Activate() {

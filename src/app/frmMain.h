@@ -92,8 +92,30 @@ public:
     // Menu items by control name ("mnuFileDefault", ...), in menu order.
     QMap<QString, Control> menus;
     QStringList MenuNames(const QString& menu) const;  // "File", "View", ... (separators as "-")
+    // The keyboard: a caption with "&" before the access key of the menu
+    // ("File"), menu item, button or label (lblLat, lblLon) of that name; the
+    // caption as it is where there is none.  The keys of one menu differ, and
+    // so do those of the menu bar, the buttons and the labels together.
+    QString AccessCaption(const QString& name, const QString& caption) const;
+    // The shortcuts of a menu item or button, in QKeySequence's portable
+    // text: F5 for Refresh, Ctrl+Q and Alt+F4 for File > Exit.
+    QStringList Shortcuts(const QString& name) const;
 
     MainWindowSteps steps;
+
+    // What the grid control needs beyond its columns (its frame and vertical
+    // scroll bar), twips across; the window sets it before Form_Load.
+    int gridChromeWidth = 0;
+    // The window's designed outer size (twips), used where the profile holds
+    // none: wide enough for every shown column of the list and the controls
+    // beside it, the height of the design.
+    int WindowDesignWidth() const;
+    int WindowDesignHeight() const { return Geometry{}.height; }
+    // The smallest inner size (twips, the status bar not counted) that shows
+    // the position and connection frames whole and a few rows of the list
+    // beside Refresh and Best Time.
+    int WindowMinimumWidth() const;
+    int WindowMinimumHeight() const;
 
     // --- events ---
     void Form_Load();
@@ -245,6 +267,7 @@ private:
     bool m_activating = false;
     QMap<QString, bool> m_menuAvailable;
     QList<QPair<QString, QStringList>> m_menuTree;
+    QMap<QString, QChar> m_accessKeys;
     // Enabled states of the controls the connection process disables.
     struct ConnectSaved {
         bool saved = false;

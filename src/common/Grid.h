@@ -48,6 +48,9 @@ public:
     static constexpr Color kDefaultForeColor = Rgb(0, 0, 0);
     static constexpr int kDefaultRowHeight = 240;  // twips
     static constexpr int kDefaultColWidth = 960;   // twips
+    // The room a cell keeps free left and right of its text, in pixels.
+    static constexpr int kTextMarginLeftPixels = 2;
+    static constexpr int kTextMarginRightPixels = 3;
 
     explicit Grid(QObject* parent = nullptr);
 

@@ -24,6 +24,16 @@ QStringList Arguments(int argc, char** argv) {
     return list;
 }
 
+// Ends the event loop once the window it watches is closed.
+class QuitOnClose : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close)
+            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
     tw::QtUserInterface ui;
@@ -36,6 +46,11 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     if (tw::platform::SimDesktop* sim = composition.simulatedAirMail())
         simulated = std::make_unique<tw::SimAirMailView>(
             *sim, QPoint(window.frameGeometry().right() + 16, 0));
+    // Closing the main window ends the program, the demo's AirMail windows
+    // with it (the window always accepts its close).
+    QApplication::setQuitOnLastWindowClosed(false);
+    QuitOnClose quitter;
+    window.installEventFilter(&quitter);
     return QApplication::exec();
 }
 

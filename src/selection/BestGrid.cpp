@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "selection/Evaluate.h"
+
 namespace tw {
 
 namespace {
@@ -128,7 +130,36 @@ void BestGrid::GridSetCell(Grid& grid, int row, int col, const QString& text, qi
     grid.SetCol(col);
     grid.SetCellAlignment(row, col, alignment);
     grid.SetBold(row, col, bold);
-    grid.SetText(row, col, col == m_iColFrequency && row != 0 ? kFrequencyLead + text : text);
+    const QString cell = col == m_iColFrequency && row != 0 ? kFrequencyLead + text : text;
+    grid.SetText(row, col, cell);
+    // A shown column widens to its widest cell.  The samples are wide enough
+    // for most texts, not for all: a LUF-MUF text outside the usable band
+    // ("> " and blanks before the MUF) is wider than "-LUF-MUF-", and right
+    // aligned, it would lose its mark on the left and pass for usable.
+    const int width = grid.ColWidth(col);
+    if (row != 0 && width > 0 && !cell.isEmpty()) {
+        const int needed = CellWidthFor(cell);
+        if (needed > width) grid.SetColWidth(col, needed);
+    }
+}
+
+// The text, its margins and the grid line.
+int BestGrid::CellWidthFor(const QString& text) const {
+    return m_metrics.TextWidthTwips(text) +
+           (Grid::kTextMarginLeftPixels + Grid::kTextMarginRightPixels + 1) * m_metrics.TwipsPerPixelX();
+}
+
+int BestGrid::ColumnsWidthWanted(const Grid& grid) const {
+    int width = 0;
+    for (int col = 0; col < grid.Cols(); ++col) width += grid.ColWidth(col);
+    // The two columns whose ordinary texts are wider than their samples.
+    const std::pair<int, QString> wider[] = {{m_iColLufMuf, LufMufText(0.0, 9999.9, 9999.9)},
+                                            {m_iColLufMuf + 1, QStringLiteral("   4F2  ")}};
+    for (const auto& [col, text] : wider) {
+        const int shown = grid.ColWidth(col);
+        if (shown > 0) width += std::max(0, CellWidthFor(text) - shown);
+    }
+    return width;
 }
 
 QString BestGrid::GridGetText(Grid& grid, int row, int col) {
@@ -400,6 +431,62 @@ void BestGrid::grdFrequency_MouseUp(int button, int /*shift*/, int x, int y) {
         grdFrequency_Click(x, y);
         if (onFrequencyMenuOpening) onFrequencyMenuOpening();
         if (onFrequencyMenuPopup) onFrequencyMenuPopup(x, y);
+    }
+}
+
+// ---- grdFrequency keys -------------------------------------------------
+
+void BestGrid::SelectRow(int row) {
+    Grid& grid = grdFrequency;
+    m_iGridRow = row;
+    grid.SetRow(row);
+    if (row < grid.TopRow()) grid.SetTopRow(row);
+    while (!grid.RowIsVisible(row) && grid.TopRow() < row) grid.SetTopRow(grid.TopRow() + 1);
+}
+
+// The data rows shown whole from the top row on (at least one).
+int BestGrid::RowsPerPage() const {
+    const Grid& grid = grdFrequency;
+    int rows = 0;
+    for (int r = grid.TopRow(); r < grid.Rows() && grid.RowIsVisible(r); ++r) ++rows;
+    return std::max(1, rows);
+}
+
+bool BestGrid::grdFrequency_KeyDown(GridKey key) {
+    Grid& grid = grdFrequency;
+    const int first = grid.FixedRows();
+    const int last = grid.Rows() - 1;
+    if (last < first) return false;
+    const bool selected = m_iGridRow >= first && m_iGridRow <= last;
+    const int row = selected ? m_iGridRow : first - 1;
+    const int page = RowsPerPage() - 1;
+    switch (key) {
+    case GridKey::Up: SelectRow(selected ? std::max(first, row - 1) : first); return true;
+    case GridKey::Down: SelectRow(std::min(last, row + 1)); return true;
+    case GridKey::PageUp: SelectRow(std::max(first, row - std::max(1, page))); return true;
+    case GridKey::PageDown: SelectRow(std::min(last, row + std::max(1, page))); return true;
+    case GridKey::Home: SelectRow(first); return true;
+    case GridKey::End: SelectRow(last); return true;
+    default: break;
+    }
+    if (!selected) return false;
+    switch (key) {
+    case GridKey::Space:
+        SelectRow(row);
+        GridSetChecked(grid, row, m_iColFrequency, !GridGetChecked(grid, row, m_iColFrequency));
+        return true;
+    case GridKey::Enter:
+        SelectRow(row);
+        if (onShowPropagationHours) onShowPropagationHours();
+        return true;
+    case GridKey::Menu:
+        SelectRow(row);
+        if (onFrequencyMenuOpening) onFrequencyMenuOpening();
+        if (onFrequencyMenuPopup)
+            onFrequencyMenuPopup(grid.ColPos(m_iColFrequency) + kCheckMarkPixels * m_metrics.TwipsPerPixelX(),
+                                 grid.RowPos(row) + grid.RowHeight(row));
+        return true;
+    default: return false;
     }
 }
 

@@ -32,6 +32,9 @@ struct BlinkTimerControl {
     bool enabled = false;
 };
 
+// The keys grdFrequency acts on.
+enum class GridKey { Up, Down, PageUp, PageDown, Home, End, Space, Enter, Menu };
+
 class BestGrid {
 public:
     static constexpr int kColumns = 15;
@@ -97,7 +100,14 @@ public:
 
     // --- cell procedures (any grid of this layout) ---
     void GridFrequencyHeader(Grid& grid, bool additionalData);
+    // Writes one cell; a data cell wider than its shown column widens the
+    // column (a hidden column stays hidden).
     void GridSetCell(Grid& grid, int row, int col, const QString& text, qint16 alignment, bool bold);
+    // The width the shown columns of a grid of this layout take once a list
+    // is in (twips): as the header sets them, the LUF-MUF column at the width
+    // of a text outside the usable band and the Layer column at that of a
+    // mode (a four-character field), which they widen to (GridSetCell).
+    int ColumnsWidthWanted(const Grid& grid) const;
     QString GridGetText(Grid& grid, int row, int col);
     void GridSetChecked(Grid& grid, int row, int col, bool bChecked);
     bool GridGetChecked(Grid& grid, int row, int col);
@@ -122,9 +132,19 @@ public:
     void grdFrequency_DblClick(int x, int y);
     void grdFrequency_MouseMove(int button, int shift, int x, int y);
     void grdFrequency_MouseUp(int button, int shift, int x, int y);
+    // The keyboard, doing what the mouse does on the selected row: the arrow,
+    // page, Home and End keys select a row as a click does (from no selection
+    // Up and Down select the first row) and scroll it into view; Space flips
+    // its check mark as a click on the picture does; Enter shows its 24 hours
+    // as a double click does; the menu key opens the pop-up menu at its
+    // frequency cell.  False when the key did nothing.
+    bool grdFrequency_KeyDown(GridKey key);
 
 private:
     void SetBlinkTimer(bool enabled);
+    void SelectRow(int row);
+    int CellWidthFor(const QString& text) const;
+    int RowsPerPage() const;
     QString ColumnToolTip(const QString& header) const;
     void Message(const QString& text, MsgIcon icon);
 

@@ -1,6 +1,7 @@
 #include "ui/GridWidget.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -185,7 +186,7 @@ void GridWidget::PaintCell(QPainter& painter, int row, int col, const QRect& rec
     case AlignRight: flags |= Qt::AlignRight; break;
     default: flags |= Qt::AlignLeft; break;
     }
-    painter.drawText(rect.adjusted(2, 0, -3, -1), flags, text);
+    painter.drawText(rect.adjusted(Grid::kTextMarginLeftPixels, 0, -Grid::kTextMarginRightPixels, -1), flags, text);
 }
 
 void GridWidget::paintEvent(QPaintEvent* /*event*/) {
@@ -235,15 +236,72 @@ void GridWidget::paintEvent(QPaintEvent* /*event*/) {
     painter.restore();
     for (int r = 0; r < fixed; ++r) paintRow(r, false);
 
-    // The current cell, while the grid has the focus.
-    if (hasFocus() && m_grid.Row() < rows && m_grid.Col() < cols && m_grid.RowIsVisible(m_grid.Row())) {
+    PaintFocus(painter);
+}
+
+void GridWidget::PaintFocus(QPainter& painter) const {
+    const int rows = m_grid.Rows();
+    const int cols = m_grid.Cols();
+    painter.setBrush(Qt::NoBrush);
+    if (!selectedRow) {
+        // The current cell, while the grid has the focus.
+        if (!hasFocus() || m_grid.Row() >= rows || m_grid.Col() >= cols || !m_grid.RowIsVisible(m_grid.Row())) return;
         const QRect cell = CellRect(m_grid.Row(), m_grid.Col());
-        if (cell.width() > 1 && cell.height() > 1) {
-            painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(cell.adjusted(1, 1, -2, -2));
-        }
+        if (cell.width() <= 1 || cell.height() <= 1) return;
+        painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+        painter.drawRect(cell.adjusted(1, 1, -2, -2));
+        return;
     }
+    // The selected row, framed across the columns shown; the cells keep their
+    // colours, which carry meaning.  With the focus the frame is two pixels in
+    // the highlight colour, without it one dotted pixel.
+    const int row = selectedRow();
+    const QColor highlight = palette().color(QPalette::Highlight);
+    if (row >= m_grid.FixedRows() && row < rows && m_grid.RowIsVisible(row)) {
+        int right = 0;
+        for (int c = m_grid.LeftCol(); c < cols; ++c)
+            right = std::max(right, TwipsToPixelsX(m_grid.ColPos(c) + m_grid.ColWidth(c)));
+        right = std::min(right, viewport()->width());
+        const int top = TwipsToPixelsY(m_grid.RowPos(row));
+        const int bottom = TwipsToPixelsY(m_grid.RowPos(row) + m_grid.RowHeight(row));
+        const QRect band(QPoint(0, top), QPoint(right - 1, bottom - 1));
+        if (hasFocus()) {
+            painter.setPen(QPen(highlight, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.drawRect(QRectF(band).adjusted(1, 1, -1, -1));
+        } else {
+            painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+            painter.drawRect(band.adjusted(0, 0, -1, -1));
+        }
+    } else if (hasFocus()) {
+        painter.setPen(QPen(highlight, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+    }
+}
+
+// ---- keyboard ----------------------------------------------------------
+
+void GridWidget::keyPressEvent(QKeyEvent* event) {
+    if (onKeyDown && onKeyDown(event->key(), event->modifiers())) {
+        viewport()->update();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
+        m_grid.SetLeftCol(m_grid.LeftCol() + (event->key() == Qt::Key_Left ? -1 : 1));
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void GridWidget::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void GridWidget::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 // ---- mouse and tooltip -------------------------------------------------
@@ -265,6 +323,7 @@ void GridWidget::mouseReleaseEvent(QMouseEvent* event) {
     m_afterDoubleClick = false;
     if (onMouseUp) onMouseUp(ButtonValue(event->button()), ShiftValue(event->modifiers()), x, y);
     if (click && onClick) onClick(x, y);
+    viewport()->update();  // the selection may have moved
 }
 
 void GridWidget::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -33,6 +33,13 @@ public:
     std::function<void(int button, int shift, int x, int y)> onMouseMove;
     std::function<void(int x, int y)> onClick;
     std::function<void(int x, int y)> onDblClick;
+    // A key pressed while the grid has the focus; true when it was used.
+    // Left and Right that are not used scroll the columns.
+    std::function<bool(int key, Qt::KeyboardModifiers modifiers)> onKeyDown;
+    // The selected row, framed across the grid (in the highlight colour while
+    // the grid has the focus); without it the current cell is framed while
+    // the grid has the focus.  Below 1: no row; then the focus frames the grid.
+    std::function<int()> selectedRow;
 
     // The pixel rectangle of a cell in the viewport (merged cells not joined).
     QRect CellRect(int row, int col) const;
@@ -60,6 +67,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -70,6 +80,7 @@ private:
     void ReportClientSize();
     void RefreshToolTip(const QPoint& globalPos);
     void PaintCell(class QPainter& painter, int row, int col, const QRect& rect) const;
+    void PaintFocus(class QPainter& painter) const;
 
     Grid& m_grid;
     const ITextMetrics& m_metrics;

@@ -10,8 +10,12 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
+
+#include <optional>
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
@@ -64,7 +68,11 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     });
 
     // Start: defaults, the stored settings and geometry, the window in place.
+    m_model.gridChromeWidth =
+        TwipsX(2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width());
     m_model.Form_Load();
+    centralWidget()->setMinimumSize(PixelsX(m_model.WindowMinimumWidth()),
+                                    PixelsY(m_model.WindowMinimumHeight()));
     SyncGeometry();
     SyncControls();
     if (m_model.tmrTime.enabled) m_tmrTime->start();
@@ -128,6 +136,44 @@ void frmMainWidget::BuildControls() {
             popup->popup(m_grid->viewport()->mapToGlobal(QPoint(PixelsX(x), PixelsY(y))));
     };
 
+    m_grid->selectedRow = [&best] { return best.m_iGridRow; };
+    m_grid->onKeyDown = [this, &best](int key, Qt::KeyboardModifiers modifiers) {
+        if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        std::optional<GridKey> gridKey;
+        switch (key) {
+        case Qt::Key_Up: gridKey = GridKey::Up; break;
+        case Qt::Key_Down: gridKey = GridKey::Down; break;
+        case Qt::Key_PageUp: gridKey = GridKey::PageUp; break;
+        case Qt::Key_PageDown: gridKey = GridKey::PageDown; break;
+        case Qt::Key_Home: gridKey = GridKey::Home; break;
+        case Qt::Key_End: gridKey = GridKey::End; break;
+        case Qt::Key_Space: gridKey = GridKey::Space; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: gridKey = GridKey::Enter; break;
+        case Qt::Key_Menu: gridKey = GridKey::Menu; break;
+        case Qt::Key_F10:
+            if (modifiers & Qt::ShiftModifier) gridKey = GridKey::Menu;
+            break;
+        default: break;
+        }
+        return gridKey && best.grdFrequency_KeyDown(*gridKey);
+    };
+    m_grid->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    // Tab walks the controls in the order of the work: the position, the
+    // connection, the list's system and buttons, the list itself.
+    QWidget* order[] = {m_txtLat, m_txtLon, m_cmdStart, m_cmdStop, m_cmbSystem, m_cmdUpdate, m_cmdBestTime, m_grid};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    m_lblLat->setBuddy(m_txtLat);
+    m_lblLon->setBuddy(m_txtLon);
+    m_lblLat->setText(m_model.AccessCaption(QStringLiteral("lblLat"), m_lblLat->text()));
+    m_lblLon->setText(m_model.AccessCaption(QStringLiteral("lblLon"), m_lblLon->text()));
+    // F5 refreshes as a click on Refresh does (nothing while it is disabled).
+    for (const QString& keys : m_model.Shortcuts(QStringLiteral("cmdUpdate"))) {
+        auto* shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, m_cmdUpdate, &QPushButton::click);
+    }
+
     m_tmrBlink = new QTimer(this);
     connect(m_tmrBlink, &QTimer::timeout, this, [&best] { best.tmrBlink_Timer(); });
     best.onBlinkTimerChanged = [this, &best] {
@@ -144,15 +190,20 @@ void frmMainWidget::BuildMenus() {
         const QString name = QString::fromLatin1(menuName);
         // The Frequency menu is the grid's pop-up; it has no place in the bar.
         QMenu* menu = name == QLatin1String("Frequency") ? new QMenu(name, this)
-                                                          : menuBar()->addMenu(name);
+                                                          : menuBar()->addMenu(m_model.AccessCaption(name, name));
         m_menus.insert(name, menu);
         for (const QString& item : m_model.MenuNames(name)) {
             if (item == QLatin1String("-")) {
                 menu->addSeparator();
                 continue;
             }
-            QAction* action = menu->addAction(m_model.menus.value(item).caption);
+            QAction* action = menu->addAction(m_model.AccessCaption(item, m_model.menus.value(item).caption));
             action->setObjectName(item);
+            QList<QKeySequence> keys;
+            for (const QString& key : m_model.Shortcuts(item)) keys << QKeySequence(key);
+            action->setShortcuts(keys);
+            // The window holds it too, so its keys work wherever the focus is.
+            if (!keys.isEmpty()) addAction(action);
             m_actions.insert(item, action);
             connect(action, &QAction::triggered, this, [this, item] { m_model.MenuClick(item); });
         }
@@ -191,8 +242,8 @@ void frmMainWidget::BuildStatusBar() {
 void frmMainWidget::SyncControls() {
     m_syncingControls = true;
     const frmMain& m = m_model;
-    const auto button = [this](QPushButton* b, const Control& c) {
-        b->setText(c.caption);
+    const auto button = [this](QPushButton* b, const Control& c, const char* name) {
+        b->setText(m_model.AccessCaption(QString::fromLatin1(name), c.caption));
         b->setToolTip(c.toolTip);
         b->setEnabled(c.enabled);
         SetBold(b, c.bold);
@@ -219,10 +270,10 @@ void frmMainWidget::SyncControls() {
         edit->setEnabled(control->enabled);
         Place(edit, *control);
     }
-    button(m_cmdStart, m.cmdStart);
-    button(m_cmdStop, m.cmdStop);
-    button(m_cmdUpdate, m.cmdUpdate);
-    button(m_cmdBestTime, m.cmdBestTime);
+    button(m_cmdStart, m.cmdStart, "cmdStart");
+    button(m_cmdStop, m.cmdStop, "cmdStop");
+    button(m_cmdUpdate, m.cmdUpdate, "cmdUpdate");
+    button(m_cmdBestTime, m.cmdBestTime, "cmdBestTime");
 
     m_cmbSystem->setToolTip(m.cmbSystem.toolTip);
     m_cmbSystem->setEnabled(m.cmbSystem.enabled);
@@ -262,6 +313,7 @@ void frmMainWidget::SyncGeometry() {
     const QRect inner = geometry();
     const int frameW = frame.width() - inner.width();
     const int frameH = frame.height() - inner.height();
+    m_syncedFrame = QSize(frameW, frameH);
     move(PixelsX(m_model.WindowLeft()), PixelsY(m_model.WindowTop()));
     resize(std::max(1, PixelsX(m_model.WindowWidth()) - frameW),
            std::max(1, PixelsY(m_model.WindowHeight()) - frameH));
@@ -269,7 +321,8 @@ void frmMainWidget::SyncGeometry() {
 }
 
 void frmMainWidget::ReportGeometry() {
-    if (m_syncingGeometry) return;
+    // Until the window is on screen in its place, it has nothing to report.
+    if (m_syncingGeometry || !m_placed) return;
     const QRect frame = frameGeometry();
     m_model.GeometryFromWindow(TwipsX(frame.x()), TwipsY(frame.y()), TwipsX(frame.width()),
                                TwipsY(frame.height()));
@@ -290,6 +343,11 @@ void frmMainWidget::ReportResize() {
 
 void frmMainWidget::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    // The stored size is the outer one; the frame around the window is known
+    // once it is on screen.  Placed before, it would grow by its frame at
+    // every start.
+    if (!m_placed && frameGeometry().size() - geometry().size() != m_syncedFrame) SyncGeometry();
+    m_placed = true;
     // The first activation's work runs once the window is on screen.
     QTimer::singleShot(0, this, [this] { m_model.Form_Activate(); });
 }

@@ -82,6 +82,8 @@ private:
     bool m_syncingGeometry = false;
     bool m_syncingControls = false;
     bool m_unloaded = false;
+    bool m_placed = false;
+    QSize m_syncedFrame;  // the frame's size when the geometry was last applied
 
     QGroupBox* m_frmPosition = nullptr;
     QGroupBox* m_frmConnect = nullptr;

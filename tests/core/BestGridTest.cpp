@@ -53,6 +53,26 @@ TEST_F(BestGridTest, HeaderStartsAFreshListInTheLayoutOfTheSettings) {
     }
 }
 
+// A LUF-MUF text outside the usable band is wider than the column's sample;
+// the column widens so that its right-aligned text keeps the mark.  Texts
+// that fit leave the width alone, and a hidden column stays hidden.
+TEST_F(BestGridTest, ColumnsWidenToTheirWidestCellWhenShown) {
+    const int margin = (Grid::kTextMarginLeftPixels + Grid::kTextMarginRightPixels) * 15;
+    // Frequency, LUF, MUF (kHz), additional data, the width: the text's (0),
+    // the sample's ("-LUF-MUF-", 9 characters) or none (-1).
+    const std::tuple<double, double, double, bool, int> cases[] = {{14108.0, 5000.0, 9450.0, true, 0},
+        {3000.0, 4200.5, 9450.0, true, 0}, {7000.0, 5000.0, 18000.0, true, 9}, {14108.0, 5000.0, 9450.0, false, -1}};
+    for (const auto& [frequency, luf, muf, additional, sample] : cases) {
+        const QString text = LufMufText(frequency, luf, muf);
+        SCOPED_TRACE(text.toStdString());
+        best.GridFrequencyHeader(grid, additional);
+        grid.SetRows(2);
+        best.GridSetCell(grid, 1, best.m_iColLufMuf, text, AlignRight, false);
+        const int width = grid.ColWidth(best.m_iColLufMuf), textWidth = static_cast<int>(text.size()) * 105 + margin;
+        EXPECT_TRUE(sample ? width == std::max(0, sample * 105) : width >= textWidth && width <= textWidth + 15);
+    }
+}
+
 TEST_F(BestGridTest, ClicksSelectOpenTheMenuShowTheHoursAndFlipTheCheckMark) {
     // -1 when the menu opens, the point it pops up at, the row the hours are shown for.
     std::vector<int> calls;
@@ -90,6 +110,37 @@ TEST_F(BestGridTest, ClicksSelectOpenTheMenuShowTheHoursAndFlipTheCheckMark) {
         best.grdFrequency_MouseUp(button, 0, cx, cy);
         EXPECT_EQ(best.GridGetChecked(grid, row, col), after) << row << "," << col << " " << px;
     }
+}
+
+// The keys select rows as clicks do, scrolling the row into view (four data
+// rows shown), and act on the selected row as the mouse does on it.
+TEST_F(BestGridTest, KeysSelectScrollAndActOnTheSelectedRow) {
+    EXPECT_FALSE(best.grdFrequency_KeyDown(GridKey::Down));  // no rows: nothing
+    for (const char* station : {"A", "B", "C", "D", "E", "F", "G", "H"}) AddRows({{station, "7030.0", 5}});
+    grid.SetClientSize(20000, 5 * Grid::kDefaultRowHeight);
+    best.m_iGridRow = -1;
+    // The key, the row selected, the top row then.
+    const std::tuple<GridKey, int, int> cases[] = {{GridKey::Up, 1, 1}, {GridKey::End, 8, 5}, {GridKey::Up, 7, 5},
+        {GridKey::PageUp, 4, 4}, {GridKey::Home, 1, 1}, {GridKey::PageDown, 4, 1}, {GridKey::Down, 5, 2},
+        {GridKey::Down, 6, 3}, {GridKey::PageDown, 8, 5}, {GridKey::Down, 8, 5}};
+    for (const auto& [key, row, top] : cases) {
+        EXPECT_TRUE(best.grdFrequency_KeyDown(key));
+        EXPECT_EQ(std::tuple(best.m_iGridRow, grid.Row(), grid.TopRow()), std::tuple(row, row, top));
+    }
+
+    // Space flips the check mark and back; Enter shows the hours, the menu
+    // key opens the menu at the frequency cell, both for the selected row.
+    std::vector<int> calls;
+    best.onShowPropagationHours = [&] { calls.push_back(best.m_iGridRow); };
+    best.onFrequencyMenuOpening = [&] { calls.push_back(-1); };
+    best.onFrequencyMenuPopup = [&](int x, int y) { calls.push_back(best.GridGetRowCol(grid, x, y - 1).iCol); };
+    for (const GridKey key : {GridKey::Space, GridKey::Space, GridKey::Enter, GridKey::Menu}) {
+        best.grdFrequency_KeyDown(key);
+        calls.push_back(best.GridGetChecked(grid, 8, best.m_iColFrequency));
+    }
+    EXPECT_EQ(calls, (std::vector<int>{0, 1, 8, 1, -1, best.m_iColFrequency, 1}));
+    best.m_iGridRow = -1;
+    EXPECT_FALSE(best.grdFrequency_KeyDown(GridKey::Space));
 }
 
 // The numeric orders are walked by the best list's rules.

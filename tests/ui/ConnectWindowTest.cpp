@@ -15,6 +15,7 @@
 
 #include "program/Application.h"
 #include "program/Demo.h"
+#include "ui/GridWidget.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmMainWidget.h"
 #include "common/Waiter.h"
@@ -49,6 +50,13 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     while (!app.main().m_bActivated) QApplication::processEvents();
     ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
 
+    // Keys in the list: Down twice selects row 2, Space flips its check mark (back again after).
+    const BestGrid& best = app.main().best;
+    const int checked = best.grdFrequency.CellPicture(2, best.m_iColFrequency);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}) QTest::keyClick(window.grdFrequency(), key);
+    EXPECT_NE(best.grdFrequency.CellPicture(2, best.m_iColFrequency), checked);
+    QTest::keyClick(window.grdFrequency(), Qt::Key_Space);
+
     // Start, and Yes to the question whether the frequency is clear: the
     // buttons change and the timers run.
     answerer.script.push_back(QMessageBox::Yes);
@@ -58,7 +66,6 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     ASSERT_TRUE(window.tmrBlink()->isActive());
 
     // The blink timer changes the frequency cell's colour; the process timer counts.
-    const BestGrid& best = app.main().best;
     const Color back = best.grdFrequency.BackColor(best.m_iBlinkRow, best.m_iBlinkCol);
     QMetaObject::invokeMethod(window.tmrBlink(), "timeout");
     EXPECT_NE(best.grdFrequency.BackColor(best.m_iBlinkRow, best.m_iBlinkCol), back);

@@ -29,6 +29,13 @@ class MainWidgetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
+        Open();
+    }
+
+    // The window anew on the profile as it is now.
+    void Open() {
+        window.reset();
+        app.reset();
         CommandLine line;
         line.profileFile = Ini();
         line.driveC = dir.filePath(QStringLiteral("drive_c"));
@@ -54,7 +61,7 @@ TEST_F(MainWidgetTest, OpensWithItsControlsMenusPanelsAndClock) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tidewell"));
     EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(window->frmFrequency()->title(), QStringLiteral("Best Stations and Frequencies"));
-    EXPECT_EQ(window->cmdUpdate()->text(), QStringLiteral("Refresh"));
+    EXPECT_EQ(window->cmdUpdate()->text(), QStringLiteral("&Refresh"));
     EXPECT_EQ(window->cmdStart()->toolTip(), m.cmdStart.toolTip);
     EXPECT_EQ(window->cmbSystem()->toolTip(), QStringLiteral("System"));
     // Without AirMail there is no position (the user is told): Refresh bold,
@@ -69,12 +76,12 @@ TEST_F(MainWidgetTest, OpensWithItsControlsMenusPanelsAndClock) {
     for (auto it = m.menus.begin(); it != m.menus.end(); ++it) {
         const QAction* action = window->action(it.key());
         ASSERT_NE(action, nullptr) << it.key().toStdString();
-        EXPECT_EQ(action->text(), it.value().caption);
+        EXPECT_EQ(action->text().remove('&'), it.value().caption);
         EXPECT_EQ(action->isEnabled(), it.value().enabled) << it.key().toStdString();
     }
     QStringList bar;
     for (QAction* a : window->menuBar()->actions()) bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"File", "View", "Options", "Help"}));
+    EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Options", "&Help"}));
 
     EXPECT_EQ(window->panel(3)->toolTip(), QStringLiteral("Connect Time (mm:ss)"));
     EXPECT_EQ(window->panel(5)->toolTip(), QStringLiteral("Zulu Time (hh:mm:ss)"));
@@ -106,6 +113,55 @@ TEST_F(MainWidgetTest, TheBestListGrowsWithTheWindowAndExitWritesItsPlace) {
     // 30 pixels are 450 twips.
     for (const char* line : {"Top Stations=5\r\n", "[Window Data]", "Left=450\r\n"})
         EXPECT_TRUE(text.contains(line)) << text.constData();
+}
+
+// Without a stored size the window shows every column of the list (the
+// additional ones included) and not much more; the size and place it is left
+// at come back at the next start.  It has a minimum size.
+TEST_F(MainWidgetTest, OpensWideEnoughForTheColumnsAndKeepsItsPlace) {
+    QFile ini(Ini());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Propagation Data]\r\nAdditional Data=True\r\n[AirMail Data]\r\nResize=False\r\n");
+    ini.close();
+    Open();
+    const Grid& grid = app->main().best.grdFrequency;
+    const int wanted = app->main().best.ColumnsWidthWanted(grid);
+    EXPECT_GE(grid.ClientWidth(), wanted);
+    EXPECT_LE(grid.ClientWidth(), wanted + 300);
+    EXPECT_GT(wanted, 9180);  // wider than the design's window
+    EXPECT_GE(window->minimumSizeHint().width(), app->main().WindowMinimumWidth() / 15);
+
+    window->setGeometry(45, 60, 800, 500);
+    const QRect placed = window->frameGeometry();
+    window->close();
+    Open();
+    EXPECT_EQ(window->frameGeometry(), placed);
+}
+
+// The keyboard: Tab walks the controls in order, F5 refreshes as Refresh
+// does, Ctrl+Q exits as File > Exit does.
+TEST_F(MainWidgetTest, KeysWalkTheControlsRefreshAndExit) {
+    // Every control enabled, to take the focus.
+    app->main().cmdStart.enabled = app->main().cmdStop.enabled = app->main().cmdBestTime.enabled = true;
+    app->main().ControlsChanged();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->txtLat()->setFocus();
+    QList<QWidget*> walk;
+    for (int i = 0; i < 9; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+        walk << QApplication::focusWidget();
+    EXPECT_EQ(walk, (QList<QWidget*>{window->txtLat(), window->txtLon(), window->cmdStart(), window->cmdStop(),
+                                     window->cmbSystem(), window->cmdUpdate(), window->cmdBestTime(),
+                                     window->grdFrequency(), window->txtLat()}));
+
+    const int told = answerer.texts.size();
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    EXPECT_EQ(answerer.texts.size(), told + 1);  // the update's message: no position
+    window->activateWindow();  // after the message box
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(QFile::exists(Ini()));
 }
 
 // The position boxes: nothing is typed until the user agrees to edit them;
