@@ -285,6 +285,32 @@ TEST_F(ConnectProcessTest, NoCheckedRowIsToldInFrontOfTheMainWindow) {
     EXPECT_EQ(connection.record().row, grid().Rows());  // past the last row
 }
 
+// AirMail already calling, then connected, on a call the user made: Start
+// asks first, and No leaves AirMail and the window as they were; Yes goes on.
+TEST_F(ConnectProcessTest, StartWhileAirMailIsBusyAsksFirst) {
+    sim.ScriptCall("K9ZZZ", "7100.0", SimCallOutcome::Connected(60, 3600));
+    sim.SetTerminalFields("HAM", "K9ZZZ", "7100.0");
+    windows.Keys(QStringLiteral("{F5}"));
+    for (const char* state : {"calling", "connected to"}) {
+        SCOPED_TRACE(state);
+        const QString since = main.TimeGetZulu().toString(QStringLiteral("hh:mm"));
+        const std::size_t inputs = sim.InputCalls().size();
+        StartWith({No});
+        ASSERT_EQ(drive.ui.messages.size(), 1u);
+        const MessageRequest& ask = drive.ui.messages[0];
+        EXPECT_EQ(ask.text, QStringLiteral("AirMail is %1 K9ZZZ since %2. Start anyway?").arg(state, since));
+        EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
+        EXPECT_EQ(ask.icon, MsgIcon::Question);
+        EXPECT_EQ(DefaultAnswer(ask), No);
+        EXPECT_EQ(sim.InputCalls().size(), inputs);
+        EXPECT_FALSE(connection.Running() || main.cmdStop.enabled);
+        EXPECT_TRUE(main.cmdStart.enabled && main.cmdStart.bold && drive.ui.panelWrites.empty());
+        RunSeconds(60);
+    }
+    StartWith({Yes, Cancel});
+    EXPECT_EQ(questions.size(), 1u);
+}
+
 TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestion) {
     onWait = [this] {
         if (connection.record().state == ConnectStateSelect) main.cmdStop_Click();
