@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <memory>
@@ -42,12 +43,18 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
 // Runs the command once the application object exists.
 int Run(tw::CommandLine line, QTextStream& out, QTextStream& err) {
     const QString programFolder = QCoreApplication::applicationDirPath();
+    // A mistyped folder is told as such, before AirMail's folders are looked for in it.
+    if (!line.driveC.isEmpty() && !QFileInfo(line.driveC).isDir()) {
+        err << "Tidewell: The folder \"" << line.driveC << "\" given with --drive-c does not exist."
+            << Qt::endl;
+        return 1;
+    }
     tw::DemoDrive demo;  // lives as long as the run
     if (line.demo) {
         QString error;
         if (!tw::PrepareDemoDrive(tw::DemoDataFolder(programFolder),
                                   tw::DemoProgramsFolder(programFolder),
-                                  QDateTime::currentDateTimeUtc(), demo, error)) {
+                                  QDateTime::currentDateTimeUtc(), demo, error, line.profileFile)) {
             err << "tidewell: cannot start the demo: " << error << Qt::endl;
             return 1;
         }

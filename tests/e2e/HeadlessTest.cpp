@@ -58,31 +58,37 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+// The demo takes the profile too, as a copy.
 TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
-    WriteFile(ini,
-              "[station data]\r\n"
-              "  top stations = 8 \r\n"
-              "[Offset Data]\r\n"
-              "Rows=3\r\n"
-              "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
-              "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
-              "Row3=SAILMAIL,WNE,,-2\r\n");
+    const QByteArray profile =
+        "[station data]\r\n"
+        "  top stations = 8 \r\n"
+        "[Offset Data]\r\n"
+        "Rows=3\r\n"
+        "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
+        "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
+        "Row3=SAILMAIL,WNE,,-2\r\n";
+    WriteFile(ini, profile);
 
-    const auto run = RunTidewell({"--print-settings", "--profile", ini});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_TRUE(lines.contains(QStringLiteral("m_iStationTopStations=8"))) << run.out.toStdString();
-    // The offset rows come last.
-    EXPECT_EQ(lines.mid(lines.size() - 2),
-              (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
-                           "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
+    for (const QStringList& demo : {QStringList{}, QStringList{"--demo"}}) {
+        SCOPED_TRACE(demo.join(QString()).toStdString());
+        const auto run = RunTidewell(demo + QStringList{"--print-settings", "--profile", ini});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_TRUE(lines.contains(QStringLiteral("m_iStationTopStations=8"))) << run.out.toStdString();
+        // The offset rows come last.
+        EXPECT_EQ(lines.mid(lines.size() - 2),
+                  (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
+                               "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
+    }
 }
 
 // On an empty drive the list is the header alone and the report has no
-// position (exit code 1); a bad command line is refused with the usage (2).
+// position (exit code 1), as has a drive folder or a system that is not
+// there; a bad command line is refused with the usage (2).
 // None of these runs writes a profile.
 TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
     QTemporaryDir dir;
@@ -90,21 +96,31 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
     const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
     const QStringList emptyDrive{"--profile", ini,     "--drive-c",
                                  dir.path(),  "--utc", "2026-06-06T12:00"};
-    // The arguments after those of the empty drive, the exit code, standard output.
-    const std::tuple<QStringList, int, const char*> cases[] = {
-        {{"--best-list"}, 1, "^Station\\tRange\\tFrequency\\tSnr\\n\\z"},
-        {{"--airmail-report"}, 1, "\\nPosition: none\\nSunspot number: \\d+\\n\\z"},
-        {{"--bogus"}, 2, "^\\z"},
-        {{"--utc", "yesterday", "--best-list"}, 2, "^\\z"},
-        {{"--best-list", "--print-settings"}, 2, "^\\z"},
-        {{"--profile"}, 2, "^\\z"}};
-    for (const auto& [arguments, exitCode, out] : cases) {
+    const QString missing = dir.filePath(QStringLiteral("missing"));
+    const char* headerOnly = "^Station\\tRange\\tFrequency\\tSnr\\n\\z";
+    // The arguments after those of the empty drive, the exit code, standard
+    // output, a line of standard error told once.
+    const std::tuple<QStringList, int, const char*, QString> cases[] = {
+        {{"--best-list"}, 1, headerOnly, {}},
+        {{"--airmail-report"}, 1, "\\nPosition: none\\nSunspot number: \\d+\\n\\z", {}},
+        {{"--drive-c", missing, "--best-list"}, 1, "^\\z",
+         "Tidewell: The folder \"" + missing + "\" given with --drive-c does not exist.\n"},
+        {{"--demo", "--system", "nope", "--best-list"}, 1, headerOnly,
+         "Tidewell: AirMail has no system \"nope\". Its systems are HAM, SAILMAIL.\n"},
+        {{"--bogus"}, 2, "^\\z", {}},
+        {{"--utc", "yesterday", "--best-list"}, 2, "^\\z", {}},
+        {{"--best-list", "--print-settings"}, 2, "^\\z", {}},
+        {{"--profile"}, 2, "^\\z", {}}};
+    for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
         EXPECT_EQ(run.exitCode, exitCode);
         EXPECT_TRUE(QRegularExpression(QLatin1String(out)).match(run.out).hasMatch())
             << run.out.toStdString();
         EXPECT_EQ(run.err.contains(QStringLiteral("Usage: tidewell")), exitCode == 2);
+        if (!err.isEmpty()) {
+            EXPECT_EQ(run.err.count(err), 1) << run.err.toStdString();
+        }
         EXPECT_FALSE(QFile::exists(ini));
     }
 }
