@@ -8,6 +8,13 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <unistd.h>
+#endif
+
 #include "program/Application.h"
 #include "program/CommandLine.h"
 #include "program/Demo.h"
@@ -18,6 +25,45 @@
 #include "ui/frmMainWidget.h"
 
 namespace {
+
+#ifdef Q_OS_UNIX
+// SIGTERM and SIGINT (a logout, `kill`, Ctrl+C in the terminal) close the main
+// window as File > Exit does, so the settings are saved and the program ends
+// in order.  The handler only writes a byte into a pipe; the window reads it
+// in its event loop.  A signal that comes before the window exists waits in
+// the pipe.  The handler is reset by its first signal: a second one ends the
+// program at once.
+int g_closePipe[2] = {-1, -1};
+
+extern "C" void CloseSignalHandler(int) {
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = ::write(g_closePipe[1], &byte, 1);
+}
+
+void CatchCloseSignals() {
+    if (::pipe(g_closePipe) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = CloseSignalHandler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void CloseOnSignal(QWidget& window) {
+    if (g_closePipe[0] < 0) return;
+    auto* notifier = new QSocketNotifier(g_closePipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(g_closePipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        window.close();
+    });
+}
+#else
+void CatchCloseSignals() {}
+void CloseOnSignal(QWidget&) {}
+#endif
 
 QStringList Arguments(int argc, char** argv) {
     QStringList list;
@@ -31,12 +77,17 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     const tw::QtTextMetrics metrics(QApplication::font());
     tw::Application composition(line, ui, metrics, programFolder);
     tw::frmMainWidget window(composition.main(), ui, metrics);
+    CloseOnSignal(window);
     window.show();
-    // The demo's simulated AirMail, beside Tidewell's window.
+    // The demo's simulated AirMail, beside Tidewell's window, already running
+    // as AirMail is when a user opens Tidewell; closing its main window quits
+    // it, and Tidewell offers to start it again when it needs it.
     std::unique_ptr<tw::SimAirMailView> simulated;
-    if (tw::platform::SimDesktop* sim = composition.simulatedAirMail())
+    if (tw::platform::SimDesktop* sim = composition.simulatedAirMail()) {
+        sim->StartAirMail();
         simulated = std::make_unique<tw::SimAirMailView>(
             *sim, QPoint(window.frameGeometry().right() + 16, 0));
+    }
     return QApplication::exec();
 }
 
@@ -81,6 +132,7 @@ int main(int argc, char** argv) {
     }
     if (line.command == tw::CommandLine::Command::Window) {
         QApplication app(argc, argv);
+        CatchCloseSignals();
         return Run(line, out, err);
     }
     QCoreApplication app(argc, argv);

@@ -30,15 +30,19 @@ struct ProcessRun {
     QString err;
 };
 
-ProcessRun RunTidewell(const QStringList& arguments,
-                       const std::map<QString, QString>& environment = {}) {
+QProcessEnvironment TidewellEnvironment(const std::map<QString, QString>& environment) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_SLEEP_MS"})
         env.remove(QLatin1String(name));
     env.insert(QStringLiteral("ITSHF_STANDIN_NO_VOACAPL"), QStringLiteral("1"));
     for (const auto& [name, value] : environment) env.insert(name, value);
+    return env;
+}
+
+ProcessRun RunTidewell(const QStringList& arguments,
+                       const std::map<QString, QString>& environment = {}) {
     QProcess process;
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(TidewellEnvironment(environment));
     process.start(QStringLiteral(TIDEWELL_EXE), arguments);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000)) {
@@ -138,6 +142,33 @@ TEST(Headless, DemoRunsOnACopyOfTheBundledDrive) {
     // A fresh position: no age warning.
     EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
     EXPECT_EQ(QFileInfo(ini.filePath()).lastModified().toMSecsSinceEpoch(), modified);
+}
+
+// The demo's window (offscreen), closed as a logout or `kill` closes it
+// (SIGTERM): the program ends, the simulated AirMail's windows with it, and
+// removes its temporary drive; the profile it ran with was a copy.
+TEST(Headless, DemoWindowEndsWhenItsMainWindowCloses) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
+    const QByteArray profile = "[Station Data]\r\nTop Stations=3\r\n";
+    WriteFile(ini, profile);
+    QProcess process;
+    process.setProcessEnvironment(TidewellEnvironment(
+        {{"QT_QPA_PLATFORM", "offscreen"}, {"TMPDIR", dir.path()}, {"XDG_RUNTIME_DIR", dir.path()}}));
+    process.start(QStringLiteral(TIDEWELL_EXE), {"--demo", "--profile", ini});
+    // The demo drive is made once the program takes the signal as a close.
+    const auto demoDrives = [&] { return QDir(dir.path()).entryList({"tidewell-*"}, QDir::Dirs); };
+    for (int i = 0; i < 1200 && demoDrives().isEmpty(); ++i) ASSERT_FALSE(process.waitForFinished(50));
+    ASSERT_EQ(demoDrives().size(), 1);
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(60000)) << "still running after the close";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(demoDrives().isEmpty());
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), profile);
 }
 
 // The printed list: the header's column names and the data rows' cells.

@@ -12,8 +12,10 @@
 #include "program/Application.h"
 #include "program/Demo.h"
 #include "ui/QtUserInterface.h"
+#include "ui/SimAirMailView.h"
 #include "ui/frmMainWidget.h"
 #include "connect/Waiter.h"
+#include "connect/WindowControl.h"
 #include "ui/ModalAnswerer.h"
 
 namespace tw {
@@ -70,6 +72,20 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_FALSE(window.cmdStop()->isEnabled());
     EXPECT_FALSE(window.tmrProcess()->isActive());
     EXPECT_FALSE(window.tmrBlink()->isActive());
+
+    // AirMail on screen: its windows close as the user's windows do.  The
+    // Position Report closed is gone (the position boxes no longer wait for
+    // it); the main window closed is AirMail quitting, its Terminal with it.
+    platform::SimDesktop& sim = *app.simulatedAirMail();
+    SimAirMailView view(sim, QPoint());
+    for (QWidget* w : {view.mainWindow(), view.terminalWindow(), view.positionWindow()})
+        EXPECT_FALSE(w->windowFlags() & Qt::CustomizeWindowHint) << "no close button";
+    ASSERT_TRUE(app.windows().AirMailOpenPositionReport());
+    ASSERT_TRUE(view.positionWindow()->isVisible());
+    view.positionWindow()->close();
+    EXPECT_FALSE(app.main().steps.PositionReportIsOpen());
+    view.mainWindow()->close();
+    EXPECT_FALSE(sim.AirMailRunning() || view.terminalWindow()->isVisible());
 }
 
 }  // namespace
