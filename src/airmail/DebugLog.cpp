@@ -130,7 +130,8 @@ std::optional<DebugLogSession> DebugLogOpenSession(const QStringList& lines, QDa
         const std::optional<DebugLogEvent> event = DebugLogLineEvent(line);
         const QString text = parsed.eventPosition > 0 ? line.mid(parsed.eventPosition - 1) : line;
         if (event == DebugLogEvent::Connected) {
-            open = DebugLogSession{true, WordFrom(line, line.indexOf(kConnectedTo) + kConnectedTo.size()),
+            open = DebugLogSession{true,
+                                   WordFrom(line, line.indexOf(kConnectedTo) + kConnectedTo.size()),
                                    parsed.time};
         } else if (event) {
             open.reset();  // no answer, or the connection's end

@@ -50,7 +50,7 @@ DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate);
 struct DebugLogSession {
     bool connected = false;  // a connection; else a call
     QString station;
-    QDateTime since;         // the time of that line; invalid when it has no stamp
+    QDateTime since;  // the time of that line; invalid when it has no stamp
 };
 
 // The open call or connection at the end of the log's lines, or nothing when

@@ -287,6 +287,7 @@ TEST_F(ConnectProcessTest, NoCheckedRowIsToldInFrontOfTheMainWindow) {
 
 // AirMail already calling, then connected, on a call the user made: Start
 // asks first, and No leaves AirMail and the window as they were; Yes goes on.
+// A connection AirMail quit in the middle of is asked about no more.
 TEST_F(ConnectProcessTest, StartWhileAirMailIsBusyAsksFirst) {
     sim.ScriptCall("K9ZZZ", "7100.0", SimCallOutcome::Connected(60, 3600));
     sim.SetTerminalFields("HAM", "K9ZZZ", "7100.0");
@@ -298,17 +299,21 @@ TEST_F(ConnectProcessTest, StartWhileAirMailIsBusyAsksFirst) {
         StartWith({No});
         ASSERT_EQ(drive.ui.messages.size(), 1u);
         const MessageRequest& ask = drive.ui.messages[0];
-        EXPECT_EQ(ask.text, QStringLiteral("AirMail is %1 K9ZZZ since %2. Start anyway?").arg(state, since));
-        EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
-        EXPECT_EQ(ask.icon, MsgIcon::Question);
-        EXPECT_EQ(DefaultAnswer(ask), No);
-        EXPECT_EQ(sim.InputCalls().size(), inputs);
-        EXPECT_FALSE(connection.Running() || main.cmdStop.enabled);
-        EXPECT_TRUE(main.cmdStart.enabled && main.cmdStart.bold && drive.ui.panelWrites.empty());
+        EXPECT_EQ(ask.text,
+                  QStringLiteral("AirMail is %1 K9ZZZ since %2. Start anyway?").arg(state, since));
+        EXPECT_TRUE(ask.buttons == MsgButtons::YesNo && ask.icon == MsgIcon::Question &&
+                    DefaultAnswer(ask) == No);
+        // Nothing typed, nothing changed.
+        EXPECT_TRUE(sim.InputCalls().size() == inputs && drive.ui.panelWrites.empty() &&
+                    main.cmdStart.bold);
         RunSeconds(60);
     }
     StartWith({Yes, Cancel});
     EXPECT_EQ(questions.size(), 1u);
+    // AirMail closed in the middle of a connection leaves it open in the log.
+    sim.CloseWindow(sim.MainWindow());
+    StartWith({No});
+    EXPECT_EQ(CountMessages(QStringLiteral("AirMail is")), 0);
 }
 
 TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestion) {
