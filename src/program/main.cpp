@@ -12,6 +12,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -42,6 +43,8 @@ extern "C" void CloseSignalHandler(int) {
 
 void CatchCloseSignals() {
     if (::pipe(g_closePipe) != 0) return;
+    // Not handed down to the programs Tidewell starts.
+    for (const int fd : g_closePipe) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     struct sigaction action {};
     action.sa_handler = CloseSignalHandler;
     sigemptyset(&action.sa_mask);
@@ -55,7 +58,7 @@ void CloseOnSignal(QWidget& window) {
     auto* notifier = new QSocketNotifier(g_closePipe[0], QSocketNotifier::Read, &window);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
         char byte = 0;
-        [[maybe_unused]] const ssize_t read = ::read(g_closePipe[0], &byte, 1);
+        [[maybe_unused]] const ssize_t got = ::read(g_closePipe[0], &byte, 1);
         notifier->setEnabled(false);
         window.close();
     });
