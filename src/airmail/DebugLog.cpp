@@ -25,6 +25,14 @@ constexpr qint64 kTailSize = 64;
 // The most kept of a line without its end: a log line is far shorter, and a
 // log that never ends a line must not fill the memory.
 constexpr qsizetype kMaxPartialLine = 64 * 1024;
+// The end of the log looked at for a call or connection still open: far more
+// than the few lines AirMail writes during one.
+constexpr qint64 kOpenSessionTail = 64 * 1024;
+
+// The first word of a line from index `from` on.
+QString WordFrom(const QString& line, qsizetype from) {
+    return line.mid(from).simplified().section(QLatin1Char(' '), 0, 0);
+}
 
 bool IsBlank(QChar ch) {
     return ch == QLatin1Char(' ') || ch == QLatin1Char('\t') || ch == QLatin1Char('\r') ||
@@ -112,10 +120,47 @@ DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate) {
     return out;
 }
 
+std::optional<DebugLogSession> DebugLogOpenSession(const QStringList& lines, QDate today) {
+    static const QString kConnectedTo = QStringLiteral("Connected to");
+    static const QString kCalling = QStringLiteral("Calling ");
+    std::optional<DebugLogSession> open;
+    QDate current = today;
+    for (const QString& line : lines) {
+        const DebugLogLine parsed = DebugLogParseLine(line, current);
+        const std::optional<DebugLogEvent> event = DebugLogLineEvent(line);
+        const QString text = parsed.eventPosition > 0 ? line.mid(parsed.eventPosition - 1) : line;
+        if (event == DebugLogEvent::Connected) {
+            open = DebugLogSession{true,
+                                   WordFrom(line, line.indexOf(kConnectedTo) + kConnectedTo.size()),
+                                   parsed.time};
+        } else if (event) {
+            open.reset();  // no answer, or the connection's end
+        } else if (text.startsWith(kCalling)) {
+            open = DebugLogSession{false, WordFrom(text, kCalling.size()), parsed.time};
+        }
+    }
+    return open;
+}
+
 DebugLogReader::DebugLogReader(AirMail& airmail) : m_airmail(airmail) {}
 
 QString DebugLogReader::NativeLogPath() const {
     return m_airmail.NativePath(DebugLogWindowsPath(m_airmail.settings().m_sAirMailDirectoryData));
+}
+
+std::optional<DebugLogSession> DebugLogReader::OpenSession(QDate today) const {
+    QFile file(NativeLogPath());
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const qint64 size = file.size();
+    const qint64 from = std::max<qint64>(0, size - kOpenSessionTail);
+    const std::optional<QByteArray> tail = ReadAt(file, from, size - from);
+    if (!tail) return std::nullopt;
+    QStringList lines = AnsiToUnicode(*tail).split(QLatin1Char('\n'));
+    // A tail that starts inside the log starts inside a line.
+    if (from > 0) lines.removeFirst();
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    return DebugLogOpenSession(lines, today);
 }
 
 bool DebugLogReader::DebugLogStart() {

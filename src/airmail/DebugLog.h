@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -43,6 +44,20 @@ struct DebugLogLine {
 // without event text gives position 0.
 DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate);
 
+// A call or a connection that the log shows as still open: its last event
+// line is "Calling <station> ..." (AirMail calls, no outcome yet) or
+// "Connected to <station>" (no "Disconnected from" yet).
+struct DebugLogSession {
+    bool connected = false;  // a connection; else a call
+    QString station;
+    QDateTime since;  // the time of that line; invalid when it has no stamp
+};
+
+// The open call or connection at the end of the log's lines, or nothing when
+// the last event closed it (or there is none).  Time-only lines take the date
+// of the last dated line before them, `today` before any.
+std::optional<DebugLogSession> DebugLogOpenSession(const QStringList& lines, QDate today);
+
 // The incremental reader.  It remembers, in bytes, where its last read
 // ended and reads only what came after; nothing is read twice.  A line
 // AirMail is still writing (no line end yet) is kept until its end arrives
@@ -63,6 +78,10 @@ public:
     // replaced by a new one (shorter than the remembered position, or no
     // longer holding the bytes last read) is read from its start.
     DebugLogEvent DebugLogRead();
+
+    // The open call or connection at the end of the log (its last 64 KB are
+    // read), without a message: a log that cannot be read shows none.
+    std::optional<DebugLogSession> OpenSession(QDate today) const;
 
     DebugLogEvent LastEvent() const { return m_event; }
     // Whether a "Connected to" line has been read since DebugLogStart: a

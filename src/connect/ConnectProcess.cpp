@@ -90,8 +90,39 @@ QString ConnectionProcess::ElapsedText(platform::UtcSeconds start) const {
 
 // ---- the main window's events --------------------------------------------------
 
+// AirMail already calling or connected (a call the user made by hand, or one
+// left running by an earlier process): typing into the Terminal would change
+// a live session, and its end would be read as the end of our own call.  The
+// user decides; No leaves everything as it was.  The time is the log line's,
+// with its date when that is not today (a session whose end AirMail never
+// wrote, say).  Without AirMail running nothing can be open: such a line is
+// what an AirMail that was closed or crashed mid-call left behind.
+bool ConnectionProcess::OpenSessionAllowsStart() {
+    if (m_windows.AirMailGetAirMail() == 0) return true;
+    const QDateTime now = m_main.TimeGetZulu();
+    const std::optional<DebugLogSession> open = m_log.OpenSession(now.date());
+    if (!open) return true;
+    QString since;
+    if (open->since.isValid())
+        since = QStringLiteral(" since ") +
+                open->since.toString(open->since.date() == now.date()
+                                         ? QStringLiteral("hh:mm")
+                                         : QStringLiteral("yyyy/MM/dd hh:mm"));
+    m_airmail.ActivateMain();
+    MessageRequest ask;
+    ask.text =
+        QStringLiteral("AirMail is %1 %2%3. Start anyway?")
+            .arg(open->connected ? QStringLiteral("connected to") : QStringLiteral("calling"),
+                 open->station, since);
+    ask.buttons = MsgButtons::YesNo;
+    ask.icon = MsgIcon::Question;
+    ask.defaultButton = 1;  // No
+    return m_main.ui().MessageBox(ask) == MsgAnswer::Yes;
+}
+
 void ConnectionProcess::ConnectStart() {
     if (m_running) return;
+    if (!OpenSessionAllowsStart()) return;
     m_running = true;
     const quint64 generation = ++m_generation;
     m_record = ConnectRecord();

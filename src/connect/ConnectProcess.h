@@ -120,6 +120,9 @@ public:
     DebugLogReader& logReader() { return m_log; }
 
 private:
+    // Before the first key: asks whether to start when AirMail's log shows a
+    // call or connection still open; true when there is none or on Yes.
+    bool OpenSessionAllowsStart();
     void EndOfConnection(DebugLogEvent event);
     // Ends the loop of a step when the process was ended or restarted while
     // the step let events through.

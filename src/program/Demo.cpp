@@ -58,7 +58,8 @@ QString DemoProgramsFolder(const QString& programFolder) {
 }
 
 bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
-                      const QDateTime& nowUtc, DemoDrive& drive, QString& error) {
+                      const QDateTime& nowUtc, DemoDrive& drive, QString& error,
+                      const QString& userProfile) {
     if (dataFolder.isEmpty() || !QFileInfo(dataFolder + QStringLiteral("/drive_c")).isDir()) {
         error = QStringLiteral("the bundled demo data was not found");
         return false;
@@ -72,6 +73,13 @@ bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
     if (!CopyTree(dataFolder, root, error)) return false;
     drive.driveC = root + QStringLiteral("/drive_c");
     drive.profileFile = root + QStringLiteral("/Tidewell.Ini");
+    if (!userProfile.isEmpty() && QFileInfo::exists(userProfile) &&
+        (!QFile::copy(userProfile, drive.profileFile) ||
+         !QFile::setPermissions(drive.profileFile,
+                                QFile::permissions(drive.profileFile) | QFile::WriteOwner))) {
+        error = QStringLiteral("cannot copy the profile %1").arg(userProfile);
+        return false;
+    }
 
     // The stand-in propagation programs, under the names Tidewell runs.
     const QString binWin = drive.driveC + QStringLiteral("/itshfbc/bin_win");

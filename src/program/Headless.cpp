@@ -31,7 +31,7 @@ QStringList GridPrintLines(BestGrid& best) {
     return lines;
 }
 
-int AirMailReport(Application& app, QTextStream& out, QTextStream& err) {
+int AirMailReport(Application& app, QTextStream& out) {
     frmMain& main = app.main();
     AirMail& airmail = app.airmail();
     Position& position = app.position();
@@ -45,12 +45,6 @@ int AirMailReport(Application& app, QTextStream& out, QTextStream& err) {
     const bool systems = SystemSelect(airmail, main, app.commandLine().system);
     out << "Systems: " << main.cmbSystem.items.join(QStringLiteral(", ")) << '\n';
     out << "System: " << main.m_sSystem << '\n';
-    const QString& wanted = app.commandLine().system;
-    if (!wanted.isEmpty() && main.m_sSystem.compare(wanted, Qt::CaseInsensitive) != 0) {
-        err << "AirMail has no system \"" << wanted << "\"." << Qt::endl;
-        out.flush();
-        return 1;
-    }
 
     // The position by the same fallback order as the update, naming the source.
     std::optional<PositionFix> fix = position.LatLonGetCurrentPositionReportCurrent(false);
@@ -125,7 +119,7 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
             return main.cmdStart.enabled ? 0 : 1;
         }
         case CommandLine::Command::AirMailReport:
-            return AirMailReport(app, out, err);
+            return AirMailReport(app, out);
         default:
             return 2;
     }

@@ -23,7 +23,7 @@ QStringList GridPrintLines(BestGrid& best);
 
 // What the first activation found of AirMail, as "label: value" lines and a
 // tab-separated line per station to evaluate.  Returns the exit status: 1
-// when there is no position or no station list.
-int AirMailReport(Application& app, QTextStream& out, QTextStream& err);
+// when there is no position, no station list or not the system asked for.
+int AirMailReport(Application& app, QTextStream& out);
 
 }  // namespace tw

@@ -3,9 +3,18 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "program/Application.h"
 #include "program/CommandLine.h"
@@ -18,21 +27,52 @@
 
 namespace {
 
+#ifdef Q_OS_UNIX
+// SIGTERM and SIGINT (a logout, `kill`, Ctrl+C in the terminal) close the main
+// window as File > Exit does, so the settings are saved and the program ends
+// in order.  The handler only writes a byte into a pipe; the window reads it
+// in its event loop.  A signal that comes before the window exists waits in
+// the pipe.  The handler is reset by its first signal: a second one ends the
+// program at once.
+int g_closePipe[2] = {-1, -1};
+
+extern "C" void CloseSignalHandler(int) {
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = ::write(g_closePipe[1], &byte, 1);
+}
+
+void CatchCloseSignals() {
+    if (::pipe(g_closePipe) != 0) return;
+    // Not handed down to the programs Tidewell starts.
+    for (const int fd : g_closePipe) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    struct sigaction action {};
+    action.sa_handler = CloseSignalHandler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void CloseOnSignal(QWidget& window) {
+    if (g_closePipe[0] < 0) return;
+    auto* notifier = new QSocketNotifier(g_closePipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(g_closePipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        window.close();
+    });
+}
+#else
+void CatchCloseSignals() {}
+void CloseOnSignal(QWidget&) {}
+#endif
+
 QStringList Arguments(int argc, char** argv) {
     QStringList list;
     for (int i = 1; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
     return list;
 }
-
-// Ends the event loop once the window it watches is closed.
-class QuitOnClose : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Close)
-            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
@@ -40,29 +80,35 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     const tw::QtTextMetrics metrics(QApplication::font());
     tw::Application composition(line, ui, metrics, programFolder);
     tw::frmMainWidget window(composition.main(), ui, metrics);
+    CloseOnSignal(window);
     window.show();
-    // The demo's simulated AirMail, beside Tidewell's window.
+    // The demo's simulated AirMail, beside Tidewell's window, already running
+    // as AirMail is when a user opens Tidewell; closing its main window quits
+    // it, and Tidewell offers to start it again when it needs it.
     std::unique_ptr<tw::SimAirMailView> simulated;
-    if (tw::platform::SimDesktop* sim = composition.simulatedAirMail())
+    if (tw::platform::SimDesktop* sim = composition.simulatedAirMail()) {
+        sim->StartAirMail();
         simulated = std::make_unique<tw::SimAirMailView>(
             *sim, QPoint(window.frameGeometry().right() + 16, 0));
-    // Closing the main window ends the program, the demo's AirMail windows
-    // with it (the window always accepts its close).
-    QApplication::setQuitOnLastWindowClosed(false);
-    QuitOnClose quitter;
-    window.installEventFilter(&quitter);
+    }
     return QApplication::exec();
 }
 
 // Runs the command once the application object exists.
 int Run(tw::CommandLine line, QTextStream& out, QTextStream& err) {
     const QString programFolder = QCoreApplication::applicationDirPath();
+    // A mistyped folder is told as such, before AirMail's folders are looked for in it.
+    if (!line.driveC.isEmpty() && !QFileInfo(line.driveC).isDir()) {
+        err << "Tidewell: The folder \"" << line.driveC << "\" given with --drive-c does not exist."
+            << Qt::endl;
+        return 1;
+    }
     tw::DemoDrive demo;  // lives as long as the run
     if (line.demo) {
         QString error;
         if (!tw::PrepareDemoDrive(tw::DemoDataFolder(programFolder),
                                   tw::DemoProgramsFolder(programFolder),
-                                  QDateTime::currentDateTimeUtc(), demo, error)) {
+                                  QDateTime::currentDateTimeUtc(), demo, error, line.profileFile)) {
             err << "tidewell: cannot start the demo: " << error << Qt::endl;
             return 1;
         }
@@ -89,6 +135,7 @@ int main(int argc, char** argv) {
     }
     if (line.command == tw::CommandLine::Command::Window) {
         QApplication app(argc, argv);
+        CatchCloseSignals();
         return Run(line, out, err);
     }
     QCoreApplication app(argc, argv);

@@ -31,9 +31,20 @@ bool SystemSelect(AirMail& airmail, MainState& main, const QString& preferred) {
                                                      QStringLiteral("Stations"),
                                                      QStringLiteral("Last System"), false);
         if (systems.isEmpty()) return false;
+        const int index = wanted.isEmpty() ? 0 : IndexOf(systems, wanted);
+        // A system asked for on the command line is never swapped for another:
+        // the user is told which systems there are, and the list stays unchosen
+        // until one is picked.
+        if (index < 0 && !preferred.isEmpty()) {
+            main.m_sSystem.clear();
+            main.ControlsChanged();
+            airmail.ShowMessage(QStringLiteral("AirMail has no system \"%1\". Its systems are %2.")
+                                    .arg(preferred, systems.join(QStringLiteral(", "))),
+                                MsgIcon::Exclamation);
+            return false;
+        }
         // A last used system that AirMail no longer has (its file was removed)
         // cannot be shown in the list; the first entry is taken instead.
-        const int index = wanted.isEmpty() ? 0 : IndexOf(systems, wanted);
         combo.listIndex = index >= 0 ? index : 0;
         main.m_sSystem = combo.Text();
     }

@@ -13,7 +13,8 @@ class MainState;
 // Fills main.cmbSystem when it does not hold exactly AirMail's systems and sets
 // main.m_sSystem.  `preferred` (the command line's --system) wins over
 // AirMail's last used system when the list is filled.  False when AirMail has
-// no systems (the user has been told).
+// no systems, or not the preferred one (the user has been told, with the
+// systems there are; the list is filled but none chosen).
 bool SystemSelect(AirMail& airmail, MainState& main, const QString& preferred = QString());
 
 }  // namespace tw

@@ -1,5 +1,6 @@
 #include "ui/SimAirMailView.h"
 
+#include <QEvent>
 #include <QFormLayout>
 
 #include <algorithm>
@@ -18,9 +19,12 @@ namespace {
 QString Text(const std::string& ansi) { return AnsiToUnicode(QByteArray::fromStdString(ansi)); }
 
 QWidget* NewWindow(const QString& title) {
-    auto* w = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    auto* w = new QWidget(nullptr, Qt::Window);
     w->setWindowTitle(title);
     w->setAttribute(Qt::WA_ShowWithoutActivating);
+    // AirMail's windows do not keep Tidewell running: closing Tidewell's main
+    // window ends the program, the simulated AirMail with it.
+    w->setAttribute(Qt::WA_QuitOnClose, false);
     return w;
 }
 
@@ -67,6 +71,8 @@ SimAirMailView::SimAirMailView(platform::SimDesktop& sim, QPoint origin, QObject
                        "Airmail.ini; close this window when done."),
         m_position));
 
+    for (QWidget* window : {m_main.data(), m_terminal.data(), m_position.data()})
+        window->installEventFilter(this);
     m_sim.SetOnChanged([this] { Refresh(); });
     m_tick = new QTimer(this);
     m_tick->setInterval(250);
@@ -80,6 +86,20 @@ SimAirMailView::~SimAirMailView() {
     delete m_main;
     delete m_terminal;
     delete m_position;
+}
+
+bool SimAirMailView::eventFilter(QObject* watched, QEvent* event) {
+    // The user closes one of AirMail's windows: the simulated desktop closes
+    // it (the main window: AirMail quits, its other windows with it), and the
+    // refresh that follows hides what is gone.
+    if (event->type() == QEvent::Close) {
+        const platform::WindowHandle handle = watched == m_main       ? m_sim.MainWindow()
+                                              : watched == m_terminal ? m_sim.TerminalWindow()
+                                              : watched == m_position ? m_sim.PositionReportWindow()
+                                                                      : 0;
+        if (handle != 0) m_sim.CloseWindow(handle);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void SimAirMailView::Place(QWidget* widget, platform::WindowHandle handle) {

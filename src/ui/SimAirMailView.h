@@ -3,6 +3,8 @@
 // Position Report window each as a small window of its own, placed where the
 // simulation has them, so that the user sees the Terminal's fields fill in,
 // the call start and AirMail's log grow.  A timer moves the simulation on.
+// Closing one of these windows closes it in the simulation, as the user
+// closes AirMail's own windows; they never keep the program running.
 
 #include <QObject>
 #include <QPoint>
@@ -34,6 +36,9 @@ public:
     QWidget* mainWindow() const { return m_main; }
     QWidget* terminalWindow() const { return m_terminal; }
     QWidget* positionWindow() const { return m_position; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Place(QWidget* widget, platform::WindowHandle handle);

@@ -285,6 +285,37 @@ TEST_F(ConnectProcessTest, NoCheckedRowIsToldInFrontOfTheMainWindow) {
     EXPECT_EQ(connection.record().row, grid().Rows());  // past the last row
 }
 
+// AirMail already calling, then connected, on a call the user made: Start
+// asks first, and No leaves AirMail and the window as they were; Yes goes on.
+// A connection AirMail quit in the middle of is asked about no more.
+TEST_F(ConnectProcessTest, StartWhileAirMailIsBusyAsksFirst) {
+    sim.ScriptCall("K9ZZZ", "7100.0", SimCallOutcome::Connected(60, 3600));
+    sim.SetTerminalFields("HAM", "K9ZZZ", "7100.0");
+    windows.Keys(QStringLiteral("{F5}"));
+    for (const char* state : {"calling", "connected to"}) {
+        SCOPED_TRACE(state);
+        const QString since = main.TimeGetZulu().toString(QStringLiteral("hh:mm"));
+        const std::size_t inputs = sim.InputCalls().size();
+        StartWith({No});
+        ASSERT_EQ(drive.ui.messages.size(), 1u);
+        const MessageRequest& ask = drive.ui.messages[0];
+        EXPECT_EQ(ask.text,
+                  QStringLiteral("AirMail is %1 K9ZZZ since %2. Start anyway?").arg(state, since));
+        EXPECT_TRUE(ask.buttons == MsgButtons::YesNo && ask.icon == MsgIcon::Question &&
+                    DefaultAnswer(ask) == No);
+        // Nothing typed, nothing changed.
+        EXPECT_TRUE(sim.InputCalls().size() == inputs && drive.ui.panelWrites.empty() &&
+                    main.cmdStart.bold);
+        RunSeconds(60);
+    }
+    StartWith({Yes, Cancel});
+    EXPECT_EQ(questions.size(), 1u);
+    // AirMail closed in the middle of a connection leaves it open in the log.
+    sim.CloseWindow(sim.MainWindow());
+    StartWith({No});
+    EXPECT_EQ(CountMessages(QStringLiteral("AirMail is")), 0);
+}
+
 TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestion) {
     onWait = [this] {
         if (connection.record().state == ConnectStateSelect) main.cmdStop_Click();

@@ -51,6 +51,29 @@ TEST(DebugLogLine, StampAndEvent) {
     }
 }
 
+// The end of a log: a call or connection still open, with its station and
+// time (time-only lines on the last date before them, else today), or none.
+TEST(DebugLogLine, OpenSessionAtTheEnd) {
+    const QStringList call{"2026/06/05 23:50:00.00 Calling WLO on 7100.0 kHz"};
+    const QStringList connected = call + QStringList{"23:55:00 Connected to WLO", "23:55:05 Mail"};
+    const std::pair<QStringList, const char*> cases[] = {
+        {connected, "connected WLO 2026-06-05T23:55:00Z"},
+        {call, "calling WLO 2026-06-05T23:50:00Z"},
+        {{"12:00:00 Calling KPH (manual)"}, "calling KPH 2026-06-06T12:00:00Z"},
+        {connected + QStringList{"00:20:00 Disconnected from WLO"}, ""},
+        {call + QStringList{"No answer from WLO (manual)"}, ""},
+        {{}, ""}};
+    for (const auto& [lines, session] : cases) {
+        const auto open = DebugLogOpenSession(lines, QDate(2026, 6, 6));
+        EXPECT_EQ(!open ? QString()
+                        : QStringLiteral("%1 %2 %3")
+                              .arg(open->connected ? "connected" : "calling", open->station,
+                                   open->since.toString(Qt::ISODate)),
+                  QLatin1String(session))
+            << lines.join(QLatin1Char('|')).toStdString();
+    }
+}
+
 // ---- The incremental reader ----------------------------------------------
 
 class DebugLogReading : public ::testing::Test {

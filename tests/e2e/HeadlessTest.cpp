@@ -30,15 +30,19 @@ struct ProcessRun {
     QString err;
 };
 
-ProcessRun RunTidewell(const QStringList& arguments,
-                       const std::map<QString, QString>& environment = {}) {
+QProcessEnvironment TidewellEnvironment(const std::map<QString, QString>& environment) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_SLEEP_MS"})
         env.remove(QLatin1String(name));
     env.insert(QStringLiteral("ITSHF_STANDIN_NO_VOACAPL"), QStringLiteral("1"));
     for (const auto& [name, value] : environment) env.insert(name, value);
+    return env;
+}
+
+ProcessRun RunTidewell(const QStringList& arguments,
+                       const std::map<QString, QString>& environment = {}) {
     QProcess process;
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(TidewellEnvironment(environment));
     process.start(QStringLiteral(TIDEWELL_EXE), arguments);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000)) {
@@ -58,6 +62,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+// The demo takes the profile too, as a copy.
 TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -71,18 +76,23 @@ TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
               "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
               "Row3=SAILMAIL,WNE,,-2\r\n");
 
-    const auto run = RunTidewell({"--print-settings", "--profile", ini});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_TRUE(lines.contains(QStringLiteral("m_iStationTopStations=8"))) << run.out.toStdString();
-    // The offset rows come last.
-    EXPECT_EQ(lines.mid(lines.size() - 2),
-              (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
-                           "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
+    for (const QStringList& demo : {QStringList{}, QStringList{"--demo"}}) {
+        SCOPED_TRACE(demo.join(QString()).toStdString());
+        const auto run = RunTidewell(demo + QStringList{"--print-settings", "--profile", ini});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_TRUE(lines.contains(QStringLiteral("m_iStationTopStations=8")))
+            << run.out.toStdString();
+        // The offset rows come last.
+        EXPECT_EQ(lines.mid(lines.size() - 2),
+                  (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
+                               "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
+    }
 }
 
 // On an empty drive the list is the header alone and the report has no
-// position (exit code 1); a bad command line is refused with the usage (2).
+// position (exit code 1), as has a drive folder or a system that is not
+// there; a bad command line is refused with the usage (2).
 // None of these runs writes a profile.
 TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
     QTemporaryDir dir;
@@ -90,21 +100,29 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
     const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
     const QStringList emptyDrive{"--profile", ini,     "--drive-c",
                                  dir.path(),  "--utc", "2026-06-06T12:00"};
-    // The arguments after those of the empty drive, the exit code, standard output.
-    const std::tuple<QStringList, int, const char*> cases[] = {
-        {{"--best-list"}, 1, "^Station\\tRange\\tFrequency\\tSnr\\n\\z"},
-        {{"--airmail-report"}, 1, "\\nPosition: none\\nSunspot number: \\d+\\n\\z"},
-        {{"--bogus"}, 2, "^\\z"},
-        {{"--utc", "yesterday", "--best-list"}, 2, "^\\z"},
-        {{"--best-list", "--print-settings"}, 2, "^\\z"},
-        {{"--profile"}, 2, "^\\z"}};
-    for (const auto& [arguments, exitCode, out] : cases) {
+    const QString missing = dir.filePath(QStringLiteral("missing"));
+    const char* headerOnly = "^Station\\tRange\\tFrequency\\tSnr\\n\\z";
+    // The arguments after those of the empty drive, the exit code, standard
+    // output, a line of standard error.
+    const std::tuple<QStringList, int, const char*, QString> cases[] = {
+        {{"--best-list"}, 1, headerOnly, {}},
+        {{"--airmail-report"}, 1, "\\nPosition: none\\nSunspot number: \\d+\\n\\z", {}},
+        {{"--drive-c", missing, "--best-list"}, 1, "^\\z",
+         "Tidewell: The folder \"" + missing + "\" given with --drive-c does not exist.\n"},
+        {{"--demo", "--system", "nope", "--best-list"}, 1, headerOnly,
+         "Tidewell: AirMail has no system \"nope\". Its systems are HAM, SAILMAIL.\n"},
+        {{"--bogus"}, 2, "^\\z", {}},
+        {{"--utc", "yesterday", "--best-list"}, 2, "^\\z", {}},
+        {{"--best-list", "--print-settings"}, 2, "^\\z", {}},
+        {{"--profile"}, 2, "^\\z", {}}};
+    for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
         EXPECT_EQ(run.exitCode, exitCode);
         EXPECT_TRUE(QRegularExpression(QLatin1String(out)).match(run.out).hasMatch())
             << run.out.toStdString();
         EXPECT_EQ(run.err.contains(QStringLiteral("Usage: tidewell")), exitCode == 2);
+        EXPECT_TRUE(run.err.contains(err)) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(ini));
     }
 }
@@ -122,6 +140,31 @@ TEST(Headless, DemoRunsOnACopyOfTheBundledDrive) {
     // A fresh position: no age warning.
     EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
     EXPECT_EQ(QFileInfo(ini.filePath()).lastModified().toMSecsSinceEpoch(), modified);
+}
+
+// The demo's window (offscreen), closed as a logout or `kill` closes it
+// (SIGTERM): the program ends, the simulated AirMail's windows with it, and
+// removes its temporary drive; the profile it ran with was a copy.
+TEST(Headless, DemoWindowEndsWhenItsMainWindowCloses) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
+    const QByteArray profile = "[Station Data]\r\nTop Stations=3\r\n";
+    WriteFile(ini, profile);
+    QProcess process;
+    process.setProcessEnvironment(
+        TidewellEnvironment({{"QT_QPA_PLATFORM", "offscreen"}, {"TMPDIR", dir.path()}}));
+    process.start(QStringLiteral(TIDEWELL_EXE), {"--demo", "--profile", ini});
+    // The demo drive is made once the program takes the signal as a close.
+    const auto demoDrives = [&] { return QDir(dir.path()).entryList({"tidewell-*"}, QDir::Dirs); };
+    for (int i = 0; i < 1200 && demoDrives().isEmpty(); ++i)
+        ASSERT_FALSE(process.waitForFinished(50));
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(60000)) << "still running after the close";
+    EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
+    EXPECT_TRUE(demoDrives().isEmpty());
+    QFile file(ini);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == profile);
 }
 
 // The printed list: the header's column names and the data rows' cells.

@@ -17,9 +17,10 @@
 #include "program/Demo.h"
 #include "ui/GridWidget.h"
 #include "ui/QtUserInterface.h"
+#include "ui/SimAirMailView.h"
 #include "ui/frmMainWidget.h"
 #include "common/Waiter.h"
-#include "ui/GridWidget.h"
+#include "connect/WindowControl.h"
 #include "ui/ModalAnswerer.h"
 #include "support/ScopedEnv.h"
 
@@ -83,6 +84,20 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_FALSE(window.cmdStop()->isEnabled());
     EXPECT_FALSE(window.tmrProcess()->isActive());
     EXPECT_FALSE(window.tmrBlink()->isActive());
+
+    // AirMail on screen: its windows close as the user's windows do.  The
+    // Position Report closed is gone (the position boxes no longer wait for
+    // it); the main window closed is AirMail quitting, its Terminal with it.
+    platform::SimDesktop& sim = *app.simulatedAirMail();
+    SimAirMailView view(sim, QPoint());
+    for (QWidget* w : {view.mainWindow(), view.terminalWindow(), view.positionWindow()})
+        EXPECT_FALSE(w->windowFlags() & Qt::CustomizeWindowHint) << "no close button";
+    ASSERT_TRUE(app.windows().AirMailOpenPositionReport());
+    ASSERT_TRUE(view.positionWindow()->isVisible());
+    view.positionWindow()->close();
+    EXPECT_FALSE(app.main().steps.PositionReportIsOpen());
+    view.mainWindow()->close();
+    EXPECT_FALSE(sim.AirMailRunning() || view.terminalWindow()->isVisible());
 }
 
 // An update with slow propagation programs (the real stand-in, 150 ms a
