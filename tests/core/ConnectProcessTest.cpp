@@ -130,11 +130,9 @@ TEST_F(ConnectProcessTest, RowsAreCalledInTurnUntilTheMainWindowCloses) {
         EXPECT_EQ(q.request.text,
                   QStringLiteral("Please check frequency %1 KHz\n\nIs it Clear and Not Busy?")
                       .arg(asked[i][1]));
-        EXPECT_EQ(q.request.buttons, MsgButtons::YesNoCancel);
-        EXPECT_EQ(q.request.icon, MsgIcon::Question);
-        EXPECT_EQ(DefaultAnswer(q.request), No);
-        EXPECT_EQ(q.station, asked[i][0]);
-        EXPECT_EQ(q.frequency, asked[i][1]);
+        EXPECT_TRUE(q.request.buttons == MsgButtons::YesNoCancel &&
+                    q.request.icon == MsgIcon::Question && DefaultAnswer(q.request) == No);
+        EXPECT_EQ(q.station + ' ' + q.frequency, std::string(asked[i][0]) + ' ' + asked[i][1]);
         // The rows answered No are noisy; the row asked about again is not.
         for (std::size_t r = 0; r < 3; ++r)
             EXPECT_EQ(q.colors[r] == best().m_lColorNoisy, r < i && r != i % 3) << "row " << r + 1;
