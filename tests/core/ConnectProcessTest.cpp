@@ -352,8 +352,8 @@ TEST_F(ConnectProcessTest, MainWindowWhileTheProcessRuns) {
     EXPECT_FALSE(main.cmdStart.enabled || main.cmdStart.bold || main.cmdBestTime.enabled);
     EXPECT_TRUE(main.cmdStop.enabled && main.cmdStop.bold);
     EXPECT_EQ(drive.ui.PanelText(1), QStringLiteral("Working"));
-    EXPECT_EQ(best().m_iBlinkRow, 1);
-    EXPECT_EQ(best().m_iBlinkCol, best().m_iColFrequency);
+    EXPECT_EQ(std::pair(best().m_iBlinkRow, best().m_iBlinkCol),
+              std::pair(1, best().m_iColFrequency));
     const std::size_t inputs = sim.InputCalls().size();
     const platform::UtcSeconds start = connection.record().processStart;
     const auto processTime = [&] { return ElapsedText(clock.NowUtc() - start) + QLatin1Char(' '); };
@@ -364,8 +364,7 @@ TEST_F(ConnectProcessTest, MainWindowWhileTheProcessRuns) {
     main.cmdStop_Click();
     const MessageRequest& ask = drive.ui.messages.back();
     EXPECT_TRUE(ask.text.startsWith(QStringLiteral("Once the AirMail Connect process has")));
-    EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(ask.icon, MsgIcon::Information);
+    EXPECT_TRUE(ask.buttons == MsgButtons::YesNo && ask.icon == MsgIcon::Information);
     EXPECT_EQ(connection.record().state, ConnectStateWaitConnect);
     EXPECT_EQ(drive.ui.PanelText(4), processTime());
     EXPECT_TRUE(drive.ui.PanelText(3).isEmpty());

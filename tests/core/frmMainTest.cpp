@@ -305,9 +305,8 @@ TEST_F(MainWindowTest, FileDefaultRunsTheFirstActivationAgainAndUnloadWritesTheP
     files.Set(kIni, "Station Data", "Top Stations", "9");
 
     main->MenuClick(QStringLiteral("mnuFileDefault"));
-    EXPECT_EQ(main->settings.m_iStationTopStations, 5);
-    EXPECT_EQ(findFolders, 2);
-    EXPECT_EQ(builds, 2);
+    EXPECT_EQ(std::tuple(main->settings.m_iStationTopStations, findFolders, builds),
+              std::tuple(5, 2, 2));
     EXPECT_TRUE(main->m_bActivated);
     EXPECT_TRUE(files.Writes().empty());
 
