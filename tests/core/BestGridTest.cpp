@@ -60,16 +60,20 @@ TEST_F(BestGridTest, ColumnsWidenToTheirWidestCellWhenShown) {
     const int margin = (Grid::kTextMarginLeftPixels + Grid::kTextMarginRightPixels) * 15;
     // Frequency, LUF, MUF (kHz), additional data, the width: the text's (0),
     // the sample's ("-LUF-MUF-", 9 characters) or none (-1).
-    const std::tuple<double, double, double, bool, int> cases[] = {{14108.0, 5000.0, 9450.0, true, 0},
-        {3000.0, 4200.5, 9450.0, true, 0}, {7000.0, 5000.0, 18000.0, true, 9}, {14108.0, 5000.0, 9450.0, false, -1}};
+    const std::tuple<double, double, double, bool, int> cases[] = {
+        {14108.0, 5000.0, 9450.0, true, 0}, {3000.0, 4200.5, 9450.0, true, 0},
+        {7000.0, 5000.0, 18000.0, true, 9}, {14108.0, 5000.0, 9450.0, false, -1}};
     for (const auto& [frequency, luf, muf, additional, sample] : cases) {
         const QString text = LufMufText(frequency, luf, muf);
         SCOPED_TRACE(text.toStdString());
         best.GridFrequencyHeader(grid, additional);
         grid.SetRows(2);
         best.GridSetCell(grid, 1, best.m_iColLufMuf, text, AlignRight, false);
-        const int width = grid.ColWidth(best.m_iColLufMuf), textWidth = static_cast<int>(text.size()) * 105 + margin;
-        EXPECT_TRUE(sample ? width == std::max(0, sample * 105) : width >= textWidth && width <= textWidth + 15);
+        const int width = grid.ColWidth(best.m_iColLufMuf);
+        const int textWidth = static_cast<int>(text.size()) * 105 + margin;
+        EXPECT_TRUE(sample ? width == std::max(0, sample * 105)
+                           : width >= textWidth && width <= textWidth + 15)
+            << width;
     }
 }
 
@@ -116,16 +120,19 @@ TEST_F(BestGridTest, ClicksSelectOpenTheMenuShowTheHoursAndFlipTheCheckMark) {
 // rows shown), and act on the selected row as the mouse does on it.
 TEST_F(BestGridTest, KeysSelectScrollAndActOnTheSelectedRow) {
     EXPECT_FALSE(best.grdFrequency_KeyDown(GridKey::Down));  // no rows: nothing
-    for (const char* station : {"A", "B", "C", "D", "E", "F", "G", "H"}) AddRows({{station, "7030.0", 5}});
+    for (const char* station : {"A", "B", "C", "D", "E", "F", "G", "H"}) AddRow(station, "7030.0");
     grid.SetClientSize(20000, 5 * Grid::kDefaultRowHeight);
     best.m_iGridRow = -1;
     // The key, the row selected, the top row then.
-    const std::tuple<GridKey, int, int> cases[] = {{GridKey::Up, 1, 1}, {GridKey::End, 8, 5}, {GridKey::Up, 7, 5},
-        {GridKey::PageUp, 4, 4}, {GridKey::Home, 1, 1}, {GridKey::PageDown, 4, 1}, {GridKey::Down, 5, 2},
-        {GridKey::Down, 6, 3}, {GridKey::PageDown, 8, 5}, {GridKey::Down, 8, 5}};
+    const std::tuple<GridKey, int, int> cases[] = {
+        {GridKey::Up, 1, 1},     {GridKey::End, 8, 5},  {GridKey::Up, 7, 5},
+        {GridKey::PageUp, 4, 4}, {GridKey::Home, 1, 1}, {GridKey::PageDown, 4, 1},
+        {GridKey::Down, 5, 2},   {GridKey::Down, 6, 3}, {GridKey::PageDown, 8, 5},
+        {GridKey::Down, 8, 5}};
     for (const auto& [key, row, top] : cases) {
         EXPECT_TRUE(best.grdFrequency_KeyDown(key));
-        EXPECT_EQ(std::tuple(best.m_iGridRow, grid.Row(), grid.TopRow()), std::tuple(row, row, top));
+        EXPECT_EQ(std::tuple(best.m_iGridRow, grid.Row(), grid.TopRow()),
+                  std::tuple(row, row, top));
     }
 
     // Space flips the check mark and back; Enter shows the hours, the menu
@@ -133,7 +140,9 @@ TEST_F(BestGridTest, KeysSelectScrollAndActOnTheSelectedRow) {
     std::vector<int> calls;
     best.onShowPropagationHours = [&] { calls.push_back(best.m_iGridRow); };
     best.onFrequencyMenuOpening = [&] { calls.push_back(-1); };
-    best.onFrequencyMenuPopup = [&](int x, int y) { calls.push_back(best.GridGetRowCol(grid, x, y - 1).iCol); };
+    best.onFrequencyMenuPopup = [&](int x, int y) {
+        calls.push_back(best.GridGetRowCol(grid, x, y - 1).iCol);
+    };
     for (const GridKey key : {GridKey::Space, GridKey::Space, GridKey::Enter, GridKey::Menu}) {
         best.grdFrequency_KeyDown(key);
         calls.push_back(best.GridGetChecked(grid, 8, best.m_iColFrequency));

@@ -30,10 +30,8 @@ using Strings = std::vector<std::string>;
 class FakePropagation {
 public:
     struct Call {
-        int model = 0;
         QDateTime time;
         PropagationPositions positions;
-        std::vector<float> frequencies;
         float sunspotNumber = 0.0f;
         bool redraw = true;  // grdFrequency's redraw switch at the call
     };
@@ -52,11 +50,10 @@ public:
     }
 
     PropagationGetFunction Function() {
-        return [this](int model, const QDateTime& time, const PropagationPositions& positions,
+        return [this](int, const QDateTime& time, const PropagationPositions& positions,
                       const std::vector<float>& frequencies, float sunspotNumber,
                       std::vector<PropagationResult>& results, PropagationPath& out) {
-            calls.push_back({model, time, positions, frequencies, sunspotNumber,
-                             m_main.best.grdFrequency.Redraw()});
+            calls.push_back({time, positions, sunspotNumber, m_main.best.grdFrequency.Redraw()});
             if (fail) return false;
             results.clear();
             for (const float f : frequencies) {

@@ -130,11 +130,9 @@ TEST_F(ConnectProcessTest, RowsAreCalledInTurnUntilTheMainWindowCloses) {
         EXPECT_EQ(q.request.text,
                   QStringLiteral("Please check frequency %1 KHz\n\nIs it Clear and Not Busy?")
                       .arg(asked[i][1]));
-        EXPECT_EQ(q.request.buttons, MsgButtons::YesNoCancel);
-        EXPECT_EQ(q.request.icon, MsgIcon::Question);
-        EXPECT_EQ(DefaultAnswer(q.request), No);
-        EXPECT_EQ(q.station, asked[i][0]);
-        EXPECT_EQ(q.frequency, asked[i][1]);
+        EXPECT_TRUE(q.request.buttons == MsgButtons::YesNoCancel &&
+                    q.request.icon == MsgIcon::Question && DefaultAnswer(q.request) == No);
+        EXPECT_EQ(q.station + ' ' + q.frequency, std::string(asked[i][0]) + ' ' + asked[i][1]);
         // The rows answered No are noisy; the row asked about again is not.
         for (std::size_t r = 0; r < 3; ++r)
             EXPECT_EQ(q.colors[r] == best().m_lColorNoisy, r < i && r != i % 3) << "row " << r + 1;
@@ -354,8 +352,8 @@ TEST_F(ConnectProcessTest, MainWindowWhileTheProcessRuns) {
     EXPECT_FALSE(main.cmdStart.enabled || main.cmdStart.bold || main.cmdBestTime.enabled);
     EXPECT_TRUE(main.cmdStop.enabled && main.cmdStop.bold);
     EXPECT_EQ(drive.ui.PanelText(1), QStringLiteral("Working"));
-    EXPECT_EQ(best().m_iBlinkRow, 1);
-    EXPECT_EQ(best().m_iBlinkCol, best().m_iColFrequency);
+    EXPECT_EQ(std::pair(best().m_iBlinkRow, best().m_iBlinkCol),
+              std::pair(1, best().m_iColFrequency));
     const std::size_t inputs = sim.InputCalls().size();
     const platform::UtcSeconds start = connection.record().processStart;
     const auto processTime = [&] { return ElapsedText(clock.NowUtc() - start) + QLatin1Char(' '); };
@@ -366,8 +364,7 @@ TEST_F(ConnectProcessTest, MainWindowWhileTheProcessRuns) {
     main.cmdStop_Click();
     const MessageRequest& ask = drive.ui.messages.back();
     EXPECT_TRUE(ask.text.startsWith(QStringLiteral("Once the AirMail Connect process has")));
-    EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(ask.icon, MsgIcon::Information);
+    EXPECT_TRUE(ask.buttons == MsgButtons::YesNo && ask.icon == MsgIcon::Information);
     EXPECT_EQ(connection.record().state, ConnectStateWaitConnect);
     EXPECT_EQ(drive.ui.PanelText(4), processTime());
     EXPECT_TRUE(drive.ui.PanelText(3).isEmpty());

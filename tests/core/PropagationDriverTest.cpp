@@ -345,12 +345,6 @@ TEST_F(PropagationDriver, StandinsGiveAMufThatFollowsTheSunspotNumberTheSeasonAn
     EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage().toStdString();
 }
 
-}  // namespace
-}  // namespace tw
-
-namespace tw {
-namespace {
-
 // A process runner whose program runs until the test ends it: its output is
 // then in place and a poll sees it ended with exit code 0.
 class HeldRunner final : public platform::IProcessRunner {
@@ -365,8 +359,7 @@ public:
         return platform::ProcessEnd::Unknown;
     }
     std::optional<platform::ProcessEnd> Poll(platform::ProcessId) override {
-        if (!ended) return std::nullopt;
-        return platform::ProcessEnd::ExitedZero;
+        return ended ? std::optional(platform::ProcessEnd::ExitedZero) : std::nullopt;
     }
     void Kill(platform::ProcessId) override { ++kills; }
     bool ended = false;
@@ -398,7 +391,9 @@ TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
         });
         Propagation driver {settings, ui, paths, held, clock, QStringLiteral("Tidewell"), 5.0};
         driver.UseWaiter(&waiter);
-        driver.Abandoned = [&, abandonAt = abandonAt] { return abandonAt > 0 && second >= abandonAt; };
+        driver.Abandoned = [&, abandonAt = abandonAt] {
+            return abandonAt > 0 && second >= abandonAt;
+        };
         ui.ClearRecords();
         const QDateTime time(QDate(2026, 6, 15), QTime(20, 0), Qt::UTC);
         EXPECT_EQ(driver.PropagationGet(ModelVoacap, time, test::kGuamPositions, Frequencies(3),
@@ -406,8 +401,8 @@ TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
                   ok);
         EXPECT_EQ(std::tuple(held.starts, held.kills, second), std::tuple(starts, kills, seconds));
         EXPECT_GE(events.processEventsCalls, 10 * seconds);
-        EXPECT_EQ(ui.LastMessage(),
-                  told ? QStringLiteral("PropagationIcepacVoacap, Shell do not finish.") : QString());
+        const QString stuck = QStringLiteral("PropagationIcepacVoacap, Shell do not finish.");
+        EXPECT_EQ(ui.LastMessage(), told ? stuck : QString());
     }
 }
 

@@ -192,24 +192,22 @@ TEST_F(MainWindowTest, ClosingDuringAnUpdateAbandonsItAndClosesAfterIt) {
 // A hand-typed position is written into AirMail, all three keys in one
 // write, before the build; any failure stops the update before the build.
 TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
-    // The boxes' texts ("d" the degree sign), the write fails, the write was asked for.
+    // The boxes' texts, the write fails, the write was asked for.
     const std::tuple<const char*, const char*, const char*, bool, bool> cases[] = {
-        {"all written", "12d30.00'N", "045d00.00'W", false, true},
-        {"latitude undecodable", "x", "045d00.00'W", false, false},
-        {"longitude undecodable", "12d30.00'N", "y", false, false},
-        {"latitude minutes 60", "12d60.00'N", "045d00.00'W", false, false},
-        {"longitude minutes 99", "12d30.00'N", "044d99.51'W", false, false},
-        {"write fails", "12d30.00'N", "045d00.00'W", true, true}};
+        {"all written", "12.5", "-45", false, true},
+        {"latitude undecodable", "x", "-45", false, false},
+        {"longitude undecodable", "12.5", "y", false, false},
+        {"write fails", "12.5", "-45", true, true}};
     for (const auto& [name, latText, lonText, writeFails, asked] : cases) {
         SCOPED_TRACE(name);
         NewWindow();
         QStringList written;
         qsizetype writtenAtBuild = -1;
         const bool writeOk = !writeFails;
-        main->steps.LatLonDecode = [](const QString& text, bool isLat, double& value) {
-            const auto decoded = isLat ? LatLonDecodeLatitudeValue(text) : LatLonDecodeLongitudeValue(text);
-            value = decoded.value_or(0.0);
-            return decoded.has_value();
+        main->steps.LatLonDecode = [](const QString& text, bool, double& value) {
+            bool ok = false;
+            value = text.toDouble(&ok);
+            return ok;
         };
         main->steps.AirMailWritePosition = [&](const QString& lat, const QString& lon,
                                                const QString& time) {
@@ -222,8 +220,8 @@ TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
         };
         main->Form_Load();
         main->settings.m_bAirMailLatLonEdit = true;
-        main->txtLat.caption = QString::fromLatin1(latText).replace(QLatin1Char('d'), QChar(kDegreeSign));
-        main->txtLon.caption = QString::fromLatin1(lonText).replace(QLatin1Char('d'), QChar(kDegreeSign));
+        main->txtLat.caption = QString::fromLatin1(latText);
+        main->txtLon.caption = QString::fromLatin1(lonText);
         clock.Set(kNoon + 3723);  // 13:02:03
         main->Update(false);
 
@@ -242,20 +240,28 @@ TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
 // Every access key marks a letter of its caption and differs from the others
 // of its menu; those of the menu bar, the buttons and the labels differ too.
 TEST_F(MainWindowTest, AccessKeysDoNotClash) {
-    QMap<QString, QStringList> groups{{"", {"cmdStart", "cmdStop", "cmdUpdate", "cmdBestTime", "lblLat", "lblLon"}}};
-    for (const char* menu : {"File", "View", "Options", "Help", "Frequency"}) groups[""] << menu, groups[menu] = main->MenuNames(menu);
-    const QMap<QString, QString> captions = {{"cmdStart", main->cmdStart.caption}, {"cmdStop", main->cmdStop.caption},
-        {"cmdUpdate", main->cmdUpdate.caption}, {"cmdBestTime", main->cmdBestTime.caption}, {"lblLat", "Lat"}, {"lblLon", "Lon"}};
+    // The buttons and labels with their captions; the menu bar's menus are named by theirs.
+    const QMap<QString, QString> captions = {
+        {"cmdStart", main->cmdStart.caption},   {"cmdStop", main->cmdStop.caption},
+        {"cmdUpdate", main->cmdUpdate.caption}, {"cmdBestTime", main->cmdBestTime.caption},
+        {"lblLat", "Lat"},                      {"lblLon", "Lon"}};
+    QMap<QString, QStringList> groups{{"", captions.keys()}};
+    for (const char* menu : {"File", "View", "Options", "Help", "Frequency"}) {
+        groups[""] << menu;
+        groups[menu] = main->MenuNames(menu);
+    }
     int marked = 0;
     for (const QStringList& names : groups) {
         QString keys;
         for (const QString& name : names) {
-            const QString caption = main->menus.contains(name) ? main->menus[name].caption : captions.value(name, name);
+            const QString caption = main->menus.contains(name) ? main->menus[name].caption
+                                                               : captions.value(name, name);
             const QString text = main->AccessCaption(name, caption);
             EXPECT_EQ(QString(text).remove('&'), caption);
             const QString key = text.section('&', 1).left(1).toUpper();
             EXPECT_TRUE(key.isEmpty() || !keys.contains(key)) << text.toStdString();
-            if (!key.isEmpty()) keys += key, ++marked;
+            keys += key;
+            marked += !key.isEmpty();
         }
     }
     EXPECT_EQ(marked, 33);  // every menu, item, button and label but the pop-up menu's title
@@ -275,10 +281,9 @@ TEST_F(MainWindowTest, ResizeFollowsTheWindowAboveTheLimitsOnly) {
     // Usable width 3000 and height 1200, or minimised: nothing changes.
     main->Form_Resize(3000 + 2 * frame.left, 1200 + frame.top + status + 60, status, false);
     main->Form_Resize(20000, 20000, status, true);
-    EXPECT_EQ(main->frmFrequency.width, frame.width);
-    EXPECT_EQ(main->frmFrequency.height, frame.height);
-    EXPECT_EQ(main->grdFrequencyBox.width, grid.width);
-    EXPECT_EQ(main->grdFrequencyBox.height, grid.height);
+    EXPECT_EQ(std::tuple(main->frmFrequency.width, main->frmFrequency.height,
+                         main->grdFrequencyBox.width, main->grdFrequencyBox.height),
+              std::tuple(frame.width, frame.height, grid.width, grid.height));
 
     main->Form_Resize(12000, 9000, status, false);
     EXPECT_EQ(main->frmFrequency.width, 12000 - 2 * frame.left);
@@ -300,9 +305,8 @@ TEST_F(MainWindowTest, FileDefaultRunsTheFirstActivationAgainAndUnloadWritesTheP
     files.Set(kIni, "Station Data", "Top Stations", "9");
 
     main->MenuClick(QStringLiteral("mnuFileDefault"));
-    EXPECT_EQ(main->settings.m_iStationTopStations, 5);
-    EXPECT_EQ(findFolders, 2);
-    EXPECT_EQ(builds, 2);
+    EXPECT_EQ(std::tuple(main->settings.m_iStationTopStations, findFolders, builds),
+              std::tuple(5, 2, 2));
     EXPECT_TRUE(main->m_bActivated);
     EXPECT_TRUE(files.Writes().empty());
 
