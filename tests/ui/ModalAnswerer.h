@@ -29,12 +29,10 @@ private:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible()) return;
         texts << box->text();
-        QAbstractButton* button = box->defaultButton();
-        if (!script.empty()) {
-            button = box->button(script.front());
-            script.pop_front();
-        }
-        if (!button && !box->buttons().isEmpty()) button = box->buttons().front();
+        QAbstractButton* button =
+            script.empty() ? box->defaultButton() : box->button(script.front());
+        if (!script.empty()) script.pop_front();
+        if (!button) button = box->buttons().value(0);
         if (button) button->click();
         else box->reject();
     }
