@@ -126,7 +126,6 @@ TEST_F(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
     bool frozen = true;
     std::function<void()> onStation;
     QTimer watch;
-    watch.setInterval(10);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (!window.progress()->isVisible()) return;
         frozen = frozen && window.grdFrequency()->Frozen();
@@ -135,7 +134,7 @@ TEST_F(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
             if (onStation) onStation();
         }
     });
-    watch.start();
+    watch.start(10);
     window.show();
     while (!app->main().m_bActivated) QApplication::processEvents();
     ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
