@@ -62,29 +62,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-TEST(Headless, PrintSettingsShowsStoredValuesOverDefaults) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
-    WriteFile(ini,
-              "[station data]\r\n"
-              "  top stations = 8 \r\n"
-              "[Offset Data]\r\n"
-              "Rows=3\r\n"
-              "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
-              "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
-              "Row3=SAILMAIL,WNE,,-2\r\n");
-
-    const auto run = RunTidewell({"--print-settings", "--profile", ini});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_TRUE(lines.contains(QStringLiteral("m_iStationTopStations=8"))) << run.out.toStdString();
-    // The offset rows come last.
-    EXPECT_EQ(lines.mid(lines.size() - 2),
-              (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
-                           "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
-}
-
 // On an empty drive the list is the header alone and the report has no
 // position (exit code 1), as has a drive folder or a system that is not
 // there; a bad command line is refused with the usage (2).
@@ -247,6 +224,26 @@ protected:
     QTemporaryDir m_dir;
     int m_copy = 0;
 };
+
+TEST_F(DemoDrive, PrintSettingsShowsStoredValuesOverDefaults) {
+    WriteFile(Profile(),
+              "[station data]\r\n"
+              "  top stations = 8 \r\n"
+              "[Offset Data]\r\n"
+              "Rows=3\r\n"
+              "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
+              "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
+              "Row3=SAILMAIL,WNE,,-2\r\n");
+
+    const ProcessRun run = Tidewell("--print-settings", "2026-06-06T12:00", "HAM");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains(QStringLiteral("m_iStationTopStations=8"))) << run.out.toStdString();
+    // The offset rows come last.
+    EXPECT_EQ(lines.mid(lines.size() - 2),
+              (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
+                           "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
+}
 
 // SAILMAIL (AirMail's last used system): the 4 stations selected in AirMail;
 // HAM: none selected, the best 5 of the 20 nearest.  Without additional data

@@ -16,9 +16,8 @@ namespace tw::test {
 class ModalAnswerer {
 public:
     ModalAnswerer() {
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { Answer(); });
-        m_timer.start();
+        m_timer.callOnTimeout([this] { Answer(); });
+        m_timer.start(1);
     }
 
     QStringList texts;
