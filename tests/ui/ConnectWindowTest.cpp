@@ -4,57 +4,67 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLabel>
-#include <QMessageBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include "common/Waiter.h"
+#include "connect/WindowControl.h"
 #include "program/Application.h"
 #include "program/Demo.h"
+#include "support/ScopedEnv.h"
 #include "ui/GridWidget.h"
+#include "ui/ModalAnswerer.h"
 #include "ui/QtUserInterface.h"
 #include "ui/SimAirMailView.h"
 #include "ui/frmMainWidget.h"
-#include "common/Waiter.h"
-#include "connect/WindowControl.h"
-#include "ui/ModalAnswerer.h"
-#include "support/ScopedEnv.h"
 
 namespace tw {
 namespace {
 
-TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
-    constexpr qint64 kStart = 1780747200 + 14 * 3600;  // 2026-06-06 14:00 UTC
+// The demo drive at 2026-06-06 14:00 UTC.  Waiting moves the fixed clock on
+// and lets the simulated AirMail act.
+class ConnectWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        constexpr qint64 kStart = 1780747200 + 2 * 3600;
+        QString error;
+        ASSERT_TRUE(
+            PrepareDemoDrive(QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo"),
+                             QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win"),
+                             QDateTime::fromSecsSinceEpoch(kStart, Qt::UTC), drive, error))
+            << error.toStdString();
+        CommandLine line =
+            ParseCommandLine({"--demo", "--drive-c", drive.driveC, "--profile", drive.profileFile});
+        line.utcSeconds = kStart;
+        app = std::make_unique<Application>(line, ui, metrics, drive.folder->path());
+        app->UseWaiter(std::make_unique<ManualClockWaiter>(
+            *app->manualClock(), ui, [this] { app->simulatedAirMail()->Tick(); }));
+    }
+
     DemoDrive drive;
-    QString error;
-    ASSERT_TRUE(PrepareDemoDrive(QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo"),
-                                 QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win"),
-                                 QDateTime::fromSecsSinceEpoch(kStart, Qt::UTC), drive, error))
-        << error.toStdString();
-    CommandLine line =
-        ParseCommandLine({"--demo", "--drive-c", drive.driveC, "--profile", drive.profileFile});
-    line.utcSeconds = kStart;
     test::ModalAnswerer answerer;
     QtUserInterface ui;
     FixedTextMetrics metrics;
-    Application app(line, ui, metrics, drive.folder->path());
-    // Waiting moves the fixed clock on and lets the simulated AirMail act.
-    app.UseWaiter(std::make_unique<ManualClockWaiter>(*app.manualClock(), ui,
-                                                      [&] { app.simulatedAirMail()->Tick(); }));
-    frmMainWidget window(app.main(), ui, metrics);
+    std::unique_ptr<Application> app;
+};
+
+TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
+    frmMainWidget window(app->main(), ui, metrics);
     window.show();
     // The first activation: AirMail is started when asked (the default answer).
-    while (!app.main().m_bActivated) QApplication::processEvents();
+    while (!app->main().m_bActivated) QApplication::processEvents();
     ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
 
     // Keys in the list: Down twice selects row 2, Space flips its check mark (back again after).
-    const BestGrid& best = app.main().best;
+    const BestGrid& best = app->main().best;
     const int checked = best.grdFrequency.CellPicture(2, best.m_iColFrequency);
-    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}) QTest::keyClick(window.grdFrequency(), key);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space})
+        QTest::keyClick(window.grdFrequency(), key);
     EXPECT_NE(best.grdFrequency.CellPicture(2, best.m_iColFrequency), checked);
     QTest::keyClick(window.grdFrequency(), Qt::Key_Space);
 
@@ -71,7 +81,7 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     QMetaObject::invokeMethod(window.tmrBlink(), "timeout");
     EXPECT_NE(best.grdFrequency.BackColor(best.m_iBlinkRow, best.m_iBlinkCol), back);
     const QString counted = window.panel(4)->text();
-    app.manualClock()->Advance(1);
+    app->manualClock()->Advance(1);
     QMetaObject::invokeMethod(window.tmrProcess(), "timeout");
     EXPECT_NE(window.panel(4)->text(), counted);
 
@@ -88,14 +98,14 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     // AirMail on screen: its windows close as the user's windows do.  The
     // Position Report closed is gone (the position boxes no longer wait for
     // it); the main window closed is AirMail quitting, its Terminal with it.
-    platform::SimDesktop& sim = *app.simulatedAirMail();
+    platform::SimDesktop& sim = *app->simulatedAirMail();
     SimAirMailView view(sim, QPoint());
     for (QWidget* w : {view.mainWindow(), view.terminalWindow(), view.positionWindow()})
         EXPECT_FALSE(w->windowFlags() & Qt::CustomizeWindowHint) << "no close button";
-    ASSERT_TRUE(app.windows().AirMailOpenPositionReport());
+    ASSERT_TRUE(app->windows().AirMailOpenPositionReport());
     ASSERT_TRUE(view.positionWindow()->isVisible());
     view.positionWindow()->close();
-    EXPECT_FALSE(app.main().steps.PositionReportIsOpen());
+    EXPECT_FALSE(app->main().steps.PositionReportIsOpen());
     view.mainWindow()->close();
     EXPECT_FALSE(sim.AirMailRunning() || view.terminalWindow()->isVisible());
 }
@@ -105,34 +115,17 @@ TEST(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
 // the stations, the old rows stay frozen, a second Refresh is ignored, and a
 // close during the update gives it up and closes the window after it.  The
 // finished list carries its hour in the caption.
-TEST(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
+TEST_F(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
     test::ScopedEnv slow("ITSHF_STANDIN_SLEEP_MS", "150");
-    constexpr qint64 kStart = 1780747200 + 2 * 3600;  // 2026-06-06 14:00 UTC
-    DemoDrive drive;
-    QString error;
-    ASSERT_TRUE(PrepareDemoDrive(QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo"),
-                                 QStringLiteral(TIDEWELL_BINARY_DIR "/demo-bin/itshfbc/bin_win"),
-                                 QDateTime::fromSecsSinceEpoch(kStart, Qt::UTC), drive, error))
-        << error.toStdString();
-    CommandLine line =
-        ParseCommandLine({"--demo", "--drive-c", drive.driveC, "--profile", drive.profileFile});
-    line.utcSeconds = kStart;
-    test::ModalAnswerer answerer;
-    QtUserInterface ui;
-    FixedTextMetrics metrics;
-    Application app(line, ui, metrics, drive.folder->path());
-    app.UseWaiter(std::make_unique<ManualClockWaiter>(*app.manualClock(), ui,
-                                                      [&] { app.simulatedAirMail()->Tick(); }));
     int updates = 0;
-    app.main().steps.HideViews = [&] { ++updates; };
-    frmMainWidget window(app.main(), ui, metrics);
+    app->main().steps.HideViews = [&] { ++updates; };
+    frmMainWidget window(app->main(), ui, metrics);
 
     // A 10 ms timer notes what the window shows while a station's program runs.
     QStringList progress;
     bool frozen = true;
     std::function<void()> onStation;
     QTimer watch;
-    watch.setInterval(10);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (!window.progress()->isVisible()) return;
         frozen = frozen && window.grdFrequency()->Frozen();
@@ -141,9 +134,9 @@ TEST(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
             if (onStation) onStation();
         }
     });
-    watch.start();
+    watch.start(10);
     window.show();
-    while (!app.main().m_bActivated) QApplication::processEvents();
+    while (!app->main().m_bActivated) QApplication::processEvents();
     ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
     ASSERT_GE(progress.size(), 2);
     const QString stations = progress.back().section(QStringLiteral(" of "), 1);

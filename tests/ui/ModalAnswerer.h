@@ -16,9 +16,8 @@ namespace tw::test {
 class ModalAnswerer {
 public:
     ModalAnswerer() {
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { Answer(); });
-        m_timer.start();
+        m_timer.callOnTimeout([this] { Answer(); });
+        m_timer.start(1);
     }
 
     QStringList texts;
@@ -29,12 +28,10 @@ private:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible()) return;
         texts << box->text();
-        QAbstractButton* button = box->defaultButton();
-        if (!script.empty()) {
-            button = box->button(script.front());
-            script.pop_front();
-        }
-        if (!button && !box->buttons().isEmpty()) button = box->buttons().front();
+        QAbstractButton* button =
+            script.empty() ? box->defaultButton() : box->button(script.front());
+        if (!script.empty()) script.pop_front();
+        if (!button) button = box->buttons().value(0);
         if (button) button->click();
         else box->reject();
     }
