@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "platform/IniText.h"
 
@@ -109,17 +110,13 @@ TEST(IniWrite, ChangesOnlyWhatIsWritten) {
 TEST(IniCanWrite, RefusesTextThatWouldChangeTheFileStructure) {
     EXPECT_TRUE(CanWrite("AirMail Data", "Lat/Lon Check", "a = b; [c]"));
     EXPECT_TRUE(CanWrite("S", "k", ""));
-    EXPECT_FALSE(CanWrite(" ", "k", "v"));
-    EXPECT_FALSE(CanWrite("S", "\t", "v"));
-    EXPECT_FALSE(CanWrite("S", "k", "v\rx=y"));
-    EXPECT_FALSE(CanWrite("S", "k", "v\nx=y"));
-    EXPECT_FALSE(CanWrite("S", "k", std::string("v\0w", 3)));
-    EXPECT_FALSE(CanWrite("S\n", "k", "v"));
-    EXPECT_FALSE(CanWrite("S", "k\n", "v"));
-    EXPECT_FALSE(CanWrite("S]x", "k", "v"));
-    EXPECT_FALSE(CanWrite("S", "k=j", "v"));
-    EXPECT_FALSE(CanWrite("S", "[k", "v"));
-    EXPECT_FALSE(CanWrite("S", ";k", "v"));
+    const std::tuple<std::string, std::string, std::string> refused[] = {
+        {" ", "k", "v"},        {"S", "\t", "v"},    {"S", "k", "v\rx=y"}, {"S", "k", "v\nx=y"},
+        {"S", "k", {"v\0w", 3}}, {"S\n", "k", "v"},  {"S", "k\n", "v"},    {"S]x", "k", "v"},
+        {"S", "k=j", "v"},      {"S", "[k", "v"},     {"S", ";k", "v"}};
+    for (const auto& [section, key, value] : refused) {
+        EXPECT_FALSE(CanWrite(section, key, value)) << section << "|" << key << "|" << value;
+    }
 }
 
 }  // namespace

@@ -60,7 +60,12 @@ TEST_F(ProfileFiles, WriteChangesOnlyTheWrittenLine) {
     EXPECT_EQ(Stat(file).st_ino, inode);
 }
 
-TEST_F(ProfileFiles, FirstWriteCreatesFileWithOrdinaryPermissions) {
+// Refused text and a missing folder fail with their codes and write nothing.
+TEST_F(ProfileFiles, FirstWriteCreatesFileWithOrdinaryPermissionsOrFailsWithItsCode) {
+    EXPECT_FALSE(files->WriteString(file, "A", "k", "v\r\n[Other]\r\nx=y"));
+    EXPECT_EQ(files->LastError(), EINVAL);
+    EXPECT_FALSE(files->WriteString(dir / "none/Tidewell.Ini", "A", "k", "v"));
+    EXPECT_EQ(files->LastError(), ENOENT);
     EXPECT_EQ(files->GetString(file, "Window Data", "Height", "", 256), "");
     const mode_t mask = ::umask(022);
     ASSERT_TRUE(files->WriteString(file, "Window Data", "Height", "7000"));
@@ -79,14 +84,6 @@ TEST_F(ProfileFiles, ReplacedFileKeepsPermissionBitsAndSymlink) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadBytes(real), "[A]\nk=w\n");
     EXPECT_EQ(Stat(real).st_mode & 0777, 0640u);
-}
-
-TEST_F(ProfileFiles, RefusedTextOrMissingFolderFailWithTheirCodes) {
-    EXPECT_FALSE(files->WriteString(file, "A", "k", "v\r\n[Other]\r\nx=y"));
-    EXPECT_EQ(files->LastError(), EINVAL);
-    EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_FALSE(files->WriteString(dir / "none/Tidewell.Ini", "A", "k", "v"));
-    EXPECT_EQ(files->LastError(), ENOENT);
 }
 
 // A read-only file in a writable folder (where the rename would be allowed):

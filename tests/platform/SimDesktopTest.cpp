@@ -76,7 +76,6 @@ protected:
         m_sim->Tick();
     }
     std::string Log() { return test::ReadBytes(m_sim->DebugLogPath()); }
-    std::string LastLogEvent() { return m_sim->LogLines().back().substr(12); }
 
     test::TempDir m_dir;
     ManualClock m_clock{0};
@@ -98,8 +97,6 @@ TEST_F(SimDesktopTest, WindowsFoundByClassFrontToBackMovedAndBroughtForward) {
     EXPECT_EQ(m_sim->ClassName(main), "TMainForm");
     EXPECT_EQ(m_sim->FindWindowExact("TMainForm", "AirMail"), main);
     EXPECT_EQ(m_sim->FindWindowExact("TMainForm", "Air"), 0);
-    ASSERT_TRUE(m_sim->Move(main, 142, 145, 740, 410, true));
-    EXPECT_EQ(*m_sim->Rect(main), (WindowRect{142, 145, 882, 555}));
     EXPECT_FALSE(m_sim->SetForeground(0));
     m_sim->SetForegroundRefused(true);
     EXPECT_FALSE(m_sim->SetForeground(main));
@@ -212,47 +209,41 @@ TEST_F(SimDesktopTest, OnlyAirmail3InTheProgramFolderStartsAfterTheStartDelay) {
 
 // ---- Calls and the debug log ---------------------------------------------------
 
-// Each line is stamped with the second it fell due.
-TEST_F(SimDesktopTest, ScriptedCallsLeaveTheirLogLines) {
-    auto manualDisconnect = SimCallOutcome::Connected(40, 200);
-    manualDisconnect.manualDisconnect = true;
-    const std::pair<SimCallOutcome, std::string> cases[] = {
-        {SimCallOutcome::Connected(30, 120),
-         "06:00:30.00 Connected to QAA9920\r\n06:02:30.00 Disconnected from QAA9920\r\n"},
-        {SimCallOutcome::NoAnswerAfter(5), "06:00:05.00 No answer from QAA9920\r\n"},
-        {SimCallOutcome::StoppedAfter(20), "06:00:20.00 No answer from QAA9920 (manual)\r\n"},
-        {manualDisconnect,
-         "06:00:40.00 Connected to QAA9920\r\n06:04:00.00 Disconnected from QAA9920 (manual)\r\n"}};
-    for (const auto& [outcome, lines] : cases) {
-        SCOPED_TRACE(lines);
-        Reset();
-        OpenTerminal("QAA9920");
-        m_sim->ScriptCall("qaa9920", "8384.50", outcome);
-        Keys({{kF5}});
-        Advance(3600);
-        EXPECT_EQ(Log(), "2024/05/10 06:00:00.00 Calling QAA9920 on 8384.5 kHz\r\n" + lines);
-        EXPECT_EQ(m_sim->CallState(), SimCallState::Idle);
-    }
-}
-
-TEST_F(SimDesktopTest, EachCallTakesTheNextScriptedOutcomeAndTheLastOneStays) {
+// Each call takes the next scripted outcome of its station and frequency, the
+// last one staying; each line is stamped with the second it fell due.
+TEST_F(SimDesktopTest, ScriptedCallsTakeTheirOutcomesInTurnAndLeaveTheirLogLines) {
     OpenTerminal("");
     Keys({{kF5}});
     EXPECT_EQ(Log(), "");  // no station, no call; the log exists from AirMail's start on
-    m_sim->ScriptCall("QAA9920", "8384.5", SimCallOutcome::NoAnswerAfter(10));
-    m_sim->ScriptCall("QAA9920", "8384.5", SimCallOutcome::Connected(10, 10));
+    auto manualDisconnect = SimCallOutcome::Connected(40, 200);
+    manualDisconnect.manualDisconnect = true;
+    for (const SimCallOutcome& outcome :
+         {SimCallOutcome::Connected(30, 120), SimCallOutcome::NoAnswerAfter(5),
+          SimCallOutcome::StoppedAfter(20), manualDisconnect}) {
+        m_sim->ScriptCall("qaa9920", "8384.50", outcome);
+    }
     m_sim->SetDefaultOutcome(SimCallOutcome::StoppedAfter(10));
-    std::vector<std::string> ends;
-    for (const char* frequency : {"8384.5", "8384.5", "8384.5", "12470.0"}) {
+    // The last frequency has no script: the default outcome.
+    for (const char* frequency : {"8384.5", "8384.5", "8384.5", "8384.5", "8384.5", "12470.0"}) {
         m_sim->SetTerminalFields("SAILMAIL", "QAA9920", frequency);
         Keys({{kF5}});
-        Advance(100);
-        ends.push_back(LastLogEvent());
+        Advance(600);
+        EXPECT_EQ(m_sim->CallState(), SimCallState::Idle);
     }
-    // The last frequency has no script: the default outcome.
-    EXPECT_EQ(ends, (std::vector<std::string>{"No answer from QAA9920", "Disconnected from QAA9920",
-                                              "Disconnected from QAA9920",
-                                              "No answer from QAA9920 (manual)"}));
+    const std::string calling = " Calling QAA9920 on 8384.5 kHz";
+    const std::string connected = " Connected to QAA9920";
+    const std::string manualEnd = " Disconnected from QAA9920 (manual)";
+    const std::vector<std::string> lines = {
+        "06:00:00.00" + calling, "06:00:30.00" + connected, "06:02:30.00 Disconnected from QAA9920",
+        "06:10:00.00" + calling, "06:10:05.00 No answer from QAA9920", "06:20:00.00" + calling,
+        "06:20:20.00 No answer from QAA9920 (manual)", "06:30:00.00" + calling,
+        "06:30:40.00" + connected, "06:34:00.00" + manualEnd, "06:40:00.00" + calling,
+        "06:40:40.00" + connected, "06:44:00.00" + manualEnd,
+        "06:50:00.00 Calling QAA9920 on 12470.0 kHz",
+        "06:50:10.00 No answer from QAA9920 (manual)"};
+    std::string expected = "2024/05/10 ";
+    for (const std::string& line : lines) expected += line + "\r\n";
+    EXPECT_EQ(Log(), expected);
     // A second F5 during a call starts none; the stop control ends the call at once.
     m_sim->SetDefaultOutcome(SimCallOutcome::Connected(30, 120));
     Keys({{kF5}});
@@ -260,8 +251,8 @@ TEST_F(SimDesktopTest, EachCallTakesTheNextScriptedOutcomeAndTheLastOneStays) {
     Keys({{kF5}});
     m_sim->PressStop();
     Advance(1000);
-    EXPECT_EQ(m_sim->LogLines().size(), 12u);  // 2 + 3 + 3 + 2 of the calls before, 2 of this one
-    EXPECT_EQ(m_sim->LogLines().back(), "06:06:45.00 No answer from QAA9920 (manual)");
+    EXPECT_EQ(m_sim->LogLines().size(), 17u);
+    EXPECT_EQ(m_sim->LogLines().back(), "07:00:05.00 No answer from QAA9920 (manual)");
 }
 
 TEST_F(SimDesktopTest, ChangeCallbackOncePerChangingCall) {

@@ -40,15 +40,13 @@ TEST_F(StandinProcess, TheFileNameChoosesTheModelAndTheLogRecordsEveryRun) {
     EXPECT_EQ(ReadText(log), logged);
 }
 
-TEST_F(StandinProcess, AnExistingRootIsUsedAsGivenAndTheRunFolderIsFoundInAnyCase) {
+// An existing root is used as given, and its run folder found in any case.
+TEST_F(StandinProcess, TheRootIsUsedAsGivenAnUnknownNameOrCommandLineRefusedABadDeckReported) {
     const fs::path other = m_tmp / "elsewhere";
     fs::create_directories(other / "run");
     WriteText(other / "run" / "sound.dat", IcepacVoacapDeck({}));
     EXPECT_EQ(Run("voacapw.exe", {}, {other.string(), "sound.dat", "sound.out"}), 0);
     EXPECT_NE(ReadText(other / "run" / "sound.out").find("END OF RUN"), std::string::npos);
-}
-
-TEST_F(StandinProcess, AnUnknownNameOrCommandLineIsRefusedAndABadDeckIsReported) {
     WriteText(Output(), " *****END OF RUN*****\n");  // an old output, to be replaced
     EXPECT_EQ(Run("itshf-standin"), 2);
     EXPECT_EQ(Run("voacapw.exe.bak"), 2);

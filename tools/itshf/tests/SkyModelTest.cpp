@@ -110,10 +110,12 @@ TEST_F(Sky, AboveTheMufSignalsFadeSmoothlyAndLevelOff) {
     EXPECT_NEAR(MufLossDb(5.5 - 1e-9), MufLossDb(5.5 + 1e-9), 0.01);
 }
 
-TEST_F(Sky, NoiseAndReliabilityFollowTheDeck) {
-    SkyInputs noisy = in, strict = in;
+// ICEPAC adds auroral absorption on high-latitude paths only.
+TEST_F(Sky, NoiseReliabilityAndAuroralAbsorptionFollowTheDeck) {
+    SkyInputs noisy = in, strict = in, icepac = in;
     noisy.noise3MHzDbw += 10;
     strict.reliabilityPct = 90;
+    icepac.auroral = true;
     const FrequencyPrediction quiet = At(night, 7);
     EXPECT_NEAR(quiet.snrDb - PredictFrequency(noisy, path, night, 7).snrDb, 10, 1e-9);
     EXPECT_GT(At(night, 3).noiseDbw, At(night, 14).noiseDbw);
@@ -123,6 +125,14 @@ TEST_F(Sky, NoiseAndReliabilityFollowTheDeck) {
     EXPECT_NEAR(NormalQuantile(0.01), -2.3263, 1e-4);
     EXPECT_NEAR(NormalQuantile(0.9), 1.2816, 1e-4);
     EXPECT_NEAR(NormalQuantile(0.99), 2.3263, 1e-4);
+    const auto auroralLoss = [&](double lat) {
+        const PathGeometry p = ComputePath({lat, -20, lat, 20});
+        const HourSky s = PredictHourSky(in, p, 0);
+        return PredictFrequency(in, p, s, 7).signalDbw -
+               PredictFrequency(icepac, p, s, 7).signalDbw;
+    };
+    EXPECT_GT(auroralLoss(65), 3);
+    EXPECT_DOUBLE_EQ(auroralLoss(10), 0);
 }
 
 // The demo showed -701 dBW and an SNR of -590 dB at 28 MHz with a 9 MHz MUF.
@@ -188,19 +198,6 @@ TEST(Night, FactorIsOneByDayAndFallsEveryMinuteOfTheNight) {
         EXPECT_DOUBLE_EQ(NightFactor(80, 0, hour, 6), 1.0);
         EXPECT_DOUBLE_EQ(NightFactor(80, 0, hour, 12), 0.0);
     }
-}
-
-TEST_F(Sky, IcepacAddsAuroralAbsorptionOnHighLatitudePathsOnly) {
-    SkyInputs icepac = in;
-    icepac.auroral = true;
-    const auto auroralLoss = [&](double lat) {
-        const PathGeometry p = ComputePath({lat, -20, lat, 20});
-        const HourSky s = PredictHourSky(in, p, 0);
-        return PredictFrequency(in, p, s, 7).signalDbw -
-               PredictFrequency(icepac, p, s, 7).signalDbw;
-    };
-    EXPECT_GT(auroralLoss(65), 3);
-    EXPECT_DOUBLE_EQ(auroralLoss(10), 0);
 }
 
 }  // namespace

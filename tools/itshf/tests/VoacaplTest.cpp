@@ -72,14 +72,13 @@ TEST_F(VoacaplProcess, VoacapwHandsTheRunToVoacaplWithItsRootTheRunFolderAndNoIn
     EXPECT_NE(Recorded("voacapl.args").find("\n/home/sailor/itshfbc\n"), std::string::npos);
 }
 
-TEST_F(VoacaplProcess, ARunWithoutEndOfRunFailsEvenWhenAnOldOutputHadIt) {
+// A voacapl run without END OF RUN fails even when an old output had it.
+TEST_F(VoacaplProcess, ARunWithoutEndOfRunFailsAndIcepacTheSwitchOrNoVoacaplKeepTheOwnModel) {
     for (const char* mode : {"0", "none"}) {
         WriteText(Output(), " *****END OF RUN*****\n");
         EXPECT_EQ(Run("voacapw.exe", {{"FAKE_VOACAPL_END", mode}}), 1) << mode;
     }
-}
-
-TEST_F(VoacaplProcess, IcepacTheSwitchOrNoVoacaplToRunKeepTheOwnModel) {
+    fs::remove(m_tmp / "fakebin" / "voacapl.args");
     EXPECT_EQ(Run("icepacw.exe"), 0);
     EXPECT_EQ(Run("voacapw.exe", {{"PATH", m_tmp.string()}}), 0);
     EXPECT_EQ(Run("voacapw.exe", {{"ITSHF_STANDIN_NO_VOACAPL", "1"}}), 0);
