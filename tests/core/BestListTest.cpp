@@ -220,11 +220,19 @@ TEST_F(BuildTest, BuildsRanksAndMarksTheList) {
     EXPECT_EQ(terminalActivations, 1);
     EXPECT_TRUE(drive.ui.messages.empty()) << drive.ui.LastMessage().toStdString();
 
-    // Later updates do not start AirMail again.
+    // Later updates do not start AirMail again.  With additional data the
+    // unchecked rows stay, moved in the ranking with their alignment and bold.
     main.m_bActivated = true;
+    main.settings.m_bPropagationAdditionalData = true;
     Header();
     ASSERT_TRUE(list.BestListBuild());
     EXPECT_EQ(terminalActivations, 1);
+    EXPECT_EQ(Rows(), (Strings{"W2BB 7100.0", "W2BB 10140.0(p3)", "W2BB 14108.0 x", "N3CC 3590.0 x",
+                               "N3CC 7100.0(p3)"}));
+    EXPECT_EQ(Text(1, best().m_iColLufMuf), QStringLiteral("12000.0"));
+    EXPECT_EQ(grid().CellAlignment(1, best().m_iColLufMuf), AlignRight);
+    EXPECT_TRUE(grid().Bold(1, best().m_iColSnr));
+    EXPECT_FALSE(grid().Bold(1, best().m_iColLufMuf));
 }
 
 // "(p3)" is part of the text compared: N3CC's 7100.0(p3) is not K1AA's 7100.0.
@@ -251,19 +259,6 @@ TEST_F(BuildTest, NothingLeftToConnectIsToldButTheBuildIsDone) {
               QStringLiteral("Unable to select any of the listed connect frequencies."));
     EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Select, No Frequencies "));
-}
-
-// The rows are moved in the ranking with their alignment and bold.
-TEST_F(BuildTest, WithAdditionalDataTheUncheckedRowsStay) {
-    main.settings.m_bPropagationAdditionalData = true;
-    Header();
-    ASSERT_TRUE(list.BestListBuild());
-    EXPECT_EQ(Rows(), (Strings{"W2BB 7100.0", "W2BB 10140.0(p3)", "W2BB 14108.0 x", "N3CC 3590.0 x",
-                               "N3CC 7100.0(p3)"}));
-    EXPECT_EQ(Text(1, best().m_iColLufMuf), QStringLiteral("12000.0"));
-    EXPECT_EQ(grid().CellAlignment(1, best().m_iColLufMuf), AlignRight);
-    EXPECT_TRUE(grid().Bold(1, best().m_iColSnr));
-    EXPECT_FALSE(grid().Bold(1, best().m_iColLufMuf));
 }
 
 // A station whose own data are broken is left out after one message naming

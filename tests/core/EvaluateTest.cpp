@@ -15,7 +15,7 @@ using test::Strings;
 
 // ---- Texts ------------------------------------------------------------------
 
-TEST(EvaluateText, NumberFormatRoundsHalvesAwayFromZeroWithoutNegativeZero) {
+TEST(EvaluateText, NumbersRoundHalvesAwayFromZeroAndLufMufTextPlacesTheFrequency) {
     const std::tuple<double, int, const char*> cases[] = {
         {12.0, 0, "12"},    {12.5, 0, "13"},   {-12.5, 0, "-13"},     {1.4, 0, "1"},
         {-0.4, 0, "0"},     {-0.04, 1, "0.0"}, {9.96, 1, "10.0"},     {-10.6, 1, "-10.6"},
@@ -26,12 +26,10 @@ TEST(EvaluateText, NumberFormatRoundsHalvesAwayFromZeroWithoutNegativeZero) {
     // A single keeps its decimal reading: 12.45f is just below 12.45 in binary.
     EXPECT_EQ(NumberFormat(12.45f, 1), QStringLiteral("12.5"));
     EXPECT_EQ(NumberFormat(-16.6f + 6.0f, 1), QStringLiteral("-10.6"));
-}
 
-// Below the LUF "< ", three blanks for each character the LUF's text is
-// short of 7, and the LUF; up to the MUF the MUF; above it "> " and the MUF
-// (the station evaluation writes those of a 6 digit LUF and above the MUF).
-TEST(EvaluateText, LufMufTextPlacesTheFrequencyAgainstTheUsableBand) {
+    // The LUF-MUF text: below the LUF "< ", three blanks for each character the
+    // LUF's text is short of 7, and the LUF; up to the MUF the MUF (the station
+    // evaluation writes those of a 6 digit LUF and above the MUF).
     EXPECT_EQ(LufMufText(400.0, 900.0, 12000.0), QStringLiteral("<       900.0"));
     EXPECT_EQ(LufMufText(5000.0, 5000.0, 12000.0), QStringLiteral("12000.0"));
     EXPECT_EQ(LufMufText(12000.0, 5000.0, 12000.0), QStringLiteral("12000.0"));

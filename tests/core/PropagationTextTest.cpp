@@ -33,9 +33,8 @@ TEST(PropagationFortranFormat, WritesFixedWidthRightJustifiedNumbers) {
         ASSERT_TRUE(text.has_value()) << c.format;
         EXPECT_EQ(text->toStdString(), c.text) << c.value << " " << c.format;
     }
-}
 
-TEST(PropagationFortranFormat, UnknownFormatShowsItsMessageAndGivesEmptyText) {
+    // An unknown format shows its message and gives an empty text.
     EXPECT_EQ(FortranFormatWidth(QStringLiteral("i5")), 0);
     test::ScriptedUserInterface ui;
     EXPECT_EQ(FortranFormat(ui, 1, QStringLiteral("E10.3")), QString());

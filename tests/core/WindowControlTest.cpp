@@ -160,7 +160,7 @@ TEST_F(WindowControlTest, PositionReportIsOpenedAndTheListInvalidated) {
 // ---- waiting ----------------------------------------------------------------
 
 // Ten waits of 0.1 s make a second, though their sum falls a hair short of it.
-TEST(ManualClockWaiterTest, FractionsAddUpToWholeSeconds) {
+TEST(WaiterTest, ManualClockFractionsAddUpToWholeSecondsAndTheEventLoopWaitsItsTime) {
     ScriptedUserInterface ui;
     platform::ManualClock clock(86399);
     int seconds = 0;
@@ -173,19 +173,17 @@ TEST(ManualClockWaiterTest, FractionsAddUpToWholeSeconds) {
     EXPECT_EQ(clock.NowUtc(), 86402);
     EXPECT_EQ(seconds, 3);
     EXPECT_EQ(ui.processEventsCalls, 11 + 3);  // on every wait and after every second
-}
 
-// The monotonic clock moves `step` seconds per round of events; the wait
-// ends once the time has passed.
-TEST(EventLoopWaiterTest, ProcessesEventsUntilTheTimeHasPassed) {
+    // The event loop's waiter: the monotonic clock moves `step` seconds per
+    // round of events; the wait ends once the time has passed.
     const std::tuple<double, double, double, int> cases[] = {
         {100.0, 0.25, 1.0, 4}, {86399.5, 0.5, 2.0, 4}, {0.0, 1.0, 0.0, 1}, {0.0, 0.0625, 0.25, 4}};
     for (const auto& [start, step, wait, rounds] : cases) {
-        ScriptedUserInterface ui;
+        ScriptedUserInterface loop;
         double now = start;
-        EventLoopWaiter waiter(ui, [&] { return std::exchange(now, now + step); });
-        waiter.WaitSeconds(wait);
-        EXPECT_EQ(ui.processEventsCalls, rounds) << start;
+        EventLoopWaiter looped(loop, [&] { return std::exchange(now, now + step); });
+        looped.WaitSeconds(wait);
+        EXPECT_EQ(loop.processEventsCalls, rounds) << start;
     }
 }
 
