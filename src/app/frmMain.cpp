@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "connect/ConnectProcess.h"
+#include "views/Summary.h"
 
 namespace tw {
 
@@ -337,6 +338,11 @@ void frmMain::MenuClick(const QString& name) {
         Form_Activate();
     } else if (name == QLatin1String("mnuFileExit")) {
         emit closeRequested();
+    } else if (name == QLatin1String("mnuViewSummary")) {
+        if (summary) {
+            summary->Show();
+            summary->ShowWholeLog();
+        }
     } else if (name == QLatin1String("mnuViewPositionReport")) {
         if (steps.AirMailOpenPositionReport) steps.AirMailOpenPositionReport();
     } else if (name == QLatin1String("mnuViewPropagationBestShort")) {

@@ -25,6 +25,7 @@
 namespace tw {
 
 class ConnectionProcess;
+class frmSummary;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -207,6 +208,9 @@ public:
     // runs a real 1-second timer that mirrors tmrProcess (processTimerChanged)
     // and calls tmrProcess_Timer on each tick.
     ConnectionProcess* connection = nullptr;
+    // The connection history window (View > "AirMail Connection History...");
+    // set by the composition root, which offers the menu item then.
+    frmSummary* summary = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

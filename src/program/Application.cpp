@@ -11,6 +11,7 @@
 #include "connect/WindowControl.h"
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
+#include "views/Summary.h"
 
 namespace tw {
 
@@ -80,11 +81,16 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
                                                 [this] { m_main->UpdateBold(true, false); });
     m_connection = std::make_unique<ConnectionProcess>(*m_main, *m_airmail, *m_windows);
     m_main->connection = m_connection.get();
+    m_summary = std::make_unique<frmSummary>(*m_airmail, *m_clock, metrics);
+    m_main->summary = m_summary.get();
     WireSteps();
 }
 
 Application::~Application() {
-    if (m_main) m_main->connection = nullptr;
+    if (m_main) {
+        m_main->connection = nullptr;
+        m_main->summary = nullptr;
+    }
 }
 
 std::optional<double> Application::PredictedSnr(const QString& system, const QString& station,
@@ -126,6 +132,7 @@ void Application::WireSteps() {
     steps.AirMailOpenPositionReport = [this] { m_windows->AirMailOpenPositionReport(); };
     m_bestList->TerminalActivate = [this] { m_windows->TerminalActivate(); };
     m_main->SetMenuAvailable(QStringLiteral("mnuViewPositionReport"), true);
+    m_main->SetMenuAvailable(QStringLiteral("mnuViewSummary"), true);
 }
 
 }  // namespace tw

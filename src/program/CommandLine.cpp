@@ -41,11 +41,29 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             setCommand(CommandLine::Command::BestList, arg);
         } else if (arg == QLatin1String("--airmail-report")) {
             setCommand(CommandLine::Command::AirMailReport, arg);
+        } else if (arg == QLatin1String("--history")) {
+            setCommand(CommandLine::Command::History, arg);
+        } else if (arg == QLatin1String("--from") || arg == QLatin1String("--to")) {
+            QString text;
+            value(text);
+            if (!line.error.isEmpty()) break;
+            const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+            if (!date.isValid())
+                line.error = QStringLiteral("%1 wants YYYY-MM-DD, not \"%2\"").arg(arg, text);
+            (arg == QLatin1String("--from") ? line.historyFrom : line.historyTo) = date;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
             line.error = QStringLiteral("unknown option \"%1\"").arg(arg);
         }
+    }
+    if (line.error.isEmpty() && (line.historyFrom.isValid() || line.historyTo.isValid())) {
+        if (line.command != CommandLine::Command::History)
+            line.error = QStringLiteral("--from and --to go with --history");
+        else if (!line.historyFrom.isValid() || !line.historyTo.isValid())
+            line.error = QStringLiteral("--history takes both --from and --to, or neither");
+        else if (line.historyFrom > line.historyTo)
+            line.error = QStringLiteral("--from comes after --to");
     }
     return line;
 }
@@ -59,6 +77,11 @@ QString CommandLineUsage() {
         "  --best-list           build the best station list once, print it and exit\n"
         "  --airmail-report      print what was found of AirMail: folders, systems,\n"
         "                        position, sunspot number and the stations to evaluate\n"
+        "  --history             print AirMail's connection history (Logfiles\\Debug.log):\n"
+        "                        the report, an empty line, then the stations as\n"
+        "                        tab-separated rows (Station, Records, Percent)\n"
+        "  --from YYYY-MM-DD --to YYYY-MM-DD\n"
+        "                        with --history: only the days from one to the other\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

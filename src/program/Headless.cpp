@@ -10,6 +10,7 @@
 #include "program/ConsoleUserInterface.h"
 #include "settings/OffsetTable.h"
 #include "settings/SettingsProfile.h"
+#include "views/Summary.h"
 
 namespace tw {
 
@@ -95,6 +96,27 @@ int AirMailReport(Application& app, QTextStream& out) {
     return 0;
 }
 
+int ConnectionHistory(Application& app, QTextStream& out) {
+    frmMain& main = app.main();
+    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
+    const CommandLine& line = app.commandLine();
+    frmSummary& summary = app.summary();
+    const bool ok = line.historyFrom.isValid()
+                        ? summary.ConnectSummary(true, line.historyFrom, line.historyTo)
+                        : summary.ShowWholeLog();
+    if (!ok) return 1;
+    for (const QString& text : summary.lstSummary) out << text << '\n';
+    out << '\n';
+    const Grid& grid = summary.grdStations;
+    for (int row = 0; row < grid.Rows(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < grid.Cols(); ++col) cells << grid.Text(row, col);
+        out << cells.join(QLatin1Char('\t')) << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
                 QTextStream& err) {
     ConsoleUserInterface ui(err);
@@ -120,6 +142,8 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
         }
         case CommandLine::Command::AirMailReport:
             return AirMailReport(app, out);
+        case CommandLine::Command::History:
+            return ConnectionHistory(app, out);
         default:
             return 2;
     }

@@ -26,4 +26,11 @@ QStringList GridPrintLines(BestGrid& best);
 // when there is no position, no station list or not the system asked for.
 int AirMailReport(Application& app, QTextStream& out);
 
+// The connection history over AirMail's Debug.log (the whole log, or the
+// command line's --from/--to days): the report's lines as the window shows
+// them, an empty line, then the station grid as tab-separated rows, header
+// first.  Returns 1, after the message on standard error, when the log
+// cannot be read.
+int ConnectionHistory(Application& app, QTextStream& out);
+
 }  // namespace tw

@@ -20,6 +20,7 @@
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
 #include "ui/QtUserInterface.h"
+#include "ui/frmSummaryWidget.h"
 #include "connect/ConnectProcess.h"
 
 namespace tw {
@@ -57,6 +58,13 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
             m_tmrProcess->stop();
     });
     if (m_model.connection) m_model.connection->Beep = [] { QApplication::beep(); };
+    // The history window is made on first use and then lives with this one.
+    if (m_model.summary)
+        connect(m_model.summary, &frmSummary::showRequested, this, [this] {
+            if (m_summary) return;
+            m_summary = new frmSummaryWidget(*m_model.summary, m_metrics, this);
+            m_summary->ShowRequested();
+        });
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);

@@ -25,6 +25,7 @@ namespace tw {
 class GridWidget;
 class LatLonEdit;
 class QtUserInterface;
+class frmSummaryWidget;
 
 class frmMainWidget : public QMainWindow {
     Q_OBJECT
@@ -53,6 +54,8 @@ public:
     QTimer* tmrProcess() const { return m_tmrProcess; }
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& name) const { return m_menus.value(name); }
+    // The connection history window, made when it is first shown.
+    frmSummaryWidget* summaryWindow() const { return m_summary; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -105,6 +108,7 @@ private:
     QTimer* m_tmrProcess = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
+    frmSummaryWidget* m_summary = nullptr;
 };
 
 }  // namespace tw

@@ -29,6 +29,7 @@ public:
     void QueueAnswers(std::initializer_list<MsgAnswer> list) { answers.insert(answers.end(), list); }
     std::deque<MsgAnswer> answers;
     std::function<void(const MessageRequest&)> onMessageBox;
+    std::function<void()> onProcessEvents;  // runs where long work lets events through
 
     // --- records ---
     std::vector<MessageRequest> messages;
@@ -74,7 +75,10 @@ public:
         busyCalls.push_back(on);
     }
     void BringToFront(const QString& caption) override { broughtToFront.push_back(caption); }
-    void ProcessEvents() override { ++processEventsCalls; }
+    void ProcessEvents() override {
+        ++processEventsCalls;
+        if (onProcessEvents) onProcessEvents();
+    }
 
 private:
     QMap<int, QString> m_panels;
