@@ -86,7 +86,9 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
         {{"--bogus"}, 2, "^\\z", {}},
         {{"--utc", "yesterday", "--best-list"}, 2, "^\\z", {}},
         {{"--best-list", "--print-settings"}, 2, "^\\z", {}},
-        {{"--profile"}, 2, "^\\z", {}}};
+        {{"--profile"}, 2, "^\\z", {}},
+        {{"--history"}, 1, "^\\z", "Unable to open Airmail's \"Logfiles\\Debug.log\". "},
+        {{"--history", "--from", "2026-06-01"}, 2, "^\\z", {}}};
     for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
@@ -374,6 +376,22 @@ TEST_F(DemoDrive, AirMailReportNamesFoldersSystemsPositionAndStations) {
             EXPECT_TRUE(std::is_sorted(ranges.begin(), ranges.end()));
         }
     }
+}
+
+
+// The demo's log over two days, a connection across midnight among them: the
+// report as the window shows it, an empty line, the stations by count and name.
+TEST_F(DemoDrive, HistoryOfTwoDaysOfTheDemoLog) {
+    const ProcessRun run = RunTidewell({"--history", "--from", "2026-05-20", "--to", "2026-05-21",
+                                        "--drive-c", DriveC(), "--profile", Profile()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out,
+              "Time:               05/20/26 to 05/21/26\n"
+              "Records:        4, Tries/Day 2.0, Connects/Day 1.5\n"
+              "Connected:    3 (75%), Connected 8:51, Last 05/21/26\n"
+              "Stopped         1 (25%), Last 05/21/26\n"
+              "\n"
+              "Station\tRecords\tPercent\nQAA9920\t1\t33%\nQG4LND\t1\t33%\nQWA4471\t1\t33%\n");
 }
 
 }  // namespace

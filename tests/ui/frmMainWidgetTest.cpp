@@ -5,9 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -20,6 +23,8 @@
 #include "ui/ModalAnswerer.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmMainWidget.h"
+#include "ui/frmSummaryWidget.h"
+#include "views/Summary.h"
 
 namespace tw {
 namespace {
@@ -187,6 +192,44 @@ TEST_F(MainWidgetTest, PositionBoxesTakeKeysOnceTheUserAgreesToEdit) {
     EXPECT_EQ(app->main().txtLon.caption, lon->text());
     EXPECT_TRUE(window->cmdUpdate()->font().bold());
     EXPECT_FALSE(window->cmdStart()->isEnabled());
+}
+
+// View > "AirMail Connection History..." opens the history of the whole log;
+// Update counts the days of the two dates; closing hides the window, which
+// the menu shows again.
+TEST_F(MainWidgetTest, TheHistoryWindowOpensFromTheViewMenuAndLivesOnHidden) {
+    const QString logs = dir.filePath(QStringLiteral("drive_c/Program Files/AirMail/Logfiles"));
+    ASSERT_TRUE(QDir().mkpath(logs));
+    QFile log(logs + QStringLiteral("/Debug.log"));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.write("2026/06/01 08:00:00.00 Connected to WLO\r\n08:10:00.00 Disconnected from WLO\r\n"
+              "2026/06/03 09:00:00.00 No answer from KPH\r\n");
+    log.close();
+    QAction* item = window->action(QStringLiteral("mnuViewSummary"));
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    frmSummaryWidget* history = window->summaryWindow();
+    ASSERT_NE(history, nullptr);
+    EXPECT_TRUE(history->isVisible());
+    EXPECT_EQ(history->windowTitle(), QStringLiteral("AirMail Connection History"));
+    ASSERT_EQ(history->lstSummary()->count(), 4);
+    EXPECT_EQ(history->lstSummary()->item(0)->text(), QStringLiteral("Time:               06/01/26 to 06/03/26"));
+    EXPECT_EQ(history->dtStart()->date(), QDate(2026, 6, 1));
+    EXPECT_EQ(history->dtStop()->date(), QDate(2026, 6, 3));
+    EXPECT_EQ(history->grdStations()->grid().Text(1, 0), QStringLiteral("WLO"));
+
+    history->dtStart()->setDate(QDate(2026, 6, 2));
+    QTest::mouseClick(history->cmdUpdate(), Qt::LeftButton);
+    EXPECT_EQ(history->lstSummary()->item(1)->text(),
+              QStringLiteral("Records:        1, Tries/Day 1.0, Connects/Day 0.0"));
+    EXPECT_EQ(history->grdStations()->grid().Rows(), 1);
+
+    history->close();
+    EXPECT_FALSE(app->summary().visible);
+    item->trigger();
+    EXPECT_EQ(window->summaryWindow(), history);
+    EXPECT_TRUE(history->isVisible());
+    EXPECT_EQ(history->dtStart()->date(), QDate(2026, 6, 1));
 }
 
 }  // namespace
