@@ -392,6 +392,8 @@ void frmMainWidget::closeEvent(QCloseEvent* event) {
         m_tmrTime->stop();
         m_tmrProcess->stop();
         m_model.Form_Unload();
+        // The history window goes with this one, so that the program ends.
+        if (m_summary) m_summary->close();
     }
     event->accept();
 }

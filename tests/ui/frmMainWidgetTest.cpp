@@ -230,6 +230,9 @@ TEST_F(MainWidgetTest, TheHistoryWindowOpensFromTheViewMenuAndLivesOnHidden) {
     EXPECT_EQ(window->summaryWindow(), history);
     EXPECT_TRUE(history->isVisible());
     EXPECT_EQ(history->dtStart()->date(), QDate(2026, 6, 1));
+    // Exit closes it with the main window.
+    window->action(QStringLiteral("mnuFileExit"))->trigger();
+    EXPECT_FALSE(history->isVisible());
 }
 
 }  // namespace
