@@ -215,8 +215,6 @@ TEST_F(MainWidgetTest, TheHistoryWindowOpensFromTheViewMenuAndLivesOnHidden) {
     ASSERT_EQ(history->lstSummary()->count(), 4);
     EXPECT_EQ(history->lstSummary()->item(0)->text(), QStringLiteral("Time:               06/01/26 to 06/03/26"));
     EXPECT_EQ(history->dtStart()->date(), QDate(2026, 6, 1));
-    EXPECT_EQ(history->dtStop()->date(), QDate(2026, 6, 3));
-    EXPECT_EQ(history->grdStations()->grid().Text(1, 0), QStringLiteral("WLO"));
 
     history->dtStart()->setDate(QDate(2026, 6, 2));
     QTest::mouseClick(history->cmdUpdate(), Qt::LeftButton);
