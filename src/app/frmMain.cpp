@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "connect/ConnectProcess.h"
+#include "views/PropagationHours.h"
 
 namespace tw {
 
@@ -446,8 +447,15 @@ void frmMain::ShowPropagationDetails() {
 }
 
 void frmMain::ShowPropagationHours() {
-    if (best.m_iGridRow <= 0) return;
+    if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() || !propagationHours)
+        return;
+    propagationHours->Show();
+    m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
+    m_sStation = propagationHours->StationFromName(m_sSystem, m_sStationName);
+    propagationHours->Update(m_sSystem, m_sStation, TimeGetZulu());
 }
+
+void frmMain::ShowPropagationDetailsAt(const QString&, const QString&, const QDateTime&) {}
 
 void frmMain::ShowPropagationBest(bool) {}
 

@@ -25,6 +25,7 @@
 namespace tw {
 
 class ConnectionProcess;
+class frmPropagationHours;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -147,6 +148,10 @@ public:
     void ProfileSaveError();
     void ShowPropagationDetails();
     void ShowPropagationHours();
+    // The detailed view of a station at a time, as the 24-hour view opens it
+    // for its chosen hour.  It does nothing yet: the detailed view is still
+    // to come.
+    void ShowPropagationDetailsAt(const QString& system, const QString& station, const QDateTime& time);
     void ShowPropagationBest(bool bLong);
     void ShowStationInfo(bool bBeam);
 
@@ -207,6 +212,9 @@ public:
     // runs a real 1-second timer that mirrors tmrProcess (processTimerChanged)
     // and calls tmrProcess_Timer on each tick.
     ConnectionProcess* connection = nullptr;
+    // The 24-hour propagation view (views/PropagationHours.h), set by the
+    // composition root; without one its menu items do nothing.
+    frmPropagationHours* propagationHours = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

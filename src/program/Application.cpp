@@ -11,6 +11,7 @@
 #include "connect/WindowControl.h"
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
+#include "views/PropagationHours.h"
 
 namespace tw {
 
@@ -80,11 +81,15 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
                                                 [this] { m_main->UpdateBold(true, false); });
     m_connection = std::make_unique<ConnectionProcess>(*m_main, *m_airmail, *m_windows);
     m_main->connection = m_connection.get();
+    m_hours = std::make_unique<frmPropagationHours>(*m_main, metrics, *m_airmail, *m_position,
+                                                    PropagationGetHoursOf(*m_propagation));
+    m_main->propagationHours = m_hours.get();
     WireSteps();
 }
 
 Application::~Application() {
     if (m_main) m_main->connection = nullptr;
+    if (m_main) m_main->propagationHours = nullptr;
 }
 
 std::optional<double> Application::PredictedSnr(const QString& system, const QString& station,
@@ -126,6 +131,19 @@ void Application::WireSteps() {
     steps.AirMailOpenPositionReport = [this] { m_windows->AirMailOpenPositionReport(); };
     m_bestList->TerminalActivate = [this] { m_windows->TerminalActivate(); };
     m_main->SetMenuAvailable(QStringLiteral("mnuViewPositionReport"), true);
+
+    // The 24-hour view: hidden by every update, its chosen hour handed to the
+    // main window's detailed view.
+    steps.HideViews = [this, others = steps.HideViews] {
+        if (others) others();
+        m_hours->Hide();
+    };
+    m_hours->onShowDetails = [this](const QString& system, const QString& station,
+                                    const QDateTime& time) {
+        m_main->ShowPropagationDetailsAt(system, station, time);
+    };
+    for (const char* name : {"mnuViewPropagationHours", "mnuFrequencyPropagationHours"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 
 }  // namespace tw

@@ -27,6 +27,7 @@ class BestList;
 class ConnectionProcess;
 class IWaiter;
 class WindowControl;
+class frmPropagationHours;
 class Position;
 class Propagation;
 
@@ -47,6 +48,7 @@ public:
     BestList& bestList() { return *m_bestList; }
     WindowControl& windows() { return *m_windows; }
     ConnectionProcess& connection() { return *m_connection; }
+    frmPropagationHours& propagationHours() { return *m_hours; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -83,6 +85,7 @@ private:
     std::unique_ptr<WaiterSlot> m_waiter;
     std::unique_ptr<WindowControl> m_windows;
     std::unique_ptr<ConnectionProcess> m_connection;
+    std::unique_ptr<frmPropagationHours> m_hours;
 };
 
 }  // namespace tw

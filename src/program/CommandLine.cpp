@@ -41,6 +41,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             setCommand(CommandLine::Command::BestList, arg);
         } else if (arg == QLatin1String("--airmail-report")) {
             setCommand(CommandLine::Command::AirMailReport, arg);
+        } else if (arg == QLatin1String("--hours")) {
+            setCommand(CommandLine::Command::Hours, arg);
+            value(line.station);
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
@@ -59,6 +62,8 @@ QString CommandLineUsage() {
         "  --best-list           build the best station list once, print it and exit\n"
         "  --airmail-report      print what was found of AirMail: folders, systems,\n"
         "                        position, sunspot number and the stations to evaluate\n"
+        "  --hours STATION       print the predicted SNR of each frequency of STATION\n"
+        "                        (identifier, or display name for SAILMAIL) by UTC hour\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

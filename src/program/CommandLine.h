@@ -2,7 +2,8 @@
 // The program's command line.
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
-//            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report]
+//            [--system NAME] [--demo]
+//            [--print-settings | --best-list | --airmail-report | --hours STATION]
 //
 // Without a headless command the main window opens.
 
@@ -14,13 +15,14 @@
 namespace tw {
 
 struct CommandLine {
-    enum class Command { Window, PrintSettings, BestList, AirMailReport, Help };
+    enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, Help };
     Command command = Command::Window;
     QString profileFile;               // replaces the profile beside the executable
     QString driveC;                    // the folder that stands for drive C:
     std::optional<qint64> utcSeconds;  // a fixed clock for the whole run
     QString system;                    // the AirMail system to use
     bool demo = false;                 // run on a copy of the bundled demo drive
+    QString station;                   // the station of --hours
     QString error;                     // set when the line could not be read
 };
 

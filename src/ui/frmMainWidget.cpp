@@ -19,6 +19,7 @@
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
+#include "ui/frmPropagationHoursWidget.h"
 #include "ui/QtUserInterface.h"
 #include "connect/ConnectProcess.h"
 
@@ -57,6 +58,8 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
             m_tmrProcess->stop();
     });
     if (m_model.connection) m_model.connection->Beep = [] { QApplication::beep(); };
+    if (m_model.propagationHours)
+        m_propagationHours = new frmPropagationHoursWidget(*m_model.propagationHours, m_metrics, this);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);

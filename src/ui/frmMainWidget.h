@@ -23,6 +23,7 @@ class QTimer;
 namespace tw {
 
 class GridWidget;
+class frmPropagationHoursWidget;
 class LatLonEdit;
 class QtUserInterface;
 
@@ -53,6 +54,8 @@ public:
     QTimer* tmrProcess() const { return m_tmrProcess; }
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QMenu* menu(const QString& name) const { return m_menus.value(name); }
+    // The 24-hour propagation window (nullptr without its model).
+    frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -105,6 +108,7 @@ private:
     QTimer* m_tmrProcess = nullptr;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
+    frmPropagationHoursWidget* m_propagationHours = nullptr;
 };
 
 }  // namespace tw
