@@ -107,10 +107,8 @@ int PropagationHoursReport(Application& app, const QString& station, QTextStream
     if (!SystemSelect(app.airmail(), main, app.commandLine().system))
         return fail(QStringLiteral("no AirMail system to take the station from"));
     frmPropagationHours& view = app.propagationHours();
+    // A station that is not one of the system has no frequency list: the view says so.
     const QString id = view.StationFromName(main.m_sSystem, station);
-    StationRecord record;
-    if (id.isEmpty() || !StationGetRecord(app.airmail(), main.m_sSystem, id, false, record))
-        return fail(QStringLiteral("\"%1\" is no station of the system %2").arg(station, main.m_sSystem));
     if (!view.Update(main.m_sSystem, id, main.TimeGetZulu())) return fail(view.Failure());
     const Grid& grid = view.grdData;
     for (int row = 0; row < grid.Rows(); ++row) {

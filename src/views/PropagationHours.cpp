@@ -1,6 +1,5 @@
 #include "views/PropagationHours.h"
 
-
 #include <algorithm>
 
 #include "airmail/AirMail.h"
@@ -13,7 +12,8 @@
 namespace tw {
 
 namespace {
-const QString kCaptionData = QStringLiteral("Tidewell - SNR by Hour and Frequency (bigger is better) - ");
+const QString kCaptionData =
+    QStringLiteral("Tidewell - SNR by Hour and Frequency (bigger is better) - ");
 // The lowest SNR shown; weaker predictions are shown as it.
 constexpr double kSnrFloor = -99.0;
 }  // namespace
@@ -34,12 +34,13 @@ Color SnrColor(double snr) {
 }
 
 PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation) {
-    return [&propagation](int model, int month, int firstHour, int hourCount,
-                          const PropagationPositions& positions, const std::vector<float>& frequencies,
-                          float sunspotNumber, PropagationHours& results, PropagationPath& path) {
-        return propagation.PropagationGetHours(model, month, firstHour, hourCount, positions,
-                                               frequencies, sunspotNumber, results, path);
-    };
+    return
+        [&propagation](int model, int month, int firstHour, int hourCount,
+                       const PropagationPositions& positions, const std::vector<float>& frequencies,
+                       float sunspotNumber, PropagationHours& results, PropagationPath& path) {
+            return propagation.PropagationGetHours(model, month, firstHour, hourCount, positions,
+                                                   frequencies, sunspotNumber, results, path);
+        };
 }
 
 frmPropagationHours::frmPropagationHours(MainState& main, const ITextMetrics& metrics,
@@ -123,7 +124,8 @@ bool frmPropagationHours::AddFrequencies() {
         SystemFileName(m_system), QStringLiteral("Frequency List"), m_station, true);
     const QStringList texts = FrequencyListTexts(list);
     if (texts.isEmpty()) {
-        m_failure = QStringLiteral("The station %1 of %2 has no frequency list.").arg(m_station, m_system);
+        m_failure =
+            QStringLiteral("The station %1 of %2 has no frequency list.").arg(m_station, m_system);
         return false;
     }
     for (const QString& text : texts) {
@@ -148,13 +150,15 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
         time.addSecs(qRound64(static_cast<double>(settings.m_fPropagationTimeShift) * 3600.0));
     if (!LatLonGetStation(m_airmail, m_system, m_station, true, positions.StationLatitude,
                           positions.StationLongitude)) {
-        m_failure = QStringLiteral("The station %1 of %2 has no position.").arg(m_station, m_system);
+        m_failure =
+            QStringLiteral("The station %1 of %2 has no position.").arg(m_station, m_system);
         return false;
     }
     const int last = grdData.Rows() - 1;
     std::vector<float> frequencies;
     for (int row = 1; row <= last; ++row)
-        frequencies.push_back(static_cast<float>(FrequencyFromText(grdData.Text(row, kColFrequency))));
+        frequencies.push_back(
+            static_cast<float>(FrequencyFromText(grdData.Text(row, kColFrequency))));
 
     PropagationHours results;
     PropagationPath path;
@@ -260,12 +264,15 @@ void frmPropagationHours::grdData_MouseUp(int button, int, int x, int y) {
     if (onDataMenuPopup) onDataMenuPopup(x, y);
 }
 
-void frmPropagationHours::mnuDataDetails_Click() { ShowDetails(m_popupCol); }
+void frmPropagationHours::mnuDataDetails_Click() {
+    ShowDetails(m_popupCol);
+}
 
 void frmPropagationHours::ShowDetails(int col) {
     if (col < kColFirstHour) return;
     MarkChosen(col);
-    if (onShowDetails) onShowDetails(m_system, m_station, m_day.addSecs((col - kColFirstHour) * 3600));
+    if (onShowDetails)
+        onShowDetails(m_system, m_station, m_day.addSecs((col - kColFirstHour) * 3600));
 }
 
 }  // namespace tw

@@ -32,17 +32,17 @@ Color SnrColor(double snr);
 
 // The predictions for whole hours (PropagationGetHours of the run driver, or
 // a stand-in in tests).
-using PropagationGetHoursFunction = std::function<bool(
-    int model, int month, int firstHour, int hourCount, const PropagationPositions& positions,
-    const std::vector<float>& frequencies, float sunspotNumber, PropagationHours& results,
-    PropagationPath& path)>;
+using PropagationGetHoursFunction =
+    std::function<bool(int model, int month, int firstHour, int hourCount,
+                       const PropagationPositions& positions, const std::vector<float>& frequencies,
+                       float sunspotNumber, PropagationHours& results, PropagationPath& path)>;
 
 // PropagationGetHours of a run driver that outlives the function.
 PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation);
 
 class frmPropagationHours : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kCols = 49;
     static constexpr int kColFrequency = 0;
     static constexpr int kColFirstHour = 1;     // hour h in column h + 1
@@ -101,11 +101,11 @@ public:
     // The Data pop-up menu at (x, y) of the grid.
     std::function<void(int x, int y)> onDataMenuPopup;
 
-signals:
+  signals:
     // The caption, the visibility or the timer changed.
     void changed();
 
-private:
+  private:
     void Layout();
     bool AddFrequencies();
     bool FillPrediction(const QDateTime& time);

@@ -15,7 +15,7 @@ using test::Strings;
 // Station K1AA of HAM, its frequencies listed out of order; the prediction of
 // each frequency is its base SNR plus the hour.
 class PropagationHoursTest : public test::SelectionTest {
-protected:
+  protected:
     PropagationHoursTest()
         : view(main, metrics, airmail, position,
                [this](int model, int month, int firstHour, int hourCount,
@@ -34,9 +34,11 @@ protected:
         drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
                            QStringLiteral("[Station Info]\nK1AA=FN42LI:a\nW2BB=FN42LI:b\n"
                                           "[Frequency List]\nK1AA=14108#,3590;7100\n"));
-        view.onShowDetails = [this](const QString& system, const QString& station, const QDateTime& t) {
-            details.push_back((system + QLatin1Char(' ') + station + QLatin1Char(' ') +
-                               t.toString(Qt::ISODate)).toStdString());
+        view.onShowDetails = [this](const QString& system, const QString& station,
+                                    const QDateTime& t) {
+            details.push_back(
+                (system + QLatin1Char(' ') + station + QLatin1Char(' ') + t.toString(Qt::ISODate))
+                    .toStdString());
         };
     }
 
@@ -46,13 +48,15 @@ protected:
     }
     Strings Column(int col) {
         Strings out;
-        for (int r = 1; r < view.grdData.Rows(); ++r) out.push_back(view.grdData.Text(r, col).toStdString());
+        for (int r = 1; r < view.grdData.Rows(); ++r)
+            out.push_back(view.grdData.Text(r, col).toStdString());
         return out;
     }
     // The tooltip over the middle of a cell.
     std::string Tip(int row, int col) {
         const Grid& g = view.grdData;
-        view.grdData_MouseMove(0, 0, g.ColPos(col) + g.ColWidth(col) / 2, g.RowPos(row) + g.RowHeight(row) / 2);
+        view.grdData_MouseMove(0, 0, g.ColPos(col) + g.ColWidth(col) / 2,
+                               g.RowPos(row) + g.RowHeight(row) / 2);
         return g.ToolTipText().toStdString();
     }
     void DblClick(int row, int col) {
@@ -73,7 +77,8 @@ protected:
 
 TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrAndColour) {
     ASSERT_TRUE(Update());
-    EXPECT_EQ(view.caption, QStringLiteral("Tidewell - SNR by Hour and Frequency (bigger is better) - K1AA"));
+    EXPECT_EQ(view.caption,
+              QStringLiteral("Tidewell - SNR by Hour and Frequency (bigger is better) - K1AA"));
     EXPECT_EQ(Column(0), (Strings{"3590.0", "7100.0", "14108.0(p3)"}));
     EXPECT_EQ(askedFrequencies, (std::vector<float>{3590.0f, 7100.0f, 14108.0f}));
     ASSERT_EQ(asked.size(), 1u);
@@ -85,9 +90,11 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrAndColour) {
     EXPECT_EQ(view.grdData.ColWidth(25), 0);
     // Row, hour, text, colour: 41 + h through the blues; below -99 shown as -99.
     const std::tuple<int, int, const char*, Color> cells[] = {
-        {1, 0, "41", Rgb(0, 0, 128)},     {1, 4, "45", Rgb(0, 0, 192)}, {1, 9, "50", Rgb(0, 0, 255)},
-        {1, 23, "64", Rgb(192, 0, 192)},  {2, 0, "-99", Rgb(128, 128, 128)},
-        {2, 23, "-99", Rgb(128, 128, 128)}, {3, 0, "0", Rgb(128, 128, 128)}, {3, 5, "5", Rgb(128, 128, 128)},
+        {1, 0, "41", Rgb(0, 0, 128)},       {1, 3, "44", Rgb(0, 0, 128)},
+        {1, 4, "45", Rgb(0, 0, 192)},       {1, 9, "50", Rgb(0, 0, 255)},
+        {1, 23, "64", Rgb(192, 0, 192)},    {2, 0, "-99", Rgb(128, 128, 128)},
+        {2, 23, "-99", Rgb(128, 128, 128)}, {3, 0, "0", Rgb(128, 128, 128)},
+        {3, 5, "5", Rgb(128, 128, 128)},
     };
     for (const auto& [row, hour, text, color] : cells) {
         SCOPED_TRACE(testing::Message() << row << " " << hour);
@@ -103,8 +110,9 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrAndColour) {
 // An offset of 6 dB on 3590.0 from 00:00 to 06:00: bold cells naming it in
 // their tooltip in those hours only.
 TEST_F(PropagationHoursTest, OffsetsBoldWithTheirTooltip) {
-    drive.WriteText(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"),
-                    QStringLiteral("[Offset Data]\nRows=2\nRow1=h\nRow2=HAM,K1AA,3590.0,6,360,0,0,0600\n"));
+    drive.WriteText(
+        QStringLiteral("C:\\Tidewell\\Tidewell.Ini"),
+        QStringLiteral("[Offset Data]\nRows=2\nRow1=h\nRow2=HAM,K1AA,3590.0,6,360,0,0,0600\n"));
     main.settings.m_bStationOffset = true;
     ASSERT_TRUE(Update());
     // Hour, text, bold, tooltip.
