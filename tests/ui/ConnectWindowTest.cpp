@@ -81,8 +81,6 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     ASSERT_TRUE(hours->isVisible());
     EXPECT_TRUE(hours->windowTitle().endsWith(" - " + best.grdFrequency.Text(2, best.m_iColStation)))
         << hours->windowTitle().toStdString();
-    EXPECT_EQ(hours->grdData()->grid().Rows(), app->propagationHours().grdData.Rows());
-    EXPECT_GT(hours->grdData()->grid().Rows(), 1);
     EXPECT_FALSE(hours->grdData()->grid().Text(1, 1).isEmpty());
     EXPECT_TRUE(hours->tmrHour()->isActive());
     hours->close();
