@@ -447,7 +447,8 @@ void frmMain::ShowPropagationDetails() {
 }
 
 void frmMain::ShowPropagationHours() {
-    if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() || !propagationHours)
+    if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() || !propagationHours ||
+        m_updating)
         return;
     propagationHours->Show();
     m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
@@ -472,6 +473,8 @@ void frmMain::Update(bool bExpandList) {
     // list (File > Default or the options dialog would otherwise rebuild the
     // grid under it).
     if (m_updating || ConnectRunning()) return;
+    // Nor while the 24-hour view runs its programs on the same files.
+    if (propagationHours && propagationHours->Updating()) return;
     {
         FlagGuard updating(m_updating);
         UpdateCycle(bExpandList);

@@ -18,7 +18,7 @@ class frmPropagationHours;
 
 class frmPropagationHoursWidget : public QWidget {
     Q_OBJECT
-  public:
+public:
     frmPropagationHoursWidget(frmPropagationHours& model, const ITextMetrics& metrics,
                               QWidget* parent = nullptr);
 
@@ -27,10 +27,10 @@ class frmPropagationHoursWidget : public QWidget {
     QTimer* tmrHour() const { return m_tmrHour; }
     QMenu* mnuData() const { return m_mnuData; }
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     void Sync();
 
     frmPropagationHours& m_model;

@@ -72,6 +72,8 @@ QString frmPropagationHours::StationFromName(const QString& system, const QStrin
 
 bool frmPropagationHours::Update(const QString& system, const QString& station,
                                  const QDateTime& time) {
+    if (m_updating) return false;
+    m_updating = true;
     tmrHour.enabled = false;
     emit changed();
     grdData.SetRedraw(false);
@@ -92,6 +94,7 @@ bool frmPropagationHours::Update(const QString& system, const QString& station,
         tmrHour_Timer();
     }
     grdData.SetRedraw(true);
+    m_updating = false;
     emit changed();
     return ok;
 }

@@ -42,7 +42,7 @@ PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation);
 
 class frmPropagationHours : public QObject {
     Q_OBJECT
-  public:
+public:
     static constexpr int kCols = 49;
     static constexpr int kColFrequency = 0;
     static constexpr int kColFirstHour = 1;     // hour h in column h + 1
@@ -74,6 +74,11 @@ class frmPropagationHours : public QObject {
     // says why (the user has been told through messages where there were any).
     bool Update(const QString& system, const QString& station, const QDateTime& time);
     QString Failure() const { return m_failure; }
+    // Whether an update runs.  The window's events go on while the programs
+    // run, so a request for another update (or for the main window's, which
+    // runs the same programs on the same files) can come meanwhile: the view
+    // ignores it, and so does the main window.
+    bool Updating() const { return m_updating; }
 
     // The station's identifier for the text of the best list's Station column
     // (a display name for SAILMAIL).
@@ -101,11 +106,11 @@ class frmPropagationHours : public QObject {
     // The Data pop-up menu at (x, y) of the grid.
     std::function<void(int x, int y)> onDataMenuPopup;
 
-  signals:
+signals:
     // The caption, the visibility or the timer changed.
     void changed();
 
-  private:
+private:
     void Layout();
     bool AddFrequencies();
     bool FillPrediction(const QDateTime& time);
@@ -120,6 +125,7 @@ class frmPropagationHours : public QObject {
     Position& m_position;
     PropagationGetHoursFunction m_propagationGetHours;
     bool m_visible = false;
+    bool m_updating = false;
     QString m_system;
     QString m_station;
     QString m_label;

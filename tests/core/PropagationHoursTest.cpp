@@ -16,7 +16,7 @@ using test::Strings;
 // prediction is its base SNR plus the hour.  An offset of 6 dB on 7100.0 from
 // 00:00 to 06:00.
 class PropagationHoursTest : public test::SelectionTest {
-  protected:
+protected:
     PropagationHoursTest()
         : view(main, metrics, airmail, position,
                [this](int, int month, int firstHour, int hourCount, const PropagationPositions&,
@@ -24,6 +24,9 @@ class PropagationHoursTest : public test::SelectionTest {
                       PropagationPath&) {
                    asked.push_back(month * 10000 + firstHour * 100 + hourCount);
                    askedFrequencies = frequencies;
+                   // A second request while the programs run is ignored.
+                   EXPECT_FALSE(view.Update(QStringLiteral("HAM"), QStringLiteral("W2BB"), {}));
+                   main.Update(false);
                    results.assign(24, std::vector<PropagationResult>(frequencies.size()));
                    for (int h = 0; h < 24; ++h)
                        for (std::size_t i = 0; i < frequencies.size(); ++i)
@@ -37,6 +40,8 @@ class PropagationHoursTest : public test::SelectionTest {
                         QStringLiteral("[Offset Data]\nRows=2\nRow1=h\n"
                                        "Row2=HAM,K1AA,7100.0,6,360,0,0,0600\n"));
         main.settings.m_bStationOffset = true;
+        main.propagationHours = &view;
+        main.steps.HideViews = [this] { ++mainUpdates; };
         view.onShowDetails = [this](const QString& system, const QString& station,
                                     const QDateTime& t) {
             details.push_back(
@@ -67,6 +72,7 @@ class PropagationHoursTest : public test::SelectionTest {
 
     QMap<int, float> base{{3590, 41.0f}, {7100, -150.0f}, {14108, 0.4f}};
     bool fail = false;
+    int mainUpdates = 0;
     std::vector<int> asked;  // month, first hour, hour count as mmhhcc
     std::vector<float> askedFrequencies;
     Strings details;
@@ -79,6 +85,7 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset
     EXPECT_EQ(Column(0), (Strings{"3590.0", "7100.0", "14108.0(p3)"}));
     EXPECT_EQ(askedFrequencies, (std::vector<float>{3590.0f, 7100.0f, 14108.0f}));
     EXPECT_EQ(asked, (std::vector<int>{60024}));
+    EXPECT_EQ(mainUpdates, 0);
     EXPECT_EQ(view.grdData.Text(0, 24), QStringLiteral("23"));
     // Row, hour, text, colour, tooltip ("" for Signal to Noise Ratio): 41 + h
     // through the blues; below -99 shown as -99, the offset bold until 06:00.
