@@ -26,8 +26,8 @@ class MainState;
 class Position;
 class Propagation;
 
-// The background of an SNR cell by its value (dB): from grey below 40 through
-// blues to magentas from 50 on.
+// The background of an SNR cell by its value (dB): grey below 40, blues from
+// 40, purples and magentas from 55.
 Color SnrColor(double snr);
 
 // The predictions for whole hours (PropagationGetHours of the run driver, or
