@@ -8,6 +8,7 @@
 
 #include "connect/ConnectProcess.h"
 #include "views/Summary.h"
+#include "views/PropagationHours.h"
 
 namespace tw {
 
@@ -452,8 +453,16 @@ void frmMain::ShowPropagationDetails() {
 }
 
 void frmMain::ShowPropagationHours() {
-    if (best.m_iGridRow <= 0) return;
+    if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() || !propagationHours ||
+        m_updating)
+        return;
+    propagationHours->Show();
+    m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
+    m_sStation = propagationHours->StationFromName(m_sSystem, m_sStationName);
+    propagationHours->Update(m_sSystem, m_sStation, TimeGetZulu());
 }
+
+void frmMain::ShowPropagationDetailsAt(const QString&, const QString&, const QDateTime&) {}
 
 void frmMain::ShowPropagationBest(bool) {}
 
@@ -470,6 +479,8 @@ void frmMain::Update(bool bExpandList) {
     // list (File > Default or the options dialog would otherwise rebuild the
     // grid under it).
     if (m_updating || ConnectRunning()) return;
+    // Nor while the 24-hour view runs its programs on the same files.
+    if (propagationHours && propagationHours->Updating()) return;
     {
         FlagGuard updating(m_updating);
         UpdateCycle(bExpandList);

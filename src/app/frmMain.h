@@ -26,6 +26,7 @@ namespace tw {
 
 class ConnectionProcess;
 class frmSummary;
+class frmPropagationHours;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -148,6 +149,10 @@ public:
     void ProfileSaveError();
     void ShowPropagationDetails();
     void ShowPropagationHours();
+    // The detailed view of a station at a time, as the 24-hour view opens it
+    // for its chosen hour.  It does nothing yet: the detailed view is still
+    // to come.
+    void ShowPropagationDetailsAt(const QString& system, const QString& station, const QDateTime& time);
     void ShowPropagationBest(bool bLong);
     void ShowStationInfo(bool bBeam);
 
@@ -211,6 +216,9 @@ public:
     // The connection history window (View > "AirMail Connection History...");
     // set by the composition root, which offers the menu item then.
     frmSummary* summary = nullptr;
+    // The 24-hour propagation view (views/PropagationHours.h), set by the
+    // composition root; without one its menu items do nothing.
+    frmPropagationHours* propagationHours = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

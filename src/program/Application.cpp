@@ -12,6 +12,7 @@
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
 #include "views/Summary.h"
+#include "views/PropagationHours.h"
 
 namespace tw {
 
@@ -83,6 +84,9 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_main->connection = m_connection.get();
     m_summary = std::make_unique<frmSummary>(*m_airmail, *m_clock, metrics);
     m_main->summary = m_summary.get();
+    m_hours = std::make_unique<frmPropagationHours>(*m_main, metrics, *m_airmail, *m_position,
+                                                    PropagationGetHoursOf(*m_propagation));
+    m_main->propagationHours = m_hours.get();
     WireSteps();
 }
 
@@ -90,6 +94,7 @@ Application::~Application() {
     if (m_main) {
         m_main->connection = nullptr;
         m_main->summary = nullptr;
+        m_main->propagationHours = nullptr;
     }
 }
 
@@ -133,6 +138,19 @@ void Application::WireSteps() {
     m_bestList->TerminalActivate = [this] { m_windows->TerminalActivate(); };
     m_main->SetMenuAvailable(QStringLiteral("mnuViewPositionReport"), true);
     m_main->SetMenuAvailable(QStringLiteral("mnuViewSummary"), true);
+
+    // The 24-hour view: hidden by every update, its chosen hour handed to the
+    // main window's detailed view.
+    steps.HideViews = [this, others = steps.HideViews] {
+        if (others) others();
+        m_hours->Hide();
+    };
+    m_hours->onShowDetails = [this](const QString& system, const QString& station,
+                                    const QDateTime& time) {
+        m_main->ShowPropagationDetailsAt(system, station, time);
+    };
+    for (const char* name : {"mnuViewPropagationHours", "mnuFrequencyPropagationHours"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 
 }  // namespace tw

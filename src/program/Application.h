@@ -27,6 +27,7 @@ class BestList;
 class ConnectionProcess;
 class IWaiter;
 class WindowControl;
+class frmPropagationHours;
 class Position;
 class Propagation;
 class frmSummary;
@@ -49,6 +50,7 @@ public:
     WindowControl& windows() { return *m_windows; }
     ConnectionProcess& connection() { return *m_connection; }
     frmSummary& summary() { return *m_summary; }
+    frmPropagationHours& propagationHours() { return *m_hours; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<WindowControl> m_windows;
     std::unique_ptr<ConnectionProcess> m_connection;
     std::unique_ptr<frmSummary> m_summary;
+    std::unique_ptr<frmPropagationHours> m_hours;
 };
 
 }  // namespace tw

@@ -51,6 +51,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             if (!date.isValid())
                 line.error = QStringLiteral("%1 wants YYYY-MM-DD, not \"%2\"").arg(arg, text);
             (arg == QLatin1String("--from") ? line.historyFrom : line.historyTo) = date;
+        } else if (arg == QLatin1String("--hours")) {
+            setCommand(CommandLine::Command::Hours, arg);
+            value(line.station);
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
@@ -82,6 +85,8 @@ QString CommandLineUsage() {
         "                        tab-separated rows (Station, Records, Percent)\n"
         "  --from YYYY-MM-DD --to YYYY-MM-DD\n"
         "                        with --history: only the days from one to the other\n"
+        "  --hours STATION       print the predicted SNR of each frequency of STATION\n"
+        "                        (identifier, or display name for SAILMAIL) by UTC hour\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

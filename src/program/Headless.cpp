@@ -11,6 +11,7 @@
 #include "settings/OffsetTable.h"
 #include "settings/SettingsProfile.h"
 #include "views/Summary.h"
+#include "views/PropagationHours.h"
 
 namespace tw {
 
@@ -117,6 +118,31 @@ int ConnectionHistory(Application& app, QTextStream& out) {
     return 0;
 }
 
+int PropagationHoursReport(Application& app, const QString& station, QTextStream& out,
+                           QTextStream& err) {
+    frmMain& main = app.main();
+    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
+    const auto fail = [&err](const QString& reason) {
+        err << "Tidewell: " << reason << Qt::endl;
+        return 1;
+    };
+    if (!SystemSelect(app.airmail(), main, app.commandLine().system))
+        return fail(QStringLiteral("no AirMail system to take the station from"));
+    frmPropagationHours& view = app.propagationHours();
+    // A station that is not one of the system has no frequency list: the view says so.
+    const QString id = view.StationFromName(main.m_sSystem, station);
+    if (!view.Update(main.m_sSystem, id, main.TimeGetZulu())) return fail(view.Failure());
+    const Grid& grid = view.grdData;
+    for (int row = 0; row < grid.Rows(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < grid.Cols(); ++col)
+            if (grid.ColWidth(col) > 0) cells << grid.Text(row, col);
+        out << cells.join(QLatin1Char('\t')) << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
                 QTextStream& err) {
     ConsoleUserInterface ui(err);
@@ -144,6 +170,8 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
             return AirMailReport(app, out);
         case CommandLine::Command::History:
             return ConnectionHistory(app, out);
+        case CommandLine::Command::Hours:
+            return PropagationHoursReport(app, line.station, out, err);
         default:
             return 2;
     }

@@ -32,5 +32,12 @@ int AirMailReport(Application& app, QTextStream& out);
 // first.  Returns 1, after the message on standard error, when the log
 // cannot be read.
 int ConnectionHistory(Application& app, QTextStream& out);
+// The 24-hour view of `station` (identifier, or display name for SAILMAIL) of
+// the system in use, at the clock's time: the grid's rows, header first, the
+// shown columns separated by tabs.  Returns the exit status: 1, with the
+// reason in `err`, when there is no system, the station is not one of it or
+// its prediction cannot be had.
+int PropagationHoursReport(Application& app, const QString& station, QTextStream& out,
+                           QTextStream& err);
 
 }  // namespace tw

@@ -19,6 +19,7 @@
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
+#include "ui/frmPropagationHoursWidget.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmSummaryWidget.h"
 #include "connect/ConnectProcess.h"
@@ -65,6 +66,8 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
             m_summary = new frmSummaryWidget(*m_model.summary, m_metrics, this);
             m_summary->ShowRequested();
         });
+    if (m_model.propagationHours)
+        m_propagationHours = new frmPropagationHoursWidget(*m_model.propagationHours, m_metrics, this);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);

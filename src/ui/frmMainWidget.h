@@ -23,6 +23,7 @@ class QTimer;
 namespace tw {
 
 class GridWidget;
+class frmPropagationHoursWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
@@ -56,6 +57,8 @@ public:
     QMenu* menu(const QString& name) const { return m_menus.value(name); }
     // The connection history window, made when it is first shown.
     frmSummaryWidget* summaryWindow() const { return m_summary; }
+    // The 24-hour propagation window (nullptr without its model).
+    frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -109,6 +112,7 @@ private:
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
     frmSummaryWidget* m_summary = nullptr;
+    frmPropagationHoursWidget* m_propagationHours = nullptr;
 };
 
 }  // namespace tw

@@ -394,4 +394,41 @@ TEST_F(DemoDrive, HistoryOfTwoDaysOfTheDemoLog) {
               "Station\tRecords\tPercent\nQAA9920\t1\t33%\nQG4LND\t1\t33%\nQWA4471\t1\t33%\n");
 }
 
+// One station's day: QA1PMB (FN42, west of the vessel) of HAM with its
+// frequencies listed out of order, a SAILMAIL station by its display name,
+// and a station that is not there (exit 1, the reason on standard error).
+TEST_F(DemoDrive, HoursShowOneStationsFrequenciesByUtcHour) {
+    Edit("System.HAM.ini", "QA1PMB=7070#,10145.5,14112.5,21110#,24925.5,28118#",
+         "QA1PMB=28118#,7070#;14112.5,10145.5,24925.5,21110#");
+    const auto hours = [this](const char* system, const char* station) {
+        return RunTidewell({"--hours", station, "--drive-c", DriveC(), "--profile", Profile(),
+                            "--utc", "2026-06-06T15:00", "--system", system});
+    };
+    const ProcessRun ham = hours("HAM", "QA1PMB");
+    ASSERT_EQ(ham.exitCode, 0) << ham.err.toStdString();
+    const Listing listing(ham.out);
+    EXPECT_EQ(listing.header.mid(0, 2) + listing.header.mid(24),
+              (QStringList{"Frequency", "00", "23"}));
+    QStringList column;
+    for (const QStringList& row : listing.rows) {
+        EXPECT_EQ(row.size(), 25);
+        column << row.value(0);
+    }
+    EXPECT_EQ(column.join(" "), "7070.0(p3) 10145.5 14112.5 21110.0(p3) 24925.5 28118.0(p3)");
+    // The best frequency on the path is higher at its midday (15 UTC) than at night (03 UTC).
+    const auto best = [&](const char* hour) {
+        const QStringList* top = &listing.rows[0];
+        for (const QStringList& row : listing.rows)
+            if (listing.Cell(row, hour).toInt() > listing.Cell(*top, hour).toInt()) top = &row;
+        return QString((*top)[0]).remove(QStringLiteral("(p3)")).toDouble();
+    };
+    EXPECT_GT(best("15"), best("03")) << ham.out.toStdString();
+
+    EXPECT_EQ(Listing(hours("SAILMAIL", "Arlen Point").out).rows.size(), 6);
+    const ProcessRun unknown = hours("HAM", "QZ9ZZZ");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.out.isEmpty());
+    EXPECT_TRUE(unknown.err.contains(QLatin1String("QZ9ZZZ"))) << unknown.err.toStdString();
+}
+
 }  // namespace

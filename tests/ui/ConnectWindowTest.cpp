@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +24,8 @@
 #include "ui/QtUserInterface.h"
 #include "ui/SimAirMailView.h"
 #include "ui/frmMainWidget.h"
+#include "ui/frmPropagationHoursWidget.h"
+#include "views/PropagationHours.h"
 
 namespace tw {
 namespace {
@@ -67,6 +71,25 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
         QTest::keyClick(window.grdFrequency(), key);
     EXPECT_NE(best.grdFrequency.CellPicture(2, best.m_iColFrequency), checked);
     QTest::keyClick(window.grdFrequency(), Qt::Key_Space);
+
+    // View > Station Propagation 24 Hour... opens the selected row's station by
+    // hour; closing it hides it, and an update hides it again after the pop-up opened it.
+    frmPropagationHoursWidget* hours = window.propagationHours();
+    ASSERT_NE(hours, nullptr);
+    QMetaObject::invokeMethod(window.menu(QStringLiteral("View")), "aboutToShow");
+    window.action(QStringLiteral("mnuViewPropagationHours"))->trigger();
+    ASSERT_TRUE(hours->isVisible());
+    EXPECT_TRUE(hours->windowTitle().endsWith(" - " + best.grdFrequency.Text(2, best.m_iColStation)))
+        << hours->windowTitle().toStdString();
+    EXPECT_FALSE(hours->grdData()->grid().Text(1, 1).isEmpty());
+    EXPECT_TRUE(hours->tmrHour()->isActive());
+    hours->close();
+    EXPECT_FALSE(app->propagationHours().Visible());
+    window.action(QStringLiteral("mnuFrequencyPropagationHours"))->trigger();
+    EXPECT_TRUE(hours->isVisible());
+    QTest::mouseClick(window.cmdUpdate(), Qt::LeftButton);
+    EXPECT_FALSE(hours->isVisible());
+    ASSERT_TRUE(window.cmdStart()->isEnabled());
 
     // Start, and Yes to the question whether the frequency is clear: the
     // buttons change and the timers run.

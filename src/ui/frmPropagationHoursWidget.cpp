@@ -1,0 +1,68 @@
+#include "ui/frmPropagationHoursWidget.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "ui/GridWidget.h"
+#include "views/PropagationHours.h"
+
+namespace tw {
+
+frmPropagationHoursWidget::frmPropagationHoursWidget(frmPropagationHours& model,
+                                                     const ITextMetrics& metrics, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_model(model), m_metrics(metrics) {
+    setObjectName(QStringLiteral("frmPropagationHours"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_grid = new GridWidget(model.grdData, metrics, this);
+    m_grid->setContextMenuPolicy(Qt::PreventContextMenu);
+    layout->addWidget(m_grid);
+
+    m_grid->onMouseMove = [this](int button, int shift, int x, int y) {
+        m_model.grdData_MouseMove(button, shift, x, y);
+    };
+    m_grid->onDblClick = [this](int x, int y) { m_model.grdData_DblClick(x, y); };
+    m_grid->onMouseUp = [this](int button, int shift, int x, int y) {
+        m_model.grdData_MouseUp(button, shift, x, y);
+    };
+
+    m_mnuData = new QMenu(QStringLiteral("Data"), this);
+    QAction* details = m_mnuData->addAction(QStringLiteral("Detailed Data..."));
+    details->setObjectName(QStringLiteral("mnuDataDetails"));
+    connect(details, &QAction::triggered, this, [this] { m_model.mnuDataDetails_Click(); });
+    m_model.onDataMenuPopup = [this](int x, int y) {
+        m_mnuData->popup(m_grid->viewport()->mapToGlobal(
+            QPoint(x / m_metrics.TwipsPerPixelX(), y / m_metrics.TwipsPerPixelY())));
+    };
+
+    m_tmrHour = new QTimer(this);
+    connect(m_tmrHour, &QTimer::timeout, this, [this] { m_model.tmrHour_Timer(); });
+    connect(&m_model, &frmPropagationHours::changed, this, &frmPropagationHoursWidget::Sync);
+    Sync();
+}
+
+void frmPropagationHoursWidget::Sync() {
+    setWindowTitle(m_model.caption);
+    m_tmrHour->setInterval(m_model.tmrHour.interval);
+    if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
+    if (!m_model.tmrHour.enabled) m_tmrHour->stop();
+    // The window fits the grid after each update.
+    const int frame = 2 * m_grid->frameWidth();
+    const QSize wanted(m_model.WidthWanted() / m_metrics.TwipsPerPixelX() + frame,
+                       m_model.HeightWanted() / m_metrics.TwipsPerPixelY() + frame);
+    if (wanted != m_sized) {
+        m_sized = wanted;
+        resize(wanted);
+    }
+    if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
+}
+
+// Closing only hides: the window lives on for the next time.
+void frmPropagationHoursWidget::closeEvent(QCloseEvent* event) {
+    m_model.Hide();
+    event->accept();
+}
+
+}  // namespace tw

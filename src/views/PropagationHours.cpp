@@ -1,0 +1,281 @@
+#include "views/PropagationHours.h"
+
+#include <algorithm>
+
+#include "airmail/AirMail.h"
+#include "airmail/Position.h"
+#include "airmail/Stations.h"
+#include "propagation/Propagation.h"
+#include "selection/Evaluate.h"
+#include "selection/MainState.h"
+
+namespace tw {
+
+namespace {
+const QString kCaptionData =
+    QStringLiteral("Tidewell - SNR by Hour and Frequency (bigger is better) - ");
+// The lowest SNR shown; weaker predictions are shown as it.
+constexpr double kSnrFloor = -99.0;
+}  // namespace
+
+Color SnrColor(double snr) {
+    struct Step {
+        double from;
+        Color color;
+    };
+    static constexpr Step kSteps[] = {
+        {70, Rgb(255, 128, 255)}, {65, Rgb(255, 0, 255)}, {60, Rgb(192, 0, 192)},
+        {55, Rgb(128, 0, 128)},   {50, Rgb(0, 0, 255)},   {45, Rgb(0, 0, 192)},
+        {40, Rgb(0, 0, 128)},
+    };
+    for (const Step& step : kSteps)
+        if (snr >= step.from) return step.color;
+    return Rgb(128, 128, 128);
+}
+
+PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation) {
+    return
+        [&propagation](int model, int month, int firstHour, int hourCount,
+                       const PropagationPositions& positions, const std::vector<float>& frequencies,
+                       float sunspotNumber, PropagationHours& results, PropagationPath& path) {
+            return propagation.PropagationGetHours(model, month, firstHour, hourCount, positions,
+                                                   frequencies, sunspotNumber, results, path);
+        };
+}
+
+frmPropagationHours::frmPropagationHours(MainState& main, const ITextMetrics& metrics,
+                                         AirMail& airmail, Position& position,
+                                         PropagationGetHoursFunction propagationGetHours)
+    : m_main(main),
+      m_metrics(metrics),
+      m_airmail(airmail),
+      m_position(position),
+      m_propagationGetHours(std::move(propagationGetHours)) {
+    Layout();
+}
+
+void frmPropagationHours::Show() {
+    if (m_visible) return;
+    m_visible = true;
+    emit changed();
+}
+
+void frmPropagationHours::Hide() {
+    if (!m_visible) return;
+    m_visible = false;
+    emit changed();
+}
+
+QString frmPropagationHours::StationFromName(const QString& system, const QString& name) {
+    return StationFromStationName(m_airmail, system, name);
+}
+
+bool frmPropagationHours::Update(const QString& system, const QString& station,
+                                 const QDateTime& time) {
+    if (m_updating) return false;
+    m_updating = true;
+    tmrHour.enabled = false;
+    emit changed();
+    grdData.SetRedraw(false);
+    if (!system.isEmpty() && !station.isEmpty()) {
+        m_system = system;
+        m_station = station;
+        m_label = StationNameFromStation(m_airmail, system, station);
+        caption = kCaptionData + m_label;
+    }
+    const QDateTime utc = time.toUTC();
+    m_day = QDateTime(utc.date(), QTime(0, 0), Qt::UTC);
+    m_failure.clear();
+    Layout();
+    const bool ok = AddFrequencies() && FillPrediction(utc);
+    if (ok) {
+        HighlightHour(utc.time().hour() + kColFirstHour);
+        tmrHour.enabled = true;
+        tmrHour_Timer();
+    }
+    grdData.SetRedraw(true);
+    m_updating = false;
+    emit changed();
+    return ok;
+}
+
+void frmPropagationHours::Layout() {
+    m_chosenCol = -1;
+    m_hourCol = -1;
+    m_popupCol = -1;
+    grdData.SetRows(0);
+    grdData.SetCols(kCols);
+    grdData.SetRows(1);
+    grdData.SetFixedRows(1);
+    grdData.SetTopRow(1);
+    grdData.SetLeftCol(0);
+    const auto header = [this](int col, const QString& text, const QString& sample) {
+        grdData.SetText(0, col, text);
+        grdData.SetCellAlignment(0, col, AlignCenter);
+        grdData.SetColWidth(col, m_metrics.TextWidthTwips(sample));
+    };
+    header(kColFrequency, QStringLiteral("Frequency"), QStringLiteral("----Frequency-"));
+    for (int h = 0; h < 24; ++h) {
+        header(kColFirstHour + h, QStringLiteral("%1").arg(h, 2, 10, QLatin1Char('0')),
+               QStringLiteral("--00-"));
+        grdData.SetColWidth(kColFirstOffset + h, 0);
+    }
+}
+
+bool frmPropagationHours::AddFrequencies() {
+    const QString list = m_airmail.AirMailGetProfileString(
+        SystemFileName(m_system), QStringLiteral("Frequency List"), m_station, true);
+    const QStringList texts = FrequencyListTexts(list);
+    if (texts.isEmpty()) {
+        m_failure =
+            QStringLiteral("The station %1 of %2 has no frequency list.").arg(m_station, m_system);
+        return false;
+    }
+    for (const QString& text : texts) {
+        const int row = grdData.Rows();
+        grdData.AddRow();
+        grdData.SetText(row, kColFrequency, text);
+        grdData.SetCellAlignment(row, kColFrequency, AlignLeft);
+    }
+    grdData.Sort(1, grdData.Rows() - 1, kColFrequency, SortNumericAscending);
+    return true;
+}
+
+bool frmPropagationHours::FillPrediction(const QDateTime& time) {
+    const Settings& settings = m_main.settings;
+    PropagationPositions positions;
+    if (!m_position.LatLonGetCurrent(positions.OwnLatitude, positions.OwnLongitude)) {
+        m_failure = QStringLiteral("There is no position of the vessel.");
+        return false;
+    }
+    const float sunspotNumber = m_position.SunSpotNumberGet();
+    const QDateTime shifted =
+        time.addSecs(qRound64(static_cast<double>(settings.m_fPropagationTimeShift) * 3600.0));
+    if (!LatLonGetStation(m_airmail, m_system, m_station, true, positions.StationLatitude,
+                          positions.StationLongitude)) {
+        m_failure =
+            QStringLiteral("The station %1 of %2 has no position.").arg(m_station, m_system);
+        return false;
+    }
+    const int last = grdData.Rows() - 1;
+    std::vector<float> frequencies;
+    for (int row = 1; row <= last; ++row)
+        frequencies.push_back(
+            static_cast<float>(FrequencyFromText(grdData.Text(row, kColFrequency))));
+
+    PropagationHours results;
+    PropagationPath path;
+    if (!m_propagationGetHours(settings.m_iPropagationModel, shifted.date().month(), 0, 24,
+                               positions, frequencies, sunspotNumber, results, path)) {
+        m_failure = QStringLiteral("The propagation prediction failed.");
+        return false;
+    }
+    for (int h = 0; h < 24 && h < static_cast<int>(results.size()); ++h) {
+        const int col = kColFirstHour + h;
+        for (int row = 1; row <= last && row - 1 < static_cast<int>(results[h].size()); ++row) {
+            const double snr = std::max(kSnrFloor, static_cast<double>(results[h][row - 1].Snr));
+            grdData.SetText(row, col, NumberFormat(snr, 0));
+            grdData.SetCellAlignment(row, col, AlignCenter);
+            grdData.SetBackColor(row, col, SnrColor(snr));
+        }
+    }
+    if (settings.m_bStationOffset)
+        for (int h = 0; h < 24; ++h)
+            OffsetData(m_main, m_airmail, grdData, m_system, m_station, 1, last,
+                       path.StationToShipAzimuth, m_day.addSecs(h * 3600), kColFrequency,
+                       kColFirstHour + h, kColFirstOffset + h, false);
+    return true;
+}
+
+void frmPropagationHours::HighlightHour(int col) {
+    for (int c = 0; c < kColFirstOffset; ++c) {
+        grdData.SetBackColor(0, c, c == col ? kSelectionBackColor : Grid::kFixedBackColor);
+        grdData.SetForeColor(0, c, c == col ? kSelectionForeColor : Grid::kDefaultForeColor);
+    }
+    m_hourCol = col;
+}
+
+void frmPropagationHours::MarkChosen(int col) {
+    for (int row = 1; row < grdData.Rows(); ++row) {
+        if (m_chosenCol >= 0) grdData.SetForeColor(row, m_chosenCol, Grid::kDefaultForeColor);
+        grdData.SetForeColor(row, col, kSelectionForeColor);
+    }
+    m_chosenCol = col;
+}
+
+void frmPropagationHours::tmrHour_Timer() {
+    const int col = m_main.TimeGetZulu().time().hour() + kColFirstHour;
+    if (col != m_hourCol) HighlightHour(col);
+}
+
+int frmPropagationHours::WidthWanted() const {
+    int width = kSizeMargin;
+    for (int c = 0; c < grdData.Cols(); ++c) width += grdData.ColWidth(c);
+    return width;
+}
+
+int frmPropagationHours::HeightWanted() const {
+    int height = kSizeMargin;
+    for (int r = 0; r < grdData.Rows(); ++r) height += grdData.RowHeight(r);
+    return height;
+}
+
+// The hour column (1 to 24) of a data cell under (x, y), with its row; -1
+// elsewhere.
+int frmPropagationHours::DataColAt(int x, int y, int& row) const {
+    const GridRowCol cell = m_main.best.GridGetRowCol(grdData, x, y);
+    row = cell.iRow;
+    if (cell.iRow < 1 || cell.iRow >= grdData.Rows()) return -1;
+    if (cell.iCol < kColFirstHour || cell.iCol >= kColFirstOffset) return -1;
+    return cell.iCol;
+}
+
+void frmPropagationHours::grdData_MouseMove(int, int, int x, int y) {
+    const GridRowCol cell = m_main.best.GridGetRowCol(grdData, x, y);
+    if (cell.iRow == m_mouseRow && cell.iCol == m_mouseCol) return;
+    m_mouseRow = cell.iRow;
+    m_mouseCol = cell.iCol;
+    QString tip;
+    const bool hourCol = cell.iCol >= kColFirstHour && cell.iCol < kColFirstOffset;
+    if (cell.iRow == 0 && hourCol) {
+        tip = QStringLiteral("Zulu Time (hh)");
+        if (cell.iCol == m_hourCol) tip += QStringLiteral(", Current Hour");
+    } else if (cell.iCol == kColFrequency && cell.iRow >= 0) {
+        tip = QStringLiteral("Frequency (kHz)");
+    } else if (cell.iRow >= 1 && hourCol) {
+        tip = grdData.Bold(cell.iRow, cell.iCol)
+                  ? QStringLiteral("Station Offset of ") +
+                        grdData.Text(cell.iRow, cell.iCol + kColFirstOffset - kColFirstHour) +
+                        QStringLiteral(" dB")
+                  : QStringLiteral("Signal to Noise Ratio (dB)");
+    }
+    grdData.SetToolTipText(QString());
+    grdData.SetToolTipText(tip);
+}
+
+void frmPropagationHours::grdData_DblClick(int x, int y) {
+    int row = -1;
+    ShowDetails(DataColAt(x, y, row));
+}
+
+void frmPropagationHours::grdData_MouseUp(int button, int, int x, int y) {
+    if (button != MouseRight) return;
+    int row = -1;
+    const int col = DataColAt(x, y, row);
+    if (col < 0) return;
+    m_popupCol = col;
+    if (onDataMenuPopup) onDataMenuPopup(x, y);
+}
+
+void frmPropagationHours::mnuDataDetails_Click() {
+    ShowDetails(m_popupCol);
+}
+
+void frmPropagationHours::ShowDetails(int col) {
+    if (col < kColFirstHour) return;
+    MarkChosen(col);
+    if (onShowDetails)
+        onShowDetails(m_system, m_station, m_day.addSecs((col - kColFirstHour) * 3600));
+}
+
+}  // namespace tw

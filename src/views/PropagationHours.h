@@ -1,0 +1,141 @@
+#pragma once
+// The 24-hour propagation view (frmPropagationHours): one station's
+// frequencies by UTC hour, the predicted SNR of each hour coloured by its
+// strength, the user's antenna offsets applied (bold cells, their offset in
+// the tooltip), the current hour's header highlighted and following the
+// clock, and a chosen hour that opens the detailed view.  The Qt window
+// (ui/frmPropagationHoursWidget) renders the grid and forwards the mouse;
+// headless mode prints the grid.
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+#include "common/Controls.h"
+#include "common/Grid.h"
+#include "common/UserInterface.h"
+#include "propagation/PropagationTypes.h"
+
+namespace tw {
+
+class AirMail;
+class MainState;
+class Position;
+class Propagation;
+
+// The background of an SNR cell by its value (dB): grey below 40, blues from
+// 40, purples and magentas from 55.
+Color SnrColor(double snr);
+
+// The predictions for whole hours (PropagationGetHours of the run driver, or
+// a stand-in in tests).
+using PropagationGetHoursFunction =
+    std::function<bool(int model, int month, int firstHour, int hourCount,
+                       const PropagationPositions& positions, const std::vector<float>& frequencies,
+                       float sunspotNumber, PropagationHours& results, PropagationPath& path)>;
+
+// PropagationGetHours of a run driver that outlives the function.
+PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation);
+
+class frmPropagationHours : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kCols = 49;
+    static constexpr int kColFrequency = 0;
+    static constexpr int kColFirstHour = 1;     // hour h in column h + 1
+    static constexpr int kColFirstOffset = 25;  // the offset of column c in c + 24
+    static constexpr int kSizeMargin = 100;     // twips around the grid
+    // The grid's selection colours: the current hour's header, the chosen
+    // hour's text.
+    static constexpr Color kSelectionBackColor = Rgb(10, 36, 106);
+    static constexpr Color kSelectionForeColor = Rgb(255, 255, 255);
+
+    // Column widths are the drawn widths of sample texts in `metrics`.
+    frmPropagationHours(MainState& main, const ITextMetrics& metrics, AirMail& airmail,
+                        Position& position, PropagationGetHoursFunction propagationGetHours);
+
+    // --- controls ---
+    QString caption = QStringLiteral("Tidewell - 24 Hour Propagation Data");
+    Grid grdData;
+    TimerControl tmrHour;
+
+    // Shown or hidden; the window lives on while hidden.
+    bool Visible() const { return m_visible; }
+    void Show();
+    void Hide();
+
+    // Rebuilds the grid for `station` (identifier) of `system` on the day of
+    // `time` (UTC, the caller passes the current time).  An empty system or
+    // station uses the remembered ones.  True when the grid holds the
+    // prediction; otherwise it keeps what was drawn so far and Failure()
+    // says why (the user has been told through messages where there were any).
+    bool Update(const QString& system, const QString& station, const QDateTime& time);
+    QString Failure() const { return m_failure; }
+    // Whether an update runs.  The window's events go on while the programs
+    // run, so a request for another update (or for the main window's, which
+    // runs the same programs on the same files) can come meanwhile: the view
+    // ignores it, and so does the main window.
+    bool Updating() const { return m_updating; }
+
+    // The station's identifier for the text of the best list's Station column
+    // (a display name for SAILMAIL).
+    QString StationFromName(const QString& system, const QString& name);
+
+    QString System() const { return m_system; }
+    QString Station() const { return m_station; }
+    int ChosenCol() const { return m_chosenCol; }
+    int HourCol() const { return m_hourCol; }
+    // The client size that shows the whole grid with its margin (twips).
+    int WidthWanted() const;
+    int HeightWanted() const;
+
+    // --- events; (x, y) in twips relative to the grid ---
+    void tmrHour_Timer();
+    void grdData_MouseMove(int button, int shift, int x, int y);
+    void grdData_DblClick(int x, int y);
+    void grdData_MouseUp(int button, int shift, int x, int y);
+    void mnuDataDetails_Click();
+
+    // The detailed view for the chosen hour: this window's system and station
+    // at the day's midnight plus the hour.
+    std::function<void(const QString& system, const QString& station, const QDateTime& time)>
+        onShowDetails;
+    // The Data pop-up menu at (x, y) of the grid.
+    std::function<void(int x, int y)> onDataMenuPopup;
+
+signals:
+    // The caption, the visibility or the timer changed.
+    void changed();
+
+private:
+    void Layout();
+    bool AddFrequencies();
+    bool FillPrediction(const QDateTime& time);
+    void HighlightHour(int col);
+    void MarkChosen(int col);
+    void ShowDetails(int col);
+    int DataColAt(int x, int y, int& row) const;
+
+    MainState& m_main;
+    const ITextMetrics& m_metrics;
+    AirMail& m_airmail;
+    Position& m_position;
+    PropagationGetHoursFunction m_propagationGetHours;
+    bool m_visible = false;
+    bool m_updating = false;
+    QString m_system;
+    QString m_station;
+    QString m_label;
+    QDateTime m_day;  // midnight (UTC) of the day shown
+    int m_chosenCol = -1;
+    int m_hourCol = -1;
+    int m_popupCol = -1;
+    QString m_failure;
+    int m_mouseRow = -2;
+    int m_mouseCol = -2;
+};
+
+}  // namespace tw
