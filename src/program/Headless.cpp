@@ -131,6 +131,7 @@ int PropagationHoursReport(Application& app, const QString& station, QTextStream
     frmPropagationHours& view = app.propagationHours();
     // A station that is not one of the system has no frequency list: the view says so.
     const QString id = view.StationFromName(main.m_sSystem, station);
+    if (id.isEmpty()) return 1;  // a display name the system lacks: already told
     if (!view.Update(main.m_sSystem, id, main.TimeGetZulu())) return fail(view.Failure());
     const Grid& grid = view.grdData;
     for (int row = 0; row < grid.Rows(); ++row) {
