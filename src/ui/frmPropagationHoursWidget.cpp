@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -49,9 +50,13 @@ void frmPropagationHoursWidget::Sync() {
     if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
     if (!m_model.tmrHour.enabled) m_tmrHour->stop();
     // The window fits the grid after each update.
+    // Room for the scroll bars is kept too: while the grid is resized from a
+    // smaller size its bars still show, and without that room they would
+    // narrow the grid enough to stay.
     const int frame = 2 * m_grid->frameWidth();
-    const QSize wanted(m_model.WidthWanted() / m_metrics.TwipsPerPixelX() + frame,
-                       m_model.HeightWanted() / m_metrics.TwipsPerPixelY() + frame);
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize wanted(m_model.WidthWanted() / m_metrics.TwipsPerPixelX() + frame + bar,
+                       m_model.HeightWanted() / m_metrics.TwipsPerPixelY() + frame + bar);
     if (wanted != m_sized) {
         m_sized = wanted;
         resize(wanted);

@@ -1,7 +1,10 @@
 #include "ui/frmSummaryWidget.h"
 
+#include <algorithm>
+
 #include <QDateEdit>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,7 +56,10 @@ frmSummaryWidget::frmSummaryWidget(frmSummary& model, const ITextMetrics& metric
     connect(m_cmdUpdate, &QPushButton::clicked, this, [this] { m_model.cmdUpdate_Click(); });
     connect(&m_model, &frmSummary::changed, this, &frmSummaryWidget::Sync);
     connect(&m_model, &frmSummary::showRequested, this, &frmSummaryWidget::ShowRequested);
-    resize(m_grdStations->sizeHint().width() + 2 * margin, 420);
+    // Wide enough for the report's longest lines (about 56 characters) without scrolling.
+    const int report = QFontMetrics(m_lstSummary->font()).horizontalAdvance(QString(60, QLatin1Char('0'))) +
+                       2 * m_lstSummary->frameWidth();
+    resize(std::max(m_grdStations->sizeHint().width(), report) + 2 * margin, 420);
     Sync();
 }
 
