@@ -8,6 +8,7 @@
 
 #include "connect/ConnectProcess.h"
 #include "views/Summary.h"
+#include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -72,7 +73,7 @@ void frmMain::DesignLayout() {
     set(grdFrequencyBox, "", "", 120, 300, 7005, 4380);
     cmdStart.enabled = false;
     cmdStop.enabled = false;
-    // The best connect time view is not part of this build yet.
+    // Enabled once the best connect time view exists (the composition root).
     cmdBestTime.enabled = false;
 }
 
@@ -454,7 +455,7 @@ void frmMain::ShowPropagationDetails() {
 
 void frmMain::ShowPropagationHours() {
     if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() || !propagationHours ||
-        m_updating)
+        m_updating || (propagationBest && propagationBest->Updating()))
         return;
     propagationHours->Show();
     m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
@@ -464,7 +465,12 @@ void frmMain::ShowPropagationHours() {
 
 void frmMain::ShowPropagationDetailsAt(const QString&, const QString&, const QDateTime&) {}
 
-void frmMain::ShowPropagationBest(bool) {}
+// Opens the best connect time view on the list's system, short or long.
+void frmMain::ShowPropagationBest(bool bLong) {
+    if (!propagationBest || m_updating) return;
+    propagationBest->Show();
+    propagationBest->Update(m_sSystem, bLong);
+}
 
 void frmMain::ShowStationInfo(bool) {
     if (best.m_iGridRow <= 0) return;
@@ -481,6 +487,7 @@ void frmMain::Update(bool bExpandList) {
     if (m_updating || ConnectRunning()) return;
     // Nor while the 24-hour view runs its programs on the same files.
     if (propagationHours && propagationHours->Updating()) return;
+    if (propagationBest && propagationBest->Updating()) return;
     {
         FlagGuard updating(m_updating);
         UpdateCycle(bExpandList);

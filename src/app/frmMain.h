@@ -26,6 +26,7 @@ namespace tw {
 
 class ConnectionProcess;
 class frmSummary;
+class frmPropagationBest;
 class frmPropagationHours;
 
 int CheckedFromBoolean(bool bChecked);
@@ -219,6 +220,9 @@ public:
     // The 24-hour propagation view (views/PropagationHours.h), set by the
     // composition root; without one its menu items do nothing.
     frmPropagationHours* propagationHours = nullptr;
+    // The best connect time view (views/PropagationBest.h), set by the
+    // composition root, which enables Best Time and its menu items then.
+    frmPropagationBest* propagationBest = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

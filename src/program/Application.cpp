@@ -12,6 +12,7 @@
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
 #include "views/Summary.h"
+#include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -87,6 +88,9 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_hours = std::make_unique<frmPropagationHours>(*m_main, metrics, *m_airmail, *m_position,
                                                     PropagationGetHoursOf(*m_propagation));
     m_main->propagationHours = m_hours.get();
+    m_best = std::make_unique<frmPropagationBest>(*m_main, metrics, *m_airmail, *m_position,
+                                                  PropagationGetHoursOf(*m_propagation));
+    m_main->propagationBest = m_best.get();
     WireSteps();
 }
 
@@ -95,6 +99,7 @@ Application::~Application() {
         m_main->connection = nullptr;
         m_main->summary = nullptr;
         m_main->propagationHours = nullptr;
+        m_main->propagationBest = nullptr;
     }
 }
 
@@ -151,6 +156,17 @@ void Application::WireSteps() {
     };
     for (const char* name : {"mnuViewPropagationHours", "mnuFrequencyPropagationHours"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+
+    // The best connect time view: hidden by every update too, and not run
+    // while another update uses the propagation programs' working files.
+    steps.HideViews = [this, others = steps.HideViews] {
+        if (others) others();
+        m_best->Hide();
+    };
+    m_best->othersBusy = [this] { return m_main->Updating() || m_hours->Updating(); };
+    for (const char* name : {"mnuViewPropagationBestShort", "mnuViewPropagationBestLong"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+    m_main->cmdBestTime.enabled = true;
 }
 
 }  // namespace tw

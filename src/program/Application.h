@@ -27,6 +27,7 @@ class BestList;
 class ConnectionProcess;
 class IWaiter;
 class WindowControl;
+class frmPropagationBest;
 class frmPropagationHours;
 class Position;
 class Propagation;
@@ -51,6 +52,7 @@ public:
     ConnectionProcess& connection() { return *m_connection; }
     frmSummary& summary() { return *m_summary; }
     frmPropagationHours& propagationHours() { return *m_hours; }
+    frmPropagationBest& propagationBest() { return *m_best; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<ConnectionProcess> m_connection;
     std::unique_ptr<frmSummary> m_summary;
     std::unique_ptr<frmPropagationHours> m_hours;
+    std::unique_ptr<frmPropagationBest> m_best;
 };
 
 }  // namespace tw

@@ -54,6 +54,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         } else if (arg == QLatin1String("--hours")) {
             setCommand(CommandLine::Command::Hours, arg);
             value(line.station);
+        } else if (arg == QLatin1String("--best-time")) {
+            setCommand(CommandLine::Command::BestTime, arg);
+        } else if (arg == QLatin1String("--long")) {
+            line.bestTimeLong = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
@@ -68,6 +72,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         else if (line.historyFrom > line.historyTo)
             line.error = QStringLiteral("--from comes after --to");
     }
+    if (line.error.isEmpty() && line.bestTimeLong && line.command != CommandLine::Command::BestTime)
+        line.error = QStringLiteral("--long goes with --best-time");
     return line;
 }
 
@@ -87,6 +93,9 @@ QString CommandLineUsage() {
         "                        with --history: only the days from one to the other\n"
         "  --hours STATION       print the predicted SNR of each frequency of STATION\n"
         "                        (identifier, or display name for SAILMAIL) by UTC hour\n"
+        "  --best-time [--long]  print the best predicted SNR by UTC hour over the\n"
+        "                        system's stations: one row, or one per station with\n"
+        "                        --long (tab-separated, header first)\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

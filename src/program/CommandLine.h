@@ -3,7 +3,8 @@
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
 //            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report |
-//            --hours STATION | --history [--from YYYY-MM-DD --to YYYY-MM-DD]]
+//            --hours STATION | --best-time [--long] |
+//            --history [--from YYYY-MM-DD --to YYYY-MM-DD]]
 //
 // Without a headless command the main window opens.
 
@@ -16,7 +17,8 @@
 namespace tw {
 
 struct CommandLine {
-    enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, History, Help };
+    enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, BestTime, History,
+                         Help };
     Command command = Command::Window;
     QString profileFile;               // replaces the profile beside the executable
     QString driveC;                    // the folder that stands for drive C:
@@ -25,6 +27,7 @@ struct CommandLine {
     bool demo = false;                 // run on a copy of the bundled demo drive
     QDate historyFrom, historyTo;      // the history's range; invalid: the whole log
     QString station;                   // the station of --hours
+    bool bestTimeLong = false;         // --best-time in the long form (--long)
     QString error;                     // set when the line could not be read
 };
 

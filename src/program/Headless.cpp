@@ -11,6 +11,7 @@
 #include "settings/OffsetTable.h"
 #include "settings/SettingsProfile.h"
 #include "views/Summary.h"
+#include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -144,6 +145,28 @@ int PropagationHoursReport(Application& app, const QString& station, QTextStream
     return 0;
 }
 
+int PropagationBestReport(Application& app, bool bLong, QTextStream& out, QTextStream& err) {
+    frmMain& main = app.main();
+    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
+    const auto fail = [&err](const QString& reason) {
+        err << "Tidewell: " << reason << Qt::endl;
+        return 1;
+    };
+    if (!SystemSelect(app.airmail(), main, app.commandLine().system))
+        return fail(QStringLiteral("no AirMail system to take the stations from"));
+    frmPropagationBest& view = app.propagationBest();
+    if (!view.Update(main.m_sSystem, bLong)) return fail(view.Failure());
+    const Grid& grid = view.grdData;
+    for (int row = 0; row < grid.Rows(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < grid.Cols(); ++col)
+            if (grid.ColWidth(col) > 0) cells << grid.Text(row, col);
+        out << cells.join(QLatin1Char('\t')) << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
                 QTextStream& err) {
     ConsoleUserInterface ui(err);
@@ -173,6 +196,8 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
             return ConnectionHistory(app, out);
         case CommandLine::Command::Hours:
             return PropagationHoursReport(app, line.station, out, err);
+        case CommandLine::Command::BestTime:
+            return PropagationBestReport(app, line.bestTimeLong, out, err);
         default:
             return 2;
     }

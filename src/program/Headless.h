@@ -39,5 +39,10 @@ int ConnectionHistory(Application& app, QTextStream& out);
 // its prediction cannot be had.
 int PropagationHoursReport(Application& app, const QString& station, QTextStream& out,
                            QTextStream& err);
+// The best connect time view of the system in use, short or long form, at the
+// clock's time: the grid's rows, header first, the shown columns separated by
+// tabs.  Returns 1, with the reason in `err`, when there is no system or a
+// station cannot be predicted.
+int PropagationBestReport(Application& app, bool bLong, QTextStream& out, QTextStream& err);
 
 }  // namespace tw

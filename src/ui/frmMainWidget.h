@@ -23,6 +23,7 @@ class QTimer;
 namespace tw {
 
 class GridWidget;
+class frmPropagationBestWidget;
 class frmPropagationHoursWidget;
 class LatLonEdit;
 class QtUserInterface;
@@ -59,6 +60,7 @@ public:
     frmSummaryWidget* summaryWindow() const { return m_summary; }
     // The 24-hour propagation window (nullptr without its model).
     frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
+    frmPropagationBestWidget* propagationBest() const { return m_propagationBest; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,6 +115,7 @@ private:
     QMap<QString, QMenu*> m_menus;
     frmSummaryWidget* m_summary = nullptr;
     frmPropagationHoursWidget* m_propagationHours = nullptr;
+    frmPropagationBestWidget* m_propagationBest = nullptr;
 };
 
 }  // namespace tw

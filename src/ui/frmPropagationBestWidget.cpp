@@ -1,0 +1,77 @@
+#include "ui/frmPropagationBestWidget.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "ui/GridWidget.h"
+#include "views/PropagationBest.h"
+
+namespace tw {
+
+frmPropagationBestWidget::frmPropagationBestWidget(frmPropagationBest& model,
+                                                   const ITextMetrics& metrics, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_model(model), m_metrics(metrics) {
+    setObjectName(QStringLiteral("frmPropagationBest"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_grid = new GridWidget(model.grdData, metrics, this);
+    m_grid->setContextMenuPolicy(Qt::PreventContextMenu);
+    layout->addWidget(m_grid);
+
+    m_grid->onMouseMove = [this](int button, int shift, int x, int y) {
+        m_model.grdData_MouseMove(button, shift, x, y);
+    };
+    m_grid->onMouseUp = [this](int button, int shift, int x, int y) {
+        m_model.grdData_MouseUp(button, shift, x, y);
+    };
+
+    m_mnuPopup = new QMenu(QStringLiteral("Popup"), this);
+    m_mnuPopupShort = m_mnuPopup->addAction(QStringLiteral("Short Form"));
+    m_mnuPopupShort->setObjectName(QStringLiteral("mnuPopupShort"));
+    m_mnuPopupShort->setCheckable(true);
+    m_mnuPopupLong = m_mnuPopup->addAction(QStringLiteral("Long Form"));
+    m_mnuPopupLong->setObjectName(QStringLiteral("mnuPopupLong"));
+    m_mnuPopupLong->setCheckable(true);
+    connect(m_mnuPopupShort, &QAction::triggered, this, [this] { m_model.mnuPopupShort_Click(); });
+    connect(m_mnuPopupLong, &QAction::triggered, this, [this] { m_model.mnuPopupLong_Click(); });
+    m_model.onPopup = [this](int x, int y) {
+        m_mnuPopup->popup(m_grid->viewport()->mapToGlobal(
+            QPoint(x / m_metrics.TwipsPerPixelX(), y / m_metrics.TwipsPerPixelY())));
+    };
+
+    m_tmrHour = new QTimer(this);
+    connect(m_tmrHour, &QTimer::timeout, this, [this] { m_model.tmrHour_Timer(); });
+    connect(&m_model, &frmPropagationBest::changed, this, &frmPropagationBestWidget::Sync);
+    Sync();
+}
+
+void frmPropagationBestWidget::Sync() {
+    setWindowTitle(m_model.caption);
+    m_mnuPopupShort->setChecked(m_model.mnuPopupShortChecked);
+    m_mnuPopupLong->setChecked(m_model.mnuPopupLongChecked);
+    m_tmrHour->setInterval(m_model.tmrHour.interval);
+    if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
+    if (!m_model.tmrHour.enabled) m_tmrHour->stop();
+    // The window fits the grid after each update, with room for the scroll
+    // bars (see frmPropagationHoursWidget).
+    const int frame = 2 * m_grid->frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize wanted(m_model.WidthWanted() / m_metrics.TwipsPerPixelX() + frame + bar,
+                       m_model.HeightWanted() / m_metrics.TwipsPerPixelY() + frame + bar);
+    if (wanted != m_sized) {
+        m_sized = wanted;
+        resize(wanted);
+    }
+    if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
+}
+
+// Closing only hides: the window lives on for the next time.
+void frmPropagationBestWidget::closeEvent(QCloseEvent* event) {
+    m_model.Hide();
+    event->accept();
+}
+
+}  // namespace tw

@@ -1,0 +1,286 @@
+#include "views/PropagationBest.h"
+
+#include <algorithm>
+
+#include "airmail/AirMail.h"
+#include "airmail/Position.h"
+#include "airmail/Stations.h"
+#include "selection/Evaluate.h"
+#include "selection/MainState.h"
+
+namespace tw {
+
+namespace {
+// The lowest SNR shown; weaker predictions are shown as it.
+constexpr double kSnrFloor = -99.0;
+
+// Sets a flag for its lifetime.
+class UpdatingFlag {
+public:
+    explicit UpdatingFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~UpdatingFlag() { m_flag = false; }
+    UpdatingFlag(const UpdatingFlag&) = delete;
+    UpdatingFlag& operator=(const UpdatingFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+}  // namespace
+
+frmPropagationBest::frmPropagationBest(MainState& main, const ITextMetrics& metrics,
+                                       AirMail& airmail, Position& position,
+                                       PropagationGetHoursFunction propagationGetHours)
+    : m_main(main),
+      m_metrics(metrics),
+      m_airmail(airmail),
+      m_position(position),
+      m_propagationGetHours(std::move(propagationGetHours)) {
+    Layout();
+}
+
+void frmPropagationBest::Show() {
+    if (m_visible) return;
+    m_visible = true;
+    emit changed();
+}
+
+void frmPropagationBest::Hide() {
+    if (!m_visible) return;
+    m_visible = false;
+    emit changed();
+}
+
+bool frmPropagationBest::Update(const QString& system, bool bLong) {
+    if (m_updating || (othersBusy && othersBusy())) return false;
+    UpdatingFlag updating(m_updating);
+    tmrHour.enabled = false;
+    emit changed();
+    MouseBusy busy(m_main.ui());
+    m_system = system;
+    m_long = bLong;
+    m_failure.clear();
+
+    QStringList stations;
+    const CurrentPositionSource here = [this](double& latitude, double& longitude) {
+        return m_position.LatLonGetCurrent(latitude, longitude);
+    };
+    if (!StationGetStations(m_airmail, system, here, stations)) {
+        m_failure = QStringLiteral("The stations of %1 could not be read.").arg(system);
+        emit changed();
+        return false;
+    }
+
+    grdData.SetRedraw(false);
+    m_main.UpdateStatusState(QStringLiteral("Working"));
+    Layout();
+    int first = 1;
+    int done = 0;
+    for (const QString& station : stations) {
+        m_main.UpdateProgress(++done, static_cast<int>(stations.size()));
+        const QString label = StationNameFromStation(m_airmail, system, station);
+        m_main.UpdateStatusStatus(QStringLiteral("Propagation, ") + label);
+        if (!AddFrequencies(station)) break;
+        if (system.compare(QLatin1String("HAM"), Qt::CaseInsensitive) == 0) PactorFilter(first);
+        if (grdData.Rows() > first) {
+            if (!FillPrediction(station, first)) break;
+            Fold(first, label);
+        }
+        first = grdData.Rows();
+    }
+    if (!m_long && grdData.Rows() > 1) Fold(1, QStringLiteral("Snr"));
+
+    grdData.SetRedraw(true);
+    HighlightHour(m_main.TimeGetZulu().time().hour() + kColFirstHour);
+    tmrHour.enabled = true;
+    tmrHour_Timer();
+    m_main.UpdateStatusState(QString());
+    m_main.UpdateStatusStatus(QString());
+    m_main.UpdateProgress(0, 0);
+    emit changed();
+    return m_failure.isEmpty();
+}
+
+void frmPropagationBest::Layout() {
+    m_hourCol = -1;
+    grdData.SetRows(0);
+    grdData.SetCols(kCols);
+    grdData.SetRows(1);
+    grdData.SetFixedRows(1);
+    grdData.SetTopRow(1);
+    grdData.SetLeftCol(0);
+    const auto header = [this](int col, const QString& text, const QString& sample) {
+        grdData.SetText(0, col, text);
+        grdData.SetCellAlignment(0, col, AlignCenter);
+        grdData.SetColWidth(col, sample.isEmpty() ? 0 : m_metrics.TextWidthTwips(sample));
+    };
+    if (m_long) {
+        header(kColLabel, QStringLiteral("Station"), QStringLiteral("------------------Station-"));
+        header(kColRange, QStringLiteral("Range"), QStringLiteral("-Range-"));
+    } else {
+        header(kColLabel, QStringLiteral("Hour"), QStringLiteral("-Hour-"));
+        header(kColRange, QString(), QString());
+    }
+    for (int h = 0; h < 24; ++h) {
+        header(kColFirstHour + h, QStringLiteral("%1").arg(h, 2, 10, QLatin1Char('0')),
+               QStringLiteral("--00-"));
+        grdData.SetColWidth(kColFirstOffset + h, 0);
+    }
+}
+
+bool frmPropagationBest::AddFrequencies(const QString& station) {
+    const QString list = m_airmail.AirMailGetProfileString(
+        SystemFileName(m_system), QStringLiteral("Frequency List"), station, true);
+    const QStringList texts = FrequencyListTexts(list);
+    if (texts.isEmpty()) {
+        m_failure =
+            QStringLiteral("The station %1 of %2 has no frequency list.").arg(station, m_system);
+        return false;
+    }
+    for (const QString& text : texts) {
+        const int row = grdData.Rows();
+        grdData.AddRow();
+        grdData.SetText(row, kColLabel, text);
+        grdData.SetCellAlignment(row, kColLabel, AlignLeft);
+    }
+    return true;
+}
+
+// Mode 0 keeps the Pactor 3 frequencies, mode 1 the others; any other mode keeps all.
+void frmPropagationBest::PactorFilter(int first) {
+    const int mode = m_main.settings.m_iStationPactorMode;
+    if (mode != 0 && mode != 1) return;
+    for (int row = grdData.Rows() - 1; row >= first; --row) {
+        const bool pactor3 = grdData.Text(row, kColLabel).contains(QLatin1String("(p3)"));
+        if ((mode == 0 && !pactor3) || (mode == 1 && pactor3)) {
+            if (row == grdData.Rows() - 1)
+                grdData.SetRows(row);
+            else
+                grdData.RemoveRow(row);
+        }
+    }
+}
+
+bool frmPropagationBest::FillPrediction(const QString& station, int first) {
+    const Settings& settings = m_main.settings;
+    PropagationPositions positions;
+    if (!m_position.LatLonGetCurrent(positions.OwnLatitude, positions.OwnLongitude)) {
+        m_failure = QStringLiteral("There is no position of the vessel.");
+        return false;
+    }
+    const float sunspotNumber = m_position.SunSpotNumberGet();
+    const QDateTime now = m_main.TimeGetZulu();
+    const QDateTime shifted =
+        now.addSecs(qRound64(static_cast<double>(settings.m_fPropagationTimeShift) * 3600.0));
+    if (!LatLonGetStation(m_airmail, m_system, station, true, positions.StationLatitude,
+                          positions.StationLongitude)) {
+        m_failure = QStringLiteral("The station %1 of %2 has no position.").arg(station, m_system);
+        return false;
+    }
+    const int last = grdData.Rows() - 1;
+    std::vector<float> frequencies;
+    for (int row = first; row <= last; ++row)
+        frequencies.push_back(static_cast<float>(FrequencyFromText(grdData.Text(row, kColLabel))));
+
+    PropagationHours results;
+    PropagationPath path;
+    if (!m_propagationGetHours(settings.m_iPropagationModel, shifted.date().month(), 0, 24,
+                               positions, frequencies, sunspotNumber, results, path)) {
+        m_failure = QStringLiteral("The propagation prediction for %1 failed.").arg(station);
+        return false;
+    }
+    for (int row = first; row <= last; ++row) {
+        grdData.SetText(row, kColRange, NumberFormat(path.Range, 0));
+        grdData.SetCellAlignment(row, kColRange, AlignCenter);
+    }
+    for (int h = 0; h < 24 && h < static_cast<int>(results.size()); ++h) {
+        const int col = kColFirstHour + h;
+        for (int row = first; row <= last && row - first < static_cast<int>(results[h].size());
+             ++row) {
+            const double snr =
+                std::max(kSnrFloor, static_cast<double>(results[h][row - first].Snr));
+            grdData.SetText(row, col, NumberFormat(snr, 0));
+            grdData.SetCellAlignment(row, col, AlignCenter);
+            grdData.SetBackColor(row, col, SnrColor(snr));
+        }
+    }
+    if (settings.m_bStationOffset) {
+        const QDateTime midnight(now.date(), QTime(0, 0), Qt::UTC);
+        for (int h = 0; h < 24; ++h)
+            OffsetData(m_main, m_airmail, grdData, m_system, station, first, last,
+                       path.StationToShipAzimuth, midnight.addSecs(h * 3600), kColLabel,
+                       kColFirstHour + h, kColFirstOffset + h, false);
+    }
+    return true;
+}
+
+// Rows first to the last into row first: each hour's largest value, never
+// below 0.  The row keeps the range of its first frequency.
+void frmPropagationBest::Fold(int first, const QString& label) {
+    const int last = grdData.Rows() - 1;
+    for (int col = kColFirstHour; col < kColFirstOffset; ++col) {
+        double best = 0.0;
+        for (int row = first; row <= last; ++row)
+            best = std::max(best, grdData.Text(row, col).toDouble());
+        grdData.SetText(first, col, NumberFormat(best, 0));
+        grdData.SetCellAlignment(first, col, AlignCenter);
+        grdData.SetBackColor(first, col, SnrColor(best));
+        grdData.SetBold(first, col, false);
+    }
+    grdData.SetText(first, kColLabel, label);
+    grdData.SetRows(first + 1);
+}
+
+void frmPropagationBest::HighlightHour(int col) {
+    for (int row = 1; row < grdData.Rows(); ++row) {
+        if (m_hourCol >= 0) grdData.SetForeColor(row, m_hourCol, Grid::kDefaultForeColor);
+        if (col >= 0 && col < grdData.Cols()) grdData.SetForeColor(row, col, kHighlightForeColor);
+    }
+    m_hourCol = col;
+}
+
+void frmPropagationBest::tmrHour_Timer() {
+    const int col = m_main.TimeGetZulu().time().hour() + kColFirstHour;
+    if (col != m_hourCol) HighlightHour(col);
+}
+
+int frmPropagationBest::WidthWanted() const {
+    int width = kSizeMargin;
+    for (int c = 0; c < grdData.Cols(); ++c) width += grdData.ColWidth(c);
+    return width;
+}
+
+int frmPropagationBest::HeightWanted() const {
+    int height = kSizeMargin;
+    for (int r = 0; r < grdData.Rows(); ++r) height += grdData.RowHeight(r);
+    return height;
+}
+
+void frmPropagationBest::grdData_MouseMove(int, int, int x, int y) {
+    const GridRowCol cell = m_main.best.GridGetRowCol(grdData, x, y);
+    if (cell.iRow == m_mouseRow && cell.iCol == m_mouseCol) return;
+    m_mouseRow = cell.iRow;
+    m_mouseCol = cell.iCol;
+    QString tip;
+    if (cell.iRow == 0 && cell.iCol >= kColFirstHour) {
+        tip = QStringLiteral("Zulu Time (hh)");
+        if (cell.iCol == m_hourCol) tip += QStringLiteral(", Current Hour");
+    } else if (m_long && cell.iRow >= 0 && cell.iCol == kColLabel) {
+        tip = QStringLiteral("Station Id");
+    } else if (m_long && cell.iRow >= 0 && cell.iCol == kColRange) {
+        tip = QStringLiteral("Station Range (mni)");
+    } else if (cell.iRow >= 1 && cell.iCol >= 1) {
+        tip = QStringLiteral("Signal to Noise Ratio (dB)");
+    }
+    grdData.SetToolTipText(QString());
+    grdData.SetToolTipText(tip);
+}
+
+void frmPropagationBest::grdData_MouseUp(int button, int, int x, int y) {
+    if (button != MouseRight) return;
+    mnuPopupShortChecked = !m_long;
+    mnuPopupLongChecked = m_long;
+    emit changed();
+    if (onPopup) onPopup(x, y);
+}
+
+}  // namespace tw
