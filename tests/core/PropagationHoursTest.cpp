@@ -1,10 +1,13 @@
 // The 24-hour view of one station: its frequencies in ascending order, the
 // predicted SNR by hour with its colour, antenna offsets in bold with their
-// tooltip, the current hour's header, the chosen hour and the failures.
+// tooltip, the current hour's header, the chosen hour and the failures.  The
+// best connect time view over all stations of a system: the Pactor filter,
+// folding, the current hour's column and the tooltips.
 
 #include <gtest/gtest.h>
 
 #include "BestListFixture.h"
+#include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -141,6 +144,123 @@ TEST_F(PropagationHoursTest, CurrentHourAndChosenColumn) {
     EXPECT_FALSE(view.tmrHour.enabled);
     EXPECT_FALSE(Update(QStringLiteral("W2BB")));
     EXPECT_EQ(view.grdData.Rows(), 1);
+}
+
+// HAM with three stations; each frequency's prediction is its base SNR plus
+// the hour, the path 1234.6 nmi long.
+class PropagationBestTest : public test::SelectionTest {
+protected:
+    PropagationBestTest()
+        : view(main, metrics, airmail, position,
+               [this](int, int, int, int, const PropagationPositions&,
+                      const std::vector<float>& frequencies, float, PropagationHours& results,
+                      PropagationPath& path) {
+                   EXPECT_FALSE(view.Update(QStringLiteral("HAM"), true));
+                   main.Update(false);
+                   progress.push_back(main.ProgressText().toStdString());
+                   for (float f : frequencies) asked.push_back(static_cast<int>(f));
+                   results.assign(24, std::vector<PropagationResult>(frequencies.size()));
+                   for (int h = 0; h < 24; ++h)
+                       for (std::size_t i = 0; i < frequencies.size(); ++i)
+                           results[h][i].Snr = base.value(static_cast<int>(frequencies[i])) + h;
+                   path.Range = 1234.6f;
+                   return true;
+               }) {
+        drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
+                           QStringLiteral("[Station Info]\nK1AA=FN42LI:a\nW2BB=FN42LI:b\n"
+                                          "N3CC=FN42LI:c\n[Frequency List]\nK1AA=14108#,3590;7100\n"
+                                          "W2BB=7102#,10120#\nN3CC=3595\n"));
+        main.propagationBest = &view;
+        main.steps.HideViews = [this] { ++mainUpdates; };
+    }
+    std::string Row(int row, int firstCol = 0, int lastCol = 4) {
+        std::string out;
+        for (int c = firstCol; c <= lastCol; ++c)
+            out += view.grdData.Text(row, c).toStdString() + (c < lastCol ? " " : "");
+        return out;
+    }
+    std::string Tip(int row, int col) {
+        const Grid& g = view.grdData;
+        view.grdData_MouseMove(0, 0, g.ColPos(col) + 10, g.RowPos(row) + 10);
+        return g.ToolTipText().toStdString();
+    }
+
+    QMap<int, float> base{{14108, -150.0f}, {3590, 41.0f}, {7100, -5.0f},
+                          {7102, 60.0f},    {10120, 30.0f}, {3595, -120.4f}};
+    std::vector<int> asked;
+    Strings progress;
+    int mainUpdates = 0;
+    frmPropagationBest view;
+};
+
+// By Pactor mode: the frequencies predicted and the rows, long and short; a
+// station left without frequencies adds no row and runs nothing, and every
+// hour's best is at least 0.
+TEST_F(PropagationBestTest, PactorModeFoldingAndForms) {
+    struct Case {
+        int mode;
+        bool bLong;
+        std::vector<int> asked;
+        Strings rows;  // label, range and hours 0 to 2
+    };
+    const Case cases[] = {
+        {0, true, {14108, 7102, 10120}, {"K1AA 1235 0 0 0", "W2BB 1235 60 61 62"}},
+        {1, true, {3590, 7100, 3595}, {"K1AA 1235 41 42 43", "N3CC 1235 0 0 0"}},
+        {2, false, {14108, 3590, 7100, 7102, 10120, 3595}, {"Snr 1235 60 61 62"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        asked.clear();
+        main.settings.m_iStationPactorMode = c.mode;
+        ASSERT_TRUE(view.Update(QStringLiteral("ham"), c.bLong));
+        EXPECT_EQ(asked, c.asked);
+        Strings rows;
+        for (int r = 1; r < view.grdData.Rows(); ++r) rows.push_back(Row(r));
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(view.grdData.Text(0, 0), c.bLong ? "Station" : "Hour");
+        EXPECT_EQ(view.grdData.ColWidth(1) > 0, c.bLong);
+        EXPECT_EQ(view.grdData.BackColor(1, 2), SnrColor(view.grdData.Text(1, 2).toDouble()));
+    }
+    EXPECT_EQ(view.grdData.Text(0, 25), QStringLiteral("23"));
+    EXPECT_EQ(Row(1, 25, 25), "83");
+    EXPECT_EQ(progress.back(), "3 of 3");
+    EXPECT_EQ(main.ProgressText(), QString());
+    EXPECT_EQ(mainUpdates, 0);
+}
+
+// The current hour's column follows the clock over midnight; the tooltips by
+// cell and form; the pop-up ticks the form shown and switches it.
+TEST_F(PropagationBestTest, CurrentHourTooltipsAndPopup) {
+    clock.Set(test::kNoonUtc + 11 * 3600 + 3599);  // 23:59:59
+    ASSERT_TRUE(view.Update(QStringLiteral("HAM"), true));
+    EXPECT_EQ(view.HourCol(), 25);
+    EXPECT_EQ(view.grdData.ForeColor(2, 25), frmPropagationBest::kHighlightForeColor);
+    clock.Advance(1);
+    view.tmrHour_Timer();
+    EXPECT_EQ(view.HourCol(), 2);
+    EXPECT_EQ(view.grdData.ForeColor(2, 2), frmPropagationBest::kHighlightForeColor);
+    EXPECT_EQ(view.grdData.ForeColor(2, 25), Grid::kDefaultForeColor);
+    EXPECT_EQ(view.grdData.ForeColor(0, 2), Grid::kDefaultForeColor);
+
+    const std::tuple<int, int, const char*> tips[] = {
+        {0, 2, "Zulu Time (hh), Current Hour"}, {0, 3, "Zulu Time (hh)"},
+        {1, 0, "Station Id"},                   {0, 1, "Station Range (mni)"},
+        {2, 7, "Signal to Noise Ratio (dB)"},
+    };
+    for (const auto& [row, col, tip] : tips) {
+        SCOPED_TRACE(testing::Message() << row << " " << col);
+        EXPECT_EQ(Tip(row, col), tip);
+    }
+    int popups = 0;
+    view.onPopup = [&](int, int) { ++popups; };
+    view.grdData_MouseUp(MouseRight, 0, 10, 10);
+    EXPECT_EQ(popups, 1);
+    EXPECT_TRUE(view.mnuPopupLongChecked);
+    EXPECT_FALSE(view.mnuPopupShortChecked);
+    view.mnuPopupShort_Click();
+    EXPECT_FALSE(view.LongForm());
+    EXPECT_EQ(view.grdData.Rows(), 2);
+    EXPECT_EQ(Tip(1, 0), "");
 }
 
 }  // namespace
