@@ -431,4 +431,34 @@ TEST_F(DemoDrive, HoursShowOneStationsFrequenciesByUtcHour) {
     EXPECT_TRUE(unknown.err.contains(QLatin1String("QZ9ZZZ"))) << unknown.err.toStdString();
 }
 
+// The best connect time of the demo's SAILMAIL stations, long and short: one
+// row per station with its range, and one "Snr" row holding each hour's best.
+TEST_F(DemoDrive, BestTimeFoldsTheStationsHoursIntoOneRow) {
+    const auto bestTime = [this](std::initializer_list<const char*> form) {
+        QStringList args{"--best-time", "--drive-c", DriveC(), "--profile", Profile(),
+                         "--utc",       "2026-06-06T15:00", "--system", "SAILMAIL"};
+        for (const char* arg : form) args << arg;
+        const ProcessRun run = RunTidewell(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return Listing(run.out);
+    };
+    const Listing byStation = bestTime({"--long"});
+    const Listing folded = bestTime({});
+    EXPECT_EQ(byStation.header.mid(0, 3) + byStation.header.mid(25),
+              (QStringList{"Station", "Range", "00", "23"}));
+    ASSERT_EQ(folded.rows.size(), 1);
+    EXPECT_EQ(folded.header.size(), 25);
+    EXPECT_EQ(folded.rows[0].value(0), "Snr");
+    EXPECT_GE(byStation.rows.size(), 2);
+    for (int h = 0; h < 24; ++h) {
+        const QString hour = QStringLiteral("%1").arg(h, 2, 10, QLatin1Char('0'));
+        int best = 0;
+        for (const QStringList& row : byStation.rows) {
+            EXPECT_GT(row.value(1).toInt(), 0);
+            best = std::max(best, row.value(h + 2).toInt());
+        }
+        EXPECT_EQ(folded.Cell(folded.rows[0], qPrintable(hour)).toInt(), best) << hour.toStdString();
+    }
+}
+
 }  // namespace
