@@ -24,7 +24,9 @@
 #include "ui/QtUserInterface.h"
 #include "ui/SimAirMailView.h"
 #include "ui/frmMainWidget.h"
+#include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
+#include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -87,8 +89,22 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_FALSE(app->propagationHours().Visible());
     window.action(QStringLiteral("mnuFrequencyPropagationHours"))->trigger();
     EXPECT_TRUE(hours->isVisible());
+    // Best Time opens the short form, its pop-up the long form, all of it
+    // on screen; the update below hides it too.
+    frmPropagationBestWidget* bestTime = window.propagationBest();
+    ASSERT_NE(bestTime, nullptr);
+    QTest::mouseClick(window.cmdBestTime(), Qt::LeftButton);
+    ASSERT_TRUE(bestTime->isVisible());
+    EXPECT_EQ(bestTime->grdData()->grid().Text(1, 0), "Snr");
+    EXPECT_EQ(bestTime->grdData()->grid().Rows(), 2);
+    bestTime->mnuPopup()->findChild<QAction*>(QStringLiteral("mnuPopupLong"))->trigger();
+    EXPECT_GT(bestTime->grdData()->grid().Rows(), 2);
+    EXPECT_TRUE(bestTime->tmrHour()->isActive());
+    EXPECT_GE(bestTime->grdData()->viewport()->width() * metrics.TwipsPerPixelX(),
+              app->propagationBest().WidthWanted() - frmPropagationBest::kSizeMargin);
     QTest::mouseClick(window.cmdUpdate(), Qt::LeftButton);
     EXPECT_FALSE(hours->isVisible());
+    EXPECT_FALSE(bestTime->isVisible());
     ASSERT_TRUE(window.cmdStart()->isEnabled());
 
     // Start, and Yes to the question whether the frequency is clear: the
