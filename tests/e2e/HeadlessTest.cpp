@@ -88,7 +88,9 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
         {{"--best-list", "--print-settings"}, 2, "^\\z", {}},
         {{"--profile"}, 2, "^\\z", {}},
         {{"--history"}, 1, "^\\z", "Unable to open Airmail's \"Logfiles\\Debug.log\". "},
-        {{"--history", "--from", "2026-06-01"}, 2, "^\\z", {}}};
+        {{"--history", "--from", "2026-06-01"}, 2, "^\\z", {}},
+        {{"--best-time"}, 1, "^\\z", "Tidewell: no AirMail system to take the stations from\n"},
+        {{"--long", "--best-list"}, 2, "^\\z", "--long goes with --best-time"}};
     for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
