@@ -12,6 +12,7 @@
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
 #include "views/Summary.h"
+#include "views/PropagationDetails.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -87,6 +88,8 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_hours = std::make_unique<frmPropagationHours>(*m_main, metrics, *m_airmail, *m_position,
                                                     PropagationGetHoursOf(*m_propagation));
     m_main->propagationHours = m_hours.get();
+    m_details = std::make_unique<frmPropagationDetails>(*m_main, *m_bestList, *m_airmail);
+    m_main->propagationDetails = m_details.get();
     WireSteps();
 }
 
@@ -95,6 +98,7 @@ Application::~Application() {
         m_main->connection = nullptr;
         m_main->summary = nullptr;
         m_main->propagationHours = nullptr;
+        m_main->propagationDetails = nullptr;
     }
 }
 
@@ -150,6 +154,21 @@ void Application::WireSteps() {
         m_main->ShowPropagationDetailsAt(system, station, time);
     };
     for (const char* name : {"mnuViewPropagationHours", "mnuFrequencyPropagationHours"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+
+    // The detailed view likewise; its "24 Hour Data..." opens the 24-hour
+    // view for its system and station on the day of its time.
+    steps.HideViews = [this, others = steps.HideViews] {
+        if (others) others();
+        m_details->Hide();
+    };
+    m_details->onShowHours = [this](const QString& system, const QString& station,
+                                    const QDateTime& time) {
+        if (m_main->Updating() || m_hours->Updating()) return;
+        m_hours->Show();
+        m_hours->Update(system, station, time);
+    };
+    for (const char* name : {"mnuViewPropagationDetails", "mnuFrequencyPropagationDetails"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 

@@ -28,6 +28,7 @@ class ConnectionProcess;
 class IWaiter;
 class WindowControl;
 class frmPropagationHours;
+class frmPropagationDetails;
 class Position;
 class Propagation;
 class frmSummary;
@@ -51,6 +52,7 @@ public:
     ConnectionProcess& connection() { return *m_connection; }
     frmSummary& summary() { return *m_summary; }
     frmPropagationHours& propagationHours() { return *m_hours; }
+    frmPropagationDetails& propagationDetails() { return *m_details; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<ConnectionProcess> m_connection;
     std::unique_ptr<frmSummary> m_summary;
     std::unique_ptr<frmPropagationHours> m_hours;
+    std::unique_ptr<frmPropagationDetails> m_details;
 };
 
 }  // namespace tw

@@ -3,7 +3,7 @@
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
 //            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report |
-//            --hours STATION | --history [--from YYYY-MM-DD --to YYYY-MM-DD]]
+//            --hours STATION | --details STATION [--hour HH] | --history [--from YYYY-MM-DD --to YYYY-MM-DD]]
 //
 // Without a headless command the main window opens.
 
@@ -16,7 +16,7 @@
 namespace tw {
 
 struct CommandLine {
-    enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, History, Help };
+    enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, Details, History, Help };
     Command command = Command::Window;
     QString profileFile;               // replaces the profile beside the executable
     QString driveC;                    // the folder that stands for drive C:
@@ -24,7 +24,8 @@ struct CommandLine {
     QString system;                    // the AirMail system to use
     bool demo = false;                 // run on a copy of the bundled demo drive
     QDate historyFrom, historyTo;      // the history's range; invalid: the whole log
-    QString station;                   // the station of --hours
+    QString station;                   // the station of --hours and --details
+    std::optional<int> hour;           // the UTC hour of --details; none: the clock's time
     QString error;                     // set when the line could not be read
 };
 

@@ -24,6 +24,7 @@ namespace tw {
 
 class GridWidget;
 class frmPropagationHoursWidget;
+class frmPropagationDetailsWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
@@ -59,6 +60,7 @@ public:
     frmSummaryWidget* summaryWindow() const { return m_summary; }
     // The 24-hour propagation window (nullptr without its model).
     frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
+    frmPropagationDetailsWidget* propagationDetails() const { return m_propagationDetails; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,6 +115,7 @@ private:
     QMap<QString, QMenu*> m_menus;
     frmSummaryWidget* m_summary = nullptr;
     frmPropagationHoursWidget* m_propagationHours = nullptr;
+    frmPropagationDetailsWidget* m_propagationDetails = nullptr;
 };
 
 }  // namespace tw
