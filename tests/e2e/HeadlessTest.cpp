@@ -424,6 +424,23 @@ TEST_F(DemoDrive, HoursShowOneStationsFrequenciesByUtcHour) {
     };
     EXPECT_GT(best("15"), best("03")) << ham.out.toStdString();
 
+    // The detailed view at 07 UTC: the same frequencies with the 07 column's
+    // SNR, one of them checked.
+    const ProcessRun details =
+        RunTidewell({"--details", "QA1PMB", "--hour", "7", "--drive-c", DriveC(), "--profile",
+                     Profile(), "--utc", "2026-06-06T15:00", "--system", "HAM"});
+    ASSERT_EQ(details.exitCode, 0) << details.err.toStdString();
+    const Listing detailed(details.out);
+    ASSERT_EQ(detailed.rows.size(), listing.rows.size());
+    int checked = 0;
+    for (int i = 0; i < listing.rows.size(); ++i) {
+        const QString frequency = detailed.Cell(detailed.rows[i], "Frequency");
+        EXPECT_EQ(frequency.chopped(4), listing.rows[i][0]);
+        EXPECT_EQ(detailed.Cell(detailed.rows[i], "Snr"), listing.Cell(listing.rows[i], "07"));
+        checked += frequency.endsWith(" [x]");
+    }
+    EXPECT_EQ(checked, 1);
+
     EXPECT_EQ(Listing(hours("SAILMAIL", "Arlen Point").out).rows.size(), 6);
     const ProcessRun unknown = hours("HAM", "QZ9ZZZ");
     EXPECT_EQ(unknown.exitCode, 1);
