@@ -88,7 +88,9 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
         {{"--best-list", "--print-settings"}, 2, "^\\z", {}},
         {{"--profile"}, 2, "^\\z", {}},
         {{"--history"}, 1, "^\\z", "Unable to open Airmail's \"Logfiles\\Debug.log\". "},
-        {{"--history", "--from", "2026-06-01"}, 2, "^\\z", {}}};
+        {{"--history", "--from", "2026-06-01"}, 2, "^\\z", {}},
+        {{"--details", "QA1PMB", "--hour", "24"}, 2, "^\\z", "--hour wants an hour from 0 to 23"},
+        {{"--hour", "7", "--best-list"}, 2, "^\\z", "--hour goes with --details"}};
     for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
