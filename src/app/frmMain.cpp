@@ -367,7 +367,7 @@ void frmMain::MenuClick(const QString& name) {
 }
 
 void frmMain::mnuView_Opening() {
-    const bool ham = m_sSystem.toUpper() == QLatin1String("HAM");
+    const bool ham = ListSystem().toUpper() == QLatin1String("HAM");  // the list's row
     const bool row = best.m_iGridRow > 0;
     const auto enable = [this](const char* name, bool on) {
         const QString n = QString::fromLatin1(name);
@@ -381,7 +381,7 @@ void frmMain::mnuView_Opening() {
 }
 
 void frmMain::mnuFrequency_Opening() {
-    const bool ham = m_sSystem.toUpper() == QLatin1String("HAM");
+    const bool ham = ListSystem().toUpper() == QLatin1String("HAM");  // the list's row
     for (const char* name : {"mnuFrequencyStationInfo", "mnuFrequencyStationInfoBeam"}) {
         const QString n = QString::fromLatin1(name);
         menus[n].enabled = ham && m_menuAvailable.value(n);

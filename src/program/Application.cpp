@@ -164,7 +164,7 @@ void Application::WireSteps() {
     };
     m_details->onShowHours = [this](const QString& system, const QString& station,
                                     const QDateTime& time) {
-        if (m_main->Updating() || m_hours->Updating()) return;
+        if (m_main->Updating() || m_hours->Updating() || m_details->Updating()) return;
         m_hours->Show();
         m_hours->Update(system, station, time);
     };
