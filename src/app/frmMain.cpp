@@ -9,6 +9,7 @@
 #include "connect/ConnectProcess.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
+#include "views/PropagationDetails.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -367,7 +368,7 @@ void frmMain::MenuClick(const QString& name) {
 }
 
 void frmMain::mnuView_Opening() {
-    const bool ham = m_sSystem.toUpper() == QLatin1String("HAM");
+    const bool ham = ListSystem().toUpper() == QLatin1String("HAM");  // the list's row
     const bool row = best.m_iGridRow > 0;
     const auto enable = [this](const char* name, bool on) {
         const QString n = QString::fromLatin1(name);
@@ -381,7 +382,7 @@ void frmMain::mnuView_Opening() {
 }
 
 void frmMain::mnuFrequency_Opening() {
-    const bool ham = m_sSystem.toUpper() == QLatin1String("HAM");
+    const bool ham = ListSystem().toUpper() == QLatin1String("HAM");  // the list's row
     for (const char* name : {"mnuFrequencyStationInfo", "mnuFrequencyStationInfoBeam"}) {
         const QString n = QString::fromLatin1(name);
         menus[n].enabled = ham && m_menuAvailable.value(n);
@@ -446,30 +447,47 @@ void frmMain::LatLonEditAsk() {
     Changed();
 }
 
-// The view windows open on the selected row; they are offered in the menus
-// only once they exist (SetMenuAvailable), so until then these find no row
-// worth a window and do nothing.
+// The view windows open on the selected row, for the list's system; they are
+// offered in the menus only once they exist (SetMenuAvailable).
 void frmMain::ShowPropagationDetails() {
-    if (best.m_iGridRow <= 0) return;
+    if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() ||
+        !propagationDetails || m_updating || ViewsUpdating())
+        return;
+    const QString system = ListSystem();
+    m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
+    const QString station = propagationDetails->StationFromName(system, m_sStationName);
+    ShowPropagationDetailsAt(system, station, TimeGetZulu());
 }
 
 void frmMain::ShowPropagationHours() {
     if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() || !propagationHours ||
-        m_updating || (propagationBest && propagationBest->Updating()))
+        m_updating || ViewsUpdating())
         return;
     propagationHours->Show();
+    m_sSystem = ListSystem();
     m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
     m_sStation = propagationHours->StationFromName(m_sSystem, m_sStationName);
     propagationHours->Update(m_sSystem, m_sStation, TimeGetZulu());
 }
 
-void frmMain::ShowPropagationDetailsAt(const QString&, const QString&, const QDateTime&) {}
+void frmMain::ShowPropagationDetailsAt(const QString& system, const QString& station,
+                                       const QDateTime& time) {
+    if (!propagationDetails || station.isEmpty() || m_updating || ViewsUpdating()) return;
+    propagationDetails->Show();
+    propagationDetails->Update(system, station, time);
+}
+
+bool frmMain::ViewsUpdating() const {
+    return (propagationHours && propagationHours->Updating()) ||
+           (propagationDetails && propagationDetails->Updating()) ||
+           (propagationBest && propagationBest->Updating());
+}
 
 // Opens the best connect time view on the list's system, short or long.
 void frmMain::ShowPropagationBest(bool bLong) {
-    if (!propagationBest || m_updating) return;
+    if (!propagationBest || m_updating || ViewsUpdating()) return;
     propagationBest->Show();
-    propagationBest->Update(m_sSystem, bLong);
+    propagationBest->Update(ListSystem(), bLong);
 }
 
 void frmMain::ShowStationInfo(bool) {
@@ -485,9 +503,8 @@ void frmMain::Update(bool bExpandList) {
     // list (File > Default or the options dialog would otherwise rebuild the
     // grid under it).
     if (m_updating || ConnectRunning()) return;
-    // Nor while the 24-hour view runs its programs on the same files.
-    if (propagationHours && propagationHours->Updating()) return;
-    if (propagationBest && propagationBest->Updating()) return;
+    // Nor while a view runs its programs on the same files.
+    if (ViewsUpdating()) return;
     {
         FlagGuard updating(m_updating);
         UpdateCycle(bExpandList);

@@ -28,6 +28,7 @@ class ConnectionProcess;
 class frmSummary;
 class frmPropagationBest;
 class frmPropagationHours;
+class frmPropagationDetails;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -151,8 +152,7 @@ public:
     void ShowPropagationDetails();
     void ShowPropagationHours();
     // The detailed view of a station at a time, as the 24-hour view opens it
-    // for its chosen hour.  It does nothing yet: the detailed view is still
-    // to come.
+    // for its chosen hour.
     void ShowPropagationDetailsAt(const QString& system, const QString& station, const QDateTime& time);
     void ShowPropagationBest(bool bLong);
     void ShowStationInfo(bool bBeam);
@@ -223,6 +223,8 @@ public:
     // The best connect time view (views/PropagationBest.h), set by the
     // composition root, which enables Best Time and its menu items then.
     frmPropagationBest* propagationBest = nullptr;
+    // The detailed propagation view (views/PropagationDetails.h), likewise.
+    frmPropagationDetails* propagationDetails = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();
@@ -256,6 +258,9 @@ private:
     void DesignMenus();
     void UpdateCycle(bool bExpandList);
     void UpdateFailureEnd();
+    // Whether a view runs the propagation programs (on the files the list's
+    // build uses too).
+    bool ViewsUpdating() const;
     void ShowListCaption();
     // The tick's part of the hourly rebuild (the rebuild itself runs queued,
     // outside the timer's event, so that the clock goes on ticking during it).

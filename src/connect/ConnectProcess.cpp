@@ -128,7 +128,7 @@ void ConnectionProcess::ConnectStart() {
     m_record = ConnectRecord();
     m_main.ConnectSetRunning(true);
 
-    if (!TerminalSelectSystem(m_main.m_sSystem)) {
+    if (!TerminalSelectSystem(m_main.ListSystem())) {
         if (!Interrupted(generation)) ConnectDone(true);
         return;
     }
@@ -285,7 +285,7 @@ void ConnectionProcess::ConnectProcess() {
             // AirMail's Terminal takes the identifier.  When the name cannot be
             // turned back (the reader has told the user why), the cell text is
             // typed as it stands.
-            QString identifier = StationFromStationName(m_airmail, m_main.m_sSystem, m_record.station);
+            QString identifier = StationFromStationName(m_airmail, m_main.ListSystem(), m_record.station);
             if (identifier.isEmpty()) identifier = m_record.station;
             m_main.m_sStationName = m_record.station;
             m_main.m_sStation = identifier;
@@ -466,7 +466,7 @@ void ConnectionProcess::LastConnectCheck() {
     if (m_windows.TerminalClickCenter() == 0) return;
 
     m_windows.Keys(QStringLiteral("{UP}^{END}"));
-    const bool ham = m_main.m_sSystem.toUpper() == QLatin1String("HAM");
+    const bool ham = m_main.ListSystem().toUpper() == QLatin1String("HAM");
     QString greeting;
     for (int i = 0; i < kLastConnectLines; ++i) {
         m_windows.Keys(QStringLiteral("{UP}{HOME}+{END}"));

@@ -13,6 +13,7 @@
 #include "selection/BestList.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
+#include "views/PropagationDetails.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -91,6 +92,8 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_best = std::make_unique<frmPropagationBest>(*m_main, metrics, *m_airmail, *m_position,
                                                   PropagationGetHoursOf(*m_propagation));
     m_main->propagationBest = m_best.get();
+    m_details = std::make_unique<frmPropagationDetails>(*m_main, *m_bestList, *m_airmail);
+    m_main->propagationDetails = m_details.get();
     WireSteps();
 }
 
@@ -100,6 +103,7 @@ Application::~Application() {
         m_main->summary = nullptr;
         m_main->propagationHours = nullptr;
         m_main->propagationBest = nullptr;
+        m_main->propagationDetails = nullptr;
     }
 }
 
@@ -163,10 +167,27 @@ void Application::WireSteps() {
         if (others) others();
         m_best->Hide();
     };
-    m_best->othersBusy = [this] { return m_main->Updating() || m_hours->Updating(); };
+    m_best->othersBusy = [this] {
+        return m_main->Updating() || m_hours->Updating() || m_details->Updating();
+    };
     for (const char* name : {"mnuViewPropagationBestShort", "mnuViewPropagationBestLong"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
     m_main->cmdBestTime.enabled = true;
+    // The detailed view likewise; its "24 Hour Data..." opens the 24-hour
+    // view for its system and station on the day of its time.
+    steps.HideViews = [this, others = steps.HideViews] {
+        if (others) others();
+        m_details->Hide();
+    };
+    m_details->onShowHours = [this](const QString& system, const QString& station,
+                                    const QDateTime& time) {
+        if (m_main->Updating() || m_hours->Updating() || m_details->Updating() || m_best->Updating())
+            return;
+        m_hours->Show();
+        m_hours->Update(system, station, time);
+    };
+    for (const char* name : {"mnuViewPropagationDetails", "mnuFrequencyPropagationDetails"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 
 }  // namespace tw

@@ -29,6 +29,7 @@ class IWaiter;
 class WindowControl;
 class frmPropagationBest;
 class frmPropagationHours;
+class frmPropagationDetails;
 class Position;
 class Propagation;
 class frmSummary;
@@ -53,6 +54,7 @@ public:
     frmSummary& summary() { return *m_summary; }
     frmPropagationHours& propagationHours() { return *m_hours; }
     frmPropagationBest& propagationBest() { return *m_best; }
+    frmPropagationDetails& propagationDetails() { return *m_details; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -92,6 +94,7 @@ private:
     std::unique_ptr<frmSummary> m_summary;
     std::unique_ptr<frmPropagationHours> m_hours;
     std::unique_ptr<frmPropagationBest> m_best;
+    std::unique_ptr<frmPropagationDetails> m_details;
 };
 
 }  // namespace tw

@@ -58,12 +58,26 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             setCommand(CommandLine::Command::BestTime, arg);
         } else if (arg == QLatin1String("--long")) {
             line.bestTimeLong = true;
+        } else if (arg == QLatin1String("--details")) {
+            setCommand(CommandLine::Command::Details, arg);
+            value(line.station);
+        } else if (arg == QLatin1String("--hour")) {
+            QString text;
+            value(text);
+            if (!line.error.isEmpty()) break;
+            bool ok = false;
+            const int hour = text.toInt(&ok);
+            if (!ok || hour < 0 || hour > 23)
+                line.error = QStringLiteral("--hour wants an hour from 0 to 23, not \"%1\"").arg(text);
+            line.hour = hour;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
             line.error = QStringLiteral("unknown option \"%1\"").arg(arg);
         }
     }
+    if (line.error.isEmpty() && line.hour && line.command != CommandLine::Command::Details)
+        line.error = QStringLiteral("--hour goes with --details");
     if (line.error.isEmpty() && (line.historyFrom.isValid() || line.historyTo.isValid())) {
         if (line.command != CommandLine::Command::History)
             line.error = QStringLiteral("--from and --to go with --history");
@@ -96,6 +110,10 @@ QString CommandLineUsage() {
         "  --best-time [--long]  print the best predicted SNR by UTC hour over the\n"
         "                        system's stations: one row, or one per station with\n"
         "                        --long (tab-separated, header first)\n"
+        "  --details STATION     print the detailed prediction of each frequency of STATION\n"
+        "                        (as --hours names it) with the best list's columns and\n"
+        "                        check marks, in ascending frequency order\n"
+        "  --hour HH             with --details: at this UTC hour of the day (default: now)\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

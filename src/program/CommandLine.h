@@ -3,7 +3,7 @@
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
 //            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report |
-//            --hours STATION | --best-time [--long] |
+//            --hours STATION | --details STATION [--hour HH] | --best-time [--long] |
 //            --history [--from YYYY-MM-DD --to YYYY-MM-DD]]
 //
 // Without a headless command the main window opens.
@@ -17,8 +17,8 @@
 namespace tw {
 
 struct CommandLine {
-    enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, BestTime, History,
-                         Help };
+    enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, Details, BestTime,
+                         History, Help };
     Command command = Command::Window;
     QString profileFile;               // replaces the profile beside the executable
     QString driveC;                    // the folder that stands for drive C:
@@ -26,8 +26,9 @@ struct CommandLine {
     QString system;                    // the AirMail system to use
     bool demo = false;                 // run on a copy of the bundled demo drive
     QDate historyFrom, historyTo;      // the history's range; invalid: the whole log
-    QString station;                   // the station of --hours
+    QString station;                   // the station of --hours and --details
     bool bestTimeLong = false;         // --best-time in the long form (--long)
+    std::optional<int> hour;           // the UTC hour of --details; none: the clock's time
     QString error;                     // set when the line could not be read
 };
 

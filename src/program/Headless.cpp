@@ -12,12 +12,14 @@
 #include "settings/SettingsProfile.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
+#include "views/PropagationDetails.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
 
-QStringList GridPrintLines(BestGrid& best) {
-    Grid& grid = best.grdFrequency;
+QStringList GridPrintLines(BestGrid& best) { return GridPrintLines(best, best.grdFrequency); }
+
+QStringList GridPrintLines(BestGrid& best, Grid& grid) {
     QStringList lines;
     for (int row = 0; row < grid.Rows(); ++row) {
         QStringList cells;
@@ -167,6 +169,27 @@ int PropagationBestReport(Application& app, bool bLong, QTextStream& out, QTextS
     return 0;
 }
 
+int PropagationDetailsReport(Application& app, const QString& station,
+                             std::optional<int> hour, QTextStream& out, QTextStream& err) {
+    frmMain& main = app.main();
+    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
+    const auto fail = [&err](const QString& reason) {
+        err << "Tidewell: " << reason << Qt::endl;
+        return 1;
+    };
+    if (!SystemSelect(app.airmail(), main, app.commandLine().system))
+        return fail(QStringLiteral("no AirMail system to take the station from"));
+    frmPropagationDetails& view = app.propagationDetails();
+    const QString id = view.StationFromName(main.m_sSystem, station);
+    if (id.isEmpty()) return 1;  // a display name the system lacks: already told
+    QDateTime time = main.TimeGetZulu();
+    if (hour) time = QDateTime(time.date(), QTime(*hour, 0), Qt::UTC);
+    if (!view.Update(main.m_sSystem, id, time)) return fail(view.Failure());
+    for (const QString& text : GridPrintLines(main.best, view.grdFrequency)) out << text << '\n';
+    out.flush();
+    return 0;
+}
+
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
                 QTextStream& err) {
     ConsoleUserInterface ui(err);
@@ -198,6 +221,8 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
             return PropagationHoursReport(app, line.station, out, err);
         case CommandLine::Command::BestTime:
             return PropagationBestReport(app, line.bestTimeLong, out, err);
+        case CommandLine::Command::Details:
+            return PropagationDetailsReport(app, line.station, line.hour, out, err);
         default:
             return 2;
     }

@@ -5,12 +5,15 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
+
 #include "program/CommandLine.h"
 
 namespace tw {
 
 class Application;
 class BestGrid;
+class Grid;
 
 // Runs a headless command; returns the process exit status.
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
@@ -20,6 +23,8 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
 // shown columns separated by tabs; frequency cells without their leading
 // blanks and, in data rows, followed by " [x]" when checked or " [ ]".
 QStringList GridPrintLines(BestGrid& best);
+// The same for another grid of the best grid's layout.
+QStringList GridPrintLines(BestGrid& best, Grid& grid);
 
 // What the first activation found of AirMail, as "label: value" lines and a
 // tab-separated line per station to evaluate.  Returns the exit status: 1
@@ -44,5 +49,13 @@ int PropagationHoursReport(Application& app, const QString& station, QTextStream
 // tabs.  Returns 1, with the reason in `err`, when there is no system or a
 // station cannot be predicted.
 int PropagationBestReport(Application& app, bool bLong, QTextStream& out, QTextStream& err);
+
+// The detailed view of `station` (identifier, or display name for SAILMAIL)
+// of the system in use at `hour` (UTC) of the clock's day, or at the clock's
+// time without one: the grid's rows as GridPrintLines prints the best list.
+// Returns the exit status: 1, with the reason in `err`, when there is no
+// system, the station is not one of it or its prediction cannot be had.
+int PropagationDetailsReport(Application& app, const QString& station, std::optional<int> hour,
+                             QTextStream& out, QTextStream& err);
 
 }  // namespace tw

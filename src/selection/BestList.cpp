@@ -61,6 +61,7 @@ bool BestList::BestListBuild() {
 
     // The systems into the system list, and the one in use.
     if (!SystemSelect(m_airmail, main, preferredSystem)) return false;
+    main.m_sListSystem = main.m_sSystem;
 
     // AirMail up at the first update of the run.
     if (!main.m_bActivated && settings.m_bAirMailStartup && TerminalActivate) TerminalActivate();

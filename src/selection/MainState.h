@@ -42,9 +42,14 @@ public:
     MainState& operator=(const MainState&) = delete;
 
     Settings settings;
-    QString m_sSystem;       // the AirMail system of the list
+    QString m_sSystem;       // the current AirMail system (the list's, or a view's)
     QString m_sStation;      // the station in hand (identifier)
     QString m_sStationName;  // its display name (SailMail), else empty or the identifier
+    // The system the list was built for.  The views make their own system
+    // current (m_sSystem); the list and whatever walks it (the connection
+    // process) keep this one.
+    QString m_sListSystem;
+    QString ListSystem() const { return m_sListSystem.isEmpty() ? m_sSystem : m_sListSystem; }
     bool m_bActivated = false;
     BestGrid best;           // grdFrequency, grdWorking, column indexes, colours, sort keys, m_iGridRow
     ComboControl cmbSystem;  // AirMail's systems

@@ -20,6 +20,7 @@
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
 #include "ui/frmPropagationBestWidget.h"
+#include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmSummaryWidget.h"
@@ -71,6 +72,9 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
         m_propagationHours = new frmPropagationHoursWidget(*m_model.propagationHours, m_metrics, this);
     if (m_model.propagationBest)
         m_propagationBest = new frmPropagationBestWidget(*m_model.propagationBest, m_metrics, this);
+    if (m_model.propagationDetails)
+        m_propagationDetails =
+            new frmPropagationDetailsWidget(*m_model.propagationDetails, m_metrics, this);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);

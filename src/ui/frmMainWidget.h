@@ -25,6 +25,7 @@ namespace tw {
 class GridWidget;
 class frmPropagationBestWidget;
 class frmPropagationHoursWidget;
+class frmPropagationDetailsWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
@@ -61,6 +62,7 @@ public:
     // The 24-hour propagation window (nullptr without its model).
     frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
     frmPropagationBestWidget* propagationBest() const { return m_propagationBest; }
+    frmPropagationDetailsWidget* propagationDetails() const { return m_propagationDetails; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -116,6 +118,7 @@ private:
     frmSummaryWidget* m_summary = nullptr;
     frmPropagationHoursWidget* m_propagationHours = nullptr;
     frmPropagationBestWidget* m_propagationBest = nullptr;
+    frmPropagationDetailsWidget* m_propagationDetails = nullptr;
 };
 
 }  // namespace tw

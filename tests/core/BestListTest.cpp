@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include "BestListFixture.h"
+#include "views/PropagationDetails.h"
 
 namespace tw {
 namespace {
@@ -233,6 +234,66 @@ TEST_F(BuildTest, BuildsRanksAndMarksTheList) {
     EXPECT_EQ(grid().CellAlignment(1, best().m_iColLufMuf), AlignRight);
     EXPECT_TRUE(grid().Bold(1, best().m_iColSnr));
     EXPECT_FALSE(grid().Bold(1, best().m_iColLufMuf));
+}
+
+// The detailed view runs the list's procedures on its own grid: all of a
+// station's frequencies in ascending order with the list's check marks, at
+// the hour asked for (named in the caption); its system and station become
+// the current ones while the list keeps its system.  A double click on a row,
+// or its pop-up menu, opens the 24-hour view for the view's station and time.
+TEST_F(BuildTest, DetailedViewOfOneStationAtAnHour) {
+    ASSERT_TRUE(list.BestListBuild());
+    drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
+                       QStringLiteral("[Station Info]\nWQA=CM87MM:Harbour Point;x\n"
+                                      "[Frequency List]\nWQA=14108,7100;10140\n"));
+    fake.Set("WQA", "10140.0", 40);
+    frmPropagationDetails details(main, list, airmail);
+    const Grid& g = details.grdFrequency;
+    const auto rows = [&] {
+        Strings out;
+        for (int r = 1; r < g.Rows(); ++r)
+            out.push_back((g.Text(r, best().m_iColStation) + ' ' +
+                           best().GridGetText(details.grdFrequency, r, best().m_iColFrequency) +
+                           (best().GridGetChecked(details.grdFrequency, r, best().m_iColFrequency)
+                                ? " x" : ""))
+                              .toStdString());
+        return out;
+    };
+    const std::tuple<const char*, const char*, int, Strings, const char*> cases[] = {
+        {"HAM", "W2BB", 7, {"W2BB 7100.0", "W2BB 10140.0(p3)", "W2BB 14108.0 x"}, "W2BB - 07:00"},
+        {"SAILMAIL", "WQA", 23,
+         {"Harbour Point 7100.0", "Harbour Point 10140.0 x", "Harbour Point 14108.0"},
+         "Harbour Point - 23:00"}};
+    for (const auto& [system, station, hour, expected, caption] : cases) {
+        SCOPED_TRACE(station);
+        const QDateTime time(QDate(2026, 6, 6), QTime(hour, 0), Qt::UTC);
+        ASSERT_TRUE(details.Update(QString::fromLatin1(system), QString::fromLatin1(station), time));
+        EXPECT_EQ(rows(), expected);
+        EXPECT_EQ(fake.calls.back().time, time);
+        EXPECT_EQ(details.caption.toStdString(),
+                  "Tidewell - Detailed Propagation Data by Frequency - " + std::string(caption));
+        EXPECT_EQ(main.m_sSystem, QString::fromLatin1(system));
+        EXPECT_EQ(main.m_sStation, QString::fromLatin1(station));
+        EXPECT_EQ(main.ListSystem(), QStringLiteral("HAM"));
+    }
+
+    Strings hours;
+    details.onShowHours = [&](const QString& system, const QString& station, const QDateTime& t) {
+        hours.push_back((system + ' ' + station + ' ' + t.toString(Qt::ISODate)).toStdString());
+    };
+    int popups = 0;
+    details.onFrequencyMenuPopup = [&](int, int) { ++popups; };
+    const int x = g.ColPos(best().m_iColSnr) + 10;
+    details.grdFrequency_DblClick(x, g.RowPos(0) + 10);  // the header opens nothing
+    details.grdFrequency_DblClick(x, g.RowPos(2) + 10);
+    details.grdFrequency_MouseUp(MouseRight, 0, x, g.RowPos(3) + 10);
+    details.mnuFrequencyHours_Click();
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(hours, Strings(2, "SAILMAIL WQA 2026-06-06T23:00:00Z"));
+
+    // A station without frequencies keeps the header alone.
+    EXPECT_FALSE(details.Update(QStringLiteral("HAM"), QStringLiteral("Q9ZZ"), {}));
+    EXPECT_EQ(g.Rows(), 1);
 }
 
 // "(p3)" is part of the text compared: N3CC's 7100.0(p3) is not K1AA's 7100.0.

@@ -322,11 +322,14 @@ TEST_F(ConnectProcessTest, StopWhileTheTerminalIsBeingFilledEndsBeforeTheQuestio
     ExpectEnded(0, 0, 0, "");
 }
 
-// The Station column shows a SailMail station by name; the Terminal takes its identifier.
+// The Station column shows a SailMail station by name; the Terminal takes its
+// identifier.  The list's system is typed even when a view has made another
+// one current.
 TEST_F(ConnectProcessTest, SailMailStationNamesAreTypedAsIdentifiers) {
     drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
                        QStringLiteral("[Station Info]\nWQAB970=CM87:Harbor Point\n"));
-    main.m_sSystem = QStringLiteral("SAILMAIL");
+    main.m_sListSystem = QStringLiteral("SAILMAIL");
+    main.m_sSystem = QStringLiteral("HAM");
     grid().SetRows(1);
     AddRow(QStringLiteral("Harbor Point"), QStringLiteral("7100.0"));
     StartWith({Cancel});

@@ -334,6 +334,11 @@ TEST_F(MainWindowTest, ViewMenuEnablesStationItemsBySelectionAndSystem) {
         for (const QString& name : details) EXPECT_EQ(main->menus[name].enabled, detailsOn);
         for (const QString& name : info) EXPECT_EQ(main->menus[name].enabled, infoOn);
     }
+    // The list's system counts, not one a view made current.
+    main->m_sListSystem = QStringLiteral("HAM");
+    main->m_sSystem = QStringLiteral("SAILMAIL");
+    main->mnuView_Opening();
+    EXPECT_TRUE(main->menus[info[0]].enabled);
     // Items of windows that do not exist stay disabled whatever the selection.
     main->SetMenuAvailable(info[0], false);
     main->mnuView_Opening();

@@ -90,7 +90,9 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
         {{"--history"}, 1, "^\\z", "Unable to open Airmail's \"Logfiles\\Debug.log\". "},
         {{"--history", "--from", "2026-06-01"}, 2, "^\\z", {}},
         {{"--best-time"}, 1, "^\\z", "Tidewell: no AirMail system to take the stations from\n"},
-        {{"--long", "--best-list"}, 2, "^\\z", "--long goes with --best-time"}};
+        {{"--long", "--best-list"}, 2, "^\\z", "--long goes with --best-time"},
+        {{"--details", "QA1PMB", "--hour", "24"}, 2, "^\\z", "--hour wants an hour from 0 to 23"},
+        {{"--hour", "7", "--best-list"}, 2, "^\\z", "--hour goes with --details"}};
     for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
@@ -425,6 +427,23 @@ TEST_F(DemoDrive, HoursShowOneStationsFrequenciesByUtcHour) {
         return QString((*top)[0]).remove(QStringLiteral("(p3)")).toDouble();
     };
     EXPECT_GT(best("15"), best("03")) << ham.out.toStdString();
+
+    // The detailed view at 07 UTC: the same frequencies with the 07 column's
+    // SNR, one of them checked.
+    const ProcessRun details =
+        RunTidewell({"--details", "QA1PMB", "--hour", "7", "--drive-c", DriveC(), "--profile",
+                     Profile(), "--utc", "2026-06-06T15:00", "--system", "HAM"});
+    ASSERT_EQ(details.exitCode, 0) << details.err.toStdString();
+    const Listing detailed(details.out);
+    ASSERT_EQ(detailed.rows.size(), listing.rows.size());
+    int checked = 0;
+    for (int i = 0; i < listing.rows.size(); ++i) {
+        const QString frequency = detailed.Cell(detailed.rows[i], "Frequency");
+        EXPECT_EQ(frequency.chopped(4), listing.rows[i][0]);
+        EXPECT_EQ(detailed.Cell(detailed.rows[i], "Snr"), listing.Cell(listing.rows[i], "07"));
+        checked += frequency.endsWith(" [x]");
+    }
+    EXPECT_EQ(checked, 1);
 
     EXPECT_EQ(Listing(hours("SAILMAIL", "Arlen Point").out).rows.size(), 6);
     const ProcessRun unknown = hours("HAM", "QZ9ZZZ");

@@ -25,6 +25,7 @@
 #include "ui/SimAirMailView.h"
 #include "ui/frmMainWidget.h"
 #include "ui/frmPropagationBestWidget.h"
+#include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
@@ -87,6 +88,25 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_TRUE(hours->tmrHour()->isActive());
     hours->close();
     EXPECT_FALSE(app->propagationHours().Visible());
+    // A double click on the 07 hour opens the detailed view for that hour;
+    // its "24 Hour Data..." brings the 24-hour view back.  The View menu
+    // opens it at the clock's time, and an update hides both.
+    frmPropagationDetailsWidget* details = window.propagationDetails();
+    ASSERT_NE(details, nullptr);
+    const Grid& hourGrid = hours->grdData()->grid();
+    QTest::mouseDClick(hours->grdData()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint((hourGrid.ColPos(8) + 30) / metrics.TwipsPerPixelX(),
+                              (hourGrid.RowPos(1) + 30) / metrics.TwipsPerPixelY()));
+    ASSERT_TRUE(details->isVisible());
+    EXPECT_TRUE(details->windowTitle().endsWith(" - 07:00")) << details->windowTitle().toStdString();
+    EXPECT_GT(details->grdFrequency()->grid().Rows(), 2);
+    details->mnuFrequency()->actions().first()->trigger();
+    EXPECT_TRUE(hours->isVisible());
+    EXPECT_EQ(app->propagationHours().ChosenCol(), -1);  // rebuilt
+    hours->close();
+    window.action(QStringLiteral("mnuViewPropagationDetails"))->trigger();
+    EXPECT_TRUE(details->windowTitle().endsWith(
+        " - " + app->main().TimeGetZulu().toString(QStringLiteral("hh:mm"))));
     window.action(QStringLiteral("mnuFrequencyPropagationHours"))->trigger();
     EXPECT_TRUE(hours->isVisible());
     // Best Time opens the short form, its pop-up the long form, all of it
@@ -105,6 +125,7 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     QTest::mouseClick(window.cmdUpdate(), Qt::LeftButton);
     EXPECT_FALSE(hours->isVisible());
     EXPECT_FALSE(bestTime->isVisible());
+    EXPECT_FALSE(details->isVisible());
     ASSERT_TRUE(window.cmdStart()->isEnabled());
 
     // Start, and Yes to the question whether the frequency is clear: the
