@@ -121,70 +121,66 @@ int ConnectionHistory(Application& app, QTextStream& out) {
     return 0;
 }
 
-int PropagationHoursReport(Application& app, const QString& station, QTextStream& out,
-                           QTextStream& err) {
+namespace {
+
+// The views' commands: AirMail's folders and the system in use first; a
+// failure is told on standard error and ends the run with 1.
+bool ViewSystemSelect(Application& app, QTextStream& err) {
     frmMain& main = app.main();
     if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
-    const auto fail = [&err](const QString& reason) {
-        err << "Tidewell: " << reason << Qt::endl;
-        return 1;
-    };
-    if (!SystemSelect(app.airmail(), main, app.commandLine().system))
-        return fail(QStringLiteral("no AirMail system to take the station from"));
+    if (SystemSelect(app.airmail(), main, app.commandLine().system)) return true;
+    err << "Tidewell: no AirMail system to take the stations from" << Qt::endl;
+    return false;
+}
+
+int ViewFailed(const QString& reason, QTextStream& err) {
+    err << "Tidewell: " << reason << Qt::endl;
+    return 1;
+}
+
+// A view's grid as tab-separated rows, header first, its hidden columns left out.
+int PrintShownColumns(const Grid& grid, QTextStream& out) {
+    for (int row = 0; row < grid.Rows(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < grid.Cols(); ++col)
+            if (grid.ColWidth(col) > 0) cells << grid.Text(row, col);
+        out << cells.join(QLatin1Char('\t')) << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
+}  // namespace
+
+int PropagationHoursReport(Application& app, const QString& station, QTextStream& out,
+                           QTextStream& err) {
+    if (!ViewSystemSelect(app, err)) return 1;
+    frmMain& main = app.main();
     frmPropagationHours& view = app.propagationHours();
     // A station that is not one of the system has no frequency list: the view says so.
     const QString id = view.StationFromName(main.m_sSystem, station);
     if (id.isEmpty()) return 1;  // a display name the system lacks: already told
-    if (!view.Update(main.m_sSystem, id, main.TimeGetZulu())) return fail(view.Failure());
-    const Grid& grid = view.grdData;
-    for (int row = 0; row < grid.Rows(); ++row) {
-        QStringList cells;
-        for (int col = 0; col < grid.Cols(); ++col)
-            if (grid.ColWidth(col) > 0) cells << grid.Text(row, col);
-        out << cells.join(QLatin1Char('\t')) << '\n';
-    }
-    out.flush();
-    return 0;
+    if (!view.Update(main.m_sSystem, id, main.TimeGetZulu())) return ViewFailed(view.Failure(), err);
+    return PrintShownColumns(view.grdData, out);
 }
 
 int PropagationBestReport(Application& app, bool bLong, QTextStream& out, QTextStream& err) {
-    frmMain& main = app.main();
-    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
-    const auto fail = [&err](const QString& reason) {
-        err << "Tidewell: " << reason << Qt::endl;
-        return 1;
-    };
-    if (!SystemSelect(app.airmail(), main, app.commandLine().system))
-        return fail(QStringLiteral("no AirMail system to take the stations from"));
+    if (!ViewSystemSelect(app, err)) return 1;
     frmPropagationBest& view = app.propagationBest();
-    if (!view.Update(main.m_sSystem, bLong)) return fail(view.Failure());
-    const Grid& grid = view.grdData;
-    for (int row = 0; row < grid.Rows(); ++row) {
-        QStringList cells;
-        for (int col = 0; col < grid.Cols(); ++col)
-            if (grid.ColWidth(col) > 0) cells << grid.Text(row, col);
-        out << cells.join(QLatin1Char('\t')) << '\n';
-    }
-    out.flush();
-    return 0;
+    if (!view.Update(app.main().m_sSystem, bLong)) return ViewFailed(view.Failure(), err);
+    return PrintShownColumns(view.grdData, out);
 }
 
 int PropagationDetailsReport(Application& app, const QString& station,
                              std::optional<int> hour, QTextStream& out, QTextStream& err) {
+    if (!ViewSystemSelect(app, err)) return 1;
     frmMain& main = app.main();
-    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
-    const auto fail = [&err](const QString& reason) {
-        err << "Tidewell: " << reason << Qt::endl;
-        return 1;
-    };
-    if (!SystemSelect(app.airmail(), main, app.commandLine().system))
-        return fail(QStringLiteral("no AirMail system to take the station from"));
     frmPropagationDetails& view = app.propagationDetails();
     const QString id = view.StationFromName(main.m_sSystem, station);
     if (id.isEmpty()) return 1;  // a display name the system lacks: already told
     QDateTime time = main.TimeGetZulu();
     if (hour) time = QDateTime(time.date(), QTime(*hour, 0), Qt::UTC);
-    if (!view.Update(main.m_sSystem, id, time)) return fail(view.Failure());
+    if (!view.Update(main.m_sSystem, id, time)) return ViewFailed(view.Failure(), err);
     for (const QString& text : GridPrintLines(main.best, view.grdFrequency)) out << text << '\n';
     out.flush();
     return 0;

@@ -1,5 +1,7 @@
 #include "ui/GridWidget.h"
 
+#include <QStyle>
+
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -109,6 +111,12 @@ QPixmap GridWidget::Picture(int picture) {
     QPainter painter(&pixmap);
     DrawPicture(painter, 0, 0, picture);
     return pixmap;
+}
+
+QSize GridWidget::FittingSize(int widthTwips, int heightTwips) const {
+    const int extra = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return QSize(widthTwips / std::max(1, m_metrics.TwipsPerPixelX()) + extra,
+                 heightTwips / std::max(1, m_metrics.TwipsPerPixelY()) + extra);
 }
 
 QSize GridWidget::sizeHint() const {

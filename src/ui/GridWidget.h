@@ -53,6 +53,11 @@ public:
     static QPixmap Picture(int picture);
 
     QSize sizeHint() const override;
+    // The pixel size of a grid widget that shows `widthTwips` by `heightTwips`
+    // of cells whole, with room for the scroll bars: a window resized to fit
+    // its grid from a smaller size still shows them at that moment, and
+    // without the room they would narrow the grid enough to stay.
+    QSize FittingSize(int widthTwips, int heightTwips) const;
 
     // While frozen the grid shows the picture it had when it froze and takes
     // no input: the model is being rebuilt underneath (an update).  Thawing

@@ -55,12 +55,8 @@ void frmPropagationBestWidget::Sync() {
     m_tmrHour->setInterval(m_model.tmrHour.interval);
     if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
     if (!m_model.tmrHour.enabled) m_tmrHour->stop();
-    // The window fits the grid after each update, with room for the scroll
-    // bars (see frmPropagationHoursWidget).
-    const int frame = 2 * m_grid->frameWidth();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize wanted(m_model.WidthWanted() / m_metrics.TwipsPerPixelX() + frame + bar,
-                       m_model.HeightWanted() / m_metrics.TwipsPerPixelY() + frame + bar);
+    // The window fits the grid after each update.
+    const QSize wanted = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
     if (wanted != m_sized) {
         m_sized = wanted;
         resize(wanted);

@@ -44,13 +44,8 @@ frmPropagationDetailsWidget::frmPropagationDetailsWidget(frmPropagationDetails& 
 
 void frmPropagationDetailsWidget::Sync() {
     setWindowTitle(m_model.caption);
-    // The window fits the grid after each update, with room for the scroll
-    // bars (while the grid is resized from a smaller size its bars still
-    // show, and without that room they would narrow the grid enough to stay).
-    const int frame = 2 * m_grid->frameWidth();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize wanted(m_model.WidthWanted() / m_metrics.TwipsPerPixelX() + frame + bar,
-                       m_model.HeightWanted() / m_metrics.TwipsPerPixelY() + frame + bar);
+    // The window fits the grid after each update.
+    const QSize wanted = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
     if (wanted != m_sized) {
         m_sized = wanted;
         resize(wanted);

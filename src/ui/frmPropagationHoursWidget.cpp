@@ -50,13 +50,7 @@ void frmPropagationHoursWidget::Sync() {
     if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
     if (!m_model.tmrHour.enabled) m_tmrHour->stop();
     // The window fits the grid after each update.
-    // Room for the scroll bars is kept too: while the grid is resized from a
-    // smaller size its bars still show, and without that room they would
-    // narrow the grid enough to stay.
-    const int frame = 2 * m_grid->frameWidth();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize wanted(m_model.WidthWanted() / m_metrics.TwipsPerPixelX() + frame + bar,
-                       m_model.HeightWanted() / m_metrics.TwipsPerPixelY() + frame + bar);
+    const QSize wanted = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
     if (wanted != m_sized) {
         m_sized = wanted;
         resize(wanted);
