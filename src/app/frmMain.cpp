@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "common/FlagGuard.h"
 #include "connect/ConnectProcess.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
@@ -20,17 +21,6 @@ const QString kListCaption = QStringLiteral("Best Stations and Frequencies");
 
 qint64 HourOf(const QDateTime& time) { return time.toSecsSinceEpoch() / 3600; }
 
-// A resetting flag: true while its holder lives.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagGuard() { m_flag = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 }  // namespace
 
 int CheckedFromBoolean(bool bChecked) { return bChecked ? 1 : 0; }

@@ -1,5 +1,7 @@
 #include "views/PropagationBest.h"
 
+#include "common/FlagGuard.h"
+
 #include <algorithm>
 
 #include "airmail/AirMail.h"
@@ -14,17 +16,6 @@ namespace {
 // The lowest SNR shown; weaker predictions are shown as it.
 constexpr double kSnrFloor = -99.0;
 
-// Sets a flag for its lifetime.
-class UpdatingFlag {
-public:
-    explicit UpdatingFlag(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~UpdatingFlag() { m_flag = false; }
-    UpdatingFlag(const UpdatingFlag&) = delete;
-    UpdatingFlag& operator=(const UpdatingFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
 }  // namespace
 
 frmPropagationBest::frmPropagationBest(MainState& main, const ITextMetrics& metrics,
@@ -52,7 +43,7 @@ void frmPropagationBest::Hide() {
 
 bool frmPropagationBest::Update(const QString& system, bool bLong) {
     if (m_updating || (othersBusy && othersBusy())) return false;
-    UpdatingFlag updating(m_updating);
+    FlagGuard updating(m_updating);
     tmrHour.enabled = false;
     emit changed();
     MouseBusy busy(m_main.ui());
