@@ -237,10 +237,10 @@ std::optional<PositionFix> Position::LatLonGetCurrentPropagation(bool showError)
                       QString(), showError);
 }
 
-std::optional<PositionFix> Position::LatLonGetCurrent() {
+std::optional<PositionFix> Position::LatLonGetCurrent(bool showError) {
     if (auto fix = LatLonGetCurrentPositionReportCurrent(false)) return fix;
     if (auto fix = LatLonGetCurrentPositionReport(false)) return fix;
-    return LatLonGetCurrentPropagation(true);
+    return LatLonGetCurrentPropagation(showError);
 }
 
 bool Position::LatLonGetCurrent(double& latitude, double& longitude) {

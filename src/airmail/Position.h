@@ -80,8 +80,8 @@ public:
     std::optional<PositionFix> LatLonGetCurrentPropagation(bool showError);
 
     // The current position: the two position report sources quietly, then the
-    // propagation settings with messages.
-    std::optional<PositionFix> LatLonGetCurrent();
+    // propagation settings with messages (none when `showError` is clear).
+    std::optional<PositionFix> LatLonGetCurrent(bool showError = true);
     bool LatLonGetCurrent(double& latitude, double& longitude);
 
     // A hand-typed position becomes AirMail's current one: [Position Report]

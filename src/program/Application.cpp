@@ -91,6 +91,7 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_main->propagationHours = m_hours.get();
     m_best = std::make_unique<frmPropagationBest>(*m_main, metrics, *m_airmail, *m_position,
                                                   PropagationGetHoursOf(*m_propagation));
+    m_best->PropagationPrepareHours = PropagationPrepareHoursOf(*m_propagation);
     m_main->propagationBest = m_best.get();
     m_details = std::make_unique<frmPropagationDetails>(*m_main, *m_bestList, *m_airmail);
     m_main->propagationDetails = m_details.get();

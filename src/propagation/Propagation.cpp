@@ -186,6 +186,7 @@ bool Propagation::PropagationGetHours(int model, int month, int firstHour, int h
 bool Propagation::RunBatch(const PropagationRun& batch, PropagationHours& table,
                            PropagationPath& path) {
     // Two attempts: the first silent, the second with its messages.
+    if (TakePrepared(batch, table, path)) return true;
     PropagationRun run = batch;
     for (bool showErrors : {false, true}) {
         if (IsAbandoned()) return false;
@@ -236,7 +237,28 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
     if (!PropagationProgramCheck(run.Model, run.ShowErrors)) return false;
 
     auto fail = [&](const QString& text) {
-        if (run.ShowErrors) Message(text);
+        if (run.ShowErrors && !text.isEmpty()) Message(text);
+        return false;
+    };
+    const QString& name = model.procedure;
+    const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
+    QByteArray deck;
+    QString error;
+    if (!model.deck(run, year, deck, error)) {
+        return fail(name + QStringLiteral(", ") + model.inputPrefix + error);
+    }
+    QByteArray output;
+    if (!RunDeck(model, run.Model, deck, m_waitSeconds, output, error)) return fail(error);
+    if (!model.read(output, run, table, path, error)) {
+        return fail(name + QStringLiteral(", Output ") + error);
+    }
+    return true;
+}
+
+bool Propagation::RunDeck(const ModelRun& model, int modelNumber, const QByteArray& deck,
+                          double waitSeconds, QByteArray& output, QString& error) {
+    auto fail = [&](const QString& text) {
+        error = text;
         return false;
     };
     const QString& name = model.procedure;
@@ -245,13 +267,6 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
     QFile deckFile(FileName(NativePath(kRunFolder + QLatin1Char('\\') + kDeckFile)));
     if (!deckFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return fail(name + QStringLiteral(", Open ") + deckFile.errorString());
-    }
-    const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
-    QByteArray deck;
-    QString error;
-    if (!model.deck(run, year, deck, error)) {
-        deckFile.close();
-        return fail(name + QStringLiteral(", ") + model.inputPrefix + error);
     }
     if (deckFile.write(deck) != deck.size() || !deckFile.flush()) {
         const QString text = deckFile.errorString();
@@ -272,7 +287,7 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
     }
 
     // The program: its full path, then the install root, the deck and the output.
-    const std::string program = NativePath(kProgramFolder + PropagationProgramFile(run.Model));
+    const std::string program = NativePath(kProgramFolder + PropagationProgramFile(modelNumber));
     const std::vector<std::string> arguments = {NativePath(kInstallRoot), kDeckFile.toStdString(),
                                                 kOutputFile.toStdString()};
     const platform::ProcessStart start =
@@ -282,19 +297,107 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
             return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));
         return fail(model.unable);
     }
-    if (!ProcessWait(start.pid, m_waitSeconds)) {
-        if (IsAbandoned()) return false;  // killed on purpose: nothing to tell
+    if (!ProcessWait(start.pid, waitSeconds)) {
+        if (IsAbandoned()) return fail(QString());  // killed on purpose: nothing to tell
         return fail(name + QStringLiteral(", Shell do not finish."));
     }
 
     // The output.
-    QByteArray output;
     if (QString readError; !ReadFileBounded(outputName, output, readError)) {
         return fail(name + QStringLiteral(", Output ") + readError);
     }
-    if (!model.read(output, run, table, path, error)) {
-        return fail(name + QStringLiteral(", Output ") + error);
+    return true;
+}
+
+bool Propagation::PropagationCombines(int model) const {
+    return model == ModelVoacap && m_settings.m_bPropagationCombinedRuns;
+}
+
+int Propagation::PropagationPrepare(int model, const QDateTime& time, float sunspotNumber,
+                                    const std::vector<PropagationRequest>& requests) {
+    m_prepared.clear();
+    if (!time.isValid()) return 0;
+    const QDateTime utc = time.toUTC();
+    PropagationRun common;
+    common.Model = model;
+    common.Month = utc.date().month();
+    common.FirstHour = utc.time().hour();
+    common.HourCount = 2;  // as PropagationGet runs it
+    common.Inputs = PropagationInputsFrom(m_settings, sunspotNumber);
+    return Prepare(common, requests);
+}
+
+int Propagation::PropagationPrepareHours(int model, int month, int firstHour, int hourCount,
+                                         float sunspotNumber,
+                                         const std::vector<PropagationRequest>& requests) {
+    m_prepared.clear();
+    if (hourCount < 1 || hourCount > 24) return 0;
+    PropagationRun common;
+    common.Model = model;
+    common.Month = month;
+    common.FirstHour = firstHour;
+    common.HourCount = hourCount;
+    common.Inputs = PropagationInputsFrom(m_settings, sunspotNumber);
+    return Prepare(common, requests);
+}
+
+int Propagation::Prepare(const PropagationRun& common,
+                         const std::vector<PropagationRequest>& requests) {
+    if (!PropagationCombines(common.Model)) return 0;
+    std::vector<PropagationRun> runs;
+    for (const PropagationRequest& request : requests) {
+        PropagationRun run = common;
+        run.Positions = request.Positions;
+        run.Frequencies = request.Frequencies;
+        for (const auto& [first, last] : PropagationBatches(static_cast<int>(run.Frequencies.size()))) {
+            run.FirstIndex = first;
+            run.LastIndex = last;
+            runs.push_back(run);
+        }
     }
+    // One circuit gains nothing; a missing program is reported by the runs that follow.
+    if (runs.size() < 2 || !PropagationProgramCheck(common.Model, false)) return 0;
+
+    const ModelRun model {QStringLiteral("PropagationIcepacVoacap"), QStringLiteral("Input, "),
+                          QStringLiteral("Unable to execute VOACAP program."), nullptr, nullptr};
+    QByteArray deck;
+    QString error;
+    const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
+    if (!IcepacVoacapCircuitsDeck(runs, year, deck, error)) return 0;
+
+    // Two tries, both silent; the limit is that of the separate runs together.
+    // A run that gives any circuit is not tried again: the circuits it lacks
+    // run alone.
+    const double waitSeconds = m_waitSeconds * static_cast<double>(runs.size());
+    for (int attempt = 0; attempt < 2 && m_prepared.empty(); ++attempt) {
+        if (IsAbandoned()) return 0;
+        QByteArray output;
+        if (!RunDeck(model, common.Model, deck, waitSeconds, output, error)) continue;
+        std::vector<PropagationHours> tables;
+        std::vector<PropagationPath> paths;
+        const std::vector<QString> errors = IcepacVoacapReadCircuits(output, runs, tables, paths);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            if (errors[i].isEmpty())
+                m_prepared.push_back({runs[i], std::move(tables[i]), std::move(paths[i])});
+        }
+    }
+    return static_cast<int>(m_prepared.size());
+}
+
+bool Propagation::TakePrepared(const PropagationRun& run, PropagationHours& table,
+                               PropagationPath& path) {
+    const auto same = [&run](const Prepared& p) {
+        const PropagationRun& r = p.run;
+        return r.Model == run.Model && r.Month == run.Month && r.FirstHour == run.FirstHour &&
+               r.HourCount == run.HourCount && r.Positions == run.Positions &&
+               r.FirstIndex == run.FirstIndex && r.LastIndex == run.LastIndex &&
+               r.Frequencies == run.Frequencies && r.Inputs == run.Inputs;
+    };
+    const auto it = std::find_if(m_prepared.begin(), m_prepared.end(), same);
+    if (it == m_prepared.end()) return false;
+    table = std::move(it->table);
+    path = std::move(it->path);
+    m_prepared.erase(it);
     return true;
 }
 

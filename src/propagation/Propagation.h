@@ -42,6 +42,16 @@ void PropagationInterpolate(const PropagationHours& twoHours, const PropagationP
                             int minute, int firstIndex, int lastIndex,
                             std::vector<PropagationResult>& results, PropagationPath& path);
 
+// One station's circuit for a combined run: both ends of the path and the
+// station's whole frequency list (cut into batches as PropagationGet does).
+struct PropagationRequest {
+    PropagationPositions Positions;
+    std::vector<float> Frequencies;
+};
+
+// The stations' circuits, asked for only when a combined run is made.
+using PropagationRequests = std::function<std::vector<PropagationRequest>()>;
+
 class Propagation {
 public:
     static constexpr double kWaitSeconds = 5.0;
@@ -75,6 +85,28 @@ public:
                              const std::vector<float>& frequencies, float sunspotNumber,
                              PropagationHours& results, PropagationPath& path);
 
+    // Combined runs.  A program start costs far more than a circuit, so
+    // before the per-station calls of an update the caller may hand over
+    // every station's circuit at once: with the VOACAP model (and
+    // m_bPropagationCombinedRuns set) all batches of all requests go into one
+    // deck and one run of the program, tried twice without messages, and
+    // each batch's tables are kept.  The PropagationGet or PropagationGetHours
+    // call that asks for exactly such a batch (same inputs, hours and
+    // frequencies) then takes the kept tables instead of running the program;
+    // any other batch, and every batch of a combined run that failed, runs
+    // alone as before, with its own messages.  So results and messages are
+    // those of one run per station.  Other models (and fewer than two
+    // batches) run nothing here.  Returns the number of batches kept.
+    int PropagationPrepare(int model, const QDateTime& time, float sunspotNumber,
+                           const std::vector<PropagationRequest>& requests);
+    int PropagationPrepareHours(int model, int month, int firstHour, int hourCount,
+                                float sunspotNumber,
+                                const std::vector<PropagationRequest>& requests);
+    // Drops the kept tables (the update is over).
+    void PropagationPreparedClear() { m_prepared.clear(); }
+    // Whether a model's runs are combined under the current settings.
+    bool PropagationCombines(int model) const;
+
     // One run of a model's program (REC533, or ICEPAC/VOACAP) into the
     // tables; true when the deck was written, the program ended in time with
     // exit code 0 and its output was read.
@@ -107,6 +139,15 @@ public:
 
 private:
     struct ModelRun;
+    struct Prepared {
+        PropagationRun run;
+        PropagationHours table;
+        PropagationPath path;
+    };
+    int Prepare(const PropagationRun& common, const std::vector<PropagationRequest>& requests);
+    bool TakePrepared(const PropagationRun& run, PropagationHours& table, PropagationPath& path);
+    bool RunDeck(const ModelRun& model, int modelNumber, const QByteArray& deck,
+                 double waitSeconds, QByteArray& output, QString& error);
     bool RunBatch(const PropagationRun& run, PropagationHours& table, PropagationPath& path);
     bool Execute(const ModelRun& model, const PropagationRun& run, PropagationHours& table,
                  PropagationPath& path);
@@ -122,6 +163,7 @@ private:
     QString m_mainCaption;
     double m_waitSeconds;
     IWaiter* m_waiter = nullptr;
+    std::vector<Prepared> m_prepared;
 };
 
 }  // namespace tw

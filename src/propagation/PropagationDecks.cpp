@@ -308,12 +308,11 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, Propa
 
 // --- ICEPAC and VOACAP ---
 
-bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QString& error) {
-    if (!CheckRun(run, error) || !CheckDeckInputs(run, error)) return false;
-    const PropagationInputs& in = run.Inputs;
-    const PropagationPositions& at = run.Positions;
+namespace {
 
-    DeckWriter deck;
+// The cards every ICEPAC/VOACAP deck starts with: LINEMAX to LABEL.
+void IcepacVoacapHead(DeckWriter& deck, const PropagationRun& run, int year) {
+    const PropagationInputs& in = run.Inputs;
     deck.Line(QStringLiteral("LINEMAX      55"));
     deck.Line(QStringLiteral("COEFFS")).Tab(11).Text(in.IonCoefficients);
     deck.Line(QStringLiteral("TIME"))
@@ -331,6 +330,11 @@ bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QS
         .Number(in.SunspotNumber, "F5.1", "sunspot number")
         .Number(in.QIndex, "F5.1", "Q index");
     deck.Line(QStringLiteral("LABEL     XMTR                  RCVR"));
+}
+
+// The path: CIRCUIT with the station as transmitter and the vessel as receiver.
+void IcepacVoacapCircuit(DeckWriter& deck, const PropagationRun& run) {
+    const PropagationPositions& at = run.Positions;
     deck.Line(QStringLiteral("CIRCUIT")).Tab(10);
     Latitude(deck, at.StationLatitude, QStringLiteral("station latitude")).Tab(20);
     Longitude(deck, at.StationLongitude, QStringLiteral("station longitude")).Tab(30);
@@ -338,6 +342,11 @@ bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QS
     Longitude(deck, at.OwnLongitude, QStringLiteral("own longitude"))
         .Tab(51)
         .Number(0, "I5", "circuit");
+}
+
+// SYSTEM, FPROB and the two antennas.
+void IcepacVoacapSystem(DeckWriter& deck, const PropagationRun& run) {
+    const PropagationInputs& in = run.Inputs;
     deck.Line(QStringLiteral("SYSTEM"))
         .Tab(11)
         .Number(1, "F5.1", "system")
@@ -355,6 +364,11 @@ bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QS
         .Number(in.LayerAdjustEs, "F5.2", "Es layer adjustment");
     deck.Line(kAntenna1);
     deck.Line(kAntenna2);
+}
+
+// The two analyses of a circuit: the MUF/LUF table (method 26), then the
+// batch's frequencies (method 20).
+void IcepacVoacapAnalyses(DeckWriter& deck, const PropagationRun& run) {
     deck.Line(QStringLiteral("METHOD       26    0"));
     deck.Line(QStringLiteral("EXECUTE"));
     deck.Line(QStringLiteral("FREQUENCY")).Tab(11);
@@ -363,8 +377,121 @@ bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QS
     }
     deck.Line(QStringLiteral("METHOD       20    0"));
     deck.Line(QStringLiteral("EXECUTE"));
+}
+
+bool SameCommonCards(const PropagationRun& a, const PropagationRun& b) {
+    return a.Model == b.Model && a.Month == b.Month && a.FirstHour == b.FirstHour &&
+           a.HourCount == b.HourCount && a.Inputs == b.Inputs;
+}
+
+// The coordinates as a page head prints them: "13.50 N  144.80 E".
+QString PrintedPoint(double latitude, double longitude) {
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(std::fabs(latitude), 0, 'f', 2)
+        .arg(LatitudeLetter(latitude))
+        .arg(std::fabs(longitude), 0, 'f', 2)
+        .arg(LongitudeLetter(longitude));
+}
+
+// Whether a circuit's part of a combined output is the run's circuit: its
+// page head names the run's two points and its first frequency line lists the
+// run's frequencies.
+bool PartIsRun(const QByteArray& part, const PropagationRun& run) {
+    OutputLines lines(part);
+    const std::optional<QString> label = FileFindLine(lines, QStringLiteral("AZIMUTHS"));
+    const std::optional<QString> points = label ? lines.NextLine() : std::nullopt;
+    if (!points) return false;
+    const PropagationPositions& at = run.Positions;
+    const QString expected = PrintedPoint(at.StationLatitude, at.StationLongitude) +
+                             QStringLiteral(" - ") +
+                             PrintedPoint(at.OwnLatitude, at.OwnLongitude);
+    if (!points->simplified().startsWith(expected)) return false;
+
+    // The frequency line: the hour, the MUF, then the frequencies in MHz.
+    const std::optional<QString> freq = FileFindLine(lines, QStringLiteral("FREQ"));
+    if (!freq) return false;
+    const QStringList fields = freq->simplified().split(QLatin1Char(' '));
+    if (fields.size() < BatchSize(run) + 2) return false;
+    for (int j = 0; j < BatchSize(run); ++j) {
+        const std::optional<double> mhz = FieldNumber(fields[j + 2]);
+        if (!mhz || std::fabs(*mhz - FrequencyOf(run, j) / 1000.0) > 0.051) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QString& error) {
+    if (!CheckRun(run, error) || !CheckDeckInputs(run, error)) return false;
+    DeckWriter deck;
+    IcepacVoacapHead(deck, run, year);
+    IcepacVoacapCircuit(deck, run);
+    IcepacVoacapSystem(deck, run);
+    IcepacVoacapAnalyses(deck, run);
     deck.Line(QStringLiteral("QUIT"));
     return Finish(deck, bytes, error);
+}
+
+bool IcepacVoacapCircuitsDeck(const std::vector<PropagationRun>& runs, int year,
+                              QByteArray& bytes, QString& error) {
+    if (runs.empty()) {
+        error = QStringLiteral("No circuit to run");
+        return false;
+    }
+    for (const PropagationRun& run : runs) {
+        if (!CheckRun(run, error) || !CheckDeckInputs(run, error)) return false;
+        if (!SameCommonCards(run, runs.front())) {
+            error = QStringLiteral("The circuits of one deck differ in their common cards");
+            return false;
+        }
+    }
+    DeckWriter deck;
+    IcepacVoacapHead(deck, runs.front(), year);
+    IcepacVoacapSystem(deck, runs.front());
+    for (const PropagationRun& run : runs) {
+        IcepacVoacapCircuit(deck, run);
+        IcepacVoacapAnalyses(deck, run);
+    }
+    deck.Line(QStringLiteral("QUIT"));
+    return Finish(deck, bytes, error);
+}
+
+std::vector<QString> IcepacVoacapReadCircuits(const QByteArray& output,
+                                              const std::vector<PropagationRun>& runs,
+                                              std::vector<PropagationHours>& tables,
+                                              std::vector<PropagationPath>& paths) {
+    tables.assign(runs.size(), PropagationHours());
+    paths.assign(runs.size(), PropagationPath());
+    std::vector<QString> errors(runs.size());
+
+    // Each circuit's part starts at its method 26 page head (the deck's echo
+    // writes "METHOD" and "26" apart, so it never matches).
+    std::vector<qsizetype> starts;
+    const QByteArray head("METHOD 26");
+    for (qsizetype at = output.indexOf(head); at >= 0; at = output.indexOf(head, at + 1)) {
+        starts.push_back(output.lastIndexOf('\n', at) + 1);
+    }
+    // The parts are taken in deck order.  Each run takes the first part from
+    // where the previous one stopped that is its circuit, so a circuit the
+    // program left out (or a part that names no run) fails alone.
+    const auto partText = [&](std::size_t k) {
+        const qsizetype to = k + 1 < starts.size() ? starts[k + 1] : output.size();
+        return output.mid(starts[k], to - starts[k]);
+    };
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        std::size_t k = next;
+        while (k < starts.size() && !PartIsRun(partText(k), runs[i])) ++k;
+        if (k == starts.size()) {
+            errors[i] = QStringLiteral("Circuit %1 of %2 not found").arg(i + 1).arg(runs.size());
+            continue;
+        }
+        next = k + 1;
+        QString error;
+        if (!IcepacVoacapReadOutput(partText(k), runs[i], tables[i], paths[i], error))
+            errors[i] = error;
+    }
+    return errors;
 }
 
 bool IcepacVoacapReadOutput(const QByteArray& output, const PropagationRun& run,

@@ -65,6 +65,8 @@ struct PropagationInputs {
     float LayerAdjustF1 = 1.0f;
     float LayerAdjustF2 = 1.0f;
     float LayerAdjustEs = 0.7f;
+
+    bool operator==(const PropagationInputs&) const = default;
 };
 
 PropagationInputs PropagationInputsFrom(const Settings& settings, float sunspotNumber);
@@ -76,6 +78,8 @@ struct PropagationPositions {
     double OwnLongitude = 0.0;
     double StationLatitude = 0.0;
     double StationLongitude = 0.0;
+
+    bool operator==(const PropagationPositions&) const = default;
 };
 
 // One run of a model: one batch of the caller's frequency list over a run of

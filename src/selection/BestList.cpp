@@ -41,7 +41,9 @@ private:
 
 BestList::BestList(MainState& main, AirMail& airmail, Position& position, Propagation& propagation,
                    std::function<void()> terminalActivate)
-    : BestList(main, airmail, position, PropagationGetOf(propagation), std::move(terminalActivate)) {}
+    : BestList(main, airmail, position, PropagationGetOf(propagation), std::move(terminalActivate)) {
+    PropagationPrepare = PropagationPrepareOf(propagation);
+}
 
 BestList::BestList(MainState& main, AirMail& airmail, Position& position, PropagationGetFunction propagationGet,
                    std::function<void()> terminalActivate)
@@ -71,6 +73,28 @@ bool BestList::BestListBuild() {
         return m_position.LatLonGetCurrent(latitude, longitude);
     };
     if (!StationGetStations(m_airmail, main.m_sSystem, here, stations)) return false;
+
+    // With a model whose runs are combined, every station's circuit goes into
+    // one program run first; the evaluation below then takes its results.
+    struct PreparedDrop {
+        BestList& list;
+        int model;
+        ~PreparedDrop() {
+            if (list.PropagationPrepare) list.PropagationPrepare(model, QDateTime(), 0.0f, {});
+        }
+    } preparedDrop {*this, settings.m_iPropagationModel};
+    if (PropagationPrepare) {
+        const QDateTime time = m_evaluation.PropagationTime(main.TimeGetZulu());
+        PropagationPrepare(settings.m_iPropagationModel, time, m_position.SunSpotNumberGet(), [&] {
+            PropagationPositions own;
+            if (const std::optional<PositionFix> fix = m_position.LatLonGetCurrent(false)) {
+                own.OwnLatitude = fix->latitude;
+                own.OwnLongitude = fix->longitude;
+                return StationRequests(stations, own);
+            }
+            return std::vector<PropagationRequest>();
+        });
+    }
 
     {
         const RedrawOff redrawOff(grid);
@@ -118,6 +142,29 @@ bool BestList::BestListBuild() {
     // Tells the user when nothing is left to connect to; the build is done all the same.
     best.FrequencyAnyChecked();
     return true;
+}
+
+std::vector<PropagationRequest> BestList::StationRequests(const QStringList& stations,
+                                                          const PropagationPositions& own) {
+    const QString& system = m_main.m_sSystem;
+    const QString file = SystemFileName(system);
+    std::vector<PropagationRequest> requests;
+    for (const QString& station : stations) {
+        PropagationRequest request;
+        request.Positions = own;
+        // The frequencies as StationGetFrequencies puts them into the rows.
+        const QString value = m_airmail.AirMailGetProfileString(file, kFrequencyList, station, false);
+        for (const StationFrequency& frequency : FrequencyListParse(value)) {
+            if (PropagationFrequencyInRange(frequency.kHz))
+                request.Frequencies.push_back(static_cast<float>(FrequencyFromText(frequency.text)));
+        }
+        if (request.Frequencies.empty() ||
+            !LatLonGetStation(m_airmail, system, station, false, request.Positions.StationLatitude,
+                              request.Positions.StationLongitude))
+            continue;
+        requests.push_back(std::move(request));
+    }
+    return requests;
 }
 
 bool BestList::StationGetFrequencies(Grid& grid, int first, int& last) {

@@ -36,6 +36,10 @@ public:
              std::function<void()> terminalActivate = {});
 
     std::function<void()> TerminalActivate;
+    // Runs every station's circuit at once before the stations are evaluated
+    // (the run driver's combined run); set by the constructor that takes the
+    // run driver, empty otherwise.
+    PropagationPrepareFunction PropagationPrepare;
     // The system to show when the system list is filled (the command line's
     // choice); empty for AirMail's last used system.
     QString preferredSystem;
@@ -74,6 +78,12 @@ public:
     Evaluation& evaluation() { return m_evaluation; }
 
 private:
+    // The circuits of the stations for a combined run, read without messages:
+    // a station whose frequency list or position cannot be had is left out
+    // (its own evaluation reports it).
+    std::vector<PropagationRequest> StationRequests(const QStringList& stations,
+                                                    const PropagationPositions& own);
+
     // The final order of the stations when each shows one frequency.
     void StationBlocksSort(Grid& grid);
 

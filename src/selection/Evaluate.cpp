@@ -257,12 +257,28 @@ PropagationGetFunction PropagationGetOf(Propagation& propagation) {
     };
 }
 
+PropagationPrepareFunction PropagationPrepareOf(Propagation& propagation) {
+    return [&propagation](int model, const QDateTime& time, float sunspotNumber,
+                          const PropagationRequests& requests) {
+        if (!requests || !propagation.PropagationCombines(model)) {
+            propagation.PropagationPreparedClear();
+            return;
+        }
+        propagation.PropagationPrepare(model, time, sunspotNumber, requests());
+    };
+}
+
 Evaluation::Evaluation(MainState& main, AirMail& airmail, Position& position,
                        PropagationGetFunction propagationGet)
     : m_main(main), m_airmail(airmail), m_position(position), m_propagationGet(std::move(propagationGet)) {}
 
 Evaluation::Evaluation(MainState& main, AirMail& airmail, Position& position, Propagation& propagation)
     : Evaluation(main, airmail, position, PropagationGetOf(propagation)) {}
+
+QDateTime Evaluation::PropagationTime(const QDateTime& time) const {
+    const double shift = static_cast<double>(m_main.settings.m_fPropagationTimeShift);
+    return time.addSecs(static_cast<qint64>(std::llround(shift * 3600.0)));
+}
 
 StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowStop,
                                            const QDateTime& time, bool additionalData) {
@@ -279,8 +295,7 @@ StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowSt
     // The reader always gives a number (AirMail's, or the stored one).
     const float sunspotNumber = m_position.SunSpotNumberGet();
 
-    const QDateTime t =
-        time.addSecs(static_cast<qint64>(std::llround(static_cast<double>(settings.m_fPropagationTimeShift) * 3600.0)));
+    const QDateTime t = PropagationTime(time);
 
     const QString& system = m_main.m_sSystem;
     const QString& station = m_main.m_sStation;

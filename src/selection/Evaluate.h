@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "propagation/Propagation.h"
 #include "propagation/PropagationTypes.h"
 
 namespace tw {
@@ -106,6 +107,16 @@ using PropagationGetFunction =
 // PropagationGet of a run driver that outlives the function.
 PropagationGetFunction PropagationGetOf(Propagation& propagation);
 
+// Runs every station's circuit at once before the stations are evaluated
+// one by one (PropagationPrepare of the run driver), when the model's runs
+// are combined: only then is `requests` called for the stations' circuits.
+// Called with an empty `requests` after the update, to drop what is left.
+using PropagationPrepareFunction = std::function<void(
+    int model, const QDateTime& time, float sunspotNumber, const PropagationRequests& requests)>;
+
+// PropagationPrepare of a run driver that outlives the function.
+PropagationPrepareFunction PropagationPrepareOf(Propagation& propagation);
+
 // What became of one station's evaluation.
 enum class StationOutcome {
     Evaluated,  // the rows carry the prediction
@@ -126,6 +137,9 @@ public:
     // (each after its message); the rows then keep only what they had.
     StationOutcome StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const QDateTime& time,
                          bool additionalData);
+
+    // The time a prediction is made for: `time` shifted by m_fPropagationTimeShift hours.
+    QDateTime PropagationTime(const QDateTime& time) const;
 
 private:
     MainState& m_main;

@@ -21,6 +21,9 @@ struct Settings {
     bool m_bAirMailStationCheck = false;
     QString m_sProfileFile;  // program folder + "\\Tidewell.Ini", set by Initialize
     bool m_bPropagationAdditionalData = false;
+    // Put every station's circuits into one program run where the model's
+    // program reads such decks (VOACAP); off: one run per station.
+    bool m_bPropagationCombinedRuns = true;
     // Rebuild the list by itself when the UTC hour turns (the main window).
     bool m_bPropagationHourlyRefresh = true;
     QString m_sPropagationIonCoefficients = QStringLiteral("URSI");

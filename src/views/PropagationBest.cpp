@@ -64,6 +64,31 @@ bool frmPropagationBest::Update(const QString& system, bool bLong) {
     grdData.SetRedraw(false);
     m_main.UpdateStatusState(QStringLiteral("Working"));
     Layout();
+
+    // With a model whose runs are combined, every station's 24 hours go into
+    // one program run first; FillPrediction then takes their results.
+    const int model = m_main.settings.m_iPropagationModel;
+    struct PreparedDrop {
+        const PropagationPrepareHoursFunction& prepare;
+        int model;
+        ~PreparedDrop() {
+            if (prepare) prepare(model, 1, 0, 24, 0.0f, {});
+        }
+    } preparedDrop {PropagationPrepareHours, model};
+    if (PropagationPrepareHours) {
+        const QDateTime shifted = PropagationShifted(m_main.TimeGetZulu());
+        PropagationPrepareHours(model, shifted.date().month(), 0, 24, m_position.SunSpotNumberGet(),
+                                [&] {
+                                    PropagationPositions own;
+                                    if (const auto fix = m_position.LatLonGetCurrent(false)) {
+                                        own.OwnLatitude = fix->latitude;
+                                        own.OwnLongitude = fix->longitude;
+                                        return StationRequests(stations, own);
+                                    }
+                                    return std::vector<PropagationRequest>();
+                                });
+    }
+
     int first = 1;
     int done = 0;
     for (const QString& station : stations) {
@@ -118,6 +143,36 @@ void frmPropagationBest::Layout() {
     }
 }
 
+QDateTime frmPropagationBest::PropagationShifted(const QDateTime& time) const {
+    const double shift = static_cast<double>(m_main.settings.m_fPropagationTimeShift);
+    return time.addSecs(qRound64(shift * 3600.0));
+}
+
+std::vector<PropagationRequest> frmPropagationBest::StationRequests(
+    const QStringList& stations, const PropagationPositions& own) {
+    const bool ham = m_system.compare(QLatin1String("HAM"), Qt::CaseInsensitive) == 0;
+    const int mode = m_main.settings.m_iStationPactorMode;
+    std::vector<PropagationRequest> requests;
+    for (const QString& station : stations) {
+        PropagationRequest request;
+        request.Positions = own;
+        // The frequencies as AddFrequencies and PactorFilter leave the rows.
+        const QString list = m_airmail.AirMailGetProfileString(
+            SystemFileName(m_system), QStringLiteral("Frequency List"), station, false);
+        for (const QString& text : FrequencyListTexts(list)) {
+            if (!ham || PactorModeKeeps(mode, text))
+                request.Frequencies.push_back(static_cast<float>(FrequencyFromText(text)));
+        }
+        if (request.Frequencies.empty() ||
+            !LatLonGetStation(m_airmail, m_system, station, false,
+                              request.Positions.StationLatitude,
+                              request.Positions.StationLongitude))
+            continue;
+        requests.push_back(std::move(request));
+    }
+    return requests;
+}
+
 bool frmPropagationBest::AddFrequencies(const QString& station) {
     const QString list = m_airmail.AirMailGetProfileString(
         SystemFileName(m_system), QStringLiteral("Frequency List"), station, true);
@@ -136,13 +191,11 @@ bool frmPropagationBest::AddFrequencies(const QString& station) {
     return true;
 }
 
-// Mode 0 keeps the Pactor 3 frequencies, mode 1 the others; any other mode keeps all.
 void frmPropagationBest::PactorFilter(int first) {
     const int mode = m_main.settings.m_iStationPactorMode;
     if (mode != 0 && mode != 1) return;
     for (int row = grdData.Rows() - 1; row >= first; --row) {
-        const bool pactor3 = grdData.Text(row, kColLabel).contains(QLatin1String("(p3)"));
-        if ((mode == 0 && !pactor3) || (mode == 1 && pactor3)) {
+        if (!PactorModeKeeps(mode, grdData.Text(row, kColLabel))) {
             if (row == grdData.Rows() - 1)
                 grdData.SetRows(row);
             else
@@ -160,8 +213,7 @@ bool frmPropagationBest::FillPrediction(const QString& station, int first) {
     }
     const float sunspotNumber = m_position.SunSpotNumberGet();
     const QDateTime now = m_main.TimeGetZulu();
-    const QDateTime shifted =
-        now.addSecs(qRound64(static_cast<double>(settings.m_fPropagationTimeShift) * 3600.0));
+    const QDateTime shifted = PropagationShifted(now);
     if (!LatLonGetStation(m_airmail, m_system, station, true, positions.StationLatitude,
                           positions.StationLongitude)) {
         m_failure = QStringLiteral("The station %1 of %2 has no position.").arg(station, m_system);

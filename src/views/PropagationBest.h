@@ -68,6 +68,9 @@ public:
     bool Updating() const { return m_updating; }
     // Another update running programs on the same working files.
     std::function<bool()> othersBusy;
+    // The combined run of all stations' circuits before the stations are
+    // predicted one by one (empty: one run per station).
+    PropagationPrepareHoursFunction PropagationPrepareHours;
 
     QString System() const { return m_system; }
     bool LongForm() const { return m_long; }
@@ -94,6 +97,12 @@ private:
     void Layout();
     bool AddFrequencies(const QString& station);
     void PactorFilter(int first);
+    // `time` shifted by m_fPropagationTimeShift hours.
+    QDateTime PropagationShifted(const QDateTime& time) const;
+    // The stations' circuits for a combined run, read without messages; a
+    // station whose frequencies or position cannot be had is left out.
+    std::vector<PropagationRequest> StationRequests(const QStringList& stations,
+                                                    const PropagationPositions& own);
     bool FillPrediction(const QString& station, int first);
     void Fold(int first, const QString& label);
     void HighlightHour(int col);

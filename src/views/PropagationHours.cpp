@@ -43,6 +43,23 @@ PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation) {
         };
 }
 
+PropagationPrepareHoursFunction PropagationPrepareHoursOf(Propagation& propagation) {
+    return [&propagation](int model, int month, int firstHour, int hourCount,
+                          float sunspotNumber, const PropagationRequests& requests) {
+        if (!requests || !propagation.PropagationCombines(model)) {
+            propagation.PropagationPreparedClear();
+            return;
+        }
+        propagation.PropagationPrepareHours(model, month, firstHour, hourCount, sunspotNumber,
+                                            requests());
+    };
+}
+
+bool PactorModeKeeps(int mode, const QString& frequencyText) {
+    const bool pactor3 = frequencyText.contains(QLatin1String("(p3)"));
+    return !((mode == 0 && !pactor3) || (mode == 1 && pactor3));
+}
+
 frmPropagationHours::frmPropagationHours(MainState& main, const ITextMetrics& metrics,
                                          AirMail& airmail, Position& position,
                                          PropagationGetHoursFunction propagationGetHours)

@@ -17,6 +17,7 @@
 #include "common/Controls.h"
 #include "common/Grid.h"
 #include "common/UserInterface.h"
+#include "propagation/Propagation.h"
 #include "propagation/PropagationTypes.h"
 
 namespace tw {
@@ -39,6 +40,22 @@ using PropagationGetHoursFunction =
 
 // PropagationGetHours of a run driver that outlives the function.
 PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation);
+
+// Runs every station's circuit for whole hours at once before the stations
+// are predicted one by one (PropagationPrepareHours of the run driver), when
+// the model's runs are combined: only then is `requests` called.  Called with
+// an empty `requests` afterwards, to drop what is left.
+using PropagationPrepareHoursFunction =
+    std::function<void(int model, int month, int firstHour, int hourCount, float sunspotNumber,
+                       const PropagationRequests& requests)>;
+
+// PropagationPrepareHours of a run driver that outlives the function.
+PropagationPrepareHoursFunction PropagationPrepareHoursOf(Propagation& propagation);
+
+// Whether a frequency of a "HAM" station stays in the views by the Pactor
+// mode setting: mode 0 keeps the Pactor 3 frequencies ("(p3)" in the text),
+// mode 1 the others, any other mode keeps all.
+bool PactorModeKeeps(int mode, const QString& frequencyText);
 
 class frmPropagationHours : public QObject {
     Q_OBJECT

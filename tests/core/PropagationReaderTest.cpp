@@ -38,6 +38,76 @@ TEST(PropagationIcepacVoacapOutput, ReadsTheGuamSample) {
     EXPECT_EQ(Numbers(table[1][9]), (std::vector<float> {18.9f, 36.2f, 560, -192, -173, -19, 0}));
 }
 
+TEST(PropagationIcepacVoacapCircuits, OneDeckAndOneOutputServeThreeStations) {
+    const struct {
+        const char* sample;
+        std::vector<PropagationRun> runs;
+        std::vector<float> ranges;
+    } samples[] = {
+        {"voacap-3circuits-2h", test::ThreeCircuitRuns(6, 20, 2, 150.0f), {5125.2f, 2193.3f, 8805.4f}},
+        {"voacap-3circuits-24h", test::ThreeCircuitRuns(12, 0, 24, 100.0f), {5125.2f, 2193.3f, 8805.4f}},
+    };
+    for (const auto& sample : samples) {
+        SCOPED_TRACE(sample.sample);
+        QByteArray deck;
+        QString error;
+        ASSERT_TRUE(IcepacVoacapCircuitsDeck(sample.runs, 2026, deck, error));
+        EXPECT_EQ(deck, ReadSample(QLatin1String(sample.sample) + QStringLiteral(".dat")));
+
+        std::vector<PropagationHours> tables;
+        std::vector<PropagationPath> paths;
+        const QByteArray output = ReadSample(QLatin1String(sample.sample) + QStringLiteral(".out"));
+        EXPECT_EQ(IcepacVoacapReadCircuits(output, sample.runs, tables, paths),
+                  std::vector<QString>(3));
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_FLOAT_EQ(paths[i].Range, sample.ranges[i]);
+            ASSERT_EQ(tables[i].size(), static_cast<std::size_t>(sample.runs[i].HourCount));
+            EXPECT_EQ(tables[i].back().size(), sample.runs[i].Frequencies.size());
+        }
+    }
+
+    // The first circuit reads as the same circuit run alone.
+    const std::vector<PropagationRun> runs = test::ThreeCircuitRuns(6, 20, 2, 150.0f);
+    const QByteArray output = ReadSample(QStringLiteral("voacap-3circuits-2h.out"));
+    std::vector<PropagationHours> tables;
+    std::vector<PropagationPath> paths;
+    IcepacVoacapReadCircuits(output, runs, tables, paths);
+    PropagationHours alone;
+    PropagationPath alonePath;
+    QString error;
+    ASSERT_TRUE(IcepacVoacapReadOutput(ReadSample(QStringLiteral("voacap-guam-2h.out")), GuamRun(),
+                                       alone, alonePath, error));
+    EXPECT_EQ(Numbers(paths[0]), Numbers(alonePath));
+    for (std::size_t h = 0; h < 2; ++h)
+        for (std::size_t f = 0; f < 10; ++f)
+            EXPECT_EQ(Numbers(tables[0][h][f]), Numbers(alone[h][f])) << h << " " << f;
+
+    // A circuit the program left out, or a run whose circuit is not in the
+    // output, fails alone; the others are still read from their own pages.
+    const qsizetype second = output.indexOf("METHOD 26", output.indexOf("METHOD 26") + 1);
+    const qsizetype third = output.indexOf("METHOD 26", second + 1);
+    QByteArray withoutSecond = output;
+    withoutSecond.remove(second, third - second);
+    std::vector<PropagationRun> moved = runs;
+    moved[1].Positions.StationLatitude = 21.4;
+    const struct {
+        const char* what;
+        QByteArray output;
+        std::vector<PropagationRun> runs;
+    } faults[] = {{"second circuit left out", withoutSecond, runs},
+                  {"second run not in the output", output, moved}};
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        const std::vector<QString> errors =
+            IcepacVoacapReadCircuits(fault.output, fault.runs, tables, paths);
+        ASSERT_EQ(errors.size(), 3u);
+        EXPECT_TRUE(errors[0].isEmpty());
+        EXPECT_EQ(errors[1], QStringLiteral("Circuit 2 of 3 not found"));
+        EXPECT_TRUE(errors[2].isEmpty());
+        EXPECT_FLOAT_EQ(paths[2].Range, 8805.4f);
+    }
+}
+
 TEST(PropagationHourIndex, PlacesPrintedHoursInTheRun) {
     // printed hour, first hour of the run, hours of the run: hour index (0: none)
     for (const auto& [printed, first, count, index] :

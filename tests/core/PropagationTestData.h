@@ -39,6 +39,25 @@ inline PropagationRun GuamRun() {
     return SampleRun(6, 20, 2, kGuamPositions, kGuamFrequencies, 150.0f);
 }
 
+// "voacap-3circuits-*": three circuits to the guam sample's vessel in one
+// deck, from Guam (the guam sample's ten frequencies), Honolulu (five) and
+// Cape Town (six).
+inline std::vector<PropagationRun> ThreeCircuitRuns(int month, int firstHour, int hourCount,
+                                                    float sunspotNumber) {
+    const PropagationPositions vessel = kGuamPositions;
+    auto from = [&](double latitude, double longitude) {
+        PropagationPositions at = vessel;
+        at.StationLatitude = latitude;
+        at.StationLongitude = longitude;
+        return at;
+    };
+    return {SampleRun(month, firstHour, hourCount, vessel, kGuamFrequencies, sunspotNumber),
+            SampleRun(month, firstHour, hourCount, from(21.3, -157.9),
+                      {3600, 7100, 10100, 14100, 18100}, sunspotNumber),
+            SampleRun(month, firstHour, hourCount, from(-33.92, 18.42),
+                      {7100, 10100, 14100, 18100, 21100, 24900}, sunspotNumber)};
+}
+
 // The numbers of a result: takeoff angle, delay, virtual height, signal,
 // noise, SNR and SNR slope.
 inline std::vector<float> Numbers(const PropagationResult& r) {
