@@ -44,6 +44,22 @@ private:
     platform::IProfileFiles& m_files;
 };
 
+// Holds the profile files' reads while it lives (IProfileFiles::HoldReads):
+// an update reads AirMail's profile and system files once instead of once or
+// more per station.
+class ProfileReadsHeld {
+public:
+    explicit ProfileReadsHeld(ProfileAccess& profile) : m_files(profile.Files()) {
+        m_files.HoldReads(true);
+    }
+    ~ProfileReadsHeld() { m_files.HoldReads(false); }
+    ProfileReadsHeld(const ProfileReadsHeld&) = delete;
+    ProfileReadsHeld& operator=(const ProfileReadsHeld&) = delete;
+
+private:
+    platform::IProfileFiles& m_files;
+};
+
 // The system's text for an error code, as a QString.
 QString SystemErrorText(int code);
 

@@ -7,12 +7,27 @@ namespace tw::platform {
 std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
                                           const std::string& key, const std::string& def,
                                           std::size_t bufferSize) {
+    const std::string path = profile_file::NativePath(m_mapper, file);
+    if (m_holds > 0) {
+        auto held = m_held.find(path);
+        if (held == m_held.end()) {
+            std::string text;
+            bool exists = false;
+            if (profile_file::Read(path, text, exists) != 0) text.clear();
+            held = m_held.emplace(path, std::move(text)).first;
+        }
+        return ini::GetString(held->second, section, key, def, bufferSize);
+    }
     std::string text;
     bool exists = false;
     // A file that cannot be read reads as an empty one, as with Windows.
-    if (profile_file::Read(profile_file::NativePath(m_mapper, file), text, exists) != 0)
-        text.clear();
+    if (profile_file::Read(path, text, exists) != 0) text.clear();
     return ini::GetString(text, section, key, def, bufferSize);
+}
+
+void NativeProfileFiles::HoldReads(bool hold) {
+    m_holds += hold ? 1 : (m_holds > 0 ? -1 : 0);
+    if (m_holds == 0) m_held.clear();
 }
 
 bool NativeProfileFiles::WriteStrings(const std::string& file,
@@ -27,6 +42,7 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
     if (entries.empty()) return true;
 
     const std::string path = profile_file::NativePath(m_mapper, file);
+    m_held.erase(path);  // read afresh after the write
     for (int attempt = 0; attempt < kWriteTries; ++attempt) {
         std::string text;
         bool exists = false;

@@ -17,6 +17,7 @@
 // win32/Win32ProfileFiles.cpp (GetLastError values).
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,7 @@ public:
                           std::size_t bufferSize) override;
     bool WriteStrings(const std::string& file, const std::vector<ProfileEntry>& entries) override;
     int LastError() const override { return m_lastError; }
+    void HoldReads(bool hold) override;
 
     // Called with the file's path after the new text is ready and before the
     // file is checked and replaced: the tests change the file here, as
@@ -49,6 +51,10 @@ public:
 private:
     const PathMapper& m_mapper;
     int m_lastError = 0;
+    int m_holds = 0;
+    // While reads are held: each file's text by its native path (a file that
+    // cannot be read as the empty text).
+    std::map<std::string, std::string> m_held;
 };
 
 // ---- The file operations of the backend -----------------------------------

@@ -52,6 +52,13 @@ public:
 
     // The system error code of the last failed write (0 when none).
     virtual int LastError() const = 0;
+
+    // While reads are held (holds nest), each file is read once and later
+    // reads of it answer from that text; a write through this object reads
+    // the file afresh.  For work that reads the same files many times over a
+    // short while (an update reads AirMail's profile and system files per
+    // station and per row): the files are then read once per update.
+    virtual void HoldReads(bool hold) { (void)hold; }
 };
 
 class PathMapper;

@@ -56,6 +56,9 @@ BestList::BestList(MainState& main, AirMail& airmail, Position& position, Propag
 // ---- The build --------------------------------------------------------------
 
 bool BestList::BestListBuild() {
+    // AirMail's files cannot change in a way that counts during the build:
+    // each is read once.
+    const ProfileReadsHeld held(m_airmail.profile());
     MainState& main = m_main;
     const Settings& settings = main.settings;
     BestGrid& best = main.best;

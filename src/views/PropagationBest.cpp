@@ -44,6 +44,7 @@ void frmPropagationBest::Hide() {
 bool frmPropagationBest::Update(const QString& system, bool bLong) {
     if (m_updating || (othersBusy && othersBusy())) return false;
     FlagGuard updating(m_updating);
+    const ProfileReadsHeld held(m_airmail.profile());  // each file read once
     tmrHour.enabled = false;
     emit changed();
     MouseBusy busy(m_main.ui());

@@ -51,6 +51,7 @@ bool frmPropagationDetails::UpdatePropagationDetails(const QString& system,
                                                      const QString& station,
                                                      const QDateTime& time) {
     if (m_updating) return false;
+    const ProfileReadsHeld held(m_airmail.profile());  // each file read once
     m_updating = true;
     emit changed();
     MainState& main = m_main;

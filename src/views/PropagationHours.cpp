@@ -90,6 +90,7 @@ QString frmPropagationHours::StationFromName(const QString& system, const QStrin
 bool frmPropagationHours::Update(const QString& system, const QString& station,
                                  const QDateTime& time) {
     if (m_updating) return false;
+    const ProfileReadsHeld held(m_airmail.profile());  // each file read once
     m_updating = true;
     tmrHour.enabled = false;
     emit changed();

@@ -144,6 +144,56 @@ TEST_F(PropagationDriver, VoacapRunsOnceForEveryBatchOfTenAndNotForAnEmptyListOr
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(PropagationDriver, ACombinedRunServesEveryStationAndFallsBackToOneRunEach) {
+    // The program: a deck of several circuits gets the three-circuit sample's
+    // output, or fails when `failCombined` is set; one circuit gets guam's.
+    const auto program = [](bool failCombined) {
+        return QByteArray("if [ $(grep -c CIRCUIT sound.dat) -gt 1 ]; then ") +
+               (failCombined ? "exit 1" : "cp '" TIDEWELL_SAMPLES_DIR "/voacap-3circuits-2h.out' sound.out") +
+               "; else " + kCopy + "; fi";
+    };
+    const struct {
+        const char* what;
+        int model;
+        bool combined;
+        bool failCombined;
+        int kept;
+        int runs;  // after the prepare and the guam station's prediction
+    } cases[] = {
+        {"VOACAP: one run for all", ModelVoacap, true, false, 3, 1},
+        {"the combined run fails twice", ModelVoacap, true, true, 0, 3},
+        {"combined runs off", ModelVoacap, false, false, 0, 1},
+        {"ICEPAC runs alone", ModelIcepac, true, false, 0, 1},
+    };
+    std::vector<PropagationRequest> requests;
+    for (const PropagationRun& run : test::ThreeCircuitRuns(6, 20, 2, 150.0f))
+        requests.push_back({run.Positions, run.Frequencies});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(Run(QStringLiteral("runs")));
+        Program(c.model == ModelVoacap ? QStringLiteral("voacapw.exe") : QStringLiteral("icepacw.exe"),
+                program(c.failCombined));
+        settings.m_bPropagationCombinedRuns = c.combined;
+        const QDateTime time(QDate(2026, 6, 15), QTime(20, 0), Qt::UTC);
+        EXPECT_EQ(propagation.PropagationPrepare(c.model, time, 150.0f, requests), c.kept);
+        ASSERT_TRUE(Get(c.model, test::kGuamFrequencies));
+        EXPECT_EQ(Runs(), c.runs);
+        EXPECT_FLOAT_EQ(results[9].Snr, -20.0f);
+        EXPECT_FLOAT_EQ(path.Range, 5125.2f);
+        EXPECT_TRUE(ui.messages.empty());
+        propagation.PropagationPreparedClear();
+    }
+    // A kept batch serves one call: the next runs the program.
+    Program(QStringLiteral("voacapw.exe"), program(false));
+    QFile::remove(Run(QStringLiteral("runs")));
+    settings.m_bPropagationCombinedRuns = true;
+    propagation.PropagationPrepare(ModelVoacap, QDateTime(QDate(2026, 6, 15), QTime(20, 0), Qt::UTC),
+                                   150.0f, requests);
+    ASSERT_TRUE(Get(ModelVoacap, test::kGuamFrequencies));
+    ASSERT_TRUE(Get(ModelVoacap, test::kGuamFrequencies));
+    EXPECT_EQ(Runs(), 2);
+}
+
 TEST(PropagationInterpolate, EveryValueByTheMinuteTheModeFromTheNearerHour) {
     PropagationHours two(2, std::vector<PropagationResult>(2));
     two[0][1] = {7100, QStringLiteral("  2F2"), 10, 3, 300, -100, -150, 50, 0, true};
