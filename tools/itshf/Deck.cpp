@@ -145,6 +145,7 @@ private:
         m_deck.circuit.rxLat = Coordinate(30, 6, 'N', 'S', 90);
         m_deck.circuit.rxLon = Coordinate(40, 6, 'E', 'W', 180);
         m_deck.haveTransmitter = m_deck.haveReceiver = !failed();
+        ++m_circuitNumber;
     }
 
     void Station(bool transmitter) {
@@ -159,6 +160,7 @@ private:
             m_deck.circuit.rxLon = lon;
             m_deck.haveReceiver = !failed();
         }
+        ++m_circuitNumber;
     }
 
     void System() {
@@ -212,6 +214,8 @@ private:
         if (failed()) return;
         DeckRun run;
         run.method = rec533 ? 0 : m_method;
+        run.circuit = m_deck.circuit;
+        run.circuitNumber = m_circuitNumber;
         if (rec533 || m_method == 20) {
             if (m_frequencies.empty()) {
                 Fail("no frequencies before it");
@@ -227,6 +231,7 @@ private:
     std::string m_line;
     std::string m_keyword;
     int m_method = 20;
+    int m_circuitNumber = 0;
     std::vector<double> m_frequencies;
 };
 
@@ -250,6 +255,16 @@ std::vector<int> Deck::Hours() const {
         hours.push_back(h);
     }
     return hours;
+}
+
+int Deck::CircuitCount() const {
+    if (!ok()) return 0;
+    int count = 0, number = -1;
+    for (const DeckRun& run : runs) {
+        if (run.circuitNumber != number) ++count;
+        number = run.circuitNumber;
+    }
+    return count;
 }
 
 SkyInputs Deck::Inputs(bool icepac) const {

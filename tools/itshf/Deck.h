@@ -3,6 +3,11 @@
 // reader serves both layouts: the ICEPAC/VOACAP deck (CIRCUIT, SYSTEM,
 // FREQUENCY, METHOD, EXECUTE) and the REC533 deck (TRANS, RECVR, SYST, NOIS,
 // FREQ, EXEC).  Columns are counted from 1.
+//
+// Cards set the state in force and stay in force until the same card comes
+// again, so one deck may run several circuits: after the common cards, each
+// circuit repeats CIRCUIT (or TRANS/RECVR), its FREQUENCY, METHOD and EXECUTE
+// cards.  Every EXECUTE keeps the circuit in force at it.
 
 #include "SkyModel.h"
 
@@ -22,6 +27,10 @@ struct DeckAntenna {
 struct DeckRun {
     int method = 0;                    // 26 or 20 for ICEPAC/VOACAP; 0 for REC533
     std::vector<double> frequencies;   // MHz, in deck order (at most 11)
+    Circuit circuit;
+    // Counts the circuit cards (CIRCUIT, TRANS, RECVR) read before the run:
+    // runs with the same number belong to the same circuit.
+    int circuitNumber = 0;
 };
 
 struct Deck {
@@ -38,7 +47,7 @@ struct Deck {
     double qIndex = 0;
     bool haveTransmitter = false;
     bool haveReceiver = false;
-    Circuit circuit;
+    Circuit circuit;                   // the last one read; each run keeps its own
     double systemPowerKw = 0;          // SYSTEM field 1 (VOACAP)
     double noiseDbw = -145;            // always stored negative
     double minAngleDeg = 3;
@@ -55,6 +64,9 @@ struct Deck {
     bool ok() const { return error.empty(); }
     // The requested hours in deck order, hour 0 written as 24.
     std::vector<int> Hours() const;
+    // How many circuits the runs go through (a run of a new circuit number
+    // starts one); 0 for a deck with an error, which runs nothing.
+    int CircuitCount() const;
     // The sky inputs of this deck (ICEPAC flavour when icepac is set).
     SkyInputs Inputs(bool icepac) const;
 };

@@ -55,9 +55,15 @@ public:
     }
 
     void Runs() {
-        m_path = ComputePath(m_deck.circuit);
         m_inputs = m_deck.Inputs(m_program == Program::Icepac);
+        int circuitNumber = -1;
         for (const DeckRun& run : m_deck.runs) {
+            if (run.circuitNumber != circuitNumber) {
+                circuitNumber = run.circuitNumber;
+                m_circuit = run.circuit;
+                m_path = ComputePath(m_circuit);
+                m_first20 = true;
+            }
             if (m_program == Program::Rec533) {
                 Rec533(run);
             } else if (run.method == 26) {
@@ -95,7 +101,7 @@ private:
     // The path block of every page head: month, sunspots, the circuit and its
     // azimuths and length, the antennas and the noise.
     void PathBlock(bool multipath) {
-        const Circuit& c = m_deck.circuit;
+        const Circuit& c = m_circuit;
         char buf[200];
         std::snprintf(buf, sizeof buf, "  %s    %4d          SSN =%s                Minimum Angle=%s degrees",
                       kMonths[std::clamp(m_deck.month, 1, 12) - 1], m_deck.year,
@@ -147,7 +153,7 @@ private:
         std::sort(hours.begin(), hours.end());
         for (int h : hours) {
             const HourSky s = Sky(h);
-            const double lmt = LocalMeanTime(h, m_deck.circuit.txLon);
+            const double lmt = LocalMeanTime(h, m_circuit.txLon);
             Line(FormatF(h, 9, 1) + FormatF(lmt, 6, 1) + FormatF(s.fot, 7, 2) + FormatF(s.hpf, 7, 2) +
                  FormatF(0, 7, 2) + FormatF(s.muf, 7, 2) + FormatF(s.lufClosed ? -s.muf : s.luf, 7, 2));
         }
@@ -249,6 +255,7 @@ private:
     Program m_program;
     const Deck& m_deck;
     std::ostringstream m_out;
+    Circuit m_circuit;  // of the run being written
     PathGeometry m_path;
     SkyInputs m_inputs;
     int m_page = 0;

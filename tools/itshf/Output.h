@@ -2,10 +2,14 @@
 // The output file of the stand-in, in the shape of the ITS programs' output.
 //
 // ICEPAC and VOACAP: the banner, the deck echoed with a leading blank, then per
-// EXECUTE of the deck: method 26 (one page: the GMT/LMT/FOT/HPF/ESMUF/MUF/LUF
-// table) or method 20 (pages of two hours each: the FREQ line with the hour,
-// the MUF and 11 frequency slots, followed by the MODE ... SNRxx rows), and
-// "*****END OF RUN*****" at the end.  Page heads start with a form feed.
+// EXECUTE of the deck, in deck order and for the circuit in force at it:
+// method 26 (one page: the GMT/LMT/FOT/HPF/ESMUF/MUF/LUF table) or method 20
+// (pages of two hours each: the FREQ line with the hour, the MUF and 11
+// frequency slots, followed by the MODE ... SNRxx rows), and one
+// "*****END OF RUN*****" at the end.  Page heads start with a form feed, carry
+// the page number (on through the file, whatever the circuit) and the path
+// block of their own circuit; the first method 20 page of each circuit is
+// marked "~METHOD 20", as the real program marks it.
 //
 // REC533 (a layout of this stand-in; the columns are the ones Tidewell reads):
 //   the same banner, echo and path block ("AZIMUTHS" line, then the values

@@ -105,16 +105,17 @@ fs::path ChildNoCase(const fs::path& folder, const std::string& name) {
     return folder / name;
 }
 
-long SleepMilliseconds(const Environment& environment, std::ostream& err) {
+long SleepMilliseconds(const Environment& environment, std::ostream& err,
+                       const std::string& variable) {
     constexpr long kLongest = 600000;  // ten minutes: longer is a typing error
-    const std::string text = environment("ITSHF_STANDIN_SLEEP_MS").value_or("");
+    const std::string text = environment(variable).value_or("");
     if (text.empty()) return 0;
     const bool digits = text.size() <= 6 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
                             return std::isdigit(c) != 0;
                         });
     const long ms = digits ? std::stol(text) : -1;
     if (ms < 0 || ms > kLongest) {
-        err << "ITSHF_STANDIN_SLEEP_MS=" << text << " is not a number of milliseconds from 0 to " << kLongest
+        err << variable << "=" << text << " is not a number of milliseconds from 0 to " << kLongest
             << "; not sleeping\n";
         return 0;
     }
@@ -185,16 +186,20 @@ int RunStandin(const fs::path& executable, const std::vector<std::string>& argum
 #endif
 
     std::string output;
+    int circuits = 0;
     {
         std::ifstream in(deckPath, std::ios::binary);
         if (!in) {
             output = WriteUnreadableDeckOutput(*program, deckPath.string());
         } else {
             const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            output = WriteOutput(*program, ParseDeck(text));
+            const Deck deck = ParseDeck(text);
+            circuits = deck.CircuitCount();
+            output = WriteOutput(*program, deck);
         }
     }
-    if (const long ms = SleepMilliseconds(environment, err); ms > 0) {
+    const long perCircuit = SleepMilliseconds(environment, err, "ITSHF_STANDIN_CIRCUIT_MS");
+    if (const long ms = SleepMilliseconds(environment, err) + circuits * perCircuit; ms > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
     if (fail == "truncate") output = TruncatedOutput(output);

@@ -31,6 +31,11 @@
 //   ITSHF_STANDIN_SLEEP_MS=<n>  sleeps n milliseconds (a whole number, 0 to
 //       600000) before writing the output, so that benchmarks can give every
 //       run a known cost; any other value is reported and ignored.
+//   ITSHF_STANDIN_CIRCUIT_MS=<n>  sleeps n milliseconds more for every
+//       circuit of the deck (the same rules), so that a benchmark can give a
+//       deck of many circuits a cost that grows with them; a deck that cannot
+//       be read has no circuit.  The two add up: a run of three circuits with
+//       SLEEP_MS=50 and CIRCUIT_MS=20 sleeps 110 ms.
 //   ITSHF_STANDIN_NO_VOACAPL=1  voacapw.exe uses its own model even when
 //       voacapl is on the PATH.
 //   VOACAPL_ITSHFBC  voacapl's data root (default ~/itshfbc).
@@ -66,10 +71,11 @@ std::filesystem::path ResolveRoot(const std::string& rootArgument, const std::fi
 // is absent; the exact name when nothing matches.
 std::filesystem::path ChildNoCase(const std::filesystem::path& folder, const std::string& name);
 
-// The sleep that ITSHF_STANDIN_SLEEP_MS asks for, in milliseconds: 0 when
-// unset or empty; a value that is not a whole number from 0 to 600000 is
-// reported on `err` and gives 0.
-long SleepMilliseconds(const Environment& environment, std::ostream& err);
+// The sleep that ITSHF_STANDIN_SLEEP_MS (or `variable`) asks for, in
+// milliseconds: 0 when unset or empty; a value that is not a whole number from
+// 0 to 600000 is reported on `err` and gives 0.
+long SleepMilliseconds(const Environment& environment, std::ostream& err,
+                       const std::string& variable = "ITSHF_STANDIN_SLEEP_MS");
 
 // The output text for a failure switch applied to the normal output.
 std::string TruncatedOutput(const std::string& output);

@@ -1,5 +1,6 @@
 #include "Deck.h"
 #include "SampleDecks.h"
+#include "Support.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,32 @@ TEST(Deck, ReadsBothLayoutsByColumns) {
     }
     // The gain comes from a CONST antenna's name, in any case.
     EXPECT_DOUBLE_EQ(AntennaGainDbi("default/const17.voa"), 17);
+}
+
+// One deck, three circuits: every EXECUTE keeps the circuit and the
+// frequencies in force at it.
+TEST(Deck, EachRunOfASeveralCircuitDeckKeepsItsOwnCircuit) {
+    const std::vector<double> circuits[] = {  // the transmitter, then the frequencies
+        {13.5, 144.8, 3.6, 5.4, 7.1, 8.1, 10.2, 12.4, 14.1, 16.6, 18.1, 21.1},
+        {21.3, -157.9, 3.6, 7.1, 10.1, 14.1, 18.1},
+        {-33.92, 18.42, 7.1, 10.1, 14.1, 18.1, 21.1, 24.9}};
+    for (const char* hours : {"2h", "24h"}) {
+        SCOPED_TRACE(hours);
+        const std::string name = "/voacap-3circuits-" + std::string(hours) + ".dat";
+        const Deck d = ParseDeck(test::ReadText(TIDEWELL_SAMPLES_DIR + name));
+        ASSERT_EQ(d.runs.size(), 6u);
+        EXPECT_EQ(d.CircuitCount(), 3);
+        for (std::size_t i = 0; i < d.runs.size(); ++i) {
+            const DeckRun& r = d.runs[i];
+            const std::vector<double>& c = circuits[i / 2];
+            const Circuit& rc = r.circuit;
+            EXPECT_EQ(std::vector({rc.txLat, rc.txLon, rc.rxLat, rc.rxLon}),
+                      std::vector({c[0], c[1], 38.6, -120.3})) << i;
+            EXPECT_EQ(r.method, i % 2 ? 20 : 26) << i;
+            const std::vector<double> frequencies(c.begin() + 2, i % 2 ? c.end() : c.begin() + 2);
+            EXPECT_EQ(r.frequencies, frequencies) << i;
+        }
+    }
 }
 
 TEST(Deck, AnUnreadableDeckSaysWhere) {

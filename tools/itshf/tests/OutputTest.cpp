@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
 
 namespace tw::itshf {
 namespace {
@@ -75,6 +76,40 @@ TEST(Output, SamplesRepeatTheRealOutputButForTheSky) {
             }
         }
     }
+}
+
+// One deck of three circuits: the page heads (with their page numbers), the
+// circuit lines and the one END OF RUN of the real output; and the pages of
+// each circuit, but for their numbers, are those of the circuit run alone.
+TEST(Output, SeveralCircuitsGiveEachCircuitsPagesInDeckOrder) {
+    const std::string base = TIDEWELL_SAMPLES_DIR "/voacap-3circuits-2h";
+    const std::vector<std::string> deck = test::Lines(test::ReadText(base + ".dat"));
+    const auto heads = [](const std::string& text) {
+        std::vector<std::string> kept, all = test::Lines(text);
+        for (std::size_t i = 1; i < all.size(); ++i) {
+            const std::string& l = all[i];
+            if (l.starts_with('\f')) kept.push_back(l.substr(0, 50) + l.substr(l.size() - 8));
+            if (all[i - 1].find("AZIMUTHS") != std::string::npos) {
+                kept.push_back(l.substr(0, 57) + l.substr(67));  // but for the nautical miles
+            }
+            if (l.find("END OF RUN") != std::string::npos) kept.push_back(l.substr(0, 21));
+        }
+        return kept;
+    };
+    // The common cards (ten lines) and the deck's lines [from, to).
+    const auto run = [&](std::size_t from, std::size_t to) {
+        std::string text;
+        for (std::size_t i = 0; i < to; ++i) text += i < 10 || i >= from ? deck[i] + "\n" : "";
+        return WriteOutput(Program::Voacap, ParseDeck(text));
+    };
+    const auto pages = [](const std::string& out) {
+        const std::string text = out.substr(out.find('\f'), out.find(" *****END") - out.find('\f'));
+        return std::regex_replace(text, std::regex("PAGE +[0-9]+\n"), "\n");
+    };
+    const std::string all = run(10, deck.size());
+    EXPECT_EQ(heads(all), heads(test::ReadText(base + ".out")));
+    EXPECT_EQ(heads(all).size(), 13u);
+    EXPECT_EQ(pages(all), pages(run(10, 16)) + pages(run(16, 22)) + pages(run(22, 28)));
 }
 
 TEST(Output, AClosedPathPrintsTheLufAsTheMufWithAMinusSign) {

@@ -67,16 +67,18 @@ TEST_F(StandinProcess, TheRootIsUsedAsGivenAnUnknownNameOrCommandLineRefusedABad
     }
 }
 
-// "hang" is left out: it never ends by design, and only a wait could show it.
+// On a deck of three circuits.  "hang" is left out: it never ends by design,
+// and only a wait could show it.
 TEST_F(StandinProcess, TheSwitchesFailOrDelayAsAsked) {
     enum Text { kNone, kNormal, kEmpty, kFirstHalf, kGarbled };
     struct Case {
         const char* value;
         int code;  // 128 + the signal when it is killed
         Text output;
-        int sleepMs;  // ITSHF_STANDIN_SLEEP_MS instead of ITSHF_STANDIN_FAIL
+        int sleepMs;  // at least
+        const char* variable = "ITSHF_STANDIN_FAIL";
     };
-    WriteText(Deck(), IcepacVoacapDeck({}));
+    WriteText(Deck(), ReadText(fs::path(TIDEWELL_SAMPLES_DIR) / "voacap-3circuits-2h.dat"));
     ASSERT_EQ(Run("voacapw.exe"), 0);
     const std::string normal = ReadText(Output());
     const std::size_t firstPage = normal.find('\f');
@@ -84,13 +86,13 @@ TEST_F(StandinProcess, TheSwitchesFailOrDelayAsAsked) {
          {Case{"sometimes", 0, kNormal, 0}, Case{"crash", 128 + SIGABRT, kNone, 0},
           Case{"exit1", 1, kNormal, 0}, Case{"empty", 0, kEmpty, 0},
           Case{"truncate", 0, kFirstHalf, 0}, Case{"garbage", 0, kGarbled, 0},
-          Case{"300", 0, kNormal, 300}}) {
+          Case{"300", 0, kNormal, 300, "ITSHF_STANDIN_SLEEP_MS"},
+          Case{"100", 0, kNormal, 300, "ITSHF_STANDIN_CIRCUIT_MS"}}) {
         SCOPED_TRACE(c.value);
         fs::remove(Output());
         // The process clock of the test, not a sleep of its own.
         const auto start = std::chrono::steady_clock::now();
-        const char* variable = c.sleepMs ? "ITSHF_STANDIN_SLEEP_MS" : "ITSHF_STANDIN_FAIL";
-        EXPECT_EQ(Run("voacapw.exe", {{variable, c.value}}), c.code);
+        EXPECT_EQ(Run("voacapw.exe", {{c.variable, c.value}}), c.code);
         EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(c.sleepMs));
         const std::string out = ReadText(Output());
         EXPECT_EQ(fs::exists(Output()), c.output != kNone);
@@ -110,18 +112,20 @@ TEST_F(StandinProcess, TheSwitchesFailOrDelayAsAsked) {
 // ---- The pure parts of the program ------------------------------------------
 
 TEST(Standin, SleepMillisecondsTakesWholeNumbersFrom0To600000Only) {
-    // -1: reported, and no sleep.
-    for (const auto& [value, ms] : std::initializer_list<std::pair<const char*, long>>{
+    // -1: reported under the variable's name, and no sleep.
+    struct Case { const char* value; long ms; std::string variable = "ITSHF_STANDIN_SLEEP_MS"; };
+    for (const auto& [value, ms, variable] : std::initializer_list<Case>{
              {nullptr, 0}, {"", 0}, {"0", 0}, {"50", 50}, {"600000", 600000}, {"600001", -1},
-             {"-5", -1}, {"12ms", -1}, {" 50", -1}, {"99999999999999999999", -1}}) {
+             {"-5", -1}, {"12ms", -1}, {" 50", -1}, {"99999999999999999999", -1},
+             {"7s", -1, "ITSHF_STANDIN_CIRCUIT_MS"}}) {
         SCOPED_TRACE(value ? value : "(unset)");
         const Environment env = [&](const std::string& name) -> std::optional<std::string> {
-            if (name != "ITSHF_STANDIN_SLEEP_MS" || !value) return std::nullopt;
+            if (name != variable || !value) return std::nullopt;
             return value;
         };
         std::ostringstream err;
-        EXPECT_EQ(SleepMilliseconds(env, err), std::max(ms, 0L));
-        EXPECT_EQ(err.str().empty(), ms >= 0);
+        EXPECT_EQ(SleepMilliseconds(env, err, variable), std::max(ms, 0L));
+        EXPECT_EQ(err.str().starts_with(variable + "="), ms < 0);
     }
 }
 

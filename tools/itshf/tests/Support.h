@@ -68,7 +68,8 @@ protected:
         env.merge(std::map<std::string, std::string>{{"ITSHF_STANDIN_FAIL", ""},
                                                      {"ITSHF_STANDIN_LOG", ""},
                                                      {"ITSHF_STANDIN_NO_VOACAPL", "1"},
-                                                     {"ITSHF_STANDIN_SLEEP_MS", ""}});
+                                                     {"ITSHF_STANDIN_SLEEP_MS", ""},
+                                                     {"ITSHF_STANDIN_CIRCUIT_MS", ""}});
         std::string command = "exec <'" + (m_tmp / "input").string() + "'; ";
         for (const auto& [k, v] : env) {
             command += v.empty() ? "unset " + k + "; " : "export " + k + "='" + v + "'; ";

@@ -1,6 +1,5 @@
 // The hand-over to voacapl, tested with a fake voacapl first on the PATH.
 
-#include "SampleDecks.h"
 #include "Support.h"
 #include "Voacapl.h"
 
@@ -37,7 +36,7 @@ protected:
         WriteText(m_tmp / "fakebin" / "voacapl", kFakeVoacapl);
         chmod((m_tmp / "fakebin" / "voacapl").c_str(), 0755);
         WriteText(m_tmp / "voacapl", kFakeVoacapl);  // not executable
-        WriteText(Deck(), IcepacVoacapDeck({}));
+        WriteText(Deck(), ReadText(TIDEWELL_SAMPLES_DIR "/voacap-3circuits-2h.dat"));
     }
 
     // Runs a program of bin_win with the fake voacapl on the PATH, after a
@@ -58,10 +57,12 @@ TEST_F(VoacaplProcess, VoacapwHandsTheRunToVoacaplWithItsRootTheRunFolderAndNoIn
                                             "\n/opt/itshfbc\nsound.dat\nsound.out\n");
     EXPECT_EQ(Recorded("voacapl.stdin"), "");
     // The deck's antenna file names in voacapl's form; every other byte, the
-    // line ends included, as it was.
-    std::string deck = IcepacVoacapDeck({});
-    deck.replace(deck.find("DEFAULT\\CONST17.VOA"), 19, "default/const17.voa");
-    deck.replace(deck.find("DEFAULT\\SWWHIP.VOA"), 18, "default/swwhip.voa");
+    // line ends included, as it was: a deck of three circuits as the real
+    // voacapl echoed it (output lines 8 to 36).
+    const std::vector<std::string> echo =
+        test::Lines(ReadText(TIDEWELL_SAMPLES_DIR "/voacap-3circuits-2h.out"));
+    std::string deck;
+    for (std::size_t i = 7; i < 36; ++i) deck += echo[i].substr(1) + "\r\n";
     EXPECT_EQ(Recorded("voacapl.deck"), deck);
     EXPECT_EQ(VoacaplDeck("LABEL [A\\B]\nANTENNA [C\\D]\n"), "LABEL [A\\B]\nANTENNA [c/d]\n");
     // The output is voacapl's own.
