@@ -345,6 +345,35 @@ TEST_F(DemoDrive, DamagedInputsAreToldAndTheRestIsBuilt) {
     }
 }
 
+// With VOACAP every station's circuits go into one run of the program; the
+// list, the best connect time grid and every message are those of one run
+// per station, also with a station whose locator cannot be read.
+TEST_F(DemoDrive, VoacapRunsAllStationsAtOnceWithTheSameResultsAndMessages) {
+    Edit("System.HAM.ini", "Selected=\r\n", "Selected=QA4KXT,QA5RNV,QA6WDX,QA7HQF,QA1PMB\r\n");
+    Edit("System.HAM.ini", "=FN42li:", "=FN4:");
+    const QString log = m_dir.filePath(QStringLiteral("runs.log"));
+    const auto run = [&](const char* command, bool combined) {
+        WriteFile(Profile(), QByteArray("[Propagation Data]\r\nModel=2\r\nCombined Runs=") +
+                                 (combined ? "True" : "False") + "\r\n");
+        QFile::remove(log);
+        const ProcessRun result =
+            Tidewell(command, "2026-06-06T15:00", "HAM", {{"ITSHF_STANDIN_LOG", log}});
+        QFile file(log);
+        const int runs = file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : 0;
+        return std::make_tuple(result.out, result.err + QString::number(result.exitCode), runs);
+    };
+    for (const char* command : {"--best-list", "--best-time"}) {
+        SCOPED_TRACE(command);
+        const auto [out, err, runs] = run(command, true);
+        const auto [outAlone, errAlone, runsAlone] = run(command, false);
+        EXPECT_EQ(runs, 1);
+        EXPECT_GE(runsAlone, 3);
+        EXPECT_EQ(out, outAlone);
+        EXPECT_EQ(err, errAlone);
+        EXPECT_EQ(err.count(QStringLiteral("Unable to Convert Grid FN4")), 1) << err.toStdString();
+    }
+}
+
 TEST_F(DemoDrive, AirMailReportNamesFoldersSystemsPositionAndStations) {
     // Station, name, locator, latitude, longitude, range.
     const QRegularExpression station(QStringLiteral(

@@ -151,6 +151,22 @@ TEST_F(ProfileFiles, AChangeMadeMeanwhileIsKept) {
 
 // A profile path that is a pipe or an endless device reads as no file and is
 // not written; neither blocks.
+TEST_F(ProfileFiles, HeldReadsReadEachFileOnceAndAfreshAfterAWrite) {
+    const auto k = [&] { return files->GetString(file, "A", "k", "", 256); };
+    WriteBytes(file, "[A]\r\nk=1\r\n");
+    files->HoldReads(true);
+    EXPECT_EQ(k(), "1");
+    WriteBytes(file, "[A]\r\nk=2\r\n");
+    files->HoldReads(true);
+    files->HoldReads(false);  // holds nest
+    EXPECT_EQ(k(), "1");
+    ASSERT_TRUE(files->WriteString(file, "A", "j", "x"));
+    EXPECT_EQ(k(), "2");
+    WriteBytes(file, "[A]\r\nk=3\r\n");
+    files->HoldReads(false);
+    EXPECT_EQ(k(), "3");
+}
+
 TEST_F(ProfileFiles, APipeOrADeviceIsNeitherReadNorWritten) {
     const std::string pipe = dir / "pipe.ini";
     const std::string zero = dir / "zero.ini";
