@@ -393,28 +393,45 @@ QString PrintedPoint(double latitude, double longitude) {
         .arg(LongitudeLetter(longitude));
 }
 
+// The line of `text` that holds `key` at or after `from`, or the line after
+// it with `next`; without its line end.  Empty when there is none; `from`
+// moves past the line given.
+QByteArray LineWith(const QByteArray& text, const char* key, bool next, qsizetype& from) {
+    const qsizetype at = text.indexOf(key, from);
+    if (at < 0) return QByteArray();
+    qsizetype start = text.lastIndexOf('\n', at) + 1;
+    qsizetype end = text.indexOf('\n', at);
+    if (next) {
+        if (end < 0) return QByteArray();
+        start = end + 1;
+        end = text.indexOf('\n', start);
+    }
+    if (end < 0) end = text.size();
+    from = end;
+    return text.mid(start, end - start).trimmed();
+}
+
 // Whether a circuit's part of a combined output is the run's circuit: its
 // page head names the run's two points and its first frequency line lists the
-// run's frequencies.
+// run's frequencies.  (Searched in the bytes: the part is read in full later.)
 bool PartIsRun(const QByteArray& part, const PropagationRun& run) {
-    OutputLines lines(part);
-    const std::optional<QString> label = FileFindLine(lines, QStringLiteral("AZIMUTHS"));
-    const std::optional<QString> points = label ? lines.NextLine() : std::nullopt;
-    if (!points) return false;
+    qsizetype from = 0;
+    const QByteArray points = LineWith(part, "AZIMUTHS", true, from);
     const PropagationPositions& at = run.Positions;
     const QString expected = PrintedPoint(at.StationLatitude, at.StationLongitude) +
                              QStringLiteral(" - ") +
                              PrintedPoint(at.OwnLatitude, at.OwnLongitude);
-    if (!points->simplified().startsWith(expected)) return false;
+    if (points.isEmpty() || !QString::fromLatin1(points).simplified().startsWith(expected))
+        return false;
 
     // The frequency line: the hour, the MUF, then the frequencies in MHz.
-    const std::optional<QString> freq = FileFindLine(lines, QStringLiteral("FREQ"));
-    if (!freq) return false;
-    const QStringList fields = freq->simplified().split(QLatin1Char(' '));
+    const QByteArray freq = LineWith(part, "FREQ", false, from);
+    const QList<QByteArray> fields = freq.simplified().split(' ');
     if (fields.size() < BatchSize(run) + 2) return false;
     for (int j = 0; j < BatchSize(run); ++j) {
-        const std::optional<double> mhz = FieldNumber(fields[j + 2]);
-        if (!mhz || std::fabs(*mhz - FrequencyOf(run, j) / 1000.0) > 0.051) return false;
+        bool ok = false;
+        const double mhz = fields[j + 2].toDouble(&ok);
+        if (!ok || std::fabs(mhz - FrequencyOf(run, j) / 1000.0) > 0.051) return false;
     }
     return true;
 }

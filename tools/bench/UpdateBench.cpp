@@ -1,7 +1,9 @@
-// tidewell-update-bench: what one update of the best list costs, and how much
-// of it is Tidewell's own work rather than the propagation programs'.
+// tidewell-update-bench: what one update of the best list and one update of
+// the best connect time view cost with the VOACAP model, whose runs put every
+// station's circuits into one program run, and how much of it is Tidewell's
+// own work rather than the propagation program's.
 //
-//     tidewell-update-bench [updates [model]]   (default 5 updates per case, model 3)
+//     tidewell-update-bench [updates]   (default 5 updates per case)
 //
 // It builds a temporary AirMail drive with one system ("BENCH") of 20 stations
 // of 10 frequencies each, all of them selected in AirMail and top stations set
@@ -9,19 +11,23 @@
 // the real update cycle (the composition root with a console user interface:
 // Form_Load, the first activation, then Update) as headless mode does.
 //
-// Case (a): every program run sleeps 50 ms (ITSHF_STANDIN_SLEEP_MS=50).  The
-// program runs' share of an update is 20 x (50 ms + the stand-in's own cost
-// per run, measured separately by running it on the same deck and waiting
-// for it exactly); the ratio of the update's time to that share shows what
-// the update adds around the runs, and should be at most 1.05.
-// Case (b): no sleep.  Tidewell's own work per station is the update's time
-// less the runs' share (20 x the stand-in's own cost), divided by 20; it
-// includes what the run driver's process wait adds to each run, shown by the
-// same runs timed through that wait.
+// A program start costs far more than a circuit; the stand-in is given a
+// known cost of that shape: ITSHF_STANDIN_SLEEP_MS=20 per start and
+// ITSHF_STANDIN_CIRCUIT_MS=1 per circuit.
+// (a) The update with one combined run against 20 separate program runs of
+//     the same stations (the deck of one station run 20 times on its own with
+//     the same costs): goal at most 0.3.  The update with one run per station
+//     (the setting off) is shown beside it.
+// (b) No costs: Tidewell's own work per station is the update's time less
+//     its one program run (the combined deck run on its own), divided by 20:
+//     goal at most 0.4 ms.
+// (c) The best connect time view (24 hours of every station, folded), with
+//     the costs of (a): its time against its program run alone: goal at most
+//     1.10; without the costs as well.
 //
-// Times are medians over the updates.  A benchmark, not a test: it prints its
-// figures and exits non-zero only when something fails (an update that does
-// not build its list, a run count other than 20, a stand-in run that fails).
+// Times are medians.  A benchmark, not a test: it prints its figures and
+// exits non-zero only when something fails (an update that does not build its
+// list, a run count other than expected, a stand-in run that fails).
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -36,6 +42,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +50,7 @@
 #include "program/CommandLine.h"
 #include "program/ConsoleUserInterface.h"
 #include "app/frmMain.h"
+#include "views/PropagationBest.h"
 #include "platform/Process.h"
 #include "propagation/PropagationTypes.h"
 
@@ -52,8 +60,11 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kStations = 20;
 constexpr int kFrequencies = 10;
-constexpr int kSleepMs = 50;
-constexpr double kRatioLimit = 1.05;
+constexpr int kStartMs = 20;   // the stand-in's cost per program start
+constexpr int kCircuitMs = 1;  // and per circuit
+constexpr double kCombinedLimit = 0.3;
+constexpr double kOwnWorkLimitMs = 0.4;
+constexpr double kViewLimit = 1.10;
 
 // Grid locators spread over the Atlantic and beyond, from the vessel at 37.7N 25.7W.
 const char* const kLocators[kStations] = {
@@ -147,44 +158,51 @@ bool BuildDrive(const QString& root, int model, QString& error) {
     return true;
 }
 
-struct UpdateTimes {
+struct Times {
     std::vector<double> ms;
     bool ok = true;
 };
 
-// Runs `count` updates, each checked for a good build and exactly 20 program
-// runs (counted in the stand-in's log).
-UpdateTimes TimeUpdates(tw::frmMain& main, const QString& log, int count) {
-    UpdateTimes times;
+// Runs `work` `count` times, each checked by `built` and for `expectedRuns`
+// program runs (counted in the stand-in's log).
+Times TimeWork(const QString& what, const std::function<void()>& work, const std::function<bool()>& built,
+               const QString& log, int count, int expectedRuns) {
+    Times times;
     for (int i = 0; i < count; ++i) {
         const int before = CountLines(log);
         const auto start = SteadyClock::now();
-        main.Update(false);
+        work();
         times.ms.push_back(Milliseconds(SteadyClock::now() - start));
         const int runs = CountLines(log) - before;
-        if (!main.cmdStart.enabled || runs != kStations) {
-            std::fprintf(stderr, "update %d: %s, %d program runs (expected %d)\n", i + 1,
-                         main.cmdStart.enabled ? "list built" : "the list was NOT built", runs, kStations);
+        if (!built() || runs != expectedRuns) {
+            std::fprintf(stderr, "%s %d: %s, %d program runs (expected %d)\n", qPrintable(what), i + 1,
+                         built() ? "built" : "NOT built", runs, expectedRuns);
             times.ok = false;
         }
     }
     return times;
 }
 
-// The stand-in's own cost per run: the installed program run on the deck the
-// last update left, with the same command line and folder as the run driver
-// uses, and waited for exactly (a blocking wait that wakes when the program
-// ends), so that whatever the driver's own wait adds counts as Tidewell's.
-bool TimeStandin(const QString& root, int model, int count, int sleepMs, std::vector<double>& ms) {
+// The costs the stand-in is given (0: none).
+void SetCosts(bool on) {
+    if (on) {
+        qputenv("ITSHF_STANDIN_SLEEP_MS", QByteArray::number(kStartMs));
+        qputenv("ITSHF_STANDIN_CIRCUIT_MS", QByteArray::number(kCircuitMs));
+    } else {
+        qunsetenv("ITSHF_STANDIN_SLEEP_MS");
+        qunsetenv("ITSHF_STANDIN_CIRCUIT_MS");
+    }
+}
+
+// The program run on its own: the installed program on the deck the last
+// update left, with the same command line and folder as the run driver uses
+// and the environment in force (the costs), waited for exactly (a blocking
+// wait that wakes when the program ends).
+bool TimeStandin(const QString& root, int count, std::vector<double>& ms) {
     const QString itshfbc = root + QStringLiteral("/drive_c/itshfbc");
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (sleepMs > 0)
-        environment.insert(QStringLiteral("ITSHF_STANDIN_SLEEP_MS"), QString::number(sleepMs));
-    else
-        environment.remove(QStringLiteral("ITSHF_STANDIN_SLEEP_MS"));
-    process.setProcessEnvironment(environment);
-    process.setProgram(itshfbc + QStringLiteral("/bin_win/") + tw::PropagationProgramFile(model));
+    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    process.setProgram(itshfbc + QStringLiteral("/bin_win/") + tw::PropagationProgramFile(tw::ModelVoacap));
     process.setArguments({itshfbc, QStringLiteral("sound.dat"), QStringLiteral("sound.out")});
     process.setWorkingDirectory(itshfbc + QStringLiteral("/RUN"));
     process.setStandardInputFile(QProcess::nullDevice());
@@ -193,26 +211,8 @@ bool TimeStandin(const QString& root, int model, int count, int sleepMs, std::ve
     for (int i = 0; i < count; ++i) {
         const auto start = SteadyClock::now();
         process.start();
-        if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit ||
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
             process.exitCode() != 0)
-            return false;
-        ms.push_back(Milliseconds(SteadyClock::now() - start));
-    }
-    return true;
-}
-
-// The same runs through the process service that the run driver uses, whose
-// wait checks for the program's end in steps: its median minus the exact
-// one is what the wait adds to a run.
-bool TimeStandinThroughRunner(const QString& root, int model, int count, std::vector<double>& ms) {
-    const std::string itshfbc = (root + QStringLiteral("/drive_c/itshfbc")).toStdString();
-    const std::string program = itshfbc + "/bin_win/" + tw::PropagationProgramFile(model).toStdString();
-    auto runner = tw::platform::MakeProcessRunner();
-    for (int i = 0; i < count; ++i) {
-        const auto start = SteadyClock::now();
-        const tw::platform::ProcessStart started = runner->Start(program, {itshfbc, "sound.dat", "sound.out"},
-                                                                 itshfbc + "/RUN");
-        if (started.pid <= 0 || runner->Wait(started.pid, 5.0) != tw::platform::ProcessEnd::ExitedZero)
             return false;
         ms.push_back(Milliseconds(SteadyClock::now() - start));
     }
@@ -224,15 +224,10 @@ bool TimeStandinThroughRunner(const QString& root, int model, int count, std::ve
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int updates = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const int model = argc > 2 ? std::atoi(argv[2]) : tw::ModelRec533;
-    if (tw::PropagationProgramFile(model).isEmpty()) {
-        std::fprintf(stderr, "usage: tidewell-update-bench [updates [model 1-3]]\n");
-        return 2;
-    }
 
     QTemporaryDir root;
     QString error;
-    if (!root.isValid() || !BuildDrive(root.path(), model, error)) {
+    if (!root.isValid() || !BuildDrive(root.path(), tw::ModelVoacap, error)) {
         std::fprintf(stderr, "tidewell-update-bench: %s\n",
                      qPrintable(error.isEmpty() ? QStringLiteral("no temporary folder") : error));
         return 1;
@@ -240,8 +235,8 @@ int main(int argc, char** argv) {
     const QString log = root.filePath(QStringLiteral("standin.log"));
     qputenv("ITSHF_STANDIN_LOG", log.toLocal8Bit());
     qunsetenv("ITSHF_STANDIN_FAIL");
-    qunsetenv("ITSHF_STANDIN_SLEEP_MS");
-    qputenv("ITSHF_STANDIN_NO_VOACAPL", "1");  // the stand-in's own model for VOACAP too
+    SetCosts(false);
+    qputenv("ITSHF_STANDIN_NO_VOACAPL", "1");  // the stand-in's own model
 
     tw::CommandLine line;
     line.command = tw::CommandLine::Command::BestList;
@@ -256,63 +251,69 @@ int main(int argc, char** argv) {
     main.Form_Load();
     // The first activation: AirMail's folders, then the first update (not timed).
     main.Form_Activate();
-    if (!main.cmdStart.enabled) {
+    if (!main.cmdStart.enabled || !main.propagationBest) {
         std::fprintf(stderr, "tidewell-update-bench: the first update did not build the list\n");
         return 1;
     }
 
-    std::printf("Tidewell update benchmark: %d stations x %d frequencies, model %d (%s), %d updates per case\n",
-                kStations, kFrequencies, model, qPrintable(tw::PropagationModelName(model)), updates);
-
-    // The stand-in on its own, before and after the timed updates.
-    std::vector<double> standinRuns, sleepingRuns, runnerRuns;
-    const auto timeStandin = [&] {
-        if (TimeStandin(root.path(), model, 50, 0, standinRuns) &&
-            TimeStandin(root.path(), model, 10, kSleepMs, sleepingRuns) &&
-            TimeStandinThroughRunner(root.path(), model, 50, runnerRuns))
-            return true;
-        std::fprintf(stderr, "tidewell-update-bench: the stand-in run on its own failed\n");
-        return false;
+    std::printf("Tidewell update benchmark: %d stations x %d frequencies, VOACAP, %d updates per case\n",
+                kStations, kFrequencies, updates);
+    const auto update = [&] { main.Update(false); };
+    const auto listBuilt = [&] { return main.cmdStart.enabled; };
+    bool ok = true;
+    const auto standin = [&](int count) {
+        std::vector<double> ms;
+        if (!TimeStandin(root.path(), count, ms)) {
+            std::fprintf(stderr, "tidewell-update-bench: the stand-in run on its own failed\n");
+            ok = false;
+        }
+        return Median(ms);
     };
-    if (!timeStandin()) return 1;
 
-    qputenv("ITSHF_STANDIN_SLEEP_MS", QByteArray::number(kSleepMs));
-    const UpdateTimes slept = TimeUpdates(main, log, updates);
-    qunsetenv("ITSHF_STANDIN_SLEEP_MS");
-    const UpdateTimes plain = TimeUpdates(main, log, updates);
-    if (!timeStandin()) return 1;
-    const double standinMs = Median(standinRuns);
-    const double runnerMs = Median(runnerRuns);
-    std::printf("stand-in's own cost per run, median of %zu runs:          %8.2f ms (quartiles %.2f to %.2f)\n",
-                standinRuns.size(), standinMs, Quantile(standinRuns, 0.25), Quantile(standinRuns, 0.75));
-    // With the sleep the program's own cost comes out a little higher (the
-    // sleep's own overshoot, a processor that has slowed down meanwhile).
-    const double sleepingOwnMs = Median(sleepingRuns) - kSleepMs;
-    std::printf("the same with ITSHF_STANDIN_SLEEP_MS=%d, less the %d ms:    %8.2f ms (median of %zu runs)\n",
-                kSleepMs, kSleepMs, sleepingOwnMs, sleepingRuns.size());
-    std::printf("no sleep, through the run driver's process wait:          %8.2f ms (quartiles %.2f to %.2f)\n",
-                runnerMs, Quantile(runnerRuns, 0.25), Quantile(runnerRuns, 0.75));
+    // (a) One combined run against 20 separate runs, with the costs.
+    SetCosts(true);
+    main.settings.m_bPropagationCombinedRuns = false;
+    const Times separate = TimeWork(QStringLiteral("update, one run per station"), update, listBuilt, log,
+                                    updates, kStations);
+    const double oneStationRun = standin(10);  // the last station's deck
+    main.settings.m_bPropagationCombinedRuns = true;
+    const Times combined = TimeWork(QStringLiteral("update"), update, listBuilt, log, updates, 1);
+    const double separateRuns = kStations * oneStationRun;
+    const double ratio = Median(combined.ms) / separateRuns;
+    std::printf("\n(a) every program start costs %d ms, every circuit %d ms\n", kStartMs, kCircuitMs);
+    std::printf("update, one combined run (median):                        %8.1f ms\n", Median(combined.ms));
+    std::printf("%d separate program runs: %d x %.2f ms =                %8.1f ms\n", kStations, kStations,
+                oneStationRun, separateRuns);
+    std::printf("ratio update / separate runs:                             %8.3f (goal %.2f: %s)\n", ratio,
+                kCombinedLimit, ratio <= kCombinedLimit ? "within" : "OVER");
+    std::printf("update with one run per station (setting off):            %8.1f ms\n", Median(separate.ms));
 
-    // (a) every run sleeps 50 ms.
-    const double sleptUpdate = Median(slept.ms);
-    const double sleptRuns = kStations * (kSleepMs + sleepingOwnMs);
-    const double ratio = sleptUpdate / sleptRuns;
-    std::printf("\n(a) ITSHF_STANDIN_SLEEP_MS=%d\n", kSleepMs);
-    std::printf("update (median):                                          %8.1f ms\n", sleptUpdate);
-    std::printf("its %d program runs: %d x (%d ms + %.2f ms) =              %8.1f ms\n", kStations, kStations,
-                kSleepMs, sleepingOwnMs, sleptRuns);
-    std::printf("ratio update / program runs:                              %8.3f (limit %.2f: %s)\n", ratio,
-                kRatioLimit, ratio <= kRatioLimit ? "within" : "OVER");
+    // (b) No costs: Tidewell's own work.
+    SetCosts(false);
+    const Times plain = TimeWork(QStringLiteral("update"), update, listBuilt, log, updates, 1);
+    const double combinedRun = standin(20);
+    const double ownPerStation = (Median(plain.ms) - combinedRun) / kStations;
+    std::printf("\n(b) no costs\n");
+    std::printf("update (median):                                          %8.1f ms\n", Median(plain.ms));
+    std::printf("its one program run on its own:                           %8.2f ms\n", combinedRun);
+    std::printf("Tidewell's own work per station:                          %8.2f ms (goal %.2f: %s)\n",
+                ownPerStation, kOwnWorkLimitMs, ownPerStation <= kOwnWorkLimitMs ? "within" : "OVER");
 
-    // (b) no sleep: Tidewell's own work.
-    const double plainUpdate = Median(plain.ms);
-    const double plainRuns = kStations * standinMs;
-    std::printf("\n(b) no sleep\n");
-    std::printf("update (median):                                          %8.1f ms\n", plainUpdate);
-    std::printf("its %d program runs: %d x %.2f ms =                       %8.1f ms\n", kStations, kStations,
-                standinMs, plainRuns);
-    std::printf("Tidewell's own work per station:                          %8.2f ms\n",
-                (plainUpdate - plainRuns) / kStations);
-
-    return slept.ok && plain.ok ? 0 : 1;
+    // (c) The best connect time view, short form.
+    tw::frmPropagationBest& best = *main.propagationBest;
+    const auto view = [&] { best.Update(QStringLiteral("BENCH"), false); };
+    const auto viewBuilt = [&] { return best.Failure().isEmpty() && best.grdData.Rows() == 2; };
+    std::printf("\n(c) best connect time view, %d stations x 24 hours\n", kStations);
+    for (const bool costs : {true, false}) {
+        SetCosts(costs);
+        const Times times = TimeWork(QStringLiteral("view"), view, viewBuilt, log, updates, 1);
+        const double run = standin(10);
+        const double viewRatio = Median(times.ms) / run;
+        std::printf("%s: view %.1f ms, its program run alone %.1f ms, ratio %.3f", costs ? "with the costs" : "no costs",
+                    Median(times.ms), run, viewRatio);
+        if (costs) std::printf(" (goal %.2f: %s)", kViewLimit, viewRatio <= kViewLimit ? "within" : "OVER");
+        std::printf("\n");
+        ok = ok && times.ok;
+    }
+    return ok && separate.ok && combined.ok && plain.ok ? 0 : 1;
 }
