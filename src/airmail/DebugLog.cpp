@@ -55,6 +55,58 @@ std::optional<QTime> TimeOfDay(const QString& text) {
     return std::nullopt;
 }
 
+// The number of the two ASCII digits at `at`; -1 when there are none.
+int TwoDigits(const QString& line, qsizetype at) {
+    if (at + 2 > line.size()) return -1;
+    const char16_t high = line[at].unicode(), low = line[at + 1].unicode();
+    if (high < u'0' || high > u'9' || low < u'0' || low > u'9') return -1;
+    return (high - u'0') * 10 + (low - u'0');
+}
+
+// "hh:mm:ss" at `at`, as AirMail writes its times; nothing for any other text.
+std::optional<QTime> TimeAt(const QString& line, qsizetype at) {
+    if (at + 8 > line.size() || line[at + 2] != QLatin1Char(':') || line[at + 5] != QLatin1Char(':'))
+        return std::nullopt;
+    const int h = TwoDigits(line, at), m = TwoDigits(line, at + 3), s = TwoDigits(line, at + 6);
+    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59) return std::nullopt;
+    return QTime(h, m, s);
+}
+
+// The stamps AirMail writes, "yyyy/mm/dd hh:mm:ss" and "hh:mm:ss", each
+// maybe with hundredths after a ".", then a blank or the line's end, read
+// by hand: a long log is mostly such lines, and the general parse through
+// the date formats costs many times more.  Gives the same as that parse, or
+// nothing when the line is not in one of these shapes (the general parse
+// then decides).
+std::optional<DebugLogLine> ParseUsualStamp(const QString& line, QDate& currentDate) {
+    qsizetype timeAt = 0;
+    QDate date = currentDate;
+    if (line.size() >= 19 && line[4] == QLatin1Char('/')) {
+        if (line[7] != QLatin1Char('/') || line[10] != QLatin1Char(' ')) return std::nullopt;
+        const int y1 = TwoDigits(line, 0), y2 = TwoDigits(line, 2), mo = TwoDigits(line, 5),
+                  d = TwoDigits(line, 8);
+        if (y1 < 0 || y2 < 0 || mo < 0 || d < 0) return std::nullopt;
+        date = QDate(y1 * 100 + y2, mo, d);
+        if (!date.isValid()) return std::nullopt;
+        timeAt = 11;
+    }
+    const std::optional<QTime> time = TimeAt(line, timeAt);
+    if (!time || !date.isValid()) return std::nullopt;
+    // The stamp ends at a blank; hundredths, or whatever follows a "." up to
+    // the blank, are passed over.
+    qsizetype end = timeAt + 8;
+    if (end < line.size() && line[end] == QLatin1Char('.')) {
+        end = line.indexOf(QLatin1Char(' '), end);
+        if (end < 0) return timeAt > 0 ? std::nullopt : std::optional<DebugLogLine>(DebugLogLine{});
+    } else if (end < line.size() && line[end] != QLatin1Char(' ')) {
+        return std::nullopt;
+    } else if (end == line.size() && timeAt == 0) {
+        return DebugLogLine{};  // a time without a blank after it is no stamp
+    }
+    currentDate = date;
+    return DebugLogLine{QDateTime(date, *time, Qt::UTC), EventPosition(line, end)};
+}
+
 // Whether a line starts with a time stamp of the log ("hh:mm:ss" or a date and time).
 bool BeginsWithTimeStamp(const QString& line) {
     QDate anyDate(2000, 1, 1);
@@ -91,6 +143,7 @@ QString DebugLogWindowsPath(const QString& dataFolder) {
 }
 
 DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate) {
+    if (std::optional<DebugLogLine> usual = ParseUsualStamp(line, currentDate)) return *usual;
     DebugLogLine out;
     const qsizetype firstBlank = line.indexOf(QLatin1Char(' '));
     if (firstBlank < 0) return out;  // no blank: no time stamp

@@ -75,6 +75,8 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     if (m_model.propagationDetails)
         m_propagationDetails =
             new frmPropagationDetailsWidget(*m_model.propagationDetails, m_metrics, this);
+    if (m_propagationBest && m_propagationDetails)
+        m_propagationBest->PlaceBelowOnFirstShow(m_propagationDetails);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);

@@ -2,9 +2,13 @@
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 #include "ui/GridWidget.h"
 #include "views/PropagationBest.h"
@@ -61,7 +65,22 @@ void frmPropagationBestWidget::Sync() {
         m_sized = wanted;
         resize(wanted);
     }
+    if (m_model.Visible() && !isVisible() && !std::exchange(m_shownBefore, true) && m_above &&
+        m_above->isVisible()) {
+        // The frame of a window not shown yet is not known: it is taken to
+        // be as large as that of the detailed view, a window of the same kind.
+        const QSize frame = size() + m_above->frameGeometry().size() - m_above->size();
+        move(PlaceBelow(m_above->frameGeometry(), frame, m_above->screen()->availableGeometry()));
+    }
     if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
+}
+
+QPoint frmPropagationBestWidget::PlaceBelow(const QRect& above, const QSize& frame,
+                                            const QRect& available) {
+    const int bottom = available.top() + available.height();
+    const int top =
+        std::max(available.top(), std::min(above.top() + above.height(), bottom - frame.height()));
+    return {above.left(), top};
 }
 
 // Closing only hides: the window lives on for the next time.

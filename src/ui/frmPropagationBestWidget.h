@@ -3,6 +3,7 @@
 // frmPropagationBest (caption, grid, visibility, size) and forwards the
 // mouse, the hour timer and the Popup menu to it.
 
+#include <QPointer>
 #include <QWidget>
 
 #include "common/UserInterface.h"
@@ -22,6 +23,11 @@ public:
     frmPropagationBestWidget(frmPropagationBest& model, const ITextMetrics& metrics,
                              QWidget* parent = nullptr);
 
+    // The first time the window is shown, while `above` (the detailed view)
+    // is visible, it opens directly below that window, left edges together;
+    // set by the main window, which knows both.
+    void PlaceBelowOnFirstShow(QWidget* above) { m_above = above; }
+
     // For tests.
     GridWidget* grdData() const { return m_grid; }
     QTimer* tmrHour() const { return m_tmrHour; }
@@ -33,6 +39,12 @@ protected:
 private:
     void Sync();
 
+    // Where a window of `frame` size goes below the window frame `above`:
+    // its left edge at that one's, its top at that one's bottom edge, moved
+    // up so that its bottom stays within `available` (the screen less its
+    // task bars) but never above the top of it.
+    static QPoint PlaceBelow(const QRect& above, const QSize& frame, const QRect& available);
+
     frmPropagationBest& m_model;
     const ITextMetrics& m_metrics;
     GridWidget* m_grid = nullptr;
@@ -41,6 +53,8 @@ private:
     QAction* m_mnuPopupShort = nullptr;
     QAction* m_mnuPopupLong = nullptr;
     QSize m_sized;  // the size last taken from the model (pixels)
+    QPointer<QWidget> m_above;  // the detailed view
+    bool m_shownBefore = false;
 };
 
 }  // namespace tw

@@ -8,6 +8,7 @@
 #include "airmail/AirMail.h"
 #include "airmail/DebugLog.h"
 #include "common/ProfileAccess.h"
+#include "platform/Cp1252.h"
 #include "selection/MainState.h"
 #include "settings/Settings.h"
 
@@ -28,6 +29,18 @@ QString Format0(double value) { return QString::number(std::round(value), 'f', 0
 QString Format1(double value) { return QString::number(std::round(value * 10.0) / 10.0, 'f', 1); }
 QString DateText(QDate date) { return date.toString(QStringLiteral("MM/dd/yy")); }
 
+// One line's bytes (code page 1252, without its line end) as text, into a
+// buffer that is reused from line to line: no allocation per line.
+void LineText(const char* bytes, qsizetype size, QString& text) {
+    if (size > 0 && bytes[size - 1] == '\r') --size;
+    text.resize(size);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out[i] = byte < 0x80 ? QChar(byte) : QChar(platform::Cp1252ToUnicode(byte));
+    }
+}
+
 }  // namespace
 
 SummaryCounter::SummaryCounter(bool useRange, QDate start, QDate stop, QDate today)
@@ -41,7 +54,8 @@ void SummaryCounter::Line(const QString& line) {
     const QDate date = parsed.time.date();
     const bool inRange = dated && (!m_useRange || (date >= m_start && date <= m_stop));
     if (inRange) m_counts.lastLine = date;
-    const QString event = parsed.eventPosition > 0 ? line.mid(parsed.eventPosition - 1) : QString();
+    const QStringView event =
+        parsed.eventPosition > 0 ? QStringView(line).mid(parsed.eventPosition - 1) : QStringView();
 
     if (m_open) {
         // The lines after a connection, up to its end, whatever their dates.
@@ -74,12 +88,12 @@ void SummaryCounter::Line(const QString& line) {
     Record(event, parsed.time);
 }
 
-void SummaryCounter::Record(const QString& event, const QDateTime& time) {
+void SummaryCounter::Record(QStringView event, const QDateTime& time) {
     const QDate date = time.date();
     if (event.startsWith(kConnectedTo)) {
         ++m_counts.records;
         ++m_counts.connected;
-        Station(event.mid(kConnectedTo.size() + 1).trimmed());
+        Station(event.mid(std::min(kConnectedTo.size() + 1, event.size())).trimmed());
         m_open = true;
         m_openSince = time;
     } else if (event.startsWith(QLatin1String("No answer from"))) {
@@ -94,14 +108,14 @@ void SummaryCounter::Record(const QString& event, const QDateTime& time) {
     }
 }
 
-void SummaryCounter::Station(const QString& name) {
+void SummaryCounter::Station(QStringView name) {
     for (auto& [station, count] : m_counts.stations) {
         if (station == name) {
             ++count;
             return;
         }
     }
-    m_counts.stations.push_back({name, 1});
+    m_counts.stations.push_back({name.toString(), 1});
 }
 
 SummaryCounts SummaryCounter::Counts() const {
@@ -122,9 +136,10 @@ SummaryCounts ConnectSummaryCount(const QStringList& lines, bool useRange, QDate
 
 bool ConnectSummaryReadLog(QIODevice& log, qint64 limit, SummaryCounter& counter,
                            const std::function<void()>& betweenBlocks) {
-    const auto feed = [&counter](QByteArray raw) {
-        if (raw.endsWith('\r')) raw.chop(1);
-        counter.Line(AnsiToUnicode(raw));
+    QString line;
+    const auto feed = [&counter, &line](const char* bytes, qsizetype size) {
+        LineText(bytes, size, line);
+        counter.Line(line);
     };
     QByteArray pending;
     qint64 position = log.pos();
@@ -135,12 +150,12 @@ bool ConnectSummaryReadLog(QIODevice& log, qint64 limit, SummaryCounter& counter
         pending += block;
         qsizetype from = 0;
         for (qsizetype newline; (newline = pending.indexOf('\n', from)) >= 0; from = newline + 1)
-            feed(pending.mid(from, newline - from));
+            feed(pending.constData() + from, newline - from);
         pending.remove(0, from);
         if (pending.size() > kMaxLine) pending.truncate(kMaxLine);
         if (betweenBlocks) betweenBlocks();
     }
-    if (!pending.isEmpty() && log.size() <= limit) feed(pending);
+    if (!pending.isEmpty() && log.size() <= limit) feed(pending.constData(), pending.size());
     return true;
 }
 

@@ -62,8 +62,8 @@ public:
     SummaryCounts Counts() const;
 
 private:
-    void Record(const QString& event, const QDateTime& time);
-    void Station(const QString& name);
+    void Record(QStringView event, const QDateTime& time);
+    void Station(QStringView name);
 
     bool m_useRange;
     QDate m_start, m_stop;

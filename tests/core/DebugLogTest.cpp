@@ -51,6 +51,27 @@ TEST(DebugLogLine, StampAndEvent) {
     }
 }
 
+// The shapes AirMail writes are read by a short way, the others by the date
+// formats: both give the same, at the edges of the short way too.
+TEST(DebugLogLine, StampsAtTheEdgesOfTheUsualShapes) {
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"12:34:56.78", nullptr, 0},  // no blank after the stamp
+        {"23:59:59.x9 Calling WLO", "2026-06-06T23:59:59Z", 13},
+        {"2026/06/06 07:08:09.57", "2026-06-06T07:08:09Z", 0},
+        {"2026/06/06 07:08:09 ", "2026-06-06T07:08:09Z", 0},
+        {"2026/02/30 07:08:09 Calling WLO", nullptr, 0},
+        {"07:08:60 Calling WLO", nullptr, 0}, {"24:00:00 Calling WLO", nullptr, 0},
+        {"07:08:09x Calling WLO", nullptr, 0}, {"7:08:09 Calling WLO", "2026-06-06T07:08:09Z", 9}};
+    for (const auto& [text, iso, position] : cases) {
+        SCOPED_TRACE(text);
+        QDate current(2026, 6, 6);
+        const DebugLogLine r = DebugLogParseLine(QString::fromLatin1(text), current);
+        EXPECT_EQ(r.eventPosition, position);
+        EXPECT_EQ(r.time.toString(Qt::ISODate), QString::fromLatin1(iso));
+        EXPECT_EQ(current, QDate(2026, 6, 6));
+    }
+}
+
 // The end of a log: a call or connection still open, with its station and
 // time (time-only lines on the last date before them, else today), or none.
 TEST(DebugLogLine, OpenSessionAtTheEnd) {

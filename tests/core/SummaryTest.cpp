@@ -128,5 +128,12 @@ TEST_F(ConnectSummaryRun, CountsTheLogAsItWasWhenTheRunStarted) {
     EXPECT_EQ(summary.grdStations.Text(1, 0) + summary.grdStations.Text(1, 2), "KPH50%");
 }
 
+// The log's bytes are code page 1252; its last line may lack its line end.
+TEST_F(ConnectSummaryRun, ReadsStationNamesInCodePage1252) {
+    drive.WriteBytes(kLog, "2026/06/01 08:00:00.00 Connected to Q\x80\xe9X\r\n08:01:00 Connected to KPH");
+    ASSERT_TRUE(summary.ShowWholeLog());
+    EXPECT_EQ(summary.grdStations.Text(2, 0), QStringLiteral("Q\u20ac\u00e9X"));
+}
+
 }  // namespace
 }  // namespace tw

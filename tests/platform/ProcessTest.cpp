@@ -9,7 +9,10 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "TempDir.h"
 #include "platform/Process.h"
@@ -91,6 +94,26 @@ TEST_F(Process, RunsWithTheArgumentsInTheWorkingFolderWithoutStandardInput) {
     for (const std::string& a : args) expected += "[" + a + "]\n";
     EXPECT_EQ(ReadBytes(dir / "RUN/args.txt"), expected);
     EXPECT_EQ(ReadBytes(dir / "RUN/std.txt"), "/dev/null\n/dev/null\n/dev/null\n");
+}
+
+// What this program set for its own signals (SIGINT ignored, SIGTERM blocked
+// for a signal descriptor) does not reach the child: each ends it.
+TEST_F(Process, TheChildGetsTheDefaultSignalHandling) {
+    struct sigaction ignore {}, before {};
+    ignore.sa_handler = SIG_IGN;
+    sigset_t term, mask;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    ASSERT_EQ(::sigaction(SIGINT, &ignore, &before), 0);
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &term, &mask), 0);
+    const std::string script = Script("kill -\"$1\" $$\nexit 0");
+    const ProcessStart starts[] = {runner->Start(script, {"INT"}, ""), runner->Start(script, {"TERM"}, "")};
+    ::sigaction(SIGINT, &before, nullptr);
+    ::pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+    for (const ProcessStart& start : starts) {
+        ASSERT_GT(start.pid, 0);
+        EXPECT_EQ(runner->Wait(start.pid, 5), ProcessEnd::Failed);
+    }
 }
 
 TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {

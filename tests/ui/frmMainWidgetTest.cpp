@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -23,7 +24,11 @@
 #include "ui/ModalAnswerer.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmMainWidget.h"
+#include "ui/frmPropagationBestWidget.h"
+#include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmSummaryWidget.h"
+#include "views/PropagationBest.h"
+#include "views/PropagationDetails.h"
 #include "views/Summary.h"
 
 namespace tw {
@@ -231,6 +236,51 @@ TEST_F(MainWidgetTest, TheHistoryWindowOpensFromTheViewMenuAndLivesOnHidden) {
     // Exit closes it with the main window.
     window->action(QStringLiteral("mnuFileExit"))->trigger();
     EXPECT_FALSE(history->isVisible());
+}
+
+// The best connect time view opens, the first time only, directly below the
+// detailed view when that is open: left edges together, its top at the
+// other's bottom edge, moved up to keep its bottom on the screen but never
+// above the screen's top.
+TEST_F(MainWidgetTest, TheBestConnectTimeViewOpensBelowTheDetailedView) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Frames, relative to the screen's available area.
+    const struct {
+        const char* name;
+        QRect details;
+        int bestHeight;
+        bool detailsShown;
+        QPoint at;  // the best view's
+    } cases[] = {
+        {"below", {40, 30, 300, 200}, 100, true, {40, 230}},
+        {"moved up to the screen's bottom", {60, screen.height() - 150, 300, 100}, 120, true,
+         {60, screen.height() - 120}},
+        {"taller than the screen", {10, 20, 300, 100}, screen.height() + 50, true, {10, 0}},
+        {"the detailed view closed", {40, 30, 300, 200}, 100, false, {7, 9}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Open();
+        frmPropagationDetailsWidget* details = window->propagationDetails();
+        frmPropagationBestWidget* best = window->propagationBest();
+        ASSERT_TRUE(details && best);
+        app->propagationDetails().Show();
+        const QSize frame = details->frameGeometry().size() - details->size();
+        details->move(c.details.topLeft() + screen.topLeft());
+        details->resize(c.details.size() - frame);
+        if (!c.detailsShown) app->propagationDetails().Hide();
+        best->move(screen.topLeft() + QPoint(7, 9));  // where it stays when not placed
+        best->resize(QSize(200, c.bestHeight) - frame);
+        app->propagationBest().Show();
+        ASSERT_TRUE(best->isVisible());
+        EXPECT_EQ(best->frameGeometry().topLeft(), c.at + screen.topLeft());
+        EXPECT_EQ(best->frameGeometry().height(), c.bestHeight);
+        // Opened again, it stays where the user put it.
+        best->move(screen.topLeft() + QPoint(5, 5));
+        app->propagationBest().Hide();
+        app->propagationBest().Show();
+        EXPECT_EQ(best->frameGeometry().topLeft(), screen.topLeft() + QPoint(5, 5));
+    }
 }
 
 }  // namespace

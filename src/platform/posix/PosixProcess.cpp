@@ -1,14 +1,26 @@
-// Child processes on POSIX systems: fork and exec, no shell.
+// Child processes on POSIX systems: posix_spawn, no shell.
 //
 // The child gets its own process group, so that a kill at the time limit also
 // reaches whatever it started (a script's own children); /dev/null as standard
-// input, output and error; and the working folder asked for.  A failure of
-// the exec (no such file, not executable, bad folder) comes back to the parent
-// through a close-on-exec pipe as the child's errno, so Start reports it as an
-// error code instead of a process that ends at once.
+// input, output and error; the default handling of the signals this program
+// may have set aside, and none blocked; and the working folder asked for.  A
+// failure of the start (no such file, not executable, bad folder) comes back
+// from posix_spawn as an error code, not as a process that ends at once: the
+// C library's posix_spawn (glibc 2.24 and later) returns only after the exec,
+// with its error when it failed.  posix_spawn does not copy this program's
+// memory the way fork does, however large the program has grown.
+//
+// The working folder is a spawn step only where the C library has
+// posix_spawn_file_actions_addchdir_np (glibc 2.29 and later); elsewhere a
+// start with a working folder forks and changes the folder in the child,
+// since posix_spawn itself has no such step.
+//
+// Either way the start returns after the exec (or its failure), so the child
+// is in its own process group before anyone can kill it.
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,9 +36,21 @@
 
 #include "platform/Process.h"
 
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
+#define TW_SPAWN_ADDCHDIR 1
+#else
+#define TW_SPAWN_ADDCHDIR 0
+#endif
+
+extern char** environ;
+
 namespace tw::platform {
 
 namespace {
+
+// The signals a program may have set to be ignored (an ignored signal stays
+// ignored across exec): the child gets their default handling.
+constexpr int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGQUIT, SIGCHLD};
 
 // Wait for a child without blocking; retries when a signal interrupts.
 pid_t WaitNoHang(pid_t pid, int& status) {
@@ -96,15 +120,14 @@ ProcessEnd WaitUntil(pid_t pid, Clock::time_point deadline, int descriptor) {
 }
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
+// Used only to start a program in a working folder where posix_spawn cannot
+// change the folder (no posix_spawn_file_actions_addchdir_np).
 [[noreturn]] void ExecChild(const char* program, char* const* argv, const char* folder,
                             int errorPipe) {
     ::setpgid(0, 0);
 
     // Signals: the default handling and nothing blocked, whatever this program set.
-    ::signal(SIGPIPE, SIG_DFL);
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGQUIT, SIG_DFL);
-    ::signal(SIGCHLD, SIG_DFL);
+    for (int sig : kDefaultSignals) ::signal(sig, SIG_DFL);
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -129,13 +152,86 @@ ProcessEnd WaitUntil(pid_t pid, Clock::time_point deadline, int descriptor) {
     ::_exit(127);
 }
 
+// Starts the program with posix_spawn; the process id, or 0 and `error`.
+pid_t SpawnStart(const char* program, char* const* argv, const std::string& folder, int& error) {
+#if !TW_SPAWN_ADDCHDIR
+    (void)folder;  // the caller forks instead when there is one
+#endif
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    if ((error = ::posix_spawn_file_actions_init(&actions)) != 0) return 0;
+    if ((error = ::posix_spawnattr_init(&attributes)) != 0) {
+        ::posix_spawn_file_actions_destroy(&actions);
+        return 0;
+    }
+    sigset_t defaults, none;
+    ::sigemptyset(&defaults);
+    for (int sig : kDefaultSignals) ::sigaddset(&defaults, sig);
+    ::sigemptyset(&none);
+    pid_t pid = 0;
+    // Each step runs only when the ones before it succeeded.
+    const auto step = [&error](int rc) { return (error = rc) == 0; };
+    if (step(::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
+                                                         POSIX_SPAWN_SETSIGMASK)) &&
+        step(::posix_spawnattr_setpgroup(&attributes, 0)) &&
+        step(::posix_spawnattr_setsigdefault(&attributes, &defaults)) &&
+        step(::posix_spawnattr_setsigmask(&attributes, &none)) &&
+        step(::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDWR, 0)) &&
+        step(::posix_spawn_file_actions_adddup2(&actions, 0, 1)) &&
+        step(::posix_spawn_file_actions_adddup2(&actions, 0, 2))
+#if TW_SPAWN_ADDCHDIR
+        && (folder.empty() || step(::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str())))
+#endif
+    ) {
+        if (!step(::posix_spawn(&pid, program, &actions, &attributes, argv, environ))) pid = 0;
+    }
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Starts the program with fork and exec (a working folder without
+// posix_spawn_file_actions_addchdir_np).  A failure of the exec comes back
+// through a close-on-exec pipe as the child's errno.
+pid_t ForkStart(const char* program, char* const* argv, const char* folder, int& error) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        error = errno;
+        return 0;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        error = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return 0;
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        ExecChild(program, argv, folder, fds[1]);
+    }
+    ::close(fds[1]);
+    int childError = 0;
+    ssize_t n;
+    do {
+        n = ::read(fds[0], &childError, sizeof childError);
+    } while (n < 0 && errno == EINTR);
+    ::close(fds[0]);
+    if (n == static_cast<ssize_t>(sizeof childError)) {
+        WaitBlocking(pid);
+        error = childError != 0 ? childError : ENOEXEC;
+        return 0;
+    }
+    return pid;
+}
+
 class PosixProcessRunner final : public IProcessRunner {
 public:
     ProcessStart Start(const std::string& program, const std::vector<std::string>& arguments,
                        const std::string& workingFolder) override {
         if (program.empty()) return {0, ENOENT};
 
-        // Everything the child needs is built before the fork.
+        // Everything the child needs is built before the start.
         std::vector<std::string> strings;
         strings.reserve(arguments.size() + 1);
         strings.push_back(program);
@@ -144,36 +240,11 @@ public:
         argv.reserve(strings.size() + 1);
         for (std::string& s : strings) argv.push_back(s.data());
         argv.push_back(nullptr);
-
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) return {0, errno};
-
-        const pid_t pid = ::fork();
-        if (pid < 0) {
-            const int error = errno;
-            ::close(fds[0]);
-            ::close(fds[1]);
-            return {0, error};
-        }
-        if (pid == 0) {
-            ::close(fds[0]);
-            ExecChild(strings.front().c_str(), argv.data(), workingFolder.c_str(), fds[1]);
-        }
-
-        // Also from this side, so that a kill cannot come before the child's own setpgid.
-        ::setpgid(pid, pid);
-        ::close(fds[1]);
-        int childError = 0;
-        ssize_t n;
-        do {
-            n = ::read(fds[0], &childError, sizeof childError);
-        } while (n < 0 && errno == EINTR);
-        ::close(fds[0]);
-
-        if (n == static_cast<ssize_t>(sizeof childError)) {
-            WaitBlocking(pid);
-            return {0, childError != 0 ? childError : ENOEXEC};
-        }
+        int error = 0;
+        const pid_t pid = !TW_SPAWN_ADDCHDIR && !workingFolder.empty()
+                              ? ForkStart(strings.front().c_str(), argv.data(), workingFolder.c_str(), error)
+                              : SpawnStart(strings.front().c_str(), argv.data(), workingFolder, error);
+        if (pid <= 0) return {0, error != 0 ? error : ENOEXEC};
         return {static_cast<ProcessId>(pid), 0};
     }
 
