@@ -132,29 +132,41 @@ QByteArray DeckWriter::Bytes() const {
 
 // --- output lines ---
 
-OutputLines::OutputLines(const QByteArray& bytes) {
+OutputLines::OutputLines(const QByteArray& bytes) : m_bytes(bytes) {
     qsizetype start = 0;
     const qsizetype n = bytes.size();
+    const char* data = bytes.constData();
     for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes[i];
+        const char c = data[i];
         if (c != '\n' && c != '\r') continue;
-        m_lines.append(QString::fromLatin1(bytes.constData() + start, i - start));
-        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
+        m_lines.emplace_back(start, i - start);
+        if (c == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (start < n) m_lines.append(QString::fromLatin1(bytes.constData() + start, n - start));
+    if (start < n) m_lines.emplace_back(start, n - start);
+}
+
+QString OutputLines::Line(qsizetype i) const {
+    const auto& [start, length] = m_lines[static_cast<std::size_t>(i)];
+    return QString::fromLatin1(m_bytes.constData() + start, length);
 }
 
 std::optional<QString> OutputLines::NextLine() {
     if (AtEnd()) return std::nullopt;
-    return m_lines[m_next++];
+    return Line(m_next++);
+}
+
+std::optional<QString> OutputLines::NextLineWith(const QByteArray& key) {
+    while (!AtEnd()) {
+        const auto& [start, length] = m_lines[static_cast<std::size_t>(m_next++)];
+        if (QByteArrayView(m_bytes.constData() + start, length).contains(key))
+            return Line(m_next - 1);
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> FileFindLine(OutputLines& file, const QString& key) {
-    while (std::optional<QString> line = file.NextLine()) {
-        if (line->contains(key, Qt::CaseSensitive)) return line;
-    }
-    return std::nullopt;
+    return file.NextLineWith(key.toLatin1());
 }
 
 std::vector<QString> ParseFixedFields(const QString& line, int firstColumn, int width, int count) {

@@ -67,10 +67,17 @@ public:
 
     // The next line, or nothing at the end of the file.
     std::optional<QString> NextLine();
-    bool AtEnd() const { return m_next >= m_lines.size(); }
+    // The next line that contains `key` (Latin-1, letter case counts); the
+    // lines before it are passed over without being converted.
+    std::optional<QString> NextLineWith(const QByteArray& key);
+    bool AtEnd() const { return m_next >= static_cast<qsizetype>(m_lines.size()); }
 
 private:
-    QStringList m_lines;
+    QString Line(qsizetype i) const;
+
+    QByteArray m_bytes;
+    // Each line's start and length in m_bytes (line ends left out).
+    std::vector<std::pair<qsizetype, qsizetype>> m_lines;
     qsizetype m_next = 0;
 };
 

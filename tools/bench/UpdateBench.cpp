@@ -29,6 +29,8 @@
 // exits non-zero only when something fails (an update that does not build its
 // list, a run count other than expected, a stand-in run that fails).
 
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -160,8 +162,16 @@ bool BuildDrive(const QString& root, int model, QString& error) {
 
 struct Times {
     std::vector<double> ms;
+    std::vector<double> cpuMs;  // this process's processor time (the programs' not included)
     bool ok = true;
 };
+
+double ProcessorMs() {
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
 
 // Runs `work` `count` times, each checked by `built` and for `expectedRuns`
 // program runs (counted in the stand-in's log).
@@ -171,8 +181,10 @@ Times TimeWork(const QString& what, const std::function<void()>& work, const std
     for (int i = 0; i < count; ++i) {
         const int before = CountLines(log);
         const auto start = SteadyClock::now();
+        const double cpuStart = ProcessorMs();
         work();
         times.ms.push_back(Milliseconds(SteadyClock::now() - start));
+        times.cpuMs.push_back(ProcessorMs() - cpuStart);
         const int runs = CountLines(log) - before;
         if (!built() || runs != expectedRuns) {
             std::fprintf(stderr, "%s %d: %s, %d program runs (expected %d)\n", qPrintable(what), i + 1,
@@ -298,6 +310,8 @@ int main(int argc, char** argv) {
     std::printf("its one program run on its own:                           %8.2f ms\n", combinedRun);
     std::printf("Tidewell's own work per station:                          %8.2f ms (goal %.2f: %s)\n",
                 ownPerStation, kOwnWorkLimitMs, ownPerStation <= kOwnWorkLimitMs ? "within" : "OVER");
+    std::printf("Tidewell's processor time per station:                    %8.2f ms\n",
+                Median(plain.cpuMs) / kStations);
 
     // (c) The best connect time view, short form.
     tw::frmPropagationBest& best = *main.propagationBest;
@@ -309,8 +323,8 @@ int main(int argc, char** argv) {
         const Times times = TimeWork(QStringLiteral("view"), view, viewBuilt, log, updates, 1);
         const double run = standin(10);
         const double viewRatio = Median(times.ms) / run;
-        std::printf("%s: view %.1f ms, its program run alone %.1f ms, ratio %.3f", costs ? "with the costs" : "no costs",
-                    Median(times.ms), run, viewRatio);
+        std::printf("%s: view %.1f ms (processor %.1f ms), its program run alone %.1f ms, ratio %.3f",
+                    costs ? "with the costs" : "no costs", Median(times.ms), Median(times.cpuMs), run, viewRatio);
         if (costs) std::printf(" (goal %.2f: %s)", kViewLimit, viewRatio <= kViewLimit ? "within" : "OVER");
         std::printf("\n");
         ok = ok && times.ok;
