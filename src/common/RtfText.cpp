@@ -45,8 +45,12 @@ public:
     explicit Reader(const QByteArray& bytes)
         : m_p(reinterpret_cast<const unsigned char*>(bytes.constData())),
           m_end(m_p + bytes.size()) {
-        m_out.text.reserve(bytes.size());
-        m_out.colors.reserve(bytes.size());
+        // Every character takes a byte at least: the arrays are made at their
+        // largest and cut to what was read at the end.
+        m_out.text.resize(bytes.size());
+        m_out.colors.resize(bytes.size());
+        m_text = reinterpret_cast<char16_t*>(m_out.text.data());
+        m_colorsOut = m_out.colors.data();
         m_table.push_back({});
     }
 
@@ -76,11 +80,22 @@ public:
                 default:
                     if (m_state.colorTable) {
                         if (c == ';') NextColorEntry();
-                    } else {
+                    } else if (m_state.skip || m_skipPending > 0) {
                         Byte(c);
+                    } else {
+                        // A run of plain text in one go.
+                        const Color color = CurrentColor();
+                        Append(platform::Cp1252ToUnicode(c), color);
+                        while (m_p < m_end && IsPlain(*m_p)) {
+                            const unsigned char b = *m_p++;
+                            Append(b < 0x80 ? static_cast<char16_t>(b) : platform::Cp1252ToUnicode(b),
+                                   color);
+                        }
                     }
             }
         }
+        m_out.text.resize(m_count);
+        m_out.colors.resize(m_count);
         return std::move(m_out);
     }
 
@@ -96,8 +111,15 @@ private:
             --m_skipPending;
             return;
         }
-        m_out.text.append(QChar(ch));
-        m_out.colors.append(CurrentColor());
+        Append(ch, CurrentColor());
+    }
+    void Append(char16_t ch, Color color) {
+        m_text[m_count] = ch;
+        m_colorsOut[m_count] = color;
+        ++m_count;
+    }
+    static bool IsPlain(unsigned char c) {
+        return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n';
     }
     void Byte(unsigned char c) { Put(platform::Cp1252ToUnicode(c)); }
     // A break (paragraph, line, tab) is never eaten by the \uc skip.
@@ -267,6 +289,9 @@ private:
     std::vector<Entry> m_table;
     std::vector<Color> m_colors;
     RtfText m_out;
+    char16_t* m_text = nullptr;
+    Color* m_colorsOut = nullptr;
+    qsizetype m_count = 0;
 };
 
 }  // namespace

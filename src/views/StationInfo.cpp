@@ -92,8 +92,9 @@ int frmStationInfo::DocumentLength() {
 
 int frmStationInfo::GetStationBegin(int iStart, int iStop) {
     iStop = std::min(iStop, DocumentLength() - 1);
+    const Color* colors = m_document.colors.constData();
     for (int i = std::max(iStart, 0); i <= iStop; ++i)
-        if (ColorAt(i) == kColorRed) return i;
+        if (colors[i] == kColorRed) return i;
     return -1;
 }
 
@@ -107,11 +108,12 @@ int frmStationInfo::GetStationNameEnd(int iStart, int iStop) {
 
 int frmStationInfo::GetStationEnd(int iStart, int iStop) {
     const int length = DocumentLength();
+    const Color* colors = m_document.colors.constData();
     bool blackBefore = true;
     const int start = std::max(iStart, 0);
     for (int i = start; i <= iStop; ++i) {
         if (i >= length) return length - 1;
-        const Color color = ColorAt(i);
+        const Color color = colors[i];
         if (color == kColorRed && blackBefore) return i - 1;
         blackBefore = color == kColorBlack;
     }
@@ -132,8 +134,9 @@ int frmStationInfo::Find(const QString& what, int from, int to) const {
     to = std::min(to, length - 1);
     from = std::max(from, 0);
     if (from > to || what.isEmpty()) return -1;
-    const int hit = static_cast<int>(m_document.text.indexOf(what, from, Qt::CaseSensitive));
-    return hit < 0 || hit + what.size() - 1 > to ? -1 : hit;
+    // Only the range is searched: a miss costs the range, not the document.
+    const qsizetype hit = QStringView(m_document.text).mid(from, to - from + 1).indexOf(what);
+    return hit < 0 ? -1 : from + static_cast<int>(hit);
 }
 
 int frmStationInfo::GetStationStation(int iStation, int iStart, int iStop) {
@@ -184,13 +187,17 @@ bool frmStationInfo::DateLastModified(QDateTime& dtDate) {
 int frmStationInfo::FindStationHeading(const QString& station) {
     const int length = DocumentLength();
     if (station.isEmpty()) return -1;
-    const QString what = station + QLatin1Char('.');
-    for (int from = 0; from < length;) {
-        const int hit = Find(what, from, length - 1);
-        if (hit < 0) return -1;
-        if (ColorAt(hit) == kColorRed && (hit == 0 || ColorAt(hit - 1) != kColorRed)) return hit;
-        from = hit + 1;
+    // The first occurrence of the call sign and "." that starts a red run:
+    // only the red runs' starts (noted once) need a look.
+    if (m_redRuns.isEmpty() && length > 0) {
+        m_redRuns.append(-1);  // marks the list as made
+        for (int i = 0; i < length; ++i)
+            if (ColorAt(i) == kColorRed && (i == 0 || ColorAt(i - 1) != kColorRed))
+                m_redRuns.append(i);
     }
+    const QString what = station + QLatin1Char('.');
+    for (const int start : m_redRuns)
+        if (start >= 0 && QStringView(m_document.text).mid(start).startsWith(what)) return start;
     return -1;
 }
 

@@ -121,7 +121,7 @@ private:
     void Layout();
     void Select(int start, int length);
     int Find(const QString& what, int from, int to) const;
-    Color ColorAt(int i) const { return m_document.colors[i]; }
+    Color ColorAt(int i) const { return m_document.colors.constData()[i]; }
 
     MainState& m_main;
     AirMail& m_airmail;
@@ -129,6 +129,7 @@ private:
     bool m_loadTried = false;
     bool m_loaded = false;
     RtfText m_document;
+    QVector<int> m_redRuns;  // where the red runs start (the headings' candidates)
     QString m_failureText;
     int m_selStart = 0;
     int m_selLength = 0;

@@ -90,9 +90,13 @@ bool WriteDrive(const QString& airmail) {
     }
     const QByteArray line = "Schedules, operators and notes of the station, as the directory keeps "
                             "them for every entry of the list.\\par\r\n";
-    const qsizetype perStation = (kDocumentBytes - size) / kStations / line.size();
+    // Each section stays within the beam list's reach of 5000 characters;
+    // the rest of the megabyte is the directory's preface.
+    const qsizetype perStation = 3500 / line.size();
     QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green0\\blue255;"
                      "\\red255\\green0\\blue0;}\\f0\r\n";
+    for (qsizetype n = (kDocumentBytes - size) / line.size() - kStations * perStation; n > 0; --n)
+        rtf += line;
     for (const QByteArray& section : sections) {
         rtf += section;
         for (qsizetype n = 0; n < perStation; ++n) rtf += line;
@@ -124,13 +128,15 @@ int main(int argc, char** argv) {
         {"--drive-c", driveC, "--profile", dir.filePath(QStringLiteral("Tidewell.Ini")), "--utc",
          "2026-06-06T12:00"});
 
-    std::vector<double> beams, checks;
+    std::vector<double> reads, beams, checks;
     qsizetype beamCount = 0, documentSize = 0;
     int rows = 0;
     for (int r = 0; r < repeats; ++r) {
         tw::Application run(line, ui, metrics, dir.path());
         run.main().Form_Load();
         auto start = SteadyClock::now();
+        run.stationInfo().Loaded();
+        reads.push_back(Ms(SteadyClock::now() - start));
         run.stationInfo().ShowBeams();
         beams.push_back(Ms(SteadyClock::now() - start));
         beamCount = run.stationInfo().cmbBeam.items.size();
@@ -147,8 +153,9 @@ int main(int argc, char** argv) {
     std::printf("FreqList.rtf: %lld bytes, %lld characters of text, %d HAM stations\n",
                 static_cast<long long>(QFileInfo(airmail + "/FreqList.rtf").size()),
                 static_cast<long long>(documentSize), kStations);
-    std::printf("read + beam list (%lld beam stations): %.1f ms (goal 50 ms)\n",
-                static_cast<long long>(beamCount), Median(beams));
+    std::printf("read + beam list (%lld beam stations): %.1f ms, of which reading %.1f ms "
+                "(goal 50 ms)\n",
+                static_cast<long long>(beamCount), Median(beams), Median(reads));
     std::printf("ham station check (%d grid rows left): %.1f ms (goal 100 ms)\n", rows,
                 Median(checks));
     return beamCount > 0 && rows > 0 ? 0 : 1;
