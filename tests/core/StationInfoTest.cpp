@@ -86,11 +86,11 @@ protected:
         WriteHam(QStringLiteral("K1ABC=14108.0\nK1AB=14108.0\nW2BB=10145.5\nN3CC=3590\nZ9ZZ=7070\n"));
         WriteDirectory(
             QStringLiteral("See K1AB. first\\par\n") +
-            Section(QStringLiteral("K1ABC"), QStringLiteral("Big V gun {f} {f} kHz"), {"14108.0", "7070."}) +
+            Section(QStringLiteral("K1ABC"), QStringLiteral("Big V gun {f} kHz, Station 12"), {"14108.0 7070."}) +
             Section(QStringLiteral("XK1AB"), QStringLiteral("No beam")) +
             Section(QStringLiteral("K1AB"), QStringLiteral("Small B beam {f}"), {"14108.0"}) +
-            Section(QStringLiteral("W2BB"), QStringLiteral("Far B beam")) +
-            Section(QStringLiteral("N3CC"), QStringLiteral("Lost B beam")) +
+            Section(QStringLiteral("W2BB"), QStringLiteral("Far {f}\\cf2 !\\cf0  B beam"), {"10145.5"}) +
+            Section(QStringLiteral("N3CC"), QStringLiteral("Lost B beam Station-2")) +
             Section(QStringLiteral("Z9ZZ"), QStringLiteral("no beam\\par")));
     }
     void WriteHam(const QString& frequencyList) {
@@ -135,6 +135,10 @@ TEST_F(StationInfoTest, ReadersGivePositionsOfTheLayout) {
     EXPECT_EQ(info.GetStationFrequency(next, end, next), QStringLiteral("7070."));
     EXPECT_EQ(info.GetStationFrequency(next, At(QStringLiteral("XK1AB")), next), QString());
     EXPECT_EQ(next, -1);
+    // Group headings: "Station 1" is not the start of "Station 12"; "Station-2"
+    // stands in for a missing "Station 2".
+    EXPECT_EQ(info.GetStationStation(1, 0, end), -1);
+    EXPECT_EQ(info.GetStationStation(2, 0, end), At(QStringLiteral("Station-2")));
 }
 
 TEST_F(StationInfoTest, HeadingsSkipBlackTextAndLongerCallSigns) {
@@ -218,7 +222,7 @@ TEST_F(StationInfoTest, DateLabelAndOpeningAClickedStation) {
     check.HamStationLoad(false);
     EXPECT_FALSE(check.cmdHamStationInfoVisible);
     Grid& upper = check.grdHamStationAirMail;  // K1AB alone agrees
-    ASSERT_EQ(Rows(upper), (Strings{"K1ABC|1|14108.0", "N3CC|1|3590.0", "W2BB|1|10145.5", "Z9ZZ|1|7070.0"}));
+    ASSERT_EQ(Rows(upper), (Strings{"K1ABC|1|14108.0", "N3CC|1|3590.0", "Z9ZZ|1|7070.0"}));
     check.StationClick(upper, 1, HamStation::kColFrequency);
     EXPECT_FALSE(check.cmdHamStationInfoVisible);
     check.StationClick(upper, 1, HamStation::kColStation);
