@@ -5,7 +5,7 @@
 #   scripts/fuzz.sh              20 seconds per target (the CI smoke run)
 #   scripts/fuzz.sh 600          ten minutes per target
 #   scripts/fuzz.sh 600 ini      one target (ini, keys, position, stations,
-#                                debuglog, propagation)
+#                                debuglog, propagation, rtf)
 # New inputs the fuzzer finds go to build/fuzz/found/<target>/; a crash
 # leaves its input in build/fuzz/ as crash-* and fails the script.
 set -euo pipefail
@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(ini keys position stations debuglog propagation)
+[ ${#targets[@]} -eq 0 ] && targets=(ini keys position stations debuglog propagation rtf)
 
 scripts/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)

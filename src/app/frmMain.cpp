@@ -12,6 +12,7 @@
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
 #include "views/PropagationHours.h"
+#include "views/StationInfo.h"
 
 namespace tw {
 
@@ -480,8 +481,16 @@ void frmMain::ShowPropagationBest(bool bLong) {
     propagationBest->Update(ListSystem(), bLong);
 }
 
-void frmMain::ShowStationInfo(bool) {
-    if (best.m_iGridRow <= 0) return;
+// The station information of the selected row (the items are offered for
+// the "HAM" system only, whose Station column holds the call sign), with the
+// beam list built first when asked for.
+void frmMain::ShowStationInfo(bool bBeam) {
+    if (best.m_iGridRow <= 0 || best.m_iGridRow >= best.grdFrequency.Rows() || !stationInfo)
+        return;
+    if (bBeam) stationInfo->ShowBeams();
+    if (!stationInfo->Visible()) stationInfo->Show();
+    m_sStation = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
+    stationInfo->ShowStation(m_sStation);
 }
 
 // ---------------------------------------------------------------------------

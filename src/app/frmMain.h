@@ -29,6 +29,7 @@ class frmSummary;
 class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
+class frmStationInfo;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -225,6 +226,8 @@ public:
     frmPropagationBest* propagationBest = nullptr;
     // The detailed propagation view (views/PropagationDetails.h), likewise.
     frmPropagationDetails* propagationDetails = nullptr;
+    // The station information window (views/StationInfo.h), likewise.
+    frmStationInfo* stationInfo = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

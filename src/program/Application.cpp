@@ -14,7 +14,9 @@
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
+#include "views/HamStation.h"
 #include "views/PropagationHours.h"
+#include "views/StationInfo.h"
 
 namespace tw {
 
@@ -95,6 +97,9 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_main->propagationBest = m_best.get();
     m_details = std::make_unique<frmPropagationDetails>(*m_main, *m_bestList, *m_airmail);
     m_main->propagationDetails = m_details.get();
+    m_stationInfo = std::make_unique<frmStationInfo>(*m_main, *m_airmail, *m_position);
+    m_main->stationInfo = m_stationInfo.get();
+    m_hamStation = std::make_unique<HamStation>(*m_main, metrics, *m_airmail, *m_stationInfo);
     WireSteps();
 }
 
@@ -105,6 +110,7 @@ Application::~Application() {
         m_main->propagationHours = nullptr;
         m_main->propagationBest = nullptr;
         m_main->propagationDetails = nullptr;
+        m_main->stationInfo = nullptr;
     }
 }
 
@@ -188,6 +194,14 @@ void Application::WireSteps() {
         m_hours->Update(system, station, time);
     };
     for (const char* name : {"mnuViewPropagationDetails", "mnuFrequencyPropagationDetails"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+    // The station information window: hidden by every update as well.
+    steps.HideViews = [this, others = steps.HideViews] {
+        if (others) others();
+        m_stationInfo->Hide();
+    };
+    for (const char* name : {"mnuViewStationInfo", "mnuViewStationInfoBeam",
+                             "mnuFrequencyStationInfo", "mnuFrequencyStationInfoBeam"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 

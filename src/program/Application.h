@@ -30,6 +30,8 @@ class WindowControl;
 class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
+class frmStationInfo;
+class HamStation;
 class Position;
 class Propagation;
 class frmSummary;
@@ -55,6 +57,9 @@ public:
     frmPropagationHours& propagationHours() { return *m_hours; }
     frmPropagationBest& propagationBest() { return *m_best; }
     frmPropagationDetails& propagationDetails() { return *m_details; }
+    frmStationInfo& stationInfo() { return *m_stationInfo; }
+    // The Ham Station tab's check (the options dialog shows it).
+    HamStation& hamStation() { return *m_hamStation; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -95,6 +100,8 @@ private:
     std::unique_ptr<frmPropagationHours> m_hours;
     std::unique_ptr<frmPropagationBest> m_best;
     std::unique_ptr<frmPropagationDetails> m_details;
+    std::unique_ptr<frmStationInfo> m_stationInfo;
+    std::unique_ptr<HamStation> m_hamStation;
 };
 
 }  // namespace tw

@@ -70,6 +70,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             if (!ok || hour < 0 || hour > 23)
                 line.error = QStringLiteral("--hour wants an hour from 0 to 23, not \"%1\"").arg(text);
             line.hour = hour;
+        } else if (arg == QLatin1String("--ham-check")) {
+            setCommand(CommandLine::Command::HamCheck, arg);
+        } else if (arg == QLatin1String("--beam-list")) {
+            setCommand(CommandLine::Command::BeamList, arg);
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
@@ -114,6 +118,12 @@ QString CommandLineUsage() {
         "                        (as --hours names it) with the best list's columns and\n"
         "                        check marks, in ascending frequency order\n"
         "  --hour HH             with --details: at this UTC hour of the day (default: now)\n"
+        "  --ham-check           compare AirMail's HAM station file with its FreqList.rtf:\n"
+        "                        the rows only in the station file, an empty line, the\n"
+        "                        rows only in FreqList.rtf (Station, Tx Rc, Frequency)\n"
+        "  --beam-list           print the HAM stations with a beam antenna, nearest\n"
+        "                        first: station, range (nmi, 10000 when unknown),\n"
+        "                        bearing to and bearing from (degrees)\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

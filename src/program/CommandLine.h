@@ -4,7 +4,7 @@
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
 //            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report |
 //            --hours STATION | --details STATION [--hour HH] | --best-time [--long] |
-//            --history [--from YYYY-MM-DD --to YYYY-MM-DD]]
+//            --history [--from YYYY-MM-DD --to YYYY-MM-DD] | --ham-check | --beam-list]
 //
 // Without a headless command the main window opens.
 
@@ -18,7 +18,7 @@ namespace tw {
 
 struct CommandLine {
     enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, Details, BestTime,
-                         History, Help };
+                         History, HamCheck, BeamList, Help };
     Command command = Command::Window;
     QString profileFile;               // replaces the profile beside the executable
     QString driveC;                    // the folder that stands for drive C:

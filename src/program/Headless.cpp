@@ -13,7 +13,9 @@
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
+#include "views/HamStation.h"
 #include "views/PropagationHours.h"
+#include "views/StationInfo.h"
 
 namespace tw {
 
@@ -186,6 +188,40 @@ int PropagationDetailsReport(Application& app, const QString& station,
     return 0;
 }
 
+int HamCheckReport(Application& app, QTextStream& out, QTextStream& err) {
+    frmMain& main = app.main();
+    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
+    if (!app.stationInfo().Loaded()) return ViewFailed(app.stationInfo().BoxText(), err);
+    HamStation& check = app.hamStation();
+    // A system file that cannot be read has been told on standard error.
+    if (!check.HamStationLoad(false)) return 1;
+    PrintShownColumns(check.grdHamStationAirMail, out);
+    out << '\n';
+    return PrintShownColumns(check.grdHamStationFile, out);
+}
+
+int BeamListReport(Application& app, QTextStream& out, QTextStream& err) {
+    frmMain& main = app.main();
+    if (main.steps.AirMailFindFolders) main.steps.AirMailFindFolders();
+    frmStationInfo& info = app.stationInfo();
+    if (!info.Loaded()) return ViewFailed(info.BoxText(), err);
+    double lat = 0.0, lon = 0.0;
+    if (!app.position().LatLonGetCurrent(lat, lon))
+        return ViewFailed(QStringLiteral("there is no position of the vessel"), err);
+    info.ShowBeams();
+    out << "Station\tRange\tBearing To\tBearing From\n";
+    for (qsizetype i = 0; i < info.cmbBeam.items.size(); ++i) {
+        const QString& station = info.cmbBeam.items[i];
+        double range = 0.0, to = 0.0, from = 0.0;
+        const bool known = info.StationBearings(station, range, to, from);
+        out << station << '\t' << info.cmbBeamItemData[i] << '\t'
+            << (known ? QString::number(qRound(to)) : QString()) << '\t'
+            << (known ? QString::number(qRound(from)) : QString()) << '\n';
+    }
+    out.flush();
+    return 0;
+}
+
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
                 QTextStream& err) {
     ConsoleUserInterface ui(err);
@@ -219,6 +255,10 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
             return PropagationBestReport(app, line.bestTimeLong, out, err);
         case CommandLine::Command::Details:
             return PropagationDetailsReport(app, line.station, line.hour, out, err);
+        case CommandLine::Command::HamCheck:
+            return HamCheckReport(app, out, err);
+        case CommandLine::Command::BeamList:
+            return BeamListReport(app, out, err);
         default:
             return 2;
     }

@@ -58,4 +58,15 @@ int PropagationBestReport(Application& app, bool bLong, QTextStream& out, QTextS
 int PropagationDetailsReport(Application& app, const QString& station, std::optional<int> hour,
                              QTextStream& out, QTextStream& err);
 
+// The ham station check: the rows left in the grid of AirMail's "HAM" system
+// file, an empty line, the rows left in the grid of "FreqList.rtf", each grid
+// header first, tab-separated.  Returns 1, with the reason in `err`, when
+// either list cannot be read.
+int HamCheckReport(Application& app, QTextStream& out, QTextStream& err);
+// The beam list: a header row, then one row per beam station in the list's
+// order: station, range (nautical miles, 10000 when unknown), bearing to and
+// bearing from (degrees; empty when unknown).  Returns 1, with the reason in
+// `err`, when "FreqList.rtf" cannot be read or there is no position.
+int BeamListReport(Application& app, QTextStream& out, QTextStream& err);
+
 }  // namespace tw

@@ -21,6 +21,7 @@
 #include "ui/LatLonEdit.h"
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
+#include "ui/frmStationInfoWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmSummaryWidget.h"
@@ -77,6 +78,8 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
             new frmPropagationDetailsWidget(*m_model.propagationDetails, m_metrics, this);
     if (m_propagationBest && m_propagationDetails)
         m_propagationBest->PlaceBelowOnFirstShow(m_propagationDetails);
+    if (m_model.stationInfo)
+        m_stationInfo = new frmStationInfoWidget(*m_model.stationInfo, m_metrics, this);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);

@@ -26,6 +26,7 @@ class GridWidget;
 class frmPropagationBestWidget;
 class frmPropagationHoursWidget;
 class frmPropagationDetailsWidget;
+class frmStationInfoWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
@@ -63,6 +64,7 @@ public:
     frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
     frmPropagationBestWidget* propagationBest() const { return m_propagationBest; }
     frmPropagationDetailsWidget* propagationDetails() const { return m_propagationDetails; }
+    frmStationInfoWidget* stationInfo() const { return m_stationInfo; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -119,6 +121,7 @@ private:
     frmPropagationHoursWidget* m_propagationHours = nullptr;
     frmPropagationBestWidget* m_propagationBest = nullptr;
     frmPropagationDetailsWidget* m_propagationDetails = nullptr;
+    frmStationInfoWidget* m_stationInfo = nullptr;
 };
 
 }  // namespace tw

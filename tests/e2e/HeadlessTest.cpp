@@ -512,3 +512,44 @@ TEST_F(DemoDrive, BestTimeFoldsTheStationsHoursIntoOneRow) {
 }
 
 }  // namespace
+
+// The demo's station directory against its HAM system file: the differences
+// made on purpose and nothing else; the beam list nearest first, from the
+// vessel off the Azores.
+TEST_F(DemoDrive, HamCheckAndBeamListOfTheDemoDirectory) {
+    const ProcessRun check = Tidewell("--ham-check", "2026-06-06T12:00", "HAM");
+    ASSERT_EQ(check.exitCode, 0) << check.err.toStdString();
+    EXPECT_EQ(check.out,
+              "Station\tTx Rc\tFrequency\n"
+              "QA7HQF\t2\t10138.5\n"
+              "QL7ANC\t1\t14108.0, 14095.0(p3), 18106.0, 24925.5(p3)\n"
+              "QO5PPT\t1\t10145.5(p3), 18106.0, 24925.5\n"
+              "\n"
+              "Station\tTx Rc\tFrequency\n"
+              "QA7HQF\t2\t10139.5\n"
+              "QB2NEW\t1\t7103.0\n"
+              "QB2NEW\t2\t14108.0(p3), 21098.0\n"
+              "QL7ANC\t1\t14108.0, 14095.0(p3), 18106.0\n");
+
+    const ProcessRun beams = Tidewell("--beam-list", "2026-06-06T12:00", "HAM");
+    ASSERT_EQ(beams.exitCode, 0) << beams.err.toStdString();
+    const QStringList lines = beams.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 14) << beams.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Station\tRange\tBearing To\tBearing From"));
+    EXPECT_EQ(lines[1], QStringLiteral("QG4LND\t1357\t44\t243"));
+    int last = 0;
+    for (const QString& line : lines.mid(1)) {
+        const int range = line.section(QLatin1Char('\t'), 1, 1).toInt();
+        EXPECT_LE(last, range) << line.toStdString();
+        last = range;
+    }
+
+    // Without the directory both commands fail and say why.
+    QFile::remove(DriveC() + QStringLiteral("/Program Files/AirMail/FreqList.rtf"));
+    for (const char* command : {"--ham-check", "--beam-list"}) {
+        const ProcessRun run = Tidewell(command, "2026-06-06T12:00", "HAM");
+        EXPECT_EQ(run.exitCode, 1) << command;
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file.")))
+            << run.err.toStdString();
+    }
+}

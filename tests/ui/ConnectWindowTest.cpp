@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -27,6 +30,9 @@
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
+#include "ui/frmStationInfoWidget.h"
+#include "ui/HamStationPage.h"
+#include "views/HamStation.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
 
@@ -225,6 +231,66 @@ TEST_F(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
     EXPECT_EQ(answerer.texts.size(), told);
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(QFile::exists(drive.profileFile));
+}
+
+// The station information window from the menu on the HAM list: it scrolls
+// to the selected row's station (its red heading selected, in view) and
+// shows the beam list; a station chosen in the list by the user is shown with
+// its range.  The Ham Station tab on its own: Check fills both grids with the
+// demo's differences, a click on a station offers Info, which opens it.
+TEST_F(ConnectWindowTest, StationInformationFromTheMenuAndTheHamStationTab) {
+    frmMainWidget window(app->main(), ui, metrics);
+    window.show();
+    while (!app->main().m_bActivated) QApplication::processEvents();
+    frmMain& main = app->main();
+    main.cmbSystem.listIndex = static_cast<int>(main.cmbSystem.items.indexOf(QStringLiteral("HAM")));
+    ASSERT_GE(main.cmbSystem.listIndex, 0);
+    main.cmbSystem_Click();
+    while (main.Updating()) QApplication::processEvents();
+    ASSERT_GT(main.best.grdFrequency.Rows(), 3) << answerer.texts.join("\n").toStdString();
+    for (int i = 0; i < 3; ++i) QTest::keyClick(window.grdFrequency(), Qt::Key_Down);
+    const QString station = main.best.GridGetText(main.best.grdFrequency, main.best.m_iGridRow,
+                                                  main.best.m_iColStation);
+
+    QMetaObject::invokeMethod(window.menu(QStringLiteral("View")), "aboutToShow");
+    QAction* item = window.action(QStringLiteral("mnuViewStationInfoBeam"));
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    frmStationInfoWidget* info = window.stationInfo();
+    ASSERT_NE(info, nullptr);
+    ASSERT_TRUE(info->isVisible());
+    QApplication::processEvents();
+    QTextEdit* box = info->RichTextBox();
+    EXPECT_EQ(box->textCursor().selectedText(), station);
+    EXPECT_EQ(box->textCursor().charFormat().foreground().color(), QColor(255, 0, 0));
+    EXPECT_TRUE(box->viewport()->rect().contains(box->cursorRect()));
+    EXPECT_GT(box->verticalScrollBar()->value(), 0);
+    ASSERT_TRUE(info->frmBeam()->isVisible());
+    QComboBox* beams = info->cmbBeam();
+    ASSERT_GT(beams->count(), 3);
+    emit beams->activated(2);
+    EXPECT_EQ(box->textCursor().selectedText(), beams->itemText(2));
+    EXPECT_EQ(info->lblRange()->text(),
+              QStringLiteral("Range: %1").arg(beams->itemData(2).toInt()));
+    // Every update hides it.
+    main.cmdUpdate_Click();
+    while (main.Updating()) QApplication::processEvents();
+    EXPECT_FALSE(info->isVisible());
+
+    HamStationPage page(app->hamStation(), metrics);
+    page.show();
+    QTest::mouseClick(page.cmdHamStationCheck(), Qt::LeftButton);
+    EXPECT_TRUE(page.lblHamStation()->text().startsWith(QStringLiteral("Last Modified:  ")));
+    GridWidget* upper = page.grdHamStationAirMail();
+    ASSERT_EQ(upper->grid().Text(3, HamStation::kColStation), QStringLiteral("QO5PPT"));
+    EXPECT_EQ(page.grdHamStationFile()->grid().Rows(), 5);
+    EXPECT_FALSE(page.cmdHamStationInfo()->isVisible());
+    QTest::mouseClick(upper->viewport(), Qt::LeftButton, {},
+                      upper->CellRect(1, HamStation::kColStation).center());
+    ASSERT_TRUE(page.cmdHamStationInfo()->isVisible());
+    QTest::mouseClick(page.cmdHamStationInfo(), Qt::LeftButton);
+    EXPECT_TRUE(info->isVisible());
+    EXPECT_EQ(box->textCursor().selectedText(), QStringLiteral("QA7HQF"));
 }
 
 }  // namespace
