@@ -29,6 +29,7 @@ class frmSummary;
 class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
+class frmOptions;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -225,6 +226,9 @@ public:
     frmPropagationBest* propagationBest = nullptr;
     // The detailed propagation view (views/PropagationDetails.h), likewise.
     frmPropagationDetails* propagationDetails = nullptr;
+    // The options dialog (app/frmOptions.h), set by the composition root,
+    // which offers the Options menu then; each item opens it on its tab.
+    frmOptions* options = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();
