@@ -6,6 +6,7 @@
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
+#include "app/frmOptions.h"
 #include "connect/ConnectProcess.h"
 #include "common/Waiter.h"
 #include "connect/WindowControl.h"
@@ -94,6 +95,8 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_main->propagationBest = m_best.get();
     m_details = std::make_unique<frmPropagationDetails>(*m_main, *m_bestList, *m_airmail);
     m_main->propagationDetails = m_details.get();
+    m_options = std::make_unique<frmOptions>(frmOptions::Services{*m_main, *m_airmail, *m_position, metrics});
+    m_main->options = m_options.get();
     WireSteps();
 }
 
@@ -104,6 +107,7 @@ Application::~Application() {
         m_main->propagationHours = nullptr;
         m_main->propagationBest = nullptr;
         m_main->propagationDetails = nullptr;
+        m_main->options = nullptr;
     }
 }
 
@@ -187,6 +191,10 @@ void Application::WireSteps() {
         m_hours->Update(system, station, time);
     };
     for (const char* name : {"mnuViewPropagationDetails", "mnuFrequencyPropagationDetails"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+    // The options dialog, on the tab of each Options item.
+    for (const char* name : {"mnuOptionsAirmail", "mnuOptionsPropagation", "mnuOptionsStations",
+                             "mnuOptionsOffsets", "mnuOptionsRadio", "mnuOptionsHam"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 

@@ -30,6 +30,7 @@ class WindowControl;
 class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
+class frmOptions;
 class Position;
 class Propagation;
 class frmSummary;
@@ -55,6 +56,7 @@ public:
     frmPropagationHours& propagationHours() { return *m_hours; }
     frmPropagationBest& propagationBest() { return *m_best; }
     frmPropagationDetails& propagationDetails() { return *m_details; }
+    frmOptions& options() { return *m_options; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<frmPropagationHours> m_hours;
     std::unique_ptr<frmPropagationBest> m_best;
     std::unique_ptr<frmPropagationDetails> m_details;
+    std::unique_ptr<frmOptions> m_options;
 };
 
 }  // namespace tw

@@ -22,6 +22,7 @@
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
+#include "ui/frmOptionsWidget.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmSummaryWidget.h"
 #include "connect/ConnectProcess.h"
@@ -75,6 +76,7 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     if (m_model.propagationDetails)
         m_propagationDetails =
             new frmPropagationDetailsWidget(*m_model.propagationDetails, m_metrics, this);
+    if (m_model.options) m_options = new frmOptionsWidget(*m_model.options, m_metrics, this);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);
@@ -404,6 +406,7 @@ void frmMainWidget::closeEvent(QCloseEvent* event) {
         m_model.Form_Unload();
         // The history window goes with this one, so that the program ends.
         if (m_summary) m_summary->close();
+        if (m_options) m_options->close();
     }
     event->accept();
 }

@@ -26,6 +26,7 @@ class GridWidget;
 class frmPropagationBestWidget;
 class frmPropagationHoursWidget;
 class frmPropagationDetailsWidget;
+class frmOptionsWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
@@ -63,6 +64,8 @@ public:
     frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
     frmPropagationBestWidget* propagationBest() const { return m_propagationBest; }
     frmPropagationDetailsWidget* propagationDetails() const { return m_propagationDetails; }
+    // The options dialog (nullptr without its model); hidden until an Options item opens it.
+    frmOptionsWidget* optionsWindow() const { return m_options; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -119,6 +122,7 @@ private:
     frmPropagationHoursWidget* m_propagationHours = nullptr;
     frmPropagationBestWidget* m_propagationBest = nullptr;
     frmPropagationDetailsWidget* m_propagationDetails = nullptr;
+    frmOptionsWidget* m_options = nullptr;
 };
 
 }  // namespace tw
