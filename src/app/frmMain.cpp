@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/frmOptions.h"
 #include "common/FlagGuard.h"
 #include "connect/ConnectProcess.h"
 #include "views/Summary.h"
@@ -355,6 +356,8 @@ void frmMain::MenuClick(const QString& name) {
     } else if (name == QLatin1String("mnuViewStationInfoBeam") ||
                name == QLatin1String("mnuFrequencyStationInfoBeam")) {
         ShowStationInfo(true);
+    } else if (const int tab = frmOptions::TabOfMenu(name); tab >= 0 && options) {
+        options->ShowTab(tab);
     }
 }
 

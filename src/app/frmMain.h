@@ -30,6 +30,7 @@ class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
 class frmStationInfo;
+class frmOptions;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -228,6 +229,9 @@ public:
     frmPropagationDetails* propagationDetails = nullptr;
     // The station information window (views/StationInfo.h), likewise.
     frmStationInfo* stationInfo = nullptr;
+    // The options dialog (app/frmOptions.h), set by the composition root,
+    // which offers the Options menu then; each item opens it on its tab.
+    frmOptions* options = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

@@ -6,6 +6,7 @@
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
+#include "app/frmOptions.h"
 #include "connect/ConnectProcess.h"
 #include "common/Waiter.h"
 #include "connect/WindowControl.h"
@@ -100,6 +101,16 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_stationInfo = std::make_unique<frmStationInfo>(*m_main, *m_airmail, *m_position);
     m_main->stationInfo = m_stationInfo.get();
     m_hamStation = std::make_unique<HamStation>(*m_main, metrics, *m_airmail, *m_stationInfo);
+    m_options = std::make_unique<frmOptions>(frmOptions::Services{*m_main, *m_airmail, *m_position, metrics});
+    m_main->options = m_options.get();
+    m_options->hamStation = m_hamStation.get();
+    m_options->HamStationLoad = [this](bool headerOnly) { m_hamStation->HamStationLoad(headerOnly); };
+    // The Antenna tab's Info: the station information window with its beam list.
+    m_options->offsets.ShowStationInfo = [this](const QString& station) {
+        m_stationInfo->ShowBeams();
+        m_stationInfo->Show();
+        if (!station.isEmpty()) m_stationInfo->ShowStation(station);
+    };
     WireSteps();
 }
 
@@ -111,6 +122,7 @@ Application::~Application() {
         m_main->propagationBest = nullptr;
         m_main->propagationDetails = nullptr;
         m_main->stationInfo = nullptr;
+        m_main->options = nullptr;
     }
 }
 
@@ -202,6 +214,10 @@ void Application::WireSteps() {
     };
     for (const char* name : {"mnuViewStationInfo", "mnuViewStationInfoBeam",
                              "mnuFrequencyStationInfo", "mnuFrequencyStationInfoBeam"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+    // The options dialog, on the tab of each Options item.
+    for (const char* name : {"mnuOptionsAirmail", "mnuOptionsPropagation", "mnuOptionsStations",
+                             "mnuOptionsOffsets", "mnuOptionsRadio", "mnuOptionsHam"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 

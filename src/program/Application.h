@@ -32,6 +32,7 @@ class frmPropagationHours;
 class frmPropagationDetails;
 class frmStationInfo;
 class HamStation;
+class frmOptions;
 class Position;
 class Propagation;
 class frmSummary;
@@ -60,6 +61,7 @@ public:
     frmStationInfo& stationInfo() { return *m_stationInfo; }
     // The Ham Station tab's check (the options dialog shows it).
     HamStation& hamStation() { return *m_hamStation; }
+    frmOptions& options() { return *m_options; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -102,6 +104,7 @@ private:
     std::unique_ptr<frmPropagationDetails> m_details;
     std::unique_ptr<frmStationInfo> m_stationInfo;
     std::unique_ptr<HamStation> m_hamStation;
+    std::unique_ptr<frmOptions> m_options;
 };
 
 }  // namespace tw

@@ -23,6 +23,8 @@
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmStationInfoWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
+#include "ui/frmOptionsWidget.h"
+#include "ui/HamStationPage.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmSummaryWidget.h"
 #include "connect/ConnectProcess.h"
@@ -80,6 +82,11 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
         m_propagationBest->PlaceBelowOnFirstShow(m_propagationDetails);
     if (m_model.stationInfo)
         m_stationInfo = new frmStationInfoWidget(*m_model.stationInfo, m_metrics, this);
+    if (m_model.options) {
+        m_options = new frmOptionsWidget(*m_model.options, m_metrics, this);
+        if (m_model.options->hamStation)
+            m_options->SetHamStationPage(new HamStationPage(*m_model.options->hamStation, m_metrics));
+    }
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);
@@ -409,6 +416,7 @@ void frmMainWidget::closeEvent(QCloseEvent* event) {
         m_model.Form_Unload();
         // The history window goes with this one, so that the program ends.
         if (m_summary) m_summary->close();
+        if (m_options) m_options->close();
     }
     event->accept();
 }

@@ -27,6 +27,7 @@ class frmPropagationBestWidget;
 class frmPropagationHoursWidget;
 class frmPropagationDetailsWidget;
 class frmStationInfoWidget;
+class frmOptionsWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
@@ -65,6 +66,8 @@ public:
     frmPropagationBestWidget* propagationBest() const { return m_propagationBest; }
     frmPropagationDetailsWidget* propagationDetails() const { return m_propagationDetails; }
     frmStationInfoWidget* stationInfo() const { return m_stationInfo; }
+    // The options dialog (nullptr without its model); hidden until an Options item opens it.
+    frmOptionsWidget* optionsWindow() const { return m_options; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -122,6 +125,7 @@ private:
     frmPropagationBestWidget* m_propagationBest = nullptr;
     frmPropagationDetailsWidget* m_propagationDetails = nullptr;
     frmStationInfoWidget* m_stationInfo = nullptr;
+    frmOptionsWidget* m_options = nullptr;
 };
 
 }  // namespace tw

@@ -4,7 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QTabWidget>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -26,6 +28,7 @@
 #include "ui/frmMainWidget.h"
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
+#include "ui/frmOptionsWidget.h"
 #include "ui/frmSummaryWidget.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
@@ -281,6 +284,50 @@ TEST_F(MainWidgetTest, TheBestConnectTimeViewOpensBelowTheDetailedView) {
         app->propagationBest().Show();
         EXPECT_EQ(best->frameGeometry().topLeft(), screen.topLeft() + QPoint(5, 5));
     }
+}
+
+// Each Options item opens the one dialog on its tab; an open dialog keeps
+// what was typed.  Apply takes the change over and rebuilds the list (the
+// detailed columns appear); Esc closes the dialog.
+TEST_F(MainWidgetTest, OptionsItemsOpenTheirTabsAndApplyRebuildsTheList) {
+    const char* const items[] = {"mnuOptionsAirmail", "mnuOptionsPropagation", "mnuOptionsStations",
+                                 "mnuOptionsOffsets", "mnuOptionsRadio", "mnuOptionsHam"};
+    frmOptionsWidget* dialog = window->optionsWindow();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->isVisible());
+    auto* noise = qobject_cast<QLineEdit*>(dialog->control(QStringLiteral("txtPropagationNoiseLevel")));
+    ASSERT_NE(noise, nullptr);
+    for (int tab = 0; tab < 6; ++tab) {
+        SCOPED_TRACE(items[tab]);
+        window->action(QString::fromLatin1(items[tab]))->trigger();
+        QApplication::processEvents();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->tabs()->currentIndex(), tab);
+        EXPECT_EQ(dialog->tabs()->tabText(tab), frmOptions::TabCaptions()[tab]);
+        if (tab == 1) QTest::keyClicks(noise, QStringLiteral("0"));
+    }
+    EXPECT_EQ(noise->text(), QStringLiteral("-1450"));
+    noise->clear();
+    QTest::keyClicks(noise, QStringLiteral("-150"));
+
+    const auto shown = [this] {
+        const Grid& g = window->grdFrequency()->grid();
+        int n = 0;
+        for (int c = 0; c < g.Cols(); ++c) n += g.ColWidth(c) > 0;
+        return n;
+    };
+    const int columns = shown();
+    auto* detailed = qobject_cast<QCheckBox*>(dialog->control(QStringLiteral("chkPropagationAdditionalData")));
+    ASSERT_NE(detailed, nullptr);
+    detailed->setChecked(true);
+    QTest::mouseClick(dialog->button(QStringLiteral("cmdApply")), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(app->main().settings.m_fPropagationNoiseLevel, -150.0f);
+    EXPECT_GT(shown(), columns);
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::keyClick(dialog->tabs(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(dialog->isVisible());
 }
 
 }  // namespace
