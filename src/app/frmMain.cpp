@@ -8,6 +8,7 @@
 
 #include "common/FlagGuard.h"
 #include "connect/ConnectProcess.h"
+#include "views/HelpWindows.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
@@ -354,6 +355,12 @@ void frmMain::MenuClick(const QString& name) {
     } else if (name == QLatin1String("mnuViewStationInfoBeam") ||
                name == QLatin1String("mnuFrequencyStationInfoBeam")) {
         ShowStationInfo(true);
+    } else if (name == QLatin1String("mnuHelpDiagram")) {
+        if (diagram) diagram->Show();
+    } else if (name == QLatin1String("mnuHelpOverview")) {
+        if (overview) overview->Show();
+    } else if (name == QLatin1String("mnuHelpAbout")) {
+        if (about) about->Show();
     }
 }
 

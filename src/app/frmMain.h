@@ -29,6 +29,9 @@ class frmSummary;
 class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
+class frmDiagram;
+class frmOverview;
+class frmAbout;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -225,6 +228,11 @@ public:
     frmPropagationBest* propagationBest = nullptr;
     // The detailed propagation view (views/PropagationDetails.h), likewise.
     frmPropagationDetails* propagationDetails = nullptr;
+    // The help windows (views/HelpWindows.h), set by the composition root,
+    // which offers their Help menu items then.
+    frmDiagram* diagram = nullptr;
+    frmOverview* overview = nullptr;
+    frmAbout* about = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

@@ -11,6 +11,7 @@
 #include "connect/WindowControl.h"
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
+#include "views/HelpWindows.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
@@ -94,6 +95,12 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_main->propagationBest = m_best.get();
     m_details = std::make_unique<frmPropagationDetails>(*m_main, *m_bestList, *m_airmail);
     m_main->propagationDetails = m_details.get();
+    m_diagram = std::make_unique<frmDiagram>();
+    m_main->diagram = m_diagram.get();
+    m_overview = std::make_unique<frmOverview>(programFolder);
+    m_main->overview = m_overview.get();
+    m_about = std::make_unique<frmAbout>();
+    m_main->about = m_about.get();
     WireSteps();
 }
 
@@ -104,6 +111,9 @@ Application::~Application() {
         m_main->propagationHours = nullptr;
         m_main->propagationBest = nullptr;
         m_main->propagationDetails = nullptr;
+        m_main->diagram = nullptr;
+        m_main->overview = nullptr;
+        m_main->about = nullptr;
     }
 }
 
@@ -187,6 +197,18 @@ void Application::WireSteps() {
         m_hours->Update(system, station, time);
     };
     for (const char* name : {"mnuViewPropagationDetails", "mnuFrequencyPropagationDetails"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+
+    // The help windows.  The block diagram's buttons lead to AirMail's
+    // windows and to the main window; its options buttons do nothing until
+    // ShowOptions is given.
+    m_diagram->AirMailOpenPositionReport = [this] { m_windows->AirMailOpenPositionReport(); };
+    m_diagram->TerminalActivate = [this] { m_windows->TerminalActivate(); };
+    m_diagram->AirMailOpenAirMail = [this](const QString& question) {
+        m_windows->AirMailOpenAirMail(question);
+    };
+    m_diagram->ShowMain = [this] { m_ui.BringToFront(QString::fromLatin1(frmMain::kCaption)); };
+    for (const char* name : {"mnuHelpDiagram", "mnuHelpOverview", "mnuHelpAbout"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 

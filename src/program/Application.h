@@ -33,6 +33,9 @@ class frmPropagationDetails;
 class Position;
 class Propagation;
 class frmSummary;
+class frmDiagram;
+class frmOverview;
+class frmAbout;
 
 class Application {
 public:
@@ -55,6 +58,9 @@ public:
     frmPropagationHours& propagationHours() { return *m_hours; }
     frmPropagationBest& propagationBest() { return *m_best; }
     frmPropagationDetails& propagationDetails() { return *m_details; }
+    frmDiagram& diagram() { return *m_diagram; }
+    frmOverview& overview() { return *m_overview; }
+    frmAbout& about() { return *m_about; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -95,6 +101,9 @@ private:
     std::unique_ptr<frmPropagationHours> m_hours;
     std::unique_ptr<frmPropagationBest> m_best;
     std::unique_ptr<frmPropagationDetails> m_details;
+    std::unique_ptr<frmDiagram> m_diagram;
+    std::unique_ptr<frmOverview> m_overview;
+    std::unique_ptr<frmAbout> m_about;
 };
 
 }  // namespace tw

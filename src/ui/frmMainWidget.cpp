@@ -19,6 +19,7 @@
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
+#include "ui/frmHelpWidgets.h"
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
@@ -75,6 +76,9 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     if (m_model.propagationDetails)
         m_propagationDetails =
             new frmPropagationDetailsWidget(*m_model.propagationDetails, m_metrics, this);
+    if (m_model.diagram) m_diagram = new frmDiagramWidget(*m_model.diagram, m_metrics, this);
+    if (m_model.overview) m_overview = new frmOverviewWidget(*m_model.overview, this);
+    if (m_model.about) m_about = new frmAboutWidget(*m_model.about, this);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);
@@ -402,7 +406,10 @@ void frmMainWidget::closeEvent(QCloseEvent* event) {
         m_tmrTime->stop();
         m_tmrProcess->stop();
         m_model.Form_Unload();
-        // The history window goes with this one, so that the program ends.
+        // The other windows go with this one, in the main window's order, so
+        // that the program ends.
+        for (const QString& name : frmMain::UnloadOrder())
+            if (auto* other = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) other->close();
         if (m_summary) m_summary->close();
     }
     event->accept();

@@ -29,6 +29,9 @@ class frmPropagationDetailsWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
+class frmDiagramWidget;
+class frmOverviewWidget;
+class frmAboutWidget;
 
 class frmMainWidget : public QMainWindow {
     Q_OBJECT
@@ -63,6 +66,10 @@ public:
     frmPropagationHoursWidget* propagationHours() const { return m_propagationHours; }
     frmPropagationBestWidget* propagationBest() const { return m_propagationBest; }
     frmPropagationDetailsWidget* propagationDetails() const { return m_propagationDetails; }
+    // The help windows (nullptr without their models).
+    frmDiagramWidget* diagramWindow() const { return m_diagram; }
+    frmOverviewWidget* overviewWindow() const { return m_overview; }
+    frmAboutWidget* aboutWindow() const { return m_about; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -119,6 +126,9 @@ private:
     frmPropagationHoursWidget* m_propagationHours = nullptr;
     frmPropagationBestWidget* m_propagationBest = nullptr;
     frmPropagationDetailsWidget* m_propagationDetails = nullptr;
+    frmDiagramWidget* m_diagram = nullptr;
+    frmOverviewWidget* m_overview = nullptr;
+    frmAboutWidget* m_about = nullptr;
 };
 
 }  // namespace tw
