@@ -9,6 +9,7 @@
 #include "app/frmOptions.h"
 #include "common/FlagGuard.h"
 #include "connect/ConnectProcess.h"
+#include "views/HelpWindows.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
@@ -358,6 +359,12 @@ void frmMain::MenuClick(const QString& name) {
         ShowStationInfo(true);
     } else if (const int tab = frmOptions::TabOfMenu(name); tab >= 0 && options) {
         options->ShowTab(tab);
+    } else if (name == QLatin1String("mnuHelpDiagram")) {
+        if (diagram) diagram->Show();
+    } else if (name == QLatin1String("mnuHelpOverview")) {
+        if (overview) overview->Show();
+    } else if (name == QLatin1String("mnuHelpAbout")) {
+        if (about) about->Show();
     }
 }
 

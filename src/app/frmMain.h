@@ -31,6 +31,9 @@ class frmPropagationHours;
 class frmPropagationDetails;
 class frmStationInfo;
 class frmOptions;
+class frmDiagram;
+class frmOverview;
+class frmAbout;
 
 int CheckedFromBoolean(bool bChecked);
 
@@ -232,6 +235,11 @@ public:
     // The options dialog (app/frmOptions.h), set by the composition root,
     // which offers the Options menu then; each item opens it on its tab.
     frmOptions* options = nullptr;
+    // The help windows (views/HelpWindows.h), set by the composition root,
+    // which offers their Help menu items then.
+    frmDiagram* diagram = nullptr;
+    frmOverview* overview = nullptr;
+    frmAbout* about = nullptr;
     void cmdStart_Click();
     void cmdStop_Click();
     void tmrProcess_Timer();

@@ -187,6 +187,13 @@ OptionControl* frmOptions::FieldByName(const QString& name) {
 // ---------------------------------------------------------------------------
 // Opening and closing
 
+void frmOptions::ShowTabAt(int index, int left, int top) {
+    if (index < 0 || index >= TabCaptions().size()) return;
+    m_placeAt = QPoint(left, top);
+    ShowTab(index);
+    m_placeAt.reset();
+}
+
 void frmOptions::ShowTab(int index) {
     if (index < 0 || index >= TabCaptions().size()) return;
     if (!m_loaded) {

@@ -14,12 +14,14 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "app/OffsetEditor.h"
 #include "common/Controls.h"
@@ -132,6 +134,12 @@ public:
     // An Options menu item: loads the dialog when it is not loaded (an open
     // one keeps its unsaved edits), selects the tab and shows it centred.
     void ShowTab(int tab);
+    // The same, the window's outer top left corner placed at (left, top),
+    // screen twips (the block diagram's buttons), instead of centred.
+    void ShowTabAt(int tab, int left, int top);
+    // Where the window asked to be shown is to go (twips), while it is being
+    // shown by ShowTabAt; nothing: centred.
+    std::optional<QPoint> PlaceAt() const { return m_placeAt; }
     // The user ticked or cleared a check box, or selected an option button;
     // the click rules follow.
     void SetChecked(OptionControl& control, bool value);
@@ -166,6 +174,7 @@ signals:
     void focusRequested(const QString& controlName);
 
 private:
+    std::optional<QPoint> m_placeAt;
     void Click(OptionControl& control);
     void LoadVersion();
     void LoadPosition();

@@ -12,6 +12,7 @@
 #include "connect/WindowControl.h"
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
+#include "views/HelpWindows.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
@@ -111,6 +112,12 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
         m_stationInfo->Show();
         if (!station.isEmpty()) m_stationInfo->ShowStation(station);
     };
+    m_diagram = std::make_unique<frmDiagram>();
+    m_main->diagram = m_diagram.get();
+    m_overview = std::make_unique<frmOverview>(programFolder);
+    m_main->overview = m_overview.get();
+    m_about = std::make_unique<frmAbout>();
+    m_main->about = m_about.get();
     WireSteps();
 }
 
@@ -123,6 +130,9 @@ Application::~Application() {
         m_main->propagationDetails = nullptr;
         m_main->stationInfo = nullptr;
         m_main->options = nullptr;
+        m_main->diagram = nullptr;
+        m_main->overview = nullptr;
+        m_main->about = nullptr;
     }
 }
 
@@ -218,6 +228,19 @@ void Application::WireSteps() {
     // The options dialog, on the tab of each Options item.
     for (const char* name : {"mnuOptionsAirmail", "mnuOptionsPropagation", "mnuOptionsStations",
                              "mnuOptionsOffsets", "mnuOptionsRadio", "mnuOptionsHam"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+
+    // The help windows.  The block diagram's buttons lead to AirMail's
+    // windows and to the main window; its options buttons do nothing until
+    // ShowOptions is given.
+    m_diagram->AirMailOpenPositionReport = [this] { m_windows->AirMailOpenPositionReport(); };
+    m_diagram->TerminalActivate = [this] { m_windows->TerminalActivate(); };
+    m_diagram->AirMailOpenAirMail = [this](const QString& question) {
+        m_windows->AirMailOpenAirMail(question);
+    };
+    m_diagram->ShowOptions = [this](int tab, int left, int top) { m_options->ShowTabAt(tab, left, top); };
+    m_diagram->ShowMain = [this] { m_ui.BringToFront(QString::fromLatin1(frmMain::kCaption)); };
+    for (const char* name : {"mnuHelpDiagram", "mnuHelpOverview", "mnuHelpAbout"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
 }
 

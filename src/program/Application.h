@@ -36,6 +36,9 @@ class frmOptions;
 class Position;
 class Propagation;
 class frmSummary;
+class frmDiagram;
+class frmOverview;
+class frmAbout;
 
 class Application {
 public:
@@ -62,6 +65,9 @@ public:
     // The Ham Station tab's check (the options dialog shows it).
     HamStation& hamStation() { return *m_hamStation; }
     frmOptions& options() { return *m_options; }
+    frmDiagram& diagram() { return *m_diagram; }
+    frmOverview& overview() { return *m_overview; }
+    frmAbout& about() { return *m_about; }
     // The simulated AirMail of the demo; nullptr otherwise.
     platform::SimDesktop* simulatedAirMail() { return m_sim; }
     // The clock when the run has a fixed one (--utc); nullptr on the system clock.
@@ -105,6 +111,9 @@ private:
     std::unique_ptr<frmStationInfo> m_stationInfo;
     std::unique_ptr<HamStation> m_hamStation;
     std::unique_ptr<frmOptions> m_options;
+    std::unique_ptr<frmDiagram> m_diagram;
+    std::unique_ptr<frmOverview> m_overview;
+    std::unique_ptr<frmAbout> m_about;
 };
 
 }  // namespace tw

@@ -19,6 +19,8 @@
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
+#include "ui/frmHelpWidgets.h"
+#include "views/HelpWindows.h"
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmStationInfoWidget.h"
@@ -87,6 +89,17 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
         if (m_model.options->hamStation)
             m_options->SetHamStationPage(new HamStationPage(*m_model.options->hamStation, m_metrics));
     }
+    if (m_model.diagram) m_diagram = new frmDiagramWidget(*m_model.diagram, m_metrics, this);
+    if (m_model.diagram && m_options) {
+        // The options dialog's outer size, for the block diagram to keep it on the screen.
+        m_model.diagram->OptionsSize = [this](int) {
+            const QSize frame = m_options->frameGeometry().size();
+            return QSize(frame.width() * m_metrics.TwipsPerPixelX(),
+                         frame.height() * m_metrics.TwipsPerPixelY());
+        };
+    }
+    if (m_model.overview) m_overview = new frmOverviewWidget(*m_model.overview, this);
+    if (m_model.about) m_about = new frmAboutWidget(*m_model.about, this);
 
     connect(&m_model, &frmMain::controlsChanged, this, &frmMainWidget::SyncControls);
     connect(&m_model, &frmMain::progressChanged, this, &frmMainWidget::SyncProgress);
@@ -414,7 +427,10 @@ void frmMainWidget::closeEvent(QCloseEvent* event) {
         m_tmrTime->stop();
         m_tmrProcess->stop();
         m_model.Form_Unload();
-        // The history window goes with this one, so that the program ends.
+        // The other windows go with this one, in the main window's order, so
+        // that the program ends.
+        for (const QString& name : frmMain::UnloadOrder())
+            if (auto* other = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) other->close();
         if (m_summary) m_summary->close();
         if (m_options) m_options->close();
     }

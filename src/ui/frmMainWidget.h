@@ -31,6 +31,9 @@ class frmOptionsWidget;
 class LatLonEdit;
 class QtUserInterface;
 class frmSummaryWidget;
+class frmDiagramWidget;
+class frmOverviewWidget;
+class frmAboutWidget;
 
 class frmMainWidget : public QMainWindow {
     Q_OBJECT
@@ -68,6 +71,10 @@ public:
     frmStationInfoWidget* stationInfo() const { return m_stationInfo; }
     // The options dialog (nullptr without its model); hidden until an Options item opens it.
     frmOptionsWidget* optionsWindow() const { return m_options; }
+    // The help windows (nullptr without their models).
+    frmDiagramWidget* diagramWindow() const { return m_diagram; }
+    frmOverviewWidget* overviewWindow() const { return m_overview; }
+    frmAboutWidget* aboutWindow() const { return m_about; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -126,6 +133,9 @@ private:
     frmPropagationDetailsWidget* m_propagationDetails = nullptr;
     frmStationInfoWidget* m_stationInfo = nullptr;
     frmOptionsWidget* m_options = nullptr;
+    frmDiagramWidget* m_diagram = nullptr;
+    frmOverviewWidget* m_overview = nullptr;
+    frmAboutWidget* m_about = nullptr;
 };
 
 }  // namespace tw

@@ -330,7 +330,10 @@ void frmOptionsWidget::SyncEditors() {
 }
 
 void frmOptionsWidget::ShowCenter() {
-    if (QScreen* screen = this->screen()) {
+    if (const std::optional<QPoint> at = m_model.PlaceAt()) {
+        const int tx = m_metrics.TwipsPerPixelX(), ty = m_metrics.TwipsPerPixelY();
+        move(at->x() / tx, at->y() / ty);
+    } else if (QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
         move(area.x() + (area.width() - frameGeometry().width()) / 2,
              area.y() + (area.height() - frameGeometry().height()) / 2);

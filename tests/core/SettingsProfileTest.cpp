@@ -48,7 +48,8 @@ const QStringList kDefaults = {
     "m_bAirMailLatLonEditPrompt=True", "m_bAirMailLastConnectCheck=True",
     "m_iAirMailLastConnectCheckMinutes=15", "m_bAirMailResize=True", "m_bAirMailStartup=True",
     "m_bAirMailStationCheck=False", "m_sProfileFile=C:\\Tidewell\\Tidewell.Ini",
-    "m_bPropagationAdditionalData=False", "m_bPropagationHourlyRefresh=True",
+    "m_bPropagationAdditionalData=False", "m_bPropagationCombinedRuns=True",
+    "m_bPropagationHourlyRefresh=True",
     "m_sPropagationIonCoefficients=URSI",
     "m_fPropagationLayerAdjustE=1", "m_fPropagationLayerAdjustEs=0.7",
     "m_fPropagationLayerAdjustF1=1", "m_fPropagationLayerAdjustF2=1", "m_iPropagationModel=3",
@@ -105,6 +106,7 @@ const std::tuple<const char*, const char*, const char*> kStored[] = {
     {"AirMail Data", "Resize", "m_bAirMailResize=False"},
     {"AirMail Data", "Startup", "m_bAirMailStartup=False"},
     {"Propagation Data", "Additional Data", "m_bPropagationAdditionalData=True"},
+    {"Propagation Data", "Combined Runs", "m_bPropagationCombinedRuns=False"},
     {"Propagation Data", "Hourly Refresh", "m_bPropagationHourlyRefresh=False"},
     {"Propagation Data", "Model", "m_iPropagationModel=1"},
     {"Propagation Data", "Noise Level", "m_fPropagationNoiseLevel=-150.5"},
@@ -154,7 +156,7 @@ TEST_F(SettingsProfileTest, EveryStoredKeyReadsAndIsWrittenBackInOrder) {
     // Minimised or maximised, the last normal geometry stays in the file.
     window.normal = false;
     ASSERT_TRUE(ProfileSave(Fresh(), profile, window, ui, kC));
-    EXPECT_EQ(files.Writes().size(), 23u);
+    EXPECT_EQ(files.Writes().size(), 24u);
 }
 
 // A stored text of each kind of member that is no value of it keeps the

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +26,7 @@
 #include "ui/LatLonEdit.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/QtUserInterface.h"
+#include "ui/frmHelpWidgets.h"
 #include "ui/frmMainWidget.h"
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
@@ -32,6 +34,7 @@
 #include "ui/frmSummaryWidget.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
+#include "views/HelpWindows.h"
 #include "views/Summary.h"
 
 namespace tw {
@@ -328,6 +331,39 @@ TEST_F(MainWidgetTest, OptionsItemsOpenTheirTabsAndApplyRebuildsTheList) {
     QTest::keyClick(dialog->tabs(), Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_FALSE(dialog->isVisible());
+}
+
+// Each Help item opens its window beside the main one (not modal; the
+// overview tells that its file is missing); a diagram button opens the
+// options on its tab below itself; exit closes them all.
+TEST_F(MainWidgetTest, HelpMenuOpensItsWindowsWhichCloseWithTheMainWindow) {
+    const std::pair<const char*, QWidget*> items[] = {{"mnuHelpDiagram", window->diagramWindow()},
+                                                      {"mnuHelpOverview", window->overviewWindow()},
+                                                      {"mnuHelpAbout", window->aboutWindow()}};
+    for (const auto& [item, help] : items) {
+        SCOPED_TRACE(item);
+        ASSERT_NE(help, nullptr);
+        window->action(QString::fromLatin1(item))->trigger();
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_FALSE(help->isModal());
+    }
+    EXPECT_EQ(window->aboutWindow()->windowTitle(), QStringLiteral("Tidewell - About"));
+    EXPECT_TRUE(window->overviewWindow()->txtOverview()->toPlainText().startsWith(
+        QStringLiteral("Unable to open \"Tidewell.txt\" file.")));
+
+    QList<QList<int>> shown;
+    app->diagram().ShowOptions = [&](int tab, int left, int top) { shown.append({tab, left, top}); };
+    for (const auto& [name, tab] : {std::pair{"cmdPropagation", 1}, std::pair{"cmdStation", 2},
+                                    std::pair{"cmdAntenna", 3}}) {
+        SCOPED_TRACE(name);
+        QPushButton* button = window->diagramWindow()->button(QString::fromLatin1(name));
+        QTest::mouseClick(button, Qt::LeftButton);
+        const QPoint corner = button->mapToGlobal(QPoint(button->width() / 2, button->height()));
+        EXPECT_EQ(shown.back(), (QList<int>{tab, corner.x() * 15, corner.y() * 15}));
+    }
+
+    window->action(QStringLiteral("mnuFileExit"))->trigger();
+    for (const auto& [item, help] : items) EXPECT_FALSE(help->isVisible()) << item;
 }
 
 }  // namespace
