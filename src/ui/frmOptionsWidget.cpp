@@ -1,5 +1,6 @@
 #include "ui/frmOptionsWidget.h"
 
+#include <algorithm>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -339,6 +340,14 @@ void frmOptionsWidget::ShowCenter() {
              area.y() + (area.height() - frameGeometry().height()) / 2);
     }
     show();
+    if (m_model.PlaceAt() && screen()) {
+        // The size is final once shown: kept on the screen with it.
+        const QRect area = screen()->availableGeometry();
+        const QRect frame = frameGeometry();
+        const int left = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+        const int top = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+        move(pos() + QPoint(left - frame.left(), top - frame.top()));
+    }
     raise();
     activateWindow();
 }

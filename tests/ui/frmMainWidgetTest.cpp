@@ -351,15 +351,22 @@ TEST_F(MainWidgetTest, HelpMenuOpensItsWindowsWhichCloseWithTheMainWindow) {
     EXPECT_TRUE(window->overviewWindow()->txtOverview()->toPlainText().startsWith(
         QStringLiteral("Unable to open \"Tidewell.txt\" file.")));
 
-    QList<QList<int>> shown;
-    app->diagram().ShowOptions = [&](int tab, int left, int top) { shown.append({tab, left, top}); };
+    // The options dialog opens on the button's tab, its corner below the
+    // button's middle, moved back onto the screen where it would leave it.
+    frmOptionsWidget* dialog = window->optionsWindow();
     for (const auto& [name, tab] : {std::pair{"cmdPropagation", 1}, std::pair{"cmdStation", 2},
                                     std::pair{"cmdAntenna", 3}}) {
         SCOPED_TRACE(name);
         QPushButton* button = window->diagramWindow()->button(QString::fromLatin1(name));
         QTest::mouseClick(button, Qt::LeftButton);
+        QApplication::processEvents();
         const QPoint corner = button->mapToGlobal(QPoint(button->width() / 2, button->height()));
-        EXPECT_EQ(shown.back(), (QList<int>{tab, corner.x() * 15, corner.y() * 15}));
+        const QRect screen = dialog->screen()->availableGeometry();
+        const QRect frame = dialog->frameGeometry();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->tabs()->currentIndex(), tab);
+        EXPECT_EQ(frame.left(), std::max(screen.left(), std::min(corner.x(), screen.right() + 1 - frame.width())));
+        EXPECT_EQ(frame.top(), std::max(screen.top(), std::min(corner.y(), screen.bottom() + 1 - frame.height())));
     }
 
     window->action(QStringLiteral("mnuFileExit"))->trigger();
