@@ -29,18 +29,6 @@ frmPropagationBest::frmPropagationBest(MainState& main, const ITextMetrics& metr
     Layout();
 }
 
-void frmPropagationBest::Show() {
-    if (m_visible) return;
-    m_visible = true;
-    emit changed();
-}
-
-void frmPropagationBest::Hide() {
-    if (!m_visible) return;
-    m_visible = false;
-    emit changed();
-}
-
 bool frmPropagationBest::Update(const QString& system, bool bLong) {
     if (m_updating || (othersBusy && othersBusy())) return false;
     FlagGuard updating(m_updating);

@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "common/Controls.h"
+#include "common/WindowModel.h"
 #include "common/Grid.h"
 #include "common/UserInterface.h"
 #include "views/PropagationHours.h"
@@ -27,7 +28,7 @@ class AirMail;
 class MainState;
 class Position;
 
-class frmPropagationBest : public QObject {
+class frmPropagationBest : public WindowModel {
     Q_OBJECT
 public:
     static constexpr int kCols = 50;
@@ -52,9 +53,6 @@ public:
     bool mnuPopupShortChecked = false;
     bool mnuPopupLongChecked = false;
 
-    bool Visible() const { return m_visible; }
-    void Show();
-    void Hide();
 
     // Rebuilds the grid for every station of `system`, one row per station
     // (bLong) or all folded into one.  The main window's status bar shows the
@@ -89,10 +87,6 @@ public:
     // The Popup menu at (x, y) of the grid.
     std::function<void(int x, int y)> onPopup;
 
-signals:
-    // The caption, the visibility, the timer or the menu ticks changed.
-    void changed();
-
 private:
     void Layout();
     bool AddFrequencies(const QString& station);
@@ -112,7 +106,6 @@ private:
     AirMail& m_airmail;
     Position& m_position;
     PropagationGetHoursFunction m_propagationGetHours;
-    bool m_visible = false;
     bool m_updating = false;
     bool m_long = false;
     QString m_system;

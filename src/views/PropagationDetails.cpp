@@ -15,18 +15,6 @@ frmPropagationDetails::frmPropagationDetails(MainState& main, BestList& list, Ai
     best.GridFrequencyHeader(grdFrequency, m_main.settings.m_bPropagationAdditionalData);
 }
 
-void frmPropagationDetails::Show() {
-    if (m_visible) return;
-    m_visible = true;
-    emit changed();
-}
-
-void frmPropagationDetails::Hide() {
-    if (!m_visible) return;
-    m_visible = false;
-    emit changed();
-}
-
 QString frmPropagationDetails::StationFromName(const QString& system, const QString& name) {
     return StationFromStationName(m_airmail, system, name);
 }

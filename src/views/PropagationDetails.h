@@ -20,6 +20,7 @@
 #include <functional>
 
 #include "common/Grid.h"
+#include "common/WindowModel.h"
 
 namespace tw {
 
@@ -27,7 +28,7 @@ class AirMail;
 class BestList;
 class MainState;
 
-class frmPropagationDetails : public QObject {
+class frmPropagationDetails : public WindowModel {
     Q_OBJECT
 public:
     static constexpr int kSizeMargin = 100;  // twips around the grid
@@ -39,9 +40,6 @@ public:
     Grid grdFrequency;
 
     // Shown or hidden; the window lives on while hidden.
-    bool Visible() const { return m_visible; }
-    void Show();
-    void Hide();
 
     // Shows the prediction for `station` (identifier) of `system` at `time`
     // (UTC).  An empty system or station uses the remembered ones and their
@@ -80,10 +78,6 @@ public:
     // The Frequency pop-up menu at (x, y) of the grid.
     std::function<void(int x, int y)> onFrequencyMenuPopup;
 
-signals:
-    // The caption, the grid's size or the visibility changed.
-    void changed();
-
 private:
     bool OnDataCell(int x, int y) const;
     void ShowHours();
@@ -91,7 +85,6 @@ private:
     MainState& m_main;
     BestList& m_list;
     AirMail& m_airmail;
-    bool m_visible = false;
     bool m_updating = false;
     QString m_system;
     QString m_station;

@@ -71,18 +71,6 @@ frmPropagationHours::frmPropagationHours(MainState& main, const ITextMetrics& me
     Layout();
 }
 
-void frmPropagationHours::Show() {
-    if (m_visible) return;
-    m_visible = true;
-    emit changed();
-}
-
-void frmPropagationHours::Hide() {
-    if (!m_visible) return;
-    m_visible = false;
-    emit changed();
-}
-
 QString frmPropagationHours::StationFromName(const QString& system, const QString& name) {
     return StationFromStationName(m_airmail, system, name);
 }

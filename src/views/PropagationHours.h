@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/Controls.h"
+#include "common/WindowModel.h"
 #include "common/Grid.h"
 #include "common/UserInterface.h"
 #include "propagation/Propagation.h"
@@ -57,7 +58,7 @@ PropagationPrepareHoursFunction PropagationPrepareHoursOf(Propagation& propagati
 // mode 1 the others, any other mode keeps all.
 bool PactorModeKeeps(int mode, const QString& frequencyText);
 
-class frmPropagationHours : public QObject {
+class frmPropagationHours : public WindowModel {
     Q_OBJECT
 public:
     static constexpr int kCols = 49;
@@ -80,9 +81,6 @@ public:
     TimerControl tmrHour;
 
     // Shown or hidden; the window lives on while hidden.
-    bool Visible() const { return m_visible; }
-    void Show();
-    void Hide();
 
     // Rebuilds the grid for `station` (identifier) of `system` on the day of
     // `time` (UTC, the caller passes the current time).  An empty system or
@@ -123,10 +121,6 @@ public:
     // The Data pop-up menu at (x, y) of the grid.
     std::function<void(int x, int y)> onDataMenuPopup;
 
-signals:
-    // The caption, the visibility or the timer changed.
-    void changed();
-
 private:
     void Layout();
     bool AddFrequencies();
@@ -141,7 +135,6 @@ private:
     AirMail& m_airmail;
     Position& m_position;
     PropagationGetHoursFunction m_propagationGetHours;
-    bool m_visible = false;
     bool m_updating = false;
     QString m_system;
     QString m_station;

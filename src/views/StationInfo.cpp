@@ -71,15 +71,7 @@ const QVector<Color>& frmStationInfo::BoxColors() {
 
 void frmStationInfo::Show() {
     Load();
-    if (m_visible) return;
-    m_visible = true;
-    emit changed();
-}
-
-void frmStationInfo::Hide() {
-    if (!m_visible) return;
-    m_visible = false;
-    emit changed();
+    WindowModel::Show();
 }
 
 // ---------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 #include <QVector>
 
 #include "common/Controls.h"
+#include "common/WindowModel.h"
 #include "common/RtfText.h"
 
 namespace tw {
@@ -32,7 +33,7 @@ class AirMail;
 class MainState;
 class Position;
 
-class frmStationInfo : public QObject {
+class frmStationInfo : public WindowModel {
     Q_OBJECT
 public:
     static constexpr Color kColorRed = 255;
@@ -68,9 +69,8 @@ public:
     int SelLength() const { return m_selLength; }
     int SelectionSerial() const { return m_selectionSerial; }
 
-    bool Visible() const { return m_visible; }
+    // Shown, the directory read first if it has not been.
     void Show();
-    void Hide();
 
     // --- procedures ---
     // Scrolls to the station's heading; when the station is in the beam
@@ -112,10 +112,6 @@ public:
     // do not come here).
     void cmbBeam_Click(int index);
 
-signals:
-    // Caption, visibility, controls or selection changed.
-    void changed();
-
 private:
     void Load();
     void Layout();
@@ -134,7 +130,6 @@ private:
     int m_selStart = 0;
     int m_selLength = 0;
     int m_selectionSerial = 0;
-    bool m_visible = false;
     int m_innerWidth = 9000;
     int m_innerHeight = 6000;
 };
