@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64
+  wine wine64 xvfb xauth
   clang libclang-rt-14-dev
 )
 

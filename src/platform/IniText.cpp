@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/Cp1252.h"
+
 namespace tw::platform::ini {
 
 namespace {
@@ -88,11 +90,16 @@ std::optional<SectionSpan> FindSection(std::string_view text, const std::vector<
     return std::nullopt;
 }
 
+// The first line of the key in the section.  For reading, a comment line
+// with "=" is a key too (";k=v" is the key ";k", as the Windows profile
+// functions read it); a write never names such a key (see CanWrite).
 std::optional<std::size_t> FindKey(std::string_view text, const std::vector<Line>& lines,
                                    const SectionSpan& span, std::string_view key) {
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         std::string_view c = Content(text, lines[i]);
-        if (KindOf(c) == Kind::Key && NamesEqual(KeyName(c), key)) return i;
+        const Kind kind = KindOf(c);
+        const bool keyLine = kind == Kind::Key || (kind == Kind::Comment && c.find('=') != c.npos);
+        if (keyLine && NamesEqual(KeyName(c), key)) return i;
     }
     return std::nullopt;
 }
@@ -104,6 +111,130 @@ std::string_view CutTo(std::string_view text, std::size_t bufferSize) {
 
 bool HasLineBreakOrNul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// ---- Encodings of profile files ------------------------------------------
+
+enum class Encoding { Ansi, Utf8, Utf16Le };
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+
+Encoding EncodingOf(std::string_view bytes) {
+    if (bytes.substr(0, 2) == kUtf16LeMark) return Encoding::Utf16Le;
+    if (bytes.substr(0, 3) == kUtf8Mark) return Encoding::Utf8;
+    return Encoding::Ansi;
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The next character of UTF-8 text at `pos` (moved past it); a byte that
+// starts no valid sequence is one U+FFFD.
+char32_t NextUtf8(std::string_view text, std::size_t& pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(pos);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    const int extra = lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2
+                      : lead >= 0xF0 && lead < 0xF5 ? 3 : 0;
+    if (extra == 0 || pos + static_cast<std::size_t>(extra) >= text.size()) {
+        ++pos;
+        return kReplacement;
+    }
+    char32_t c = lead & (0x3F >> extra);
+    for (int i = 1; i <= extra; ++i) {
+        const unsigned char next = byte(pos + static_cast<std::size_t>(i));
+        if ((next & 0xC0) != 0x80) {
+            ++pos;
+            return kReplacement;
+        }
+        c = (c << 6) | (next & 0x3F);
+    }
+    const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (c < least[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
+        ++pos;
+        return kReplacement;
+    }
+    pos += static_cast<std::size_t>(extra) + 1;
+    return c;
+}
+
+// A Unicode file's text as UTF-8, without the byte order mark.  UTF-16LE is
+// converted (a lone surrogate becomes U+FFFD, an odd last byte is dropped).
+std::string UnicodeText(std::string_view bytes, Encoding encoding) {
+    if (encoding == Encoding::Utf8) return std::string(bytes.substr(kUtf8Mark.size()));
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unit = [&](std::size_t i) -> char32_t {
+        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    };
+    for (std::size_t i = kUtf16LeMark.size(); i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = kReplacement;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+// UTF-8 text back to the bytes of a file of `encoding`, its mark first.
+std::string FileBytes(std::string_view text, Encoding encoding) {
+    if (encoding == Encoding::Utf8) return std::string(kUtf8Mark) + std::string(text);
+    std::string out(kUtf16LeMark);
+    const auto put = [&](char32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t c = NextUtf8(text, pos);
+        if (c >= 0x10000) {
+            put(0xD800 + ((c - 0x10000) >> 10));
+            put(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            put(c);
+        }
+    }
+    return out;
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    std::string out;
+    for (char c : ansi) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string Utf8ToAnsi(std::string_view text) {
+    std::string out;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t c = NextUtf8(text, pos);
+        out += c >= 0x10000 ? '?' : UnicodeToCp1252(static_cast<char16_t>(c));
+    }
+    return out;
 }
 
 }  // namespace
@@ -223,6 +354,28 @@ std::string SetValues(std::string_view text, const std::vector<ProfileEntry>& en
     std::string out(text);
     for (const ProfileEntry& e : entries) out = SetValue(out, e.section, e.key, e.value);
     return out;
+}
+
+}  // namespace tw::platform::ini
+
+namespace tw::platform::ini {
+
+std::string GetStringOfFile(std::string_view bytes, std::string_view section,
+                            std::string_view key, std::string_view def, std::size_t bufferSize) {
+    const Encoding encoding = EncodingOf(bytes);
+    if (encoding == Encoding::Ansi) return GetString(bytes, section, key, def, bufferSize);
+    const auto value = FindValue(UnicodeText(bytes, encoding), AnsiToUtf8(section), AnsiToUtf8(key));
+    if (!value) return GetString({}, section, key, def, bufferSize);
+    return std::string(CutTo(Utf8ToAnsi(*value), bufferSize));
+}
+
+std::string SetValuesOfFile(std::string_view bytes, const std::vector<ProfileEntry>& entries) {
+    const Encoding encoding = EncodingOf(bytes);
+    if (encoding == Encoding::Ansi) return SetValues(bytes, entries);
+    std::string text = UnicodeText(bytes, encoding);
+    for (const ProfileEntry& e : entries)
+        text = SetValue(text, AnsiToUtf8(e.section), AnsiToUtf8(e.key), AnsiToUtf8(e.value));
+    return FileBytes(text, encoding);
 }
 
 }  // namespace tw::platform::ini

@@ -7,13 +7,25 @@
 // - "[section]" lines start sections; a section runs to the next line that
 //   starts with "[".  Lines before the first section belong to none.
 // - "key=value" lines are keys; the key is the text before the first "=".
-//   A line without "=" is no key, a line starting with ";" is a comment.
+//   A line without "=" is no key.  A line starting with ";" is a comment for
+//   a write (new keys go above the comments of the next section), but a key
+//   for a read (";k=v" is the key ";k"), as Windows has no comments.
 // - Names compare without regard to ASCII letter case and to surrounding
 //   blanks (spaces and tabs).  The value is trimmed of blanks; a value
 //   enclosed in a matching pair of single or double quotes loses them.
 // - The first matching section and the first matching key in it win.
 // - Lines end in CR LF, LF or a lone CR; the last line may have no line end.
 //   A UTF-8 byte order mark at the start of the file is skipped.
+//
+// Those functions work on the text as it stands.  A profile file itself is
+// read as the Windows profile functions read it: a file that starts with the
+// UTF-16LE byte order mark (FF FE) holds UTF-16LE text, one that starts with
+// the UTF-8 one (EF BB BF) UTF-8 text, any other the ANSI code page (1252).
+// The *OfFile functions below take the file's bytes: names, values and
+// defaults are ANSI text as the "A" profile functions hand them over; a
+// character the code page lacks reads as "?", and a write keeps the file's
+// encoding, its byte order mark and every character it does not change.  (A
+// UTF-16 byte order mark of the other byte order, FE FF, is not recognised.)
 
 #include <cstddef>
 #include <optional>
@@ -70,5 +82,12 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
 
 // SetValue for each entry in turn (each must pass CanWrite).
 std::string SetValues(std::string_view text, const std::vector<ProfileEntry>& entries);
+
+// GetString on a profile file's bytes in any of its encodings.
+std::string GetStringOfFile(std::string_view bytes, std::string_view section,
+                            std::string_view key, std::string_view def, std::size_t bufferSize);
+
+// SetValues on a profile file's bytes, written back in the file's encoding.
+std::string SetValuesOfFile(std::string_view bytes, const std::vector<ProfileEntry>& entries);
 
 }  // namespace tw::platform::ini

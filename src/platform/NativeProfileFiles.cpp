@@ -16,13 +16,13 @@ std::string NativeProfileFiles::GetString(const std::string& file, const std::st
             if (profile_file::Read(path, text, exists) != 0) text.clear();
             held = m_held.emplace(path, std::move(text)).first;
         }
-        return ini::GetString(held->second, section, key, def, bufferSize);
+        return ini::GetStringOfFile(held->second, section, key, def, bufferSize);
     }
     std::string text;
     bool exists = false;
     // A file that cannot be read reads as an empty one, as with Windows.
     if (profile_file::Read(path, text, exists) != 0) text.clear();
-    return ini::GetString(text, section, key, def, bufferSize);
+    return ini::GetStringOfFile(text, section, key, def, bufferSize);
 }
 
 void NativeProfileFiles::HoldReads(bool hold) {
@@ -50,7 +50,7 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
         if (exists) {
             if (const int err = profile_file::CheckWritable(path); err != 0) return fail(err);
         }
-        const std::string updated = ini::SetValues(text, entries);
+        const std::string updated = ini::SetValuesOfFile(text, entries);
         if (exists && updated == text) return true;  // the values are already there
 
         const auto unchanged = [&] {

@@ -125,7 +125,27 @@ std::string PathMapper::DriveFolder(char letter) const {
 
 std::string PathMapper::ToNative(const std::string& path) const {
 #ifdef _WIN32
-    return path;
+    // Only a drive that was set maps (to its folder, as elsewhere); the
+    // system finds every other path itself, without regard to case.
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       std::isalpha(static_cast<unsigned char>(path[0]));
+    if (!drive) return path;
+    const auto set = m_drives.find(UpperLetter(path[0]));
+    if (set == m_drives.end()) return path;
+    std::string out = set->second;
+    for (char& c : out) {
+        if (c == '/') c = '\\';
+    }
+    while (!out.empty() && (out.back() == '\\' || out.back() == '/')) out.pop_back();
+    // "C:x" counts as "C:\x"; separators become "\", doubled ones one.
+    const std::string rest = path.substr(2);
+    if (!rest.empty()) out += '\\';
+    for (char c : rest) {
+        if (c == '/') c = '\\';
+        if (c == '\\' && out.back() == '\\') continue;
+        out += c;
+    }
+    return out;
 #else
     std::string p = path;
     for (char& c : p) {

@@ -1,7 +1,9 @@
 #pragma once
 // Maps the Windows paths the program is written in ("C:\Program Files\AirMail")
-// to paths of the machine it runs on.  On Windows this is the identity.
-// Elsewhere a drive letter maps to a folder (C: to $WINEPREFIX/drive_c, else
+// to paths of the machine it runs on.  On Windows only a drive that was set
+// maps (`--drive-c`, the demo's drive: "C:\x" becomes "FOLDER\x", separators
+// "\", doubled ones one); every other path stays as written, for the system
+// to find.  Elsewhere a drive letter maps to a folder (C: to $WINEPREFIX/drive_c, else
 // ~/.wine/drive_c, unless overridden; other letters to the prefix's
 // "dosdevices/x:" links), backslashes become separators, doubled separators
 // become one, and each path component that does not exist as written is

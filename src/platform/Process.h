@@ -28,7 +28,7 @@ enum class ProcessEnd {
     ExitedZero,  // ended within the limit with exit code 0
     Failed,      // ended within the limit with another exit code, or by a crash or signal
     Killed,      // still running at the limit; it and its children were killed
-    Unknown,     // not a process this runner can wait for (never started, already waited for)
+    Unknown,     // not a process this runner started, or one already waited for or killed
 };
 
 class IProcessRunner {

@@ -297,7 +297,14 @@ bool Propagation::RunDeck(const ModelRun& model, int modelNumber, const QByteArr
             return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));
         return fail(model.unable);
     }
-    if (!ProcessWait(start.pid, waitSeconds)) {
+    switch (ProcessWait(start.pid, waitSeconds)) {
+    case platform::ProcessEnd::ExitedZero:
+    case platform::ProcessEnd::Unknown: break;
+    case platform::ProcessEnd::Failed:
+        // An exit code other than 0, or a crash: the program ran and gave up.
+        return fail(name + QStringLiteral(", Shell ") + PropagationProgramFile(modelNumber) +
+                    QStringLiteral(" ended with an error."));
+    case platform::ProcessEnd::Killed:
         if (IsAbandoned()) return fail(QString());  // killed on purpose: nothing to tell
         return fail(name + QStringLiteral(", Shell do not finish."));
     }
@@ -416,30 +423,28 @@ bool Propagation::PropagationProgramCheck(int model, bool showErrors) {
     return false;
 }
 
-bool Propagation::ProcessWait(platform::ProcessId pid, double seconds) {
+platform::ProcessEnd Propagation::ProcessWait(platform::ProcessId pid, double seconds) {
+    using platform::ProcessEnd;
+    ProcessEnd end = ProcessEnd::Killed;
     if (m_waiter) {
-        std::optional<platform::ProcessEnd> end;
+        std::optional<ProcessEnd> polled;
         m_waiter->WaitUntil(
             [&] {
                 if (IsAbandoned()) return true;
-                end = m_processes.Poll(pid);
-                return end.has_value();
+                polled = m_processes.Poll(pid);
+                return polled.has_value();
             },
             seconds);
-        if (!end) {
+        if (!polled) {
             // Over the limit, or the update is being abandoned.
             m_processes.Kill(pid);
-            return false;
+            return ProcessEnd::Killed;
         }
-        return *end == platform::ProcessEnd::ExitedZero || *end == platform::ProcessEnd::Unknown;
+        end = *polled;
+    } else {
+        end = m_processes.Wait(pid, seconds);
     }
-    switch (m_processes.Wait(pid, seconds)) {
-        case platform::ProcessEnd::ExitedZero: return true;
-        case platform::ProcessEnd::Unknown: return true;  // already gone: taken as ended
-        case platform::ProcessEnd::Failed:
-        case platform::ProcessEnd::Killed: return false;
-    }
-    return false;
+    return end == ProcessEnd::Unknown ? ProcessEnd::ExitedZero : end;  // gone: taken as ended
 }
 
 void Propagation::Message(const QString& text) {

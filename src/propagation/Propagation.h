@@ -119,13 +119,14 @@ public:
     // not and `showErrors` is set, a message says so.
     bool PropagationProgramCheck(int model, bool showErrors);
 
-    // Whether the process ended within `seconds` with exit code 0; a process
-    // still running at the limit is killed.  A process that cannot be waited
-    // for (already gone) counts as ended.  With a waiter the program is
+    // How the process ended: ExitedZero within `seconds` with exit code 0,
+    // Failed with another exit code (or a crash), Killed when it was still
+    // running at the limit (or the update was abandoned) and was killed.  A
+    // process that cannot be waited for (already gone) counts as ExitedZero.  With a waiter the program is
     // polled while the window's events go on (the clock keeps ticking, menus
     // open), the limit counting on the waiter's monotonic clock; without one
     // the call blocks in the process runner (headless runs, benchmarks).
-    bool ProcessWait(platform::ProcessId pid, double seconds);
+    platform::ProcessEnd ProcessWait(platform::ProcessId pid, double seconds);
 
     // How runs are waited for (see ProcessWait); nullptr blocks.  The waiter
     // must outlive the driver's use of it.

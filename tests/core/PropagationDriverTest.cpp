@@ -235,7 +235,8 @@ TEST_F(PropagationDriver, ABatchThatFailsTwiceStopsGetButNotGetHours) {
     EXPECT_EQ(Runs(), 4);  // the third batch is not run
     // One message, from the second batch's retry.
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("PropagationIcepacVoacap, Shell do not finish."));
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("PropagationIcepacVoacap, Shell voacapw.exe ended with an error."));
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Tidewell"));
     EXPECT_EQ(ui.broughtToFront, std::vector<QString> {QStringLiteral("Tidewell")});
     EXPECT_EQ(Valid(results), "1111111111000000000000000");
@@ -313,6 +314,9 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         {"not executable", ModelVoacap, "exit 0", 0, StrEq(voacap + "Shell Permission denied"),
          150.0f, false},
         {"hanging", ModelVoacap, "sleep 30", 2, StrEq(voacap + "Shell do not finish.")},
+        {"exit code 3", ModelVoacap, "exit 3", 2, StrEq(voacap + "Shell voacapw.exe ended with an error.")},
+        {"crash", ModelIcepac, "kill -SEGV $$", 2,
+         StrEq("PropagationIcepacVoacap, Shell icepacw.exe ended with an error.")},
         {"empty output", ModelVoacap, ": > sound.out", 2,
          StrEq(voacap + "Output Label \"MUF    LUF\" not found")},
         {"sunspot number 1000", ModelVoacap, kCopy, 0,

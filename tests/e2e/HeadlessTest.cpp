@@ -327,7 +327,7 @@ TEST_F(DemoDrive, DamagedInputsAreToldAndTheRestIsBuilt) {
         {"model 7", [&] { WriteFile(Profile(), "[Propagation Data]\r\nModel=7\r\n"); }, 1,
          "Tidewell: PropagationGet, Model 7 Not Supported. The Model key of", 0},
         {"propagation program fails twice", [] {}, 1,
-         "Tidewell: PropagationRec533, Shell do not finish.", 0, failTwice},
+         "Tidewell: PropagationRec533, Shell rec533w.exe ended with an error.", 0, failTwice},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

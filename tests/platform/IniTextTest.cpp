@@ -1,17 +1,57 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <optional>
 #include <tuple>
+#include <vector>
 
 #include "platform/IniText.h"
+
+#ifdef _WIN32
+#include "TempDir.h"
+#include "platform/win32/Win32Api.h"
+#endif
 
 namespace tw::platform::ini {
 namespace {
 
 const std::string kLong(300, 'x');
 
+// A UTF-16LE file's bytes, its byte order mark first.
+std::string Utf16(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : text) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    }
+    return bytes;
+}
+
+// What Windows' own profile function reads from a file of these bytes (on
+// Windows only; elsewhere nothing).
+std::optional<std::string> WindowsReads([[maybe_unused]] const std::string& bytes,
+                                        [[maybe_unused]] const char* section,
+                                        [[maybe_unused]] const char* key,
+                                        [[maybe_unused]] std::size_t bufferSize) {
+#ifdef _WIN32
+    static int files = 0;  // a new file each time: the system may keep read files
+    test::TempDir dir;
+    std::string path = dir / ("read" + std::to_string(files++) + ".ini");
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    test::WriteBytes(path, bytes);
+    std::vector<char> buffer(bufferSize + 1, '\0');
+    const DWORD n = ::GetPrivateProfileStringA(section, key, "dflt  ", buffer.data(),
+                                               static_cast<DWORD>(bufferSize), path.c_str());
+    return std::string(buffer.data(), n);
+#else
+    return std::nullopt;
+#endif
+}
+
 // Rows without a buffer size read into 256 bytes; absent values give the
-// default "dflt  ", which loses its trailing blanks.
+// default "dflt  ", which loses its trailing blanks.  On Windows each row is
+// also read by the system's GetPrivateProfileStringA, which must agree, but
+// where `wineDiffers` names how Wine's reading differs from Windows'.
 TEST(IniRead, FindsTheValueLikeWindows) {
     struct Case {
         const char* name;
@@ -20,6 +60,7 @@ TEST(IniRead, FindsTheValueLikeWindows) {
         const char* key;
         std::string expected;
         std::size_t buffer = 256;
+        const char* wineDiffers = nullptr;  // why Wine's reading differs
     };
     const Case cases[] = {
         {"NamesIgnoreCase", "[AirMail Data]\nDirectory Data=x\n", "airmail data", "DIRECTORY DATA",
@@ -35,10 +76,13 @@ TEST(IniRead, FindsTheValueLikeWindows) {
         {"MissingSection", "[B]\nk=v\n", "A", "k", "dflt"},
         {"MissingKey", "[A]\nj=v\n", "A", "k", "dflt"},
         {"KeyOfNextSectionNotSeen", "[A]\n[B]\nk=v\n", "A", "k", "dflt"},
-        {"HeaderWithoutCloseEndsSection", "[A]\n[B\nk=v\n", "A", "k", "dflt"},
+        {"HeaderWithoutCloseEndsSection", "[A]\n[B\nk=v\n", "A", "k", "dflt", 256,
+         "Wine skips a \"[\" line without \"]\"; Windows ends the section at any line starting with \"[\""},
         {"KeyBeforeAnySection", "k=v\n[A]\n", "A", "k", "dflt"},
-        {"LineWithoutEqualsIsNoKey", "[A]\nk\nk=v\n", "A", "k", "v"},
-        {"CommentIsNoKey", "[A]\n;k=c\nk=v\n", "A", ";k", "dflt"},
+        {"LineWithoutEqualsIsNoKey", "[A]\nk\nk=v\n", "A", "k", "v", 256,
+         "Wine takes a line without \"=\" as a key without a value, which hides a later k=v"},
+        {"SemicolonLineIsAKey", "[A]\n;k=c\nk=v\n", "A", ";k", "c"},
+        {"SemicolonLineIsNotTheKeyAfterIt", "[A]\n;k=c\nk=v\n", "A", "k", "v"},
         {"FirstSectionWins", "[A]\nk=1\n[a]\nk=2\nj=3\n", "A", "j", "dflt"},
         {"FirstKeyWins", "[A]\nk=1\nK=2\n", "A", "k", "1"},
         {"CrLf", "[A]\r\nk=v\r\nj=w\r\n", "A", "k", "v"},
@@ -50,9 +94,41 @@ TEST(IniRead, FindsTheValueLikeWindows) {
         {"CutTo511KeepsAll300", "[A]\nk=" + kLong + "\n", "A", "k", kLong, 512},
         {"CutAfterQuotesRemoved", "[A]\nk=\"abcdef\"\n", "A", "k", "abc", 4},
         {"DefaultCut", "", "A", "k", "df", 3},
-        {"ZeroBuffer", "[A]\nk=v\n", "A", "k", "", 0}};
+        {"ZeroBuffer", "[A]\nk=v\n", "A", "k", "", 0},
+        {"MixedLineEnds", "[A]\r\nk=1\nj=2\rm=3", "A", "m", "3"},
+        {"CrBeforeCrLf", "[A]\r\r\nk=v\r\n", "A", "k", "v"},
+        {"BlankLinesBetween", "[A]\r\n\r\n \t\r\nk=v", "A", "k", "v"},
+        {"HeaderWithTextAfter", "[A] x\nk=v\n", "A", "k", "v"},
+        {"InnerBlanksOfNamesCount", "[A  B]\nk=v\n", "A B", "k", "dflt"},
+        {"LaterSectionOfOtherName", "[B]\nk=1\n[A]\nk=2\n", "A", "k", "2"},
+        {"ValueStartingWithSemicolon", "[A]\nk=;v\n", "A", "k", ";v"},
+        {"EmptyKeyNameSkipped", "[A]\n=v\nk=w\n", "A", "k", "w"},
+        {"KeyWithInnerBlanks", "[A]\nmy key=v\n", "A", "my key", "v"},
+        {"EmptyFile", "", "A", "k", "dflt"},
+        {"SectionWithoutLineEnd", "[A]", "A", "k", "dflt"},
+        {"Exactly255", "[A]\nk=" + std::string(255, 'y') + "\n", "A", "k", std::string(255, 'y')},
+        {"LongLineCut", "[A]\nk=" + std::string(2000, 'z'), "A", "k", std::string(255, 'z')},
+        {"QuotedLongCut", "[A]\nk=\"" + kLong + "\"\n", "A", "k", kLong.substr(0, 255)},
+        {"AnsiBytes", "[A]\nk=Caf\xE9\n", "A", "k", "Caf\xE9"},
+        {"Utf8WithoutMarkIsAnsi", "[A]\nk=Caf\xC3\xA9\n", "A", "k", "Caf\xC3\xA9"},
+        {"Utf8MarkConverted", "\xEF\xBB\xBF[A]\r\nk=Caf\xC3\xA9 \xE2\x82\xAC\r\n", "A", "k",
+         "Caf\xE9 \x80"},
+        {"Utf8MarkOutsideCodePage", "\xEF\xBB\xBF[A]\nk=\xE4\xB8\xAD\n", "A", "k", "?"},
+        {"Utf16Le", Utf16(u"[A]\r\nk=Caf\u00e9\r\n"), "A", "k", "Caf\xE9"},
+        {"Utf16LeEuroAndOutside", Utf16(u"[A]\rk=\u20ac\u4e2d\r"), "A", "k", "\x80?"},
+        {"Utf16LeNamesIgnoreCase", Utf16(u" [Station Data]\n TOP stations = 5 "), "station data",
+         "Top Stations", "5"},
+        {"Utf16LeMissing", Utf16(u"[A]\nk=v"), "A", "j", "dflt"},
+        {"Utf16LeCut", Utf16(u"[A]\nk=" + std::u16string(300, u'x')), "A", "k", kLong.substr(0, 255)}};
     for (const Case& c : cases) {
-        EXPECT_EQ(GetString(c.text, c.section, c.key, "dflt  ", c.buffer), c.expected) << c.name;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(GetStringOfFile(c.text, c.section, c.key, "dflt  ", c.buffer), c.expected);
+        if (const auto system = WindowsReads(c.text, c.section, c.key, c.buffer)) {
+            if (c.wineDiffers)
+                EXPECT_NE(*system, c.expected) << "Wine now reads as Windows: " << c.wineDiffers;
+            else
+                EXPECT_EQ(*system, c.expected) << "Windows' own reading differs";
+        }
     }
 }
 

@@ -9,6 +9,8 @@
 namespace tw::platform {
 namespace {
 
+#ifndef _WIN32
+
 using tw::test::ScopedEnv;
 
 TEST(PathMapperDrives, DefaultsFollowWinePrefixThenHome) {
@@ -56,6 +58,31 @@ TEST(PathMapperMap, MapsAndMatchesCase) {
         EXPECT_EQ(m.ToNative(expand(input)), expand(expected)) << input;
     }
 }
+
+#else
+
+// On Windows a drive that is set (`--drive-c`, the demo's drive) maps to its
+// folder as elsewhere; other drives and other paths stay as they are.
+TEST(PathMapperMap, MapsTheDrivesSetAndLeavesTheOthers) {
+    PathMapper m;
+    EXPECT_EQ(m.DriveFolder('d'), "D:");
+    m.SetDrive('c', "E:\\demo\\drive_c\\");
+    m.SetDrive('F', "\\\\server\\share");
+    EXPECT_EQ(m.DriveFolder('C'), "E:\\demo\\drive_c\\");
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Program Files\\AirMail\\Airmail.ini", "E:\\demo\\drive_c\\Program Files\\AirMail\\Airmail.ini"},
+        {"c:/itshfbc\\\\RUN", "E:\\demo\\drive_c\\itshfbc\\RUN"},
+        {"C:itshfbc", "E:\\demo\\drive_c\\itshfbc"},
+        {"C:", "E:\\demo\\drive_c"},
+        {"C:\\", "E:\\demo\\drive_c\\"},
+        {"f:\\AirMail\\", "\\\\server\\share\\AirMail\\"},
+        {"D:\\Program Files\\AirMail", "D:\\Program Files\\AirMail"},
+        {"\\\\host\\c\\x.ini", "\\\\host\\c\\x.ini"},
+        {"relative\\x.ini", "relative\\x.ini"}};
+    for (const auto& [input, expected] : cases) EXPECT_EQ(m.ToNative(input), expected) << input;
+}
+
+#endif  // _WIN32
 
 }  // namespace
 }  // namespace tw::platform

@@ -8,14 +8,16 @@
 #include <thread>
 #include <vector>
 
+#include "TempDir.h"
+#include "platform/Process.h"
+
+#ifndef _WIN32
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
 #include <csignal>
-
-#include "TempDir.h"
-#include "platform/Process.h"
 
 namespace tw::platform {
 namespace {
@@ -167,3 +169,160 @@ TEST_F(Process, StartFailuresComeBackAsErrorCodes) {
 
 }  // namespace
 }  // namespace tw::platform
+
+#endif  // _WIN32
+
+#ifdef _WIN32
+
+#include "platform/win32/Win32Api.h"
+
+namespace tw::platform {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// tw-child.exe, built beside this test program.
+std::string ChildProgram() {
+    char self[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path(self, n);
+    return path.substr(0, path.find_last_of("\\/") + 1) + TIDEWELL_CHILD_EXE;
+}
+
+// Whether the process of this id has ended (or is gone).
+bool ProcessGone(ProcessId pid) {
+    HANDLE h = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!h) return true;
+    const bool gone = ::WaitForSingleObject(h, 2000) == WAIT_OBJECT_0;
+    ::CloseHandle(h);
+    return gone;
+}
+
+class Process : public testing::Test {
+protected:
+    TempDir dir;
+    const std::string child = ChildProgram();
+    std::unique_ptr<IProcessRunner> runner = MakeProcessRunner();
+};
+
+// A crash (an access violation) fails the run at once, without an error
+// dialog that would hold it until the time limit.
+TEST_F(Process, OnlyExitCodeZeroIsSuccess) {
+    const std::pair<std::vector<std::string>, ProcessEnd> cases[] = {
+        {{"exit", "0"}, ProcessEnd::ExitedZero},
+        {{"exit", "3"}, ProcessEnd::Failed},
+        {{"crash"}, ProcessEnd::Failed}};
+    for (const auto& [args, expected] : cases) {
+        SCOPED_TRACE(args[0]);
+        const ProcessStart start = runner->Start(child, args, "");
+        ASSERT_GT(start.pid, 0) << start.error;
+        const auto t0 = Clock::now();
+        EXPECT_EQ(runner->Wait(start.pid, 30), expected);
+        EXPECT_LT(SecondsSince(t0), 5.0);
+        EXPECT_EQ(runner->Wait(start.pid, 0), ProcessEnd::Unknown);
+    }
+}
+
+// Whatever error mode this program has, the child starts with the one that
+// keeps the system's error dialogs away.
+TEST_F(Process, TheChildStartsWithoutErrorDialogs) {
+    if (::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "Wine starts every process with error mode 0 (it hands neither the "
+                        "parent's mode nor a job's on); its crash dialog is off in the test prefix";
+    const UINT before = ::SetErrorMode(0);
+    const ProcessStart start = runner->Start(child, {"errormode", dir / "mode.txt"}, "");
+    ::SetErrorMode(before);
+    ASSERT_GT(start.pid, 0) << start.error;
+    ASSERT_EQ(runner->Wait(start.pid, 30), ProcessEnd::ExitedZero);
+    const std::string text = ReadBytes(dir / "mode.txt");
+    ASSERT_FALSE(text.empty());
+    const auto mode = static_cast<unsigned>(std::stoul(text));
+    EXPECT_EQ(mode & (SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX),
+              static_cast<unsigned>(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX));
+}
+
+TEST_F(Process, RunsWithTheArgumentsInTheWorkingFolder) {
+    std::filesystem::create_directory(dir / "RUN");
+    const std::vector<std::string> args = {"c:\\itshfbc", "two words", "trailing\\", "a\"quote",
+                                           "back\\\\\"slash", "%PATH%", ""};
+    std::vector<std::string> all = {"args", dir / "args.txt"};
+    all.insert(all.end(), args.begin(), args.end());
+    const ProcessStart start = runner->Start(child, all, dir / "RUN");
+    ASSERT_GT(start.pid, 0) << start.error;
+    EXPECT_EQ(runner->Wait(start.pid, 30), ProcessEnd::ExitedZero);
+    const std::string written = ReadBytes(dir / "args.txt");
+    std::string expected;
+    for (const std::string& a : args) expected += "[" + a + "]\n";
+    ASSERT_NE(written.find('\n'), std::string::npos) << written;
+    EXPECT_TRUE(std::filesystem::equivalent(written.substr(1, written.find('\n') - 2), dir / "RUN"));
+    EXPECT_EQ(written.substr(written.find('\n') + 1), expected);
+}
+
+TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
+    const std::string pidFile = dir / "child.pid";
+    const ProcessStart start = runner->Start(child, {"spawn", pidFile}, "");
+    ASSERT_GT(start.pid, 0);
+    const auto t0 = Clock::now();
+    EXPECT_EQ(runner->Wait(start.pid, 2), ProcessEnd::Killed);
+    const double elapsed = SecondsSince(t0);
+    EXPECT_GE(elapsed, 1.95);
+    EXPECT_LT(elapsed, 5.0);
+    EXPECT_TRUE(ProcessGone(start.pid));
+    const std::string grandchild = ReadBytes(pidFile);
+    ASSERT_FALSE(grandchild.empty());
+    EXPECT_TRUE(ProcessGone(std::stoll(grandchild)));
+}
+
+// Only the processes this runner started are waited for or killed: another
+// program's process (perhaps one that now has the id of an ended child) is
+// left alone.  A killed process is forgotten, never an exit with code 0.
+TEST_F(Process, KillsAndWaitsOnlyForItsOwnProcesses) {
+    STARTUPINFOA si {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION other {};
+    std::string line = "\"" + child + "\" sleep 30";
+    ASSERT_TRUE(::CreateProcessA(child.c_str(), line.data(), nullptr, nullptr, FALSE,
+                                 CREATE_NO_WINDOW, nullptr, nullptr, &si, &other));
+    const auto otherPid = static_cast<ProcessId>(other.dwProcessId);
+    runner->Kill(otherPid);
+    EXPECT_EQ(runner->Wait(otherPid, 0), ProcessEnd::Unknown);
+    EXPECT_EQ(runner->Poll(otherPid), ProcessEnd::Unknown);
+    EXPECT_EQ(::WaitForSingleObject(other.hProcess, 200), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "another program's process was killed";
+    ::TerminateProcess(other.hProcess, 1);
+    ::CloseHandle(other.hThread);
+    ::CloseHandle(other.hProcess);
+
+    const ProcessStart start = runner->Start(child, {"sleep", "30"}, "");
+    ASSERT_GT(start.pid, 0);
+    EXPECT_FALSE(runner->Poll(start.pid).has_value());
+    runner->Kill(start.pid);
+    EXPECT_TRUE(ProcessGone(start.pid));
+    EXPECT_EQ(runner->Wait(start.pid, 1), ProcessEnd::Unknown);
+}
+
+TEST_F(Process, StartFailuresComeBackAsErrorCodes) {
+    const struct {
+        std::string program;
+        std::string folder;
+        int error;
+    } cases[] = {{dir / "missing.exe", "", ERROR_FILE_NOT_FOUND},
+                 {child, dir / "no-such-folder", ERROR_DIRECTORY}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " in " + c.folder);
+        const ProcessStart start = runner->Start(c.program, {"exit", "0"}, c.folder);
+        EXPECT_EQ(start.pid, 0);
+        EXPECT_EQ(start.error, c.error);
+    }
+}
+
+}  // namespace
+}  // namespace tw::platform
+
+#endif  // _WIN32

@@ -1,17 +1,26 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <iterator>
-
-#include <sys/stat.h>
 
 #include "platform/NativeProfileFiles.h"
 #include "platform/PathMapper.h"
 #include "platform/Profile.h"
 #include "TempDir.h"
+
+#ifdef _WIN32
+#include "platform/win32/Win32Api.h"
+// After <windows.h>.
+#include <sddl.h>
+#else
+#include <sys/stat.h>
+
 #include "support/Unprivileged.h"
+#endif
 
 namespace tw::platform {
 namespace {
@@ -27,10 +36,31 @@ protected:
     const std::string file = dir / "Tidewell.Ini";
 };
 
-struct stat Stat(const std::string& path) {
+// The system's codes for a refused value, a missing folder and a file that
+// keeps changing.
+const int kInvalid = profile_file::InvalidArgumentError();
+const int kBusy = profile_file::BusyError();
+#ifdef _WIN32
+const int kNoFolder = ERROR_PATH_NOT_FOUND;
+#else
+const int kNoFolder = ENOENT;
+#endif
+
+// Which file a path names (its inode, or its file index on Windows): a
+// replaced file is another file.
+std::uint64_t FileId(const std::string& path) {
+#ifdef _WIN32
+    HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info {};
+    EXPECT_TRUE(h != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h, &info)) << path;
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    return (std::uint64_t {info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+#else
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
-    return st;
+    return st.st_ino;
+#endif
 }
 
 // A hand-kept file: comments, odd spacing, CRLF line ends, no final line end.
@@ -44,35 +74,51 @@ const std::string kHandKept =
     "Top Stations=5";
 
 // Windows paths go through the mapper, for reading and writing.
+// (Drive T: here: on Windows the temporary folder is on drive C:, which must
+// stay as it is for the paths below.)
 TEST_F(ProfileFiles, WriteChangesOnlyTheWrittenLine) {
-    mapper.SetDrive('c', dir.path());
+    mapper.SetDrive('t', dir.path());
     WriteBytes(file, kHandKept);
-    ASSERT_TRUE(files->WriteString("C:\\TIDEWELL.INI", "airmail data", "STARTUP", "False"));
+    ASSERT_TRUE(files->WriteString("T:\\TIDEWELL.INI", "airmail data", "STARTUP", "False"));
     std::string expected = kHandKept;
     expected.replace(expected.find("True"), 4, "False");
     EXPECT_EQ(ReadBytes(file), expected);
-    EXPECT_EQ(files->GetString("c:\\tidewell.ini", "AirMail Data", "Startup", "", 256), "False");
+    EXPECT_EQ(files->GetString("t:\\tidewell.ini", "AirMail Data", "Startup", "", 256), "False");
     const auto entries = std::filesystem::directory_iterator(dir.path());
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
     // Writing the value the file has leaves the file alone.
-    const ino_t inode = Stat(file).st_ino;
-    ASSERT_TRUE(files->WriteString(file, "AIRMAIL DATA", "startup", "False"));
-    EXPECT_EQ(Stat(file).st_ino, inode);
+    const std::uint64_t id = FileId(file);
+    ASSERT_TRUE(files->WriteString(file, "AIRMAIL DATA", "startup", "False")) << files->LastError();
+    EXPECT_EQ(FileId(file), id);
 }
 
 // Refused text and a missing folder fail with their codes and write nothing.
 TEST_F(ProfileFiles, FirstWriteCreatesFileWithOrdinaryPermissionsOrFailsWithItsCode) {
     EXPECT_FALSE(files->WriteString(file, "A", "k", "v\r\n[Other]\r\nx=y"));
-    EXPECT_EQ(files->LastError(), EINVAL);
+    EXPECT_EQ(files->LastError(), kInvalid);
     EXPECT_FALSE(files->WriteString(dir / "none/Tidewell.Ini", "A", "k", "v"));
-    EXPECT_EQ(files->LastError(), ENOENT);
+    EXPECT_EQ(files->LastError(), kNoFolder);
     EXPECT_EQ(files->GetString(file, "Window Data", "Height", "", 256), "");
+#ifndef _WIN32
     const mode_t mask = ::umask(022);
+#endif
     ASSERT_TRUE(files->WriteString(file, "Window Data", "Height", "7000"));
+#ifndef _WIN32
     ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+#endif
     EXPECT_EQ(ReadBytes(file), "[Window Data]\r\nHeight=7000\r\n");
-    EXPECT_EQ(Stat(file).st_mode & 0777, 0644u);
 }
+
+#ifndef _WIN32
+struct stat Stat(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
 
 TEST_F(ProfileFiles, ReplacedFileKeepsPermissionBitsAndSymlink) {
     const std::string real = dir / "real.ini";
@@ -102,15 +148,21 @@ TEST_F(ProfileFiles, ReadOnlyFileFailsAndStaysUnchanged) {
     EXPECT_EQ(ReadBytes(file), kHandKept);
 }
 
+#endif  // _WIN32
+
 // Keys that belong together change in one replace: all or none.
 TEST_F(ProfileFiles, SeveralKeysChangeInOneReplaceOrNotAtAll) {
     WriteBytes(file, kHandKept);
-    const ino_t before = Stat(file).st_ino;
+#ifndef _WIN32
+    const std::uint64_t before = FileId(file);
+#endif
     const std::vector<ProfileEntry> position = {{"Position Report", "Current Latitude", "1"},
                                                 {"Position Report", "Current Longitude", "2"},
                                                 {"Station Data", "Top Stations", "7"}};
     ASSERT_TRUE(files->WriteStrings(file, position));
-    EXPECT_NE(Stat(file).st_ino, before);
+#ifndef _WIN32
+    EXPECT_NE(FileId(file), before) << "replaced, not rewritten in place";
+#endif
     EXPECT_EQ(ReadBytes(file), "; kept by hand\r\n[AirMail Data]\r\n"
                                "Directory Data =  C:\\Program Files\\AirMail\r\n"
                                "\tStartup\t=\tTrue\r\n\r\n[Station Data]\r\nTop Stations=7\r\n"
@@ -119,7 +171,7 @@ TEST_F(ProfileFiles, SeveralKeysChangeInOneReplaceOrNotAtAll) {
     const std::string written = ReadBytes(file);
     EXPECT_FALSE(files->WriteStrings(file, {{"Position Report", "Current Latitude", "3"},
                                             {"Position Report", "Current Time", "x\ny"}}));
-    EXPECT_EQ(files->LastError(), EINVAL);
+    EXPECT_EQ(files->LastError(), kInvalid);
     EXPECT_EQ(ReadBytes(file), written);
 }
 
@@ -142,7 +194,7 @@ TEST_F(ProfileFiles, AChangeMadeMeanwhileIsKept) {
         WriteBytes(path, ReadBytes(path) + "; again\r\n");
     };
     EXPECT_FALSE(native.WriteString(file, "Position Report", "Current Latitude", "6"));
-    EXPECT_EQ(native.LastError(), EBUSY);
+    EXPECT_EQ(native.LastError(), kBusy);
     EXPECT_NE(ReadBytes(file).find("Current Latitude=5"), std::string::npos);
     EXPECT_NE(ReadBytes(file).find("; again"), std::string::npos);
     const auto entries = std::filesystem::directory_iterator(dir.path());
@@ -167,6 +219,7 @@ TEST_F(ProfileFiles, HeldReadsReadEachFileOnceAndAfreshAfterAWrite) {
     EXPECT_EQ(k(), "3");
 }
 
+#ifndef _WIN32
 TEST_F(ProfileFiles, APipeOrADeviceIsNeitherReadNorWritten) {
     const std::string pipe = dir / "pipe.ini";
     const std::string zero = dir / "zero.ini";
@@ -180,8 +233,122 @@ TEST_F(ProfileFiles, APipeOrADeviceIsNeitherReadNorWritten) {
     }
 }
 
+#endif  // _WIN32
+
+std::string Utf16(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : text) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    return bytes;
+}
+
+// A file keeps its line ends and its encoding: new lines get the file's own
+// line end; UTF-8 and UTF-16LE files (known by their byte order marks) are
+// read and written in their encoding, the ANSI values converted, and every
+// character not written stays, also those the code page lacks.
+TEST_F(ProfileFiles, WritesKeepTheLineEndsAndTheEncodingOfTheFile) {
+    const struct {
+        const char* name;
+        std::string before;
+        std::string read;  // [A] k before the write
+        std::string after;
+    } cases[] = {
+        {"CR", "[A]\rk=1\rj=2", "1", "[A]\rk=Caf\xE9\rj=2\rn=new\r[B]\rm=3\r"},
+        {"LF", "[A]\nk=1\n", "1", "[A]\nk=Caf\xE9\nn=new\n[B]\nm=3\n"},
+        {"UTF-8", "\xEF\xBB\xBF[A]\r\nk=\xE4\xB8\xAD \xC3\xA9\r\n", "? \xE9",
+         "\xEF\xBB\xBF[A]\r\nk=Caf\xC3\xA9\r\nn=new\r\n[B]\r\nm=3\r\n"},
+        {"UTF-16LE", Utf16(u"; \u4e2d\r\n[A]\r\nk=\u20ac1\r\n"), "\x80" "1",
+         Utf16(u"; \u4e2d\r\n[A]\r\nk=Caf\u00e9\r\nn=new\r\n[B]\r\nm=3\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(file, c.before);
+        EXPECT_EQ(files->GetString(file, "a", "K", "", 256), c.read);
+        ASSERT_TRUE(files->WriteStrings(file, {{"A", "k", "Caf\xE9"}, {"A", "n", "new"}, {"B", "m", "3"}}));
+        EXPECT_EQ(ReadBytes(file), c.after);
+        EXPECT_EQ(files->GetString(file, "A", "k", "", 256), "Caf\xE9");
+    }
+}
+
+#ifdef _WIN32
+
+// The file's security descriptor (owner and access list) as text.
+std::string Security(const std::string& path) {
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD size = 0;
+    ::GetFileSecurityA(path.c_str(), what, nullptr, 0, &size);
+    std::vector<char> sd(size);
+    if (size == 0 || !::GetFileSecurityA(path.c_str(), what, sd.data(), size, &size)) return "?";
+    char* text = nullptr;
+    if (!::ConvertSecurityDescriptorToStringSecurityDescriptorA(sd.data(), SDDL_REVISION_1, what,
+                                                                &text, nullptr))
+        return "?";
+    std::string result(text);
+    ::LocalFree(text);
+    return result;
+}
+
+// AirMail keeps its files open (sharing reads and writes, not deletes): the
+// write works as the Windows profile function's does, and the file keeps its
+// owner and access list.
+TEST_F(ProfileFiles, AFileHeldOpenWithoutDeleteSharingIsWrittenAndKeepsItsSecurity) {
+    const std::string other = dir / "Other.ini";
+    for (const std::string& path : {file, other}) WriteBytes(path, kHandKept);
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;;FA;;;WD)(A;;FR;;;BU)", SDDL_REVISION_1, &sd, nullptr));
+    ASSERT_TRUE(::SetFileSecurityA(file.c_str(), DACL_SECURITY_INFORMATION, sd));
+    ::LocalFree(sd);
+    // Wine (on most file systems) keeps no access list of its own: then only
+    // the owner and the default list are compared.
+    const std::string security = Security(file);
+    if (security.find("(A;;FR;;;BU)") == std::string::npos)
+        std::cerr << "note: the file system keeps no access list: " << security << "\n";
+
+    HANDLE held = ::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE heldOther = ::CreateFileA(other.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_TRUE(::WritePrivateProfileStringA("Station Data", "Top Stations", "1234567", other.c_str()))
+        << "the system's own write";
+    const bool written = files->WriteString(file, "Station Data", "Top Stations", "1234567");
+    const int error = files->LastError();
+    ::CloseHandle(held);
+    ::CloseHandle(heldOther);
+    ASSERT_TRUE(written) << error;
+    std::string expected = kHandKept;
+    expected.replace(expected.find("=5"), 2, "=1234567");
+    EXPECT_EQ(ReadBytes(file), expected);
+    EXPECT_EQ(Security(file), security);
+    EXPECT_EQ(files->GetString(other, "Station Data", "Top Stations", "", 256), "1234567");
+    const auto entries = std::filesystem::directory_iterator(dir.path());
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 2) << "no temporary file is left";
+
+    // Not held: replaced, the security kept all the same.
+    ASSERT_TRUE(files->WriteString(file, "Station Data", "Top Stations", "8"));
+    EXPECT_EQ(ReadBytes(file), kHandKept.substr(0, kHandKept.size() - 1) + "8");
+    EXPECT_EQ(Security(file), security);
+}
+
+// A file marked read-only is refused and stays, though the folder would
+// allow the replace.
+TEST_F(ProfileFiles, ReadOnlyFileFailsAndStaysUnchanged) {
+    WriteBytes(file, kHandKept);
+    ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(files->WriteString(file, "AirMail Data", "Startup", "False"));
+    EXPECT_EQ(files->LastError(), ERROR_ACCESS_DENIED);
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(file), kHandKept);
+}
+
+#endif  // _WIN32
+
 TEST(SystemErrorText, GivesTheSystemTextOrTheCode) {
+#ifdef _WIN32
+    EXPECT_NE(SystemErrorText(ERROR_ACCESS_DENIED).find("ccess"), std::string::npos);
+#else
     EXPECT_EQ(SystemErrorText(EACCES), std::string(std::strerror(EACCES)));
+#endif
     EXPECT_EQ(SystemErrorText(987654), "Error Code 987654");
     EXPECT_EQ(SystemErrorText(-3), "Error Code -3");
 }

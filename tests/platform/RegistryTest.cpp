@@ -92,3 +92,68 @@ TEST(WineRegistryFile, FoundAboveTheDriveFolder) {
 }  // namespace tw::platform
 
 #endif  // _WIN32
+
+#ifdef _WIN32
+
+#include "platform/win32/Win32Api.h"
+
+namespace tw::platform {
+namespace {
+
+// The system registry itself (under Wine, the prefix's own registry): values
+// written with the registry functions under a key of the test's own, read
+// back through the backend.
+TEST(SystemRegistry, ReadsStringValuesOfTheUsersRegistry) {
+    const std::string key = "Software\\Tidewell Tests\\Installation";
+    HKEY h = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    const auto set = [&](const char* name, DWORD type, const std::string& bytes) {
+        ASSERT_EQ(::RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                   static_cast<DWORD>(bytes.size())),
+                  ERROR_SUCCESS);
+    };
+    set("Install Folder", REG_SZ, std::string("C:\\Program Files\\AirMail\\\0", 27));
+    set("Expand", REG_EXPAND_SZ, std::string("%ProgramFiles%\\AirMail\0", 23));
+    set("NoNul", REG_SZ, "C:\\A");
+    set("Caf\xe9", REG_SZ, std::string("Caf\xe9\0", 5));
+    set("Longest", REG_SZ, std::string(255, 'a') + '\0');
+    set("TooLong", REG_SZ, std::string(256, 'a') + '\0');
+    set("Empty", REG_SZ, std::string(1, '\0'));
+    set("Dword", REG_DWORD, std::string("\1\0\0\0", 4));
+    ::RegCloseKey(h);
+
+    const struct {
+        const char* key;
+        const char* name;
+        std::optional<std::string> value;
+    } cases[] = {
+        {"Software\\Tidewell Tests\\Installation", "Install Folder", "C:\\Program Files\\AirMail\\"},
+        {"SOFTWARE\\tidewell tests\\INSTALLATION", "install FOLDER", "C:\\Program Files\\AirMail\\"},
+        {"Software\\Tidewell Tests\\Installation", "Expand", "%ProgramFiles%\\AirMail"},
+        {"Software\\Tidewell Tests\\Installation", "NoNul", "C:\\A"},
+        {"Software\\Tidewell Tests\\Installation", "CAF\xc9", "Caf\xe9"},
+        {"Software\\Tidewell Tests\\Installation", "Longest", std::string(255, 'a')},
+        {"Software\\Tidewell Tests\\Installation", "TooLong", std::nullopt},
+        {"Software\\Tidewell Tests\\Installation", "Empty", ""},
+        {"Software\\Tidewell Tests\\Installation", "Dword", std::nullopt},
+        {"Software\\Tidewell Tests\\Installation", "Missing", std::nullopt},
+        {"Software\\Tidewell Tests", "Install Folder", std::nullopt},
+        {"Software\\Tidewell Tests\\Nowhere", "Install Folder", std::nullopt},
+    };
+    PathMapper mapper;
+    const auto registry = MakeRegistry(mapper);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " / " + c.name);
+        std::string value = "stale";
+        EXPECT_EQ(registry->QueryString(c.key, c.name, value), c.value.has_value());
+        EXPECT_EQ(value, c.value.value_or(""));
+    }
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tidewell Tests");
+}
+
+}  // namespace
+}  // namespace tw::platform
+
+#endif  // _WIN32

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
@@ -293,3 +294,58 @@ TEST_F(SimDesktopTest, DemoConnectsMoreOftenWithBetterSnrAndRepeats) {
 
 }  // namespace
 }  // namespace tw::platform
+
+#ifdef _WIN32
+
+#include "platform/win32/Win32Api.h"
+
+namespace tw::platform {
+namespace {
+
+// The Windows desktop itself (under Wine, on a virtual X display): a window
+// of this program found by class and caption, moved, and the clipboard and
+// the keyboard layout as the keystroke code uses them.
+TEST(SystemDesktop, FindsMovesAndReadsAWindowAndKeepsClipboardText) {
+    WNDCLASSA windowClass {};
+    windowClass.lpfnWndProc = ::DefWindowProcA;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "TidewellTestWindow";
+    ASSERT_NE(::RegisterClassA(&windowClass), 0);
+    HWND hwnd = ::CreateWindowExA(0, "TidewellTestWindow", "Tidewell Test - Terminal",
+                                  WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    const auto desktop = MakeSystemDesktop();
+    const auto handle = reinterpret_cast<WindowHandle>(hwnd);
+    EXPECT_EQ(desktop->FindWindowExact("TidewellTestWindow", "Tidewell Test - Terminal"), handle);
+    EXPECT_EQ(desktop->FindNextWindow(0, "TidewellTestWindow"), handle);
+    EXPECT_EQ(desktop->ClassName(handle), "TidewellTestWindow");
+    EXPECT_EQ(desktop->WindowText(handle), "Tidewell Test - Terminal");
+    EXPECT_TRUE(desktop->Show(handle, ShowMode::Normal));
+    EXPECT_TRUE(desktop->Move(handle, 40, 50, 320, 240, true));
+    const auto rect = desktop->Rect(handle);
+    ASSERT_TRUE(rect.has_value());
+    EXPECT_EQ(std::tuple(rect->left, rect->top, rect->right, rect->bottom),
+              std::tuple(40, 50, 360, 290));
+    ::DestroyWindow(hwnd);
+    EXPECT_EQ(desktop->ClassName(handle), "");  // a window that is gone: the call fails
+    EXPECT_FALSE(desktop->Rect(handle).has_value());
+
+    ASSERT_TRUE(desktop->SetClipboardText("QA1PMB 14.0657 Caf\xe9"));
+    EXPECT_EQ(desktop->ClipboardText(), "QA1PMB 14.0657 Caf\xe9");
+    EXPECT_TRUE(desktop->ClearClipboard());
+    EXPECT_EQ(desktop->ClipboardText(), "");
+
+    const auto a = desktop->KeyScanFor('A');
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->vk, 'A');
+    EXPECT_TRUE(a->NeedsShift());
+    EXPECT_EQ(desktop->EnvironmentVariable("TIDEWELL_NO_SUCH_VARIABLE"), "");
+    ::SetEnvironmentVariableA("TIDEWELL_TEST_VARIABLE", std::string(300, 'v').c_str());
+    EXPECT_EQ(desktop->EnvironmentVariable("TIDEWELL_TEST_VARIABLE"), std::string(300, 'v'));
+}
+
+}  // namespace
+}  // namespace tw::platform
+
+#endif  // _WIN32

@@ -1,19 +1,30 @@
 #pragma once
 // A temporary folder for one test, removed with everything in it.
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <system_error>
 
 namespace tw::platform::test {
 
 class TempDir {
 public:
+    // A new folder of a random name in the system's temporary folder ("" when
+    // none could be made).  Its path uses "/" also on Windows, which accepts
+    // both separators.
     TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "tw-platform-XXXXXX").string();
-        m_path = ::mkdtemp(tmpl.data()) ? tmpl : std::string();
+        std::error_code ec;
+        std::string base = std::filesystem::temp_directory_path(ec).generic_string();
+        while (!base.empty() && base.back() == '/') base.pop_back();
+        std::random_device seed;
+        std::mt19937 random(seed());
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const std::string path = base + "/tw-platform-" + std::to_string(random() % 1000000000u);
+            if (std::filesystem::create_directory(path, ec)) m_path = path;
+        }
     }
     ~TempDir() {
         std::error_code ec;

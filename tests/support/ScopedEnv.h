@@ -20,11 +20,15 @@ public:
 
 private:
     void Set(const char* value) {
+#ifdef _WIN32
+        ::_putenv_s(m_name, value ? value : "");  // "" removes it
+#else
         if (value) {
             ::setenv(m_name, value, 1);
         } else {
             ::unsetenv(m_name);
         }
+#endif
     }
     const char* m_name;
     std::optional<std::string> m_old;

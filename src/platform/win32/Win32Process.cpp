@@ -6,9 +6,17 @@
 // waits on the keyboard (a Fortran PAUSE) reads end of file instead.  It runs
 // in a job object, so that a kill at the limit also ends what it started.  The
 // handles from CreateProcessA are kept until the wait, so the exit code is
-// known even when the program has ended long before; a process id that this
-// runner did not start is opened with OpenProcess, and one that cannot be
-// opened is taken as already ended (Unknown).
+// known even when the program has ended long before.  Only those processes
+// are waited for, polled or killed: a process id this runner did not start
+// (or has already forgotten) is Unknown and left alone, since Windows soon
+// gives the id of an ended process to another one.  A killed process ends
+// with exit code 1, never as a clean exit.
+//
+// The program starts with the error mode that keeps the system's error
+// dialogs away (no critical-error box, no fault box, no open-file box): a
+// program that crashes then ends at once instead of waiting behind a dialog
+// until the time limit.  A child takes the error mode of its parent at the
+// start, so the mode is set around CreateProcessA and put back after.
 
 #include "platform/win32/Win32Api.h"
 
@@ -63,10 +71,16 @@ void CloseChild(Child& child) {
     child = {};
 }
 
+// The exit code of a killed process.
+constexpr UINT kKilledExitCode = 1;
+
+// The error mode of a child: no system error dialogs.
+constexpr UINT kChildErrorMode = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
+
 void Terminate(const Child& child) {
-    if (child.job) ::TerminateJobObject(child.job, 0);
+    if (child.job) ::TerminateJobObject(child.job, kKilledExitCode);
     if (child.process) {
-        ::TerminateProcess(child.process, 0);
+        ::TerminateProcess(child.process, kKilledExitCode);
         ::WaitForSingleObject(child.process, 1000);
     }
 }
@@ -102,10 +116,12 @@ public:
         PROCESS_INFORMATION pi {};
         std::vector<char> line(commandLine.begin(), commandLine.end());
         line.push_back('\0');
+        const UINT errorMode = ::SetErrorMode(kChildErrorMode);
         const BOOL ok = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
                                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
                                          TextOrNull(workingFolder), &si, &pi);
         const DWORD error = ok ? 0 : ::GetLastError();
+        ::SetErrorMode(errorMode);
         ::CloseHandle(nul);
         if (!ok) return {0, static_cast<int>(error != 0 ? error : ERROR_INVALID_FUNCTION)};
 
@@ -114,6 +130,14 @@ public:
         // A job that cannot be made or joined (older systems with nested jobs)
         // leaves the kill to the process alone.
         child.job = ::CreateJobObjectA(nullptr, nullptr);
+        if (child.job) {
+            // The job's processes die at an unhandled exception, without the
+            // error dialog, also those started later that set their own mode.
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits {};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+            ::SetInformationJobObject(child.job, JobObjectExtendedLimitInformation, &limits,
+                                      sizeof limits);
+        }
         if (child.job && !::AssignProcessToJobObject(child.job, pi.hProcess)) {
             ::CloseHandle(child.job);
             child.job = nullptr;
@@ -128,7 +152,7 @@ public:
     }
 
     ProcessEnd Wait(ProcessId pid, double seconds) override {
-        Child child = TakeOrOpen(pid);
+        Child child = Take(pid);
         if (!child.process) return ProcessEnd::Unknown;
         const double ms = std::ceil((seconds > 0 ? seconds : 0) * 1000.0);
         const DWORD timeout = ms >= 4294967294.0 ? INFINITE - 1 : static_cast<DWORD>(ms);
@@ -148,16 +172,10 @@ public:
     }
 
     std::optional<ProcessEnd> Poll(ProcessId pid) override {
-        const bool own = m_children.count(pid) != 0;
-        Child child = TakeOrOpen(pid);
+        Child child = Take(pid);
         if (!child.process) return ProcessEnd::Unknown;
         if (::WaitForSingleObject(child.process, 0) == WAIT_TIMEOUT) {
-            // Still running: a child of this runner stays known, a handle
-            // opened only for this look is closed again.
-            if (own)
-                m_children[pid] = child;
-            else
-                CloseChild(child);
+            m_children[pid] = child;  // still running: still ours
             return std::nullopt;
         }
         DWORD code = 1;
@@ -169,7 +187,7 @@ public:
     }
 
     void Kill(ProcessId pid) override {
-        Child child = TakeOrOpen(pid);
+        Child child = Take(pid);
         if (!child.process) return;
         Terminate(child);
         CloseChild(child);
@@ -182,15 +200,6 @@ private:
             child = it->second;
             m_children.erase(it);
         }
-        return child;
-    }
-
-    // The child as started here, else the process opened by its id (no
-    // process handle when it cannot be opened).
-    Child TakeOrOpen(ProcessId pid) {
-        Child child = Take(pid);
-        if (!child.process)
-            child.process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(pid));
         return child;
     }
 
