@@ -19,8 +19,8 @@ public:
         std::error_code ec;
         std::string base = std::filesystem::temp_directory_path(ec).generic_string();
         while (!base.empty() && base.back() == '/') base.pop_back();
-        std::random_device seed;
-        std::mt19937 random(seed());
+        std::random_device device;
+        std::mt19937 random(device());
         for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
             const std::string path = base + "/tw-platform-" + std::to_string(random() % 1000000000u);
             if (std::filesystem::create_directory(path, ec)) m_path = path;
