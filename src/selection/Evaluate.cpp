@@ -42,7 +42,7 @@ QString RoundDecimalText(const std::string& text, int decimals, bool negative) {
         whole = text.substr(0, point);
         fraction = text.substr(point + 1);
     }
-    if (whole.empty()) whole = "0";
+    if (whole.empty()) whole.assign(1, '0');
     bool up = false;
     if (static_cast<int>(fraction.size()) > decimals) {
         up = fraction[static_cast<std::size_t>(decimals)] >= '5';
@@ -63,7 +63,8 @@ QString RoundDecimalText(const std::string& text, int decimals, bool negative) {
     // No leading zeros beyond the one before the point.
     const std::size_t firstDigit = out.find_first_not_of('0');
     out = firstDigit == std::string::npos ? "0" : out.substr(firstDigit);
-    if (decimals > 0) out += "." + digits.substr(wholeLength);
+    // Appended piece by piece: GCC 12 at -O2 warns falsely (-Wrestrict) on "." + text.
+    if (decimals > 0) out.append(1, '.').append(digits, wholeLength);
     const bool zero = digits.find_first_not_of('0') == std::string::npos;
     if (negative && !zero) out.insert(out.begin(), '-');
     return QString::fromStdString(out);
