@@ -198,7 +198,7 @@ step_wine() {
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
 
-  check() {  # check NAME EXPECTED-TEXT ARGS...: runs the program, its output must hold the text
+  check() {  # check NAME PATTERN ARGS...: runs the program; a line of its output must match
     local name=$1 expected=$2 out
     shift 2
     if ! out=$(cd "$tmp" && timeout 300 wine "$exe" "$@" 2>&1); then
@@ -206,15 +206,17 @@ step_wine() {
       echo "wine tidewell.exe $*: failed" >&2
       exit 1
     fi
-    if ! grep -qF -- "$expected" <<<"$out"; then
+    out=${out//$'\r'/}
+    if ! grep -qE -- "$expected" <<<"$out"; then
       printf '%s\n' "$out" >&2
-      echo "wine tidewell.exe $*: no \"$expected\" in the output" >&2
+      echo "wine tidewell.exe $*: no line matches \"$expected\"" >&2
       exit 1
     fi
     echo "wine tidewell.exe $*: ok ($name)"
   }
-  check help "--demo" --help
-  check settings 'Tidewell\Tidewell.Ini' --print-settings
+  check help '^ +--demo ' --help
+  # The profile beside the program, named with "\" only.
+  check settings '^m_sProfileFile=[A-Z]:\\[^/]*\\Tidewell\\Tidewell\.Ini$' --print-settings
   # While the Windows path mapper leaves --drive-c (and so the demo's drive) aside, the
   # demo finds nothing on its drive C:, so it gets the demo drive in the prefix's C:.
   local first
@@ -227,7 +229,7 @@ step_wine() {
     sed -i "s|^Current Time=.*\r\$|Current Time=$(date -u '+%Y/%m/%d %H:%M:%S')\r|" \
       "$WINEPREFIX/drive_c/Program Files/AirMail/Airmail.ini"
   fi
-  check best-list "[x]" --demo --best-list
+  check best-list '\[x\]' --demo --best-list
 
   # The main window of the demo on a virtual screen.
   display=:$((90 + RANDOM % 100))
