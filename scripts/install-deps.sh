@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build and the tests need, when missing, and the
+# packages named as arguments (scripts/windows-build.sh names its own).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   wine wine64 xvfb xauth
   clang libclang-rt-14-dev
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -49,8 +49,11 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
         m_clock = std::make_unique<platform::SystemClock>();
     m_profile = std::make_unique<ProfileAccess>(*m_profileFiles);
 
+    // Native separators, as Tidewell names the file in its settings and messages.
     const QString profileFile =
-        line.profileFile.isEmpty() ? QString() : QFileInfo(line.profileFile).absoluteFilePath();
+        line.profileFile.isEmpty()
+            ? QString()
+            : QDir::toNativeSeparators(QFileInfo(line.profileFile).absoluteFilePath());
     m_main = std::make_unique<frmMain>(
         frmMain::Services{ui, metrics, *m_profile, *m_clock, programFolder, profileFile});
     m_registry = platform::MakeRegistry(m_paths);

@@ -16,6 +16,18 @@
 #include <unistd.h>
 #endif
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#endif
+
 #include "program/Application.h"
 #include "program/CommandLine.h"
 #include "program/Demo.h"
@@ -66,6 +78,28 @@ void CloseOnSignal(QWidget& window) {
 #else
 void CatchCloseSignals() {}
 void CloseOnSignal(QWidget&) {}
+#endif
+
+#ifdef Q_OS_WIN
+// Tidewell is a Windows GUI program, so Explorer opens no console window with
+// it, and Windows hands it no console of its own.  Started from a console
+// (cmd.exe, PowerShell), it writes the headless commands' output and its
+// messages there: stdout and stderr are reopened on the parent's console.  A
+// stream the caller redirected to a file or a pipe is left as it is.
+void UseParentConsole() {
+    const auto unset = [](DWORD which) {
+        const HANDLE handle = ::GetStdHandle(which);
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+               ::GetFileType(handle) == FILE_TYPE_UNKNOWN;
+    };
+    const bool out = unset(STD_OUTPUT_HANDLE);
+    const bool err = unset(STD_ERROR_HANDLE);
+    if ((!out && !err) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (out && !std::freopen("CONOUT$", "w", stdout)) return;
+    if (err && !std::freopen("CONOUT$", "w", stderr)) return;
+}
+#else
+void UseParentConsole() {}
 #endif
 
 QStringList Arguments(int argc, char** argv) {
@@ -122,6 +156,7 @@ int Run(tw::CommandLine line, QTextStream& out, QTextStream& err) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseParentConsole();
     const tw::CommandLine line = tw::ParseCommandLine(Arguments(argc, argv));
     QTextStream out(stdout);
     QTextStream err(stderr);

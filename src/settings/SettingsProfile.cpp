@@ -171,9 +171,13 @@ bool WindowValue(const QString& text, bool size, const QLocale& locale, int& twi
 void Initialize(Settings& settings, const QString& programFolder) {
     settings = Settings{};
     // The folder comes without a trailing separator; a native POSIX folder
-    // gets "/" so that messages naming the file read naturally.
+    // gets "/" so that messages naming the file read naturally.  Any other is
+    // a Windows folder, which Qt gives with "/" ("C:/Program Files/Tidewell"):
+    // its separators become "\\" throughout, as Windows writes them.
     QString folder = programFolder;
-    const QChar sep = folder.startsWith(QLatin1Char('/')) ? QLatin1Char('/') : QLatin1Char('\\');
+    const bool posix = folder.startsWith(QLatin1Char('/'));
+    const QChar sep = posix ? QLatin1Char('/') : QLatin1Char('\\');
+    if (!posix) folder.replace(QLatin1Char('/'), sep);
     while (folder.endsWith(QLatin1Char('\\')) || (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))) {
         folder.chop(1);
     }
