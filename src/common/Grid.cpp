@@ -445,4 +445,17 @@ QString TextTrimLeadingBlanks(const QString& text) {
     return text.mid(i);
 }
 
+int Grid::ColsWidth() const {
+    int width = 0;
+    for (int c = 0; c < Cols(); ++c) width += ColWidth(c);
+    return width;
+}
+
+int Grid::RowsHeight(int rows) const {
+    const int n = rows < 0 ? Rows() : std::min(rows, Rows());
+    int height = 0;
+    for (int r = 0; r < n; ++r) height += RowHeight(r);
+    return height;
+}
+
 }  // namespace tw

@@ -99,6 +99,10 @@ public:
     // stations happen to have the same range.
     bool MergedWithAbove(int row, int col) const;
     int RowHeight(int row) const;
+    // The width of all columns and the height of the first `rows` rows (all
+    // of them when negative), twips: what a window needs to show the grid.
+    int ColsWidth() const;
+    int RowsHeight(int rows = -1) const;
     void SetRowHeight(int row, int twips);
 
     // Scrolling: the first scrolled (non-fixed) row and column shown.

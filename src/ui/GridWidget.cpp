@@ -120,10 +120,8 @@ QSize GridWidget::FittingSize(int widthTwips, int heightTwips) const {
 }
 
 QSize GridWidget::sizeHint() const {
-    int width = 0;
-    for (int c = 0; c < m_grid.Cols(); ++c) width += m_grid.ColWidth(c);
-    int height = 0;
-    for (int r = 0; r < std::min(m_grid.Rows(), 10); ++r) height += m_grid.RowHeight(r);
+    const int width = m_grid.ColsWidth();
+    const int height = m_grid.RowsHeight(10);
     return QSize(TwipsToPixelsX(width) + 2 * frameWidth() + verticalScrollBar()->sizeHint().width(),
                  TwipsToPixelsY(height) + 2 * frameWidth());
 }

@@ -276,15 +276,11 @@ void frmPropagationBest::tmrHour_Timer() {
 }
 
 int frmPropagationBest::WidthWanted() const {
-    int width = kSizeMargin;
-    for (int c = 0; c < grdData.Cols(); ++c) width += grdData.ColWidth(c);
-    return width;
+    return kSizeMargin + grdData.ColsWidth();
 }
 
 int frmPropagationBest::HeightWanted() const {
-    int height = kSizeMargin;
-    for (int r = 0; r < grdData.Rows(); ++r) height += grdData.RowHeight(r);
-    return height;
+    return kSizeMargin + grdData.RowsHeight();
 }
 
 void frmPropagationBest::grdData_MouseMove(int, int, int x, int y) {

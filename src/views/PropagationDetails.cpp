@@ -87,15 +87,11 @@ bool frmPropagationDetails::UpdatePropagationDetails(const QString& system,
 }
 
 int frmPropagationDetails::WidthWanted() const {
-    int width = kSizeMargin;
-    for (int c = 0; c < grdFrequency.Cols(); ++c) width += grdFrequency.ColWidth(c);
-    return width;
+    return kSizeMargin + grdFrequency.ColsWidth();
 }
 
 int frmPropagationDetails::HeightWanted() const {
-    int height = kSizeMargin;
-    for (int r = 0; r < grdFrequency.Rows(); ++r) height += grdFrequency.RowHeight(r);
-    return height;
+    return kSizeMargin + grdFrequency.RowsHeight();
 }
 
 bool frmPropagationDetails::OnDataCell(int x, int y) const {

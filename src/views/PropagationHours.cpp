@@ -215,15 +215,11 @@ void frmPropagationHours::tmrHour_Timer() {
 }
 
 int frmPropagationHours::WidthWanted() const {
-    int width = kSizeMargin;
-    for (int c = 0; c < grdData.Cols(); ++c) width += grdData.ColWidth(c);
-    return width;
+    return kSizeMargin + grdData.ColsWidth();
 }
 
 int frmPropagationHours::HeightWanted() const {
-    int height = kSizeMargin;
-    for (int r = 0; r < grdData.Rows(); ++r) height += grdData.RowHeight(r);
-    return height;
+    return kSizeMargin + grdData.RowsHeight();
 }
 
 // The hour column (1 to 24) of a data cell under (x, y), with its row; -1

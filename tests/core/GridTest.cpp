@@ -118,6 +118,14 @@ TEST_F(GridTest, PositionsFollowTheScrolling) {
     grid.SetLeftCol(1);
     EXPECT_EQ(grid.ColPos(0), -1000);
     EXPECT_EQ(grid.ColPos(2), 1000);
+    // What a window needs to show it all, or its first rows.
+    grid.SetColWidth(1, 0);
+    grid.SetRowHeight(2, 500);
+    EXPECT_EQ(grid.ColsWidth(), 2000);
+    EXPECT_EQ(grid.RowsHeight(), 19 * 240 + 500);
+    EXPECT_EQ(grid.RowsHeight(3), 2 * 240 + 500);
+    grid.SetColWidth(1, 1000);
+    grid.SetRowHeight(2, 240);
 
     // Growing the client area pulls the top row back.
     grid.SetClientSize(2000, 30 * 240);
