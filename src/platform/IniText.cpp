@@ -72,6 +72,31 @@ std::string_view KeyName(std::string_view content) {
     return Trim(content.substr(0, content.find('=')));
 }
 
+// A name as NamesEqual compares it: trimmed, ASCII letters in lower case.
+std::string FoldedName(std::string_view name) {
+    std::string folded(Trim(name));
+    for (char& c : folded) c = FoldCase(c);
+    return folded;
+}
+
+// Whether a line is a key for reading: a comment line with "=" is one too
+// (";k=v" is the key ";k", as the Windows profile functions read it); a
+// write never names such a key (see CanWrite).
+bool IsReadKey(Kind kind, std::string_view content) {
+    return kind == Kind::Key || (kind == Kind::Comment && content.find('=') != content.npos);
+}
+
+// The value of a key line: after the first "=", trimmed, and without a
+// matching pair of quotes around it.
+std::string_view ValueOf(std::string_view content) {
+    std::string_view value = Trim(content.substr(content.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
 // Where a section lies: the header line and the line after its last line.
 struct SectionSpan {
     std::size_t header;
@@ -90,16 +115,12 @@ std::optional<SectionSpan> FindSection(std::string_view text, const std::vector<
     return std::nullopt;
 }
 
-// The first line of the key in the section.  For reading, a comment line
-// with "=" is a key too (";k=v" is the key ";k", as the Windows profile
-// functions read it); a write never names such a key (see CanWrite).
+// The first line of the key in the section (IsReadKey).
 std::optional<std::size_t> FindKey(std::string_view text, const std::vector<Line>& lines,
                                    const SectionSpan& span, std::string_view key) {
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         std::string_view c = Content(text, lines[i]);
-        const Kind kind = KindOf(c);
-        const bool keyLine = kind == Kind::Key || (kind == Kind::Comment && c.find('=') != c.npos);
-        if (keyLine && NamesEqual(KeyName(c), key)) return i;
+        if (IsReadKey(KindOf(c), c) && NamesEqual(KeyName(c), key)) return i;
     }
     return std::nullopt;
 }
@@ -264,13 +285,7 @@ std::optional<std::string> FindValue(std::string_view text, std::string_view sec
     if (!span) return std::nullopt;
     const auto at = FindKey(text, lines, *span, key);
     if (!at) return std::nullopt;
-    std::string_view c = Content(text, lines[*at]);
-    std::string_view value = Trim(c.substr(c.find('=') + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-    }
-    return std::string(value);
+    return std::string(ValueOf(Content(text, lines[*at])));
 }
 
 std::string GetString(std::string_view text, std::string_view section, std::string_view key,
@@ -376,6 +391,46 @@ std::string SetValuesOfFile(std::string_view bytes, const std::vector<ProfileEnt
     for (const ProfileEntry& e : entries)
         text = SetValue(text, AnsiToUtf8(e.section), AnsiToUtf8(e.key), AnsiToUtf8(e.value));
     return FileBytes(text, encoding);
+}
+
+}  // namespace tw::platform::ini
+
+namespace tw::platform::ini {
+
+ParsedFile::ParsedFile(std::string_view bytes) {
+    const Encoding encoding = EncodingOf(bytes);
+    m_unicode = encoding != Encoding::Ansi;
+    m_text = m_unicode ? UnicodeText(bytes, encoding) : std::string(bytes);
+    const std::string_view text = m_text;
+    Keys* keys = nullptr;  // the section being read; none before the first
+                           // header and in a later section of a name seen
+    for (const Line& line : SplitLines(text)) {
+        const std::string_view c = Content(text, line);
+        const Kind kind = KindOf(c);
+        if (kind == Kind::Header) {
+            const auto [at, first] = m_sections.try_emplace(FoldedName(HeaderName(c)));
+            keys = first ? &at->second : nullptr;
+        } else if (keys && IsReadKey(kind, c)) {
+            const std::string_view value = ValueOf(c);
+            keys->try_emplace(FoldedName(KeyName(c)),
+                              Span {static_cast<std::size_t>(value.data() - text.data()), value.size()});
+        }
+    }
+}
+
+std::string ParsedFile::GetString(std::string_view section, std::string_view key,
+                                  std::string_view def, std::size_t bufferSize) const {
+    const auto folded = [this](std::string_view name) {
+        return m_unicode ? FoldedName(AnsiToUtf8(name)) : FoldedName(name);
+    };
+    if (const auto keys = m_sections.find(folded(section)); keys != m_sections.end()) {
+        if (const auto at = keys->second.find(folded(key)); at != keys->second.end()) {
+            const std::string_view value = std::string_view(m_text).substr(at->second.begin, at->second.size);
+            if (!m_unicode) return std::string(CutTo(value, bufferSize));
+            return std::string(CutTo(Utf8ToAnsi(value), bufferSize));
+        }
+    }
+    return ini::GetString({}, section, key, def, bufferSize);
 }
 
 }  // namespace tw::platform::ini

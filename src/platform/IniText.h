@@ -31,6 +31,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Profile.h"
@@ -89,5 +90,30 @@ std::string GetStringOfFile(std::string_view bytes, std::string_view section,
 
 // SetValues on a profile file's bytes, written back in the file's encoding.
 std::string SetValuesOfFile(std::string_view bytes, const std::vector<ProfileEntry>& entries);
+
+// A profile file's bytes parsed once, for many reads of text that stays as
+// it is: the lines are split and each section's keys found when it is made,
+// so that a read costs the same in a file of any length.  GetString answers
+// as GetStringOfFile on the same bytes does (the same rules: the first
+// matching section, the first matching key in it).
+class ParsedFile {
+public:
+    explicit ParsedFile(std::string_view bytes);
+
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def,
+                          std::size_t bufferSize) const;
+
+private:
+    // Where a value lies in m_text (quotes and blanks already taken off).
+    struct Span {
+        std::size_t begin;
+        std::size_t size;
+    };
+    using Keys = std::unordered_map<std::string, Span>;  // by folded name
+
+    bool m_unicode = false;  // m_text is a Unicode file's text as UTF-8
+    std::string m_text;      // else the file's bytes
+    std::unordered_map<std::string, Keys> m_sections;  // the first of each folded name
+};
 
 }  // namespace tw::platform::ini

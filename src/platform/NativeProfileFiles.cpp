@@ -1,33 +1,35 @@
 #include "platform/NativeProfileFiles.h"
 
-#include "platform/IniText.h"
-
 namespace tw::platform {
 
 std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
                                           const std::string& key, const std::string& def,
                                           std::size_t bufferSize) {
-    const std::string path = profile_file::NativePath(m_mapper, file);
-    if (m_holds > 0) {
-        auto held = m_held.find(path);
-        if (held == m_held.end()) {
-            std::string text;
-            bool exists = false;
-            if (profile_file::Read(path, text, exists) != 0) text.clear();
-            held = m_held.emplace(path, std::move(text)).first;
-        }
-        return ini::GetStringOfFile(held->second, section, key, def, bufferSize);
-    }
-    std::string text;
-    bool exists = false;
     // A file that cannot be read reads as an empty one, as with Windows.
-    if (profile_file::Read(path, text, exists) != 0) text.clear();
-    return ini::GetStringOfFile(text, section, key, def, bufferSize);
+    const auto read = [](const std::string& path) {
+        std::string text;
+        bool exists = false;
+        if (profile_file::Read(path, text, exists) != 0) text.clear();
+        return text;
+    };
+    if (m_holds == 0) {
+        return ini::GetStringOfFile(read(profile_file::NativePath(m_mapper, file)), section, key,
+                                    def, bufferSize);
+    }
+    auto named = m_heldPaths.find(file);
+    if (named == m_heldPaths.end())
+        named = m_heldPaths.emplace(file, profile_file::NativePath(m_mapper, file)).first;
+    auto held = m_held.find(named->second);
+    if (held == m_held.end())
+        held = m_held.emplace(named->second, ini::ParsedFile(read(named->second))).first;
+    return held->second.GetString(section, key, def, bufferSize);
 }
 
 void NativeProfileFiles::HoldReads(bool hold) {
     m_holds += hold ? 1 : (m_holds > 0 ? -1 : 0);
-    if (m_holds == 0) m_held.clear();
+    if (m_holds > 0) return;
+    m_held.clear();
+    m_heldPaths.clear();
 }
 
 bool NativeProfileFiles::WriteStrings(const std::string& file,
@@ -43,6 +45,7 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
 
     const std::string path = profile_file::NativePath(m_mapper, file);
     m_held.erase(path);  // read afresh after the write
+    m_heldPaths.clear();
     for (int attempt = 0; attempt < kWriteTries; ++attempt) {
         std::string text;
         bool exists = false;

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/IniText.h"
 #include "platform/Profile.h"
 
 namespace tw::platform {
@@ -52,9 +53,13 @@ private:
     const PathMapper& m_mapper;
     int m_lastError = 0;
     int m_holds = 0;
-    // While reads are held: each file's text by its native path (a file that
-    // cannot be read as the empty text).
-    std::map<std::string, std::string> m_held;
+    // While reads are held: each file's text, parsed, by its native path (a
+    // file that cannot be read as the empty text), and the native path of
+    // each name read, so that a held read touches neither the file nor its
+    // folders.  A write forgets both: it maps its name and reads its file
+    // afresh, and a file it creates may change what a name maps to.
+    std::map<std::string, ini::ParsedFile> m_held;
+    std::map<std::string, std::string> m_heldPaths;
 };
 
 // ---- The file operations of the backend -----------------------------------

@@ -65,23 +65,48 @@ std::string UniqueCaseMatch(const std::string& folder, const std::string& name) 
 }
 
 // Separators already "/": collapse doubled ones and match components by case.
+//
+// The components that exist as written are found from the end: a whole path
+// that exists costs one look-up, a file about to be created in an existing
+// folder two, instead of one per component.  Every prefix of an existing
+// path exists as written (the system looked each one up on the way), so the
+// result is the same as matching component by component from the start.
 std::string ResolveComponents(const std::string& path) {
     if (path.empty()) return path;
     const bool absolute = path.front() == '/';
     const bool trailing = path.size() > 1 && path.back() == '/';
 
-    std::string out = absolute ? "/" : "";
-    bool lookup = true;  // false once a component does not exist
-    std::size_t pos = 0;
-    while (pos < path.size()) {
+    std::vector<std::string> comps;
+    for (std::size_t pos = 0; pos < path.size();) {
         std::size_t slash = path.find('/', pos);
         if (slash == std::string::npos) slash = path.size();
-        std::string comp = path.substr(pos, slash - pos);
+        if (slash > pos) comps.push_back(path.substr(pos, slash - pos));
         pos = slash + 1;
-        if (comp.empty()) continue;
+    }
+    // prefix[i]: the first i components joined, as written.
+    const auto prefix = [&](std::size_t count) {
+        std::string out = absolute ? "/" : "";
+        for (std::size_t i = 0; i < count; ++i) {
+            out += comps[i];
+            if (i + 1 < count) out += '/';
+        }
+        return out;
+    };
 
+    // The longest prefix that exists as written ("." and ".." are never
+    // looked up and count as existing only within it).
+    std::size_t exact = comps.size();
+    while (exact > 0 && !Exists(prefix(exact))) --exact;
+
+    std::string out = prefix(exact);
+    if (exact > 0) out += '/';
+    bool lookup = true;  // false once a component does not exist
+    for (std::size_t i = exact; i < comps.size(); ++i) {
+        std::string comp = comps[i];
         if (lookup && comp != "." && comp != "..") {
-            if (!Exists(out + comp)) {
+            // Exists(out + comp) is false here for the first one, as the
+            // search above found; later ones are looked up as they come.
+            if (i == exact || !Exists(out + comp)) {
                 std::string match = UniqueCaseMatch(out.empty() ? "." : out, comp);
                 if (match.empty()) {
                     lookup = false;

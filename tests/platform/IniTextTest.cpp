@@ -48,10 +48,11 @@ std::optional<std::string> WindowsReads([[maybe_unused]] const std::string& byte
 #endif
 }
 
-// Rows without a buffer size read into 256 bytes; absent values give the
-// default "dflt  ", which loses its trailing blanks.  On Windows each row is
-// also read by the system's GetPrivateProfileStringA, which must agree, but
-// where `wineDiffers` names how Wine's reading differs from Windows'.
+// Rows without a buffer size read into 256 bytes, from the text as it stands
+// and from the text parsed once; absent values give the default "dflt  ",
+// which loses its trailing blanks.  On Windows each row is also read by the
+// system's GetPrivateProfileStringA, which must agree, but where
+// `wineDiffers` names how Wine's reading differs from Windows'.
 TEST(IniRead, FindsTheValueLikeWindows) {
     struct Case {
         const char* name;
@@ -123,6 +124,8 @@ TEST(IniRead, FindsTheValueLikeWindows) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(GetStringOfFile(c.text, c.section, c.key, "dflt  ", c.buffer), c.expected);
+        EXPECT_EQ(ParsedFile(c.text).GetString(c.section, c.key, "dflt  ", c.buffer), c.expected)
+            << "parsed once";
         if (const auto system = WindowsReads(c.text, c.section, c.key, c.buffer)) {
             if (c.wineDiffers)
                 EXPECT_NE(*system, c.expected) << "Wine now reads as Windows: " << c.wineDiffers;

@@ -51,6 +51,10 @@ TEST(PathMapperMap, MapsAndMatchesCase) {
         {"C:\\program files\\NoSuch\\airmail\\x.ini", "~/Program Files/NoSuch/airmail/x.ini"},
         {"C:\\program files\\airmail\\", "~/Program Files/AirMail/"},
         {"~/program files\\AirMail\\Tidewell.Ini", "~/Program Files/AirMail/Tidewell.Ini"},
+        {"C:\\Program Files\\\\AirMail\\Airmail.ini", "~/Program Files/AirMail/Airmail.ini"},
+        {"C:\\Program Files\\.\\airmail\\..\\AirMail\\airmail.ini",
+         "~/Program Files/./AirMail/../AirMail/Airmail.ini"},
+        {"C:\\program files\\airmail\\airmail.ini\\x", "~/Program Files/AirMail/Airmail.ini/x"},
         {"C:\\TWIN\\b.ini", "~/twin/b.ini"},
         {"C:\\twin\\B.ini", "~/twin/B.ini"},  // two matches: the written name stays
         {"C:", "~"}};

@@ -217,6 +217,22 @@ TEST_F(ProfileFiles, HeldReadsReadEachFileOnceAndAfreshAfterAWrite) {
     WriteBytes(file, "[A]\r\nk=3\r\n");
     files->HoldReads(false);
     EXPECT_EQ(k(), "3");
+
+    // A name read before its file was there finds the file made later under
+    // another spelling: by a write while held, or by another program between
+    // two holds.
+    mapper.SetDrive('t', dir.path());
+    const auto read = [&](const char* name) { return files->GetString(name, "A", "k", "", 256); };
+    files->HoldReads(true);
+    EXPECT_EQ(read("T:\\New.ini"), "");
+    ASSERT_TRUE(files->WriteString("T:\\NEW.INI", "A", "k", "4"));
+    EXPECT_EQ(read("T:\\New.ini"), "4");
+    EXPECT_EQ(read("T:\\Other.ini"), "");
+    files->HoldReads(false);
+    WriteBytes(dir / "OTHER.INI", "[A]\r\nk=5\r\n");
+    files->HoldReads(true);
+    EXPECT_EQ(read("T:\\Other.ini"), "5");
+    files->HoldReads(false);
 }
 
 #ifndef _WIN32
