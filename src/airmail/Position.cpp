@@ -1,6 +1,5 @@
 #include "airmail/Position.h"
 
-#include <QStringList>
 
 #include <cmath>
 
@@ -127,31 +126,87 @@ QString LatLonDecodeMessage(bool latitude, const QString& text) {
            text;
 }
 
+namespace {
+
+// 1 to `most` ASCII digits at `pos` (moved past them), at least `least`.
+std::optional<int> Digits(const QString& text, qsizetype& pos, int least, int most) {
+    int value = 0;
+    int count = 0;
+    for (; pos < text.size() && count < most; ++pos, ++count) {
+        const char16_t c = text[pos].unicode();
+        if (c < u'0' || c > u'9') break;
+        value = value * 10 + (c - u'0');
+    }
+    if (count < least) return std::nullopt;
+    return value;
+}
+
+bool Skip(const QString& text, qsizetype& pos, char c) {
+    if (pos >= text.size() || text[pos] != QLatin1Char(c)) return false;
+    ++pos;
+    return true;
+}
+
+bool IsYearFirst(const QString& text) {
+    if (text.size() <= 4 || (text[4] != QLatin1Char('/') && text[4] != QLatin1Char('-'))) return false;
+    for (qsizetype i = 0; i < 4; ++i) {
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9')) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<QDateTime> AirMailDateTimeFromText(const QString& raw) {
-    // Year first with "/" or "-" (the form this program writes and the
-    // sortable form), then the month-first form of US Windows settings, each
-    // with or without seconds, 12- or 24-hour, or a date alone (midnight).
-    static const QStringList kFormats = {
-        QStringLiteral("yyyy/M/d H:m:s"),    QStringLiteral("yyyy/M/d H:m"),
-        QStringLiteral("yyyy/M/d h:m:s AP"), QStringLiteral("yyyy/M/d h:m AP"),
-        QStringLiteral("yyyy-M-d H:m:s"),    QStringLiteral("yyyy-M-dTH:m:s"),
-        QStringLiteral("yyyy-M-d H:m"),      QStringLiteral("M/d/yyyy H:m:s"),
-        QStringLiteral("M/d/yyyy h:m:s AP"), QStringLiteral("M/d/yyyy H:m"),
-        QStringLiteral("M/d/yyyy h:m AP"),
-    };
-    static const QStringList kDateFormats = {QStringLiteral("yyyy/M/d"), QStringLiteral("yyyy-M-d"),
-                                             QStringLiteral("M/d/yyyy")};
+    // The fields are read as they stand, as UTC: no step goes through the
+    // local time zone, where a time of the hour a clock change skips would
+    // not exist (and looking the zone up costs a file check every time).
     const QString text = raw.simplified();
-    if (text.isEmpty()) return std::nullopt;
-    for (const QString& format : kFormats) {
-        const QDateTime parsed = QDateTime::fromString(text, format);
-        if (parsed.isValid()) return QDateTime(parsed.date(), parsed.time(), Qt::UTC);
+    qsizetype pos = 0;
+    std::optional<int> year, month, day;
+    char separator = '/';
+    if (IsYearFirst(text)) {
+        separator = static_cast<char>(text[4].unicode());
+        year = Digits(text, pos, 4, 4);
+        ++pos;
+        month = Digits(text, pos, 1, 2);
+        if (!month || !Skip(text, pos, separator)) return std::nullopt;
+        day = Digits(text, pos, 1, 2);
+    } else {
+        month = Digits(text, pos, 1, 2);
+        if (!month || !Skip(text, pos, '/')) return std::nullopt;
+        day = Digits(text, pos, 1, 2);
+        if (!day || !Skip(text, pos, '/')) return std::nullopt;
+        year = Digits(text, pos, 4, 4);
     }
-    for (const QString& format : kDateFormats) {
-        const QDate date = QDate::fromString(text, format);
-        if (date.isValid()) return QDateTime(date, QTime(0, 0), Qt::UTC);
+    if (!year || !month || !day) return std::nullopt;
+    const QDate date(*year, *month, *day);
+    if (!date.isValid()) return std::nullopt;
+    if (pos == text.size()) return QDateTime(date, QTime(0, 0), Qt::UTC);
+
+    // The time after a blank, or after "T" (sortable form, with seconds).
+    const bool dashes = separator == '-';
+    const bool sortable = dashes && Skip(text, pos, 'T');
+    if (!sortable && !Skip(text, pos, ' ')) return std::nullopt;
+    std::optional<int> hour = Digits(text, pos, 1, 2);
+    if (!hour || !Skip(text, pos, ':')) return std::nullopt;
+    const std::optional<int> minute = Digits(text, pos, 1, 2);
+    if (!minute) return std::nullopt;
+    std::optional<int> second = 0;
+    const bool seconds = Skip(text, pos, ':');
+    if (seconds) second = Digits(text, pos, 1, 2);
+    if (!second || (sortable && !seconds)) return std::nullopt;
+    if (pos < text.size()) {
+        // The 12-hour clock of the "/" forms: " AM" or " PM" in either case,
+        // 0 to 12 o'clock ("12 AM" is midnight).
+        if (dashes || !Skip(text, pos, ' ') || text.size() - pos != 2 || *hour > 12) return std::nullopt;
+        const QString half = text.mid(pos).toUpper();
+        if (half != QLatin1String("AM") && half != QLatin1String("PM")) return std::nullopt;
+        *hour = *hour % 12 + (half == QLatin1String("PM") ? 12 : 0);
     }
-    return std::nullopt;
+    const QTime time(*hour, *minute, *second);
+    if (!time.isValid()) return std::nullopt;
+    return QDateTime(date, time, Qt::UTC);
 }
 
 QString PositionTimeText(const QDateTime& utc) {

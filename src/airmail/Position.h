@@ -41,8 +41,13 @@ QString LatLonEncodeLongitude(double value);
 // The message of a failed decode: "Unable for decode Latitude " + text.
 QString LatLonDecodeMessage(bool latitude, const QString& text);
 
-// A date-time text of AirMail's profile ("2024/05/01 12:34:56" and the other
-// common forms, see the source), read as UTC; nothing when it is none.
+// A date-time text of AirMail's profile, read as UTC; nothing when it is none.
+// The date is year first with "/" or "-" ("2024/05/01", "2024-5-1") or month
+// first with "/" ("5/1/2024"), the year in four digits, the others in one or
+// two.  A date alone is midnight; else after one blank comes H:m or H:m:s on
+// the 24-hour clock, or for the "/" forms also with " AM" / " PM" (either
+// case) on the 12-hour clock; the "-" form also takes "T" before H:m:s.
+// Blanks around and inside the text count as one.
 std::optional<QDateTime> AirMailDateTimeFromText(const QString& text);
 
 // The text of "Current Time" when the position is typed by hand: "yyyy/MM/dd HH:mm:ss".

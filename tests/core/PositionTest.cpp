@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "support/AirMailDrive.h"
 #include "support/FakeProfileFiles.h"
+#include "support/ScopedEnv.h"
 
 namespace tw {
 namespace {
@@ -62,13 +63,20 @@ TEST(PositionText, Encodes) {
     }
 }
 
+// Read as UTC in any time zone: also the hour a clock change skips there.
 TEST(PositionText, DateTimes) {
+    const test::ScopedEnv zone("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
     const std::pair<const char*, const char*> cases[] = {
         {"2026/06/03 14:05:09", "2026-06-03T14:05:09Z"},
         {"2026/6/3 4:05", "2026-06-03T04:05:00Z"},
         {"2026-06-03 14:05:09", "2026-06-03T14:05:09Z"},
         {"6/3/2026 2:05:09 PM", "2026-06-03T14:05:09Z"},
-        {"2026/06/03", "2026-06-03T00:00:00Z"}, {"", "none"}, {"2026/13/40 10:00:00", "none"}};
+        {" 06/03/2026  12:05 am ", "2026-06-03T00:05:00Z"},
+        {"2026-6-3T14:05:09", "2026-06-03T14:05:09Z"},
+        {"2026/03/29 02:30:00", "2026-03-29T02:30:00Z"},
+        {"2026/06/03", "2026-06-03T00:00:00Z"}, {"", "none"}, {"2026/13/40 10:00:00", "none"},
+        {"2026-06-03T14:05", "none"}, {"2026-06-03 2:05 PM", "none"}, {"6/3/2026 13:05 PM", "none"},
+        {"06/03/26 10:00", "none"}, {"2026/06/03 10:00:00 UTC", "none"}, {"2026/06/03 24:00", "none"}};
     for (const auto& [text, iso] : cases) {
         const auto dt = AirMailDateTimeFromText(QString::fromLatin1(text));
         EXPECT_EQ(dt ? dt->toString(Qt::ISODate).toStdString() : "none", iso) << text;
