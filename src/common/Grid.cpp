@@ -1,6 +1,8 @@
 #include "common/Grid.h"
 
 #include <algorithm>
+#include <charconv>
+#include <string>
 #include <vector>
 
 namespace tw {
@@ -404,39 +406,37 @@ void Grid::Sort(int firstRow, int lastRow, int col, int kind) {
 // blanks skipped, an optional sign, digits with one decimal point, an optional
 // exponent; whatever follows is ignored; no number gives 0.
 double LeadingNumber(const QString& text) {
-    const int n = static_cast<int>(text.size());
-    int i = 0;
-    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
-    QString number;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) number += text[i++];
+    // The number's characters are ASCII; they are gathered as bytes and read
+    // with from_chars, which rounds as QString::toDouble does and needs no
+    // locale (the grids' sorts read a number for every comparison).
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    const auto digit = [&](qsizetype at) { return at < n && text[at] >= u'0' && text[at] <= u'9'; };
+    while (i < n && (text[i] == u' ' || text[i] == u'\t')) ++i;
+    std::string number;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
     bool digits = false;
-    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
-        number += text[i++];
-        digits = true;
-    }
-    if (i < n && text[i] == QLatin1Char('.')) {
-        number += text[i++];
-        while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
-            number += text[i++];
-            digits = true;
-        }
+    for (; digit(i); ++i, digits = true) number += static_cast<char>(text[i].unicode());
+    if (i < n && text[i] == u'.') {
+        number += '.';
+        for (++i; digit(i); ++i, digits = true) number += static_cast<char>(text[i].unicode());
     }
     if (!digits) return 0.0;
     // An exponent counts only when digits follow it.
-    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        int j = i + 1;
-        QString exponent = QStringLiteral("e");
-        if (j < n && (text[j] == QLatin1Char('+') || text[j] == QLatin1Char('-'))) exponent += text[j++];
-        bool expDigits = false;
-        while (j < n && text[j].isDigit() && text[j].unicode() < 128) {
-            exponent += text[j++];
-            expDigits = true;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        std::string exponent = "e";
+        if (j < n && (text[j] == u'+' || text[j] == u'-')) exponent += static_cast<char>(text[j++].unicode());
+        if (digit(j)) {
+            for (; digit(j); ++j) exponent += static_cast<char>(text[j].unicode());
+            number += exponent;
         }
-        if (expDigits) number += exponent;
     }
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    return ok ? value : 0.0;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size()) return 0.0;
+    return negative ? -value : value;
 }
 
 QString TextTrimLeadingBlanks(const QString& text) {
