@@ -2,8 +2,8 @@
 // Outside programs run as hidden child processes, the way the propagation
 // programs are run: started without a window and without standard input (a
 // program that stops to ask the keyboard something, as a Fortran PAUSE does,
-// reads end of file and goes on instead of hanging), its output discarded,
-// then waited for with a time limit and killed, together with anything it
+// reads end of file and goes on instead of hanging), its output discarded or
+// kept in a file of the caller's, then waited for with a time limit and killed, together with anything it
 // started, when it overruns.  The program and its arguments are handed over
 // as a list and never pass through a command shell.
 
@@ -36,12 +36,16 @@ public:
     virtual ~IProcessRunner() = default;
 
     // Start `program` (a full path; no search) with `arguments` (argument 1
-    // onward), hidden, standard input empty, standard output and error
-    // discarded, in `workingFolder` ("" keeps this program's current folder).
-    // Returns at once; the process runs on its own.
+    // onward), hidden, standard input empty, in `workingFolder` ("" keeps this
+    // program's current folder).  Standard output and error go to
+    // `outputFile`, made anew (emptied) at the start, so that a caller can
+    // tell why a program failed; "" discards them.  A file that cannot be
+    // made fails the start with its error.  Returns at once; the process
+    // runs on its own.
     virtual ProcessStart Start(const std::string& program,
                                const std::vector<std::string>& arguments,
-                               const std::string& workingFolder) = 0;
+                               const std::string& workingFolder,
+                               const std::string& outputFile = {}) = 0;
 
     // Wait at most `seconds` for the process to end; an ended process is seen
     // at once.  At the limit the process (with the processes it started) is

@@ -1,9 +1,11 @@
 #include "propagation/Propagation.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "common/FileRead.h"
@@ -23,6 +25,12 @@ const QString kProgramFolder = QStringLiteral("c:\\itshfbc\\bin_win\\");
 const QString kRunFolder = QStringLiteral("c:\\itshfbc\\RUN");
 const QString kDeckFile = QStringLiteral("sound.dat");
 const QString kOutputFile = QStringLiteral("sound.out");
+// The Linux VOACAP engine, run directly in place of voacapw.exe off Windows.
+const QString kLinuxVoacap = QStringLiteral("c:\\itshfbc\\bin_linux\\voacapl");
+
+// The most of a program's standard output and error that is read for the
+// cause of a failure.
+constexpr qint64 kEngineLogLimit = 64 * 1024;
 
 constexpr int kBatchSize = 10;
 
@@ -76,7 +84,7 @@ struct Propagation::ModelRun {
     QString procedure;    // leads the messages
     QString inputPrefix;  // "Input " or "Input, "
     QString unable;       // when the start gives no process id
-    bool (*deck)(const PropagationRun&, int, QByteArray&, QString&);
+    bool (*deck)(const PropagationRun&, int, AntennaNames, QByteArray&, QString&);
     bool (*read)(const QByteArray&, const PropagationRun&, PropagationHours&, PropagationPath&,
                  QString&);
 };
@@ -215,7 +223,9 @@ bool Propagation::PropagationRec533(const PropagationRun& run, PropagationHours&
                                     PropagationPath& path) {
     if (run.Model != ModelRec533) return false;
     const ModelRun model {QStringLiteral("PropagationRec533"), QStringLiteral("Input "),
-                          QStringLiteral("Unable to execute REC533 program."), &Rec533Deck,
+                          QStringLiteral("Unable to execute REC533 program."),
+                          [](const PropagationRun& r, int year, AntennaNames, QByteArray& deck,
+                             QString& error) { return Rec533Deck(r, year, deck, error); },
                           &Rec533ReadOutput};
     return Execute(model, run, table, path);
 }
@@ -227,7 +237,11 @@ bool Propagation::PropagationIcepacVoacap(const PropagationRun& run, Propagation
                           run.Model == ModelIcepac
                               ? QStringLiteral("Unable to execute ICEPACW program.")
                               : QStringLiteral("Unable to execute VOACAP program."),
-                          &IcepacVoacapDeck, &IcepacVoacapReadOutput};
+                          [](const PropagationRun& r, int year, AntennaNames antennas,
+                             QByteArray& deck, QString& error) {
+                              return IcepacVoacapDeck(r, year, deck, error, antennas);
+                          },
+                          &IcepacVoacapReadOutput};
     return Execute(model, run, table, path);
 }
 
@@ -235,6 +249,8 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
                           PropagationPath& path) {
     // A missing program is found before any file is touched.
     if (!PropagationProgramCheck(run.Model, run.ShowErrors)) return false;
+    const std::optional<Engine> engine = PropagationEngine(run.Model);
+    if (!engine) return false;
 
     auto fail = [&](const QString& text) {
         if (run.ShowErrors && !text.isEmpty()) Message(text);
@@ -244,18 +260,67 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
     const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
     QByteArray deck;
     QString error;
-    if (!model.deck(run, year, deck, error)) {
+    const AntennaNames antennas = engine->voacapl ? AntennaNames::Voacapl : AntennaNames::Windows;
+    if (!model.deck(run, year, antennas, deck, error)) {
         return fail(name + QStringLiteral(", ") + model.inputPrefix + error);
     }
     QByteArray output;
-    if (!RunDeck(model, run.Model, deck, m_waitSeconds, output, error)) return fail(error);
+    if (!RunDeck(model, *engine, deck, m_waitSeconds, output, error)) return fail(error);
     if (!model.read(output, run, table, path, error)) {
-        return fail(name + QStringLiteral(", Output ") + error);
+        // An output without its tables: what the program said, if anything, is the cause.
+        const QString cause = run.ShowErrors ? EngineCause() : QString();
+        return fail(name + QStringLiteral(", Output ") + error +
+                    (cause.isEmpty() ? QString()
+                                     : QStringLiteral(" (%1: %2)").arg(engine->name, cause)));
     }
     return true;
 }
 
-bool Propagation::RunDeck(const ModelRun& model, int modelNumber, const QByteArray& deck,
+std::optional<Propagation::Engine> Propagation::PropagationEngine(int model) const {
+    const QString file = PropagationProgramFile(model);
+    if (file.isEmpty()) return std::nullopt;
+    std::error_code ec;  // errors of the look-up count as "not there"
+#ifndef Q_OS_WIN
+    if (model == ModelVoacap && std::filesystem::exists(NativePath(kLinuxVoacap), ec))
+        return Engine {kLinuxVoacap, QStringLiteral("voacapl"), true};
+#endif
+    if (std::filesystem::exists(NativePath(kProgramFolder + file), ec))
+        return Engine {kProgramFolder + file, file, false};
+    return std::nullopt;
+}
+
+QString Propagation::EngineLogFile() {
+    if (!m_logFolder) m_logFolder = std::make_unique<QTemporaryDir>();
+    if (!m_logFolder->isValid()) return QString();
+    return m_logFolder->filePath(QStringLiteral("engine.log"));
+}
+
+// The line of the program's last output that says why it failed: the first
+// that speaks of an error (not the prompt of a PAUSE, which the engine may
+// write before the error itself), else the first that is not empty; nothing
+// when the program said nothing.
+QString Propagation::EngineCause() const {
+    if (!m_logFolder || !m_logFolder->isValid()) return QString();
+    QByteArray bytes;
+    QString ignored;
+    if (!ReadFileBounded(m_logFolder->filePath(QStringLiteral("engine.log")), bytes, ignored,
+                         kFileReadLimit) ||
+        bytes.isEmpty())
+        return QString();
+    bytes.truncate(kEngineLogLimit);
+    QString first;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QString line = AnsiToUnicode(raw).simplified();
+        if (line.isEmpty()) continue;
+        if (first.isEmpty()) first = line;
+        if (line.contains(QLatin1String("error"), Qt::CaseInsensitive) &&
+            !line.startsWith(QLatin1String("PAUSE")))
+            return line.left(300);
+    }
+    return first.left(300);
+}
+
+bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QByteArray& deck,
                           double waitSeconds, QByteArray& output, QString& error) {
     auto fail = [&](const QString& text) {
         error = text;
@@ -286,12 +351,17 @@ bool Propagation::RunDeck(const ModelRun& model, int modelNumber, const QByteArr
             QStringLiteral("The previous output \"%1\" cannot be removed").arg(kOutputFile));
     }
 
-    // The program: its full path, then the install root, the deck and the output.
-    const std::string program = NativePath(kProgramFolder + PropagationProgramFile(modelNumber));
-    const std::vector<std::string> arguments = {NativePath(kInstallRoot), kDeckFile.toStdString(),
-                                                kOutputFile.toStdString()};
+    // The program: its full path, then the install root, the deck and the
+    // output; the Linux engine silent and told the run folder first.
+    const std::string program = NativePath(engine.program);
+    std::vector<std::string> arguments;
+    if (engine.voacapl) arguments = {"-s", "--run-dir=" + NativePath(kRunFolder)};
+    arguments.insert(arguments.end(), {NativePath(kInstallRoot), kDeckFile.toStdString(),
+                                       kOutputFile.toStdString()});
+    const QString log = EngineLogFile();
     const platform::ProcessStart start =
-        m_processes.Start(program, arguments, NativePath(kRunFolder));
+        m_processes.Start(program, arguments, NativePath(kRunFolder),
+                          log.isEmpty() ? std::string() : QFile::encodeName(log).toStdString());
     if (start.pid <= 0) {
         if (start.error != 0)
             return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));
@@ -300,16 +370,26 @@ bool Propagation::RunDeck(const ModelRun& model, int modelNumber, const QByteArr
     switch (ProcessWait(start.pid, waitSeconds)) {
     case platform::ProcessEnd::ExitedZero:
     case platform::ProcessEnd::Unknown: break;
-    case platform::ProcessEnd::Failed:
+    case platform::ProcessEnd::Failed: {
         // An exit code other than 0, or a crash: the program ran and gave up.
-        return fail(name + QStringLiteral(", Shell ") + PropagationProgramFile(modelNumber) +
-                    QStringLiteral(" ended with an error."));
+        const QString cause = EngineCause();
+        return fail(name + QStringLiteral(", Shell ") + engine.name +
+                    QStringLiteral(" ended with an error") +
+                    (cause.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + cause));
+    }
     case platform::ProcessEnd::Killed:
         if (IsAbandoned()) return fail(QString());  // killed on purpose: nothing to tell
         return fail(name + QStringLiteral(", Shell do not finish."));
     }
 
-    // The output.
+    // The output.  A program may end well and write none (the real engine
+    // does so when it cannot read the deck or an antenna file).
+    if (!QFileInfo::exists(outputName)) {
+        const QString cause = EngineCause();
+        return fail(name + QStringLiteral(", Output ") + engine.name +
+                    QStringLiteral(" wrote no \"%1\"").arg(kOutputFile) +
+                    (cause.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + cause));
+    }
     if (QString readError; !ReadFileBounded(outputName, output, readError)) {
         return fail(name + QStringLiteral(", Output ") + readError);
     }
@@ -363,14 +443,17 @@ int Propagation::Prepare(const PropagationRun& common,
         }
     }
     // One circuit gains nothing; a missing program is reported by the runs that follow.
-    if (runs.size() < 2 || !PropagationProgramCheck(common.Model, false)) return 0;
+    const std::optional<Engine> engine = PropagationEngine(common.Model);
+    if (runs.size() < 2 || !engine) return 0;
 
     const ModelRun model {QStringLiteral("PropagationIcepacVoacap"), QStringLiteral("Input, "),
                           QStringLiteral("Unable to execute VOACAP program."), nullptr, nullptr};
     QByteArray deck;
     QString error;
     const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
-    if (!IcepacVoacapCircuitsDeck(runs, year, deck, error)) return 0;
+    if (!IcepacVoacapCircuitsDeck(runs, year, deck, error,
+                                  engine->voacapl ? AntennaNames::Voacapl : AntennaNames::Windows))
+        return 0;
 
     // Two tries, both silent; the limit is that of the separate runs together.
     // A run that gives any circuit is not tried again: the circuits it lacks
@@ -379,13 +462,17 @@ int Propagation::Prepare(const PropagationRun& common,
     for (int attempt = 0; attempt < 2 && m_prepared.empty(); ++attempt) {
         if (IsAbandoned()) return 0;
         QByteArray output;
-        if (!RunDeck(model, common.Model, deck, waitSeconds, output, error)) continue;
+        if (!RunDeck(model, *engine, deck, waitSeconds, output, error)) continue;
         std::vector<PropagationHours> tables;
         std::vector<PropagationPath> paths;
         const std::vector<QString> errors = IcepacVoacapReadCircuits(output, runs, tables, paths);
         for (std::size_t i = 0; i < runs.size(); ++i) {
-            if (errors[i].isEmpty())
-                m_prepared.push_back({runs[i], std::move(tables[i]), std::move(paths[i])});
+            if (!errors[i].isEmpty()) continue;
+            // A circuit's LUF in a deck of several depends on the circuits
+            // before it (the engine keeps state), so it is not the one its own
+            // run gives: it is not kept.
+            for (float& luf : paths[i].Luf) luf = std::numeric_limits<float>::quiet_NaN();
+            m_prepared.push_back({runs[i], std::move(tables[i]), std::move(paths[i])});
         }
     }
     return static_cast<int>(m_prepared.size());
@@ -409,10 +496,8 @@ bool Propagation::TakePrepared(const PropagationRun& run, PropagationHours& tabl
 }
 
 bool Propagation::PropagationProgramCheck(int model, bool showErrors) {
-    const QString file = PropagationProgramFile(model);
-    if (file.isEmpty()) return false;
-    std::error_code ec;  // errors of the look-up count as "not there"
-    if (std::filesystem::exists(NativePath(kProgramFolder + file), ec)) return true;
+    if (PropagationProgramFile(model).isEmpty()) return false;
+    if (PropagationEngine(model)) return true;
     if (showErrors) {
         Message(
             QStringLiteral("Propagation Model ") + PropagationModelName(model) +

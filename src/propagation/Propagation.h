@@ -9,8 +9,11 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,8 +98,11 @@ public:
     // frequencies) then takes the kept tables instead of running the program;
     // any other batch, and every batch of a combined run that failed, runs
     // alone as before, with its own messages.  So results and messages are
-    // those of one run per station.  Other models (and fewer than two
-    // batches) run nothing here.  Returns the number of batches kept.
+    // those of one run per station, but for the LUF: a circuit's method 26
+    // LUF depends on the circuits before it in the deck, so the kept tables
+    // carry none (NaN), and a caller that shows the LUF must not combine.
+    // Other models (and fewer than two batches) run nothing here.  Returns
+    // the number of batches kept.
     int PropagationPrepare(int model, const QDateTime& time, float sunspotNumber,
                            const std::vector<PropagationRequest>& requests);
     int PropagationPrepareHours(int model, int month, int firstHour, int hourCount,
@@ -115,8 +121,10 @@ public:
     bool PropagationIcepacVoacap(const PropagationRun& run, PropagationHours& table,
                                  PropagationPath& path);
 
-    // Whether "c:\itshfbc\bin_win\" + the model's program file exists; when
-    // not and `showErrors` is set, a message says so.
+    // Whether the model's program is installed: "c:\itshfbc\bin_win\" + its
+    // program file, or off Windows for VOACAP also the Linux engine
+    // "c:\itshfbc\bin_linux\voacapl"; when not and `showErrors` is set, a
+    // message says so.
     bool PropagationProgramCheck(int model, bool showErrors);
 
     // How the process ended: ExitedZero within `seconds` with exit code 0,
@@ -138,6 +146,21 @@ public:
     // without a message.
     std::function<bool()> Abandoned;
 
+    // The program that carries out a model's runs on this machine.  Off
+    // Windows the VOACAP model runs the Linux VOACAP engine when
+    // "c:\itshfbc\bin_linux\voacapl" exists, directly, with its own command
+    // line ("voacapl -s --run-dir=<c:\itshfbc\RUN> <c:\itshfbc> sound.dat
+    // sound.out") and antenna names; else, and on Windows always,
+    // "c:\itshfbc\bin_win\" + the model's program file with the ITS HF
+    // command line.  The engine's data tree (antennas, coefficients) is
+    // "c:\itshfbc" itself, as in an ITS HF installation.
+    struct Engine {
+        QString program;  // Windows path
+        QString name;     // its file name, in messages
+        bool voacapl = false;
+    };
+    std::optional<Engine> PropagationEngine(int model) const;
+
 private:
     struct ModelRun;
     struct Prepared {
@@ -147,8 +170,10 @@ private:
     };
     int Prepare(const PropagationRun& common, const std::vector<PropagationRequest>& requests);
     bool TakePrepared(const PropagationRun& run, PropagationHours& table, PropagationPath& path);
-    bool RunDeck(const ModelRun& model, int modelNumber, const QByteArray& deck,
+    bool RunDeck(const ModelRun& model, const Engine& engine, const QByteArray& deck,
                  double waitSeconds, QByteArray& output, QString& error);
+    QString EngineLogFile();
+    QString EngineCause() const;
     bool RunBatch(const PropagationRun& run, PropagationHours& table, PropagationPath& path);
     bool Execute(const ModelRun& model, const PropagationRun& run, PropagationHours& table,
                  PropagationPath& path);
@@ -165,6 +190,9 @@ private:
     double m_waitSeconds;
     IWaiter* m_waiter = nullptr;
     std::vector<Prepared> m_prepared;
+    // Where a program's standard output and error go, so that a failed run
+    // can say what the program said (made at the first run).
+    std::unique_ptr<QTemporaryDir> m_logFolder;
 };
 
 }  // namespace tw

@@ -344,8 +344,18 @@ void IcepacVoacapCircuit(DeckWriter& deck, const PropagationRun& run) {
         .Number(0, "I5", "circuit");
 }
 
+// An antenna card with its file name as `names` asks.
+QString AntennaCard(const QString& windowsCard, AntennaNames names) {
+    if (names == AntennaNames::Windows) return windowsCard;
+    const qsizetype open = windowsCard.indexOf(QLatin1Char('['));
+    const qsizetype close = windowsCard.indexOf(QLatin1Char(']'), open);
+    QString file = windowsCard.mid(open, close - open).toLower();
+    file.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return windowsCard.left(open) + file + windowsCard.mid(close);
+}
+
 // SYSTEM, FPROB and the two antennas.
-void IcepacVoacapSystem(DeckWriter& deck, const PropagationRun& run) {
+void IcepacVoacapSystem(DeckWriter& deck, const PropagationRun& run, AntennaNames names) {
     const PropagationInputs& in = run.Inputs;
     deck.Line(QStringLiteral("SYSTEM"))
         .Tab(11)
@@ -362,15 +372,18 @@ void IcepacVoacapSystem(DeckWriter& deck, const PropagationRun& run) {
         .Number(in.LayerAdjustF1, "F5.2", "F1 layer adjustment")
         .Number(in.LayerAdjustF2, "F5.2", "F2 layer adjustment")
         .Number(in.LayerAdjustEs, "F5.2", "Es layer adjustment");
-    deck.Line(kAntenna1);
-    deck.Line(kAntenna2);
+    deck.Line(AntennaCard(kAntenna1, names));
+    deck.Line(AntennaCard(kAntenna2, names));
 }
 
-// The two analyses of a circuit: the MUF/LUF table (method 26), then the
-// batch's frequencies (method 20).
-void IcepacVoacapAnalyses(DeckWriter& deck, const PropagationRun& run) {
+// The first analysis of a circuit: the MUF/LUF table (method 26).
+void IcepacVoacapMufTable(DeckWriter& deck) {
     deck.Line(QStringLiteral("METHOD       26    0"));
     deck.Line(QStringLiteral("EXECUTE"));
+}
+
+// The second analysis of a circuit: the batch's frequencies (method 20).
+void IcepacVoacapFrequencies(DeckWriter& deck, const PropagationRun& run) {
     deck.Line(QStringLiteral("FREQUENCY")).Tab(11);
     for (int j = 0; j < BatchSize(run); ++j) {
         deck.Number(FrequencyOf(run, j) / 1000.0, "F5.1", "frequency");
@@ -393,64 +406,84 @@ QString PrintedPoint(double latitude, double longitude) {
         .arg(LongitudeLetter(longitude));
 }
 
-// The line of `text` that holds `key` at or after `from`, or the line after
-// it with `next`; without its line end.  Empty when there is none; `from`
-// moves past the line given.
-QByteArray LineWith(const QByteArray& text, const char* key, bool next, qsizetype& from) {
-    const qsizetype at = text.indexOf(key, from);
-    if (at < 0) return QByteArray();
-    qsizetype start = text.lastIndexOf('\n', at) + 1;
-    qsizetype end = text.indexOf('\n', at);
-    if (next) {
-        if (end < 0) return QByteArray();
-        start = end + 1;
-        end = text.indexOf('\n', start);
+// One page of an output: from its page head ("METHOD 26" or "METHOD 20") to
+// the next page head.
+struct OutputPage {
+    int method = 0;
+    QByteArray text;
+};
+
+// The pages of an output in their order.  (The deck's echo writes "METHOD"
+// and its number apart, so it never counts as a page head.)
+std::vector<OutputPage> OutputPages(const QByteArray& output) {
+    std::vector<std::pair<qsizetype, int>> heads;
+    const QByteArray head("METHOD 2");
+    for (qsizetype at = output.indexOf(head); at >= 0; at = output.indexOf(head, at + 1)) {
+        const char digit = at + head.size() < output.size() ? output[at + head.size()] : ' ';
+        if (digit == '6' || digit == '0')
+            heads.emplace_back(output.lastIndexOf('\n', at) + 1, digit == '6' ? 26 : 20);
     }
-    if (end < 0) end = text.size();
-    from = end;
-    return text.mid(start, end - start).trimmed();
+    std::vector<OutputPage> pages;
+    for (std::size_t k = 0; k < heads.size(); ++k) {
+        const qsizetype to = k + 1 < heads.size() ? heads[k + 1].first : output.size();
+        pages.push_back({heads[k].second, output.mid(heads[k].first, to - heads[k].first)});
+    }
+    return pages;
 }
 
-// Whether a circuit's part of a combined output is the run's circuit: its
-// page head names the run's two points and its first frequency line lists the
-// run's frequencies.  (Searched in the bytes: the part is read in full later.)
-bool PartIsRun(const QByteArray& part, const PropagationRun& run) {
-    qsizetype from = 0;
-    const QByteArray points = LineWith(part, "AZIMUTHS", true, from);
-    const PropagationPositions& at = run.Positions;
-    const QString expected = PrintedPoint(at.StationLatitude, at.StationLongitude) +
-                             QStringLiteral(" - ") +
-                             PrintedPoint(at.OwnLatitude, at.OwnLongitude);
-    if (points.isEmpty() || !QString::fromLatin1(points).simplified().startsWith(expected))
-        return false;
+// Whether a page is of the run's circuit: the line after its "AZIMUTHS"
+// names the run's two points.
+bool PageHasPoints(const QByteArray& page, const PropagationRun& run) {
+    const qsizetype at = page.indexOf("AZIMUTHS");
+    if (at < 0) return false;
+    const qsizetype start = page.indexOf('\n', at) + 1;
+    if (start <= 0) return false;
+    qsizetype end = page.indexOf('\n', start);
+    if (end < 0) end = page.size();
+    const PropagationPositions& p = run.Positions;
+    const QString expected = PrintedPoint(p.StationLatitude, p.StationLongitude) +
+                             QStringLiteral(" - ") + PrintedPoint(p.OwnLatitude, p.OwnLongitude);
+    return QString::fromLatin1(page.mid(start, end - start)).simplified().startsWith(expected);
+}
 
-    // The frequency line: the hour, the MUF, then the frequencies in MHz.
-    const QByteArray freq = LineWith(part, "FREQ", false, from);
-    const QList<QByteArray> fields = freq.simplified().split(' ');
-    if (fields.size() < BatchSize(run) + 2) return false;
-    for (int j = 0; j < BatchSize(run); ++j) {
-        bool ok = false;
-        const double mhz = fields[j + 2].toDouble(&ok);
-        if (!ok || std::fabs(mhz - FrequencyOf(run, j) / 1000.0) > 0.051) return false;
+// The number of hours on a method 20 page that list the run's frequencies
+// on their frequency line (the hour, the MUF, then the frequencies in MHz,
+// then "FREQ"; what follows the frequencies is not looked at), or 0 when a
+// frequency line lists others.
+int PageHours(const QByteArray& page, const PropagationRun& run) {
+    int hours = 0;
+    for (const QByteArray& line : page.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        const qsizetype label = fields.indexOf("FREQ");
+        if (label < 2) continue;
+        if (label < BatchSize(run) + 2) return 0;
+        for (int j = 0; j < BatchSize(run); ++j) {
+            bool ok = false;
+            const double mhz = fields[j + 2].toDouble(&ok);
+            if (!ok || std::fabs(mhz - FrequencyOf(run, j) / 1000.0) > 0.051) return 0;
+        }
+        ++hours;
     }
-    return true;
+    return hours;
 }
 
 }  // namespace
 
-bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QString& error) {
+bool IcepacVoacapDeck(const PropagationRun& run, int year, QByteArray& bytes, QString& error,
+                      AntennaNames antennas) {
     if (!CheckRun(run, error) || !CheckDeckInputs(run, error)) return false;
     DeckWriter deck;
     IcepacVoacapHead(deck, run, year);
     IcepacVoacapCircuit(deck, run);
-    IcepacVoacapSystem(deck, run);
-    IcepacVoacapAnalyses(deck, run);
+    IcepacVoacapSystem(deck, run, antennas);
+    IcepacVoacapMufTable(deck);
+    IcepacVoacapFrequencies(deck, run);
     deck.Line(QStringLiteral("QUIT"));
     return Finish(deck, bytes, error);
 }
 
 bool IcepacVoacapCircuitsDeck(const std::vector<PropagationRun>& runs, int year,
-                              QByteArray& bytes, QString& error) {
+                              QByteArray& bytes, QString& error, AntennaNames antennas) {
     if (runs.empty()) {
         error = QStringLiteral("No circuit to run");
         return false;
@@ -464,10 +497,11 @@ bool IcepacVoacapCircuitsDeck(const std::vector<PropagationRun>& runs, int year,
     }
     DeckWriter deck;
     IcepacVoacapHead(deck, runs.front(), year);
-    IcepacVoacapSystem(deck, runs.front());
+    IcepacVoacapSystem(deck, runs.front(), antennas);
     for (const PropagationRun& run : runs) {
         IcepacVoacapCircuit(deck, run);
-        IcepacVoacapAnalyses(deck, run);
+        IcepacVoacapMufTable(deck);
+        IcepacVoacapFrequencies(deck, run);
     }
     deck.Line(QStringLiteral("QUIT"));
     return Finish(deck, bytes, error);
@@ -480,33 +514,43 @@ std::vector<QString> IcepacVoacapReadCircuits(const QByteArray& output,
     tables.assign(runs.size(), PropagationHours());
     paths.assign(runs.size(), PropagationPath());
     std::vector<QString> errors(runs.size());
+    const std::vector<OutputPage> pages = OutputPages(output);
 
-    // Each circuit's part starts at its method 26 page head (the deck's echo
-    // writes "METHOD" and "26" apart, so it never matches).
-    std::vector<qsizetype> starts;
-    const QByteArray head("METHOD 26");
-    for (qsizetype at = output.indexOf(head); at >= 0; at = output.indexOf(head, at + 1)) {
-        starts.push_back(output.lastIndexOf('\n', at) + 1);
-    }
-    // The parts are taken in deck order.  Each run takes the first part from
-    // where the previous one stopped that is its circuit, so a circuit the
-    // program left out (or a part that names no run) fails alone.
-    const auto partText = [&](std::size_t k) {
-        const qsizetype to = k + 1 < starts.size() ? starts[k + 1] : output.size();
-        return output.mid(starts[k], to - starts[k]);
-    };
-    std::size_t next = 0;
+    // Each run takes the first page of each method from where the previous
+    // run's stopped that is of its circuit, then the method 20 pages after
+    // it until its hours are complete.  A circuit the program left out (or a
+    // page that names no run) so fails alone.
+    std::size_t next26 = 0, next20 = 0;
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        std::size_t k = next;
-        while (k < starts.size() && !PartIsRun(partText(k), runs[i])) ++k;
-        if (k == starts.size()) {
+        const PropagationRun& run = runs[i];
+        const auto find = [&](std::size_t from, int method) {
+            while (from < pages.size() &&
+                   !(pages[from].method == method && PageHasPoints(pages[from].text, run) &&
+                     (method == 26 || PageHours(pages[from].text, run) > 0)))
+                ++from;
+            return from;
+        };
+        const std::size_t muf = find(next26, 26);
+        const std::size_t first20 = find(next20, 20);
+        if (muf == pages.size() || first20 == pages.size()) {
             errors[i] = QStringLiteral("Circuit %1 of %2 not found").arg(i + 1).arg(runs.size());
             continue;
         }
-        next = k + 1;
+        next26 = muf + 1;
+        QByteArray part = pages[muf].text;
+        int hours = 0;
+        std::size_t k = first20;
+        for (; k < pages.size() && hours < run.HourCount && pages[k].method == 20 &&
+               PageHasPoints(pages[k].text, run);
+             ++k) {
+            const int pageHours = PageHours(pages[k].text, run);
+            if (pageHours == 0) break;
+            part += pages[k].text;
+            hours += pageHours;
+        }
+        next20 = k;
         QString error;
-        if (!IcepacVoacapReadOutput(partText(k), runs[i], tables[i], paths[i], error))
-            errors[i] = error;
+        if (!IcepacVoacapReadOutput(part, run, tables[i], paths[i], error)) errors[i] = error;
     }
     return errors;
 }

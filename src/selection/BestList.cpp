@@ -79,6 +79,8 @@ bool BestList::BestListBuild() {
 
     // With a model whose runs are combined, every station's circuit goes into
     // one program run first; the evaluation below then takes its results.
+    // A combined run gives every value of a station's own run but the LUF,
+    // which only the additional data show: with them each station runs alone.
     struct PreparedDrop {
         BestList& list;
         int model;
@@ -86,7 +88,7 @@ bool BestList::BestListBuild() {
             if (list.PropagationPrepare) list.PropagationPrepare(model, QDateTime(), 0.0f, {});
         }
     } preparedDrop {*this, settings.m_iPropagationModel};
-    if (PropagationPrepare) {
+    if (PropagationPrepare && !settings.m_bPropagationAdditionalData) {
         const QDateTime time = m_evaluation.PropagationTime(main.TimeGetZulu());
         PropagationPrepare(settings.m_iPropagationModel, time, m_position.SunSpotNumberGet(), [&] {
             PropagationPositions own;

@@ -33,6 +33,13 @@ TEST(PropagationIcepacVoacapDeck, VariableCards) {
                              "FPROB      1.00 1.00  .70  .70", "FREQUENCY   7.1  8.1"}) {
         EXPECT_TRUE(deck.contains("\r\n" + QByteArray(line) + "\r\n")) << line;
     }
+    // The Linux engine reads the antenna files in lower case with "/"; nothing else changes.
+    QByteArray voacaplDeck;
+    ASSERT_TRUE(IcepacVoacapDeck(run, 2026, voacaplDeck, error, AntennaNames::Voacapl));
+    EXPECT_EQ(voacaplDeck, QByteArray(deck)
+                         .replace("[DEFAULT\\CONST17.VOA  ]", "[default/const17.voa  ]")
+                         .replace("[DEFAULT\\SWWHIP.VOA   ]", "[default/swwhip.voa   ]"));
+    EXPECT_NE(voacaplDeck, deck);
 }
 
 TEST(PropagationRec533Deck, EveryLineInItsColumns) {
@@ -62,6 +69,9 @@ QUIT
 
 TEST(PropagationDecks, InputsThatDoNotFitTheDeckAreRefused) {
     using Deck = bool (*)(const PropagationRun&, int, QByteArray&, QString&);
+    const Deck voacap = [](const PropagationRun& r, int year, QByteArray& deck, QString& error) {
+        return IcepacVoacapDeck(r, year, deck, error);
+    };
     const struct {
         const char* name;
         Deck deck;
@@ -69,15 +79,15 @@ TEST(PropagationDecks, InputsThatDoNotFitTheDeckAreRefused) {
         const char* error;
     } cases[] = {
         // The first failure is the one reported.
-        {"sunspot number and frequency too wide", &IcepacVoacapDeck,
+        {"sunspot number and frequency too wide", voacap,
          [](PropagationRun& r) { r.Inputs.SunspotNumber = r.Frequencies[0] = 1000000.0f; },
          "sunspot number 1000000 does not fit format F5.1"},
-        {"line break", &IcepacVoacapDeck,
+        {"line break", voacap,
          [](PropagationRun& r) { r.Inputs.IonCoefficients = QStringLiteral("URSI\r\nQUIT"); },
          "ionospheric coefficients \"URSI QUIT\" hold a line break"},
-        {"frequency 0", &IcepacVoacapDeck, [](PropagationRun& r) { r.Frequencies[4] = 0.0f; },
+        {"frequency 0", voacap, [](PropagationRun& r) { r.Frequencies[4] = 0.0f; },
          "frequency 0 kHz is not above 0"},
-        {"batch beyond the list", &IcepacVoacapDeck, [](PropagationRun& r) { r.LastIndex = 11; },
+        {"batch beyond the list", voacap, [](PropagationRun& r) { r.LastIndex = 11; },
          "Frequency indexes 1 to 11 do not fit a list of 10"},
         {"REC533 takeoff angle too wide", &Rec533Deck,
          [](PropagationRun& r) { r.Inputs.TakeoffAngle = 100.0f; },

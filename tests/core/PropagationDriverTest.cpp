@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,11 +47,13 @@ public:
         return m_drive.path() + QStringLiteral("/itshfbc/RUN/") + name;
     }
 
-    // A program in "c:\itshfbc\bin_win\" that counts its runs and keeps each
-    // run's deck, arguments and whether an old output was still there, then
-    // runs `body`.
-    void Program(const QString& file, const QByteArray& body = kCopy, bool executable = true) {
-        const QString path = m_drive.path() + QStringLiteral("/itshfbc/bin_win/") + file;
+    // A program in "c:\itshfbc\bin_win\" (or another folder of c:\itshfbc)
+    // that counts its runs and keeps each run's deck, arguments and whether an
+    // old output was still there, then runs `body`.
+    void Program(const QString& file, const QByteArray& body = kCopy, bool executable = true,
+                 const QString& folder = QStringLiteral("bin_win")) {
+        QDir(m_drive.path()).mkpath(QStringLiteral("itshfbc/") + folder);
+        const QString path = m_drive.path() + QStringLiteral("/itshfbc/") + folder + QLatin1Char('/') + file;
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(
@@ -180,6 +184,11 @@ TEST_F(PropagationDriver, ACombinedRunServesEveryStationAndFallsBackToOneRunEach
         EXPECT_EQ(Runs(), c.runs);
         EXPECT_FLOAT_EQ(results[9].Snr, -20.0f);
         EXPECT_FLOAT_EQ(path.Range, 5125.2f);
+        // A circuit's LUF in a deck of several is not its own: none is given.
+        if (c.kept > 0)
+            EXPECT_TRUE(std::isnan(path.Luf.front()));
+        else
+            EXPECT_FLOAT_EQ(path.Luf.front(), 17450.0f);
         EXPECT_TRUE(ui.messages.empty());
         propagation.PropagationPreparedClear();
     }
@@ -319,6 +328,18 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
          StrEq("PropagationIcepacVoacap, Shell icepacw.exe ended with an error.")},
         {"empty output", ModelVoacap, ": > sound.out", 2,
          StrEq(voacap + "Output Label \"MUF    LUF\" not found")},
+        // What the program said names the cause: its error line, not a PAUSE prompt.
+        {"error and its words", ModelVoacap,
+         "echo 'At line 204 of file decred.for' >&2; echo 'Fortran runtime error: Bad value' >&2;"
+         " echo 'Error termination. Backtrace:' >&2; exit 2",
+         2, StrEq(voacap + "Shell voacapw.exe ended with an error: Fortran runtime error: Bad value")},
+        {"no output after a PAUSE", ModelVoacap,
+         "echo 'PAUSE error in readant' >&2; echo ' Error=    2 OPENing antenna file=a.voa.'", 2,
+         StrEq(voacap + "Output voacapw.exe wrote no \"sound.out\": Error= 2 OPENing antenna file=a.voa.")},
+        {"no output, no word", ModelVoacap, "exit 0", 2,
+         StrEq(voacap + "Output voacapw.exe wrote no \"sound.out\".")},
+        {"tables missing, a word", ModelVoacap, "echo ' Run Directory:  x'; echo x > sound.out", 2,
+         StrEq(voacap + "Output Label \"MUF    LUF\" not found (voacapw.exe: Run Directory: x)")},
         {"sunspot number 1000", ModelVoacap, kCopy, 0,
          StrEq(voacap + "Input, sunspot number 1000 does not fit format F5.1"), 1000.0f},
         {"REC533 sunspot number 1000", ModelRec533, kCopy, 0,
@@ -358,6 +379,34 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
     }
 }
 
+// Off Windows the VOACAP model runs the Linux engine "c:\itshfbc\bin_linux\voacapl"
+// directly when it is there, with its own command line and antenna names;
+// the other models keep their programs, and VOACAP counts as installed with
+// the Linux engine alone.
+TEST_F(PropagationDriver, TheLinuxVoacapEngineRunsDirectly) {
+    Program(QStringLiteral("voacapl"), kCopy, true, QStringLiteral("bin_linux"));
+    ASSERT_TRUE(propagation.PropagationProgramCheck(ModelVoacap, false));
+    EXPECT_FALSE(propagation.PropagationProgramCheck(ModelIcepac, false));
+    Program(QStringLiteral("voacapw.exe"), "exit 1");
+    Program(QStringLiteral("icepacw.exe"));
+    ASSERT_TRUE(Get(ModelVoacap, test::kGuamFrequencies)) << ui.LastMessage().toStdString();
+    ASSERT_TRUE(Get(ModelIcepac, test::kGuamFrequencies)) << ui.LastMessage().toStdString();
+    const QByteArray root = QFile::encodeName(m_drive.path()) + "/itshfbc";
+    EXPECT_EQ(RunFile(QStringLiteral("args.1")),
+              "-s\n--run-dir=" + root + "/RUN\n" + root + "\nsound.dat\nsound.out\n");
+    EXPECT_EQ(DeckCard(1, "ANTENNA       1"),
+              "ANTENNA       1    1    2   30     0.000[default/const17.voa  ]  0.0    0.1000");
+    EXPECT_EQ(DeckCard(2, "ANTENNA       2"),
+              "ANTENNA       2    2    2   30     0.000[DEFAULT\\SWWHIP.VOA   ]  0.0    0.0000");
+    EXPECT_EQ(RunFile(QStringLiteral("args.2")), root + "\nsound.dat\nsound.out\n");
+
+    Program(QStringLiteral("voacapl"), "echo 'Error: Unable to open itshfbc directory at:'; exit 1",
+            true, QStringLiteral("bin_linux"));
+    EXPECT_FALSE(Get(ModelVoacap, test::kGuamFrequencies));
+    EXPECT_EQ(ui.LastMessage(), QStringLiteral("PropagationIcepacVoacap, Shell voacapl ended with an "
+                                               "error: Error: Unable to open itshfbc directory at:"));
+}
+
 // The stand-ins installed as the three program names: what the driver reads
 // back must behave like the sky.  The path runs from the vessel of the demo
 // (37.7N 25.7W) to a station about 2000 nautical miles west (Boston, FN42),
@@ -365,8 +414,7 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
 // about 03:10 UTC.
 TEST_F(PropagationDriver, StandinsGiveAMufThatFollowsTheSunspotNumberTheSeasonAndTheHour) {
     ASSERT_EQ(test::InstallStandins(m_drive.path()), QString());
-    // The stand-ins' own model for VOACAP too, and none of their failure switches.
-    const test::ScopedEnv noVoacapl {"ITSHF_STANDIN_NO_VOACAPL", "1"};
+    // None of the stand-ins' failure switches.
     const test::ScopedEnv noFail {"ITSHF_STANDIN_FAIL", nullptr};
     const test::ScopedEnv noSleep {"ITSHF_STANDIN_SLEEP_MS", nullptr};
     Propagation standins {settings, ui, paths, *runner, clock};
@@ -404,7 +452,7 @@ TEST_F(PropagationDriver, StandinsGiveAMufThatFollowsTheSunspotNumberTheSeasonAn
 class HeldRunner final : public platform::IProcessRunner {
 public:
     platform::ProcessStart Start(const std::string&, const std::vector<std::string>&,
-                                 const std::string&) override {
+                                 const std::string&, const std::string&) override {
         ++starts;
         ended = false;
         return {7, 0};

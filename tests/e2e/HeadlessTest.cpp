@@ -22,8 +22,7 @@
 namespace {
 
 // The run of the real tidewell executable.  The stand-ins' test switches are
-// cleared and they use their own sky model (no voacapl hand-over);
-// `environment` adds to that.
+// cleared; `environment` adds to that.
 struct ProcessRun {
     int exitCode = -1;  // -1 when it crashed or did not end within a minute
     QString out;
@@ -34,7 +33,6 @@ QProcessEnvironment TidewellEnvironment(const std::map<QString, QString>& enviro
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"ITSHF_STANDIN_FAIL", "ITSHF_STANDIN_LOG", "ITSHF_STANDIN_SLEEP_MS"})
         env.remove(QLatin1String(name));
-    env.insert(QStringLiteral("ITSHF_STANDIN_NO_VOACAPL"), QStringLiteral("1"));
     for (const auto& [name, value] : environment) env.insert(name, value);
     return env;
 }
@@ -347,14 +345,17 @@ TEST_F(DemoDrive, DamagedInputsAreToldAndTheRestIsBuilt) {
 
 // With VOACAP every station's circuits go into one run of the program; the
 // list, the best connect time grid and every message are those of one run
-// per station, also with a station whose locator cannot be read.
+// per station, also with a station whose locator cannot be read.  A list that
+// shows the LUF (the additional data) runs each station alone, since a
+// combined run's LUF is not the station's own.
 TEST_F(DemoDrive, VoacapRunsAllStationsAtOnceWithTheSameResultsAndMessages) {
     Edit("System.HAM.ini", "Selected=\r\n", "Selected=QA4KXT,QA5RNV,QA6WDX,QA7HQF,QA1PMB\r\n");
     Edit("System.HAM.ini", "=FN42li:", "=FN4:");
     const QString log = m_dir.filePath(QStringLiteral("runs.log"));
-    const auto run = [&](const char* command, bool combined) {
+    const auto run = [&](const char* command, bool combined, bool additional) {
         WriteFile(Profile(), QByteArray("[Propagation Data]\r\nModel=2\r\nCombined Runs=") +
-                                 (combined ? "True" : "False") + "\r\n");
+                                 (combined ? "True" : "False") + "\r\nAdditional Data=" +
+                                 (additional ? "True" : "False") + "\r\n");
         QFile::remove(log);
         const ProcessRun result =
             Tidewell(command, "2026-06-06T15:00", "HAM", {{"ITSHF_STANDIN_LOG", log}});
@@ -362,11 +363,12 @@ TEST_F(DemoDrive, VoacapRunsAllStationsAtOnceWithTheSameResultsAndMessages) {
         const int runs = file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : 0;
         return std::make_tuple(result.out, result.err + QString::number(result.exitCode), runs);
     };
-    for (const char* command : {"--best-list", "--best-time"}) {
-        SCOPED_TRACE(command);
-        const auto [out, err, runs] = run(command, true);
-        const auto [outAlone, errAlone, runsAlone] = run(command, false);
-        EXPECT_EQ(runs, 1);
+    for (const auto& [command, additional] :
+         {std::pair{"--best-list", false}, {"--best-time", false}, {"--best-list", true}}) {
+        SCOPED_TRACE(command + std::string(additional ? " with additional data" : ""));
+        const auto [out, err, runs] = run(command, true, additional);
+        const auto [outAlone, errAlone, runsAlone] = run(command, false, additional);
+        EXPECT_EQ(runs, additional ? runsAlone : 1);
         EXPECT_GE(runsAlone, 3);
         EXPECT_EQ(out, outAlone);
         EXPECT_EQ(err, errAlone);

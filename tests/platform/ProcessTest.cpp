@@ -98,6 +98,21 @@ TEST_F(Process, RunsWithTheArgumentsInTheWorkingFolderWithoutStandardInput) {
     EXPECT_EQ(ReadBytes(dir / "RUN/std.txt"), "/dev/null\n/dev/null\n/dev/null\n");
 }
 
+// Standard output and error go into the caller's file, made anew; a file that
+// cannot be made fails the start.
+TEST_F(Process, OutputAndErrorGoToTheFileAskedFor) {
+    const std::string log = dir / "engine.log";
+    std::ofstream(log) << "an older run's words, longer than this run's";
+    const std::string script = Script("echo out\necho err >&2\nexit 2");
+    for (const std::string& folder : {std::string(), dir.path()}) {
+        const ProcessStart start = runner->Start(script, {}, folder, log);
+        ASSERT_GT(start.pid, 0) << start.error;
+        EXPECT_EQ(runner->Wait(start.pid, 5), ProcessEnd::Failed);
+        EXPECT_EQ(ReadBytes(log), "out\nerr\n");
+    }
+    EXPECT_EQ(runner->Start(script, {}, "", dir / "missing/engine.log").error, ENOENT);
+}
+
 // What this program set for its own signals (SIGINT ignored, SIGTERM blocked
 // for a signal descriptor) does not reach the child: each ends it.
 TEST_F(Process, TheChildGetsTheDefaultSignalHandling) {
@@ -262,6 +277,16 @@ TEST_F(Process, RunsWithTheArgumentsInTheWorkingFolder) {
     ASSERT_NE(written.find('\n'), std::string::npos) << written;
     EXPECT_TRUE(std::filesystem::equivalent(written.substr(1, written.find('\n') - 2), dir / "RUN"));
     EXPECT_EQ(written.substr(written.find('\n') + 1), expected);
+}
+
+// Standard output and error go into the caller's file, made anew.
+TEST_F(Process, OutputAndErrorGoToTheFileAskedFor) {
+    const std::string log = dir / "engine.log";
+    std::ofstream(log) << "an older run's words, longer than this run's";
+    const ProcessStart start = runner->Start(child, {"print", "words"}, "", log);
+    ASSERT_GT(start.pid, 0) << start.error;
+    EXPECT_EQ(runner->Wait(start.pid, 30), ProcessEnd::Failed);
+    EXPECT_EQ(ReadBytes(log), "words\r\nerror\r\n");  // the C runtime's text mode
 }
 
 TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {

@@ -1,7 +1,6 @@
 #include "Standin.h"
 
 #include "Deck.h"
-#include "Voacapl.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,7 +25,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-[[maybe_unused]] bool IsSet(const std::optional<std::string>& v) { return v && !v->empty() && *v != "0"; }
 
 bool WriteText(const fs::path& path, const std::string& text) {
     // Text mode: LF here, CR LF when built for Windows, like the programs there.
@@ -165,25 +163,6 @@ int RunStandin(const fs::path& executable, const std::vector<std::string>& argum
     if (!fail.empty() && fail != "exit1" && fail != "truncate" && fail != "garbage") {
         err << "ITSHF_STANDIN_FAIL=" << fail << " is not a known switch; running normally\n";
     }
-
-#ifndef _WIN32
-    // voacapl is a Linux program: on Windows the real voacapw.exe is the way.
-    if (*program == Program::Voacap && !IsSet(environment("ITSHF_STANDIN_NO_VOACAPL"))) {
-        if (const auto voacapl = FindOnPath("voacapl", environment("PATH").value_or(""))) {
-            VoacaplCall call;
-            call.program = *voacapl;
-            call.runDir = runDir;
-            if (const auto r = environment("VOACAPL_ITSHFBC"); r && !r->empty()) {
-                call.itshfbcRoot = *r;
-            } else {
-                call.itshfbcRoot = (fs::path(environment("HOME").value_or(".")) / "itshfbc").string();
-            }
-            call.deckName = arguments[1];
-            call.outputName = arguments[2];
-            return RunVoacapl(call, err);
-        }
-    }
-#endif
 
     std::string output;
     int circuits = 0;

@@ -36,9 +36,6 @@
 //       deck of many circuits a cost that grows with them; a deck that cannot
 //       be read has no circuit.  The two add up: a run of three circuits with
 //       SLEEP_MS=50 and CIRCUIT_MS=20 sleeps 110 ms.
-//   ITSHF_STANDIN_NO_VOACAPL=1  voacapw.exe uses its own model even when
-//       voacapl is on the PATH.
-//   VOACAPL_ITSHFBC  voacapl's data root (default ~/itshfbc).
 
 #include "Output.h"
 

@@ -155,7 +155,6 @@ int main(int argc, char** argv) {
     }
 
 #ifdef ITSHF_STANDIN_EXE
-    ::setenv("ITSHF_STANDIN_NO_VOACAPL", "1", 1);
     ::unsetenv("ITSHF_STANDIN_FAIL");
     for (const char* name : {"voacapw.exe", "rec533w.exe"}) {
         const QString target = binWin + QString::fromLatin1(name);

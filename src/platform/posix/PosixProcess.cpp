@@ -3,7 +3,8 @@
 // The child gets its own process group, so that a kill at the time limit also
 // reaches whatever it started (a script's own children); /dev/null as standard
 // input, output and error; the default handling of the signals this program
-// may have set aside, and none blocked; and the working folder asked for.  A
+// may have set aside, and none blocked; and the working folder asked for.
+// Standard output and error go to the caller's file instead when one is named.  A
 // failure of the start (no such file, not executable, bad folder) comes back
 // from posix_spawn as an error code, not as a process that ends at once: the
 // C library's posix_spawn (glibc 2.24 and later) returns only after the exec,
@@ -123,7 +124,7 @@ ProcessEnd WaitUntil(pid_t pid, Clock::time_point deadline, int descriptor) {
 // Used only to start a program in a working folder where posix_spawn cannot
 // change the folder (no posix_spawn_file_actions_addchdir_np).
 [[noreturn]] void ExecChild(const char* program, char* const* argv, const char* folder,
-                            int errorPipe) {
+                            const char* outputFile, int errorPipe) {
     ::setpgid(0, 0);
 
     // Signals: the default handling and nothing blocked, whatever this program set.
@@ -142,6 +143,11 @@ ProcessEnd WaitUntil(pid_t pid, Clock::time_point deadline, int descriptor) {
         }
         if (devNull > 2) ::close(devNull);
     }
+    if (error == 0 && *outputFile) {
+        const int out = ::open(outputFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (out < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0) error = errno;
+        if (out > 2) ::close(out);
+    }
     if (error == 0 && folder && *folder && ::chdir(folder) != 0) error = errno;
     if (error == 0) {
         ::execv(program, argv);
@@ -153,7 +159,8 @@ ProcessEnd WaitUntil(pid_t pid, Clock::time_point deadline, int descriptor) {
 }
 
 // Starts the program with posix_spawn; the process id, or 0 and `error`.
-pid_t SpawnStart(const char* program, char* const* argv, const std::string& folder, int& error) {
+pid_t SpawnStart(const char* program, char* const* argv, const std::string& folder,
+                 const std::string& outputFile, int& error) {
 #if !TW_SPAWN_ADDCHDIR
     (void)folder;  // the caller forks instead when there is one
 #endif
@@ -177,8 +184,11 @@ pid_t SpawnStart(const char* program, char* const* argv, const std::string& fold
         step(::posix_spawnattr_setsigdefault(&attributes, &defaults)) &&
         step(::posix_spawnattr_setsigmask(&attributes, &none)) &&
         step(::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDWR, 0)) &&
-        step(::posix_spawn_file_actions_adddup2(&actions, 0, 1)) &&
-        step(::posix_spawn_file_actions_adddup2(&actions, 0, 2))
+        (outputFile.empty()
+             ? step(::posix_spawn_file_actions_adddup2(&actions, 0, 1))
+             : step(::posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(),
+                                                      O_WRONLY | O_CREAT | O_TRUNC, 0600))) &&
+        step(::posix_spawn_file_actions_adddup2(&actions, 1, 2))
 #if TW_SPAWN_ADDCHDIR
         && (folder.empty() || step(::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str())))
 #endif
@@ -193,7 +203,8 @@ pid_t SpawnStart(const char* program, char* const* argv, const std::string& fold
 // Starts the program with fork and exec (a working folder without
 // posix_spawn_file_actions_addchdir_np).  A failure of the exec comes back
 // through a close-on-exec pipe as the child's errno.
-pid_t ForkStart(const char* program, char* const* argv, const char* folder, int& error) {
+pid_t ForkStart(const char* program, char* const* argv, const char* folder,
+                const char* outputFile, int& error) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         error = errno;
@@ -208,7 +219,7 @@ pid_t ForkStart(const char* program, char* const* argv, const char* folder, int&
     }
     if (pid == 0) {
         ::close(fds[0]);
-        ExecChild(program, argv, folder, fds[1]);
+        ExecChild(program, argv, folder, outputFile, fds[1]);
     }
     ::close(fds[1]);
     int childError = 0;
@@ -228,7 +239,7 @@ pid_t ForkStart(const char* program, char* const* argv, const char* folder, int&
 class PosixProcessRunner final : public IProcessRunner {
 public:
     ProcessStart Start(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& workingFolder) override {
+                       const std::string& workingFolder, const std::string& outputFile) override {
         if (program.empty()) return {0, ENOENT};
 
         // Everything the child needs is built before the start.
@@ -242,8 +253,10 @@ public:
         argv.push_back(nullptr);
         int error = 0;
         const pid_t pid = !TW_SPAWN_ADDCHDIR && !workingFolder.empty()
-                              ? ForkStart(strings.front().c_str(), argv.data(), workingFolder.c_str(), error)
-                              : SpawnStart(strings.front().c_str(), argv.data(), workingFolder, error);
+                              ? ForkStart(strings.front().c_str(), argv.data(),
+                                          workingFolder.c_str(), outputFile.c_str(), error)
+                              : SpawnStart(strings.front().c_str(), argv.data(), workingFolder,
+                                           outputFile, error);
         if (pid <= 0) return {0, error != 0 ? error : ENOEXEC};
         return {static_cast<ProcessId>(pid), 0};
     }

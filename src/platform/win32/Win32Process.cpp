@@ -2,8 +2,9 @@
 //
 // The program starts hidden (SW_HIDE through STARTF_USESHOWWINDOW, and
 // CREATE_NO_WINDOW so that a console program gets no visible console) with the
-// NUL device as standard input, output and error, so that a program that
-// waits on the keyboard (a Fortran PAUSE) reads end of file instead.  It runs
+// NUL device as standard input, output and error (output and error into the
+// caller's file instead when one is named), so that a program that waits on
+// the keyboard (a Fortran PAUSE) reads end of file instead.  It runs
 // in a job object, so that a kill at the limit also ends what it started.  The
 // handles from CreateProcessA are kept until the wait, so the exit code is
 // known even when the program has ended long before.  Only those processes
@@ -92,7 +93,7 @@ public:
     }
 
     ProcessStart Start(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& workingFolder) override {
+                       const std::string& workingFolder, const std::string& outputFile) override {
         std::string commandLine;
         AppendQuoted(commandLine, program);
         for (const std::string& arg : arguments) AppendQuoted(commandLine, arg);
@@ -104,14 +105,25 @@ public:
             ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (nul == INVALID_HANDLE_VALUE) return {0, static_cast<int>(::GetLastError())};
+        HANDLE out = nul;
+        if (!outputFile.empty()) {
+            out = ::CreateFileA(outputFile.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (out == INVALID_HANDLE_VALUE) {
+                const DWORD error = ::GetLastError();
+                ::CloseHandle(nul);
+                return {0, static_cast<int>(error)};
+            }
+        }
 
         STARTUPINFOA si {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
         si.wShowWindow = SW_HIDE;
         si.hStdInput = nul;
-        si.hStdOutput = nul;
-        si.hStdError = nul;
+        si.hStdOutput = out;
+        si.hStdError = out;
 
         PROCESS_INFORMATION pi {};
         std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -123,6 +135,7 @@ public:
         const DWORD error = ok ? 0 : ::GetLastError();
         ::SetErrorMode(errorMode);
         ::CloseHandle(nul);
+        if (out != nul) ::CloseHandle(out);
         if (!ok) return {0, static_cast<int>(error != 0 ? error : ERROR_INVALID_FUNCTION)};
 
         Child child;

@@ -6,6 +6,8 @@
 //   errormode FILE  writes this process's error mode (GetErrorMode) to FILE
 //   args FILE ...   writes the working folder and each argument, one "[...]"
 //                   line each, to FILE
+//   print TEXT      writes TEXT to standard output and "error" to standard
+//                   error, each on a line, then exit code 2
 //   spawn FILE      starts "tw-child sleep 60", writes its process id to FILE,
 //                   then sleeps 60 seconds
 
@@ -48,6 +50,12 @@ int main(int argc, char** argv) {
         for (int i = 3; i < argc; ++i) std::fprintf(out, "[%s]\n", argv[i]);
         std::fclose(out);
         return 0;
+    }
+    if (what == "print" && argc > 2) {
+        std::printf("%s\n", argv[2]);
+        std::fflush(stdout);
+        std::fprintf(stderr, "error\n");
+        return 2;
     }
     if (what == "spawn" && argc > 2) {
         char self[MAX_PATH] = {};

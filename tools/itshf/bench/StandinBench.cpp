@@ -6,8 +6,7 @@
 // itshfbc tree, writes a deck of 10 frequencies, and starts the program
 // `runs` times as Tidewell does ("<bin_win>/voacapw.exe c:\itshfbc sound.dat
 // sound.out"), printing the mean wall time per run.  It also prints the time
-// of the model and the output text alone, in this process.  voacapl is never
-// used (ITSHF_STANDIN_NO_VOACAPL=1).  A benchmark, not a test: it checks
+// of the model and the output text alone, in this process.  A benchmark, not a test: it checks
 // nothing but that every run exited 0.
 
 #include "Deck.h"
@@ -83,7 +82,6 @@ int main(int argc, char** argv) {
     fs::copy_file(ITSHF_STANDIN_EXE, binWin / "voacapw.exe");
     fs::copy_file(ITSHF_STANDIN_EXE, binWin / "rec533w.exe");
 #ifndef _WIN32
-    setenv("ITSHF_STANDIN_NO_VOACAPL", "1", 1);
     unsetenv("ITSHF_STANDIN_FAIL");
 #endif
 

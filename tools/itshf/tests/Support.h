@@ -67,7 +67,6 @@ protected:
         fs::copy_file(ITSHF_STANDIN_EXE, program, fs::copy_options::overwrite_existing);
         env.merge(std::map<std::string, std::string>{{"ITSHF_STANDIN_FAIL", ""},
                                                      {"ITSHF_STANDIN_LOG", ""},
-                                                     {"ITSHF_STANDIN_NO_VOACAPL", "1"},
                                                      {"ITSHF_STANDIN_SLEEP_MS", ""},
                                                      {"ITSHF_STANDIN_CIRCUIT_MS", ""}});
         std::string command = "exec <'" + (m_tmp / "input").string() + "'; ";
