@@ -4,7 +4,11 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "airmail/AirMail.h"
 #include "common/FileRead.h"
@@ -141,25 +145,60 @@ bool LatLonFromGridSquare(const QString& grid, double& latitude, double& longitu
     return true;
 }
 
-bool FrequencyParse(const QString& token, StationFrequency& frequency) {
-    frequency = {};
-    QString t = token;
-    t.remove(QLatin1Char(' '));
-    t.remove(QLatin1Char('\t'));
-    bool pactor3 = false;
-    while (t.endsWith(QLatin1Char('#'))) {
-        pactor3 = true;
-        t.chop(1);
+namespace {
+
+// A number as the C locale reads it (QLocale::c().toDouble).  Text of digits,
+// points, exponent letters and signs only, which is what a frequency list
+// holds, is read with from_chars: the same value, the same refusals, without
+// the locale's machinery (a list is read for every station of an update).
+// Other text goes to the locale.
+std::optional<double> CNumber(std::u16string_view text) {
+    std::string ascii;
+    for (const char16_t c : text) {
+        if ((c < u'0' || c > u'9') && c != u'.' && c != u'e' && c != u'E' && c != u'+' && c != u'-') {
+            bool ok = false;
+            const double value =
+                QLocale::c().toDouble(QStringView(text.data(), static_cast<qsizetype>(text.size())), &ok);
+            return ok ? std::optional<double>(value) : std::nullopt;
+        }
+        ascii += static_cast<char>(c);
     }
-    if (t.isEmpty() || t.contains(QLatin1Char('#'))) return false;
-    bool ok = false;
-    const double kHz = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(kHz) || kHz <= 0.0 || kHz >= kMaxFrequencyKHz) return false;
-    frequency.kHz = kHz;
+    const char* begin = ascii.data();
+    const char* const end = begin + ascii.size();
+    // from_chars takes a "-" but no "+"; the locale one sign, either.
+    if (begin != end && *begin == '+' && ++begin != end && (*begin == '+' || *begin == '-'))
+        return std::nullopt;
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
+
+bool ParseFrequency(QStringView token, StationFrequency& frequency) {
+    frequency = {};
+    std::u16string t;  // the token less its blanks
+    for (const QChar ch : token) {
+        if (ch != QLatin1Char(' ') && ch != QLatin1Char('\t')) t += ch.unicode();
+    }
+    bool pactor3 = false;
+    while (!t.empty() && t.back() == u'#') {
+        pactor3 = true;
+        t.pop_back();
+    }
+    if (t.empty() || t.find(u'#') != std::u16string::npos) return false;
+    const std::optional<double> kHz = CNumber(t);
+    if (!kHz || !std::isfinite(*kHz) || *kHz <= 0.0 || *kHz >= kMaxFrequencyKHz) return false;
+    frequency.kHz = *kHz;
     frequency.pactor3 = pactor3;
-    frequency.text = QString::number(kHz, 'f', 1);
+    frequency.text = QString::number(*kHz, 'f', 1);
     if (pactor3) frequency.text += QStringLiteral("(p3)");
     return true;
+}
+
+}  // namespace
+
+bool FrequencyParse(const QString& token, StationFrequency& frequency) {
+    return ParseFrequency(token, frequency);
 }
 
 bool FrequencyReformat(QString& token) {
@@ -171,19 +210,13 @@ bool FrequencyReformat(QString& token) {
 
 QVector<StationFrequency> FrequencyListParse(const QString& value) {
     QVector<StationFrequency> out;
-    qsizetype p = 0;
-    while (p <= value.size()) {
-        qsizetype e = -1;
-        for (qsizetype i = p; i < value.size(); ++i) {
-            if (value[i] == QLatin1Char(',') || value[i] == QLatin1Char(';')) {
-                e = i;
-                break;
-            }
-        }
-        const QString token = e < 0 ? value.mid(p) : value.mid(p, e - p);
+    const QStringView list(value);
+    for (qsizetype p = 0; p <= list.size();) {
+        qsizetype e = p;
+        while (e < list.size() && list[e] != QLatin1Char(',') && list[e] != QLatin1Char(';')) ++e;
+        const QStringView token = list.sliced(p, e - p);
         StationFrequency frequency;
-        if (!token.trimmed().isEmpty() && FrequencyParse(token, frequency)) out.append(frequency);
-        if (e < 0) break;
+        if (!token.trimmed().isEmpty() && ParseFrequency(token, frequency)) out.append(frequency);
         p = e + 1;
     }
     return out;

@@ -6,40 +6,50 @@
 
 namespace tw {
 
+// One character for one: the text is written in place, not appended (every
+// profile read converts its names and its value).
 QString AnsiToUnicode(const QByteArray& bytes) {
-    QString out;
-    out.reserve(bytes.size());
-    for (char ch : bytes)
-        out.append(QChar(platform::Cp1252ToUnicode(static_cast<unsigned char>(ch))));
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (char ch : bytes) *to++ = QChar(platform::Cp1252ToUnicode(static_cast<unsigned char>(ch)));
     return out;
 }
 
 QByteArray UnicodeToAnsi(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size());
-    for (QChar qc : text) out.append(platform::UnicodeToCp1252(qc.unicode()));
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* to = out.data();
+    for (QChar qc : text) *to++ = platform::UnicodeToCp1252(qc.unicode());
     return out;
 }
 
 namespace {
+
+// UnicodeToAnsi straight into the bytes the profile functions take.
+std::string AnsiText(const QString& text) {
+    std::string out(static_cast<std::size_t>(text.size()), '\0');
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[static_cast<std::size_t>(i)] = platform::UnicodeToCp1252(text[i].unicode());
+    return out;
+}
+
 // File names go to the operating system in its own encoding: the ANSI code
 // page for the Windows profile functions, the file system's (UTF-8) elsewhere.
 std::string FileNameBytes(const QString& file) {
 #ifdef _WIN32
-    return UnicodeToAnsi(file).toStdString();
+    return AnsiText(file);
 #else
     return QFile::encodeName(file).toStdString();
 #endif
 }
+
 }  // namespace
 
 QString ProfileAccess::Get(const QString& file, const QString& section, const QString& key) const {
     // The whole value: a value cut to a buffer could end inside a number
     // ("22" of "22124.0").
-    const std::string value = m_files.GetString(
-        FileNameBytes(file), UnicodeToAnsi(section).toStdString(),
-        UnicodeToAnsi(key).toStdString(), std::string(), std::string::npos);
-    return AnsiToUnicode(QByteArray::fromStdString(value));
+    const std::string value = m_files.GetString(FileNameBytes(file), AnsiText(section),
+                                                AnsiText(key), std::string(), std::string::npos);
+    return AnsiToUnicode(QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 bool ProfileAccess::Write(const QString& file, const QString& section, const QString& key,
@@ -51,8 +61,7 @@ bool ProfileAccess::Write(const QString& file, const QVector<Entry>& entries) {
     std::vector<platform::ProfileEntry> bytes;
     bytes.reserve(static_cast<std::size_t>(entries.size()));
     for (const Entry& e : entries)
-        bytes.push_back({UnicodeToAnsi(e.section).toStdString(), UnicodeToAnsi(e.key).toStdString(),
-                         UnicodeToAnsi(e.value).toStdString()});
+        bytes.push_back({AnsiText(e.section), AnsiText(e.key), AnsiText(e.value)});
     return m_files.WriteStrings(FileNameBytes(file), bytes);
 }
 
