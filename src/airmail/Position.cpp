@@ -293,6 +293,9 @@ std::optional<PositionFix> Position::LatLonGetCurrentPropagation(bool showError)
 }
 
 std::optional<PositionFix> Position::LatLonGetCurrent(bool showError) {
+    // The sources from one reading of the file: a latitude and a longitude
+    // AirMail writes meanwhile are not taken half old, half new.
+    const ProfileReadsHeld held(m_airmail.profile());
     if (auto fix = LatLonGetCurrentPositionReportCurrent(false)) return fix;
     if (auto fix = LatLonGetCurrentPositionReport(false)) return fix;
     return LatLonGetCurrentPropagation(showError);

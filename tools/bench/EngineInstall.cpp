@@ -10,7 +10,8 @@ namespace tw::bench {
 std::optional<RealEngine> FindRealEngine(QString& why) {
     RealEngine engine;
     engine.program = qEnvironmentVariable("TIDEWELL_VOACAPL");
-    if (engine.program.isEmpty()) engine.program = QStandardPaths::findExecutable(QStringLiteral("voacapl"));
+    if (engine.program.isEmpty())
+        engine.program = QStandardPaths::findExecutable(QStringLiteral("voacapl"));
     const QFileInfo program(engine.program);
     if (engine.program.isEmpty() || !program.isFile() || !program.isExecutable()) {
         why = engine.program.isEmpty()

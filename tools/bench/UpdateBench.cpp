@@ -18,9 +18,11 @@
 // Every figure is processor time (user + system), the median of the runs:
 // Tidewell's own from getrusage(RUSAGE_SELF), the engine's from
 // RUSAGE_CHILDREN over the same span, and the engine run alone on the deck
-// the update left (the same command line and folder, one child waited for
-// with wait4, which gives that child's time).  Wall-clock time is not used:
-// on a shared machine it swings by more than Tidewell's whole share.
+// the update left, right after it (the same command line and folder, one
+// child waited for with wait4, which gives that child's time); the ratio is
+// the median of each update against the engine run after it.  Wall-clock
+// time is not used: on a shared machine it swings by more than Tidewell's
+// whole share.
 //
 // Goals: Tidewell's own work at most 0.3 ms per station at every size; with
 // the real engine, an update at most 1.25 times the engine alone on its deck
@@ -81,7 +83,7 @@ const char* const kEndOfRun = "*****END OF RUN*****";
 const char* const kStandinBanner = "Stand-in model (Tidewell tools/itshf)";
 
 // Ten frequencies across the HF bands, kHz; each station's are shifted a little.
-const double kBandsKhz[kFrequencies] = {2182.0, 4146.0, 6231.5, 8352.0,  10145.5,
+const double kBandsKhz[kFrequencies] = {2182.0,  4146.0,  6231.5,  8352.0,  10145.5,
                                         12551.0, 14108.0, 16710.5, 18876.0, 22124.0};
 
 // The middle value (of an even number, the upper of the two middle ones).
@@ -140,18 +142,23 @@ bool BuildDrive(const QString& root, int stations, QString& error) {
         }
         selected += id + ",";
     }
-    const QByteArray system = "[Station Info]\r\n" + info + "\r\n[Frequency List]\r\n" + frequencies +
-                              "\r\n[Frequency Setup]\r\nSelected=" + selected + "\r\nScan=False\r\n";
+    const QByteArray system = "[Station Info]\r\n" + info + "\r\n[Frequency List]\r\n" +
+                              frequencies + "\r\n[Frequency Setup]\r\nSelected=" + selected +
+                              "\r\nScan=False\r\n";
     // The position report's time is the benchmark's clock: no age warning.
     const QByteArray airmailIni =
         "[Stations]\r\nLast System=BENCH\r\n\r\n"
-        "[Position Report]\r\nLatitude=37\xb0" "41.20'N\r\nLongitude=025\xb0" "33.80'W\r\n"
+        "[Position Report]\r\nLatitude=37\xb0"
+        "41.20'N\r\nLongitude=025\xb0"
+        "33.80'W\r\n"
         "DateTime=2026/06/06 11:00:00\r\n\r\n"
         "[Propagation]\r\nSSN=95\r\n";
-    const QByteArray profile = "[AirMail Data]\r\nStartup=False\r\n"
-                               "[Propagation Data]\r\nModel=" + QByteArray::number(tw::ModelVoacap) +
-                               "\r\n[Station Data]\r\nAll Stations=False\r\nTop Stations=" +
-                               QByteArray::number(stations) + "\r\n";
+    const QByteArray profile =
+        "[AirMail Data]\r\nStartup=False\r\n"
+        "[Propagation Data]\r\nModel=" +
+        QByteArray::number(tw::ModelVoacap) +
+        "\r\n[Station Data]\r\nAll Stations=False\r\nTop Stations=" + QByteArray::number(stations) +
+        "\r\n";
     if (!WriteFile(airmail + QStringLiteral("/Airmail3.exe"), QByteArray()) ||
         !WriteFile(airmail + QStringLiteral("/Airmail.ini"), airmailIni) ||
         !WriteFile(airmail + QStringLiteral("/System.BENCH.ini"), system) ||
@@ -163,19 +170,25 @@ bool BuildDrive(const QString& root, int stations, QString& error) {
         const QString from = QStringLiteral(ITSHF_DEMO_BIN_WIN "/") + QLatin1String(name);
         const QString to = binWin + QLatin1Char('/') + QLatin1String(name);
         if (!QFile::copy(from, to)) {
-            error = QStringLiteral("cannot install the stand-in ") + from + QStringLiteral(" as ") + to;
+            error =
+                QStringLiteral("cannot install the stand-in ") + from + QStringLiteral(" as ") + to;
             return false;
         }
-        QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            to, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     return true;
 }
 
-double Ms(const timeval& t) { return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0; }
-double Ms(const rusage& u) { return Ms(u.ru_utime) + Ms(u.ru_stime); }
+double Ms(const timeval& t) {
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
+}
+double Ms(const rusage& u) {
+    return Ms(u.ru_utime) + Ms(u.ru_stime);
+}
 
 double CpuMs(int who) {
-    rusage usage {};
+    rusage usage{};
     getrusage(who, &usage);
     return Ms(usage);
 }
@@ -183,10 +196,11 @@ double CpuMs(int who) {
 // The decks the run driver writes into the RUN folder, counted as the
 // closes of "sound.dat" after writing: one per program run.
 class DeckCounter {
-public:
+  public:
     explicit DeckCounter(const QString& runFolder) {
         m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_fd >= 0) inotify_add_watch(m_fd, QFile::encodeName(runFolder).constData(), IN_CLOSE_WRITE);
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, QFile::encodeName(runFolder).constData(), IN_CLOSE_WRITE);
     }
     ~DeckCounter() {
         if (m_fd >= 0) ::close(m_fd);
@@ -211,7 +225,7 @@ public:
         return decks;
     }
 
-private:
+  private:
     int m_fd = -1;
 };
 
@@ -222,12 +236,17 @@ struct Engine {
 
     // The command line the run driver gives the engine on drive C: `driveC`.
     std::vector<std::string> Command(const QString& driveC) const {
-        const std::string itshfbc = QFile::encodeName(driveC + QStringLiteral("/itshfbc")).toStdString();
+        const std::string itshfbc =
+            QFile::encodeName(driveC + QStringLiteral("/itshfbc")).toStdString();
         if (real)
-            return {itshfbc + "/bin_linux/voacapl", "-s", "--run-dir=" + itshfbc + "/RUN", itshfbc, "sound.dat",
+            return {itshfbc + "/bin_linux/voacapl",
+                    "-s",
+                    "--run-dir=" + itshfbc + "/RUN",
+                    itshfbc,
+                    "sound.dat",
                     "sound.out"};
-        return {itshfbc + "/bin_win/" + tw::PropagationProgramFile(tw::ModelVoacap).toStdString(), itshfbc,
-                "sound.dat", "sound.out"};
+        return {itshfbc + "/bin_win/" + tw::PropagationProgramFile(tw::ModelVoacap).toStdString(),
+                itshfbc, "sound.dat", "sound.out"};
     }
     bool Produced(const QByteArray& output) const {
         return output.contains(kEndOfRun) && output.contains(kStandinBanner) == !real;
@@ -241,7 +260,8 @@ std::optional<double> RunAlone(const Engine& engine, const QString& driveC) {
     std::vector<char*> argv;
     for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    const std::string run = QFile::encodeName(driveC + QStringLiteral("/itshfbc/RUN")).toStdString();
+    const std::string run =
+        QFile::encodeName(driveC + QStringLiteral("/itshfbc/RUN")).toStdString();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, run.c_str());
@@ -253,12 +273,13 @@ std::optional<double> RunAlone(const Engine& engine, const QString& driveC) {
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0) return std::nullopt;
     int status = 0;
-    rusage usage {};
+    rusage usage{};
     while (wait4(pid, &status, 0, &usage) < 0) {
         if (errno != EINTR) return std::nullopt;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    if (!engine.Produced(ReadFile(driveC + QStringLiteral("/itshfbc/RUN/sound.out")))) return std::nullopt;
+    if (!engine.Produced(ReadFile(driveC + QStringLiteral("/itshfbc/RUN/sound.out"))))
+        return std::nullopt;
     return Ms(usage);
 }
 
@@ -267,49 +288,59 @@ struct Figures {
     double ownMs = 0;     // Tidewell's processor time
     double updateMs = 0;  // Tidewell's and the engine's
     double aloneMs = 0;   // the engine alone on the deck the work left
+    double ratio = 0;     // update / engine alone, of each run and the engine run after it
     bool ok = true;
 };
 
 // Runs `work` `runs` times, each checked by `built`, for `expectedRuns`
-// program runs and for an output of the engine; then the engine alone.
+// program runs and for an output of the engine, and each followed by the
+// engine alone on its deck (unless `alone` is false): the pairs share the
+// machine's state of the moment, so the ratio is taken pair by pair.
 Figures Measure(const char* what, const Engine& engine, const QString& driveC, DeckCounter& decks,
-                const std::function<void()>& work, const std::function<bool()>& built, int expectedRuns,
-                int runs) {
+                const std::function<void()>& work, const std::function<bool()>& built,
+                int expectedRuns, int runs, bool alone = true) {
     Figures figures;
-    std::vector<double> own, total, alone;
+    std::vector<double> own, total, engineAlone, ratios;
     for (int i = 0; i < runs; ++i) {
         decks.Take();
         const double self = CpuMs(RUSAGE_SELF);
         const double children = CpuMs(RUSAGE_CHILDREN);
         work();
         const double ownMs = CpuMs(RUSAGE_SELF) - self;
+        const double totalMs = ownMs + CpuMs(RUSAGE_CHILDREN) - children;
         own.push_back(ownMs);
-        total.push_back(ownMs + CpuMs(RUSAGE_CHILDREN) - children);
+        total.push_back(totalMs);
         const int written = decks.Take();
-        const bool fromEngine = engine.Produced(ReadFile(driveC + QStringLiteral("/itshfbc/RUN/sound.out")));
+        const QString output = driveC + QStringLiteral("/itshfbc/RUN/sound.out");
+        const bool fromEngine = engine.Produced(ReadFile(output));
         if (!built() || written != expectedRuns || !fromEngine) {
-            std::fprintf(stderr, "%s, %s, run %d: list %s, %d program runs (expected %d), output %s\n", what,
-                         qPrintable(engine.title), i + 1, built() ? "built" : "NOT built", written, expectedRuns,
-                         fromEngine ? "of the engine" : "NOT of the engine");
+            std::fprintf(stderr,
+                         "%s, %s, run %d: list %s, %d program runs (expected %d), output %s\n",
+                         what, qPrintable(engine.title), i + 1, built() ? "built" : "NOT built",
+                         written, expectedRuns, fromEngine ? "of the engine" : "NOT of the engine");
             figures.ok = false;
         }
-    }
-    for (int i = 0; i < runs; ++i) {
+        if (!alone) continue;
         const std::optional<double> ms = RunAlone(engine, driveC);
-        if (!ms) {
-            std::fprintf(stderr, "%s, %s: the engine run alone failed\n", what, qPrintable(engine.title));
+        if (!ms || *ms <= 0.0) {
+            std::fprintf(stderr, "%s, %s: the engine run alone failed\n", what,
+                         qPrintable(engine.title));
             figures.ok = false;
             break;
         }
-        alone.push_back(*ms);
+        engineAlone.push_back(*ms);
+        ratios.push_back(totalMs / *ms);
     }
     figures.ownMs = Median(own);
     figures.updateMs = Median(total);
-    figures.aloneMs = Median(alone);
+    figures.aloneMs = Median(engineAlone);
+    figures.ratio = Median(ratios);
     return figures;
 }
 
-const char* Verdict(bool within) { return within ? "within" : "OVER"; }
+const char* Verdict(bool within) {
+    return within ? "within" : "OVER";
+}
 
 // What the runs on one engine gave, for the goals.
 struct EngineResult {
@@ -321,24 +352,25 @@ struct EngineResult {
 };
 
 void PrintRow(const char* what, int stations, const Figures& f) {
-    const double ratio = f.aloneMs > 0 ? f.updateMs / f.aloneMs : 0.0;
     std::printf("%-6s %4d   %9.3f ms %10.2f ms %10.2f ms %10.2f ms %8.3f\n", what, stations,
-                f.ownMs / stations, f.ownMs, f.updateMs, f.aloneMs, ratio);
+                f.ownMs / stations, f.ownMs, f.updateMs, f.aloneMs, f.ratio);
 }
 
 // Every case on one engine.
 EngineResult RunEngine(const Engine& engine, int runs, const std::vector<int>& stationCounts) {
     EngineResult result;
     std::printf("\n%s\n", qPrintable(engine.title));
-    std::printf("       stations  own/station  own         update      engine alone   update/engine\n");
+    std::printf(
+        "       stations  own/station  own         update      engine alone   update/engine\n");
     for (const int stations : stationCounts) {
         QTemporaryDir root;
         QString error;
         if (!root.isValid() || !BuildDrive(root.path(), stations, error) ||
-            (engine.real && !tw::bench::InstallRealEngine(*engine.real, root.filePath(QStringLiteral("drive_c")),
-                                                          error))) {
-            std::fprintf(stderr, "tidewell-update-bench: %s\n",
-                         qPrintable(error.isEmpty() ? QStringLiteral("no temporary folder") : error));
+            (engine.real && !tw::bench::InstallRealEngine(
+                                *engine.real, root.filePath(QStringLiteral("drive_c")), error))) {
+            std::fprintf(
+                stderr, "tidewell-update-bench: %s\n",
+                qPrintable(error.isEmpty() ? QStringLiteral("no temporary folder") : error));
             result.ok = false;
             return result;
         }
@@ -358,8 +390,10 @@ EngineResult RunEngine(const Engine& engine, int runs, const std::vector<int>& s
         main.Form_Load();
         main.Form_Activate();  // AirMail's folders, then the first update (not measured)
         if (!main.cmdStart.enabled || !main.propagationBest) {
-            std::fprintf(stderr, "tidewell-update-bench: the first update of %d stations did not build the list\n",
-                         stations);
+            std::fprintf(
+                stderr,
+                "tidewell-update-bench: the first update of %d stations did not build the list\n",
+                stations);
             result.ok = false;
             return result;
         }
@@ -367,30 +401,33 @@ EngineResult RunEngine(const Engine& engine, int runs, const std::vector<int>& s
         const auto update = [&] { main.Update(false); };
         const auto listBuilt = [&] { return main.cmdStart.enabled; };
         main.settings.m_bPropagationCombinedRuns = true;
-        const Figures combined = Measure("update", engine, driveC, decks, update, listBuilt, 1, runs);
+        const Figures combined =
+            Measure("update", engine, driveC, decks, update, listBuilt, 1, runs);
         PrintRow("update", stations, combined);
 
         tw::frmPropagationBest& best = *main.propagationBest;
         const auto view = [&] { best.Update(QStringLiteral("BENCH"), false); };
         const auto viewBuilt = [&] { return best.Failure().isEmpty() && best.grdData.Rows() == 2; };
-        const Figures viewFigures = Measure("view", engine, driveC, decks, view, viewBuilt, 1, runs);
+        const Figures viewFigures =
+            Measure("view", engine, driveC, decks, view, viewBuilt, 1, runs);
         PrintRow("view", stations, viewFigures);
 
         const double own = combined.ownMs / stations;
         result.worstOwnPerStation = std::max(result.worstOwnPerStation, own);
         result.bestOwnPerStation = std::min(result.bestOwnPerStation, own);
-        result.worstUpdateRatio = std::max(result.worstUpdateRatio, combined.updateMs / combined.aloneMs);
-        result.worstViewRatio = std::max(result.worstViewRatio, viewFigures.updateMs / viewFigures.aloneMs);
+        result.worstUpdateRatio = std::max(result.worstUpdateRatio, combined.ratio);
+        result.worstViewRatio = std::max(result.worstViewRatio, viewFigures.ratio);
         result.ok = result.ok && combined.ok && viewFigures.ok;
 
         if (stations == kSeparateRunsStations) {
             main.settings.m_bPropagationCombinedRuns = false;
-            const Figures separate = Measure("update, one run per station", engine, driveC, decks, update,
-                                             listBuilt, stations, 1);
+            const Figures separate = Measure("update, one run per station", engine, driveC, decks,
+                                             update, listBuilt, stations, 1, false);
             main.settings.m_bPropagationCombinedRuns = true;
-            std::printf("update of %d stations with one run per station (setting off): own %.2f ms, "
-                        "update %.2f ms\n",
-                        stations, separate.ownMs, separate.updateMs);
+            std::printf(
+                "update of %d stations with one run per station (setting off): own %.2f ms, "
+                "update %.2f ms\n",
+                stations, separate.ownMs, separate.updateMs);
             result.ok = result.ok && separate.ok;
         }
     }
@@ -411,15 +448,19 @@ int main(int argc, char** argv) {
     qunsetenv("ITSHF_STANDIN_CIRCUIT_MS");
     qputenv("ITSHF_STANDIN_NO_VOACAPL", "1");  // the stand-in's own model
 
-    std::printf("Tidewell update benchmark: VOACAP, %d frequencies per station, %d runs per figure\n"
-                "processor time (user + system), medians; own = Tidewell (RUSAGE_SELF), update = own and the\n"
-                "engine it ran (RUSAGE_CHILDREN), engine alone = the engine on the same deck (wait4)\n",
-                kFrequencies, runs);
+    std::printf(
+        "Tidewell update benchmark: VOACAP, %d frequencies per station, %d runs per figure\n"
+        "processor time (user + system), medians; own = Tidewell (RUSAGE_SELF), update = own and "
+        "the\n"
+        "engine it ran (RUSAGE_CHILDREN), engine alone = the engine on the same deck (wait4)\n",
+        kFrequencies, runs);
 
-    std::vector<Engine> engines = {{QStringLiteral("stand-in (bin_win/voacapw.exe, its own model)"), std::nullopt}};
+    std::vector<Engine> engines = {
+        {QStringLiteral("stand-in (bin_win/voacapw.exe, its own model)"), std::nullopt}};
     QString why;
     if (const auto real = tw::bench::FindRealEngine(why)) {
-        engines.push_back({QStringLiteral("voacapl (%1, data %2)").arg(real->program, real->itshfbc), real});
+        engines.push_back(
+            {QStringLiteral("voacapl (%1, data %2)").arg(real->program, real->itshfbc), real});
     } else {
         std::printf("\nno real engine (%s): the stand-in only\n", qPrintable(why));
     }
@@ -435,16 +476,18 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < engines.size(); ++i) {
         const EngineResult& r = results[i];
         std::printf("%s:\n", qPrintable(engines[i].title));
-        std::printf("  own work per station: %.3f to %.3f ms (goal at most %.2f at every size: %s)\n",
-                    r.bestOwnPerStation, r.worstOwnPerStation, kOwnLimitMs,
-                    Verdict(r.worstOwnPerStation <= kOwnLimitMs));
+        std::printf(
+            "  own work per station: %.3f to %.3f ms (goal at most %.2f at every size: %s)\n",
+            r.bestOwnPerStation, r.worstOwnPerStation, kOwnLimitMs,
+            Verdict(r.worstOwnPerStation <= kOwnLimitMs));
         if (engines[i].real) {
-            std::printf("  update / engine: at most %.3f (goal %.2f: %s)\n", r.worstUpdateRatio, kUpdateLimit,
-                        Verdict(r.worstUpdateRatio <= kUpdateLimit));
-            std::printf("  view / engine:   at most %.3f (goal %.2f: %s)\n", r.worstViewRatio, kViewLimit,
-                        Verdict(r.worstViewRatio <= kViewLimit));
+            std::printf("  update / engine: at most %.3f (goal %.2f: %s)\n", r.worstUpdateRatio,
+                        kUpdateLimit, Verdict(r.worstUpdateRatio <= kUpdateLimit));
+            std::printf("  view / engine:   at most %.3f (goal %.2f: %s)\n", r.worstViewRatio,
+                        kViewLimit, Verdict(r.worstViewRatio <= kViewLimit));
         }
     }
-    if (engines.size() == 1) std::printf("update / engine and view / engine goals: not measured, no real engine\n");
+    if (engines.size() == 1)
+        std::printf("update / engine and view / engine goals: not measured, no real engine\n");
     return ok ? 0 : 1;
 }
