@@ -194,13 +194,15 @@ double CpuMs(int who) {
 }
 
 // The decks the run driver writes into the RUN folder, counted as the
-// closes of "sound.dat" after writing: one per program run.
+// closes of "sound.dat" after it was changed: one per program run.  (The
+// real engine opens its deck for writing too, and closes it unchanged.)
 class DeckCounter {
   public:
     explicit DeckCounter(const QString& runFolder) {
         m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (m_fd >= 0)
-            inotify_add_watch(m_fd, QFile::encodeName(runFolder).constData(), IN_CLOSE_WRITE);
+            inotify_add_watch(m_fd, QFile::encodeName(runFolder).constData(),
+                              IN_MODIFY | IN_CLOSE_WRITE);
     }
     ~DeckCounter() {
         if (m_fd >= 0) ::close(m_fd);
@@ -218,7 +220,13 @@ class DeckCounter {
             if (n <= 0) break;
             for (ssize_t at = 0; at < n;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->len > 0 && std::string(event->name) == "sound.dat") ++decks;
+                if (event->len > 0 && std::string(event->name) == "sound.dat") {
+                    if (event->mask & IN_MODIFY) m_changed = true;
+                    if ((event->mask & IN_CLOSE_WRITE) && m_changed) {
+                        ++decks;
+                        m_changed = false;
+                    }
+                }
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
         }
@@ -227,6 +235,7 @@ class DeckCounter {
 
   private:
     int m_fd = -1;
+    bool m_changed = false;
 };
 
 // One engine: how the run driver starts it, and how to tell its output.
@@ -262,6 +271,9 @@ std::optional<double> RunAlone(const Engine& engine, const QString& driveC) {
     argv.push_back(nullptr);
     const std::string run =
         QFile::encodeName(driveC + QStringLiteral("/itshfbc/RUN")).toStdString();
+    // The old output goes first, as the run driver removes it: the real
+    // engine writes over a file that is there without shortening it.
+    QFile::remove(driveC + QStringLiteral("/itshfbc/RUN/sound.out"));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, run.c_str());
