@@ -309,6 +309,11 @@ QString Propagation::EngineCause() const {
         return QString();
     bytes.truncate(kEngineLogLimit);
     QString first;
+    // The engine pads its texts with NUL characters: like every control
+    // character they count as blanks.
+    for (char& c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\n') c = ' ';
+    }
     for (const QByteArray& raw : bytes.split('\n')) {
         const QString line = AnsiToUnicode(raw).simplified();
         if (line.isEmpty()) continue;
