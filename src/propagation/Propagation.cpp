@@ -248,9 +248,11 @@ bool Propagation::PropagationIcepacVoacap(const PropagationRun& run, Propagation
 bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, PropagationHours& table,
                           PropagationPath& path) {
     // A missing program is found before any file is touched.
-    if (!PropagationProgramCheck(run.Model, run.ShowErrors)) return false;
     const std::optional<Engine> engine = PropagationEngine(run.Model);
-    if (!engine) return false;
+    if (!engine) {
+        if (run.ShowErrors) ProgramMissingMessage(run.Model);
+        return false;
+    }
 
     auto fail = [&](const QString& text) {
         if (run.ShowErrors && !text.isEmpty()) Message(text);
@@ -309,6 +311,11 @@ QString Propagation::EngineCause() const {
         return QString();
     bytes.truncate(kEngineLogLimit);
     QString first;
+    // The engine pads its texts with NUL characters: like every control
+    // character they count as blanks.
+    for (char& c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\n') c = ' ';
+    }
     for (const QByteArray& raw : bytes.split('\n')) {
         const QString line = AnsiToUnicode(raw).simplified();
         if (line.isEmpty()) continue;
@@ -496,16 +503,17 @@ bool Propagation::TakePrepared(const PropagationRun& run, PropagationHours& tabl
 }
 
 bool Propagation::PropagationProgramCheck(int model, bool showErrors) {
-    if (PropagationProgramFile(model).isEmpty()) return false;
     if (PropagationEngine(model)) return true;
-    if (showErrors) {
-        Message(
-            QStringLiteral("Propagation Model ") + PropagationModelName(model) +
+    if (showErrors) ProgramMissingMessage(model);
+    return false;
+}
+
+void Propagation::ProgramMissingMessage(int model) {
+    if (PropagationProgramFile(model).isEmpty()) return;  // no model: RunBatch says so
+    Message(QStringLiteral("Propagation Model ") + PropagationModelName(model) +
             QStringLiteral(" not found.") + QStringLiteral("\r\n\r\n") +
             QStringLiteral(
                 "Please check that ITS HF propagation prediction software has been installed."));
-    }
-    return false;
 }
 
 platform::ProcessEnd Propagation::ProcessWait(platform::ProcessId pid, double seconds) {

@@ -172,6 +172,7 @@ private:
     bool TakePrepared(const PropagationRun& run, PropagationHours& table, PropagationPath& path);
     bool RunDeck(const ModelRun& model, const Engine& engine, const QByteArray& deck,
                  double waitSeconds, QByteArray& output, QString& error);
+    void ProgramMissingMessage(int model);
     QString EngineLogFile();
     QString EngineCause() const;
     bool RunBatch(const PropagationRun& run, PropagationHours& table, PropagationPath& path);

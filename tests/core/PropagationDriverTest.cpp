@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -24,6 +25,7 @@
 #include "propagation/Propagation.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/RealEngine.h"
 #include "support/Standins.h"
 
 namespace tw {
@@ -405,6 +407,90 @@ TEST_F(PropagationDriver, TheLinuxVoacapEngineRunsDirectly) {
     EXPECT_FALSE(Get(ModelVoacap, test::kGuamFrequencies));
     EXPECT_EQ(ui.LastMessage(), QStringLiteral("PropagationIcepacVoacap, Shell voacapl ended with an "
                                                "error: Error: Unable to open itshfbc directory at:"));
+}
+
+// A process runner that changes a start before the real one makes it.
+class EditingRunner final : public platform::IProcessRunner {
+public:
+    EditingRunner(platform::IProcessRunner& real,
+                  std::function<void(std::vector<std::string>&)> edit)
+        : m_real(real), m_edit(std::move(edit)) {}
+    platform::ProcessStart Start(const std::string& program, const std::vector<std::string>& arguments,
+                                 const std::string& folder, const std::string& output) override {
+        std::vector<std::string> edited = arguments;
+        m_edit(edited);
+        return m_real.Start(program, edited, folder, output);
+    }
+    platform::ProcessEnd Wait(platform::ProcessId pid, double s) override { return m_real.Wait(pid, s); }
+    std::optional<platform::ProcessEnd> Poll(platform::ProcessId pid) override { return m_real.Poll(pid); }
+    void Kill(platform::ProcessId pid) override { m_real.Kill(pid); }
+
+private:
+    platform::IProcessRunner& m_real;
+    std::function<void(std::vector<std::string>&)> m_edit;
+};
+
+// The real engine gives the sample's tables for the sample's circuit, and
+// each of its ways of failing ends the run at once (its standard input is
+// closed, so a PAUSE does not wait) with a message that names it and the
+// cause; an old output is never read as the new one.
+TEST_F(PropagationDriver, TheRealEngineGivesItsTablesOrSaysWhyNot) {
+    TW_REQUIRE_VOACAPL(engine);
+    ASSERT_EQ(test::InstallVoacapl(engine, m_drive.path()), QString());
+    settings.m_fPropagationLayerAdjustEs = 0.0f;  // as in the sample
+    const QString antennas = m_drive.path() + QStringLiteral("/itshfbc/antennas");
+    const QString deck = Run(QStringLiteral("sound.dat"));
+    const struct {
+        const char* name;
+        std::function<void(std::vector<std::string>&)> edit;
+        std::string message;  // "" for a good run
+    } cases[] = {
+        {"good run", [](std::vector<std::string>&) {}, ""},
+        {"antenna file missing", [&](std::vector<std::string>&) { QFile::remove(antennas); QDir().mkpath(antennas); },
+         "Output voacapl wrote no \"sound.out\": Error= 2 OPENing antenna file=" +
+             QFile::encodeName(antennas).toStdString() + "/default/const17.voa."},
+        {"deck missing", [&](std::vector<std::string>&) { QFile::remove(deck); },
+         "Output voacapl wrote no \"sound.out\"."},
+        {"no data folder", [](std::vector<std::string>& a) { a[2] = "/nonexistent/itshfbc"; },
+         "Shell voacapl ended with an error: Error: Unable to open itshfbc directory at:"},
+        {"damaged deck columns",
+         [&](std::vector<std::string>&) {
+             QFile file(deck);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             QByteArray text = file.readAll().replace("TIME         20", "TIME         2x");
+             file.resize(0);
+             file.write(text);
+         },
+         "Shell voacapl ended with an error: Fortran runtime error: Bad value during integer read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.ClearRecords();
+        // The antennas of the engine, whatever the case before did to them.
+        if (!QFile::remove(antennas)) QDir().rmdir(antennas);
+        ASSERT_TRUE(QFile::link(engine.dataTree + QStringLiteral("/antennas"), antennas));
+        // The sample's output is left where the new one goes.
+        QFile::remove(Run(QStringLiteral("sound.out")));
+        QFile::copy(QStringLiteral(TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out"), Run(QStringLiteral("sound.out")));
+        EditingRunner editing(*runner, c.edit);
+        Propagation real {settings, ui, paths, editing, clock};
+        const auto t0 = std::chrono::steady_clock::now();
+        const QDateTime time(QDate(2026, 6, 15), QTime(20, 0), Qt::UTC);
+        const bool ok = real.PropagationGet(ModelVoacap, time, test::kGuamPositions,
+                                            test::kGuamFrequencies, 150.0f, results, path);
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 4.0);
+        if (c.message.empty()) {
+            ASSERT_TRUE(ok) << ui.LastMessage().toStdString();
+            // The sample: hour 20, 14.1 MHz, and the MUF.
+            EXPECT_FLOAT_EQ(results[6].Snr, 14.0f);
+            EXPECT_FLOAT_EQ(path.Muf.front(), 17450.0f);
+            continue;
+        }
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.LastMessage().toStdString(), "PropagationIcepacVoacap, " + c.message);
+        EXPECT_EQ(Valid(results), std::string(10, '0'));
+    }
 }
 
 // The stand-ins installed as the three program names: what the driver reads

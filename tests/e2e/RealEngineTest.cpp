@@ -1,0 +1,172 @@
+// The real VOACAP engine for Linux (voacapl) run by the real tidewell
+// executable, on a copy of the demo drive and on a system of 120 stations
+// spread over the globe: every list and view that combines the stations'
+// circuits into one run of the engine prints exactly what one run per station
+// prints, at hours of the day and night in both seasons, and the detailed view
+// of a station shows what the list shows for it.  Skipped where the engine is
+// not installed (see support/RealEngine.h).
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
+
+#include <cmath>
+#include <map>
+
+#include "E2eSupport.h"
+#include "support/RealEngine.h"
+
+namespace tw {
+namespace {
+
+using test::ProcessRun;
+using test::WriteFile;
+
+// The hours: night, morning and evening over the Atlantic, June and December.
+const char* const kTimes[] = {"2026-06-06T03:20", "2026-06-06T11:40", "2026-06-06T19:05",
+                              "2026-12-06T03:20", "2026-12-06T11:40", "2026-12-06T19:05"};
+
+// A Maidenhead locator of six characters for a point.
+QString Locator(double latitude, double longitude) {
+    const double x = longitude + 180.0, y = latitude + 90.0;
+    QString text;
+    text += QChar('A' + static_cast<int>(x / 20));
+    text += QChar('A' + static_cast<int>(y / 10));
+    text += QChar('0' + static_cast<int>(std::fmod(x, 20.0) / 2));
+    text += QChar('0' + static_cast<int>(std::fmod(y, 10.0)));
+    text += QChar('a' + static_cast<int>(std::fmod(x, 2.0) * 12));
+    text += QChar('a' + static_cast<int>(std::fmod(y, 1.0) * 24));
+    return text;
+}
+
+class RealEngine : public test::DemoDrive {
+protected:
+    void SetUp() override {
+        DemoDrive::SetUp();
+        TW_REQUIRE_VOACAPL(found);
+        ASSERT_EQ(test::InstallVoacapl(found, DriveC()), QString());
+    }
+
+    // The profile: VOACAP, the combined runs on or off, and `more` cards.
+    void Profile(bool combined, const QByteArray& more = {}) const {
+        WriteFile(DemoDrive::Profile(),
+                  QByteArray("[Propagation Data]\r\nModel=2\r\nCombined Runs=") +
+                      (combined ? "True" : "False") + "\r\n" + more);
+    }
+
+    // A command with the combined runs and without: both print the same, and
+    // the run succeeded.  Gives what was printed.
+    QString Same(const QStringList& command, const QString& utc, const QString& system,
+                 const QByteArray& more = {}) const {
+        ProcessRun runs[2];
+        for (bool combined : {true, false}) {
+            Profile(combined, more);
+            runs[combined ? 0 : 1] = test::RunTidewell(
+                command + QStringList {"--drive-c", DriveC(), "--profile", DemoDrive::Profile(),
+                                       "--utc", utc, "--system", system});
+        }
+        EXPECT_EQ(runs[0].exitCode, 0) << runs[0].err.toStdString();
+        EXPECT_EQ(runs[0].out, runs[1].out);
+        EXPECT_EQ(runs[0].err, runs[1].err);
+        EXPECT_GT(runs[0].out.count(QLatin1Char('\n')), 1) << runs[0].out.toStdString();
+        return runs[0].out;
+    }
+
+    // A system file of 120 stations spread evenly over the globe, all of them
+    // selected, each with four to seven frequencies across the band.
+    void GlobeSystem() const {
+        const double band[] = {2182.0, 3590.5, 4146.0, 5357.0, 6231.5, 7101.0, 8352.0,
+                               10145.5, 12551.0, 14108.0, 16710.5, 18106.0, 22124.0, 24925.5};
+        QByteArray info = "[Station Info]\r\n", list = "[Frequency List]\r\n", selected;
+        const int count = 120;
+        for (int i = 0; i < count; ++i) {
+            const double latitude = std::asin(1.0 - 2.0 * (i + 0.5) / count) * 180.0 / M_PI * 0.95;
+            const double longitude = std::fmod(i * 137.50776, 360.0) - 180.0;
+            const QByteArray id = "QG" + QByteArray::number(1000 + i);
+            info += id + "=" + Locator(latitude, longitude).toLatin1() + ":Globe " +
+                    QByteArray::number(i) + ";Everywhere\r\n";
+            QByteArrayList frequencies;
+            for (int k = 0; k < 4 + i % 4; ++k)
+                frequencies << QByteArray::number(band[(i + 3 * k) % 14] + (i % 3), 'f', 1);
+            std::sort(frequencies.begin(), frequencies.end(),
+                      [](const QByteArray& a, const QByteArray& b) { return a.toDouble() < b.toDouble(); });
+            list += id + "=" + frequencies.join(',') + "\r\n";
+            selected += id + ",";
+        }
+        WriteFile(DriveC() + QStringLiteral("/Program Files/AirMail/System.GLOBE.ini"),
+                  info + "\r\n" + list + "\r\n[Frequency Setup]\r\nSelected=" + selected + "\r\n");
+    }
+};
+
+const QByteArray kEveryRow = "[Station Data]\r\nTop Stations=40\r\nTop Frequencies=20\r\n";
+const QByteArray kAdditional = "Additional Data=True\r\n";
+
+// The demo's two systems: the list with and without the additional data
+// (so with its LUF-MUF column), and the best connect time view of every
+// station, long form.
+TEST_F(RealEngine, TheDemoSystemsAreTheSameWithCombinedRuns) {
+    for (const char* system : {"HAM", "SAILMAIL"}) {
+        for (const char* utc : kTimes) {
+            SCOPED_TRACE(std::string(system) + " " + utc);
+            Same({"--best-list"}, QLatin1String(utc), QLatin1String(system), kEveryRow);
+            Same({"--best-list"}, QLatin1String(utc), QLatin1String(system), kAdditional + kEveryRow);
+            Same({"--best-time", "--long"}, QLatin1String(utc), QLatin1String(system));
+        }
+    }
+}
+
+TEST_F(RealEngine, AHundredAndTwentyStationsOverTheGlobeAreTheSameWithCombinedRuns) {
+    GlobeSystem();
+    for (const char* utc : {kTimes[0], kTimes[1], kTimes[4]}) {
+        SCOPED_TRACE(utc);
+        const QString list = Same({"--best-list"}, QLatin1String(utc), QStringLiteral("GLOBE"), kEveryRow);
+        QSet<QString> stations;
+        for (const QString& row : list.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
+            stations.insert(row.section(QLatin1Char('\t'), 0, 0));
+        EXPECT_EQ(stations.size(), 40) << list.toStdString();
+        const QString hours =
+            Same({"--best-time", "--long"}, QLatin1String(utc), QStringLiteral("GLOBE"));
+        EXPECT_EQ(hours.count(QLatin1Char('\n')), 121) << hours.toStdString();
+    }
+}
+
+// The detailed view of a station at the list's time shows, for each of the
+// list's frequencies of that station, the list's own row; at a whole hour the
+// 24-hour view shows the list's SNR in that hour's column.
+TEST_F(RealEngine, TheDetailedViewShowsWhatTheListShows) {
+    const QRegularExpression checkMark(QStringLiteral(" \\[[x ]\\]"));
+    for (const char* utc : {kTimes[2], kTimes[3], "2026-06-06T19:00"}) {
+        SCOPED_TRACE(utc);
+        const auto same = [&](const QStringList& command, const QByteArray& more = {}) {
+            return Same(command, QLatin1String(utc), QStringLiteral("HAM"), more);
+        };
+        QStringList rows = same({"--best-list"}, kAdditional + kEveryRow).split('\n', Qt::SkipEmptyParts);
+        const QStringList columns = rows.takeFirst().split('\t');
+        const QString station = rows.first().section('\t', 0, 0);
+        // Check marks follow the list's rules for its own rows; the rest is the prediction.
+        const QString details = same({"--details", station}, kAdditional).remove(checkMark);
+        const QString hours = same({"--hours", station});
+        const bool wholeHour = QByteArray(utc).endsWith(":00");
+        for (const QString& row : rows.filter(QRegularExpression('^' + station + '\t'))) {
+            EXPECT_TRUE(details.contains(QString(row).remove(checkMark) + '\n'))
+                << row.toStdString() << "\n" << details.toStdString();
+            const QStringList cells = row.split('\t');
+            const QString hourCell = QStringLiteral("^%1(\\t[^\\t]*){%2}\\t%3(\\t|$)")
+                                         .arg(QRegularExpression::escape(
+                                                  cells[columns.indexOf("Frequency")].section(' ', 0, 0)))
+                                         .arg(QString::fromLatin1(utc).mid(11, 2).toInt())
+                                         .arg(cells[columns.indexOf("Snr")]);
+            if (wholeHour) {
+                EXPECT_TRUE(QRegularExpression(hourCell, QRegularExpression::MultilineOption)
+                                .match(hours).hasMatch())
+                    << row.toStdString() << "\n" << hours.toStdString();
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tw
