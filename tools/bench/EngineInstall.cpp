@@ -8,26 +8,27 @@
 namespace tw::bench {
 
 std::optional<RealEngine> FindRealEngine(QString& why) {
-    RealEngine engine;
-    engine.program = qEnvironmentVariable("TIDEWELL_VOACAPL");
-    if (engine.program.isEmpty())
-        engine.program = QStandardPaths::findExecutable(QStringLiteral("voacapl"));
-    const QFileInfo program(engine.program);
-    if (engine.program.isEmpty() || !program.isFile() || !program.isExecutable()) {
-        why = engine.program.isEmpty()
+    QString program = qEnvironmentVariable("TIDEWELL_VOACAPL");
+    if (program.isEmpty()) program = QStandardPaths::findExecutable(QStringLiteral("voacapl"));
+    const QFileInfo info(program);
+    if (program.isEmpty() || !info.isFile() || !info.isExecutable()) {
+        why = program.isEmpty()
                   ? QStringLiteral("no voacapl on the PATH and TIDEWELL_VOACAPL not set")
-                  : QStringLiteral("\"%1\" is no executable program").arg(engine.program);
+                  : QStringLiteral("\"%1\" is no executable program").arg(program);
         return std::nullopt;
     }
-    engine.program = program.absoluteFilePath();
-    engine.itshfbc = qEnvironmentVariable("TIDEWELL_VOACAPL_ITSHFBC");
-    if (engine.itshfbc.isEmpty())
-        engine.itshfbc = QDir::cleanPath(program.absolutePath() + QStringLiteral("/../itshfbc"));
-    if (!QFileInfo(engine.itshfbc + QStringLiteral("/coeffs")).isDir()) {
-        why = QStringLiteral("the data tree \"%1\" has no coeffs folder").arg(engine.itshfbc);
-        return std::nullopt;
+    program = info.canonicalFilePath();
+    const QStringList trees{qEnvironmentVariable("TIDEWELL_VOACAPL_ITSHFBC"),
+                            QFileInfo(program).dir().filePath(QStringLiteral("../itshfbc")),
+                            QDir::home().filePath(QStringLiteral("itshfbc"))};
+    for (const QString& tree : trees) {
+        if (!tree.isEmpty() &&
+            QFileInfo::exists(tree + QStringLiteral("/antennas/default/const17.voa")))
+            return RealEngine{program, QDir(tree).canonicalPath()};
     }
-    return engine;
+    why = QStringLiteral("voacapl (%1) has no data tree with antennas/default/const17.voa")
+              .arg(program);
+    return std::nullopt;
 }
 
 bool InstallRealEngine(const RealEngine& engine, const QString& driveC, QString& error) {

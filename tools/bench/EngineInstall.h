@@ -5,7 +5,8 @@
 // The engine is the program named by TIDEWELL_VOACAPL, else "voacapl" on the
 // PATH.  Its data tree (antennas, coeffs, ... as voacapl's makeitshfbc lays
 // them out) is TIDEWELL_VOACAPL_ITSHFBC, else "itshfbc" in the folder above
-// the program's bin folder.
+// the program's bin folder, else ~/itshfbc (voacapl's own default): the
+// rules of the tests' tests/support/RealEngine.h.
 //
 // Installed, the program is <drive C>/itshfbc/bin_linux/voacapl and the data
 // tree's folders are in <drive C>/itshfbc itself; both are symbolic links, so
@@ -24,7 +25,7 @@ struct RealEngine {
 };
 
 // The engine of this machine, or nothing when there is none (no program, or
-// its data tree lacks the coefficients); `why` then says what is missing.
+// no data tree with its default antenna); `why` then says what is missing.
 std::optional<RealEngine> FindRealEngine(QString& why);
 
 // Installs `engine` into the drive C: folder `driveC`; false with the reason
