@@ -1,6 +1,5 @@
 #include "airmail/Position.h"
 
-
 #include <cmath>
 
 #include "airmail/AirMail.h"
@@ -148,7 +147,8 @@ bool Skip(const QString& text, qsizetype& pos, char c) {
 }
 
 bool IsYearFirst(const QString& text) {
-    if (text.size() <= 4 || (text[4] != QLatin1Char('/') && text[4] != QLatin1Char('-'))) return false;
+    if (text.size() <= 4 || (text[4] != QLatin1Char('/') && text[4] != QLatin1Char('-')))
+        return false;
     for (qsizetype i = 0; i < 4; ++i) {
         if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9')) return false;
     }
@@ -199,7 +199,8 @@ std::optional<QDateTime> AirMailDateTimeFromText(const QString& raw) {
     if (pos < text.size()) {
         // The 12-hour clock of the "/" forms: " AM" or " PM" in either case,
         // 0 to 12 o'clock ("12 AM" is midnight).
-        if (dashes || !Skip(text, pos, ' ') || text.size() - pos != 2 || *hour > 12) return std::nullopt;
+        if (dashes || !Skip(text, pos, ' ') || text.size() - pos != 2 || *hour > 12)
+            return std::nullopt;
         const QString half = text.mid(pos).toUpper();
         if (half != QLatin1String("AM") && half != QLatin1String("PM")) return std::nullopt;
         *hour = *hour % 12 + (half == QLatin1String("PM") ? 12 : 0);

@@ -155,10 +155,11 @@ namespace {
 std::optional<double> CNumber(std::u16string_view text) {
     std::string ascii;
     for (const char16_t c : text) {
-        if ((c < u'0' || c > u'9') && c != u'.' && c != u'e' && c != u'E' && c != u'+' && c != u'-') {
+        if ((c < u'0' || c > u'9') && c != u'.' && c != u'e' && c != u'E' && c != u'+' &&
+            c != u'-') {
             bool ok = false;
-            const double value =
-                QLocale::c().toDouble(QStringView(text.data(), static_cast<qsizetype>(text.size())), &ok);
+            const double value = QLocale::c().toDouble(
+                QStringView(text.data(), static_cast<qsizetype>(text.size())), &ok);
             return ok ? std::optional<double>(value) : std::nullopt;
         }
         ascii += static_cast<char>(c);

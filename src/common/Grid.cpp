@@ -427,7 +427,8 @@ double LeadingNumber(const QString& text) {
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
         std::string exponent = "e";
-        if (j < n && (text[j] == u'+' || text[j] == u'-')) exponent += static_cast<char>(text[j++].unicode());
+        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+            exponent += static_cast<char>(text[j++].unicode());
         if (digit(j)) {
             for (; digit(j); ++j) exponent += static_cast<char>(text[j].unicode());
             number += exponent;

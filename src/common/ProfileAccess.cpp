@@ -49,7 +49,8 @@ QString ProfileAccess::Get(const QString& file, const QString& section, const QS
     // ("22" of "22124.0").
     const std::string value = m_files.GetString(FileNameBytes(file), AnsiText(section),
                                                 AnsiText(key), std::string(), std::string::npos);
-    return AnsiToUnicode(QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())));
+    return AnsiToUnicode(
+        QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 bool ProfileAccess::Write(const QString& file, const QString& section, const QString& key,

@@ -412,8 +412,9 @@ ParsedFile::ParsedFile(std::string_view bytes) {
             keys = first ? &at->second : nullptr;
         } else if (keys && IsReadKey(kind, c)) {
             const std::string_view value = ValueOf(c);
-            keys->try_emplace(FoldedName(KeyName(c)),
-                              Span {static_cast<std::size_t>(value.data() - text.data()), value.size()});
+            keys->try_emplace(
+                FoldedName(KeyName(c)),
+                Span{static_cast<std::size_t>(value.data() - text.data()), value.size()});
         }
     }
 }
@@ -425,7 +426,8 @@ std::string ParsedFile::GetString(std::string_view section, std::string_view key
     };
     if (const auto keys = m_sections.find(folded(section)); keys != m_sections.end()) {
         if (const auto at = keys->second.find(folded(key)); at != keys->second.end()) {
-            const std::string_view value = std::string_view(m_text).substr(at->second.begin, at->second.size);
+            const std::string_view value =
+                std::string_view(m_text).substr(at->second.begin, at->second.size);
             if (!m_unicode) return std::string(CutTo(value, bufferSize));
             return std::string(CutTo(Utf8ToAnsi(value), bufferSize));
         }

@@ -75,8 +75,9 @@ TEST(PositionText, DateTimes) {
         {"2026-6-3T14:05:09", "2026-06-03T14:05:09Z"},
         {"2026/03/29 02:30:00", "2026-03-29T02:30:00Z"},
         {"2026/06/03", "2026-06-03T00:00:00Z"}, {"", "none"}, {"2026/13/40 10:00:00", "none"},
-        {"2026-06-03T14:05", "none"}, {"2026-06-03 2:05 PM", "none"}, {"6/3/2026 13:05 PM", "none"},
-        {"06/03/26 10:00", "none"}, {"2026/06/03 10:00:00 UTC", "none"}, {"2026/06/03 24:00", "none"}};
+        {"2026-06-03T14:05", "none"}, {"2026-06-03 2:05 PM", "none"},
+        {"6/3/2026 13:05 PM", "none"}, {"06/03/26 10:00", "none"},
+        {"2026/06/03 10:00:00 UTC", "none"}, {"2026/06/03 24:00", "none"}};
     for (const auto& [text, iso] : cases) {
         const auto dt = AirMailDateTimeFromText(QString::fromLatin1(text));
         EXPECT_EQ(dt ? dt->toString(Qt::ISODate).toStdString() : "none", iso) << text;
