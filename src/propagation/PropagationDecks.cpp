@@ -452,8 +452,12 @@ bool PageHasPoints(const QByteArray& page, const PropagationRun& run) {
 // frequency line lists others.
 int PageHours(const QByteArray& page, const PropagationRun& run) {
     int hours = 0;
-    for (const QByteArray& line : page.split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
+    for (qsizetype at = page.indexOf("FREQ"); at >= 0; at = page.indexOf("FREQ", at + 4)) {
+        const qsizetype start = page.lastIndexOf('\n', at) + 1;
+        qsizetype end = page.indexOf('\n', at);
+        if (end < 0) end = page.size();
+        at = end;
+        const QList<QByteArray> fields = page.mid(start, end - start).simplified().split(' ');
         const qsizetype label = fields.indexOf("FREQ");
         if (label < 2) continue;
         if (label < BatchSize(run) + 2) return 0;
@@ -523,30 +527,35 @@ std::vector<QString> IcepacVoacapReadCircuits(const QByteArray& output,
     std::size_t next26 = 0, next20 = 0;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const PropagationRun& run = runs[i];
-        const auto find = [&](std::size_t from, int method) {
-            while (from < pages.size() &&
-                   !(pages[from].method == method && PageHasPoints(pages[from].text, run) &&
-                     (method == 26 || PageHours(pages[from].text, run) > 0)))
-                ++from;
+        // The hours a page holds for this run (0: not its page).
+        const auto hoursOf = [&](std::size_t k) {
+            const OutputPage& page = pages[k];
+            if (!PageHasPoints(page.text, run)) return 0;
+            return page.method == 26 ? 1 : PageHours(page.text, run);
+        };
+        const auto find = [&](std::size_t from, int method, int& hours) {
+            for (; from < pages.size(); ++from) {
+                if (pages[from].method == method && (hours = hoursOf(from)) > 0) break;
+            }
             return from;
         };
-        const std::size_t muf = find(next26, 26);
-        const std::size_t first20 = find(next20, 20);
+        int ignored = 0, firstHours = 0;
+        const std::size_t muf = find(next26, 26, ignored);
+        const std::size_t first20 = find(next20, 20, firstHours);
         if (muf == pages.size() || first20 == pages.size()) {
             errors[i] = QStringLiteral("Circuit %1 of %2 not found").arg(i + 1).arg(runs.size());
             continue;
         }
         next26 = muf + 1;
         QByteArray part = pages[muf].text;
-        int hours = 0;
+        int found = 0;
         std::size_t k = first20;
-        for (; k < pages.size() && hours < run.HourCount && pages[k].method == 20 &&
-               PageHasPoints(pages[k].text, run);
-             ++k) {
-            const int pageHours = PageHours(pages[k].text, run);
+        while (k < pages.size() && found < run.HourCount && pages[k].method == 20) {
+            const int pageHours = k == first20 ? firstHours : hoursOf(k);
             if (pageHours == 0) break;
             part += pages[k].text;
-            hours += pageHours;
+            found += pageHours;
+            ++k;
         }
         next20 = k;
         QString error;
