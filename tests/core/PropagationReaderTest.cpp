@@ -108,6 +108,55 @@ TEST(PropagationIcepacVoacapCircuits, OneDeckAndOneOutputServeThreeStations) {
     }
 }
 
+// Every value read for the runs: per circuit its error, its path's numbers,
+// then each result's layer and numbers.
+std::vector<QString> ReadAll(const QByteArray& output, const std::vector<PropagationRun>& runs) {
+    std::vector<PropagationHours> tables;
+    std::vector<PropagationPath> paths;
+    std::vector<QString> all = IcepacVoacapReadCircuits(output, runs, tables, paths);
+    PropagationHours alone;
+    PropagationPath alonePath;
+    QString error;
+    all.push_back(IcepacVoacapReadOutput(output, runs[0], alone, alonePath, error) ? QString()
+                                                                                 : error);
+    tables.push_back(alone);
+    paths.push_back(alonePath);
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        for (float n : Numbers(paths[i])) all.push_back(QString::number(n));
+        for (const auto& row : tables[i])
+            for (const PropagationResult& r : row) {
+                all.push_back(r.Layer);
+                for (float n : Numbers(r)) all.push_back(QString::number(n));
+            }
+    }
+    return all;
+}
+
+// With bin_win\anttyp99.exe beside it the Windows engine adds three fields
+// after "FREQ" on every method 20 frequency line, and writes CR LF and form
+// feeds: the circuits read as from the same deck's output without them.
+TEST(PropagationIcepacVoacapOutput, FieldsAfterTheFrequencyLabelAreNotRead) {
+    const struct {
+        const char* windows;
+        const char* linux;
+        std::vector<PropagationRun> runs;
+    } samples[] = {
+        {"voacapw-anttyp99-guam-2h.out", "voacap-guam-2h.out", {GuamRun()}},
+        {"voacapw-anttyp99-3circuits-2h.out", "voacap-3circuits-2h.out",
+         test::ThreeCircuitRuns(6, 20, 2, 150.0f)},
+    };
+    for (const auto& sample : samples) {
+        SCOPED_TRACE(sample.windows);
+        const QByteArray windows = ReadSample(QLatin1String(sample.windows));
+        ASSERT_TRUE(windows.contains(" 0.0 FREQ     5.7 14.2 ****\r\n"));
+        const std::vector<QString> read = ReadAll(windows, sample.runs);
+        EXPECT_EQ(read, ReadAll(ReadSample(QLatin1String(sample.linux)), sample.runs));
+        // No circuit failed: the errors come first.
+        EXPECT_EQ(std::vector<QString>(read.begin(), read.begin() + sample.runs.size() + 1),
+                  std::vector<QString>(sample.runs.size() + 1));
+    }
+}
+
 TEST(PropagationHourIndex, PlacesPrintedHoursInTheRun) {
     // printed hour, first hour of the run, hours of the run: hour index (0: none)
     for (const auto& [printed, first, count, index] :

@@ -279,14 +279,19 @@ TEST_F(Process, RunsWithTheArgumentsInTheWorkingFolder) {
     EXPECT_EQ(written.substr(written.find('\n') + 1), expected);
 }
 
-// Standard output and error go into the caller's file, made anew.
+// Standard output and error go into the caller's file, made anew, whatever
+// the working folder; a file that cannot be made fails the start.
 TEST_F(Process, OutputAndErrorGoToTheFileAskedFor) {
     const std::string log = dir / "engine.log";
     std::ofstream(log) << "an older run's words, longer than this run's";
-    const ProcessStart start = runner->Start(child, {"print", "words"}, "", log);
-    ASSERT_GT(start.pid, 0) << start.error;
-    EXPECT_EQ(runner->Wait(start.pid, 30), ProcessEnd::Failed);
-    EXPECT_EQ(ReadBytes(log), "words\r\nerror\r\n");  // the C runtime's text mode
+    for (const std::string& folder : {std::string(), dir.path()}) {
+        const ProcessStart start = runner->Start(child, {"print", "words"}, folder, log);
+        ASSERT_GT(start.pid, 0) << start.error;
+        EXPECT_EQ(runner->Wait(start.pid, 30), ProcessEnd::Failed);
+        EXPECT_EQ(ReadBytes(log), "words\r\nerror\r\n");  // the C runtime's text mode
+    }
+    EXPECT_EQ(runner->Start(child, {"print", "words"}, "", dir / "missing/engine.log").error,
+              ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
