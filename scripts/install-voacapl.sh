@@ -30,16 +30,8 @@ fi
 [ -e "$source" ] || { echo "$0: no such source: $source" >&2; exit 1; }
 source=$(cd "$(dirname "$source")" && pwd)/$(basename "$source")
 
-need=()
-for p in gfortran make autoconf automake; do command -v "$p" >/dev/null || need+=("$p"); done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "Installing: ${need[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends gfortran make autoconf automake >/dev/null
-fi
+# gfortran and the autotools, with what Tidewell's own build needs, when missing.
+"$(dirname "$0")/install-deps.sh" gfortran make autoconf automake
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tidewell-voacapl.XXXXXX")
 trap 'rm -rf "$work"' EXIT
