@@ -262,8 +262,7 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
     const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
     QByteArray deck;
     QString error;
-    const AntennaNames antennas = engine->voacapl ? AntennaNames::Voacapl : AntennaNames::Windows;
-    if (!model.deck(run, year, antennas, deck, error)) {
+    if (!model.deck(run, year, engine->Antennas(), deck, error)) {
         return fail(name + QStringLiteral(", ") + model.inputPrefix + error);
     }
     QByteArray output;
@@ -458,9 +457,7 @@ int Propagation::Prepare(const PropagationRun& common,
     QByteArray deck;
     QString error;
     const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
-    if (!IcepacVoacapCircuitsDeck(runs, year, deck, error,
-                                  engine->voacapl ? AntennaNames::Voacapl : AntennaNames::Windows))
-        return 0;
+    if (!IcepacVoacapCircuitsDeck(runs, year, deck, error, engine->Antennas())) return 0;
 
     // Two tries, both silent; the limit is that of the separate runs together.
     // A run that gives any circuit is not tried again: the circuits it lacks

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/Process.h"
+#include "propagation/PropagationDecks.h"
 #include "propagation/PropagationTypes.h"
 
 namespace tw {
@@ -158,6 +159,7 @@ public:
         QString program;  // Windows path
         QString name;     // its file name, in messages
         bool voacapl = false;
+        AntennaNames Antennas() const { return voacapl ? AntennaNames::Voacapl : AntennaNames::Windows; }
     };
     std::optional<Engine> PropagationEngine(int model) const;
 
