@@ -44,7 +44,10 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
     if (entries.empty()) return true;
 
     const std::string path = profile_file::NativePath(m_mapper, file);
-    m_held.erase(path);  // read afresh after the write
+    // Everything held is read afresh after a write: the file written may be
+    // held under another spelling of its name (letter case on Windows), or
+    // as the missing file of a name that now finds it.
+    m_held.clear();
     m_heldPaths.clear();
     for (int attempt = 0; attempt < kWriteTries; ++attempt) {
         std::string text;

@@ -56,8 +56,8 @@ private:
     // While reads are held: each file's text, parsed, by its native path (a
     // file that cannot be read as the empty text), and the native path of
     // each name read, so that a held read touches neither the file nor its
-    // folders.  A write forgets both: it maps its name and reads its file
-    // afresh, and a file it creates may change what a name maps to.
+    // folders.  A write forgets both: the file it changes may be held under
+    // another name, and a file it creates may change what a name maps to.
     std::map<std::string, ini::ParsedFile> m_held;
     std::map<std::string, std::string> m_heldPaths;
 };

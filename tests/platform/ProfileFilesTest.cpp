@@ -201,8 +201,7 @@ TEST_F(ProfileFiles, AChangeMadeMeanwhileIsKept) {
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
 }
 
-// A profile path that is a pipe or an endless device reads as no file and is
-// not written; neither blocks.
+// Held reads read a file once; a write makes every name read afresh.
 TEST_F(ProfileFiles, HeldReadsReadEachFileOnceAndAfreshAfterAWrite) {
     const auto k = [&] { return files->GetString(file, "A", "k", "", 256); };
     WriteBytes(file, "[A]\r\nk=1\r\n");
@@ -236,6 +235,8 @@ TEST_F(ProfileFiles, HeldReadsReadEachFileOnceAndAfreshAfterAWrite) {
 }
 
 #ifndef _WIN32
+// A profile path that is a pipe or an endless device reads as no file and is
+// not written; neither blocks.
 TEST_F(ProfileFiles, APipeOrADeviceIsNeitherReadNorWritten) {
     const std::string pipe = dir / "pipe.ini";
     const std::string zero = dir / "zero.ini";
