@@ -576,7 +576,14 @@ void frmMain::UpdateCycle(bool bExpandList) {
     ShowListCaption();
     if (ok && ListStale(TimeGetZulu()))
         QMetaObject::invokeMethod(this, [this] { HourlyRefresh(); }, Qt::QueuedConnection);
-    UpdateBold(!ok, true);
+    // A list without a single row offers nothing to start: Start stays off
+    // (the Refresh button is not bold, the list is not stale).
+    const bool empty = ok && best.grdFrequency.Rows() <= best.grdFrequency.FixedRows();
+    UpdateBold(!ok, !empty);
+    if (empty) {
+        SetEnabled(cmdStart, false, false);
+        emit focusRequested(QStringLiteral("cmdUpdate"));
+    }
     if (bExpandList) {
         settings.m_bStationAllStations = allStations;
         settings.m_bStationHighestFrequency = highest;

@@ -120,8 +120,21 @@ bool ConnectionProcess::OpenSessionAllowsStart() {
     return m_main.ui().MessageBox(ask) == MsgAnswer::Yes;
 }
 
+void ConnectionProcess::NoFrequencySelected() {
+    m_airmail.ActivateMain();
+    MessageRequest info;
+    info.text = QStringLiteral("At least one frequency must be selected in Connect List.");
+    info.icon = MsgIcon::Information;
+    m_main.ui().MessageBox(info);
+}
+
 void ConnectionProcess::ConnectStart() {
     if (m_running) return;
+    // Nothing reaches AirMail, not even the system, without a row to call.
+    if (!m_main.best.AnyChecked()) {
+        NoFrequencySelected();
+        return;
+    }
     if (!OpenSessionAllowsStart()) return;
     m_running = true;
     const quint64 generation = ++m_generation;
@@ -262,13 +275,7 @@ void ConnectionProcess::ConnectProcess() {
                 m_record.state = ConnectStateSelect;
                 continue;
             }
-            m_airmail.ActivateMain();
-            {
-                MessageRequest info;
-                info.text = QStringLiteral("At least one frequency must be selected in Connect List.");
-                info.icon = MsgIcon::Information;
-                m_main.ui().MessageBox(info);
-            }
+            NoFrequencySelected();
             ConnectDone(false);
             return;
 

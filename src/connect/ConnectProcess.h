@@ -98,6 +98,8 @@ public:
     // row) and its frequency cell text; empty, with the current row past the
     // last one, when there is none.
     QString ConnectNextRow();
+    // Brings Tidewell to the front and says that no frequency is checked.
+    void NoFrequencySelected();
     // Time since `start` as ElapsedText gives it.
     QString ElapsedText(platform::UtcSeconds start) const;
 

@@ -334,11 +334,18 @@ void BestGrid::Message(const QString& text, MsgIcon icon) {
     m_ui.MessageBox(request);
 }
 
-bool BestGrid::FrequencyAnyChecked() {
+bool BestGrid::AnyChecked() {
     for (int row = 1; row < grdFrequency.Rows(); ++row) {
         if (GridGetChecked(grdFrequency, row, m_iColFrequency)) return true;
     }
-    Message(QStringLiteral("Unable to select any of the listed connect frequencies."), MsgIcon::Information);
+    return false;
+}
+
+bool BestGrid::FrequencyAnyChecked(const QString& cause) {
+    if (AnyChecked()) return true;
+    QString text = QStringLiteral("Unable to select any of the listed connect frequencies.");
+    if (!cause.isEmpty()) text += QStringLiteral("\r\n\r\n") + cause;
+    Message(text, MsgIcon::Information);
     UpdateStatusStatus(m_ui, QStringLiteral("Select, No Frequencies"));
     return false;
 }

@@ -121,7 +121,11 @@ public:
     void FrequencyMouseMove(Grid& grid, int button, int shift, int x, int y);
 
     // --- grdFrequency ---
-    bool FrequencyAnyChecked();
+    // Whether any data row is in the connect list.
+    bool AnyChecked();
+    // True when a row is checked; otherwise tells the user, with the cause
+    // (when known) after the message's own text, and returns false.
+    bool FrequencyAnyChecked(const QString& cause = QString());
     void GridBlinkCell(int row, int col);
     void GridBlinkStop();
     // One blink step (each tmrBlink tick).

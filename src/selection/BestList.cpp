@@ -101,6 +101,7 @@ bool BestList::BestListBuild() {
         });
     }
 
+    bool anyRows = false;  // some station gave rows to choose from
     {
         const RedrawOff redrawOff(grid);
         int next = 1;
@@ -128,6 +129,7 @@ bool BestList::BestListBuild() {
                 if (outcome == StationOutcome::Failed) return false;
                 continue;
             }
+            anyRows = anyRows || last >= next;
             FrequencyPactorFilter(grid, next, last);  // amateur stations only
             if (settings.m_bStationHighestFrequency)
                 FrequencyHighestSelect(grid, next, last);
@@ -144,9 +146,26 @@ bool BestList::BestListBuild() {
     }
     main.UpdateStatusStatus(QString());
 
-    // Tells the user when nothing is left to connect to; the build is done all the same.
-    best.FrequencyAnyChecked();
+    // Tells the user when nothing is left to connect to, and why where a
+    // cause is plain; the build is done all the same.
+    best.FrequencyAnyChecked(EmptyListCause(settings, main.m_sSystem, !stations.isEmpty(), anyRows));
     return true;
+}
+
+QString BestList::EmptyListCause(const Settings& settings, const QString& system, bool anyStation,
+                                 bool anyFrequency) {
+    const QString tab = QStringLiteral(" in Options, Station, Display Options");
+    if (!anyStation) return QStringLiteral("The system ") + system + QStringLiteral(" has no stations.");
+    if (!anyFrequency)
+        return QStringLiteral("None of the stations of the system ") + system +
+               QStringLiteral(" has a frequency to connect to.");
+    if (settings.m_iStationTopStations < 1)
+        return QStringLiteral("Top Stations is ") + QString::number(settings.m_iStationTopStations) + tab +
+               QStringLiteral(": at least one station must be listed.");
+    if (!settings.m_bStationHighestFrequency && settings.m_iStationTopFrequencies < 1)
+        return QStringLiteral("Top Frequencies is ") + QString::number(settings.m_iStationTopFrequencies) +
+               tab + QStringLiteral(": at least one frequency of each station must be listed.");
+    return QString();
 }
 
 std::vector<PropagationRequest> BestList::StationRequests(const QStringList& stations,

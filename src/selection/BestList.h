@@ -77,6 +77,12 @@ public:
 
     Evaluation& evaluation() { return m_evaluation; }
 
+    // Why a build left no row to connect to, when one cause is plain: the
+    // system has no stations, none has a frequency, or Top Stations or Top
+    // Frequencies leaves nothing; empty otherwise.
+    static QString EmptyListCause(const Settings& settings, const QString& system, bool anyStation,
+                                  bool anyFrequency);
+
 private:
     // The circuits of the stations for a combined run, read without messages:
     // a station whose frequency list or position cannot be had is left out

@@ -308,18 +308,39 @@ TEST_F(BuildTest, SharedFrequenciesAmongTheStationsShown) {
     EXPECT_EQ(FrequencyColor(3), best().m_lColorShared);
 }
 
-// Only Pactor 3 frequencies, and K1AA lists none.
-TEST_F(BuildTest, NothingLeftToConnectIsToldButTheBuildIsDone) {
-    main.settings.m_iStationPactorMode = 0;
-    SystemFile(
-        QStringLiteral("[Frequency List]\nK1AA=14108,7100\n[Frequency Setup]\nSelected=K1AA\n"));
-    EXPECT_TRUE(list.BestListBuild());
-    EXPECT_EQ(grid().Rows(), 1);
-    ASSERT_EQ(drive.ui.messages.size(), 1u);
-    EXPECT_EQ(drive.ui.LastMessage(),
-              QStringLiteral("Unable to select any of the listed connect frequencies."));
-    EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Information);
-    EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Select, No Frequencies "));
+// The build is done all the same when nothing is left to connect to; the
+// message says why where one cause is plain.
+TEST_F(BuildTest, NothingLeftToConnectIsToldWithItsCause) {
+    const QString none = QStringLiteral("Unable to select any of the listed connect frequencies.");
+    const QString options = QStringLiteral(" in Options, Station, Display Options: at least one ");
+    // System.HAM.ini beyond the positions; Top Stations, Top Frequencies;
+    // what follows the message's own text.
+    const std::tuple<const char*, int, int, QString> cases[] = {
+        // Only Pactor 3 frequencies, and K1AA lists none: no one cause.
+        {"[Frequency List]\nK1AA=14108,7100\n[Frequency Setup]\nSelected=K1AA\n", 2, 1, QString()},
+        {"[Frequency List]\n", 2, 1, QStringLiteral("The system HAM has no stations.")},
+        {"[Frequency List]\nK1AA=\n[Frequency Setup]\nSelected=K1AA\n", 2, 1,
+         QStringLiteral("None of the stations of the system HAM has a frequency to connect to.")},
+        {"[Frequency List]\nK1AA=14108#\n[Frequency Setup]\nSelected=K1AA\n", 0, 1,
+         QStringLiteral("Top Stations is 0") + options + QStringLiteral("station must be listed.")},
+        {"[Frequency List]\nK1AA=14108#\n[Frequency Setup]\nSelected=K1AA\n", 2, 0,
+         QStringLiteral("Top Frequencies is 0") + options +
+             QStringLiteral("frequency of each station must be listed.")},
+    };
+    for (const auto& [file, topStations, topFrequencies, cause] : cases) {
+        SCOPED_TRACE(file);
+        drive.ui.ClearRecords();
+        main.settings.m_iStationPactorMode = 0;
+        main.settings.m_iStationTopStations = topStations;
+        main.settings.m_iStationTopFrequencies = topFrequencies;
+        SystemFile(QString::fromLatin1(file));
+        EXPECT_TRUE(list.BestListBuild());
+        EXPECT_EQ(grid().Rows(), 1);
+        ASSERT_FALSE(drive.ui.messages.empty());
+        EXPECT_EQ(drive.ui.LastMessage(), cause.isEmpty() ? none : none + QStringLiteral("\r\n\r\n") + cause);
+        EXPECT_EQ(drive.ui.messages.back().icon, MsgIcon::Information);
+        EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Select, No Frequencies "));
+    }
 }
 
 // A station whose own data are broken is left out after one message naming

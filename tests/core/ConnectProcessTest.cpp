@@ -276,11 +276,15 @@ TEST_F(ConnectProcessTest, AirMailMissingEndsTheProcess) {
 
 TEST_F(ConnectProcessTest, NoCheckedRowIsToldInFrontOfTheMainWindow) {
     for (int r : {1, 2, 3}) best().GridSetChecked(grid(), r, best().m_iColFrequency, false);
+    const std::size_t inputs = sim.InputCalls().size();
     StartWith({});
-    ExpectEnded(0, 0, 0, "", "At least one frequency must be selected in Connect List.");
+    EXPECT_FALSE(connection.Running() || main.tmrProcess.enabled);
+    EXPECT_EQ(CountMessages(QStringLiteral("At least one frequency must be selected in Connect List.")), 1);
     EXPECT_EQ(drive.ui.messages.back().icon, MsgIcon::Information);
     EXPECT_EQ(drive.ui.broughtToFront, std::vector<QString>{QStringLiteral("Tidewell")});
-    EXPECT_EQ(connection.record().row, grid().Rows());  // past the last row
+    // Nothing reached AirMail, not even the system's name.
+    EXPECT_EQ(sim.InputCalls().size(), inputs);
+    EXPECT_TRUE(main.cmdStart.enabled);
 }
 
 // AirMail already calling, then connected, on a call the user made: Start

@@ -30,7 +30,8 @@ protected:
 
     // A window whose steps give a position and a list (built or not), counting
     // the builds and noting panel 1 during the build.
-    void NewWindow(bool listOk = true) {
+    // A good build leaves `listRows` rows, the header among them.
+    void NewWindow(bool listOk = true, int listRows = 3) {
         ui.ClearRecords();
         builds = 0;
         panelDuringBuild.clear();
@@ -43,9 +44,10 @@ protected:
         main->steps.LatLonEncode = [](double v, bool isLat) {
             return QStringLiteral("%1%2").arg(v).arg(isLat ? "lat" : "lon");
         };
-        main->steps.BestListBuild = [this, listOk] {
+        main->steps.BestListBuild = [this, listOk, listRows] {
             ++builds;
             panelDuringBuild = ui.PanelText(1);
+            if (listOk) main->best.grdFrequency.SetRows(listRows);
             return listOk;
         };
     }
@@ -67,16 +69,19 @@ TEST_F(MainWindowTest, StartUpPlacesTheWindowAndTheFirstUpdateDecidesWhichButton
     files.Set(kIni, "Window Data", "Left", "1500");
     files.Set(kIni, "Window Data", "Top", "900");
     files.Set(kIni, "Propagation Data", "Additional Data", "True");
-    // AirMail's Resize, a position found, the list built, the button given the
-    // focus ("": none asked for).
-    const std::tuple<const char*, bool, bool, bool, const char*> cases[] = {
-        {"no position", true, false, false, ""},
-        {"list failed", false, true, false, "cmdUpdate"},
-        {"list built", true, true, true, "cmdStart"}};
-    for (const auto& [name, resize, position, listOk, focused] : cases) {
+    // AirMail's Resize, a position found, the list built, its rows, the
+    // button given the focus ("": none asked for).  An empty list offers
+    // nothing to start and nothing to refresh.
+    const std::tuple<const char*, bool, bool, bool, int, const char*> cases[] = {
+        {"no position", true, false, false, 1, ""},
+        {"list failed", false, true, false, 1, "cmdUpdate"},
+        {"list built", true, true, true, 3, "cmdStart"},
+        {"list empty", true, true, true, 1, "cmdUpdate"}};
+    for (const auto& [name, resize, position, listOk, rows, focused] : cases) {
         SCOPED_TRACE(name);
         files.Set(kIni, "AirMail Data", "Resize", resize ? "True" : "False");
-        NewWindow(listOk);
+        NewWindow(listOk, rows);
+        const bool startable = listOk && rows > 1;
         if (!position) main->steps.LatLonGetCurrent = [](LatLon&) { return false; };
         QSignalSpy focus(main.get(), &frmMain::focusRequested);
         main->Form_Load();
@@ -96,11 +101,11 @@ TEST_F(MainWindowTest, StartUpPlacesTheWindowAndTheFirstUpdateDecidesWhichButton
         // Start enabled and bold, Refresh bold, Stop enabled.
         EXPECT_EQ(std::tuple(main->cmdStart.enabled, main->cmdStart.bold, main->cmdUpdate.bold,
                              main->cmdStop.enabled),
-                  std::tuple(listOk, listOk, !listOk, false));
+                  std::tuple(startable, startable, !listOk, false));
         EXPECT_EQ(focus.count(), *focused ? 1 : 0);
         EXPECT_EQ(focus.value(0).value(0).toString(), QString::fromLatin1(focused));
         EXPECT_EQ(ui.PanelText(3), QString());
-        EXPECT_EQ(grid.Rows(), 1);
+        EXPECT_EQ(grid.Rows(), rows);
         EXPECT_EQ(main->txtLat.caption, position ? QStringLiteral("38.6lat") : "0lat");
         EXPECT_EQ(main->txtLon.caption, position ? QStringLiteral("-120.3lon") : "0lon");
         EXPECT_EQ(ui.busyCalls, (std::vector<bool>{true, false}));  // the hourglass came and went
@@ -216,6 +221,7 @@ TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
         };
         main->steps.BestListBuild = [&] {
             writtenAtBuild = written.size();
+            main->best.grdFrequency.SetRows(2);
             return true;
         };
         main->Form_Load();
