@@ -15,6 +15,7 @@
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
 #include "propagation/Geometry.h"
+#include "settings/NumberText.h"
 #include "settings/Settings.h"
 
 namespace tw {
@@ -191,7 +192,9 @@ bool ParseFrequency(QStringView token, StationFrequency& frequency) {
     if (!kHz || !std::isfinite(*kHz) || *kHz <= 0.0 || *kHz >= kMaxFrequencyKHz) return false;
     frequency.kHz = *kHz;
     frequency.pactor3 = pactor3;
-    frequency.text = QString::number(*kHz, 'f', 1);
+    // "0.0" rounds the decimal text, as every number of the lists does:
+    // 7051.45 is "7051.5" (its binary value lies just below).
+    frequency.text = NumberFormat(*kHz, 1);
     if (pactor3) frequency.text += QStringLiteral("(p3)");
     return true;
 }
@@ -265,10 +268,11 @@ namespace {
 
 // The position of a station's [Station Info] locator; `info` is the parsed
 // value.  False without a value, without a ":" (`malformed`) or with a
-// locator that cannot be read.
+// locator that cannot be read.  `showError` tells a missing value,
+// `showGridError` a locator that cannot be read.
 bool StationPosition(AirMail& airmail, const QString& system, const QString& station,
-                     bool showError, StationInfo& info, double& latitude, double& longitude,
-                     bool* malformed) {
+                     bool showError, bool showGridError, StationInfo& info, double& latitude,
+                     double& longitude, bool* malformed) {
     latitude = 0.0;
     longitude = 0.0;
     if (malformed != nullptr) *malformed = false;
@@ -281,7 +285,7 @@ bool StationPosition(AirMail& airmail, const QString& system, const QString& sta
     }
     if (LatLonFromGridSquare(info.grid, latitude, longitude)) return true;
     // The message names the station too: a list of many says which one it is.
-    if (showError)
+    if (showGridError)
         airmail.ShowMessage(QStringLiteral("Unable to Convert Grid ") + info.grid +
                                 QStringLiteral(" to Lat/Lon (") + station + QLatin1Char(')'),
                             MsgIcon::None);
@@ -293,8 +297,8 @@ bool StationPosition(AirMail& airmail, const QString& system, const QString& sta
 bool LatLonGetStation(AirMail& airmail, const QString& system, const QString& station,
                       bool showError, double& latitude, double& longitude, bool* malformed) {
     StationInfo info;
-    return StationPosition(airmail, system, station, showError, info, latitude, longitude,
-                           malformed);
+    return StationPosition(airmail, system, station, showError, showError, info, latitude,
+                           longitude, malformed);
 }
 
 bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
@@ -321,6 +325,8 @@ bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
     if (!found)
         return processFailure(QStringLiteral("The file has no [Frequency List] section."));
 
+    // The station check tells the stations without a [Station Info] entry;
+    // a broken entry (a locator that cannot be read, no ":") is told always.
     const bool showError = airmail.settings().m_bAirMailStationCheck;
     for (const Entry& entry : entries) {
         if (entry.key.isEmpty()) continue;
@@ -328,7 +334,7 @@ bool StationGetRecordsByRange(AirMail& airmail, const QString& system,
         record.station = entry.key;
         StationInfo info;
         bool malformed = false;
-        if (!StationPosition(airmail, system, entry.key, showError, info, record.latitude,
+        if (!StationPosition(airmail, system, entry.key, showError, true, info, record.latitude,
                              record.longitude, &malformed)) {
             // An entry without ":" is told (it is a broken entry, not a
             // station without position) and left out like one.

@@ -102,8 +102,9 @@ bool StationGetStations(AirMail& airmail, const QString& system,
 
 // Every station of [Frequency List] with a position, nearest first.  Stations
 // whose rounded ranges are equal keep their file order (a stable sort).  An
-// entry of [Station Info] without ":" is reported and left out; the others
-// are still listed.
+// entry of [Station Info] without ":" or with a locator that cannot be read
+// is reported and left out; the others are still listed.  A station without
+// an entry is reported only with m_bAirMailStationCheck.
 bool StationGetStationsByRange(AirMail& airmail, const QString& system,
                                const CurrentPositionSource& currentPosition,
                                QStringList& names);
@@ -124,7 +125,12 @@ bool LatLonGetStation(AirMail& airmail, const QString& system, const QString& st
 // The display name of a station (SAILMAIL), the identifier otherwise.
 QString StationNameFromStation(AirMail& airmail, const QString& system, const QString& station);
 
-// The identifier of a display name (SAILMAIL), the name otherwise.
+// The identifier of a display name (SAILMAIL), the name otherwise: the station
+// whose identifier or display name is exactly the name, else the first
+// [Station Info] line that contains it (case-sensitive).  The exact match
+// comes first so that a name that is part of an earlier station's line
+// ("Arlen" in "Port Arlen") still finds its own station; a name given in part
+// finds the first that holds it.
 QString StationFromStationName(AirMail& airmail, const QString& system, const QString& name);
 
 // Every station of [Station Info] in file order (display names for SAILMAIL,

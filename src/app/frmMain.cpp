@@ -335,10 +335,8 @@ void frmMain::MenuClick(const QString& name) {
     } else if (name == QLatin1String("mnuFileExit")) {
         emit closeRequested();
     } else if (name == QLatin1String("mnuViewSummary")) {
-        if (summary) {
-            summary->Show();
-            summary->ShowWholeLog();
-        }
+        // The run shows the window when it could read the log.
+        if (summary) summary->ShowWholeLog();
     } else if (name == QLatin1String("mnuViewPositionReport")) {
         if (steps.AirMailOpenPositionReport) steps.AirMailOpenPositionReport();
     } else if (name == QLatin1String("mnuViewPropagationBestShort")) {

@@ -5,8 +5,10 @@
 
 namespace tw {
 
-bool ReadFileBounded(const QString& path, QByteArray& bytes, QString& error, qint64 limit) {
+bool ReadFileBounded(const QString& path, QByteArray& bytes, QString& error, qint64 limit,
+                     bool* opened) {
     bytes.clear();
+    if (opened != nullptr) *opened = false;
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
         error = QStringLiteral("It is not a regular file.");
@@ -17,6 +19,7 @@ bool ReadFileBounded(const QString& path, QByteArray& bytes, QString& error, qin
         error = file.errorString();
         return false;
     }
+    if (opened != nullptr) *opened = true;
     bytes = file.read(limit + 1);
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();

@@ -14,8 +14,9 @@ inline constexpr qint64 kFileReadLimit = 16 * 1024 * 1024;
 
 // Reads the file at `path` (a path of this machine) into `bytes`.  False with
 // `error` (a sentence) when it cannot be opened or read, is not a regular
-// file, or holds more than `limit` bytes.
+// file, or holds more than `limit` bytes.  `opened` (when given) tells
+// whether the file was opened, so that a failure after it is one of reading.
 bool ReadFileBounded(const QString& path, QByteArray& bytes, QString& error,
-                     qint64 limit = kFileReadLimit);
+                     qint64 limit = kFileReadLimit, bool* opened = nullptr);
 
 }  // namespace tw

@@ -52,7 +52,7 @@ const NamedKey* FindNamedKey(std::string_view name) {
     return nullptr;
 }
 
-// The count of a braced item: read as a number (leading blanks skipped, the
+// The count of a braced item: read as a number (leading white space skipped, the
 // number ends where the text stops being one, no number is 0), rounded half
 // to even, below 1 taken as 1, and held to kSendKeysMaxCount.
 int BracedCount(std::string_view text) {
@@ -138,14 +138,13 @@ private:
         const std::size_t close = keys.find('}', i + 1);
         if (close == std::string_view::npos || close == i + 1) return i + 1;
         const std::string_view text = keys.substr(i + 1, close - i - 1);
-        // The name ends at the first blank; the count is the next word after it.
+        // The text split at every blank: the name is the first part, the
+        // count the second, so "UP  2" has an empty count (one stroke).
         const std::size_t blank = text.find(' ');
         const std::string_view name = text.substr(0, blank);
         std::string_view countText;
         if (blank != std::string_view::npos) {
-            countText = text.substr(blank);
-            const std::size_t first = countText.find_first_not_of(' ');
-            countText = first == std::string_view::npos ? std::string_view() : countText.substr(first);
+            countText = text.substr(blank + 1);
             countText = countText.substr(0, countText.find(' '));
         }
         const int count = BracedCount(countText);

@@ -13,7 +13,8 @@
 //   "{" name "}"        a named key ("{TAB}", "{F5}", "{~}" is Enter), or the
 //                       first character of the braced text when the name is
 //                       no key name ("{+}" types a plus sign)
-//   "{" name count "}"  the same, typed count times ("{UP 3}")
+//   "{" name count "}"  the same, typed count times ("{UP 3}"); the count is
+//                       the text between the first blank and the next one
 //   anything else       a plain character ("~" types a tilde)
 // A plain character goes through the keyboard layout (VkKeyScanA): its key,
 // with Shift around it when the layout needs Shift and no "+" holds it.

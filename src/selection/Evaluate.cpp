@@ -4,9 +4,7 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <system_error>
 
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
@@ -24,62 +22,6 @@ namespace {
 const QString kAirMailIni = QStringLiteral("Airmail.ini");
 const QString kHardware = QStringLiteral("Hardware");
 
-// The shortest decimal text of a number in fixed notation, without its sign.
-template <typename T>
-std::string ShortestFixed(T value) {
-    char buffer[512];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
-    if (result.ec != std::errc()) return "0";
-    return std::string(buffer, result.ptr);
-}
-
-// Rounds a decimal text (digits, an optional point) to `decimals`, halves
-// away from zero.
-QString RoundDecimalText(const std::string& text, int decimals, bool negative) {
-    std::string whole = text;
-    std::string fraction;
-    if (const auto point = text.find('.'); point != std::string::npos) {
-        whole = text.substr(0, point);
-        fraction = text.substr(point + 1);
-    }
-    if (whole.empty()) whole.assign(1, '0');
-    bool up = false;
-    if (static_cast<int>(fraction.size()) > decimals) {
-        up = fraction[static_cast<std::size_t>(decimals)] >= '5';
-        fraction.resize(static_cast<std::size_t>(decimals));
-    }
-    while (static_cast<int>(fraction.size()) < decimals) fraction.push_back('0');
-    std::string digits = whole + fraction;
-    if (up) {
-        int i = static_cast<int>(digits.size()) - 1;
-        while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') digits[static_cast<std::size_t>(i--)] = '0';
-        if (i >= 0)
-            ++digits[static_cast<std::size_t>(i)];
-        else
-            digits.insert(digits.begin(), '1');
-    }
-    const std::size_t wholeLength = digits.size() - static_cast<std::size_t>(decimals);
-    std::string out = digits.substr(0, wholeLength);
-    // No leading zeros beyond the one before the point.
-    const std::size_t firstDigit = out.find_first_not_of('0');
-    out = firstDigit == std::string::npos ? "0" : out.substr(firstDigit);
-    if (decimals > 0) {
-        out += '.';
-        out.append(digits, wholeLength, std::string::npos);
-    }
-    const bool zero = digits.find_first_not_of('0') == std::string::npos;
-    if (negative && !zero) out.insert(out.begin(), '-');
-    return QString::fromStdString(out);
-}
-
-// A number rounded to `decimals` from its shortest text in its own type (a
-// float is not widened first, so 0.15f rounds as "0.15" does).
-template <typename T>
-QString FormatNumber(T value, int decimals) {
-    if (!std::isfinite(value)) return QString::number(value);
-    return RoundDecimalText(ShortestFixed(value), std::max(0, decimals), value < T(0));
-}
-
 // Writes a cell's text and alignment and leaves its bold flag and colours as
 // they are.  The offset columns are never the frequency column, whose text
 // GridSetCell would lead with the check mark's room; writing directly keeps
@@ -94,14 +36,6 @@ void SetCellText(Grid& grid, int row, int col, const QString& text, qint16 align
 }  // namespace
 
 // ---- Texts ------------------------------------------------------------------
-
-QString NumberFormat(double value, int decimals) {
-    return FormatNumber(value, decimals);
-}
-
-QString NumberFormat(float value, int decimals) {
-    return FormatNumber(value, decimals);
-}
 
 QString LufMufText(double frequency, double luf, double muf) {
     const auto outside = [](const QString& sign, double value) {

@@ -12,6 +12,7 @@
 
 #include "propagation/Propagation.h"
 #include "propagation/PropagationTypes.h"
+#include "settings/NumberText.h"  // NumberFormat, the "0" and "0.0" texts
 
 namespace tw {
 
@@ -23,12 +24,6 @@ class Propagation;
 class MainState;
 
 // ---- Texts ------------------------------------------------------------------
-
-// A number with `decimals` decimals, halves rounded away from zero, without a
-// sign when it rounds to zero ("0" format: decimals 0; "0.0": decimals 1).
-QString NumberFormat(double value, int decimals);
-// A single as its shortest decimal text reads, so that 12.45f rounds as 12.45.
-QString NumberFormat(float value, int decimals);
 
 // The LUF-MUF cell of a frequency (kHz): below the LUF "< " then blanks
 // (three for each character that "0.0" text of the LUF is shorter than 7) and

@@ -12,7 +12,10 @@ class MainState;
 
 // Fills main.cmbSystem when it does not hold exactly AirMail's systems and sets
 // main.m_sSystem.  `preferred` (the command line's --system) wins over
-// AirMail's last used system when the list is filled.  False when AirMail has
+// AirMail's last used system when the list is filled.  A last used system
+// that AirMail names but no longer has (its file was removed) gives way to
+// the first entry without a message, as an empty one does: the list cannot
+// show it, and a list is still built.  False when AirMail has
 // no systems, or not the preferred one (the user has been told, with the
 // systems there are; the list is filled but none chosen).
 bool SystemSelect(AirMail& airmail, MainState& main, const QString& preferred = QString());

@@ -1,5 +1,6 @@
 #include "settings/NumberText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -90,6 +91,62 @@ bool ParseNumber(const QString& text, const QLocale& locale, T& value) {
     return true;
 }
 
+// The shortest decimal text of a number in fixed notation, without its sign.
+template <typename T>
+std::string ShortestFixed(T value) {
+    char buffer[512];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
+    if (result.ec != std::errc()) return "0";
+    return std::string(buffer, result.ptr);
+}
+
+// Rounds a decimal text (digits, an optional point) to `decimals`, halves
+// away from zero.
+QString RoundDecimalText(const std::string& text, int decimals, bool negative) {
+    std::string whole = text;
+    std::string fraction;
+    if (const auto point = text.find('.'); point != std::string::npos) {
+        whole = text.substr(0, point);
+        fraction = text.substr(point + 1);
+    }
+    if (whole.empty()) whole.assign(1, '0');
+    bool up = false;
+    if (static_cast<int>(fraction.size()) > decimals) {
+        up = fraction[static_cast<std::size_t>(decimals)] >= '5';
+        fraction.resize(static_cast<std::size_t>(decimals));
+    }
+    while (static_cast<int>(fraction.size()) < decimals) fraction.push_back('0');
+    std::string digits = whole + fraction;
+    if (up) {
+        int i = static_cast<int>(digits.size()) - 1;
+        while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') digits[static_cast<std::size_t>(i--)] = '0';
+        if (i >= 0)
+            ++digits[static_cast<std::size_t>(i)];
+        else
+            digits.insert(digits.begin(), '1');
+    }
+    const std::size_t wholeLength = digits.size() - static_cast<std::size_t>(decimals);
+    std::string out = digits.substr(0, wholeLength);
+    // No leading zeros beyond the one before the point.
+    const std::size_t firstDigit = out.find_first_not_of('0');
+    out = firstDigit == std::string::npos ? "0" : out.substr(firstDigit);
+    if (decimals > 0) {
+        out += '.';
+        out.append(digits, wholeLength, std::string::npos);
+    }
+    const bool zero = digits.find_first_not_of('0') == std::string::npos;
+    if (negative && !zero) out.insert(out.begin(), '-');
+    return QString::fromStdString(out);
+}
+
+// A number rounded to `decimals` from its shortest text in its own type (a
+// float is not widened first, so 0.15f rounds as "0.15" does).
+template <typename T>
+QString FormatNumber(T value, int decimals) {
+    if (!std::isfinite(value)) return QString::number(value);
+    return RoundDecimalText(ShortestFixed(value), std::max(0, decimals), value < T(0));
+}
+
 }  // namespace
 
 QString FloatToText(float value, const QLocale& locale) {
@@ -166,6 +223,14 @@ bool BooleanFromText(const QString& text, bool& ok, const QLocale& locale) {
     double number = 0.0;
     ok = ParseNumber(t, locale, number);
     return ok && number != 0.0;
+}
+
+QString NumberFormat(double value, int decimals) {
+    return FormatNumber(value, decimals);
+}
+
+QString NumberFormat(float value, int decimals) {
+    return FormatNumber(value, decimals);
 }
 
 }  // namespace tw

@@ -30,6 +30,13 @@ QString IntToText(qint32 value);
 // else, or a value outside 32 bits, is refused (ok = false, returns 0).
 qint32 IntFromText(const QString& text, bool& ok);
 
+// A number with `decimals` decimals, the halves of its decimal text rounded
+// away from zero (7051.45 gives "7051.5"), without a sign when it rounds to
+// zero ("0" format: decimals 0; "0.0": decimals 1).
+QString NumberFormat(double value, int decimals);
+// A single as its shortest decimal text reads, so that 12.45f rounds as 12.45.
+QString NumberFormat(float value, int decimals);
+
 // "True" / "False".
 QString BooleanText(bool value);
 

@@ -111,11 +111,19 @@ bool HamStation::HamStationGetAirmail(Grid& grid, const QString& system) {
     QString error;
     const QString path = m_airmail.NativePath(m_airmail.settings().m_sAirMailDirectoryData +
                                               QLatin1Char('\\') + SystemFileName(system));
-    if (!ReadFileBounded(path, bytes, error)) {
-        m_airmail.ShowMessage(QStringLiteral("HamStationGetAirmail, Unable to open AirMail \"") +
-                                  system + QStringLiteral("\" Station data.") +
-                                  m_airmail.AirMailErrorDataMessage() + QLatin1Char('\r') + error,
-                              MsgIcon::Exclamation);
+    bool opened = false;
+    if (!ReadFileBounded(path, bytes, error, kFileReadLimit, &opened)) {
+        // Not opened: the folder may be wrong, so the hint follows.  Opened
+        // but not read through: the reason alone.
+        if (opened)
+            m_airmail.ShowMessage(QStringLiteral("HamStationGetAirmail, Unable to read AirMail \"") +
+                                      system + QStringLiteral("\" Station data.") + error,
+                                  MsgIcon::Exclamation);
+        else
+            m_airmail.ShowMessage(QStringLiteral("HamStationGetAirmail, Unable to open AirMail \"") +
+                                      system + QStringLiteral("\" Station data.") +
+                                      m_airmail.AirMailErrorDataMessage() + QLatin1Char('\r') + error,
+                                  MsgIcon::Exclamation);
         return false;
     }
     bool inList = false;

@@ -48,9 +48,9 @@ void frmStationInfo::Load() {
         m_loaded = true;
         return;
     }
-    // The failure is told in the box itself, no message box.  A blank parts
-    // the two sentences.
-    m_failureText = QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file. ") + error +
+    // The failure is told in the box itself, no message box; the reason
+    // follows the sentence directly.
+    m_failureText = QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file.") + error +
                     m_airmail.AirMailErrorDataMessage();
 }
 

@@ -62,8 +62,13 @@ void SummaryCounter::Line(const QString& line) {
         if (!dated) return;
         if (event.startsWith(QLatin1String("Disconnected from"))) {
             m_open = false;
+            // A time-only end before its start: midnight has passed since the
+            // last dated line, so the end is on the next day.
+            QDateTime end = parsed.time;
+            const bool timeOnly = line.size() < 5 || line[4] != QLatin1Char('/');
+            if (timeOnly && end < m_openSince) end = end.addDays(1);
             // A log clock set back during the connection gives no negative time.
-            m_counts.connectedSeconds += std::max<qint64>(0, m_openSince.secsTo(parsed.time));
+            m_counts.connectedSeconds += std::max<qint64>(0, m_openSince.secsTo(end));
             m_counts.lastConnected = date;
             return;
         }
@@ -239,7 +244,9 @@ bool frmSummary::ConnectSummary(bool useRange, QDate start, QDate stop) {
     grdStations.SetRedraw(true);
     m_running = false;
     emit changed();
-    Show();
+    // A failed run has told why and ends there: the window is not opened for
+    // it (an open one stays, emptied).
+    if (ok) Show();
     return ok;
 }
 

@@ -40,15 +40,18 @@ struct SummaryCounts {
     QDate lastConnected;  // the end of the last connection
     QDate lastNoAnswer;
     QDate lastStopped;
-    // The stations of the connections, as written after "Connected to ", with
-    // their numbers of connections, in the order of their first connection.
+    // The stations of the connections, as written after "Connected to " less
+    // the blanks around them (a name written once with a trailing blank is
+    // the same station, not a second row that looks the same), with their
+    // numbers of connections, in the order of their first connection.
     QVector<QPair<QString, int>> stations;
 };
 
 // Counts the log's lines one by one.  A connection is measured from the full
 // date and time of its "Connected to" line to that of its "Disconnected
 // from" line (time-only lines take the date of the last dated line), so one
-// across midnight counts its real length.
+// across midnight counts its real length; a time-only end that comes before
+// its start is taken to be on the next day.
 class SummaryCounter {
 public:
     // today: the date of time-only lines before any dated one.  With
@@ -111,7 +114,8 @@ public:
 
     // Runs the history over the whole log (useRange false) or the range and
     // shows the window.  False after a message when the log could not be
-    // read; the report and the grid are then empty (no half counts are shown).
+    // read; the window is then not shown, and the report and the grid are
+    // empty (no half counts are shown).
     // A run asked for while one reads the log is ignored.
     bool ConnectSummary(bool useRange, QDate start, QDate stop);
     // The Update button: the range of the two dates.

@@ -48,7 +48,7 @@ TEST(SendKeysNotation, Events) {
         // Braced keys, named in any case; extended ones go down extended.  A
         // count repeats them, rounded half to even, at least once.
         {"{F5}", "116d 116u"}, {"{f16}", "127d 127u"}, {"{Tab}", "9d 9u"},
-        {"{UP 3}", "38dx 38u 38dx 38u 38dx 38u"}, {"{UP  2}", "38dx 38u 38dx 38u"},
+        {"{UP 3}", "38dx 38u 38dx 38u 38dx 38u"}, {"{UP  2}", "38dx 38u"},
         {"{TAB 0}", "9d 9u"}, {"{TAB x}", "9d 9u"}, {"{TAB 2.5}", "9d 9u 9d 9u"},
         {"{TAB 3.5}", "9d 9u 9d 9u 9d 9u 9d 9u"},
         {"{UP}{HOME}+{END}", "38dx 38u 36dx 36u 16d 35dx 35u 16u"},

@@ -9,6 +9,7 @@
 
 #include "BestListFixture.h"
 #include "airmail/Stations.h"
+#include "common/FileRead.h"
 #include "common/RtfText.h"
 #include "propagation/Geometry.h"
 #include "views/HamStation.h"
@@ -207,6 +208,34 @@ TEST_F(StationInfoTest, HamCheckLeavesTheDifferences) {
         EXPECT_EQ(Rows(tab.grdHamStationAirMail), c.upper);
         EXPECT_EQ(Rows(tab.grdHamStationFile), c.lower);
     }
+}
+
+// A file that cannot be opened is told with the folder hint; the HAM file
+// opened but not read through (here beyond the read limit), with the reason
+// alone.  The directory's failure stands in the box.
+TEST_F(StationInfoTest, FilesThatCannotBeReadAreTold) {
+    const QString hint = QStringLiteral("\n\nPlease check that the AirMail Data Folder \"C:\\Program Files\\AirMail\" is correct.");
+    QFile directory(drive.Native(QStringLiteral("C:\\Program Files\\AirMail\\FreqList.rtf")));
+    ASSERT_TRUE(directory.remove());
+    ASSERT_FALSE(directory.open(QIODevice::ReadOnly));
+    frmStationInfo fresh(main, airmail, position);
+    EXPECT_EQ(fresh.BoxText(),
+              QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file.") + directory.errorString() + hint);
+
+    HamStation tab(main, metrics, airmail, fresh);
+    QFile ham(drive.Native(QStringLiteral("C:\\Program Files\\AirMail\\System.HAM.ini")));
+    ASSERT_TRUE(ham.remove());
+    EXPECT_FALSE(tab.HamStationLoad(false));
+    EXPECT_TRUE(drive.ui.LastMessage().startsWith(
+        QStringLiteral("HamStationGetAirmail, Unable to open AirMail \"HAM\" Station data.") + hint + '\r'));
+    ASSERT_TRUE(ham.open(QIODevice::WriteOnly) && ham.resize(kFileReadLimit + 1));
+    ham.close();
+    EXPECT_FALSE(tab.HamStationLoad(false));
+    EXPECT_EQ(drive.ui.LastMessage(),
+              QStringLiteral("HamStationGetAirmail, Unable to read AirMail \"HAM\" Station data."
+                             "It is larger than 16777216 bytes."));
+    EXPECT_EQ(drive.ui.messages.size(), 2u);
+    for (const MessageRequest& m : drive.ui.messages) EXPECT_EQ(m.icon, MsgIcon::Exclamation);
 }
 
 TEST_F(StationInfoTest, DateLabelAndOpeningAClickedStation) {

@@ -37,10 +37,11 @@ TEST(GridSquare, ConvertsLocatorsWithTheirSubsquareScale) {
     }
 }
 
-// Tokens end at "," or ";"; empty tokens and tokens without a frequency are skipped.
+// Tokens end at "," or ";"; empty tokens and tokens without a frequency are
+// skipped.  The decimal text rounds: 7051.45 (in binary just below) gives 7051.5.
 TEST(FrequencyList, NormalisesTokensAndSkipsTheRest) {
     const std::pair<const char*, QStringList> cases[] = {
-        {"14108#,7102.5", {"14108.0(p3)", "7102.5"}},
+        {"14108#,7102.5,7051.45", {"14108.0(p3)", "7102.5", "7051.5"}},
         {"3585;7070##;10145.5", {"3585.0", "7070.0(p3)", "10145.5"}},
         {",3585;;7070 # , 8384.56,", {"3585.0", "7070.0(p3)", "8384.6"}},
         {"#,abc,14#108,-7070,0,1e400,nan,14108.0(p3),7070", {"7070.0"}},
@@ -149,24 +150,25 @@ TEST(StationsByRange, RecordsCarryRangeAndKeepFileOrderOnTies) {
                                  "QTWIN2 60 Twin Two JJ01AA located:",
                                  "QTWIN1 60 Twin One JJ01AA located:",
                                  "QFAR 600 Far Rock JK00AA located P3:"}));
-    // m_bAirMailStationCheck is off: only the broken entry is told, and the
-    // list goes on without it.
+    // m_bAirMailStationCheck is off: only the broken entries are told (the
+    // locator that cannot be read, the entry without ":"), and the list goes
+    // on without them; with it on, the station without an entry too.
+    const QString noInfo = QStringLiteral("Unable to find AirMail's Station Info, QNOINFO");
+    const QString noGrid = QStringLiteral("Unable to Convert Grid XX to Lat/Lon (QNOGRID)");
     const QString noColon = QStringLiteral(
         "Unable to process AirMail's \"SAILMAIL\" Station Info. The entry of QNOCOLON has no \":\".");
-    ASSERT_EQ(drive.ui.messages.size(), 1u);
-    EXPECT_EQ(drive.ui.messages[0].text, noColon);
-
-    // With the station check on, the stations without a position are reported.
-    drive.ui.ClearRecords();
-    drive.settings.m_bAirMailStationCheck = true;
-    ASSERT_TRUE(StationGetRecordsByRange(drive.airmail, "SAILMAIL", AtOrigin, records));
-    ASSERT_EQ(drive.ui.messages.size(), 3u);
-    EXPECT_TRUE(drive.ui.messages[0].text.startsWith(
-        "Unable to find AirMail's Station Info, QNOINFO"));
-    EXPECT_EQ(drive.ui.messages[1].text,
-              QStringLiteral("Unable to Convert Grid XX to Lat/Lon (QNOGRID)"));
+    for (const bool check : {false, true}) {
+        SCOPED_TRACE(check);
+        drive.ui.ClearRecords();
+        drive.settings.m_bAirMailStationCheck = check;
+        ASSERT_TRUE(StationGetRecordsByRange(drive.airmail, "SAILMAIL", AtOrigin, records));
+        const QStringList told = check ? QStringList{noInfo, noGrid, noColon} : QStringList{noGrid, noColon};
+        ASSERT_EQ(drive.ui.messages.size(), static_cast<std::size_t>(told.size()));
+        for (std::size_t i = 0; i < drive.ui.messages.size(); ++i)
+            EXPECT_TRUE(drive.ui.messages[i].text.startsWith(told[static_cast<qsizetype>(i)]))
+                << drive.ui.messages[i].text.toStdString();
+    }
     EXPECT_EQ(drive.ui.messages[1].icon, MsgIcon::None);
-    EXPECT_EQ(drive.ui.messages[2].text, noColon);
 }
 
 TEST(StationsByRange, FailsWithAClearMessageOrQuietly) {

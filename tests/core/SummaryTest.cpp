@@ -50,12 +50,14 @@ TEST(ConnectSummary, CountsAndReportOfALog) {
          {"Time:               06/03/26 to 06/03/26", "Records:        3, Tries/Day 3.0, Connects/Day 3.0",
           "Connected:    3 (100%), Connected 1:40, Last 06/03/26", "Error:                1"},
          {{"WLO", 2}, {"KPH", 1}}},
-        {"a connection across midnight",
-         {"2026/06/03 23:55:00.50 Connected to WLO", "2026/06/04 00:05:00.10 Disconnected from WLO"},
+        // Ends after midnight, dated (10 minutes) and time-only (30 minutes).
+        {"connections across midnight",
+         {"2026/06/03 23:55:00.50 Connected to WLO", "2026/06/04 00:05:00.10 Disconnected from WLO",
+          "23:50:00 Connected to WLO", "00:20:00 Disconnected from WLO"},
          false,
-         {"Time:               06/03/26 to 06/04/26", "Records:        1, Tries/Day 0.5, Connects/Day 0.5",
-          "Connected:    1 (100%), Connected 10:00, Last 06/04/26"},
-         {{"WLO", 1}}},
+         {"Time:               06/03/26 to 06/04/26", "Records:        2, Tries/Day 1.0, Connects/Day 1.0",
+          "Connected:    2 (100%), Connected 20:00, Last 06/04/26"},
+         {{"WLO", 2}}},
         // Out of the range: records before and after it, and lines in it
         // that are no records; a connection's end after the range counts.
         {"a range",

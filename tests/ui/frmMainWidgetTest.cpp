@@ -205,10 +205,17 @@ TEST_F(MainWidgetTest, PositionBoxesTakeKeysOnceTheUserAgreesToEdit) {
     EXPECT_FALSE(window->cmdStart()->isEnabled());
 }
 
-// View > "AirMail Connection History..." opens the history of the whole log;
-// Update counts the days of the two dates; closing hides the window, which
-// the menu shows again.
+// View > "AirMail Connection History..." opens the history of the whole log
+// (without a log it tells so and opens nothing); Update counts the days of
+// the two dates; closing hides the window, which the menu shows again.
 TEST_F(MainWidgetTest, TheHistoryWindowOpensFromTheViewMenuAndLivesOnHidden) {
+    QAction* item = window->action(QStringLiteral("mnuViewSummary"));
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    EXPECT_TRUE(answerer.texts.value(answerer.texts.size() - 1).startsWith(
+        QStringLiteral("Unable to open Airmail's \"Logfiles\\Debug.log\". ")));
+    EXPECT_EQ(window->summaryWindow(), nullptr);
+
     const QString logs = dir.filePath(QStringLiteral("drive_c/Program Files/AirMail/Logfiles"));
     ASSERT_TRUE(QDir().mkpath(logs));
     QFile log(logs + QStringLiteral("/Debug.log"));
@@ -216,8 +223,6 @@ TEST_F(MainWidgetTest, TheHistoryWindowOpensFromTheViewMenuAndLivesOnHidden) {
     log.write("2026/06/01 08:00:00.00 Connected to WLO\r\n08:10:00.00 Disconnected from WLO\r\n"
               "2026/06/03 09:00:00.00 No answer from KPH\r\n");
     log.close();
-    QAction* item = window->action(QStringLiteral("mnuViewSummary"));
-    ASSERT_TRUE(item->isEnabled());
     item->trigger();
     frmSummaryWidget* history = window->summaryWindow();
     ASSERT_NE(history, nullptr);
