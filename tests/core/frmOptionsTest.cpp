@@ -103,8 +103,8 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
 
 // A number box that holds no number refuses OK and Apply with a message
 // naming the tab and the box; nothing is taken over and the dialog stays.
-// Numbers the dialog allows (0, negative counts) pass; the days box is not
-// read while "Check Days" is clear.
+// Numbers the dialog allows (0, negative counts, a fraction in a box for a
+// whole number) pass; the days box is not read while "Check Days" is clear.
 TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
     const struct {
         const char* box;
@@ -118,6 +118,7 @@ TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
         {"txtAirmailLastConnect", "x", false, "The AirMail tab's \"Check Time\""},
         {"txtStationTopStations", "-2", true, ""},
         {"txtStationHighestSnrRange", "0", true, ""},
+        {"txtStationTopFrequencies", "2.5", true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.box);
@@ -134,7 +135,7 @@ TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
         if (!c.ok) {
             EXPECT_TRUE(drive.ui.LastMessage().contains(QString::fromLatin1(c.named)));
         }
-        options.cmdCancel_Click();
+        options.Unload();
         main.settings.m_fPropagationTakeoffAngle = 10.0f;
     }
     options.ShowTab(frmOptions::TabAirMail);
@@ -142,6 +143,41 @@ TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
     Type("txtAirmailLatLonCheckDays", QStringLiteral("many"));
     options.cmdApply_Click();
     EXPECT_TRUE(drive.ui.messages.empty());
+    EXPECT_EQ(main.settings.m_iStationTopFrequencies, 3);
+}
+
+// Cancel with changes not yet taken over asks first, and No keeps the dialog
+// open with them; without changes, or after Apply, it closes at once.
+TEST_F(OptionsTest, CancelAsksBeforeDroppingChanges) {
+    const struct {
+        const char* edit;
+        MsgAnswer answer;
+        bool asked;
+    } cases[] = {
+        {"none", MsgAnswer::No, false}, {"text", MsgAnswer::No, true},      {"kept", MsgAnswer::Yes, true},
+        {"cell", MsgAnswer::Yes, true}, {"applied", MsgAnswer::No, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edit);
+        options.ShowTab(frmOptions::TabAntenna);
+        drive.ui.ClearRecords();
+        drive.ui.QueueAnswer(c.answer);
+        const QString edit = QString::fromLatin1(c.edit);
+        if (edit == QLatin1String("text") || edit == QLatin1String("applied")) Type("txtStationTopStations", "7");
+        if (edit == QLatin1String("applied")) options.cmdApply_Click();
+        if (edit == QLatin1String("cell")) {
+            options.offsets.StartEdit(1, OffsetColOffset);
+            options.offsets.TextChanged(QStringLiteral("5"));
+        }
+        options.cmdCancel_Click();
+        ASSERT_EQ(drive.ui.messages.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(drive.ui.LastMessage(), QStringLiteral("The changes made in the options have not been "
+                                                             "applied.\n\nClose the options and discard them?"));
+        }
+        EXPECT_EQ(options.Loaded(), c.asked && c.answer == MsgAnswer::No);
+        drive.ui.answers.clear();
+    }
 }
 
 // ICEPAC sets the sporadic E factor to 0.7, VOACAP to 0; REC533 keeps the last.
@@ -261,6 +297,49 @@ TEST_F(OptionsTest, DeleteRemovesTheEditedRowAndEmptiesTheLastOne) {
     e.cmdOffsetDelete_MouseDown();
     ASSERT_EQ(e.grdOffset.Rows(), 2);
     for (int c = 0; c < kOffsetFieldCount; ++c) EXPECT_EQ(Cell(1, c), QString()) << c;
+}
+
+// Apply shows the rows as stored; when none could be stored, the rows typed
+// stay.  A cell of blanks is stored as typed; a dialog opened anew shows the
+// stored rows or one empty row.
+TEST_F(OptionsTest, ApplyKeepsTheTypedRowsWhenNoneIsStored) {
+    options.ShowTab(frmOptions::TabAntenna);
+    Row(1, {"HAM", "ZZ0AA", "", "", "", "", "", ""});
+    options.cmdApply_Click();
+    EXPECT_EQ(Cell(1, OffsetColStation), QStringLiteral("ZZ0AA"));
+    Row(2, {"HAM", "ZZ1BB", "", " ", "", "", "", ""});
+    options.cmdApply_Click();
+    ASSERT_EQ(options.offsets.grdOffset.Rows(), 2);
+    EXPECT_EQ(Cell(1, OffsetColStation), QStringLiteral("ZZ1BB"));
+    Row(1, {"", "", "", "", "", "", "", ""});
+    options.cmdApply_Click();
+    options.Unload();
+    options.ShowTab(frmOptions::TabAntenna);
+    EXPECT_EQ(options.offsets.grdOffset.Rows(), 2);
+    EXPECT_EQ(Cell(1, OffsetColStation), QString());
+}
+
+// Check tells of a row whose station AirMail does not list, an empty one
+// included, and passes over the empty row; the system list of a data folder
+// without system files tells so without an icon, and no editor opens.
+TEST_F(OptionsTest, CheckAndTheSystemListTellWhatIsMissing) {
+    options.ShowTab(frmOptions::TabAntenna);
+    OffsetEditor& e = options.offsets;
+    Row(1, {"HAM", "", "14108.0", "3", "", "", "", ""});
+    Row(2, {"", "", "", "", "", "", "", ""});
+    Row(3, {"HAM", "ZZ0AA", "9999.0", "1", "", "", "", ""});
+    drive.ui.ClearRecords();
+    e.cmdOffsetCheck_Click();
+    ASSERT_EQ(drive.ui.messages.size(), 2u);
+    EXPECT_TRUE(drive.ui.messages[0].text.startsWith(
+        QStringLiteral("Unable to find AirMail's Frequency List,  in \"System.HAM.ini\".")));
+    EXPECT_TRUE(drive.ui.messages[1].text.startsWith(QStringLiteral("HAM ZZ0AA frequency 9999.0 not found")));
+
+    main.settings.m_sAirMailDirectoryData = QStringLiteral("C:\\Nowhere");
+    e.StartEdit(1, OffsetColSystem);
+    EXPECT_EQ(e.OpenEditor(), OffsetEditor::Editor::None);
+    EXPECT_TRUE(drive.ui.LastMessage().startsWith(QStringLiteral("Unable to find AirMail's \"System.*.ini\" files.")));
+    EXPECT_EQ(drive.ui.messages.back().icon, MsgIcon::None);
 }
 
 }  // namespace
