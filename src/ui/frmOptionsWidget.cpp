@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -250,8 +251,13 @@ bool frmOptionsWidget::eventFilter(QObject* watched, QEvent* event) {
             m_model.offsets.HideEditors();
             return true;
         }
-    } else if (editor && event->type() == QEvent::FocusOut && !m_syncing &&
-               static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    } else if (editor && event->type() == QEvent::FocusOut && !m_syncing) {
+        // The drop-down's list opening (a popup), then taking the focus
+        // itself (a child of the drop-down), is no loss of the focus.
+        bool inside = static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason;
+        for (const QWidget* to = QApplication::focusWidget(); to && !inside; to = to->parentWidget())
+            inside = to == watched;
+        if (inside) return QWidget::eventFilter(watched, event);
         m_model.offsets.HideEditors();
     } else if (!editor && event->type() == QEvent::MouseButtonRelease) {
         if (watched == m_controls.value(QStringLiteral("txtAirMailDirectoryData")))
