@@ -96,9 +96,14 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
                              "Row2=HAM,ZZ0AA,14108.0 7100.0(p3),6,,,,\r\n", "Rows=2\r\n"})
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.constData();
 
+    // No row can be stored: the rows typed stay; opened anew, one empty row.
+    Row(1, {"HAM", "ZZ0AA", "", "", "", "", "", ""});
+    options.cmdApply_Click();
+    EXPECT_EQ(Cell(1, OffsetColStation), QStringLiteral("ZZ0AA"));
     options.cmdOK_Click();
-    EXPECT_FALSE(options.Loaded());
-    EXPECT_EQ(builds, 2);
+    EXPECT_EQ(std::pair(options.Loaded(), builds), std::pair(false, 3));
+    options.ShowTab(frmOptions::TabAntenna);
+    EXPECT_EQ(Cell(1, OffsetColStation), QString());
 }
 
 // A number box that holds no number refuses OK and Apply with a message
@@ -144,40 +149,6 @@ TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
     options.cmdApply_Click();
     EXPECT_TRUE(drive.ui.messages.empty());
     EXPECT_EQ(main.settings.m_iStationTopFrequencies, 3);
-}
-
-// Cancel with changes not yet taken over asks first, and No keeps the dialog
-// open with them; without changes, or after Apply, it closes at once.
-TEST_F(OptionsTest, CancelAsksBeforeDroppingChanges) {
-    const struct {
-        const char* edit;
-        MsgAnswer answer;
-        bool asked;
-    } cases[] = {
-        {"none", MsgAnswer::No, false}, {"text", MsgAnswer::No, true},      {"kept", MsgAnswer::Yes, true},
-        {"cell", MsgAnswer::Yes, true}, {"applied", MsgAnswer::No, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.edit);
-        options.ShowTab(frmOptions::TabAntenna);
-        drive.ui.ClearRecords();
-        drive.ui.QueueAnswer(c.answer);
-        const QString edit = QString::fromLatin1(c.edit);
-        if (edit == QLatin1String("text") || edit == QLatin1String("applied")) Type("txtStationTopStations", "7");
-        if (edit == QLatin1String("applied")) options.cmdApply_Click();
-        if (edit == QLatin1String("cell")) {
-            options.offsets.StartEdit(1, OffsetColOffset);
-            options.offsets.TextChanged(QStringLiteral("5"));
-        }
-        options.cmdCancel_Click();
-        ASSERT_EQ(drive.ui.messages.size(), c.asked ? 1u : 0u);
-        if (c.asked) {
-            EXPECT_EQ(drive.ui.LastMessage(), QStringLiteral("The changes made in the options have not been "
-                                                             "applied.\n\nClose the options and discard them?"));
-        }
-        EXPECT_EQ(options.Loaded(), c.asked && c.answer == MsgAnswer::No);
-        drive.ui.answers.clear();
-    }
 }
 
 // ICEPAC sets the sporadic E factor to 0.7, VOACAP to 0; REC533 keeps the last.
@@ -299,47 +270,41 @@ TEST_F(OptionsTest, DeleteRemovesTheEditedRowAndEmptiesTheLastOne) {
     for (int c = 0; c < kOffsetFieldCount; ++c) EXPECT_EQ(Cell(1, c), QString()) << c;
 }
 
-// Apply shows the rows as stored; when none could be stored, the rows typed
-// stay.  A cell of blanks is stored as typed; a dialog opened anew shows the
-// stored rows or one empty row.
-TEST_F(OptionsTest, ApplyKeepsTheTypedRowsWhenNoneIsStored) {
+// Cancel with changes not taken over asks first; No keeps the dialog and
+// them.  After Apply nothing is left to lose.
+TEST_F(OptionsTest, CancelAsksBeforeDroppingChanges) {
+    const auto cancel = [this](MsgAnswer answer) {
+        drive.ui.ClearRecords();
+        drive.ui.answers = {answer};
+        options.cmdCancel_Click();
+        return std::pair(drive.ui.messages.size(), options.Loaded());
+    };
     options.ShowTab(frmOptions::TabAntenna);
-    Row(1, {"HAM", "ZZ0AA", "", "", "", "", "", ""});
-    options.cmdApply_Click();
-    EXPECT_EQ(Cell(1, OffsetColStation), QStringLiteral("ZZ0AA"));
-    Row(2, {"HAM", "ZZ1BB", "", " ", "", "", "", ""});
-    options.cmdApply_Click();
-    ASSERT_EQ(options.offsets.grdOffset.Rows(), 2);
-    EXPECT_EQ(Cell(1, OffsetColStation), QStringLiteral("ZZ1BB"));
-    Row(1, {"", "", "", "", "", "", "", ""});
-    options.cmdApply_Click();
-    options.Unload();
+    Type("txtStationTopStations", QStringLiteral("7"));
+    EXPECT_EQ(cancel(MsgAnswer::No), std::pair(std::size_t{1}, true));
+    EXPECT_EQ(drive.ui.LastMessage(), QStringLiteral("The changes made in the options have not been applied."
+                                                     "\n\nClose the options and discard them?"));
+    EXPECT_EQ(cancel(MsgAnswer::Yes), std::pair(std::size_t{1}, false));
     options.ShowTab(frmOptions::TabAntenna);
-    EXPECT_EQ(options.offsets.grdOffset.Rows(), 2);
-    EXPECT_EQ(Cell(1, OffsetColStation), QString());
+    options.offsets.StartEdit(1, OffsetColOffset);
+    options.offsets.TextChanged(QStringLiteral("5"));
+    options.cmdApply_Click();
+    EXPECT_EQ(cancel(MsgAnswer::No), std::pair(std::size_t{0}, false));
 }
 
-// Check tells of a row whose station AirMail does not list, an empty one
-// included, and passes over the empty row; the system list of a data folder
-// without system files tells so without an icon, and no editor opens.
+// Check tells of a row without a station (AirMail's message) and passes over
+// the empty row; without system files the System editor says so, no icon.
 TEST_F(OptionsTest, CheckAndTheSystemListTellWhatIsMissing) {
     options.ShowTab(frmOptions::TabAntenna);
-    OffsetEditor& e = options.offsets;
     Row(1, {"HAM", "", "14108.0", "3", "", "", "", ""});
-    Row(2, {"", "", "", "", "", "", "", ""});
-    Row(3, {"HAM", "ZZ0AA", "9999.0", "1", "", "", "", ""});
-    drive.ui.ClearRecords();
-    e.cmdOffsetCheck_Click();
-    ASSERT_EQ(drive.ui.messages.size(), 2u);
-    EXPECT_TRUE(drive.ui.messages[0].text.startsWith(
-        QStringLiteral("Unable to find AirMail's Frequency List,  in \"System.HAM.ini\".")));
-    EXPECT_TRUE(drive.ui.messages[1].text.startsWith(QStringLiteral("HAM ZZ0AA frequency 9999.0 not found")));
-
+    Row(2, {});
+    options.offsets.cmdOffsetCheck_Click();
     main.settings.m_sAirMailDirectoryData = QStringLiteral("C:\\Nowhere");
-    e.StartEdit(1, OffsetColSystem);
-    EXPECT_EQ(e.OpenEditor(), OffsetEditor::Editor::None);
-    EXPECT_TRUE(drive.ui.LastMessage().startsWith(QStringLiteral("Unable to find AirMail's \"System.*.ini\" files.")));
-    EXPECT_EQ(drive.ui.messages.back().icon, MsgIcon::None);
+    options.offsets.StartEdit(1, OffsetColSystem);
+    ASSERT_EQ(drive.ui.messages.size(), 2u);
+    EXPECT_TRUE(drive.ui.messages[0].text.startsWith("Unable to find AirMail's Frequency List,  in \"System.HAM.ini\"."));
+    EXPECT_TRUE(drive.ui.messages[1].text.startsWith("Unable to find AirMail's \"System.*.ini\" files."));
+    EXPECT_EQ(drive.ui.messages[1].icon, MsgIcon::None);
 }
 
 }  // namespace

@@ -144,8 +144,7 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     ASSERT_TRUE(window.tmrBlink()->isActive());
     // Options > Default waits while the process runs, as File > Default does.
     window.action(QStringLiteral("mnuOptionsAirmail"))->trigger();
-    QPushButton* defaults = window.optionsWindow()->button(QStringLiteral("cmdDefault"));
-    EXPECT_FALSE(defaults->isEnabled());
+    EXPECT_FALSE(window.optionsWindow()->button(QStringLiteral("cmdDefault"))->isEnabled());
 
     // The blink timer changes the frequency cell's colour; the process timer counts.
     const Color back = best.grdFrequency.BackColor(best.m_iBlinkRow, best.m_iBlinkCol);
@@ -165,7 +164,7 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_FALSE(window.cmdStop()->isEnabled());
     EXPECT_FALSE(window.tmrProcess()->isActive());
     EXPECT_FALSE(window.tmrBlink()->isActive());
-    EXPECT_TRUE(defaults->isEnabled());
+    EXPECT_TRUE(window.optionsWindow()->button(QStringLiteral("cmdDefault"))->isEnabled());
 
     // AirMail on screen: its windows close as the user's windows do.  The
     // Position Report closed is gone (the position boxes no longer wait for
