@@ -145,7 +145,7 @@ QString SystemNameFromFileName(const QString& fileName) {
     return fileName.mid(first + 1, second - first - 1);
 }
 
-bool AirMail::AirMailGetSystems(QStringList& names) {
+bool AirMail::AirMailGetSystems(QStringList& names, MsgIcon icon) {
     names.clear();
     // Windows matches "System.*.ini" without regard to case; so do we.  The
     // listing is sorted by name (as Windows lists its own disks), which keeps
@@ -164,7 +164,7 @@ bool AirMail::AirMailGetSystems(QStringList& names) {
     if (names.isEmpty()) {
         ShowMessage(QStringLiteral("Unable to find AirMail's \"System.*.ini\" files.") +
                         AirMailErrorDataMessage(),
-                    MsgIcon::Exclamation);
+                    icon);
         return false;
     }
     return true;

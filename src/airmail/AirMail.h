@@ -46,8 +46,9 @@ public:
     QString AirMailErrorDataMessage();
     QString AirMailErrorProgramMessage();
 
-    // The systems of the data folder ("System.*.ini"); false (with a message) when none.
-    bool AirMailGetSystems(QStringList& names);
+    // The systems of the data folder ("System.*.ini"); false (with a message,
+    // an exclamation mark unless another icon is asked for) when none.
+    bool AirMailGetSystems(QStringList& names, MsgIcon icon = MsgIcon::Exclamation);
 
     // Bring the window with this caption to the front; failures are ignored.
     void WindowActivate(const QString& title);

@@ -68,18 +68,36 @@ void OffsetEditor::Layout() {
 void OffsetEditor::Load(bool stationOffset) {
     HideEditors();
     useOffsets = stationOffset;
+    m_edited = false;
     const Settings& settings = m_airmail.settings();
     const QVector<OffsetFields> rows = OffsetTableReadEditor(m_airmail.profile(), settings.m_sProfileFile);
     grdOffset.SetRedraw(false);
-    grdOffset.SetRows(1);
     Layout();
-    grdOffset.SetRows(std::max<int>(2, static_cast<int>(rows.size()) + 1));
-    for (int i = 0; i < rows.size(); ++i) SetRowFields(i + 1, rows[i]);
+    if (!rows.isEmpty()) {
+        grdOffset.SetRows(1);
+        grdOffset.SetRows(static_cast<int>(rows.size()) + 1);
+        for (int i = 0; i < rows.size(); ++i) SetRowFields(i + 1, rows[i]);
+    } else {
+        for (int row = 1; row < grdOffset.Rows(); ++row) WidenFrequency(grdOffset.Text(row, OffsetColFrequency));
+    }
     grdOffset.SetRow(1);
     grdOffset.SetCol(0);
     grdOffset.SetRedraw(true);
     cmdOffsetInfo.enabled = false;
     emit changed();
+}
+
+void OffsetEditor::Unload() {
+    HideEditors();
+    grdOffset.SetRows(1);
+    grdOffset.SetRows(2);
+    m_edited = false;
+}
+
+void OffsetEditor::SetUseOffsets(bool on) {
+    if (useOffsets == on) return;
+    useOffsets = on;
+    m_edited = true;
 }
 
 void OffsetEditor::SetRowFields(int row, const OffsetFields& fields) {
@@ -188,7 +206,9 @@ void OffsetEditor::EditorTab(bool back) {
 void OffsetEditor::ComboChoose(int index) {
     if (m_editor != Editor::Combo || index < 0 || index >= cmbOffset.items.size()) return;
     cmbOffset.listIndex = index;
+    if (grdOffset.Text(m_editRow, m_editCol) == cmbOffset.items[index]) return;
     grdOffset.SetText(m_editRow, m_editCol, cmbOffset.items[index]);
+    m_edited = true;
 }
 
 void OffsetEditor::ListSetSelected(int index, bool selected) {
@@ -200,12 +220,14 @@ void OffsetEditor::ListSetSelected(int index, bool selected) {
     const QString text = chosen.join(kFrequencySeparator);
     grdOffset.SetText(m_editRow, m_editCol, text);
     WidenFrequency(text);
+    m_edited = true;
 }
 
 void OffsetEditor::TextChanged(const QString& text) {
     if (m_editor != Editor::Text) return;
     txtOffset.caption = text;
     grdOffset.SetText(m_editRow, m_editCol, text);
+    m_edited = true;
 }
 
 void OffsetEditor::HideEditors() {
@@ -244,6 +266,7 @@ void OffsetEditor::GridMouseMove(int x, int y) {
 void OffsetEditor::cmdOffsetInsert_Click() {
     HideEditors();
     grdOffset.AddRow();
+    m_edited = true;
 }
 
 // Removes the row being edited in the text box or the drop-down list.  The
@@ -256,6 +279,7 @@ void OffsetEditor::cmdOffsetDelete_MouseDown() {
     }
     const int row = m_editRow;
     HideEditors();
+    m_edited = true;
     if (DataRows() <= 1) {
         SetRowFields(1, OffsetFields{});
     } else {
@@ -285,20 +309,25 @@ void OffsetEditor::cmdOffsetSort_Click() {
         return 0;
     });
     grdOffset.Sort(1, DataRows(), 0, SortCustom);
+    m_edited = true;
     grdOffset.SetRow(0);
     grdOffset.SetCol(0);
     grdOffset.SetRedraw(true);
 }
 
 // Every frequency of every row against the station's list in AirMail; each
-// one missing asks whether to go on.  Rows without a system or a station
-// (the empty row of a new table) have nothing to compare.
+// one missing asks whether to go on.  A row whose station AirMail does not
+// list, an empty system or station included, is told with AirMail's message
+// and skipped.  A row with every cell empty (the one row of a new table) has
+// nothing to compare and is passed over.
 void OffsetEditor::cmdOffsetCheck_Click() {
     HideEditors();
     for (int row = 1; row < grdOffset.Rows(); ++row) {
         const QString system = grdOffset.Text(row, OffsetColSystem);
         const QString station = grdOffset.Text(row, OffsetColStation);
-        if (system.isEmpty() || station.isEmpty()) continue;
+        bool empty = true;
+        for (int col = 0; col < kOffsetFieldCount; ++col) empty = empty && grdOffset.Text(row, col).isEmpty();
+        if (empty) continue;
         QStringList frequencies;
         if (!FrequenciesGet(system, station, frequencies)) continue;
         for (const QString& f : grdOffset.Text(row, OffsetColFrequency).split(kFrequencySeparator)) {
@@ -321,7 +350,9 @@ void OffsetEditor::cmdOffsetInfo_Click() {
     ShowStationInfo(grdOffset.Text(row, OffsetColStation));
 }
 
-bool OffsetEditor::SystemsGet(QStringList& systems) { return m_airmail.AirMailGetSystems(systems); }
+// The offset editor tells of a data folder without system files without an
+// icon, unlike the main window's system list.
+bool OffsetEditor::SystemsGet(QStringList& systems) { return m_airmail.AirMailGetSystems(systems, MsgIcon::None); }
 
 bool OffsetEditor::FrequenciesGet(const QString& system, const QString& station, QStringList& frequencies) {
     frequencies.clear();

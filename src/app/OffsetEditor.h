@@ -53,9 +53,16 @@ public:
     static QString ColumnToolTip(int col);
     static QString GridToolTip();  // "Antenna Offset Data", off the cells
 
-    // The table from the profile (an empty data row when none is stored) and
-    // "Use Offset Data" from the flag; the grid laid out afresh.
+    // The table from the profile and "Use Offset Data" from the flag; the
+    // grid laid out afresh.  When the profile holds no row the grid keeps the
+    // rows it has: after Apply the rows typed are still there when none of
+    // them could be stored, and a dialog opened anew shows one empty row.
     void Load(bool stationOffset);
+    // The dialog closes: the grid goes back to one empty row.
+    void Unload();
+    // Whether the user changed the table or "Use Offset Data" since Load.
+    bool Edited() const { return m_edited; }
+    void SetUseOffsets(bool on);
     // The rows as the grid holds them.
     QVector<OffsetFields> Rows() const;
     // Writes the rows to the profile file; false after a message.
@@ -115,6 +122,7 @@ private:
     int m_editCol = 0;
     QString m_editSystem, m_editStation;
     int m_mouseRow = -2, m_mouseCol = -2;
+    bool m_edited = false;
 };
 
 }  // namespace tw

@@ -209,14 +209,19 @@ void frmOptions::ShowTab(int index) {
 void frmOptions::Unload() {
     if (!m_loaded) return;
     m_loaded = false;
-    offsets.HideEditors();
+    m_edited = false;
+    offsets.Unload();
     emit unloadRequested();
 }
 
+// OK and Apply wait while the main window builds its list; Default also
+// while the connection process walks it, as File > Default does.
 void frmOptions::ButtonsFollowMain() {
     const bool free = !m_main.Updating();
-    if (cmdOK.enabled == free) return;
-    cmdOK.enabled = cmdApply.enabled = cmdDefault.enabled = free;
+    const bool defaults = free && !m_main.ConnectRunning();
+    if (cmdOK.enabled == free && cmdDefault.enabled == defaults) return;
+    cmdOK.enabled = cmdApply.enabled = free;
+    cmdDefault.enabled = defaults;
     emit changed();
 }
 
@@ -239,11 +244,13 @@ void frmOptions::Form_Resize(int innerWidth, int innerHeight, bool minimized) {
 void frmOptions::SetChecked(OptionControl& control, bool value) {
     if (control.value == value) return;
     control.value = value;
+    m_edited = true;
     Click(control);
     emit changed();
 }
 
 void frmOptions::SelectOption(OptionControl& control) {
+    if (!control.value) m_edited = true;
     // The buttons of one box form one group.
     for (auto& model : optPropagationModel)
         if (&control == &model)
@@ -258,12 +265,14 @@ void frmOptions::SelectOption(OptionControl& control) {
 void frmOptions::SetText(OptionControl& control, const QString& text) {
     if (control.text == text) return;
     control.text = text;
+    m_edited = true;
     emit changed();
 }
 
 void frmOptions::SetListIndex(OptionControl& control, int index) {
     if (control.listIndex == index) return;
     control.listIndex = index;
+    m_edited = true;
     emit changed();
 }
 
@@ -335,6 +344,7 @@ void frmOptions::OptionsLoad() {
     if (!chkRadioFrequency.value) RadioDialMath();
     // Ham Station tab
     if (HamStationLoad) HamStationLoad(true);  // the date label only; Check runs the rest
+    m_edited = false;
     emit changed();
 }
 
@@ -390,7 +400,7 @@ bool frmOptions::OptionsSave() {
     numbers.append({&txtStationTopStations, TabStation, "Top Stations", true});
     for (Number& n : numbers) {
         bool ok = false;
-        n.value = n.integer ? IntFromText(n.box->text, ok) : FloatFromText(n.box->text, ok, m_locale);
+        n.value = n.integer ? IntFromNumberText(n.box->text, ok, m_locale) : FloatFromText(n.box->text, ok, m_locale);
         if (ok) continue;
         tab = n.tab;
         emit changed();
@@ -487,7 +497,21 @@ void frmOptions::cmdOK_Click() {
     Unload();
 }
 
-void frmOptions::cmdCancel_Click() { Unload(); }
+// What the user changed since the last load would be lost without a word;
+// the question names that and leaves the choice (No keeps the dialog open).
+void frmOptions::cmdCancel_Click() {
+    if (m_loaded && Edited()) {
+        MessageRequest ask;
+        ask.title = QString::fromLatin1(kCaption).trimmed();
+        ask.text = QStringLiteral("The changes made in the options have not been applied.\n\n"
+                                  "Close the options and discard them?");
+        ask.buttons = MsgButtons::YesNo;
+        ask.icon = MsgIcon::Question;
+        ask.defaultButton = 1;  // No: Enter keeps what was typed
+        if (m_airmail.ui().MessageBox(ask) != MsgAnswer::Yes) return;
+    }
+    Unload();
+}
 
 void frmOptions::cmdApply_Click() {
     if (!cmdApply.enabled || !OptionsSave()) return;

@@ -151,7 +151,14 @@ public:
     void FolderClick(OptionControl& box);
     void cmdDefault_Click();
     void cmdOK_Click();
-    void cmdCancel_Click();  // also Esc and closing the window
+    // Also Esc and closing the window.  With changes not yet taken over it
+    // asks first whether to drop them; No keeps the dialog open.
+    void cmdCancel_Click();
+    // Whether the user changed a control since the dialog was last loaded
+    // (opening, Apply, Default).
+    bool Edited() const { return m_edited || offsets.Edited(); }
+    // Closes the dialog without a question (the main window's exit).
+    void Unload();
     void cmdApply_Click();
     // The window's inner size in twips: buttons at the bottom right, the tab
     // control above them.
@@ -178,7 +185,6 @@ private:
     void Click(OptionControl& control);
     void LoadVersion();
     void LoadPosition();
-    void Unload();
     void ButtonsFollowMain();
 
     frmMain& m_main;
@@ -186,6 +192,7 @@ private:
     Position& m_position;
     QLocale m_locale;
     bool m_loaded = false;
+    bool m_edited = false;
 };
 
 }  // namespace tw

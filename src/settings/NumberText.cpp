@@ -211,6 +211,17 @@ qint32 IntFromText(const QString& text, bool& ok) {
     return value;
 }
 
+qint32 IntFromNumberText(const QString& text, bool& ok, const QLocale& locale) {
+    const qint32 whole = IntFromText(text, ok);
+    if (ok) return whole;
+    double value = 0.0;
+    ok = ParseNumber(text, locale, value);
+    if (!ok) return 0;
+    const double rounded = std::round(value);
+    ok = rounded >= -2147483648.0 && rounded <= 2147483647.0;
+    return ok ? static_cast<qint32>(rounded) : 0;
+}
+
 QString BooleanText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }

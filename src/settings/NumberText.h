@@ -37,6 +37,13 @@ QString NumberFormat(double value, int decimals);
 // A single as its shortest decimal text reads, so that 12.45f rounds as 12.45.
 QString NumberFormat(float value, int decimals);
 
+// A box for a whole number takes any number the number reader takes ("2.5",
+// "1e3", the locale's decimal separator) and converts it to 32 bits, rounded
+// to the nearest whole number, halves away from zero ("2.5" gives 3, "-2.5"
+// gives -3).  Whole numbers keep every digit.  Texts that are no number, and
+// values outside 32 bits, are refused (ok = false, returns 0).
+qint32 IntFromNumberText(const QString& text, bool& ok, const QLocale& locale = QLocale::system());
+
 // "True" / "False".
 QString BooleanText(bool value);
 

@@ -148,9 +148,10 @@ bool OffsetTableWrite(const QVector<OffsetFields>& editorRows, const Settings& s
     int count = 0;
     for (const OffsetFields& fields : editorRows) {
         // A row without system, station or offset can never apply; it is not
-        // stored (a cell of blanks counts as empty).
-        if (IsBlank(fields[OffsetColSystem]) || IsBlank(fields[OffsetColStation]) ||
-            IsBlank(fields[OffsetColOffset])) {
+        // stored.  A cell of blanks is text as any other and stored as typed
+        // (the evaluation refuses it), so such a row stays in the table.
+        if (fields[OffsetColSystem].isEmpty() || fields[OffsetColStation].isEmpty() ||
+            fields[OffsetColOffset].isEmpty()) {
             continue;
         }
         ++count;

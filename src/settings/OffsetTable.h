@@ -87,9 +87,9 @@ QVector<OffsetRow> OffsetTableReadRows(const ProfileAccess& profile, const QStri
                                        const QLocale& locale = QLocale::system());
 
 // Writes the editor's rows, header row first, to the profile file of the
-// settings: rows with an empty System, Station or Offset are skipped, the
-// others numbered from Row1 up, then "Rows" with the count, all in one
-// replace of the file.  A failure is reported (ProfileSaveError), leaves the
+// settings: rows with an empty System, Station or Offset are skipped (a
+// cell of blanks is not empty), the others numbered from Row1 up, then
+// "Rows" with the count, all in one replace of the file.  A failure is reported (ProfileSaveError), leaves the
 // file as it was and returns false.
 bool OffsetTableWrite(const QVector<OffsetFields>& editorRows, const Settings& settings,
                       ProfileAccess& profile, IUserInterface& ui);

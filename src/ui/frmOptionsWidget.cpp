@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +33,9 @@ frmOptionsWidget::frmOptionsWidget(frmOptions& model, const ITextMetrics& metric
     m_tabs->insertTab(frmOptions::TabAntenna, BuildAntennaTab(), frmOptions::TabCaptions()[frmOptions::TabAntenna]);
     m_tabs->insertTab(frmOptions::TabHamStation, new QWidget, frmOptions::TabCaptions()[frmOptions::TabHamStation]);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
-        if (!m_syncing) m_model.tab = index;
+        if (m_syncing) return;
+        m_model.tab = index;
+        m_shownTab = index;
     });
 
     const QMap<QString, Control*> buttons = {{QStringLiteral("cmdDefault"), &m_model.cmdDefault},
@@ -174,7 +178,7 @@ QWidget* frmOptionsWidget::BuildAntennaTab() {
     m_chkStationOffset = new QCheckBox(e.chkStationOffset.caption);
     m_chkStationOffset->setObjectName(QStringLiteral("chkStationOffset"));
     connect(m_chkStationOffset, &QCheckBox::toggled, this, [this](bool on) {
-        if (!m_syncing) m_model.offsets.useOffsets = on;
+        if (!m_syncing) m_model.offsets.SetUseOffsets(on);
     });
     row->addWidget(m_chkStationOffset);
     row->addStretch(1);
@@ -231,6 +235,9 @@ QWidget* frmOptionsWidget::BuildAntennaTab() {
     return page;
 }
 
+// The in-cell editors: Tab and Shift+Tab walk the cells, Esc ends the cell
+// edit (the dialog stays open), and losing the focus hides the editor, but
+// not when the focus goes to the drop-down's own list.
 bool frmOptionsWidget::eventFilter(QObject* watched, QEvent* event) {
     const bool editor = watched == m_cmbOffset || watched == m_lstOffset || watched == m_txtOffset;
     if (editor && event->type() == QEvent::KeyPress) {
@@ -239,7 +246,18 @@ bool frmOptionsWidget::eventFilter(QObject* watched, QEvent* event) {
             m_model.offsets.EditorTab(key->key() == Qt::Key_Backtab);
             return true;
         }
+        if (key->key() == Qt::Key_Escape) {
+            m_grid->setFocus();
+            m_model.offsets.HideEditors();
+            return true;
+        }
     } else if (editor && event->type() == QEvent::FocusOut && !m_syncing) {
+        // The drop-down's list opening (a popup), then taking the focus
+        // itself (a child of the drop-down), is no loss of the focus.
+        bool inside = static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason;
+        for (const QWidget* to = QApplication::focusWidget(); to && !inside; to = to->parentWidget())
+            inside = to == watched;
+        if (inside) return QWidget::eventFilter(watched, event);
         m_model.offsets.HideEditors();
     } else if (!editor && event->type() == QEvent::MouseButtonRelease) {
         if (watched == m_controls.value(QStringLiteral("txtAirMailDirectoryData")))
@@ -285,7 +303,12 @@ void frmOptionsWidget::Sync() {
                                                                                : m_model.cmdDefault;
         m_buttons[QString::fromLatin1(name)]->setEnabled(c.enabled);
     }
-    if (m_tabs->currentIndex() != m_model.tab) m_tabs->setCurrentIndex(m_model.tab);
+    // Only a tab the model chose is shown here; a page the user is switching
+    // to (the editor closing on the way) is not turned back.
+    if (m_model.tab != m_shownTab) {
+        m_shownTab = m_model.tab;
+        m_tabs->setCurrentIndex(m_model.tab);
+    }
     SyncEditors();
     m_syncing = false;
 }
@@ -296,14 +319,20 @@ void frmOptionsWidget::SyncEditors() {
     const QPoint origin = m_grid->viewport()->mapTo(m_grid->parentWidget(), QPoint(0, 0));
     QWidget* open = nullptr;
     switch (e.OpenEditor()) {
-    case OffsetEditor::Editor::Combo:
-        m_cmbOffset->clear();
-        m_cmbOffset->addItems(e.cmbOffset.items);
+    case OffsetEditor::Editor::Combo: {
+        // Filled anew only when the entries change, so an open list stays open.
+        QStringList items;
+        for (int i = 0; i < m_cmbOffset->count(); ++i) items << m_cmbOffset->itemText(i);
+        if (items != e.cmbOffset.items) {
+            m_cmbOffset->clear();
+            m_cmbOffset->addItems(e.cmbOffset.items);
+        }
         m_cmbOffset->setCurrentIndex(e.cmbOffset.listIndex);
         m_cmbOffset->setGeometry(Pixels(e.cmbOffset).translated(origin));
         m_cmbOffset->resize(m_cmbOffset->width(), m_cmbOffset->sizeHint().height());
         open = m_cmbOffset;
         break;
+    }
     case OffsetEditor::Editor::List:
         m_lstOffset->clear();
         m_lstOffset->addItems(e.lstItems);
@@ -326,7 +355,7 @@ void frmOptionsWidget::SyncEditors() {
     if (open) {
         open->show();
         open->raise();
-        open->setFocus();
+        if (!open->hasFocus()) open->setFocus();
     }
 }
 
@@ -365,7 +394,8 @@ void frmOptionsWidget::resizeEvent(QResizeEvent* event) {
     m_model.offsets.HideEditors();
 }
 
-// Esc is Cancel, wherever the focus is in the dialog.
+// Esc is Cancel wherever the focus is in the dialog, except in a cell editor
+// (there it ends the cell edit).
 void frmOptionsWidget::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         m_model.cmdCancel_Click();
@@ -374,9 +404,15 @@ void frmOptionsWidget::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+// The user closing the window is Cancel, which may ask and keep it open;
+// the main window's exit closes it without a question.
 void frmOptionsWidget::closeEvent(QCloseEvent* event) {
-    if (m_model.Loaded()) m_model.cmdCancel_Click();
-    event->accept();
+    if (m_model.Loaded()) {
+        if (event->spontaneous()) m_model.cmdCancel_Click();
+        else m_model.Unload();
+    }
+    if (m_model.Loaded()) event->ignore();
+    else event->accept();
 }
 
 }  // namespace tw

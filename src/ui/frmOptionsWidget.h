@@ -2,7 +2,8 @@
 // The options dialog on screen: renders the core's frmOptions (six tabs, the
 // general tabs' framed boxes, the antenna offset grid with its in-cell
 // editors, Default/OK/Cancel/Apply) and forwards the user's actions.  It is a
-// window of its own, not modal; closing it (or Esc) is Cancel.
+// window of its own, not modal; closing it (or Esc outside a cell editor) is
+// Cancel.
 
 #include <QMap>
 #include <QWidget>
@@ -54,6 +55,7 @@ private:
     frmOptions& m_model;
     const ITextMetrics& m_metrics;
     bool m_syncing = false;
+    int m_shownTab = -1;  // the model's tab last shown
     QTabWidget* m_tabs = nullptr;
     QMap<QString, QWidget*> m_controls;  // by control name
     QMap<QString, QWidget*> m_labels;    // the label beside a control, by its name

@@ -58,6 +58,10 @@ TEST(NumberText, ReadsNumbersIntegersAndBooleansOnly) {
                          {"7.0", false, 0}, {"", false, 0}, {"1e3", false, 0}, {"+-5", false, 0},
                          {"5x", false, 0}, {"+", false, 0}, {"-", false, 0}},
                         [](const QString& t, bool& ok) { return IntFromText(t, ok); });
+    // A box for a whole number takes any number, rounded.
+    ExpectReads<qint32>({{"2.5", true, 3}, {"-2.5", true, -3}, {"2.4", true, 2}, {"1e3", true, 1000},
+                         {"16777217", true, 16777217}, {"2147483647.6", false, 0}, {"x", false, 0}},
+                        [](const QString& t, bool& ok) { return IntFromNumberText(t, ok, kC); });
     ExpectReads<bool>({{"tRuE", true, true}, {"FALSE", true, false}, {"0", true, false},
                        {"-1", true, true}, {"0.0", true, false}, {"42", true, true},
                        {" false ", true, false}, {"yes", false, false}, {"", false, false},

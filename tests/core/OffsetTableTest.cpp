@@ -46,7 +46,8 @@ protected:
     }
 };
 
-// Rows without system, station or offset are not stored.  A comma inside a
+// Rows without system, station or offset are not stored; a cell of blanks is
+// stored as typed (the evaluation refuses its row).  A comma inside a
 // field would move every later field: it is stored as a blank in the
 // frequencies and as a point in a number, which reads in every number format.
 TEST_F(OffsetTableTest, StoredLinesAndTheEditorsViewOfThem) {
@@ -57,14 +58,16 @@ TEST_F(OffsetTableTest, StoredLinesAndTheEditorsViewOfThem) {
                        Fields({"", "ZZ0AC", "7100.0", "2"}), Fields({"HAM", "", "7100.0", "3"}),
                        Fields({"HAM", "ZZ0AE", "3593.0", "  "}),
                        Fields({"HAM", "ZZ0AD", "14108.0,7100.0", "1,5", "60", "90,5"}), last}));
-    EXPECT_EQ(Stored("Rows"), "4");
+    EXPECT_EQ(Stored("Rows"), "5");
     EXPECT_EQ(Stored("Row1"), "System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop");
     EXPECT_EQ(Stored("Row2"), "HAM,ZZ0AA,14108.0 7100.0(p3),6,360,0,0000,2400");
-    EXPECT_EQ(Stored("Row3"), "HAM,ZZ0AD,14108.0 7100.0,1.5,60,90.5,,");
-    EXPECT_EQ(Stored("Row4"), "SAILMAIL,Shore Station,,-2.5,,,,");
-    EXPECT_FALSE(Stored("Row5").has_value());
+    EXPECT_EQ(Stored("Row3"), "HAM,ZZ0AE,3593.0,  ,,,,");
+    EXPECT_EQ(Stored("Row4"), "HAM,ZZ0AD,14108.0 7100.0,1.5,60,90.5,,");
+    EXPECT_EQ(Stored("Row5"), "SAILMAIL,Shore Station,,-2.5,,,,");
+    EXPECT_FALSE(Stored("Row6").has_value());
+    const OffsetFields blanks = Fields({"HAM", "ZZ0AE", "3593.0", "  "});
     const OffsetFields middle = Fields({"HAM", "ZZ0AD", "14108.0, 7100.0", "1.5", "60", "90.5"});
-    EXPECT_EQ(Editor(), (QVector<OffsetFields>{first, middle, last}));
+    EXPECT_EQ(Editor(), (QVector<OffsetFields>{first, blanks, middle, last}));
     const QVector<OffsetRow> rows = Rows(QLocale(QLocale::German, QLocale::Germany));
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(std::pair(rows[1].fSnrOffset, rows[1].fAzimuth), std::pair(1.5f, 90.5f));

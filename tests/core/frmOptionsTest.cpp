@@ -96,15 +96,20 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
                              "Row2=HAM,ZZ0AA,14108.0 7100.0(p3),6,,,,\r\n", "Rows=2\r\n"})
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.constData();
 
+    // No row can be stored: the rows typed stay; opened anew, one empty row.
+    Row(1, {"HAM", "ZZ0AA", "", "", "", "", "", ""});
+    options.cmdApply_Click();
+    EXPECT_EQ(Cell(1, OffsetColStation), QStringLiteral("ZZ0AA"));
     options.cmdOK_Click();
-    EXPECT_FALSE(options.Loaded());
-    EXPECT_EQ(builds, 2);
+    EXPECT_EQ(std::pair(options.Loaded(), builds), std::pair(false, 3));
+    options.ShowTab(frmOptions::TabAntenna);
+    EXPECT_EQ(Cell(1, OffsetColStation), QString());
 }
 
 // A number box that holds no number refuses OK and Apply with a message
 // naming the tab and the box; nothing is taken over and the dialog stays.
-// Numbers the dialog allows (0, negative counts) pass; the days box is not
-// read while "Check Days" is clear.
+// Numbers the dialog allows (0, negative counts, a fraction in a box for a
+// whole number) pass; the days box is not read while "Check Days" is clear.
 TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
     const struct {
         const char* box;
@@ -118,6 +123,7 @@ TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
         {"txtAirmailLastConnect", "x", false, "The AirMail tab's \"Check Time\""},
         {"txtStationTopStations", "-2", true, ""},
         {"txtStationHighestSnrRange", "0", true, ""},
+        {"txtStationTopFrequencies", "2.5", true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.box);
@@ -134,7 +140,7 @@ TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
         if (!c.ok) {
             EXPECT_TRUE(drive.ui.LastMessage().contains(QString::fromLatin1(c.named)));
         }
-        options.cmdCancel_Click();
+        options.Unload();
         main.settings.m_fPropagationTakeoffAngle = 10.0f;
     }
     options.ShowTab(frmOptions::TabAirMail);
@@ -142,6 +148,7 @@ TEST_F(OptionsTest, ABoxWithoutANumberRefusesTheChange) {
     Type("txtAirmailLatLonCheckDays", QStringLiteral("many"));
     options.cmdApply_Click();
     EXPECT_TRUE(drive.ui.messages.empty());
+    EXPECT_EQ(main.settings.m_iStationTopFrequencies, 3);
 }
 
 // ICEPAC sets the sporadic E factor to 0.7, VOACAP to 0; REC533 keeps the last.
@@ -261,6 +268,43 @@ TEST_F(OptionsTest, DeleteRemovesTheEditedRowAndEmptiesTheLastOne) {
     e.cmdOffsetDelete_MouseDown();
     ASSERT_EQ(e.grdOffset.Rows(), 2);
     for (int c = 0; c < kOffsetFieldCount; ++c) EXPECT_EQ(Cell(1, c), QString()) << c;
+}
+
+// Cancel with changes not taken over asks first; No keeps the dialog and
+// them.  After Apply nothing is left to lose.
+TEST_F(OptionsTest, CancelAsksBeforeDroppingChanges) {
+    const auto cancel = [this](MsgAnswer answer) {
+        drive.ui.ClearRecords();
+        drive.ui.answers = {answer};
+        options.cmdCancel_Click();
+        return std::pair(drive.ui.messages.size(), options.Loaded());
+    };
+    options.ShowTab(frmOptions::TabAntenna);
+    Type("txtStationTopStations", QStringLiteral("7"));
+    EXPECT_EQ(cancel(MsgAnswer::No), std::pair(std::size_t{1}, true));
+    EXPECT_EQ(drive.ui.LastMessage(), QStringLiteral("The changes made in the options have not been applied."
+                                                     "\n\nClose the options and discard them?"));
+    EXPECT_EQ(cancel(MsgAnswer::Yes), std::pair(std::size_t{1}, false));
+    options.ShowTab(frmOptions::TabAntenna);
+    options.offsets.StartEdit(1, OffsetColOffset);
+    options.offsets.TextChanged(QStringLiteral("5"));
+    options.cmdApply_Click();
+    EXPECT_EQ(cancel(MsgAnswer::No), std::pair(std::size_t{0}, false));
+}
+
+// Check tells of a row without a station (AirMail's message) and passes over
+// the empty row; without system files the System editor says so, no icon.
+TEST_F(OptionsTest, CheckAndTheSystemListTellWhatIsMissing) {
+    options.ShowTab(frmOptions::TabAntenna);
+    Row(1, {"HAM", "", "14108.0", "3", "", "", "", ""});
+    Row(2, {});
+    options.offsets.cmdOffsetCheck_Click();
+    main.settings.m_sAirMailDirectoryData = QStringLiteral("C:\\Nowhere");
+    options.offsets.StartEdit(1, OffsetColSystem);
+    ASSERT_EQ(drive.ui.messages.size(), 2u);
+    EXPECT_TRUE(drive.ui.messages[0].text.startsWith("Unable to find AirMail's Frequency List,  in \"System.HAM.ini\"."));
+    EXPECT_TRUE(drive.ui.messages[1].text.startsWith("Unable to find AirMail's \"System.*.ini\" files."));
+    EXPECT_EQ(drive.ui.messages[1].icon, MsgIcon::None);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
+#include "ui/frmOptionsWidget.h"
 #include "ui/frmStationInfoWidget.h"
 #include "ui/HamStationPage.h"
 #include "views/HamStation.h"
@@ -141,6 +142,9 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_TRUE(window.cmdStop()->isEnabled());
     EXPECT_TRUE(window.tmrProcess()->isActive());
     ASSERT_TRUE(window.tmrBlink()->isActive());
+    // Options > Default waits while the process runs, as File > Default does.
+    window.action(QStringLiteral("mnuOptionsAirmail"))->trigger();
+    EXPECT_FALSE(window.optionsWindow()->button(QStringLiteral("cmdDefault"))->isEnabled());
 
     // The blink timer changes the frequency cell's colour; the process timer counts.
     const Color back = best.grdFrequency.BackColor(best.m_iBlinkRow, best.m_iBlinkCol);
@@ -160,6 +164,7 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_FALSE(window.cmdStop()->isEnabled());
     EXPECT_FALSE(window.tmrProcess()->isActive());
     EXPECT_FALSE(window.tmrBlink()->isActive());
+    EXPECT_TRUE(window.optionsWindow()->button(QStringLiteral("cmdDefault"))->isEnabled());
 
     // AirMail on screen: its windows close as the user's windows do.  The
     // Position Report closed is gone (the position boxes no longer wait for

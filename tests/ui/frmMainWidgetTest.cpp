@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QCloseEvent>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "program/Application.h"
 #include "ui/GridWidget.h"
@@ -296,7 +299,7 @@ TEST_F(MainWidgetTest, TheBestConnectTimeViewOpensBelowTheDetailedView) {
 
 // Each Options item opens the one dialog on its tab; an open dialog keeps
 // what was typed.  Apply takes the change over and rebuilds the list (the
-// detailed columns appear); Esc closes the dialog.
+// detailed columns appear) and the dialog stays.
 TEST_F(MainWidgetTest, OptionsItemsOpenTheirTabsAndApplyRebuildsTheList) {
     const char* const items[] = {"mnuOptionsAirmail", "mnuOptionsPropagation", "mnuOptionsStations",
                                  "mnuOptionsOffsets", "mnuOptionsRadio", "mnuOptionsHam"};
@@ -333,9 +336,48 @@ TEST_F(MainWidgetTest, OptionsItemsOpenTheirTabsAndApplyRebuildsTheList) {
     EXPECT_EQ(app->main().settings.m_fPropagationNoiseLevel, -150.0f);
     EXPECT_GT(shown(), columns);
     EXPECT_TRUE(dialog->isVisible());
+}
+
+// The offset editor's drop-down opens with a click and puts the chosen
+// system into the cell; Esc ends only the cell edit; another tab can be
+// chosen during a cell edit.  Esc and closing the window with changes not
+// applied ask first: No (the default) keeps the dialog, Yes closes it.
+TEST_F(MainWidgetTest, TheOffsetEditorsListsOpenAndEscEndsOnlyTheCellEdit) {
+    QDir().mkpath(dir.filePath(QStringLiteral("drive_c/Program Files/AirMail")));
+    for (const char* system : {"HAM", "SAILMAIL"})
+        QFile(dir.filePath(QStringLiteral("drive_c/Program Files/AirMail/System.%1.ini").arg(system))).open(QIODevice::WriteOnly);
+    window->action(QStringLiteral("mnuOptionsOffsets"))->trigger();
+    frmOptionsWidget* dialog = window->optionsWindow();
+    const qsizetype told = answerer.texts.size();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));  // focus moves as on a desktop
+    const Grid& g = dialog->grdOffset()->grid();
+    const auto click = [&](int col) {
+        QTest::mouseClick(dialog->grdOffset()->viewport(), Qt::LeftButton, {},
+                          QPoint((g.ColPos(col) + 30) / metrics.TwipsPerPixelX(), (g.RowPos(1) + 30) / metrics.TwipsPerPixelY()));
+    };
+    QComboBox* combo = dialog->cmbOffset();
+    click(OffsetColSystem);
+    QTest::mouseClick(combo, Qt::LeftButton);
+    ASSERT_TRUE(combo->isVisible() && combo->view()->isVisible());
+    QTest::keyClick(combo->view(), Qt::Key_Down);
+    QTest::keyClick(combo->view(), Qt::Key_Return);
+    EXPECT_EQ(g.Text(1, OffsetColSystem), QStringLiteral("SAILMAIL"));
+    click(OffsetColOffset);
+    QTest::keyClicks(dialog->txtOffset(), QStringLiteral("6"));
+    QTest::keyClick(dialog->txtOffset(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->txtOffset()->isVisible());
+    click(OffsetColOffset);
+    QTabBar* bar = dialog->tabs()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(frmOptions::TabRadio).center());
+    EXPECT_EQ(dialog->tabs()->currentIndex(), frmOptions::TabRadio);
+
     QTest::keyClick(dialog->tabs(), Qt::Key_Escape);
-    QApplication::processEvents();
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isVisible() && answerer.texts.value(told).startsWith(QStringLiteral("The changes made")));
+    answerer.script.push_back(QMessageBox::Yes);
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    qApp->notify(dialog, &close);  // as the window system sends it
+    EXPECT_EQ(std::pair(answerer.texts.size(), dialog->isVisible()), std::pair(told + 2, false));
 }
 
 // Each Help item opens its window beside the main one (not modal; the
