@@ -125,6 +125,21 @@ bool AirMail::AirMailWriteProfileStrings(const QString& fileName, const QString&
     return false;
 }
 
+QString AirMail::DriveHint(const QString& folder) const {
+    if (folder.size() < 2 || folder[1] != QLatin1Char(':') || !folder[0].isLetter()) return {};
+    const char letter = static_cast<char>(folder[0].toUpper().toLatin1());
+    const QString native = QString::fromStdString(m_paths.DriveFolder(letter));
+    // On Windows a drive that was not given stays itself: nothing to tell.
+    if (native.compare(QString(QLatin1Char(letter)) + QLatin1Char(':'), Qt::CaseInsensitive) == 0) return {};
+    const QString drive = QString(QLatin1Char(letter)) + QLatin1Char(':');
+    const QString given = letter == 'C' ? QStringLiteral("given with --drive-c, else the Wine prefix's drive_c")
+                                        : QStringLiteral("the Wine prefix's dosdevices link");
+    return kParagraph + QStringLiteral("Drive ") + drive + QStringLiteral(" is the folder \"") +
+           QDir::toNativeSeparators(native) + QStringLiteral("\" (") + given +
+           QStringLiteral("). Change the Data folder on the AirMail tab of Options, or start Tidewell "
+                          "with --drive-c FOLDER.");
+}
+
 QString AirMail::AirMailErrorDataMessage() {
     UpdateStatusStatus(m_ui, QStringLiteral("Airmail Data Problem"));
     return kParagraph + QStringLiteral("Please check that the AirMail Data Folder \"") +
@@ -163,7 +178,7 @@ bool AirMail::AirMailGetSystems(QStringList& names, MsgIcon icon) {
     }
     if (names.isEmpty()) {
         ShowMessage(QStringLiteral("Unable to find AirMail's \"System.*.ini\" files.") +
-                        AirMailErrorDataMessage(),
+                        AirMailErrorDataMessage() + DriveHint(m_settings.m_sAirMailDirectoryData),
                     icon);
         return false;
     }

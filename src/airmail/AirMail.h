@@ -45,6 +45,10 @@ public:
     // The folder hints that end messages about AirMail's files.
     QString AirMailErrorDataMessage();
     QString AirMailErrorProgramMessage();
+    // Where a folder's drive lies when its letter maps to a folder of this
+    // machine (off Windows, or given with --drive-c), and how to change it;
+    // empty otherwise.
+    QString DriveHint(const QString& folder) const;
 
     // The systems of the data folder ("System.*.ini"); false (with a message,
     // an exclamation mark unless another icon is asked for) when none.

@@ -485,6 +485,9 @@ bool frmMain::ViewsUpdating() const {
 // Opens the best connect time view on the list's system, short or long.
 void frmMain::ShowPropagationBest(bool bLong) {
     if (!propagationBest || m_updating || ViewsUpdating()) return;
+    // After a failed list the view would fail the same way (no AirMail, no
+    // position) and stand empty: the list's own message has told the user.
+    if (!m_listTime.isValid()) return;
     propagationBest->Show();
     propagationBest->Update(ListSystem(), bLong);
 }

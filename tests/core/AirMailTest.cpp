@@ -119,9 +119,15 @@ TEST(Systems, ListsTheSystemFilesOfTheDataFolder) {
     ASSERT_EQ(drive.ui.messages.size(), 1u);
     EXPECT_EQ(drive.ui.messages[0].text,
               QStringLiteral("Unable to find AirMail's \"System.*.ini\" files.\n\nPlease check "
-                             "that the AirMail Data Folder \"C:\\Nowhere\" is correct."));
+                             "that the AirMail Data Folder \"C:\\Nowhere\" is correct.\n\nDrive C: is "
+                             "the folder \"") +
+                  QDir::toNativeSeparators(drive.Native(QStringLiteral("C:"))) +
+                  QStringLiteral("\" (given with --drive-c, else the Wine prefix's drive_c). Change the Data "
+                                 "folder on the AirMail tab of Options, or start Tidewell with --drive-c "
+                                 "FOLDER."));
     EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(drive.ui.broughtToFront.size(), 1u);
+    EXPECT_EQ(drive.airmail.DriveHint(QStringLiteral("/srv/airmail")), QString());  // no drive to tell of
 }
 
 }  // namespace

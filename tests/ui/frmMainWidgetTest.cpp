@@ -100,6 +100,14 @@ TEST_F(MainWidgetTest, OpensWithItsControlsMenusPanelsAndClock) {
     EXPECT_EQ(window->tmrTime()->interval(), 1000);
     QMetaObject::invokeMethod(window->tmrTime(), "timeout");
     EXPECT_EQ(window->panel(5)->text(), QStringLiteral("17:04:03"));
+
+    // Without AirMail the first list failed: Best Time neither repeats its
+    // message nor opens an empty window.
+    const qsizetype told = answerer.texts.size();
+    EXPECT_GT(told, 0);
+    QTest::mouseClick(window->cmdBestTime(), Qt::LeftButton);
+    EXPECT_EQ(answerer.texts.size(), told);
+    EXPECT_TRUE(window->propagationBest() == nullptr || !window->propagationBest()->isVisible());
 }
 
 // The best list takes up what the window gains (the limits are the model's);
