@@ -1,7 +1,8 @@
 #pragma once
 // The user interface of headless mode: message boxes are printed to standard
-// error and answered with their default button; the status panels are kept
-// in memory.
+// error, one line each, and answered with their default button; a question
+// is not printed (nobody is there to answer it), only its statements and the
+// answer taken.  The status panels are kept in memory.
 
 #include <QTextStream>
 
@@ -10,6 +11,9 @@
 #include "common/UserInterface.h"
 
 namespace tw {
+
+// The line a message box gives on standard error.
+QString ConsoleLine(const MessageRequest& request);
 
 class ConsoleUserInterface final : public IUserInterface {
 public:

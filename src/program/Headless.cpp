@@ -152,6 +152,26 @@ int PrintShownColumns(const Grid& grid, QTextStream& out) {
     return 0;
 }
 
+// The identifier of the station a command names: a name or identifier of
+// the system's [Station Info] (letter case aside), the way the system spells
+// it.  A station the system lacks is told with the system's stations, and
+// gives an empty text; so does a system file that cannot be read (told).
+QString CommandStation(Application& app, const QString& station, QTextStream& err) {
+    AirMail& airmail = app.airmail();
+    const QString& system = app.main().m_sSystem;
+    QStringList names;
+    if (!StationGetStation(airmail, system, names)) return {};
+    for (const QString& name : names)
+        if (name.compare(station, Qt::CaseInsensitive) == 0) return StationFromStationName(airmail, system, name);
+    // SAILMAIL lists its stations by name; its identifiers are taken too.
+    if (!airmail.AirMailGetProfileString(SystemFileName(system), QStringLiteral("Station Info"), station, false)
+             .isEmpty())
+        return station;
+    err << "Tidewell: The station \"" << station << "\" is not in the system " << system
+        << ". Its stations: " << names.join(QStringLiteral(", ")) << Qt::endl;
+    return {};
+}
+
 }  // namespace
 
 int PropagationHoursReport(Application& app, const QString& station, QTextStream& out,
@@ -159,9 +179,8 @@ int PropagationHoursReport(Application& app, const QString& station, QTextStream
     if (!ViewSystemSelect(app, err)) return 1;
     frmMain& main = app.main();
     frmPropagationHours& view = app.propagationHours();
-    // A station that is not one of the system has no frequency list: the view says so.
-    const QString id = view.StationFromName(main.m_sSystem, station);
-    if (id.isEmpty()) return 1;  // a display name the system lacks: already told
+    const QString id = CommandStation(app, station, err);
+    if (id.isEmpty()) return 1;
     if (!view.Update(main.m_sSystem, id, main.TimeGetZulu())) return ViewFailed(view.Failure(), err);
     return PrintShownColumns(view.grdData, out);
 }
@@ -178,8 +197,8 @@ int PropagationDetailsReport(Application& app, const QString& station,
     if (!ViewSystemSelect(app, err)) return 1;
     frmMain& main = app.main();
     frmPropagationDetails& view = app.propagationDetails();
-    const QString id = view.StationFromName(main.m_sSystem, station);
-    if (id.isEmpty()) return 1;  // a display name the system lacks: already told
+    const QString id = CommandStation(app, station, err);
+    if (id.isEmpty()) return 1;
     QDateTime time = main.TimeGetZulu();
     if (hour) time = QDateTime(time.date(), QTime(*hour, 0), Qt::UTC);
     if (!view.Update(main.m_sSystem, id, time)) return ViewFailed(view.Failure(), err);

@@ -65,19 +65,22 @@ void CatchCloseSignals() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-void CloseOnSignal(QWidget& window) {
+// A message box open at the signal closes first (answered as a box closed
+// without a button), and none opens after it; then the window closes.
+void CloseOnSignal(QWidget& window, tw::QtUserInterface& ui) {
     if (g_closePipe[0] < 0) return;
     auto* notifier = new QSocketNotifier(g_closePipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &ui, notifier] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = ::read(g_closePipe[0], &byte, 1);
         notifier->setEnabled(false);
-        window.close();
+        ui.CloseBoxes();
+        QMetaObject::invokeMethod(&window, [&window] { window.close(); }, Qt::QueuedConnection);
     });
 }
 #else
 void CatchCloseSignals() {}
-void CloseOnSignal(QWidget&) {}
+void CloseOnSignal(QWidget&, tw::QtUserInterface&) {}
 #endif
 
 #ifdef Q_OS_WIN
@@ -114,7 +117,7 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     const tw::QtTextMetrics metrics(QApplication::font());
     tw::Application composition(line, ui, metrics, programFolder);
     tw::frmMainWidget window(composition.main(), ui, metrics);
-    CloseOnSignal(window);
+    CloseOnSignal(window, ui);
     window.show();
     // The demo's simulated AirMail, beside Tidewell's window, already running
     // as AirMail is when a user opens Tidewell; closing its main window quits
@@ -142,7 +145,9 @@ int Run(tw::CommandLine line, QTextStream& out, QTextStream& err) {
         QString error;
         if (!tw::PrepareDemoDrive(tw::DemoDataFolder(programFolder),
                                   tw::DemoProgramsFolder(programFolder),
-                                  QDateTime::currentDateTimeUtc(), demo, error, line.profileFile)) {
+                                  line.utcSeconds ? QDateTime::fromSecsSinceEpoch(*line.utcSeconds, Qt::UTC)
+                                                  : QDateTime::currentDateTimeUtc(),
+                                  demo, error, line.profileFile)) {
             err << "tidewell: cannot start the demo: " << error << Qt::endl;
             return 1;
         }
@@ -161,7 +166,7 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (!line.error.isEmpty()) {
-        err << "tidewell: " << line.error << "\n\n" << tw::CommandLineUsage();
+        err << "tidewell: " << line.error << "\nSee tidewell --help for the options and commands.\n";
         return 2;
     }
     if (line.command == tw::CommandLine::Command::Help) {

@@ -15,7 +15,28 @@ void QtUserInterface::AttachPanels(const std::array<QLabel*, 5>& panels) {
     }
 }
 
+namespace {
+
+// The answer of a box closed without a button (Escape or the close box):
+// Cancel or No where the box has one, else its default.
+MsgAnswer ClosedAnswer(const MessageRequest& request) {
+    const std::vector<MsgAnswer> answers = ButtonAnswers(request.buttons);
+    for (MsgAnswer a : {MsgAnswer::Cancel, MsgAnswer::No})
+        for (MsgAnswer b : answers)
+            if (a == b) return a;
+    return DefaultAnswer(request);
+}
+
+}  // namespace
+
+void QtUserInterface::CloseBoxes() {
+    m_closing = true;
+    for (const QPointer<QWidget>& box : m_open)
+        if (auto* shown = qobject_cast<QMessageBox*>(box.data())) shown->done(-1);
+}
+
 MsgAnswer QtUserInterface::MessageBox(const MessageRequest& request) {
+    if (m_closing) return ClosedAnswer(request);
     QMessageBox box(m_parent);
     box.setWindowTitle(request.title);
     // Messages may break their lines the Windows way (CR LF, or CR alone).
@@ -50,16 +71,14 @@ MsgAnswer QtUserInterface::MessageBox(const MessageRequest& request) {
     // The wait cursor of a long operation must not hide the arrow over the box.
     const bool busy = m_busy;
     if (busy) QApplication::restoreOverrideCursor();
+    m_open.emplace_back(&box);
     box.exec();
+    m_open.pop_back();
     if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_closing) return ClosedAnswer(request);
     for (std::size_t i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i]) return answers[i];
-    // Closed without a button (Escape or the close box): Cancel or No where
-    // the box has one, else its default.
-    for (MsgAnswer a : {MsgAnswer::Cancel, MsgAnswer::No})
-        for (MsgAnswer b : answers)
-            if (a == b) return a;
-    return DefaultAnswer(request);
+    return ClosedAnswer(request);
 }
 
 QString QtUserInterface::PanelText(int panel) const {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 #include "common/UserInterface.h"
 
@@ -30,11 +31,18 @@ public:
     void BringToFront(const QString& caption) override;
     void ProcessEvents() override;
 
+    // The program is closing (a signal): the open message boxes close as if
+    // closed without a button, and later ones are answered so at once, not
+    // shown, so that nothing holds the close up.
+    void CloseBoxes();
+
 private:
     QPointer<QWidget> m_parent;
     std::array<QString, 6> m_texts;
     std::array<QPointer<QLabel>, 6> m_labels;
     bool m_busy = false;
+    bool m_closing = false;
+    std::vector<QPointer<QWidget>> m_open;  // the boxes shown, innermost last
 };
 
 }  // namespace tw

@@ -28,8 +28,8 @@ using tw::test::TidewellEnvironment;
 using tw::test::WriteFile;
 
 // On an empty drive the list is the header alone and the report has no
-// position (exit code 1), as has a drive folder or a system that is not
-// there; a bad command line is refused with the usage (2).
+// position (exit code 1), as has a drive folder, a system or a station that
+// is not there; a bad command line is refused (2).
 // None of these runs writes a profile.
 TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
     QTemporaryDir dir;
@@ -57,14 +57,24 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
         {{"--best-time"}, 1, "^\\z", "Tidewell: no AirMail system to take the stations from\n"},
         {{"--long", "--best-list"}, 2, "^\\z", "--long goes with --best-time"},
         {{"--details", "QA1PMB", "--hour", "24"}, 2, "^\\z", "--hour wants an hour from 0 to 23"},
-        {{"--hour", "7", "--best-list"}, 2, "^\\z", "--hour goes with --details"}};
+        {{"--hour", "7", "--best-list"}, 2, "^\\z", "--hour goes with --details"},
+        {{"--demo", "--hours", "Nope"}, 1, "^\\z",
+         "Tidewell: The station \"Nope\" is not in the system SAILMAIL. Its stations: Arlen Point, "},
+        {{"--demo", "--system", "HAM", "--details", "QA0"}, 1, "^\\z",
+         "Tidewell: The station \"QA0\" is not in the system HAM. Its stations: QA1PMB, QA4KXT"},
+        // Nobody can answer AirMail's start question: its default is taken.
+        {{"--demo", "--system", "HAM", "--best-list"}, 0, "^Station\\tRange\\tFrequency\\tSnr\\nQ",
+         "must be open. (A question not asked in a headless run: answered Yes.)\n"}};
     for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
         EXPECT_EQ(run.exitCode, exitCode);
         EXPECT_TRUE(QRegularExpression(QLatin1String(out)).match(run.out).hasMatch())
             << run.out.toStdString();
-        EXPECT_EQ(run.err.contains(QStringLiteral("Usage: tidewell")), exitCode == 2);
+        // A usage error gives its reason and where to read more.
+        EXPECT_EQ(run.err.contains(QStringLiteral("\nSee tidewell --help")), exitCode == 2);
+        EXPECT_FALSE(run.err.contains(QStringLiteral("Usage:")) || run.err.contains(QLatin1Char('?')))
+            << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(err)) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(ini));
     }
@@ -119,11 +129,11 @@ TEST(Headless, TheDemoRunsOnCopiesAndEndsWithItsWindow) {
     const auto demoDrives = [&] { return QDir(dir.path()).entryList({"tidewell-*"}, QDir::Dirs); };
 
     const auto run = RunTidewell(
-        {"--demo", "--profile", ini, "--best-list", "--system", "HAM", "--utc", "2026-06-06T14:00"},
+        {"--demo", "--profile", ini, "--best-list", "--system", "HAM", "--utc", "2036-06-06T14:00"},
         {{"TMPDIR", dir.path()}});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(Listing(run.out).Blocks().size(), 3) << run.out.toStdString();
-    // A fresh position: no age warning.
+    // A fresh position at the time given: no age warning.
     EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
     EXPECT_TRUE(demoDrives().isEmpty());
 

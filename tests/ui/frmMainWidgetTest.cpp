@@ -428,5 +428,20 @@ TEST_F(MainWidgetTest, HelpMenuOpensItsWindowsWhichCloseWithTheMainWindow) {
     for (const auto& [item, help] : items) EXPECT_FALSE(help->isVisible()) << item;
 }
 
+// A close signal closes the open message box as a box closed without a
+// button (No, not the default Yes) and answers later boxes so without
+// showing them: a box shown would be clicked Yes by the answerer.
+TEST(MessageBoxes, CloseBoxesEndsTheOpenBoxAndAnswersLaterOnesAtOnce) {
+    QtUserInterface ui;
+    MessageRequest question;
+    question.text = QStringLiteral("Go on?");
+    question.buttons = MsgButtons::YesNo;
+    QTimer::singleShot(0, [&ui] { ui.CloseBoxes(); });
+    EXPECT_EQ(ui.MessageBox(question), MsgAnswer::No);
+    test::ModalAnswerer answerer;
+    EXPECT_EQ(ui.MessageBox(question), MsgAnswer::No);
+    EXPECT_TRUE(answerer.texts.isEmpty());
+}
+
 }  // namespace
 }  // namespace tw
