@@ -17,7 +17,7 @@ QColor ToQColor(Color c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c
 
 SnrColorKeyWidget::SnrColorKeyWidget(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("SnrColorKey"));
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 }
 
 int SnrColorKeyWidget::SwatchWidth() const {

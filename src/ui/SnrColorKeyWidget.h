@@ -12,7 +12,8 @@ public:
     explicit SnrColorKeyWidget(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // A window made smaller by hand may squeeze the key.
+    QSize minimumSizeHint() const override { return {0, 0}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

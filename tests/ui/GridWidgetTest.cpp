@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QImage>
@@ -69,6 +71,35 @@ TEST_F(GridWidgetTest, RendersColoursPicturesAndMergedCells) {
     // No grid line between the two merged cells; one between unmerged ones.
     EXPECT_EQ(QColor(image.pixel(250, 6 * 16 - 1)), QColor(Qt::white));
     EXPECT_NE(QColor(image.pixel(150, 6 * 16 - 1)), QColor(Qt::white));
+}
+
+// The text takes the colour that reads on its cell; a framed column shows a
+// dark line with a light one inside; a frozen grid is greyed.
+TEST_F(GridWidgetTest, RendersReadableTextFramesAndAGreyedFrozenGrid) {
+    grid.SetBackColor(5, 3, Rgb(0, 0, 128));
+    grid.SetText(5, 3, "88");
+    grid.SetBackColor(2, 1, Rgb(255, 0, 255));
+    grid.SetColFrames(3, FrameSolid);
+    QApplication::processEvents();
+    const auto render = [&] {
+        QImage image(widget.viewport()->size(), QImage::Format_RGB32);
+        widget.viewport()->render(&image);
+        return image;
+    };
+    const QImage image = render();
+    int brightest = 0;
+    for (int x = 310; x < 390; ++x)
+        for (int y = 5 * 16 + 3; y < 6 * 16 - 3; ++y) brightest = std::max(brightest, QColor(image.pixel(x, y)).lightness());
+    EXPECT_GT(brightest, 200);  // light text on navy
+    EXPECT_EQ(QColor(image.pixel(300, 5 * 16 + 8)), QColor(Qt::black));
+    EXPECT_EQ(QColor(image.pixel(302, 5 * 16 + 8)), QColor(Qt::white));
+    EXPECT_EQ(QColor(image.pixel(150, 2 * 16 + 8)), QColor(255, 0, 255));
+
+    widget.SetFrozen(true);
+    const QColor frozen(render().pixel(150, 2 * 16 + 8));
+    EXPECT_LT(frozen.hsvSaturation(), 20) << frozen.name().toStdString();
+    widget.SetFrozen(false);
+    EXPECT_EQ(QColor(render().pixel(150, 2 * 16 + 8)), QColor(255, 0, 255));
 }
 
 TEST_F(GridWidgetTest, ForwardsMouseEventsAsTwips) {
