@@ -20,6 +20,7 @@ frmPropagationHoursWidget::frmPropagationHoursWidget(frmPropagationHours& model,
     setObjectName(QStringLiteral("frmPropagationHours"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     m_grid = new GridWidget(model.grdData, metrics, this);
     m_grid->setContextMenuPolicy(Qt::PreventContextMenu);
     layout->addWidget(m_grid);
@@ -57,7 +58,9 @@ void frmPropagationHoursWidget::Sync() {
     // The window fits the grid and its colour key after each update.
     const QSize grid = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
     const QSize key = m_key->sizeHint();
-    const QSize wanted(std::max(grid.width(), key.width()), grid.height() + key.height());
+    // The grid keeps at least its own smallest height (its scroll bars') above the key.
+    const int gridHeight = std::max(grid.height(), m_grid->minimumSizeHint().height());
+    const QSize wanted(std::max(grid.width(), key.width()), gridHeight + key.height());
     if (wanted != m_sized) {
         m_sized = wanted;
         resize(wanted);

@@ -236,8 +236,7 @@ TEST_F(BestGridTest, CellColourOnTheBlinkCellChangesTheBlinkColour) {
     int timerChanges = 0;
     best.onBlinkTimerChanged = [&] { ++timerChanges; };
     const int f = best.m_iColFrequency;
-    const Color white = Grid::kDefaultBackColor;
-    const Color black = Grid::kDefaultForeColor;
+    const Color white = Grid::kDefaultBackColor, black = Grid::kDefaultForeColor;
     const auto ink = [&](int r) { return std::pair(grid.BackColor(r, f), grid.ForeColor(r, f)); };
 
     // The first step runs at once: a white cell blinks dark, its text light.
@@ -264,8 +263,7 @@ TEST_F(BestGridTest, CellColourOnTheBlinkCellChangesTheBlinkColour) {
     EXPECT_EQ(best.m_lBlinkColor, white);
 
     best.GridBlinkStop();
-    EXPECT_FALSE(best.tmrBlink.enabled);
-    EXPECT_EQ(ink(2), std::pair(white, black));
+    EXPECT_EQ(std::tuple(best.tmrBlink.enabled, ink(2)), std::tuple(false, std::pair(white, black)));
 }
 
 // Every background a grid can show takes a text colour that reads on it at
@@ -274,14 +272,9 @@ TEST_F(BestGridTest, CellColourOnTheBlinkCellChangesTheBlinkColour) {
 // set, the header, the current hour's header and the dark blink of a white cell.
 TEST_F(BestGridTest, EveryCellColourReadsAtAContrastOfAtLeastFourAndAHalf) {
     const std::tuple<Color, Color, double> known[] = {
-        {Rgb(0, 0, 0), Rgb(255, 255, 255), 21.0},     {Rgb(0, 0, 0), Rgb(0, 0, 128), 1.31},
-        {Rgb(255, 255, 0), Rgb(255, 128, 255), 2.0}, {Rgb(255, 255, 255), Rgb(128, 255, 128), 1.27},
-        {Rgb(255, 255, 255), Rgb(255, 128, 128), 2.43},
-    };
-    for (const auto& [a, b, ratio] : known) {
-        EXPECT_NEAR(ContrastRatio(a, b), ratio, 0.01);
-        EXPECT_NEAR(ContrastRatio(b, a), ratio, 0.01);
-    }
+        {Rgb(0, 0, 0), Rgb(255, 255, 255), 21.0}, {Rgb(0, 0, 0), Rgb(0, 0, 128), 1.31},
+        {Rgb(255, 255, 255), Rgb(128, 255, 128), 1.27}, {Rgb(255, 255, 0), Rgb(255, 128, 255), 2.0}};
+    for (const auto& [a, b, ratio] : known) EXPECT_NEAR(ContrastRatio(b, a), ratio, 0.01);
     std::vector<Color> backs = {Grid::kDefaultBackColor, Grid::kFixedBackColor, kHourHeaderBackColor,
                                 Grid::kDefaultForeColor, best.m_lColorClear,    best.m_lColorHigher,
                                 best.m_lColorNoisy,      best.m_lColorNotBusy,  best.m_lColorShared,

@@ -158,8 +158,7 @@ TEST_F(PropagationHoursTest, CurrentHourAndChosenColumn) {
 TEST(SnrColorKeyTest, EachEntryCoversItsNumbersOfTheTable) {
     const std::tuple<const char*, int, int> expected[] = {
         {"<40", -99, 39},  {"40-44", 40, 44}, {"45-49", 45, 49}, {"50-54", 50, 54},
-        {"55-59", 55, 59}, {"60-64", 60, 64}, {"65-69", 65, 69}, {"70+", 70, 99},
-    };
+        {"55-59", 55, 59}, {"60-64", 60, 64}, {"65-69", 65, 69}, {"70+", 70, 99}};
     const std::vector<SnrKeyEntry> key = SnrColorKey();
     ASSERT_EQ(key.size(), std::size(expected));
     for (std::size_t i = 0; i < key.size(); ++i) {
