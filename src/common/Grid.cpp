@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,11 @@ void Grid::SetCols(int cols) {
     for (auto& row : m_cells) row.resize(cols);
     m_colWidths.resize(cols);
     m_mergeCols.resize(cols);
+    m_colFrames.resize(cols);
     for (int c = m_cols; c < cols; ++c) {
         m_colWidths[c] = kDefaultColWidth;
         m_mergeCols[c] = false;
+        m_colFrames[c] = FrameNone;
     }
     m_cols = cols;
     if (m_col >= m_cols) m_col = std::max(0, m_cols - 1);
@@ -172,11 +175,7 @@ void Grid::SetBackColor(int row, int col, Color color) {
     }
 }
 
-Color Grid::ForeColor(int row, int col) const { return At(row, col).fore; }
-
-void Grid::SetForeColor(int row, int col, Color color) {
-    SetCell(row, col, &Cell::fore, color);
-}
+Color Grid::ForeColor(int row, int col) const { return ReadableTextColor(BackColor(row, col)); }
 
 int Grid::CellPicture(int row, int col) const { return At(row, col).picture; }
 
@@ -193,6 +192,14 @@ void Grid::SetColWidth(int col, int twips) {
     if (twips < 0) twips = kDefaultColWidth;
     if (m_colWidths[col] == twips) return;
     m_colWidths[col] = twips;
+    Touch();
+}
+
+int Grid::ColFrames(int col) const { return col >= 0 && col < m_cols ? m_colFrames[col] : FrameNone; }
+
+void Grid::SetColFrames(int col, int frames) {
+    if (col < 0 || col >= m_cols || m_colFrames[col] == frames) return;
+    m_colFrames[col] = frames;
     Touch();
 }
 
@@ -398,6 +405,29 @@ void Grid::Sort(int firstRow, int lastRow, int col, int kind) {
         m_rowHeights[firstRow + i] = heights[i];
     }
     Touch();
+}
+
+// ---- colours ----------------------------------------------------------
+
+double RelativeLuminance(Color c) {
+    const auto linear = [](int channel) {
+        const double v = channel / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(ColorRed(c)) + 0.7152 * linear(ColorGreen(c)) +
+           0.0722 * linear(ColorBlue(c));
+}
+
+double ContrastRatio(Color a, Color b) {
+    const double la = RelativeLuminance(a);
+    const double lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Color ReadableTextColor(Color back) {
+    constexpr Color black = Rgb(0, 0, 0);
+    constexpr Color white = Rgb(255, 255, 255);
+    return ContrastRatio(back, black) >= ContrastRatio(back, white) ? black : white;
 }
 
 // ---- texts -------------------------------------------------------------

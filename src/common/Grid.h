@@ -24,6 +24,15 @@ constexpr int ColorRed(Color c) { return static_cast<int>(c & 0xFF); }
 constexpr int ColorGreen(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
 constexpr int ColorBlue(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
 
+// The relative luminance of a colour (0 black to 1 white) and the contrast
+// ratio of two colours (1 to 21), as the accessibility guidelines for web
+// content define them.
+double RelativeLuminance(Color c);
+double ContrastRatio(Color a, Color b);
+// The text colour that reads on a background: black or white, whichever
+// contrasts more (at least 4.5:1 on any background).
+Color ReadableTextColor(Color back);
+
 // Cell alignment values (vertically centred).
 enum Alignment : qint16 { AlignLeft = 1, AlignCenter = 4, AlignRight = 7 };
 
@@ -33,6 +42,10 @@ enum Picture : int { PictureNone = 0, PictureUnchecked = 1, PictureChecked = 2 }
 // Sort requests: built-in numeric ascending / descending by the selected
 // column, or custom through the comparison callback.
 enum SortKind : int { SortNone = 0, SortNumericAscending = 3, SortNumericDescending = 4, SortCustom = 9 };
+
+// Frames drawn around a whole column, over its cells: none, a solid frame, a
+// dashed one.  A column may carry both; the dashed one is drawn inside.
+enum ColFrame : int { FrameNone = 0, FrameSolid = 1, FrameDashed = 2 };
 
 // Mouse buttons and shift keys as the grid's mouse events carry them: the
 // button values may be or-ed (buttons held during a move); the shift value is
@@ -45,7 +58,7 @@ class Grid : public QObject {
 public:
     static constexpr Color kDefaultBackColor = Rgb(255, 255, 255);
     static constexpr Color kFixedBackColor = Rgb(212, 208, 200);
-    static constexpr Color kDefaultForeColor = Rgb(0, 0, 0);
+    static constexpr Color kDefaultForeColor = Rgb(0, 0, 0);  // the text on white
     static constexpr int kDefaultRowHeight = 240;  // twips
     static constexpr int kDefaultColWidth = 960;   // twips
     // The room a cell keeps free left and right of its text, in pixels.
@@ -80,8 +93,8 @@ public:
     void SetBold(int row, int col, bool bold);
     Color BackColor(int row, int col) const;   // fixed rows default to kFixedBackColor
     void SetBackColor(int row, int col, Color color);
+    // The text colour follows the background: ReadableTextColor.
     Color ForeColor(int row, int col) const;
-    void SetForeColor(int row, int col, Color color);
     int CellPicture(int row, int col) const;
     void SetCellPicture(int row, int col, int picture);
 
@@ -90,6 +103,9 @@ public:
     // gives the default.
     int ColWidth(int col) const;
     void SetColWidth(int col, int twips);
+    // The frames of a column (ColFrame bits).
+    int ColFrames(int col) const;
+    void SetColFrames(int col, int frames);
     bool MergeCol(int col) const;
     void SetMergeCol(int col, bool merge);
     // Whether (row, col) is drawn merged with the row above: both are
@@ -159,7 +175,6 @@ private:
         bool bold = false;
         bool hasBack = false;
         Color back = kDefaultBackColor;
-        Color fore = kDefaultForeColor;
         int picture = PictureNone;
     };
     bool InRange(int row, int col) const;
@@ -186,6 +201,7 @@ private:
     QVector<QVector<Cell>> m_cells;
     QVector<int> m_colWidths;
     QVector<bool> m_mergeCols;
+    QVector<int> m_colFrames;
     QVector<int> m_rowHeights;
     Compare m_compare;
 };

@@ -371,9 +371,10 @@ void BestGrid::GridBlinkCell(int row, int col) {
 
 namespace {
 
-// The colour the blink shows the remembered colour with.  A cell remembered
-// in the grid's own background colour would blink white on white and lose its
-// text; it blinks in the grid's text colour instead.
+// The background the blink alternates with the grid's own: the remembered
+// colour, or for a cell remembered in the grid's background the grid's text
+// colour (white would not blink on white).  The text takes the colour that
+// reads on the background shown, so the frequency stays readable throughout.
 Color BlinkInk(Color remembered) {
     return remembered == Grid::kDefaultBackColor ? Grid::kDefaultForeColor : remembered;
 }
@@ -386,13 +387,8 @@ void BestGrid::tmrBlink_Timer() {
     grid.SetRow(m_iBlinkRow);
     grid.SetCol(m_iBlinkCol);
     const Color ink = BlinkInk(m_lBlinkColor);
-    if (grid.ForeColor(m_iBlinkRow, m_iBlinkCol) == Grid::kDefaultBackColor) {
-        grid.SetForeColor(m_iBlinkRow, m_iBlinkCol, ink);
-        grid.SetBackColor(m_iBlinkRow, m_iBlinkCol, Grid::kDefaultBackColor);
-    } else {
-        grid.SetForeColor(m_iBlinkRow, m_iBlinkCol, Grid::kDefaultBackColor);
-        grid.SetBackColor(m_iBlinkRow, m_iBlinkCol, ink);
-    }
+    const bool inked = grid.BackColor(m_iBlinkRow, m_iBlinkCol) == ink;
+    grid.SetBackColor(m_iBlinkRow, m_iBlinkCol, inked ? Grid::kDefaultBackColor : ink);
 }
 
 void BestGrid::GridBlinkStop() {
@@ -400,10 +396,7 @@ void BestGrid::GridBlinkStop() {
     SetBlinkTimer(false);
     Grid& grid = grdFrequency;
     if (m_iBlinkRow < 0 || m_iBlinkRow >= grid.Rows() || m_iBlinkCol < 0 || m_iBlinkCol >= grid.Cols()) return;
-    // The cell stays marked: the remembered colour behind text in the grid's
-    // background colour (ordinary text when that would make it unreadable).
-    const bool plain = m_lBlinkColor == Grid::kDefaultBackColor;
-    grid.SetForeColor(m_iBlinkRow, m_iBlinkCol, plain ? Grid::kDefaultForeColor : Grid::kDefaultBackColor);
+    // The cell stays marked in the remembered colour.
     grid.SetBackColor(m_iBlinkRow, m_iBlinkCol, m_lBlinkColor);
 }
 

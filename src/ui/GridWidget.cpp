@@ -65,6 +65,20 @@ void DrawPicture(QPainter& painter, int x, int y, int picture) {
     painter.restore();
 }
 
+// The frozen picture of a grid being rebuilt: in shades of grey, washed
+// towards the background, so that the old rows read as out of date.
+QPixmap Greyed(const QPixmap& picture, const QColor& wash) {
+    QImage image = picture.toImage().convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&image);
+    QColor veil = wash;
+    veil.setAlphaF(0.4f);
+    painter.fillRect(image.rect(), veil);
+    painter.end();
+    QPixmap out = QPixmap::fromImage(image);
+    out.setDevicePixelRatio(picture.devicePixelRatio());
+    return out;
+}
+
 }  // namespace
 
 GridWidget::GridWidget(Grid& grid, const ITextMetrics& metrics, QWidget* parent)
@@ -130,7 +144,7 @@ QSize GridWidget::sizeHint() const {
 
 void GridWidget::SetFrozen(bool frozen) {
     if (frozen == m_isFrozen) return;
-    m_frozen = frozen ? viewport()->grab() : QPixmap();
+    m_frozen = frozen ? Greyed(viewport()->grab(), palette().color(QPalette::Window)) : QPixmap();
     m_isFrozen = frozen;
     setEnabled(!frozen);
     if (!frozen) GridChanged();
@@ -242,7 +256,40 @@ void GridWidget::paintEvent(QPaintEvent* /*event*/) {
     painter.restore();
     for (int r = 0; r < fixed; ++r) paintRow(r, false);
 
+    PaintFrames(painter);
     PaintFocus(painter);
+}
+
+// The column frames, from the header to the last row shown: a dark line with
+// a light one inside, so that the frame shows on light and dark cells alike.
+void GridWidget::PaintFrames(QPainter& painter) const {
+    if (m_grid.Rows() <= 0) return;
+    const int bottom = std::min(viewport()->height(),
+                                TwipsToPixelsY(m_grid.RowPos(m_grid.Rows() - 1) +
+                                               m_grid.RowHeight(m_grid.Rows() - 1)));
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    for (int c = m_grid.LeftCol(); c < m_grid.Cols(); ++c) {
+        const int frames = m_grid.ColFrames(c);
+        const int x0 = TwipsToPixelsX(m_grid.ColPos(c));
+        const int x1 = TwipsToPixelsX(m_grid.ColPos(c) + m_grid.ColWidth(c));
+        if (frames == FrameNone || x1 - x0 < 8) continue;
+        const QRect column(QPoint(x0, 0), QPoint(x1 - 1, bottom - 1));
+        if (frames & FrameSolid) {
+            painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.drawRect(QRectF(column).adjusted(1, 1, -1, -1));
+            painter.setPen(QPen(Qt::white, 1));
+            painter.drawRect(column.adjusted(2, 2, -3, -3));
+        }
+        if (frames & FrameDashed) {
+            const QRect inner = column.adjusted(3, 3, -4, -4);
+            painter.setPen(QPen(Qt::white, 1));
+            painter.drawRect(inner);
+            painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+            painter.drawRect(inner);
+        }
+    }
+    painter.restore();
 }
 
 void GridWidget::PaintFocus(QPainter& painter) const {

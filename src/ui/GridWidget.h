@@ -59,7 +59,7 @@ public:
     // without the room they would narrow the grid enough to stay.
     QSize FittingSize(int widthTwips, int heightTwips) const;
 
-    // While frozen the grid shows the picture it had when it froze and takes
+    // While frozen the grid shows the picture it had when it froze, greyed, and takes
     // no input: the model is being rebuilt underneath (an update).  Thawing
     // shows the model again.
     void SetFrozen(bool frozen);
@@ -86,6 +86,7 @@ private:
     void RefreshToolTip(const QPoint& globalPos);
     void PaintCell(class QPainter& painter, int row, int col, const QRect& rect) const;
     void PaintFocus(class QPainter& painter) const;
+    void PaintFrames(class QPainter& painter) const;
 
     Grid& m_grid;
     const ITextMetrics& m_metrics;

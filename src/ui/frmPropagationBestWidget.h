@@ -15,6 +15,7 @@ class QTimer;
 namespace tw {
 
 class GridWidget;
+class SnrColorKeyWidget;
 class frmPropagationBest;
 
 class frmPropagationBestWidget : public QWidget {
@@ -30,6 +31,7 @@ public:
 
     // For tests.
     GridWidget* grdData() const { return m_grid; }
+    SnrColorKeyWidget* colorKey() const { return m_key; }
     QTimer* tmrHour() const { return m_tmrHour; }
     QMenu* mnuPopup() const { return m_mnuPopup; }
 
@@ -48,6 +50,7 @@ private:
     frmPropagationBest& m_model;
     const ITextMetrics& m_metrics;
     GridWidget* m_grid = nullptr;
+    SnrColorKeyWidget* m_key = nullptr;
     QTimer* m_tmrHour = nullptr;
     QMenu* m_mnuPopup = nullptr;
     QAction* m_mnuPopupShort = nullptr;

@@ -6,7 +6,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "ui/GridWidget.h"
+#include "ui/SnrColorKeyWidget.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -17,9 +20,12 @@ frmPropagationHoursWidget::frmPropagationHoursWidget(frmPropagationHours& model,
     setObjectName(QStringLiteral("frmPropagationHours"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     m_grid = new GridWidget(model.grdData, metrics, this);
     m_grid->setContextMenuPolicy(Qt::PreventContextMenu);
     layout->addWidget(m_grid);
+    m_key = new SnrColorKeyWidget(this);
+    layout->addWidget(m_key);
 
     m_grid->onMouseMove = [this](int button, int shift, int x, int y) {
         m_model.grdData_MouseMove(button, shift, x, y);
@@ -49,8 +55,12 @@ void frmPropagationHoursWidget::Sync() {
     m_tmrHour->setInterval(m_model.tmrHour.interval);
     if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
     if (!m_model.tmrHour.enabled) m_tmrHour->stop();
-    // The window fits the grid after each update.
-    const QSize wanted = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
+    // The window fits the grid and its colour key after each update.
+    const QSize grid = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
+    const QSize key = m_key->sizeHint();
+    // The grid keeps at least its own smallest height (its scroll bars') above the key.
+    const int gridHeight = std::max(grid.height(), m_grid->minimumSizeHint().height());
+    const QSize wanted(std::max(grid.width(), key.width()), gridHeight + key.height());
     if (wanted != m_sized) {
         m_sized = wanted;
         resize(wanted);

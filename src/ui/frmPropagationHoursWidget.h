@@ -14,6 +14,7 @@ class QTimer;
 namespace tw {
 
 class GridWidget;
+class SnrColorKeyWidget;
 class frmPropagationHours;
 
 class frmPropagationHoursWidget : public QWidget {
@@ -24,6 +25,7 @@ public:
 
     // For tests.
     GridWidget* grdData() const { return m_grid; }
+    SnrColorKeyWidget* colorKey() const { return m_key; }
     QTimer* tmrHour() const { return m_tmrHour; }
     QMenu* mnuData() const { return m_mnuData; }
 
@@ -36,6 +38,7 @@ private:
     frmPropagationHours& m_model;
     const ITextMetrics& m_metrics;
     GridWidget* m_grid = nullptr;
+    SnrColorKeyWidget* m_key = nullptr;
     QTimer* m_tmrHour = nullptr;
     QMenu* m_mnuData = nullptr;
     QSize m_sized;  // the size last taken from the model (pixels)

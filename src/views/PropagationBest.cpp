@@ -109,6 +109,7 @@ void frmPropagationBest::Layout() {
     m_hourCol = -1;
     grdData.SetRows(0);
     grdData.SetCols(kCols);
+    for (int c = 0; c < kCols; ++c) grdData.SetColFrames(c, FrameNone);
     grdData.SetRows(1);
     grdData.SetFixedRows(1);
     grdData.SetTopRow(1);
@@ -263,10 +264,7 @@ void frmPropagationBest::Fold(int first, const QString& label) {
 }
 
 void frmPropagationBest::HighlightHour(int col) {
-    for (int row = 1; row < grdData.Rows(); ++row) {
-        if (m_hourCol >= 0) grdData.SetForeColor(row, m_hourCol, Grid::kDefaultForeColor);
-        if (col >= 0 && col < grdData.Cols()) grdData.SetForeColor(row, col, kHighlightForeColor);
-    }
+    HighlightHourHeader(grdData, m_hourCol, col);
     m_hourCol = col;
 }
 

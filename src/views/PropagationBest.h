@@ -3,8 +3,8 @@
 // current AirMail system the best predicted SNR of each UTC hour of the day,
 // coloured by its strength (SnrColor).  The long form has one row per station
 // (its label, its range and each hour's best frequency); the short form folds
-// all stations into one row, "Snr".  The current hour's column is drawn in
-// the highlight text colour and follows the clock.  The Qt window
+// all stations into one row, "Snr".  The current hour's column is marked
+// (HighlightHourHeader) and follows the clock.  The Qt window
 // (ui/frmPropagationBestWidget) renders the grid and forwards the mouse, the
 // timer and the pop-up menu; headless mode prints the grid.
 //
@@ -37,8 +37,6 @@ public:
     static constexpr int kColFirstHour = 2;     // hour h in column h + 2
     static constexpr int kColFirstOffset = 26;  // the offset of column c in c + 24
     static constexpr int kSizeMargin = 110;     // twips around the grid
-    // The grid's second text colour: the current hour's cells.
-    static constexpr Color kHighlightForeColor = Rgb(255, 255, 0);
     static constexpr const char* kCaption =
         "Tidewell - Best Connect Time - SNR by Hour (bigger is better)";
 

@@ -1,6 +1,7 @@
 #include "views/PropagationHours.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
@@ -18,19 +19,46 @@ const QString kCaptionData =
 constexpr double kSnrFloor = -99.0;
 }  // namespace
 
+namespace {
+// The colours by SNR, strongest first; below the last step grey.
+struct SnrStep {
+    int from;
+    Color color;
+};
+constexpr SnrStep kSnrSteps[] = {
+    {70, Rgb(255, 128, 255)}, {65, Rgb(255, 0, 255)}, {60, Rgb(192, 0, 192)},
+    {55, Rgb(128, 0, 128)},   {50, Rgb(0, 0, 255)},   {45, Rgb(0, 0, 192)},
+    {40, Rgb(0, 0, 128)},
+};
+constexpr Color kSnrBelowSteps = Rgb(128, 128, 128);
+}  // namespace
+
 Color SnrColor(double snr) {
-    struct Step {
-        double from;
-        Color color;
-    };
-    static constexpr Step kSteps[] = {
-        {70, Rgb(255, 128, 255)}, {65, Rgb(255, 0, 255)}, {60, Rgb(192, 0, 192)},
-        {55, Rgb(128, 0, 128)},   {50, Rgb(0, 0, 255)},   {45, Rgb(0, 0, 192)},
-        {40, Rgb(0, 0, 128)},
-    };
-    for (const Step& step : kSteps)
+    for (const SnrStep& step : kSnrSteps)
         if (snr >= step.from) return step.color;
-    return Rgb(128, 128, 128);
+    return kSnrBelowSteps;
+}
+
+std::vector<SnrKeyEntry> SnrColorKey() {
+    std::vector<SnrKeyEntry> key;
+    constexpr int steps = static_cast<int>(std::size(kSnrSteps));
+    key.push_back({QStringLiteral("<%1").arg(kSnrSteps[steps - 1].from), kSnrBelowSteps});
+    for (int i = steps - 1; i > 0; --i)
+        key.push_back({QStringLiteral("%1-%2").arg(kSnrSteps[i].from).arg(kSnrSteps[i - 1].from - 1),
+                       kSnrSteps[i].color});
+    key.push_back({QStringLiteral("%1+").arg(kSnrSteps[0].from), kSnrSteps[0].color});
+    return key;
+}
+
+void HighlightHourHeader(Grid& grid, int previous, int col) {
+    if (previous >= 0) {
+        grid.SetBackColor(0, previous, Grid::kFixedBackColor);
+        grid.SetColFrames(previous, grid.ColFrames(previous) & ~FrameSolid);
+    }
+    if (col >= 0 && col < grid.Cols()) {
+        grid.SetBackColor(0, col, kHourHeaderBackColor);
+        grid.SetColFrames(col, grid.ColFrames(col) | FrameSolid);
+    }
 }
 
 PropagationGetHoursFunction PropagationGetHoursOf(Propagation& propagation) {
@@ -111,6 +139,7 @@ void frmPropagationHours::Layout() {
     m_popupCol = -1;
     grdData.SetRows(0);
     grdData.SetCols(kCols);
+    for (int c = 0; c < kCols; ++c) grdData.SetColFrames(c, FrameNone);
     grdData.SetRows(1);
     grdData.SetFixedRows(1);
     grdData.SetTopRow(1);
@@ -182,7 +211,6 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
             const double snr = std::max(kSnrFloor, static_cast<double>(results[h][row - 1].Snr));
             grdData.SetText(row, col, NumberFormat(snr, 0));
             grdData.SetCellAlignment(row, col, AlignCenter);
-            grdData.SetBackColor(row, col, SnrColor(snr));
         }
     }
     if (settings.m_bStationOffset)
@@ -190,22 +218,22 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
             OffsetData(m_main, m_airmail, grdData, m_system, m_station, 1, last,
                        path.StationToShipAzimuth, m_day.addSecs(h * 3600), kColFrequency,
                        kColFirstHour + h, kColFirstOffset + h, false);
+    // Each cell in the colour of the number it shows, offset included, as the
+    // colour key reads.
+    for (int row = 1; row <= last; ++row)
+        for (int col = kColFirstHour; col < kColFirstOffset; ++col)
+            grdData.SetBackColor(row, col, SnrColor(LeadingNumber(grdData.Text(row, col))));
     return true;
 }
 
 void frmPropagationHours::HighlightHour(int col) {
-    for (int c = 0; c < kColFirstOffset; ++c) {
-        grdData.SetBackColor(0, c, c == col ? kSelectionBackColor : Grid::kFixedBackColor);
-        grdData.SetForeColor(0, c, c == col ? kSelectionForeColor : Grid::kDefaultForeColor);
-    }
+    HighlightHourHeader(grdData, m_hourCol, col);
     m_hourCol = col;
 }
 
 void frmPropagationHours::MarkChosen(int col) {
-    for (int row = 1; row < grdData.Rows(); ++row) {
-        if (m_chosenCol >= 0) grdData.SetForeColor(row, m_chosenCol, Grid::kDefaultForeColor);
-        grdData.SetForeColor(row, col, kSelectionForeColor);
-    }
+    if (m_chosenCol >= 0) grdData.SetColFrames(m_chosenCol, grdData.ColFrames(m_chosenCol) & ~FrameDashed);
+    grdData.SetColFrames(col, grdData.ColFrames(col) | FrameDashed);
     m_chosenCol = col;
 }
 

@@ -29,8 +29,23 @@ class Position;
 class Propagation;
 
 // The background of an SNR cell by its value (dB): grey below 40, blues from
-// 40, purples and magentas from 55.
+// 40, purples and magentas from 55.  The text on it is ReadableTextColor.
 Color SnrColor(double snr);
+
+// The colour key of the hour views: each colour of SnrColor with the whole
+// numbers (dB) it stands for, weakest first ("<40", "40-44", ..., "70+").
+struct SnrKeyEntry {
+    QString label;
+    Color color;
+};
+std::vector<SnrKeyEntry> SnrColorKey();
+inline constexpr const char* kSnrKeyCaption = "SNR (dB):";
+
+// The current hour's mark in an hour view's grid: its header cell in the
+// selection colour and a solid frame around its column; `previous` (-1 for
+// none) loses the mark.
+inline constexpr Color kHourHeaderBackColor = Rgb(10, 36, 106);
+void HighlightHourHeader(Grid& grid, int previous, int col);
 
 // The predictions for whole hours (PropagationGetHours of the run driver, or
 // a stand-in in tests).
@@ -66,10 +81,9 @@ public:
     static constexpr int kColFirstHour = 1;     // hour h in column h + 1
     static constexpr int kColFirstOffset = 25;  // the offset of column c in c + 24
     static constexpr int kSizeMargin = 100;     // twips around the grid
-    // The grid's selection colours: the current hour's header, the chosen
-    // hour's text.
-    static constexpr Color kSelectionBackColor = Rgb(10, 36, 106);
-    static constexpr Color kSelectionForeColor = Rgb(255, 255, 255);
+    // The current hour's header (HighlightHourHeader); the chosen hour's
+    // column has a dashed frame.
+    static constexpr Color kSelectionBackColor = kHourHeaderBackColor;
 
     // Column widths are the drawn widths of sample texts in `metrics`.
     frmPropagationHours(MainState& main, const ITextMetrics& metrics, AirMail& airmail,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "BestListFixture.h"
+#include "views/PropagationHours.h"
 
 using namespace tw;
 
@@ -235,31 +236,55 @@ TEST_F(BestGridTest, CellColourOnTheBlinkCellChangesTheBlinkColour) {
     int timerChanges = 0;
     best.onBlinkTimerChanged = [&] { ++timerChanges; };
     const int f = best.m_iColFrequency;
+    const Color white = Grid::kDefaultBackColor, black = Grid::kDefaultForeColor;
     const auto ink = [&](int r) { return std::pair(grid.BackColor(r, f), grid.ForeColor(r, f)); };
 
-    // The first step runs at once: a white cell blinks in the text colour.
+    // The first step runs at once: a white cell blinks dark, its text light.
     best.GridBlinkCell(1, f);
     EXPECT_EQ(best.tmrBlink.interval, 500);
-    EXPECT_EQ(ink(1), std::pair(Grid::kDefaultForeColor, Grid::kDefaultBackColor));
-    best.GridSetCellColor(grid, 1, f, Grid::kDefaultBackColor);  // the remembered colour
-    EXPECT_EQ(grid.BackColor(1, f), Grid::kDefaultForeColor);
+    EXPECT_EQ(ink(1), std::pair(black, white));
+    best.GridSetCellColor(grid, 1, f, white);  // the remembered colour
+    EXPECT_EQ(grid.BackColor(1, f), black);
 
+    // A coloured cell blinks between its colour and white, the text dark on both.
     best.GridSetCellColor(grid, 1, f, best.m_lColorNoisy);
+    EXPECT_EQ(ink(1), std::pair(best.m_lColorNoisy, black));
     best.tmrBlink_Timer();
-    EXPECT_EQ(ink(1), std::pair(Grid::kDefaultBackColor, best.m_lColorNoisy));
+    EXPECT_EQ(ink(1), std::pair(white, black));
     best.GridBlinkCell(1, f);  // already blinking there: nothing
 
-    // Another cell: the first stops in its colour, with light text.
+    // Another cell: the first stops in its colour.
     best.GridBlinkCell(2, f);
-    EXPECT_EQ(ink(1), std::pair(best.m_lColorNoisy, Grid::kDefaultBackColor));
+    EXPECT_EQ(ink(1), std::pair(best.m_lColorNoisy, black));
     EXPECT_EQ(timerChanges, 3);  // on, off, on
 
     // A cell another colour on another grid is not the blink cell.
     best.GridSetCellColor(best.grdWorking, 2, f, best.m_lColorShared);
-    EXPECT_EQ(best.m_lBlinkColor, Grid::kDefaultBackColor);
+    EXPECT_EQ(best.m_lBlinkColor, white);
 
-    // A white cell stops readable: dark text on white.
     best.GridBlinkStop();
-    EXPECT_FALSE(best.tmrBlink.enabled);
-    EXPECT_EQ(ink(2), std::pair(Grid::kDefaultBackColor, Grid::kDefaultForeColor));
+    EXPECT_EQ(std::tuple(best.tmrBlink.enabled, ink(2)), std::tuple(false, std::pair(white, black)));
+}
+
+// Every background a grid can show takes a text colour that reads on it at
+// a contrast of at least 4.5:1 (the luminance contrast of the accessibility
+// guidelines for web content): the SNR colours and the key's, the colour
+// set, the header, the current hour's header and the dark blink of a white cell.
+TEST_F(BestGridTest, EveryCellColourReadsAtAContrastOfAtLeastFourAndAHalf) {
+    const std::tuple<Color, Color, double> known[] = {
+        {Rgb(0, 0, 0), Rgb(255, 255, 255), 21.0}, {Rgb(0, 0, 0), Rgb(0, 0, 128), 1.31},
+        {Rgb(255, 255, 255), Rgb(128, 255, 128), 1.27}, {Rgb(255, 255, 0), Rgb(255, 128, 255), 2.0}};
+    for (const auto& [a, b, ratio] : known) EXPECT_NEAR(ContrastRatio(b, a), ratio, 0.01);
+    std::vector<Color> backs = {Grid::kDefaultBackColor, Grid::kFixedBackColor, kHourHeaderBackColor,
+                                Grid::kDefaultForeColor, best.m_lColorClear,    best.m_lColorHigher,
+                                best.m_lColorNoisy,      best.m_lColorNotBusy,  best.m_lColorShared,
+                                best.m_lColorBusy,       best.m_lColorOffset};
+    for (int snr = -99; snr <= 99; ++snr) backs.push_back(SnrColor(snr));
+    for (const SnrKeyEntry& entry : SnrColorKey()) backs.push_back(entry.color);
+    AddRows({{"A", "7030.0", 20}});
+    for (const Color back : backs) {
+        grid.SetBackColor(1, best.m_iColSnr, back);
+        EXPECT_GE(ContrastRatio(back, grid.ForeColor(1, best.m_iColSnr)), 4.5)
+            << ColorRed(back) << "," << ColorGreen(back) << "," << ColorBlue(back);
+    }
 }

@@ -17,7 +17,7 @@ using test::Strings;
 
 // Station K1AA of HAM, its frequencies listed out of order; each frequency's
 // prediction is its base SNR plus the hour.  An offset of 6 dB on 7100.0 from
-// 00:00 to 06:00.
+// 00:00 to 06:00, one of 40 dB on 14108.0(p3) from 10:00 to 12:00.
 class PropagationHoursTest : public test::SelectionTest {
 protected:
     PropagationHoursTest()
@@ -40,8 +40,9 @@ protected:
                            QStringLiteral("[Station Info]\nK1AA=FN42LI:a\nW2BB=FN42LI:b\n"
                                           "[Frequency List]\nK1AA=14108#,3590;7100\n"));
         drive.WriteText(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"),
-                        QStringLiteral("[Offset Data]\nRows=2\nRow1=h\n"
-                                       "Row2=HAM,K1AA,7100.0,6,360,0,0,0600\n"));
+                        QStringLiteral("[Offset Data]\nRows=3\nRow1=h\n"
+                                       "Row2=HAM,K1AA,7100.0,6,360,0,0,0600\n"
+                                       "Row3=HAM,K1AA,14108.0(p3),40,360,0,1000,1200\n"));
         main.settings.m_bStationOffset = true;
         main.propagationHours = &view;
         main.steps.HideViews = [this] { ++mainUpdates; };
@@ -91,13 +92,14 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset
     EXPECT_EQ(mainUpdates, 0);
     EXPECT_EQ(view.grdData.Text(0, 24), QStringLiteral("23"));
     // Row, hour, text, colour, tooltip ("" for Signal to Noise Ratio): 41 + h
-    // through the blues; below -99 shown as -99, the offset bold until 06:00.
+    // through the blues; below -99 shown as -99, the offsets bold, each cell
+    // in the colour of the number it shows.
     const std::tuple<int, int, const char*, Color, const char*> cells[] = {
         {1, 0, "41", Rgb(0, 0, 128), ""},       {1, 3, "44", Rgb(0, 0, 128), ""},
         {1, 4, "45", Rgb(0, 0, 192), ""},       {1, 9, "50", Rgb(0, 0, 255), ""},
         {1, 23, "64", Rgb(192, 0, 192), ""},    {3, 5, "5", Rgb(128, 128, 128), ""},
         {2, 0, "-93", Rgb(128, 128, 128), "6"}, {2, 6, "-93", Rgb(128, 128, 128), "6"},
-        {2, 7, "-99", Rgb(128, 128, 128), ""},
+        {2, 7, "-99", Rgb(128, 128, 128), ""},  {3, 11, "51", Rgb(0, 0, 255), "40"},
     };
     for (const auto& [row, hour, text, color, offset] : cells) {
         SCOPED_TRACE(testing::Message() << row << " " << hour);
@@ -122,18 +124,24 @@ TEST_F(PropagationHoursTest, CurrentHourAndChosenColumn) {
     clock.Advance(1);
     view.tmrHour_Timer();
     EXPECT_EQ(view.HourCol(), 1);
-    EXPECT_EQ(view.grdData.BackColor(0, 1), frmPropagationHours::kSelectionBackColor);
-    EXPECT_EQ(view.grdData.BackColor(0, 24), Grid::kFixedBackColor);
+    // The current hour: its header in the selection colour, its column
+    // framed; the chosen hour's column has a dashed frame.
+    const auto marks = [&](int col) {
+        return std::pair(view.grdData.BackColor(0, col), view.grdData.ColFrames(col));
+    };
+    EXPECT_EQ(marks(1), std::pair(kHourHeaderBackColor, int{FrameSolid}));
+    EXPECT_EQ(marks(24), std::pair(Grid::kFixedBackColor, int{FrameNone}));
 
     DblClick(2, 1);
-    EXPECT_EQ(view.grdData.ForeColor(3, 1), frmPropagationHours::kSelectionForeColor);
+    EXPECT_EQ(marks(1), std::pair(kHourHeaderBackColor, FrameSolid | FrameDashed));
     int popups = 0;
     view.onDataMenuPopup = [&](int, int) { ++popups; };
     view.grdData_MouseUp(MouseRight, 0, view.grdData.ColPos(24) + 10, view.grdData.RowPos(1) + 10);
     view.mnuDataDetails_Click();
     EXPECT_EQ(popups, 1);
     EXPECT_EQ(view.ChosenCol(), 24);
-    EXPECT_EQ(view.grdData.ForeColor(3, 1), Grid::kDefaultForeColor);
+    EXPECT_EQ(marks(1), std::pair(kHourHeaderBackColor, int{FrameSolid}));
+    EXPECT_EQ(marks(24), std::pair(Grid::kFixedBackColor, int{FrameDashed}));
     DblClick(0, 5);  // the header chooses nothing
     EXPECT_EQ(details, (Strings{"HAM K1AA 2026-06-06T00:00:00Z", "HAM K1AA 2026-06-06T23:00:00Z"}));
 
@@ -144,6 +152,20 @@ TEST_F(PropagationHoursTest, CurrentHourAndChosenColumn) {
     EXPECT_FALSE(view.tmrHour.enabled);
     EXPECT_FALSE(Update(QStringLiteral("W2BB")));
     EXPECT_EQ(view.grdData.Rows(), 1);
+}
+
+// The colour key names the whole numbers each colour of the table stands for.
+TEST(SnrColorKeyTest, EachEntryCoversItsNumbersOfTheTable) {
+    const std::tuple<const char*, int, int> expected[] = {
+        {"<40", -99, 39},  {"40-44", 40, 44}, {"45-49", 45, 49}, {"50-54", 50, 54},
+        {"55-59", 55, 59}, {"60-64", 60, 64}, {"65-69", 65, 69}, {"70+", 70, 99}};
+    const std::vector<SnrKeyEntry> key = SnrColorKey();
+    ASSERT_EQ(key.size(), std::size(expected));
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const auto& [label, low, high] = expected[i];
+        EXPECT_EQ(key[i].label.toStdString(), label);
+        for (int snr = low; snr <= high; ++snr) EXPECT_EQ(SnrColor(snr), key[i].color) << snr;
+    }
 }
 
 // HAM with three stations; each frequency's prediction is its base SNR plus
@@ -234,13 +256,14 @@ TEST_F(PropagationBestTest, CurrentHourTooltipsAndPopup) {
     clock.Set(test::kNoonUtc + 11 * 3600 + 3599);  // 23:59:59
     ASSERT_TRUE(view.Update(QStringLiteral("HAM"), true));
     EXPECT_EQ(view.HourCol(), 25);
-    EXPECT_EQ(view.grdData.ForeColor(2, 25), frmPropagationBest::kHighlightForeColor);
     clock.Advance(1);
     view.tmrHour_Timer();
     EXPECT_EQ(view.HourCol(), 2);
-    EXPECT_EQ(view.grdData.ForeColor(2, 2), frmPropagationBest::kHighlightForeColor);
-    EXPECT_EQ(view.grdData.ForeColor(2, 25), Grid::kDefaultForeColor);
-    EXPECT_EQ(view.grdData.ForeColor(0, 2), Grid::kDefaultForeColor);
+    for (const auto& [col, back, frames] : {std::tuple(2, kHourHeaderBackColor, int{FrameSolid}),
+                                            std::tuple(25, Grid::kFixedBackColor, int{FrameNone})}) {
+        EXPECT_EQ(view.grdData.BackColor(0, col), back) << col;
+        EXPECT_EQ(view.grdData.ColFrames(col), frames) << col;
+    }
 
     const std::tuple<int, int, const char*> tips[] = {
         {0, 2, "Zulu Time (hh), Current Hour"}, {0, 3, "Zulu Time (hh)"},

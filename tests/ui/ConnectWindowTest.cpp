@@ -31,6 +31,7 @@
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmPropagationHoursWidget.h"
 #include "ui/frmOptionsWidget.h"
+#include "ui/SnrColorKeyWidget.h"
 #include "ui/frmStationInfoWidget.h"
 #include "ui/HamStationPage.h"
 #include "views/HamStation.h"
@@ -129,6 +130,13 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_TRUE(bestTime->tmrHour()->isActive());
     EXPECT_GE(bestTime->grdData()->viewport()->width() * metrics.TwipsPerPixelX(),
               app->propagationBest().WidthWanted() - frmPropagationBest::kSizeMargin);
+    // Both hour views show their colour key whole below a grid that shows every row.
+    const auto keyAndRows = [&](auto* view, const auto& model) {
+        EXPECT_EQ(view->colorKey()->size().expandedTo(view->colorKey()->sizeHint()), view->colorKey()->size());
+        EXPECT_GE(view->grdData()->viewport()->height() * metrics.TwipsPerPixelY(), model.HeightWanted() - model.kSizeMargin);
+    };
+    keyAndRows(hours, app->propagationHours());
+    keyAndRows(bestTime, app->propagationBest());
     QTest::mouseClick(window.cmdUpdate(), Qt::LeftButton);
     EXPECT_FALSE(hours->isVisible());
     EXPECT_FALSE(bestTime->isVisible());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QImage>
@@ -49,16 +51,25 @@ TEST_F(GridWidgetTest, ReportsItsClientSizeAndScrollsTheTopRow) {
     EXPECT_EQ(bar->value(), 3);
 }
 
+// Also: the text in the colour that reads on its cell, a framed column (a
+// dark line, a light one inside), a frozen grid greyed.
 TEST_F(GridWidgetTest, RendersColoursPicturesAndMergedCells) {
     grid.SetBackColor(2, 1, Rgb(255, 0, 255));
+    grid.SetBackColor(5, 3, Rgb(0, 0, 128));
+    grid.SetText(5, 3, "88");
+    grid.SetColFrames(3, FrameSolid);
     grid.SetCellPicture(3, 1, PictureChecked);
     grid.SetCellPicture(4, 1, PictureUnchecked);
     grid.SetMergeCol(2, true);
     grid.SetText(5, 2, "same");
     grid.SetText(6, 2, "same");
     QApplication::processEvents();
-    QImage image(widget.viewport()->size(), QImage::Format_RGB32);
-    widget.viewport()->render(&image);
+    const auto render = [&] {
+        QImage image(widget.viewport()->size(), QImage::Format_RGB32);
+        widget.viewport()->render(&image);
+        return image;
+    };
+    const QImage image = render();
 
     // The header row is shaded, a data cell white, the coloured cell magenta.
     EXPECT_EQ(QColor(image.pixel(110, 3)), QColor(212, 208, 200));
@@ -69,6 +80,13 @@ TEST_F(GridWidgetTest, RendersColoursPicturesAndMergedCells) {
     // No grid line between the two merged cells; one between unmerged ones.
     EXPECT_EQ(QColor(image.pixel(250, 6 * 16 - 1)), QColor(Qt::white));
     EXPECT_NE(QColor(image.pixel(150, 6 * 16 - 1)), QColor(Qt::white));
+    int brightest = 0;  // light text on navy
+    for (int x = 310; x < 390; ++x) brightest = std::max(brightest, QColor(image.pixel(x, 5 * 16 + 8)).lightness());
+    EXPECT_GT(brightest, 200);
+    EXPECT_EQ(std::pair(QColor(image.pixel(300, 88)), QColor(image.pixel(302, 88))), std::pair(QColor(Qt::black), QColor(Qt::white)));
+    widget.SetFrozen(true);
+    EXPECT_LT(QColor(render().pixel(150, 2 * 16 + 8)).hsvSaturation(), 20);
+    widget.SetFrozen(false);
 }
 
 TEST_F(GridWidgetTest, ForwardsMouseEventsAsTwips) {
