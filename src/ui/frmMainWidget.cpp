@@ -19,6 +19,8 @@
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
+#include "ui/ScreenPlacement.h"
+#include "common/WindowPlacement.h"
 #include "ui/frmHelpWidgets.h"
 #include "views/HelpWindows.h"
 #include "ui/frmPropagationBestWidget.h"
@@ -80,8 +82,15 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     if (m_model.propagationDetails)
         m_propagationDetails =
             new frmPropagationDetailsWidget(*m_model.propagationDetails, m_metrics, this);
+    // The views open below one another: the best connect time and the
+    // 24-hour views below the detailed view, the detailed view below the
+    // 24-hour view.
     if (m_propagationBest && m_propagationDetails)
         m_propagationBest->PlaceBelowOnFirstShow(m_propagationDetails);
+    if (m_propagationHours && m_propagationDetails) {
+        m_propagationHours->PlaceBelowOnFirstShow(m_propagationDetails);
+        m_propagationDetails->PlaceBelowOnFirstShow(m_propagationHours);
+    }
     if (m_model.stationInfo)
         m_stationInfo = new frmStationInfoWidget(*m_model.stationInfo, m_metrics, this);
     if (m_model.options) {
@@ -352,14 +361,20 @@ void frmMainWidget::SyncProgress() {
 
 void frmMainWidget::SyncGeometry() {
     m_syncingGeometry = true;
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    const int frameW = frame.width() - inner.width();
-    const int frameH = frame.height() - inner.height();
-    m_syncedFrame = QSize(frameW, frameH);
-    move(PixelsX(m_model.WindowLeft()), PixelsY(m_model.WindowTop()));
-    resize(std::max(1, PixelsX(m_model.WindowWidth()) - frameW),
-           std::max(1, PixelsY(m_model.WindowHeight()) - frameH));
+    const QSize extra = frameGeometry().size() - geometry().size();
+    m_syncedFrame = extra;
+    // Whatever the profile held, the window lies on the screen, at least as
+    // large as its minimum; the model keeps the place it really has.
+    const QRect wanted(PixelsX(m_model.WindowLeft()), PixelsY(m_model.WindowTop()),
+                       PixelsX(m_model.WindowWidth()), PixelsY(m_model.WindowHeight()));
+    const QSize minimum = minimumSize().expandedTo(minimumSizeHint()) + extra;
+    const QRect frame = KeepOnScreen(wanted.topLeft(), wanted.size(), minimum,
+                                     AvailableScreenFor(wanted.topLeft(), wanted.size()));
+    move(frame.topLeft());
+    resize(frame.size() - extra);
+    if (frame != wanted)
+        m_model.GeometryFromWindow(TwipsX(frame.x()), TwipsY(frame.y()), TwipsX(frame.width()),
+                                   TwipsY(frame.height()));
     m_syncingGeometry = false;
 }
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/GridWidget.h"
+#include "ui/ScreenPlacement.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -53,8 +54,9 @@ void frmPropagationHoursWidget::Sync() {
     const QSize wanted = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
     if (wanted != m_sized) {
         m_sized = wanted;
-        resize(wanted);
+        ResizeOnScreen(this, wanted, parentWidget());
     }
+    if (m_model.Visible() && !isVisible()) PlaceOnShow(this, m_above, m_shownBefore);
     if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
 }
 
