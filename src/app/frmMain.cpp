@@ -205,7 +205,7 @@ int frmMain::WindowDesignWidth() const {
     // margins of WindowResizeControls); the top row holds the two frames.
     const int frame = grdFrequencyBox.left + best.ColumnsWidthWanted(best.grdFrequency) + gridChromeWidth +
                       120 + cmbSystem.width + 120;
-    return std::max(frame + 2 * frmFrequency.left, WindowMinimumWidth());
+    return std::max(frame + 2 * frmFrequency.left + windowFrameWidth, WindowMinimumWidth());
 }
 
 int frmMain::WindowMinimumWidth() const { return frmConnect.left + frmConnect.width + frmPosition.left; }

@@ -115,6 +115,8 @@ public:
     // What the grid control needs beyond its columns (its frame and vertical
     // scroll bar), twips across; the window sets it before Form_Load.
     int gridChromeWidth = 0;
+    // What the window's frame takes across (twips), once the window knows it.
+    int windowFrameWidth = 0;
     // The window's designed outer size (twips), used where the profile holds
     // none: wide enough for every shown column of the list and the controls
     // beside it, the height of the design.

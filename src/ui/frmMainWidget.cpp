@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
@@ -363,8 +364,10 @@ void frmMainWidget::SyncGeometry() {
     m_syncingGeometry = true;
     const QSize extra = frameGeometry().size() - geometry().size();
     m_syncedFrame = extra;
+    m_model.windowFrameWidth = TwipsX(extra.width());
     // Whatever the profile held, the window lies on the screen, at least as
-    // large as its minimum; the model keeps the place it really has.
+    // large as its minimum.  The model learns the place it really has from
+    // the window once it is on screen (ReportGeometry).
     const QRect wanted(PixelsX(m_model.WindowLeft()), PixelsY(m_model.WindowTop()),
                        PixelsX(m_model.WindowWidth()), PixelsY(m_model.WindowHeight()));
     const QSize minimum = minimumSize().expandedTo(minimumSizeHint()) + extra;
@@ -372,10 +375,17 @@ void frmMainWidget::SyncGeometry() {
                                      AvailableScreenFor(wanted.topLeft(), wanted.size()));
     move(frame.topLeft());
     resize(frame.size() - extra);
-    if (frame != wanted)
-        m_model.GeometryFromWindow(TwipsX(frame.x()), TwipsY(frame.y()), TwipsX(frame.width()),
-                                   TwipsY(frame.height()));
     m_syncingGeometry = false;
+}
+
+void frmMainWidget::FrameChanged() {
+    // Where the window manager puts its frame on only after the window is
+    // shown, the stored outer size is applied again around the real frame,
+    // so that the whole window, title bar included, stays on the screen.
+    const QSize extra = frameGeometry().size() - geometry().size();
+    if (!m_placed || m_syncingGeometry || extra == m_syncedFrame) return;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    SyncGeometry();
 }
 
 void frmMainWidget::ReportGeometry() {
@@ -405,7 +415,7 @@ void frmMainWidget::showEvent(QShowEvent* event) {
     // once it is on screen.  Placed before, it would grow by its frame at
     // every start.
     if (!m_placed && frameGeometry().size() - geometry().size() != m_syncedFrame) SyncGeometry();
-    m_placed = true;
+    if (!std::exchange(m_placed, true)) ReportGeometry();
     // The first activation's work runs once the window is on screen.
     QTimer::singleShot(0, this, [this] { m_model.Form_Activate(); });
 }
@@ -419,6 +429,7 @@ void frmMainWidget::changeEvent(QEvent* event) {
 
 void frmMainWidget::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    FrameChanged();
     ReportResize();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         ReportGeometry();
@@ -426,6 +437,7 @@ void frmMainWidget::resizeEvent(QResizeEvent* event) {
 
 void frmMainWidget::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    FrameChanged();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         ReportGeometry();
 }
