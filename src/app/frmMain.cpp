@@ -184,11 +184,20 @@ void frmMain::Form_Load() {
         SetWindowTop(0);
         SetWindowLeft(0);
     }
-    best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
+    ListHeader();
     m_lastHour = HourOf(TimeGetZulu());
     if (m_geometry.width <= 0) SetWindowWidth(WindowDesignWidth());
     if (m_geometry.height <= 0) SetWindowHeight(WindowDesignHeight());
     Changed();
+}
+
+void frmMain::ListHeader() {
+    best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
+    const int columns = best.ColumnsWidthWanted(best.grdFrequency);
+    if (m_columnsWidth > 0 && columns > m_columnsWidth && WindowStateNormal() &&
+        WindowWidth() < WindowDesignWidth())
+        SetWindowWidth(WindowDesignWidth());
+    m_columnsWidth = columns;
 }
 
 int frmMain::WindowDesignWidth() const {
@@ -196,7 +205,7 @@ int frmMain::WindowDesignWidth() const {
     // margins of WindowResizeControls); the top row holds the two frames.
     const int frame = grdFrequencyBox.left + best.ColumnsWidthWanted(best.grdFrequency) + gridChromeWidth +
                       120 + cmbSystem.width + 120;
-    return std::max(frame + 2 * frmFrequency.left, WindowMinimumWidth());
+    return std::max(frame + 2 * frmFrequency.left + windowFrameWidth, WindowMinimumWidth());
 }
 
 int frmMain::WindowMinimumWidth() const { return frmConnect.left + frmConnect.width + frmPosition.left; }
@@ -536,7 +545,7 @@ void frmMain::UpdateCycle(bool bExpandList) {
     for (int panel : {2, 3, 4}) ui().SetPanelText(panel, QString());
     best.m_iGridRow = -1;
     if (steps.HideViews) steps.HideViews();
-    best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
+    ListHeader();
     ui().ProcessEvents();
 
     if (settings.m_bAirMailLatLonEdit) {

@@ -115,6 +115,8 @@ public:
     // What the grid control needs beyond its columns (its frame and vertical
     // scroll bar), twips across; the window sets it before Form_Load.
     int gridChromeWidth = 0;
+    // What the window's frame takes across (twips), once the window knows it.
+    int windowFrameWidth = 0;
     // The window's designed outer size (twips), used where the profile holds
     // none: wide enough for every shown column of the list and the controls
     // beside it, the height of the design.
@@ -287,6 +289,9 @@ private:
     Control& Box(LatLonBox box) { return box == LatLonBox::Latitude ? txtLat : txtLon; }
     LatLonEditResult BoxEdited(LatLonBox box, const LatLonEditResult& result);
     void Changed() { emit controlsChanged(); }
+    // The list's header anew; a window too narrow for columns that have come
+    // in (the additional data, the dial frequency) widens to show them.
+    void ListHeader();
 
     QString m_programFolder;
     QString m_profileFileOverride;
@@ -299,6 +304,7 @@ private:
     int m_progressStations = 0;
     QDateTime m_listTime;
     bool m_listOld = false;
+    int m_columnsWidth = 0;  // what the list's shown columns took at the last header (twips)
     qint64 m_lastHour = -1;  // the clock's hour at the last tick (hours since 1970)
     bool m_activating = false;
     QMap<QString, bool> m_menuAvailable;

@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "ui/ScreenPlacement.h"
 #include "views/HelpWindows.h"
 
 namespace tw {
@@ -67,6 +68,7 @@ frmDiagramWidget::frmDiagramWidget(frmDiagram& model, const ITextMetrics& metric
 
 void frmDiagramWidget::Sync() {
     setWindowTitle(m_model.caption);
+    if (m_model.Visible() && !isVisible()) PlaceOnShow(this, nullptr, m_shownBefore);
     ShowAsModel(this, m_model.Visible());
 }
 
@@ -133,6 +135,7 @@ void frmOverviewWidget::Sync() {
     QString text = m_model.txtOverview;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (m_text->toPlainText() != text) m_text->setPlainText(text);
+    if (m_model.Visible() && !isVisible()) PlaceOnShow(this, nullptr, m_shownBefore);
     ShowAsModel(this, m_model.Visible());
 }
 

@@ -40,6 +40,7 @@ private:
     frmDiagram& m_model;
     const ITextMetrics& m_metrics;
     QMap<QString, QPushButton*> m_buttons;
+    bool m_shownBefore = false;
 };
 
 class frmOverviewWidget : public QWidget {
@@ -57,6 +58,7 @@ private:
 
     frmOverview& m_model;
     QPlainTextEdit* m_text = nullptr;
+    bool m_shownBefore = false;
 };
 
 class frmAboutWidget : public QWidget {

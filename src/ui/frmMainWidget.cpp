@@ -16,9 +16,12 @@
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
+#include "ui/ScreenPlacement.h"
+#include "common/WindowPlacement.h"
 #include "ui/frmHelpWidgets.h"
 #include "views/HelpWindows.h"
 #include "ui/frmPropagationBestWidget.h"
@@ -80,8 +83,15 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     if (m_model.propagationDetails)
         m_propagationDetails =
             new frmPropagationDetailsWidget(*m_model.propagationDetails, m_metrics, this);
+    // The views open below one another: the best connect time and the
+    // 24-hour views below the detailed view, the detailed view below the
+    // 24-hour view.
     if (m_propagationBest && m_propagationDetails)
         m_propagationBest->PlaceBelowOnFirstShow(m_propagationDetails);
+    if (m_propagationHours && m_propagationDetails) {
+        m_propagationHours->PlaceBelowOnFirstShow(m_propagationDetails);
+        m_propagationDetails->PlaceBelowOnFirstShow(m_propagationHours);
+    }
     if (m_model.stationInfo)
         m_stationInfo = new frmStationInfoWidget(*m_model.stationInfo, m_metrics, this);
     if (m_model.options) {
@@ -352,15 +362,30 @@ void frmMainWidget::SyncProgress() {
 
 void frmMainWidget::SyncGeometry() {
     m_syncingGeometry = true;
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    const int frameW = frame.width() - inner.width();
-    const int frameH = frame.height() - inner.height();
-    m_syncedFrame = QSize(frameW, frameH);
-    move(PixelsX(m_model.WindowLeft()), PixelsY(m_model.WindowTop()));
-    resize(std::max(1, PixelsX(m_model.WindowWidth()) - frameW),
-           std::max(1, PixelsY(m_model.WindowHeight()) - frameH));
+    const QSize extra = frameGeometry().size() - geometry().size();
+    m_syncedFrame = extra;
+    m_model.windowFrameWidth = TwipsX(extra.width());
+    // Whatever the profile held, the window lies on the screen, at least as
+    // large as its minimum.  The model learns the place it really has from
+    // the window once it is on screen (ReportGeometry).
+    const QRect wanted(PixelsX(m_model.WindowLeft()), PixelsY(m_model.WindowTop()),
+                       PixelsX(m_model.WindowWidth()), PixelsY(m_model.WindowHeight()));
+    const QSize minimum = minimumSize().expandedTo(minimumSizeHint()) + extra;
+    const QRect frame = KeepOnScreen(wanted.topLeft(), wanted.size(), minimum,
+                                     AvailableScreenFor(wanted.topLeft(), wanted.size()));
+    move(frame.topLeft());
+    resize(frame.size() - extra);
     m_syncingGeometry = false;
+}
+
+void frmMainWidget::FrameChanged() {
+    // Where the window manager puts its frame on only after the window is
+    // shown, the stored outer size is applied again around the real frame,
+    // so that the whole window, title bar included, stays on the screen.
+    const QSize extra = frameGeometry().size() - geometry().size();
+    if (!m_placed || m_syncingGeometry || extra == m_syncedFrame) return;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    SyncGeometry();
 }
 
 void frmMainWidget::ReportGeometry() {
@@ -390,7 +415,7 @@ void frmMainWidget::showEvent(QShowEvent* event) {
     // once it is on screen.  Placed before, it would grow by its frame at
     // every start.
     if (!m_placed && frameGeometry().size() - geometry().size() != m_syncedFrame) SyncGeometry();
-    m_placed = true;
+    if (!std::exchange(m_placed, true)) ReportGeometry();
     // The first activation's work runs once the window is on screen.
     QTimer::singleShot(0, this, [this] { m_model.Form_Activate(); });
 }
@@ -404,6 +429,7 @@ void frmMainWidget::changeEvent(QEvent* event) {
 
 void frmMainWidget::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    FrameChanged();
     ReportResize();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         ReportGeometry();
@@ -411,6 +437,7 @@ void frmMainWidget::resizeEvent(QResizeEvent* event) {
 
 void frmMainWidget::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    FrameChanged();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         ReportGeometry();
 }

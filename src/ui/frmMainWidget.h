@@ -90,6 +90,7 @@ private:
     void SyncControls();
     void SyncProgress();
     void SyncGeometry();
+    void FrameChanged();
     void ReportGeometry();
     void ReportResize();
     void Place(QWidget* widget, const Control& control);

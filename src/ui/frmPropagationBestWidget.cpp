@@ -2,16 +2,15 @@
 
 #include <QCloseEvent>
 #include <QMenu>
-#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <utility>
 
 #include "ui/GridWidget.h"
 #include "ui/SnrColorKeyWidget.h"
+#include "ui/ScreenPlacement.h"
 #include "views/PropagationBest.h"
 
 namespace tw {
@@ -71,24 +70,10 @@ void frmPropagationBestWidget::Sync() {
     const QSize wanted(std::max(grid.width(), key.width()), gridHeight + key.height());
     if (wanted != m_sized) {
         m_sized = wanted;
-        resize(wanted);
+        ResizeOnScreen(this, wanted, parentWidget());
     }
-    if (m_model.Visible() && !isVisible() && !std::exchange(m_shownBefore, true) && m_above &&
-        m_above->isVisible()) {
-        // The frame of a window not shown yet is not known: it is taken to
-        // be as large as that of the detailed view, a window of the same kind.
-        const QSize frame = size() + m_above->frameGeometry().size() - m_above->size();
-        move(PlaceBelow(m_above->frameGeometry(), frame, m_above->screen()->availableGeometry()));
-    }
+    if (m_model.Visible() && !isVisible()) PlaceOnShow(this, m_above, m_shownBefore);
     if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
-}
-
-QPoint frmPropagationBestWidget::PlaceBelow(const QRect& above, const QSize& frame,
-                                            const QRect& available) {
-    const int bottom = available.top() + available.height();
-    const int top =
-        std::max(available.top(), std::min(above.top() + above.height(), bottom - frame.height()));
-    return {above.left(), top};
 }
 
 // Closing only hides: the window lives on for the next time.

@@ -25,8 +25,9 @@ public:
                              QWidget* parent = nullptr);
 
     // The first time the window is shown, while `above` (the detailed view)
-    // is visible, it opens directly below that window, left edges together;
-    // set by the main window, which knows both.
+    // is visible, it opens directly below that window, left edges together
+    // (else in the middle of the screen); set by the main window, which
+    // knows both.
     void PlaceBelowOnFirstShow(QWidget* above) { m_above = above; }
 
     // For tests.
@@ -40,12 +41,6 @@ protected:
 
 private:
     void Sync();
-
-    // Where a window of `frame` size goes below the window frame `above`:
-    // its left edge at that one's, its top at that one's bottom edge, moved
-    // up so that its bottom stays within `available` (the screen less its
-    // task bars) but never above the top of it.
-    static QPoint PlaceBelow(const QRect& above, const QSize& frame, const QRect& available);
 
     frmPropagationBest& m_model;
     const ITextMetrics& m_metrics;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/GridWidget.h"
+#include "ui/ScreenPlacement.h"
 #include "views/PropagationDetails.h"
 
 namespace tw {
@@ -48,8 +49,9 @@ void frmPropagationDetailsWidget::Sync() {
     const QSize wanted = m_grid->FittingSize(m_model.WidthWanted(), m_model.HeightWanted());
     if (wanted != m_sized) {
         m_sized = wanted;
-        resize(wanted);
+        ResizeOnScreen(this, wanted, parentWidget());
     }
+    if (m_model.Visible() && !isVisible()) PlaceOnShow(this, m_above, m_shownBefore);
     if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
 }
 

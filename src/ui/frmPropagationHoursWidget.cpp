@@ -10,6 +10,7 @@
 
 #include "ui/GridWidget.h"
 #include "ui/SnrColorKeyWidget.h"
+#include "ui/ScreenPlacement.h"
 #include "views/PropagationHours.h"
 
 namespace tw {
@@ -63,8 +64,9 @@ void frmPropagationHoursWidget::Sync() {
     const QSize wanted(std::max(grid.width(), key.width()), gridHeight + key.height());
     if (wanted != m_sized) {
         m_sized = wanted;
-        resize(wanted);
+        ResizeOnScreen(this, wanted, parentWidget());
     }
+    if (m_model.Visible() && !isVisible()) PlaceOnShow(this, m_above, m_shownBefore);
     if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
 }
 

@@ -3,6 +3,7 @@
 // frmPropagationHours (caption, grid, visibility, size) and forwards the
 // mouse, the hour timer and the Data pop-up menu to it.
 
+#include <QPointer>
 #include <QWidget>
 
 #include "common/UserInterface.h"
@@ -23,6 +24,11 @@ public:
     frmPropagationHoursWidget(frmPropagationHours& model, const ITextMetrics& metrics,
                               QWidget* parent = nullptr);
 
+    // The first time the window is shown, while `above` (the detailed view) is
+    // visible, it opens directly below that window, left edges together
+    // (else in the middle of the screen); set by the main window.
+    void PlaceBelowOnFirstShow(QWidget* above) { m_above = above; }
+
     // For tests.
     GridWidget* grdData() const { return m_grid; }
     SnrColorKeyWidget* colorKey() const { return m_key; }
@@ -42,6 +48,8 @@ private:
     QTimer* m_tmrHour = nullptr;
     QMenu* m_mnuData = nullptr;
     QSize m_sized;  // the size last taken from the model (pixels)
+    QPointer<QWidget> m_above;  // the detailed view
+    bool m_shownBefore = false;
 };
 
 }  // namespace tw

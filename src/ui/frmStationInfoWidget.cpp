@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "ui/ScreenPlacement.h"
 #include "views/StationInfo.h"
 
 namespace tw {
@@ -96,6 +97,7 @@ void frmStationInfoWidget::Sync() {
     const Control& box = m_model.RichTextBox;
     Place(m_text, box.left, box.top, box.width, box.height);
 
+    if (m_model.Visible() && !isVisible()) PlaceOnShow(this, nullptr, m_shownBefore);
     if (m_model.Visible() != isVisible()) setVisible(m_model.Visible());
     // A new selection: the end first, then the selection, so that it comes to
     // the top of the box when it was below.

@@ -51,6 +51,7 @@ private:
     QLabel* m_lblBearingFrom = nullptr;
     bool m_documentBuilt = false;
     int m_selectionShown = -1;
+    bool m_shownBefore = false;
 };
 
 }  // namespace tw

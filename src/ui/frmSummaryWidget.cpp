@@ -5,15 +5,14 @@
 #include <QDateEdit>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "ui/GridWidget.h"
+#include "ui/ScreenPlacement.h"
 
 namespace tw {
 
@@ -75,15 +74,8 @@ void frmSummaryWidget::Sync() {
 
 void frmSummaryWidget::ShowRequested() {
     Sync();
-    if (!m_placed) {
-        // Centred on the screen when it first opens.
-        m_placed = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    // Centred on the screen when it first opens.
+    PlaceOnShow(this, nullptr, m_placed);
     show();
     raise();
     activateWindow();

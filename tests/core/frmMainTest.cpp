@@ -301,6 +301,40 @@ TEST_F(MainWindowTest, ResizeFollowsTheWindowAboveTheLimitsOnly) {
     EXPECT_EQ(main->grdFrequencyBox.height, main->frmFrequency.height - grid.top - 60);
 }
 
+// Columns that come in (the additional data, the dial frequency) widen a
+// window too narrow for them; a wide enough, maximised or narrowed list
+// leaves the width alone.
+TEST_F(MainWindowTest, ColumnsThatComeInWidenTheWindow) {
+    const struct {
+        const char* what;
+        int width;
+        bool additional, radio, maximized;
+        bool widens;
+    } cases[] = {
+        {"additional data", 9000, true, false, false, true},
+        {"the dial frequency", 9000, false, true, false, true},
+        {"wide enough already", 40000, true, true, false, false},
+        {"maximised", 9000, true, false, true, false},
+        {"no new columns", 9000, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files.Set(kIni, "Window Data", "Width", std::to_string(c.width));
+        NewWindow();
+        main->Form_Load();
+        main->Form_Activate();
+        ASSERT_EQ(main->WindowWidth(), c.width);
+        if (c.maximized) main->SetWindowState(frmMain::WindowState::Maximized);
+        main->settings.m_bPropagationAdditionalData = c.additional;
+        main->settings.m_bRadioFrequency = c.radio;
+        main->Update(false);
+        EXPECT_EQ(main->WindowWidth(), c.widens ? main->WindowDesignWidth() : c.width);
+        if (c.widens) {
+            EXPECT_GT(main->WindowWidth(), c.width);
+        }
+    }
+}
+
 // The profile is written only at unload, before the other windows close.
 TEST_F(MainWindowTest, FileDefaultRunsTheFirstActivationAgainAndUnloadWritesTheProfile) {
     int findFolders = 0;

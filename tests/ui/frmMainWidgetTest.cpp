@@ -24,20 +24,28 @@
 #include <QtTest/QTest>
 #include <QtTest/qtestspontaneevent.h>
 
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
 #include "program/Application.h"
 #include "ui/GridWidget.h"
 #include "ui/LatLonEdit.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/QtUserInterface.h"
 #include "ui/frmHelpWidgets.h"
+#include "ui/frmStationInfoWidget.h"
 #include "ui/frmMainWidget.h"
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
+#include "ui/frmPropagationHoursWidget.h"
 #include "ui/frmOptionsWidget.h"
 #include "ui/frmSummaryWidget.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationDetails.h"
+#include "views/PropagationHours.h"
 #include "views/HelpWindows.h"
+#include "views/StationInfo.h"
 #include "views/Summary.h"
 
 namespace tw {
@@ -135,26 +143,107 @@ TEST_F(MainWidgetTest, TheBestListGrowsWithTheWindowAndExitWritesItsPlace) {
 }
 
 // Without a stored size the window shows every column of the list (the
-// additional ones included) and not much more; the size and place it is left
-// at come back at the next start.  It has a minimum size.
+// additional ones included) and not much more, as far as the screen allows;
+// the size and place it is left at come back at the next start.  It has a
+// minimum size.
 TEST_F(MainWidgetTest, OpensWideEnoughForTheColumnsAndKeepsItsPlace) {
-    QFile ini(Ini());
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Propagation Data]\r\nAdditional Data=True\r\n[AirMail Data]\r\nResize=False\r\n");
-    ini.close();
-    Open();
-    const Grid& grid = app->main().best.grdFrequency;
-    const int wanted = app->main().best.ColumnsWidthWanted(grid);
-    EXPECT_GE(grid.ClientWidth(), wanted);
-    EXPECT_LE(grid.ClientWidth(), wanted + 300);
-    EXPECT_GT(wanted, 9180);  // wider than the design's window
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const char* additional : {"False", "True"}) {
+        SCOPED_TRACE(additional);
+        QFile ini(Ini());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray("[Propagation Data]\r\nAdditional Data=") + additional +
+                  "\r\n[AirMail Data]\r\nResize=False\r\n");
+        ini.close();
+        Open();
+        const Grid& grid = app->main().best.grdFrequency;
+        const int wanted = app->main().best.ColumnsWidthWanted(grid);
+        if (window->frameGeometry().width() < screen.width()) {
+            EXPECT_GE(grid.ClientWidth(), wanted);
+            EXPECT_LE(grid.ClientWidth(), wanted + 300);
+        } else {
+            EXPECT_GT(wanted, 9180);  // wider than the design's window
+        }
+        EXPECT_TRUE(screen.contains(window->frameGeometry()));
+    }
+    EXPECT_EQ(window->frameGeometry().width(), screen.width());  // the additional data
     EXPECT_GE(window->minimumSizeHint().width(), app->main().WindowMinimumWidth() / 15);
 
-    window->setGeometry(45, 60, 800, 500);
+    window->setGeometry(45, 60, 600, 400);
     const QRect placed = window->frameGeometry();
     window->close();
     Open();
     EXPECT_EQ(window->frameGeometry(), placed);
+}
+
+// A damaged place or size in the profile gives a window on the screen, at
+// least as large as its minimum, and that is what exit writes; shrunk as far
+// as it goes, the window keeps Start, Stop and the clock whole.
+TEST_F(MainWidgetTest, ADamagedPlaceOrSizeGivesAWindowOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const char* const damaged[] = {
+        "Height=99999999",
+        "Left=99999999\r\nTop=99999999",
+        "Left=-99999999\r\nTop=-5000",
+        "Height=2147483647\r\nLeft=-2147483648\r\nWidth=2147483647",
+        "Height=1\r\nWidth=-300",
+        "Height=tall\r\nLeft=\r\nTop=1e9\r\nWidth=0x7fffffff",
+    };
+    const auto whole = [this](const QWidget* control) {
+        const QRect at(control->mapTo(window.get(), QPoint(0, 0)), control->size());
+        return control->isVisible() && window->rect().contains(at);
+    };
+    for (const char* keys : damaged) {
+        SCOPED_TRACE(keys);
+        QFile ini(Ini());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray("[Window Data]\r\n") + keys + "\r\n");
+        ini.close();
+        Open();
+        EXPECT_TRUE(screen.contains(window->frameGeometry()));
+        EXPECT_GE(window->width(), window->minimumSizeHint().width());
+        EXPECT_GE(window->height(), window->minimumSizeHint().height());
+        EXPECT_LE(app->main().WindowHeight(), screen.height() * 15);
+        EXPECT_LE(app->main().WindowWidth(), screen.width() * 15);
+
+        window->resize(1, 1);
+        QApplication::processEvents();
+        for (const QWidget* control : {static_cast<QWidget*>(window->cmdStart()),
+                                       static_cast<QWidget*>(window->cmdStop()),
+                                       static_cast<QWidget*>(window->panel(5))})
+            EXPECT_TRUE(whole(control)) << control->metaObject()->className();
+    }
+}
+
+// The station information and overview windows open in the middle of the
+// screen, wholly on it; opened again they stay where they were left, moved
+// back onto the screen where they would leave it.
+TEST_F(MainWidgetTest, StationInformationAndOverviewOpenOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        const char* name;
+        QWidget* window;
+        std::function<void(bool)> show;
+    } windows[] = {
+        {"station information", window->stationInfo(),
+         [this](bool on) { on ? app->stationInfo().Show() : app->stationInfo().Hide(); }},
+        {"overview", window->overviewWindow(),
+         [this](bool on) { on ? app->overview().Show() : app->overview().Hide(); }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.name);
+        ASSERT_NE(w.window, nullptr);
+        window->move(screen.topLeft() + QPoint(screen.width() - 50, screen.height() - 50));
+        w.show(true);
+        ASSERT_TRUE(w.window->isVisible());
+        const QRect frame = w.window->frameGeometry();
+        EXPECT_TRUE(screen.contains(frame));
+        EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
+        w.show(false);
+        w.window->move(screen.topLeft() + QPoint(screen.width() - 40, screen.height() - 30));
+        w.show(true);
+        EXPECT_EQ(w.window->frameGeometry().bottomRight(), screen.bottomRight());
+    }
 }
 
 // The keyboard: Tab walks the controls in order, F5 refreshes as Refresh
@@ -264,44 +353,65 @@ TEST_F(MainWidgetTest, TheHistoryWindowOpensFromTheViewMenuAndLivesOnHidden) {
 // detailed view when that is open: left edges together, its top at the
 // other's bottom edge, moved up to keep its bottom on the screen but never
 // above the screen's top.
-TEST_F(MainWidgetTest, TheBestConnectTimeViewOpensBelowTheDetailedView) {
+// The views open below one another the first time (the best connect time
+// and the 24-hour views below the detailed view, the detailed view below
+// the 24-hour view), and always wholly on the screen.
+TEST_F(MainWidgetTest, TheViewsOpenBelowEachOtherOnTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     // Frames, relative to the screen's available area.
     const struct {
         const char* name;
-        QRect details;
-        int bestHeight;
-        bool detailsShown;
-        QPoint at;  // the best view's
+        QRect above;
+        int height;
+        bool aboveShown;
+        QPoint at;
     } cases[] = {
         {"below", {40, 30, 300, 200}, 100, true, {40, 230}},
         {"moved up to the screen's bottom", {60, screen.height() - 150, 300, 100}, 120, true,
          {60, screen.height() - 120}},
         {"taller than the screen", {10, 20, 300, 100}, screen.height() + 50, true, {10, 0}},
-        {"the detailed view closed", {40, 30, 300, 200}, 100, false, {7, 9}},
+        {"the view above closed", {40, 30, 300, 200}, 100, false, {7, 9}},
+    };
+    const auto views = [this] {
+        struct View {
+            const char* name;
+            WindowModel& aboveModel;
+            QWidget* above;
+            WindowModel& model;
+            QWidget* view;
+        };
+        return std::vector<View>{
+            {"best time", app->propagationDetails(), window->propagationDetails(),
+             app->propagationBest(), window->propagationBest()},
+            {"24 hours", app->propagationDetails(), window->propagationDetails(),
+             app->propagationHours(), window->propagationHours()},
+            {"detailed", app->propagationHours(), window->propagationHours(),
+             app->propagationDetails(), window->propagationDetails()},
+        };
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Open();
-        frmPropagationDetailsWidget* details = window->propagationDetails();
-        frmPropagationBestWidget* best = window->propagationBest();
-        ASSERT_TRUE(details && best);
-        app->propagationDetails().Show();
-        const QSize frame = details->frameGeometry().size() - details->size();
-        details->move(c.details.topLeft() + screen.topLeft());
-        details->resize(c.details.size() - frame);
-        if (!c.detailsShown) app->propagationDetails().Hide();
-        best->move(screen.topLeft() + QPoint(7, 9));  // where it stays when not placed
-        best->resize(QSize(200, c.bestHeight) - frame);
-        app->propagationBest().Show();
-        ASSERT_TRUE(best->isVisible());
-        EXPECT_EQ(best->frameGeometry().topLeft(), c.at + screen.topLeft());
-        EXPECT_EQ(best->frameGeometry().height(), c.bestHeight);
-        // Opened again, it stays where the user put it.
-        best->move(screen.topLeft() + QPoint(5, 5));
-        app->propagationBest().Hide();
-        app->propagationBest().Show();
-        EXPECT_EQ(best->frameGeometry().topLeft(), screen.topLeft() + QPoint(5, 5));
+        for (std::size_t v = 0; v < views().size(); ++v) {
+            Open();
+            const auto view = views()[v];
+            SCOPED_TRACE(std::string(c.name) + ", " + view.name);
+            ASSERT_TRUE(view.above && view.view);
+            view.aboveModel.Show();
+            const QSize frame = view.above->frameGeometry().size() - view.above->size();
+            view.above->move(c.above.topLeft() + screen.topLeft());
+            view.above->resize(c.above.size() - frame);
+            if (!c.aboveShown) view.aboveModel.Hide();
+            view.view->move(screen.topLeft() + QPoint(7, 9));  // where it stays when not placed
+            view.view->resize(QSize(200, c.height) - frame);
+            view.model.Show();
+            ASSERT_TRUE(view.view->isVisible());
+            EXPECT_EQ(view.view->frameGeometry().topLeft(), c.at + screen.topLeft());
+            EXPECT_EQ(view.view->frameGeometry().height(), std::min(c.height, screen.height()));
+            // Opened again, it stays where the user put it, on the screen.
+            view.view->move(screen.topLeft() + QPoint(5, screen.height() - 20));
+            view.model.Hide();
+            view.model.Show();
+            EXPECT_EQ(view.view->frameGeometry().bottomLeft(), screen.bottomLeft() + QPoint(5, 0));
+        }
     }
 }
 
@@ -343,6 +453,8 @@ TEST_F(MainWidgetTest, OptionsItemsOpenTheirTabsAndApplyRebuildsTheList) {
     QApplication::processEvents();
     EXPECT_EQ(app->main().settings.m_fPropagationNoiseLevel, -150.0f);
     EXPECT_GT(shown(), columns);
+    // The window widens for them, up to the screen's width.
+    EXPECT_EQ(window->frameGeometry().width(), window->screen()->availableGeometry().width());
     EXPECT_TRUE(dialog->isVisible());
 }
 
