@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QEvent>
 #include <QWidget>
 
 #include <utility>
@@ -28,12 +29,55 @@ QSize FrameExtra(const QWidget* window, const QWidget* like) {
     return like->frameGeometry().size() - like->size();
 }
 
+namespace {
+
+// Puts a window's frame where it was meant to go once the window manager has
+// told the frame.  Before a window is first shown, its frame is not known:
+// some window managers then put the frame where the window was moved to,
+// others its inside, so the place is checked again when the frame shows.
+class FramePlacer final : public QObject {
+public:
+    FramePlacer(QWidget* window, QPoint frameAt) : QObject(window), m_window(window), m_frameAt(frameAt) {
+        setObjectName(kName);
+        window->installEventFilter(this);
+    }
+    static constexpr const char* kName = "tidewell-frame-placer";
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_window && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+            m_window->frameGeometry() != m_window->geometry()) {
+            m_window->removeEventFilter(this);
+            if (m_window->frameGeometry().topLeft() != m_frameAt) m_window->move(m_frameAt);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    QPoint m_frameAt;
+};
+
+}  // namespace
+
 void SetFrameOnScreen(QWidget* window, const QRect& frame, const QWidget* like) {
     const QSize extra = FrameExtra(window, like);
     const QSize minimum = window->minimumSize().expandedTo(window->minimumSizeHint()) + extra;
     const QRect on = tw::KeepOnScreen(frame.topLeft(), frame.size(), minimum,
                                       AvailableScreenFor(frame.topLeft(), frame.size()));
-    window->move(on.topLeft());
+    const bool frameKnown = window->frameGeometry() != window->geometry();
+    if (!window->isVisible()) {
+        for (QObject* earlier :
+             window->findChildren<QObject*>(QString::fromLatin1(FramePlacer::kName), Qt::FindDirectChildrenOnly))
+            delete earlier;
+        window->move(on.topLeft());
+        if (!frameKnown) new FramePlacer(window, on.topLeft());
+    } else if (frameKnown || on.topLeft() != window->frameGeometry().topLeft()) {
+        // A shown window whose frame is not told yet is only moved when it
+        // must: a move to where it already is would be read as its frame's
+        // place and push it down by its title bar.
+        window->move(on.topLeft());
+    }
     window->resize(on.size() - extra);
 }
 
