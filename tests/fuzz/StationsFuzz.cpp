@@ -1,6 +1,7 @@
 // The system file texts on any input: frequency lists give only frequencies
-// above zero, each shown with one decimal; locators only points on the globe;
-// selections no empty names.
+// above zero, each shown with one decimal rounded on its decimal text (the
+// lists' "0.0" rule); locators only points on the globe; selections no empty
+// names.
 
 #include <QString>
 
@@ -8,13 +9,14 @@
 #include <cstdlib>
 
 #include "airmail/Stations.h"
+#include "settings/NumberText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text =
         QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (const tw::StationFrequency& f : tw::FrequencyListParse(text)) {
         if (!(f.kHz > 0.0) || !std::isfinite(f.kHz)) std::abort();
-        const QString number = QString::number(f.kHz, 'f', 1);
+        const QString number = tw::NumberFormat(f.kHz, 1);
         if (f.text != (f.pactor3 ? number + QStringLiteral("(p3)") : number)) std::abort();
     }
     for (const QString& name : tw::SelectedStationsParse(text))
