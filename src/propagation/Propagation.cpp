@@ -68,6 +68,12 @@ void PropagationInterpolate(const PropagationHours& twoHours, const PropagationP
         r.Noise = Between(a.Noise, b.Noise, f);
         r.Snr = Between(a.Snr, b.Snr, f);
         r.SnrSlope = b.Snr - a.Snr;
+        // What the model leaves out in either hour stays out.
+        const auto given = [f](float x, float y) { return x < 0 || y < 0 ? -1.0f : Between(x, y, f); };
+        r.Rel = given(a.Rel, b.Rel);
+        r.SnrMedian = Between(a.SnrMedian, b.SnrMedian, f);
+        r.SnrLower = given(a.SnrLower, b.SnrLower);
+        r.SnrUpper = given(a.SnrUpper, b.SnrUpper);
         r.Layer = (minute < 30 ? a.Layer : b.Layer).mid(1);
         r.Valid = true;
     }

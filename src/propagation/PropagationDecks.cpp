@@ -111,6 +111,24 @@ public:
         if (!line) error = QStringLiteral("Output ends after \"%1\"").arg(after);
         return line;
     }
+    // The next line when it is the row `label` (in columns 1 to 8, as REC533
+    // prints its labels), else nothing and the position stays.
+    std::optional<QString> NextRow(const QString& label) {
+        std::optional<QString> line = m_lines.NextLine();
+        if (line && line->left(8).trimmed() == label) return line;
+        if (line) m_lines.Back();
+        return std::nullopt;
+    }
+    void Back() { m_lines.Back(); }
+    // Like Find, and the lines passed over on the way into `passed`.
+    std::optional<QString> FindPassing(const QString& label, std::vector<QString>& passed) {
+        while (std::optional<QString> line = m_lines.NextLine()) {
+            if (line->contains(label)) return line;
+            passed.push_back(*line);
+        }
+        error = QStringLiteral("Label \"%1\" not found").arg(label);
+        return std::nullopt;
+    }
     // One number at (column, width) of the line.
     std::optional<double> Number(const QString& line, int column, int width) {
         std::vector<double> values;
@@ -181,6 +199,30 @@ bool ReadModeRow(Reader& reader, const PropagationRun& run, std::vector<Propagat
         ResultOf(row, run, j).Layer = fields[static_cast<std::size_t>(j)];
     }
     return true;
+}
+
+// The rows a model may print beside the ones every output has: its
+// reliability (a fraction) and the median SNR with its decile spreads, by
+// their labels.  A row or field that is not there leaves its value as it
+// was (-1: not given).
+void ReadReliabilityRow(const QString& line, const QString& label, const PropagationRun& run,
+                        std::vector<PropagationResult>& row, int firstColumn) {
+    const struct {
+        const char* label;
+        float PropagationResult::*field;
+        double scale;
+    } rows[] = {{"REL", &PropagationResult::Rel, 100.0},
+                {"SNR", &PropagationResult::SnrMedian, 1.0},
+                {"SNR LW", &PropagationResult::SnrLower, 1.0},
+                {"SNR UP", &PropagationResult::SnrUpper, 1.0}};
+    for (const auto& r : rows) {
+        if (label != QLatin1String(r.label)) continue;
+        const std::vector<QString> fields = ParseFixedFields(line, firstColumn, 5, BatchSize(run));
+        for (int j = 0; j < BatchSize(run); ++j) {
+            if (const std::optional<double> value = FieldNumber(fields[static_cast<std::size_t>(j)]))
+                ResultOf(row, run, j).*(r.field) = static_cast<float>(*value * r.scale);
+        }
+    }
 }
 
 }  // namespace
@@ -294,14 +336,20 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, Propa
         if (!ReadNumberRow(reader, run, row, QStringLiteral("S/N"), 9,
                            [](PropagationResult& r, double snr, int) {
                                r.Noise = static_cast<float>(r.Signal - snr);
+                               r.SnrMedian = static_cast<float>(snr);
                            })) {
             return fail();
         }
         if (!ReadNumberRow(
                 reader, run, row, QStringLiteral("SNxx"), 9,
-                [](PropagationResult& r, double snr, int) { r.Snr = static_cast<float>(snr); })) {
+                [](PropagationResult& r, double snr, int) {
+                    r.Snr = static_cast<float>(snr);
+                })) {
             return fail();
         }
+        // The reliability row, when the program prints one after the SNR.
+        if (const std::optional<QString> rel = reader.NextRow(QStringLiteral("REL")))
+            ReadReliabilityRow(*rel, QStringLiteral("REL"), run, row, 9);
     }
     return true;
 }
@@ -623,6 +671,16 @@ bool IcepacVoacapReadOutput(const QByteArray& output, const PropagationRun& run,
             {"N DBW", &PropagationResult::Noise},          {"SNRxx", &PropagationResult::Snr},
         };
         for (const auto& r : rows) {
+            // Between the noise and the SNR at the required reliability lie
+            // the reliability rows.
+            if (r.field == &PropagationResult::Snr) {
+                std::vector<QString> passed;
+                if (!reader.FindPassing(QStringLiteral("SNRxx"), passed)) return fail();
+                // Their labels follow the fields (12 of them, from column 7).
+                for (const QString& line : passed)
+                    ReadReliabilityRow(line, line.mid(66).trimmed(), run, row, 12);
+                reader.Back();
+            }
             if (!ReadNumberRow(reader, run, row, QString::fromLatin1(r.label), 12,
                                [field = r.field](PropagationResult& result, double value, int) {
                                    result.*field = static_cast<float>(value);

@@ -71,6 +71,10 @@ public:
     // lines before it are passed over without being converted.
     std::optional<QString> NextLineWith(const QByteArray& key);
     bool AtEnd() const { return m_next >= static_cast<qsizetype>(m_lines.size()); }
+    // Steps back over the line read last, which the next read gives again.
+    void Back() {
+        if (m_next > 0) --m_next;
+    }
 
 private:
     QString Line(qsizetype i) const;

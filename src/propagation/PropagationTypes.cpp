@@ -1,5 +1,8 @@
 #include "propagation/PropagationTypes.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tw {
 
 PropagationInputs PropagationInputsFrom(const Settings& settings, float sunspotNumber) {
@@ -35,6 +38,45 @@ QString PropagationModelName(int model) {
         case ModelRec533: return QStringLiteral("REC533");
         default: return QString();
     }
+}
+
+namespace {
+
+// 10 % of a normal distribution lies this many standard deviations out.
+constexpr double kDecileDeviations = 1.28;
+
+double NormalCdf(double z) { return 0.5 * std::erfc(-z / std::sqrt(2.0)); }
+
+// The z with NormalCdf(z) = p, 0 < p < 1.
+double NormalQuantile(double p) {
+    double low = -10.0, high = 10.0;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (low + high) / 2;
+        (NormalCdf(mid) < p ? low : high) = mid;
+    }
+    return (low + high) / 2;
+}
+
+}  // namespace
+
+double ReliabilityFromSnr(double median, double lower, double upper, double required) {
+    const double spread = median >= required ? lower : upper;
+    if (spread <= 0) return median >= required ? 100.0 : 0.0;
+    return 100.0 * NormalCdf((median - required) * kDecileDeviations / spread);
+}
+
+double ReliabilityShifted(const PropagationResult& result, double shiftDb) {
+    if (result.Rel < 0) return -1.0;
+    const bool spreads = result.SnrLower >= 0 && result.SnrUpper >= 0;
+    if (!spreads) return shiftDb == 0.0 ? static_cast<double>(result.Rel) : -1.0;
+    double median = result.SnrMedian;
+    const double p = static_cast<double>(result.Rel) / 100.0;
+    if (p > 0 && p < 1) {
+        const double z = NormalQuantile(p);
+        const double spread = z >= 0 ? result.SnrLower : result.SnrUpper;
+        median = std::clamp(kRequiredSnrDb + z * spread / kDecileDeviations, median - 0.5, median + 0.5);
+    }
+    return ReliabilityFromSnr(median + shiftDb, result.SnrLower, result.SnrUpper);
 }
 
 void PropagationSizeTables(PropagationHours& table, PropagationPath& path, int hourCount,

@@ -32,10 +32,34 @@ struct PropagationResult {
     float Noise = 0.0f;          // dBW
     float Snr = 0.0f;            // dB at the required reliability
     float SnrSlope = 0.0f;       // dB per hour (PropagationGet only)
+    // The circuit reliability: the chance, in percent, that the SNR reaches
+    // the required SNR (kRequiredSnrDb); -1 when the model does not give it.
+    float Rel = -1.0f;
+    // The median SNR and its lower and upper decile spreads (dB below and
+    // above the median), which the reliability follows from; the spreads are
+    // -1 when the model does not give them.
+    float SnrMedian = 0.0f;
+    float SnrLower = -1.0f;
+    float SnrUpper = -1.0f;
     // True once a run that covered this frequency has succeeded; values of a
     // frequency whose runs all failed are not predictions.
     bool Valid = false;
 };
+
+// The SNR (dB, 1 Hz) a Pactor link needs: the required SNR of every deck.
+inline constexpr double kRequiredSnrDb = 40.0;
+
+// The reliability (percent) of a median SNR with its decile spreads: the
+// SNR taken as normal about the median with the lower spread below it and
+// the upper above it, each the 10 % point (1.28 standard deviations).
+double ReliabilityFromSnr(double median, double lower, double upper,
+                          double required = kRequiredSnrDb);
+
+// The reliability of a result once an antenna offset has moved its SNR by
+// `shiftDb`; -1 when it cannot be had (the model gave no reliability, or an
+// offset moved the SNR of a model that gave no spreads).  The printed median
+// is a whole number; the engine's own reliability places it within that dB.
+double ReliabilityShifted(const PropagationResult& result, double shiftDb);
 
 // What a run gives for the path as a whole.
 struct PropagationPath {

@@ -37,6 +37,7 @@ constexpr std::array<ColumnLayout, BestGrid::kColumns> kLayout = {{
     {"Slope", "-Slope-", Shown::AdditionalData, Merge::No},
     {"Stn Az", "-Stn Az-", Shown::AdditionalData, Merge::WhenShown},
     {"Stn Ant", "-Stn Ant-", Shown::AdditionalData, Merge::WhenShown},
+    {"Rel", "--Rel-", Shown::AdditionalData, Merge::No},
 }};
 
 // The room for the check-mark picture in front of a frequency.
@@ -104,6 +105,7 @@ void BestGrid::GridFrequencyHeader(Grid& grid, bool additionalData) {
     m_iColLufMuf = 6;
     m_iColSnr = m_iColLufMuf + 5;
     m_iColStnAnt = m_iColSnr + 3;
+    m_iColRel = m_iColStnAnt + 1;
 
     for (int col = 0; col < kColumns; ++col) {
         const ColumnLayout& layout = kLayout[static_cast<std::size_t>(col)];
@@ -259,7 +261,7 @@ int BestGrid::SortCompare(Grid& grid, int row1, int row2) {
 }
 
 QString BestGrid::ColumnToolTip(const QString& header) const {
-    static const std::array<std::pair<const char*, const char*>, 15> kTips = {{
+    static const std::array<std::pair<const char*, const char*>, 16> kTips = {{
         {"Azimuth", "Station Azimuth (Deg)"},
         {"Dial Freq", "Dial Frequency (kHz)"},
         {"Frequency", "Pactor Frequency (kHz)"},
@@ -268,6 +270,8 @@ QString BestGrid::ColumnToolTip(const QString& header) const {
         {"LUF-MUF", "[<Lower][Maximun][>Maximun] Usable Frequency"},
         {"Noise", "Noise Level (dBw)"},
         {"Range", "Station Range (nmi)"},
+        {"Rel", "Reliability (%): the chance that the link reaches the SNR a Pactor link needs, "
+                "from the prediction"},
         {"Signal", "Signal Level (dBw)"},
         {"Slope", "Snr Slope (dB/Hr)"},
         {"Snr", "Signal to Noise Ratio (dB), bigger is better"},

@@ -37,7 +37,7 @@ enum class GridKey { Up, Down, PageUp, PageDown, Home, End, Space, Enter, Menu }
 
 class BestGrid {
 public:
-    static constexpr int kColumns = 15;
+    static constexpr int kColumns = 16;
     static constexpr int kMaxSortKeys = 9;
     // Pixel size of the check-mark picture at a cell's left edge.
     static constexpr int kCheckMarkPixels = 16;
@@ -60,6 +60,7 @@ public:
     int m_iColLufMuf = 6;
     int m_iColSnr = 11;
     int m_iColStnAnt = 14;
+    int m_iColRel = 15;  // the reliability, percent; empty where the model gives none
 
     // --- colour set (SetColors) ---
     Color m_lColorClear = 0;

@@ -186,6 +186,14 @@ QString FrequencyDialText(BestGrid& best, AirMail& airmail, Grid& grid, int row)
 
 // ---- Station evaluation -----------------------------------------------------
 
+QString ReliabilityText(double reliability) {
+    return reliability < 0 ? QString() : NumberFormat(reliability, 0);
+}
+
+double ShownSnrShift(double predicted, const QString& shown) {
+    return LeadingNumber(shown) - LeadingNumber(NumberFormat(predicted, 0));
+}
+
 PropagationGetFunction PropagationGetOf(Propagation& propagation) {
     return [&propagation](int model, const QDateTime& time, const PropagationPositions& positions,
                           const std::vector<float>& frequencies, float sunspotNumber,
@@ -297,6 +305,16 @@ StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowSt
     if (settings.m_bStationOffset)
         OffsetData(m_main, m_airmail, grid, system, station, iRowStart, iRowStop, path.StationToShipAzimuth, t,
                    best.m_iColFrequency, colSnr, best.m_iColStnAnt, true);
+    // The reliability of the SNR shown, antenna offsets included.
+    if (additionalData) {
+        for (int i = 0; i < n; ++i) {
+            const int r = iRowStart + i;
+            const PropagationResult& result = results[static_cast<std::size_t>(i)];
+            const double shift = ShownSnrShift(result.Snr, best.GridGetText(grid, r, colSnr));
+            best.GridSetCell(grid, r, best.m_iColRel, ReliabilityText(ReliabilityShifted(result, shift)),
+                             AlignRight, false);
+        }
+    }
     return StationOutcome::Evaluated;
 }
 

@@ -91,6 +91,14 @@ QString FrequencyDialText(const RadioTuning& tuning, double frequency, bool pact
 
 // ---- Station evaluation -----------------------------------------------------
 
+// A reliability (percent) as the grids show it: a whole number; empty for
+// none (below 0).
+QString ReliabilityText(double reliability);
+
+// How far antenna offsets moved an SNR cell: its number less that of the
+// predicted SNR's own "0" text (0 where no offset applied).
+double ShownSnrShift(double predicted, const QString& shown);
+
 // The prediction at a time (PropagationGet of the run driver, or a stand-in
 // in tests): model, UTC time, both positions, the frequency list (kHz) and
 // the sunspot number in; one result per frequency and the path out.

@@ -206,8 +206,10 @@ private:
             {"S PRB", [](const FrequencyPrediction& x) { return FormatF(x.reliability * x.mufDay, 5, 2); }},
             {"SIG LW", [](const FrequencyPrediction& x) { return FormatF(x.sigmaDb, 5, 1); }},
             {"SIG UP", [](const FrequencyPrediction& x) { return FormatF(x.sigmaDb, 5, 1); }},
-            {"SNR LW", [](const FrequencyPrediction& x) { return FormatF(x.sigmaDb + 3, 5, 1); }},
-            {"SNR UP", [](const FrequencyPrediction& x) { return FormatF(x.sigmaDb + 3, 5, 1); }},
+            // The SNR's decile spreads: 1.28 sigma, the 10 % points of the
+            // normal spread REL is taken from.
+            {"SNR LW", [](const FrequencyPrediction& x) { return FormatF(x.sigmaDb * 1.28, 5, 1); }},
+            {"SNR UP", [](const FrequencyPrediction& x) { return FormatF(x.sigmaDb * 1.28, 5, 1); }},
             {"TGAIN", [tgain](const FrequencyPrediction&) { return FormatF(tgain, 5, 1); }},
             {"RGAIN", [rgain](const FrequencyPrediction&) { return FormatF(rgain, 5, 1); }},
             {"SNRxx", [](const FrequencyPrediction& x) { return FormatI(x.snrAtReliabilityDb, 5); }},
