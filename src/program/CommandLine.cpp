@@ -58,6 +58,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             setCommand(CommandLine::Command::BestTime, arg);
         } else if (arg == QLatin1String("--long")) {
             line.bestTimeLong = true;
+        } else if (arg == QLatin1String("--rel")) {
+            line.reliability = true;
         } else if (arg == QLatin1String("--details")) {
             setCommand(CommandLine::Command::Details, arg);
             value(line.station);
@@ -92,6 +94,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (line.error.isEmpty() && line.bestTimeLong && line.command != CommandLine::Command::BestTime)
         line.error = QStringLiteral("--long goes with --best-time");
+    if (line.error.isEmpty() && line.reliability && line.command != CommandLine::Command::Hours &&
+        line.command != CommandLine::Command::BestTime)
+        line.error = QStringLiteral("--rel goes with --hours or --best-time");
     return line;
 }
 
@@ -114,6 +119,8 @@ QString CommandLineUsage() {
         "  --best-time [--long]  print the best predicted SNR by UTC hour over the\n"
         "                        system's stations: one row, or one per station with\n"
         "                        --long (tab-separated, header first)\n"
+        "  --rel                 with --hours or --best-time: the reliability (percent)\n"
+        "                        instead of the SNR\n"
         "  --details STATION     print the detailed prediction of each frequency of STATION\n"
         "                        (as --hours names it) with the best list's columns and\n"
         "                        check marks, in ascending frequency order\n"

@@ -3,7 +3,8 @@
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
 //            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report |
-//            --hours STATION | --details STATION [--hour HH] | --best-time [--long] |
+//            --hours STATION [--rel] | --details STATION [--hour HH] |
+//            --best-time [--long] [--rel] |
 //            --history [--from YYYY-MM-DD --to YYYY-MM-DD] | --ham-check | --beam-list]
 //
 // Without a headless command the main window opens.
@@ -28,6 +29,7 @@ struct CommandLine {
     QDate historyFrom, historyTo;      // the history's range; invalid: the whole log
     QString station;                   // the station of --hours and --details
     bool bestTimeLong = false;         // --best-time in the long form (--long)
+    bool reliability = false;          // --hours and --best-time show the reliability (--rel)
     std::optional<int> hour;           // the UTC hour of --details; none: the clock's time
     QString error;                     // set when the line could not be read
 };

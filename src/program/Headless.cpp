@@ -269,8 +269,10 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
         case CommandLine::Command::History:
             return ConnectionHistory(app, out);
         case CommandLine::Command::Hours:
+            app.propagationHours().SetValues(line.reliability ? HourValues::Reliability : HourValues::Snr);
             return PropagationHoursReport(app, line.station, out, err);
         case CommandLine::Command::BestTime:
+            app.propagationBest().SetValues(line.reliability ? HourValues::Reliability : HourValues::Snr);
             return PropagationBestReport(app, line.bestTimeLong, out, err);
         case CommandLine::Command::Details:
             return PropagationDetailsReport(app, line.station, line.hour, out, err);

@@ -39,6 +39,8 @@ bool frmPropagationBest::Update(const QString& system, bool bLong) {
     m_system = system;
     m_long = bLong;
     m_failure.clear();
+    caption = m_values == HourValues::Reliability ? QString::fromLatin1(kCaptionReliability)
+                                                  : QString::fromLatin1(kCaption);
 
     QStringList stations;
     const CurrentPositionSource here = [this](double& latitude, double& longitude) {
@@ -92,7 +94,8 @@ bool frmPropagationBest::Update(const QString& system, bool bLong) {
         }
         first = grdData.Rows();
     }
-    if (!m_long && grdData.Rows() > 1) Fold(1, QStringLiteral("Snr"));
+    if (!m_long && grdData.Rows() > 1)
+        Fold(1, m_values == HourValues::Reliability ? QStringLiteral("Rel") : QStringLiteral("Snr"));
 
     grdData.SetRedraw(true);
     HighlightHour(m_main.TimeGetZulu().time().hour() + kColFirstHour);
@@ -243,6 +246,8 @@ bool frmPropagationBest::FillPrediction(const QString& station, int first) {
                        path.StationToShipAzimuth, midnight.addSecs(h * 3600), kColLabel,
                        kColFirstHour + h, kColFirstOffset + h, false);
     }
+    if (m_values == HourValues::Reliability)
+        HourCellsReliability(grdData, first, last, kColFirstHour, results, kSnrFloor);
     return true;
 }
 
@@ -251,12 +256,19 @@ bool frmPropagationBest::FillPrediction(const QString& station, int first) {
 void frmPropagationBest::Fold(int first, const QString& label) {
     const int last = grdData.Rows() - 1;
     for (int col = kColFirstHour; col < kColFirstOffset; ++col) {
+        // Cells without a value (a reliability the model does not give) add
+        // none; with none at all the folded cell stays empty.
         double best = 0.0;
-        for (int row = first; row <= last; ++row)
-            best = std::max(best, grdData.Text(row, col).toDouble());
-        grdData.SetText(first, col, NumberFormat(best, 0));
+        bool any = false;
+        for (int row = first; row <= last; ++row) {
+            const QString text = grdData.Text(row, col);
+            if (text.isEmpty()) continue;
+            any = true;
+            best = std::max(best, text.toDouble());
+        }
+        grdData.SetText(first, col, any ? NumberFormat(best, 0) : QString());
         grdData.SetCellAlignment(first, col, AlignCenter);
-        grdData.SetBackColor(first, col, SnrColor(best));
+        grdData.SetBackColor(first, col, any ? HourColor(m_values, best) : Grid::kDefaultBackColor);
         grdData.SetBold(first, col, false);
     }
     grdData.SetText(first, kColLabel, label);
@@ -295,7 +307,9 @@ void frmPropagationBest::grdData_MouseMove(int, int, int x, int y) {
     } else if (m_long && cell.iRow >= 0 && cell.iCol == kColRange) {
         tip = QStringLiteral("Station Range (mni)");
     } else if (cell.iRow >= 1 && cell.iCol >= 1) {
-        tip = QStringLiteral("Signal to Noise Ratio (dB)");
+        tip = m_values == HourValues::Reliability
+                  ? QStringLiteral("Reliability (%): the chance of reaching the SNR a Pactor link needs")
+                  : QStringLiteral("Signal to Noise Ratio (dB)");
     }
     grdData.SetToolTipText(QString());
     grdData.SetToolTipText(tip);

@@ -39,6 +39,8 @@ public:
     static constexpr int kSizeMargin = 110;     // twips around the grid
     static constexpr const char* kCaption =
         "Tidewell - Best Connect Time - SNR by Hour (bigger is better)";
+    static constexpr const char* kCaptionReliability =
+        "Tidewell - Best Connect Time - Reliability by Hour (%)";
 
     frmPropagationBest(MainState& main, const ITextMetrics& metrics, AirMail& airmail,
                        Position& position, PropagationGetHoursFunction propagationGetHours);
@@ -81,6 +83,14 @@ public:
     void grdData_MouseUp(int button, int shift, int x, int y);
     void mnuPopupShort_Click() { Update(m_system, false); }
     void mnuPopupLong_Click() { Update(m_system, true); }
+    // The menu's "SNR" and "Reliability": what the cells show, the grid
+    // built again.
+    HourValues Values() const { return m_values; }
+    void SetValues(HourValues values) { m_values = values; }
+    void mnuPopupValues_Click(HourValues values) {
+        m_values = values;
+        Update(m_system, m_long);
+    }
 
     // The Popup menu at (x, y) of the grid.
     std::function<void(int x, int y)> onPopup;
@@ -106,6 +116,7 @@ private:
     PropagationGetHoursFunction m_propagationGetHours;
     bool m_updating = false;
     bool m_long = false;
+    HourValues m_values = HourValues::Snr;
     QString m_system;
     int m_hourCol = -1;
     QString m_failure;

@@ -15,6 +15,8 @@ namespace tw {
 namespace {
 const QString kCaptionData =
     QStringLiteral("Tidewell - SNR by Hour and Frequency (bigger is better) - ");
+const QString kCaptionReliability =
+    QStringLiteral("Tidewell - Reliability by Hour and Frequency (%) - ");
 // The lowest SNR shown; weaker predictions are shown as it.
 constexpr double kSnrFloor = -99.0;
 }  // namespace
@@ -48,6 +50,51 @@ std::vector<SnrKeyEntry> SnrColorKey() {
                        kSnrSteps[i].color});
     key.push_back({QStringLiteral("%1+").arg(kSnrSteps[0].from), kSnrSteps[0].color});
     return key;
+}
+
+namespace {
+constexpr SnrStep kRelSteps[] = {
+    {90, Rgb(0, 160, 0)},   {75, Rgb(128, 224, 0)}, {50, Rgb(255, 255, 0)},
+    {25, Rgb(255, 160, 0)}, {10, Rgb(192, 0, 0)},
+};
+constexpr Color kRelBelowSteps = Rgb(128, 128, 128);
+}  // namespace
+
+Color RelColor(double reliability) {
+    for (const SnrStep& step : kRelSteps)
+        if (reliability >= step.from) return step.color;
+    return kRelBelowSteps;
+}
+
+std::vector<SnrKeyEntry> RelColorKey() {
+    std::vector<SnrKeyEntry> key;
+    constexpr int steps = static_cast<int>(std::size(kRelSteps));
+    key.push_back({QStringLiteral("<%1").arg(kRelSteps[steps - 1].from), kRelBelowSteps});
+    for (int i = steps - 1; i > 0; --i)
+        key.push_back({QStringLiteral("%1-%2").arg(kRelSteps[i].from).arg(kRelSteps[i - 1].from - 1),
+                       kRelSteps[i].color});
+    key.push_back({QStringLiteral("%1+").arg(kRelSteps[0].from), kRelSteps[0].color});
+    return key;
+}
+
+Color HourColor(HourValues values, double value) {
+    return values == HourValues::Reliability ? RelColor(value) : SnrColor(value);
+}
+
+void HourCellsReliability(Grid& grid, int first, int last, int firstCol,
+                          const PropagationHours& results, double floor) {
+    for (int h = 0; h < 24 && h < static_cast<int>(results.size()); ++h) {
+        const auto& hour = results[static_cast<std::size_t>(h)];
+        for (int row = first; row <= last && row - first < static_cast<int>(hour.size()); ++row) {
+            const PropagationResult& result = hour[static_cast<std::size_t>(row - first)];
+            const int col = firstCol + h;
+            const double shift =
+                ShownSnrShift(std::max(floor, static_cast<double>(result.Snr)), grid.Text(row, col));
+            const double rel = ReliabilityShifted(result, shift);
+            grid.SetText(row, col, ReliabilityText(rel));
+            grid.SetBackColor(row, col, rel < 0 ? Grid::kDefaultBackColor : RelColor(rel));
+        }
+    }
 }
 
 void HighlightHourHeader(Grid& grid, int previous, int col) {
@@ -115,8 +162,10 @@ bool frmPropagationHours::Update(const QString& system, const QString& station,
         m_system = system;
         m_station = station;
         m_label = StationNameFromStation(m_airmail, system, station);
-        caption = kCaptionData + m_label;
     }
+    if (!m_station.isEmpty())
+        caption = (m_values == HourValues::Reliability ? kCaptionReliability : kCaptionData) + m_label;
+    m_time = time;
     const QDateTime utc = time.toUTC();
     m_day = QDateTime(utc.date(), QTime(0, 0), Qt::UTC);
     m_failure.clear();
@@ -218,6 +267,10 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
             OffsetData(m_main, m_airmail, grdData, m_system, m_station, 1, last,
                        path.StationToShipAzimuth, m_day.addSecs(h * 3600), kColFrequency,
                        kColFirstHour + h, kColFirstOffset + h, false);
+    if (m_values == HourValues::Reliability) {
+        HourCellsReliability(grdData, 1, last, kColFirstHour, results, kSnrFloor);
+        return true;
+    }
     // Each cell in the colour of the number it shows, offset included, as the
     // colour key reads.
     for (int row = 1; row <= last; ++row)
@@ -277,7 +330,9 @@ void frmPropagationHours::grdData_MouseMove(int, int, int x, int y) {
                   ? QStringLiteral("Station Offset of ") +
                         grdData.Text(cell.iRow, cell.iCol + kColFirstOffset - kColFirstHour) +
                         QStringLiteral(" dB")
-                  : QStringLiteral("Signal to Noise Ratio (dB)");
+                  : m_values == HourValues::Reliability
+                        ? QStringLiteral("Reliability (%): the chance of reaching the SNR a Pactor link needs")
+                        : QStringLiteral("Signal to Noise Ratio (dB)");
     }
     grdData.SetToolTipText(QString());
     grdData.SetToolTipText(tip);
@@ -299,6 +354,11 @@ void frmPropagationHours::grdData_MouseUp(int button, int, int x, int y) {
 
 void frmPropagationHours::mnuDataDetails_Click() {
     ShowDetails(m_popupCol);
+}
+
+void frmPropagationHours::mnuDataValues_Click(HourValues values) {
+    m_values = values;
+    if (m_time.isValid()) Update(QString(), QString(), m_time);
 }
 
 void frmPropagationHours::ShowDetails(int col) {

@@ -41,6 +41,26 @@ struct SnrKeyEntry {
 std::vector<SnrKeyEntry> SnrColorKey();
 inline constexpr const char* kSnrKeyCaption = "SNR (dB):";
 
+// What the hour views' cells show: the predicted SNR (dB), or the
+// reliability of that SNR (percent), antenna offsets included either way.
+enum class HourValues { Snr, Reliability };
+
+// The background of a reliability cell by its value (percent): grey below
+// 10, then from dark red through orange and yellow to green from 90.  Its
+// colour key, weakest first ("<10", "10-24", ..., "90+").
+Color RelColor(double reliability);
+std::vector<SnrKeyEntry> RelColorKey();
+inline constexpr const char* kRelKeyCaption = "Reliability (%):";
+// The colour of an hour cell's number by what the cells show.
+Color HourColor(HourValues values, double value);
+
+// Turns the SNR cells of rows first..last, hour h in column firstCol + h,
+// into the reliability of the SNR each shows (its offset included), from
+// results[h][row - first]; an SNR below `floor` was shown as it.  A cell
+// whose reliability the model does not give is emptied.
+void HourCellsReliability(Grid& grid, int first, int last, int firstCol,
+                          const PropagationHours& results, double floor);
+
 // The current hour's mark in an hour view's grid: its header cell in the
 // selection colour and a solid frame around its column; `previous` (-1 for
 // none) loses the mark.
@@ -127,6 +147,11 @@ public:
     void grdData_DblClick(int x, int y);
     void grdData_MouseUp(int button, int shift, int x, int y);
     void mnuDataDetails_Click();
+    // The menu's "SNR" and "Reliability": what the cells show; the grid is
+    // built again for the station and day shown.
+    HourValues Values() const { return m_values; }
+    void SetValues(HourValues values) { m_values = values; }
+    void mnuDataValues_Click(HourValues values);
 
     // The detailed view for the chosen hour: this window's system and station
     // at the day's midnight plus the hour.
@@ -154,6 +179,8 @@ private:
     QString m_station;
     QString m_label;
     QDateTime m_day;  // midnight (UTC) of the day shown
+    QDateTime m_time;  // the time of the last update
+    HourValues m_values = HourValues::Snr;
     int m_chosenCol = -1;
     int m_hourCol = -1;
     int m_popupCol = -1;
