@@ -20,28 +20,43 @@ SnrColorKeyWidget::SnrColorKeyWidget(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 }
 
+void SnrColorKeyWidget::SetValues(HourValues values) {
+    if (values == m_values) return;
+    m_values = values;
+    updateGeometry();
+    update();
+}
+
+std::vector<SnrKeyEntry> SnrColorKeyWidget::Entries() const {
+    return m_values == HourValues::Reliability ? RelColorKey() : SnrColorKey();
+}
+
+QString SnrColorKeyWidget::Caption() const {
+    return QString::fromLatin1(m_values == HourValues::Reliability ? kRelKeyCaption : kSnrKeyCaption);
+}
+
 int SnrColorKeyWidget::SwatchWidth() const {
     int width = 0;
-    for (const SnrKeyEntry& entry : SnrColorKey())
+    for (const SnrKeyEntry& entry : Entries())
         width = std::max(width, fontMetrics().horizontalAdvance(entry.label));
     return width + 2 * kPadding;
 }
 
 QSize SnrColorKeyWidget::sizeHint() const {
-    const int caption = fontMetrics().horizontalAdvance(QString::fromLatin1(kSnrKeyCaption));
-    const int swatches = static_cast<int>(SnrColorKey().size()) * SwatchWidth();
+    const int caption = fontMetrics().horizontalAdvance(Caption());
+    const int swatches = static_cast<int>(Entries().size()) * SwatchWidth();
     return {2 * kMargin + caption + kMargin + swatches, 2 * kMargin + fontMetrics().height() + 4};
 }
 
 void SnrColorKeyWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QString caption = QString::fromLatin1(kSnrKeyCaption);
+    const QString caption = Caption();
     const QRect band(kMargin, kMargin, width() - 2 * kMargin, height() - 2 * kMargin);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter, caption);
     int x = band.left() + fontMetrics().horizontalAdvance(caption) + kMargin;
     const int swatch = SwatchWidth();
-    for (const SnrKeyEntry& entry : SnrColorKey()) {
+    for (const SnrKeyEntry& entry : Entries()) {
         const QRect box(x, band.top(), swatch, band.height());
         painter.fillRect(box, ToQColor(entry.color));
         painter.setPen(ToQColor(ReadableTextColor(entry.color)));

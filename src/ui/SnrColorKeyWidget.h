@@ -1,8 +1,11 @@
 #pragma once
-// The colour key below the hour views' grids: what each SNR colour stands
-// for, in dB, drawn from the core's SnrColorKey.
+// The colour key below the hour views' grids: what each colour stands for,
+// the SNR in dB (the core's SnrColorKey) or the reliability in percent
+// (RelColorKey), as the view shows.
 
 #include <QWidget>
+
+#include "views/PropagationHours.h"
 
 namespace tw {
 
@@ -14,12 +17,19 @@ public:
     QSize sizeHint() const override;
     // A window made smaller by hand may squeeze the key.
     QSize minimumSizeHint() const override { return {0, 0}; }
+    // The key of what the view's cells show.
+    void SetValues(HourValues values);
+    HourValues Values() const { return m_values; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     int SwatchWidth() const;
+    std::vector<SnrKeyEntry> Entries() const;
+    QString Caption() const;
+
+    HourValues m_values = HourValues::Snr;
 };
 
 }  // namespace tw

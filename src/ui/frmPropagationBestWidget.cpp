@@ -44,6 +44,17 @@ frmPropagationBestWidget::frmPropagationBestWidget(frmPropagationBest& model,
     m_mnuPopupLong->setCheckable(true);
     connect(m_mnuPopupShort, &QAction::triggered, this, [this] { m_model.mnuPopupShort_Click(); });
     connect(m_mnuPopupLong, &QAction::triggered, this, [this] { m_model.mnuPopupLong_Click(); });
+    m_mnuPopup->addSeparator();
+    m_mnuPopupSnr = m_mnuPopup->addAction(QStringLiteral("SNR"));
+    m_mnuPopupSnr->setObjectName(QStringLiteral("mnuPopupSnr"));
+    m_mnuPopupSnr->setCheckable(true);
+    m_mnuPopupReliability = m_mnuPopup->addAction(QStringLiteral("Reliability"));
+    m_mnuPopupReliability->setObjectName(QStringLiteral("mnuPopupReliability"));
+    m_mnuPopupReliability->setCheckable(true);
+    connect(m_mnuPopupSnr, &QAction::triggered, this,
+            [this] { m_model.mnuPopupValues_Click(HourValues::Snr); });
+    connect(m_mnuPopupReliability, &QAction::triggered, this,
+            [this] { m_model.mnuPopupValues_Click(HourValues::Reliability); });
     m_model.onPopup = [this](int x, int y) {
         m_mnuPopup->popup(m_grid->viewport()->mapToGlobal(
             QPoint(x / m_metrics.TwipsPerPixelX(), y / m_metrics.TwipsPerPixelY())));
@@ -59,6 +70,9 @@ void frmPropagationBestWidget::Sync() {
     setWindowTitle(m_model.caption);
     m_mnuPopupShort->setChecked(m_model.mnuPopupShortChecked);
     m_mnuPopupLong->setChecked(m_model.mnuPopupLongChecked);
+    m_mnuPopupSnr->setChecked(m_model.Values() == HourValues::Snr);
+    m_mnuPopupReliability->setChecked(m_model.Values() == HourValues::Reliability);
+    m_key->SetValues(m_model.Values());
     m_tmrHour->setInterval(m_model.tmrHour.interval);
     if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
     if (!m_model.tmrHour.enabled) m_tmrHour->stop();

@@ -50,6 +50,8 @@ private:
     QMenu* m_mnuPopup = nullptr;
     QAction* m_mnuPopupShort = nullptr;
     QAction* m_mnuPopupLong = nullptr;
+    QAction* m_mnuPopupSnr = nullptr;
+    QAction* m_mnuPopupReliability = nullptr;
     QSize m_sized;  // the size last taken from the model (pixels)
     QPointer<QWidget> m_above;  // the detailed view
     bool m_shownBefore = false;

@@ -40,6 +40,17 @@ frmPropagationHoursWidget::frmPropagationHoursWidget(frmPropagationHours& model,
     QAction* details = m_mnuData->addAction(QStringLiteral("Detailed Data..."));
     details->setObjectName(QStringLiteral("mnuDataDetails"));
     connect(details, &QAction::triggered, this, [this] { m_model.mnuDataDetails_Click(); });
+    m_mnuData->addSeparator();
+    m_mnuDataSnr = m_mnuData->addAction(QStringLiteral("SNR"));
+    m_mnuDataSnr->setObjectName(QStringLiteral("mnuDataSnr"));
+    m_mnuDataSnr->setCheckable(true);
+    m_mnuDataReliability = m_mnuData->addAction(QStringLiteral("Reliability"));
+    m_mnuDataReliability->setObjectName(QStringLiteral("mnuDataReliability"));
+    m_mnuDataReliability->setCheckable(true);
+    connect(m_mnuDataSnr, &QAction::triggered, this,
+            [this] { m_model.mnuDataValues_Click(HourValues::Snr); });
+    connect(m_mnuDataReliability, &QAction::triggered, this,
+            [this] { m_model.mnuDataValues_Click(HourValues::Reliability); });
     m_model.onDataMenuPopup = [this](int x, int y) {
         m_mnuData->popup(m_grid->viewport()->mapToGlobal(
             QPoint(x / m_metrics.TwipsPerPixelX(), y / m_metrics.TwipsPerPixelY())));
@@ -53,6 +64,9 @@ frmPropagationHoursWidget::frmPropagationHoursWidget(frmPropagationHours& model,
 
 void frmPropagationHoursWidget::Sync() {
     setWindowTitle(m_model.caption);
+    m_mnuDataSnr->setChecked(m_model.Values() == HourValues::Snr);
+    m_mnuDataReliability->setChecked(m_model.Values() == HourValues::Reliability);
+    m_key->SetValues(m_model.Values());
     m_tmrHour->setInterval(m_model.tmrHour.interval);
     if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
     if (!m_model.tmrHour.enabled) m_tmrHour->stop();

@@ -47,6 +47,8 @@ private:
     SnrColorKeyWidget* m_key = nullptr;
     QTimer* m_tmrHour = nullptr;
     QMenu* m_mnuData = nullptr;
+    QAction* m_mnuDataSnr = nullptr;
+    QAction* m_mnuDataReliability = nullptr;
     QSize m_sized;  // the size last taken from the model (pixels)
     QPointer<QWidget> m_above;  // the detailed view
     bool m_shownBefore = false;
