@@ -47,7 +47,7 @@ TEST_F(BestGridTest, HeaderStartsAFreshListInTheLayoutOfTheSettings) {
             EXPECT_TRUE(grid.ColWidth(col) > 0 || col == best.m_iColP3 ||
                         grid.Text(0, col).isEmpty());
         }
-        EXPECT_EQ(shown, additional ? 13 : 4);
+        EXPECT_EQ(shown, additional ? 14 : 4);
         EXPECT_EQ(grid.ColWidth(best.m_iColFrequency), 19 * 105);
         EXPECT_TRUE(grid.MergeCol(best.m_iColStation + 1));
         EXPECT_EQ(grid.MergeCol(best.m_iColStnAnt), additional);

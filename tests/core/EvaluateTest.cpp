@@ -136,7 +136,8 @@ protected:
         fake.Set("K1AA", "4000.0", -3.2f);
         fake.predictions["K1AA"]["8000.0"] = {.Layer = "2F2", .TakeoffAngle = 7.25f,
                                               .Signal = -98.4f, .Noise = -160.6f, .Snr = 21.0f,
-                                              .SnrSlope = -2.0f};
+                                              .SnrSlope = -2.0f, .Rel = 2.9f, .SnrMedian = 21.0f,
+                                              .SnrLower = 12.8f, .SnrUpper = 12.8f};
     }
     // The three frequency rows, checked, after the header; then their evaluation.
     StationOutcome Evaluate(bool additionalData, const char* time = "2026-06-06T12:10:00Z") {
@@ -193,6 +194,12 @@ TEST_F(StationEvaluateTest, WritesEveryCellWithAdditionalData) {
         EXPECT_EQ(grid().CellAlignment(row, col), col == st ? AlignLeft : AlignRight);
         EXPECT_EQ(grid().Bold(row, col), col == snr);
     }
+    // The reliability: none where the model gives none; 6 dB of offset on
+    // 8000.0 (21 dB, 10 dB a decile spread) move it as the SNR moves.
+    EXPECT_EQ(Column(best().m_iColRel), (Strings{"", "", "3"}));
+    main.settings.m_bStationOffset = true;
+    ASSERT_EQ(Evaluate(true), StationOutcome::Evaluated);
+    EXPECT_EQ(Text(3, best().m_iColRel), QStringLiteral("10"));
 }
 
 // Without additional data the station (by its name when it has one), the

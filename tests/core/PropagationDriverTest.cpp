@@ -481,6 +481,9 @@ TEST_F(PropagationDriver, TheRealEngineGivesItsTablesOrSaysWhyNot) {
             // The sample: hour 20, 14.1 MHz, and the MUF.
             EXPECT_FLOAT_EQ(results[6].Snr, 14.0f);
             EXPECT_FLOAT_EQ(path.Muf.front(), 17450.0f);
+            // The engine's reliability, as its SNR and spreads give it.
+            for (const PropagationResult& r : results)
+                EXPECT_NEAR(ReliabilityShifted(r, 0.0), r.Rel, 2.0);
             continue;
         }
         EXPECT_FALSE(ok);
@@ -524,6 +527,18 @@ TEST_F(PropagationDriver, StandinsGiveAMufThatFollowsTheSunspotNumberTheSeasonAn
         EXPECT_TRUE(path.Valid);
         // In every season the MUF is higher by day.
         for (int month : {3, 6, 12}) EXPECT_GT(muf(month, 15), 1.3f * muf(month, 3)) << month;
+        // The reliability printed follows from the SNR and, where the program
+        // prints them, its decile spreads: the SNR as its REL places it stays
+        // within the whole dB printed.
+        for (int hour = 0; hour < 24; hour += 2) {
+            muf(6, hour);
+            for (const PropagationResult& r : results) {
+                EXPECT_GE(r.Rel, 0.0f);
+                if (model == ModelRec533) continue;
+                EXPECT_NEAR(ReliabilityShifted(r, 0.0), r.Rel, 1.0)
+                    << r.Frequency << " kHz, SNR " << r.SnrMedian;
+            }
+        }
     }
     EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage().toStdString();
 }

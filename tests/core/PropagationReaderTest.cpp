@@ -179,11 +179,13 @@ QByteArray Rec533Output() {
     QStringList lines = {
         QStringLiteral("  TRANSMITTER             RECEIVER            AZIMUTHS       N. MI."),
         QStringLiteral("  13.50 N  144.80 E - 38.60 N  120.30 W    51.37  283.59    5125.2")};
-    for (const auto& [muf, luf, snxx] :
-         {std::tuple{"17.4", " 5.2", "   22  -17"}, std::tuple{"18.0", " 6.0", "   25  -10"}}) {
+    // The reliability row only in the first hour.
+    for (const auto& [muf, luf, snxx, rel] : {std::tuple{"17.4", " 5.2", "   22  -17", "  .80  .05"},
+                                             std::tuple{"18.0", " 6.0", "   25  -10", ""}}) {
         lines << QString() << (QStringLiteral("FREQ") + QLatin1String(muf)).leftJustified(64) + luf
               << row("MODE", " 1F2      ") << row("ANGL", " 12.5     ") << row("DBU", "   40  -12")
               << row("S/N", "   30   -5") << row("SNxx", snxx);
+        if (*rel) lines << row("REL", rel);
     }
     return lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n  END OF RUN\r\n";
 }
@@ -211,6 +213,58 @@ TEST(PropagationRec533Output, ReadsEveryRowOfEveryHour) {
     EXPECT_THAT(Numbers(table[0][1]), Pointwise(FloatNear(1e-3f), second));
     EXPECT_FLOAT_EQ(table[1][0].Snr, 25.0f);
     EXPECT_FLOAT_EQ(table[1][1].Snr, -10.0f);
+    // The reliability where the program prints it, in percent; no spreads.
+    EXPECT_FLOAT_EQ(table[0][0].Rel, 80.0f);
+    EXPECT_FLOAT_EQ(table[0][1].Rel, 5.0f);
+    EXPECT_FLOAT_EQ(table[1][0].Rel, -1.0f);
+    EXPECT_FLOAT_EQ(table[0][0].SnrLower, -1.0f);
+    EXPECT_EQ(ReliabilityShifted(table[0][0], 0.0), 80.0);
+    EXPECT_EQ(ReliabilityShifted(table[0][0], 6.0), -1.0);
+}
+
+// Every row of the real samples: the reliability the engine printed, from
+// its SNR and decile spreads as the engine's formula gives it.  The median
+// SNR is printed whole, so the formula on it alone is off by up to 4 points;
+// the engine's own REL places the median within its printed dB.
+TEST(PropagationIcepacVoacapOutput, TheReliabilityIsTheEnginesFromItsSnrAndSpreads) {
+    const std::vector<std::pair<const char*, std::vector<PropagationRun>>> samples = {
+        {"voacap-guam-2h.out", {GuamRun()}},
+        {"voacap-honolulu-24h.out",
+         {test::SampleRun(12, 0, 24, {38.6, -120.3, 21.3, -157.9}, {3600, 7100, 10200, 14100, 18100},
+                          100.0f)}},
+        {"voacap-3circuits-2h.out", test::ThreeCircuitRuns(6, 20, 2, 150.0f)},
+        {"voacap-3circuits-24h.out", test::ThreeCircuitRuns(12, 0, 24, 100.0f)}};
+    int rows = 0;
+    for (const auto& [sample, runs] : samples) {
+        std::vector<PropagationHours> tables;
+        std::vector<PropagationPath> paths;
+        IcepacVoacapReadCircuits(ReadSample(QLatin1String(sample)), runs, tables, paths);
+        for (const PropagationHours& table : tables) {
+            for (const auto& hour : table) {
+                for (const PropagationResult& r : hour) {
+                    SCOPED_TRACE(std::string(sample) + " SNR " + std::to_string(r.SnrMedian));
+                    ASSERT_GE(r.Rel, 0.0f);
+                    EXPECT_NEAR(ReliabilityFromSnr(r.SnrMedian, r.SnrLower, r.SnrUpper), r.Rel, 4.0);
+                    EXPECT_NEAR(ReliabilityShifted(r, 0.0), r.Rel, 2.0);
+                    ++rows;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(rows, 686);
+    // Hour 20 at 16.6 MHz from Guam: SNR 23, upper spread 16.6 dB, REL 0.09;
+    // 10 dB more (the median placed at 22.6) gives about 28 %, 10 dB less
+    // about 2 %.
+    PropagationHours table;
+    PropagationPath path;
+    QString error;
+    ASSERT_TRUE(IcepacVoacapReadOutput(ReadSample(QStringLiteral("voacap-guam-2h.out")), GuamRun(),
+                                       table, path, error));
+    const PropagationResult& r = table[0][7];
+    EXPECT_EQ(std::vector<float>({r.SnrMedian, r.Rel, r.SnrLower, r.SnrUpper}),
+              std::vector<float>({23, 9, 26.8f, 16.6f}));
+    EXPECT_NEAR(ReliabilityShifted(r, 10.0), 28.4, 0.2);
+    EXPECT_NEAR(ReliabilityShifted(r, -10.0), 1.7, 0.2);
 }
 
 // `from` replaced by `to` in `output`, or the output cut before it when `to`

@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, StartUpPlacesTheWindowAndTheFirstUpdateDecidesWhichButton
         Grid& grid = main->best.grdFrequency;
         int shown = 0;
         for (int c = 0; c < grid.Cols(); ++c) shown += grid.ColWidth(c) > 0;
-        EXPECT_EQ(shown, 13);
+        EXPECT_EQ(shown, 14);
         ui.SetPanelText(3, QStringLiteral("01:00"));
         grid.SetRows(5);  // a list from before
         main->Form_Activate();

@@ -56,6 +56,7 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
         {{"--history", "--from", "2026-06-01"}, 2, "^\\z", {}},
         {{"--best-time"}, 1, "^\\z", "Tidewell: no AirMail system to take the stations from\n"},
         {{"--long", "--best-list"}, 2, "^\\z", "--long goes with --best-time"},
+        {{"--rel", "--best-list"}, 2, "^\\z", "--rel goes with --hours or --best-time"},
         {{"--details", "QA1PMB", "--hour", "24"}, 2, "^\\z", "--hour wants an hour from 0 to 23"},
         {{"--hour", "7", "--best-list"}, 2, "^\\z", "--hour goes with --details"},
         {{"--demo", "--hours", "Nope"}, 1, "^\\z",
@@ -181,7 +182,7 @@ TEST_F(DemoDrive, PrintSettingsShowsStoredValuesOverDefaults) {
 TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
     const QStringList longHeader{"Station", "Range",  "Azimuth", "Frequency", "LUF-MUF",
                                  "Layer",   "T Ang",  "Signal",  "Noise",     "Snr",
-                                 "Slope",   "Stn Az", "Stn Ant"};
+                                 "Slope",   "Stn Az", "Stn Ant", "Rel"};
     // The system, the time, additional data shown, the stations listed.
     const std::tuple<const char*, const char*, bool, int> cases[] = {
         {"", "2026-06-06T02:00", false, 4}, {"HAM", "2026-06-06T14:00", false, 5},
@@ -369,6 +370,20 @@ TEST_F(DemoDrive, ViewsPrintTheirGrids) {
     }
     EXPECT_EQ(column.join(" "), "7070.0(p3) 10145.5 14112.5 21110.0(p3) 24925.5 28118.0(p3)");
     EXPECT_EQ(view({"--hours", "Arlen Point"}, "SAILMAIL").rows.size(), 6);
+    // The same day as reliabilities: whole percentages, at least even odds
+    // where the SNR passes the 40 dB a link needs.
+    const Listing reliability = view({"--hours", "QA1PMB", "--rel"}, "HAM");
+    ASSERT_EQ(reliability.rows.size(), listing.rows.size());
+    for (int i = 0; i < listing.rows.size(); ++i) {
+        for (int c = 1; c <= 24; ++c) {
+            bool whole = false;
+            const int rel = reliability.rows[i].value(c).toInt(&whole);
+            EXPECT_TRUE(whole && rel >= 0 && rel <= 100) << reliability.rows[i].value(c).toStdString();
+            if (listing.rows[i].value(c).toInt() > 40) {
+                EXPECT_GE(rel, 50);
+            }
+        }
+    }
 
     // The detailed view at 07 UTC: the same frequencies with the 07 column's
     // SNR, one of them checked.
@@ -391,6 +406,7 @@ TEST_F(DemoDrive, ViewsPrintTheirGrids) {
     EXPECT_EQ(folded.header.size(), 25);
     ASSERT_EQ(folded.rows.size(), 1);
     EXPECT_EQ(folded.rows[0].value(0), "Snr");
+    EXPECT_EQ(view({"--best-time", "--rel"}, "SAILMAIL").rows.value(0).value(0), "Rel");
 }
 
 }  // namespace

@@ -134,6 +134,13 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_TRUE(bestTime->grdData()->viewport()->width() * metrics.TwipsPerPixelX() >=
                     app->propagationBest().WidthWanted() - frmPropagationBest::kSizeMargin ||
                 bestTime->frameGeometry().width() == screen.width());
+    // Their menus switch to the reliability, with its own (wider) colour key.
+    hours->mnuData()->findChild<QAction*>(QStringLiteral("mnuDataReliability"))->trigger();
+    bestTime->mnuPopup()->findChild<QAction*>(QStringLiteral("mnuPopupReliability"))->trigger();
+    EXPECT_TRUE(hours->windowTitle().startsWith("Tidewell - Reliability by Hour and Frequency (%) - "));
+    EXPECT_EQ(bestTime->windowTitle(), frmPropagationBest::kCaptionReliability);
+    EXPECT_EQ(hours->colorKey()->Values(), HourValues::Reliability);
+    EXPECT_EQ(bestTime->colorKey()->Values(), HourValues::Reliability);
     // Both hour views show their colour key whole below a grid that shows every row.
     const auto keyAndRows = [&](auto* view, const auto& model) {
         EXPECT_EQ(view->colorKey()->size().expandedTo(view->colorKey()->sizeHint()), view->colorKey()->size());

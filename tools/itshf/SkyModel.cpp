@@ -97,8 +97,8 @@
  * above the mode's MUF: sigma = 8 + 4 (1 - Phi((1 - f / MUF_mode) / 0.15)).
  * SNR at the required reliability r: SNR - z(r) sigma, z the normal quantile;
  * reliability = Phi((SNR - required SNR) / sigma); the method 20 table
- * prints the SNR's decile spreads (SNR LW, SNR UP) as 1.28 sigma.  MUFday = fraction of days
- * with f below the MUF = Phi((MUF - f) / (0.15 MUF)).
+ * prints the SNR's decile spreads (SNR LW, SNR UP) as 1.28 sigma.  MUFday =
+ * fraction of days with f below the MUF = Phi((MUF - f) / (0.15 MUF)).
  *
  * LUF.  The lowest frequency, searched from 1.00 MHz in 0.05 MHz steps up to
  * the MUF, whose SNR at the required reliability reaches the required SNR.
