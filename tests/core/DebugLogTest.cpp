@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <QFile>
 
 #include "airmail/DebugLog.h"
@@ -193,6 +197,17 @@ TEST_F(DebugLogReading, AMissingLogIsReportedAndAVanishedOneKeepsThePlace) {
     ASSERT_TRUE(QFile::rename(logPath + QStringLiteral(".away"), logPath));
     Write("12:00:00 Connected to WLO\r\n", QIODevice::Append);
     EXPECT_EQ(reader.DebugLogRead(), E::Connected);
+
+#ifndef _WIN32
+    // A pipe in the log's place holds up neither the start, nor a read, nor
+    // the look for an open call: it is no log.
+    ASSERT_TRUE(QFile::remove(logPath));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(logPath).constData(), 0600), 0);
+    EXPECT_EQ(reader.DebugLogRead(), E::Error);
+    EXPECT_FALSE(reader.OpenSession(QDate(2026, 6, 6)));
+    EXPECT_FALSE(reader.DebugLogStart());
+    EXPECT_TRUE(drive.ui.LastMessage().contains(QStringLiteral(" file. It is not a regular file.")));
+#endif
 }
 
 }  // namespace
