@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -225,6 +226,10 @@ TEST(PropagationInterpolate, EveryValueByTheMinuteTheModeFromTheNearerHour) {
 
 TEST_F(PropagationDriver, StartsTheProgramWithRootDeckAndOutputAndTheClocksYear) {
     std::ofstream(Run(QStringLiteral("sound.out")).toStdString()) << "old";
+    // A link planted in the deck's place is replaced; its target stays as it was.
+    const QString target = m_drive.path() + QStringLiteral("/target");
+    std::ofstream(target.toStdString()) << "kept";
+    ASSERT_TRUE(QFile::link(target, Run(QStringLiteral("sound.dat"))));
     Program(QStringLiteral("voacapw.exe"));
     settings.m_fPropagationLayerAdjustEs = 0.0f;  // as in the sample
     ASSERT_TRUE(Get(ModelVoacap, test::kGuamFrequencies, 150.0f, 30));
@@ -237,6 +242,11 @@ TEST_F(PropagationDriver, StartsTheProgramWithRootDeckAndOutputAndTheClocksYear)
     EXPECT_EQ(RunFile(QStringLiteral("deck.1")),
               ReadSample(QStringLiteral("voacap-guam-2h.dat"))
                   .replace("MONTH      2026", "MONTH      2031"));
+    EXPECT_FALSE(QFileInfo(Run(QStringLiteral("sound.dat"))).isSymLink());
+    QFile kept(target);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "kept");
+    EXPECT_EQ(QDir(Run(QString())).entryList({QStringLiteral("sound.dat.*")}), QStringList());
 }
 
 TEST_F(PropagationDriver, ABatchThatFailsTwiceStopsGetButNotGetHours) {
@@ -586,6 +596,29 @@ TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
         const QString stuck = QStringLiteral("PropagationIcepacVoacap, Shell do not finish.");
         EXPECT_EQ(ui.LastMessage(), told ? stuck : QString());
     }
+}
+
+// A program killed at the limit twice costs the rest of the update a fifth
+// of the limit per try; each batch is still tried twice and tells its
+// failure.  The next update gives the full limit again.
+TEST_F(PropagationDriver, AHangingProgramCostsTheFullLimitOnlyTwiceAnUpdate) {
+    Program(QStringLiteral("voacapw.exe"));
+    HeldRunner held;
+    test::ScriptedUserInterface events;
+    platform::ManualClock waited(0);
+    ManualClockWaiter waiter(waited, events);
+    Propagation driver {settings, ui, paths, held, clock, QStringLiteral("Tidewell"), 5.0};
+    driver.UseWaiter(&waiter);
+    ui.ClearRecords();
+    EXPECT_FALSE(driver.PropagationGetHours(ModelVoacap, 6, 0, 24, test::kGuamPositions, Frequencies(25),
+                                            150.0f, hours, path));
+    EXPECT_EQ(std::tuple(held.starts, held.kills, ui.messages.size()), std::tuple(6, 6, 3u));
+    EXPECT_NEAR(waiter.Waited(), 5.0 + 5.0 + 4 * 1.0, 0.5);
+
+    driver.PropagationPreparedClear();
+    EXPECT_FALSE(driver.PropagationGet(ModelVoacap, kJune15At20, test::kGuamPositions, Frequencies(3), 150.0f,
+                                       results, path));
+    EXPECT_NEAR(waiter.Waited(), 14.0 + 10.0, 0.5);
 }
 
 }  // namespace
