@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -151,6 +152,32 @@ TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(ProcessGone(std::stol(childPid)));
+}
+
+// A program that ends leaves nothing running in its group, whether its end
+// is waited for or polled.
+TEST_F(Process, WhatAProgramLeftRunningEndsWithIt) {
+    for (const bool poll : {false, true}) {
+        SCOPED_TRACE(poll ? "polled" : "waited for");
+        const std::string pidFile = dir / "left.pid";
+        const ProcessStart start = runner->Start(Script("sleep 30 &\necho $! > \"$1\""), {pidFile}, "");
+        ASSERT_GT(start.pid, 0);
+        std::optional<ProcessEnd> end;
+        if (poll) {
+            for (int i = 0; i < 5000 && !end; ++i) {
+                end = runner->Poll(start.pid);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        } else {
+            end = runner->Wait(start.pid, 30);
+        }
+        EXPECT_EQ(end, ProcessEnd::ExitedZero);
+        const std::string left = ReadBytes(pidFile);
+        ASSERT_FALSE(left.empty());
+        for (int i = 0; i < 100 && !ProcessGone(std::stol(left)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(ProcessGone(std::stol(left)));
+    }
 }
 
 TEST_F(Process, KillEndsARunningProcess) {
@@ -307,6 +334,12 @@ TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
     const std::string grandchild = ReadBytes(pidFile);
     ASSERT_FALSE(grandchild.empty());
     EXPECT_TRUE(ProcessGone(std::stoll(grandchild)));
+
+    // A program that ends at once leaves nothing running either.
+    const ProcessStart quick = runner->Start(child, {"spawnexit", pidFile}, "");
+    ASSERT_GT(quick.pid, 0);
+    EXPECT_EQ(runner->Wait(quick.pid, 30), ProcessEnd::ExitedZero);
+    EXPECT_TRUE(ProcessGone(std::stoll(ReadBytes(pidFile))));
 }
 
 // Only the processes this runner started are waited for or killed: another
