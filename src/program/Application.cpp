@@ -35,6 +35,11 @@ public:
 
 void Application::UseWaiter(std::unique_ptr<IWaiter> waiter) { m_waiter->inner = std::move(waiter); }
 
+void Application::UseProgramClock(std::function<double()> monotonicSeconds) {
+    m_processWaiter = std::make_unique<EventLoopWaiter>(m_ui, std::move(monotonicSeconds));
+    m_propagation->UseWaiter(m_processWaiter.get());
+}
+
 Application::Application(const CommandLine& line, IUserInterface& ui, const ITextMetrics& metrics,
                          const QString& programFolder)
     : m_line(line), m_ui(ui) {
