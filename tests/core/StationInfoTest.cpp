@@ -225,10 +225,8 @@ TEST_F(StationInfoTest, FilesThatCannotBeReadAreTold) {
     for (const auto& [bytes, problem] :
          {std::pair{"K1AB. Small B beam 14108.0", "It is not a rich-text document."},
           std::pair{"{\\rtf1 \\cf2 K1AB\\cf0 . B {\\bin999999999999 x}}", "Its binary data run past its end."}}) {
-        SCOPED_TRACE(bytes);
         drive.WriteBytes(QStringLiteral("C:\\Program Files\\AirMail\\FreqList.rtf"), bytes);
         frmStationInfo damaged(main, airmail, position);
-        EXPECT_FALSE(damaged.Loaded());
         EXPECT_EQ(damaged.BoxText(), QStringLiteral("Unable to read AirMail's \"FreqList.rtf\" file as a station "
                                                     "directory. ") + QLatin1String(problem));
     }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "TempDir.h"
@@ -134,49 +135,25 @@ TEST_F(Process, TheChildGetsTheDefaultSignalHandling) {
     }
 }
 
-TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
-    const std::string pidFile = dir / "child.pid";
-    const ProcessStart start = runner->Start(Script("sleep 30 &\necho $! > \"$1\"\nwait"),
-                                             {pidFile}, "");
-    ASSERT_GT(start.pid, 0);
-    const auto t0 = Clock::now();
-    EXPECT_EQ(runner->Wait(start.pid, 1), ProcessEnd::Killed);
-    const double elapsed = SecondsSince(t0);
-    EXPECT_GE(elapsed, 0.95);
-    EXPECT_LT(elapsed, 3.0);
-    EXPECT_TRUE(ProcessGone(static_cast<long>(start.pid)));
-    const std::string childPid = ReadBytes(pidFile);
-    ASSERT_FALSE(childPid.empty());
-    // The grandchild is gone too (perhaps still a zombie of the system's reaper).
-    for (int i = 0; i < 100 && !ProcessGone(std::stol(childPid)); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(ProcessGone(std::stol(childPid)));
-}
-
-// A program that ends leaves nothing running in its group, whether its end
-// is waited for or polled.
-TEST_F(Process, WhatAProgramLeftRunningEndsWithIt) {
-    for (const bool poll : {false, true}) {
-        SCOPED_TRACE(poll ? "polled" : "waited for");
-        const std::string pidFile = dir / "left.pid";
-        const ProcessStart start = runner->Start(Script("sleep 30 &\necho $! > \"$1\""), {pidFile}, "");
-        ASSERT_GT(start.pid, 0);
-        std::optional<ProcessEnd> end;
-        if (poll) {
-            for (int i = 0; i < 5000 && !end; ++i) {
-                end = runner->Poll(start.pid);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        } else {
-            end = runner->Wait(start.pid, 30);
-        }
-        EXPECT_EQ(end, ProcessEnd::ExitedZero);
-        const std::string left = ReadBytes(pidFile);
-        ASSERT_FALSE(left.empty());
-        for (int i = 0; i < 100 && !ProcessGone(std::stol(left)); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_TRUE(ProcessGone(std::stol(left)));
+// At the limit the program is killed with what it started; a program that
+// ends (waited for or polled) leaves nothing it started running in its group.
+TEST_F(Process, WhatAProgramStartedEndsWithIt) {
+    const std::tuple<const char*, double, bool, ProcessEnd> cases[] = {
+        {"\nwait", 1, false, ProcessEnd::Killed}, {"", 30, false, ProcessEnd::ExitedZero},
+        {"", 30, true, ProcessEnd::ExitedZero}};
+    for (const auto& [rest, limit, poll, expected] : cases) {
+        const ProcessStart start = runner->Start(Script(std::string("sleep 30 &\necho $! > \"$1\"") + rest),
+                                                 {dir / "left"}, "");
+        const auto t0 = Clock::now();
+        std::optional<ProcessEnd> end = poll ? runner->Poll(start.pid) : runner->Wait(start.pid, limit);
+        while (!end) end = runner->Poll(start.pid);
+        EXPECT_EQ(end, expected);
+        EXPECT_NEAR(SecondsSince(t0), expected == ProcessEnd::Killed ? 1.0 : 0.0, 1.0);
+        EXPECT_TRUE(ProcessGone(static_cast<long>(start.pid)));
+        // What it started is gone too (perhaps still a zombie of the system's reaper).
+        const long left = std::stol(ReadBytes(dir / "left"));
+        for (int i = 0; i < 100 && !ProcessGone(left); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(ProcessGone(left)) << rest << limit << poll;
     }
 }
 

@@ -73,8 +73,7 @@ public:
     const std::vector<std::string>& Writes() const { return m_writes; }
 
 private:
-    int m_holds = 0;
-    int m_unheldReads = 0;
+    int m_holds = 0, m_unheldReads = 0;
     using Names = std::tuple<std::string, std::string, std::string>;
 
     static std::string Trim(const std::string& s) {
