@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <string>
 
@@ -153,11 +154,10 @@ QString AirMail::AirMailErrorProgramMessage() {
 }
 
 QString SystemNameFromFileName(const QString& fileName) {
-    const qsizetype first = fileName.indexOf(QLatin1Char('.'));
-    if (first < 0) return {};
-    const qsizetype second = fileName.indexOf(QLatin1Char('.'), first + 1);
-    if (second < 0) return {};
-    return fileName.mid(first + 1, second - first - 1);
+    static const QRegularExpression kSystemFile(QStringLiteral("^System\\.([A-Za-z0-9_-]+)\\.ini$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = kSystemFile.match(fileName);
+    return match.hasMatch() ? match.captured(1) : QString();
 }
 
 bool AirMail::AirMailGetSystems(QStringList& names, MsgIcon icon) {
@@ -172,7 +172,6 @@ bool AirMail::AirMailGetSystems(QStringList& names, MsgIcon icon) {
     if (dir.exists()) {
         for (const QString& file : dir.entryList()) {
             const QString name = SystemNameFromFileName(file);
-            // "System..ini" names no system.
             if (!name.isEmpty()) names.append(name);
         }
     }

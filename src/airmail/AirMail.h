@@ -19,8 +19,12 @@ namespace platform {
 class IRegistry;
 }
 
-// The system name in a system file's name: the text between the first "." and
-// the next one ("System.SAILMAIL.ini" gives "SAILMAIL"); empty without two dots.
+// The system name in a system file's name: "System." + name + ".ini" gives
+// the name ("System.SAILMAIL.ini" gives "SAILMAIL"; prefix and extension in
+// any letter case).  Only names AirMail itself gives its systems count: one
+// or more ASCII letters, digits, "-" or "_".  Any other file name (a second
+// dot, a blank, a backslash, nothing between the dots) gives the empty text,
+// so that a stray copy such as "System.HAM.old.ini" adds no system.
 QString SystemNameFromFileName(const QString& fileName);
 
 class AirMail {

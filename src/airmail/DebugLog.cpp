@@ -8,6 +8,7 @@
 
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
+#include "common/FileRead.h"
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
 #include "settings/Settings.h"
@@ -203,7 +204,7 @@ QString DebugLogReader::NativeLogPath() const {
 
 std::optional<DebugLogSession> DebugLogReader::OpenSession(QDate today) const {
     QFile file(NativeLogPath());
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (QString error; !OpenRegularFile(file, error)) return std::nullopt;
     const qint64 size = file.size();
     const qint64 from = std::max<qint64>(0, size - kOpenSessionTail);
     const std::optional<QByteArray> tail = ReadAt(file, from, size - from);
@@ -225,10 +226,10 @@ bool DebugLogReader::DebugLogStart() {
     m_tail.clear();
 
     QFile file(NativeLogPath());
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (QString error; !OpenRegularFile(file, error)) {
         m_airmail.ShowMessage(
             QStringLiteral("Unable to find AirMail's \"\\Logfiles\\Debug.log\" file. ") +
-                file.errorString() + m_airmail.AirMailErrorDataMessage(),
+                error + m_airmail.AirMailErrorDataMessage(),
             MsgIcon::Exclamation);
         return false;
     }
@@ -252,10 +253,10 @@ bool DebugLogReader::DebugLogStart() {
 
 DebugLogEvent DebugLogReader::DebugLogRead() {
     QFile file(NativeLogPath());
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (QString error; !OpenRegularFile(file, error)) {
         m_airmail.ShowMessage(
             QStringLiteral("Unable to open AirMail's \"Logfiles/Debug.log\" file. ") +
-                file.errorString() + m_airmail.AirMailErrorDataMessage(),
+                error + m_airmail.AirMailErrorDataMessage(),
             MsgIcon::Exclamation);
         return DebugLogEvent::Error;
     }

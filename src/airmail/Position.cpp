@@ -15,6 +15,8 @@ const QString kAirMailIni = QStringLiteral("Airmail.ini");
 const QString kSectionReport = QStringLiteral("Position Report");
 const QString kSectionPropagation = QStringLiteral("Propagation");
 constexpr float kDefaultSunSpotNumber = 170.0f;
+// The first number that, rounded to one decimal, no longer fits the decks' F5.1 field.
+constexpr float kSunSpotNumberBound = 999.95f;
 
 // An unsigned decimal number as AirMail writes it ("38", "36.00"); signs,
 // exponents, "inf" and the like are not position text.
@@ -317,11 +319,15 @@ float Position::SunSpotNumberGet() {
                                                                QStringLiteral("SSN"), false);
         // An empty value means AirMail has none; a value that is not a
         // sunspot number (text, negative) is treated the same way rather
-        // than handed to the propagation programs.
+        // than handed to the propagation programs, and so is one the decks
+        // cannot carry (they hold it in five places with one decimal, so
+        // 999.9 at most).
         bool ok = false;
         const float number = text.trimmed().toFloat(&ok);
         settings.m_fPropagationSunSpotNumber =
-            (ok && std::isfinite(number) && number >= 0.0f) ? number : kDefaultSunSpotNumber;
+            (ok && std::isfinite(number) && number >= 0.0f && number < kSunSpotNumberBound)
+                ? number
+                : kDefaultSunSpotNumber;
     }
     return settings.m_fPropagationSunSpotNumber;
 }

@@ -463,7 +463,8 @@ void frmMain::ShowPropagationDetails() {
         return;
     const QString system = ListSystem();
     m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
-    const QString station = propagationDetails->StationFromName(system, m_sStationName);
+    QString station = best.grdFrequency.RowData(best.m_iGridRow);
+    if (station.isEmpty()) station = propagationDetails->StationFromName(system, m_sStationName);
     ShowPropagationDetailsAt(system, station, TimeGetZulu());
 }
 
@@ -474,7 +475,8 @@ void frmMain::ShowPropagationHours() {
     propagationHours->Show();
     m_sSystem = ListSystem();
     m_sStationName = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
-    m_sStation = propagationHours->StationFromName(m_sSystem, m_sStationName);
+    m_sStation = best.grdFrequency.RowData(best.m_iGridRow);
+    if (m_sStation.isEmpty()) m_sStation = propagationHours->StationFromName(m_sSystem, m_sStationName);
     propagationHours->Update(m_sSystem, m_sStation, TimeGetZulu());
 }
 
@@ -509,7 +511,7 @@ void frmMain::ShowStationInfo(bool bBeam) {
         return;
     if (bBeam) stationInfo->ShowBeams();
     if (!stationInfo->Visible()) stationInfo->Show();
-    m_sStation = best.GridGetText(best.grdFrequency, best.m_iGridRow, best.m_iColStation);
+    m_sStation = best.GridGetStation(best.grdFrequency, best.m_iGridRow);
     stationInfo->ShowStation(m_sStation);
 }
 

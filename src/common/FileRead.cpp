@@ -1,24 +1,34 @@
 #include "common/FileRead.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "common/ProfileAccess.h"
+#include "platform/Files.h"
 
 namespace tw {
+
+bool OpenRegularFile(QFile& file, QString& error) {
+    int fd = -1;
+    const int err = platform::OpenRegularFileForReading(QFile::encodeName(file.fileName()).toStdString(), fd);
+    if (err == platform::kNotRegularFile) {
+        error = QStringLiteral("It is not a regular file.");
+        return false;
+    }
+    if (err != 0) {
+        error = SystemErrorText(err).trimmed();
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
 
 bool ReadFileBounded(const QString& path, QByteArray& bytes, QString& error, qint64 limit,
                      bool* opened) {
     bytes.clear();
     if (opened != nullptr) *opened = false;
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        error = QStringLiteral("It is not a regular file.");
-        return false;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
+    if (!OpenRegularFile(file, error)) return false;
     if (opened != nullptr) *opened = true;
     bytes = file.read(limit + 1);
     if (file.error() != QFileDevice::NoError) {

@@ -51,6 +51,8 @@ void Grid::SetRows(int rows) {
     for (int r = m_rows; r < rows; ++r) m_cells[r] = QVector<Cell>(m_cols);
     m_rowHeights.resize(rows);
     for (int r = m_rows; r < rows; ++r) m_rowHeights[r] = kDefaultRowHeight;
+    m_rowData.resize(rows);
+    for (int r = m_rows; r < rows; ++r) m_rowData[r].clear();
     m_rows = rows;
     if (m_row >= m_rows) m_row = std::max(0, m_rows - 1);
     Touch();
@@ -92,6 +94,7 @@ void Grid::RemoveRow(int row) {
     if (row < 0 || row >= m_rows) return;
     m_cells.removeAt(row);
     m_rowHeights.removeAt(row);
+    m_rowData.removeAt(row);
     --m_rows;
     if (m_row > row) --m_row;
     if (m_row >= m_rows) m_row = std::max(0, m_rows - 1);
@@ -102,6 +105,7 @@ void Grid::MoveRow(int from, int to) {
     if (from < 0 || from >= m_rows || to < 0 || to >= m_rows || from == to) return;
     m_cells.move(from, to);
     m_rowHeights.move(from, to);
+    m_rowData.move(from, to);
     Touch();
 }
 
@@ -213,10 +217,18 @@ void Grid::SetMergeCol(int col, bool merge) {
 
 bool Grid::MergedWithAbove(int row, int col) const {
     if (!InRange(row, col) || row - 1 < FixedRows() || !m_mergeCols[col]) return false;
+    if (m_rowData[row] != m_rowData[row - 1]) return false;
     for (int c = 0; c <= col; ++c) {
         if (m_mergeCols[c] && m_cells[row][c].text != m_cells[row - 1][c].text) return false;
     }
     return true;
+}
+
+QString Grid::RowData(int row) const { return row >= 0 && row < m_rows ? m_rowData[row] : QString(); }
+
+void Grid::SetRowData(int row, const QString& data) {
+    if (row < 0 || row >= m_rows) return;
+    m_rowData[row] = data;  // not shown: nothing to announce
 }
 
 int Grid::RowHeight(int row) const { return row >= 0 && row < m_rows ? m_rowHeights[row] : 0; }
@@ -394,15 +406,18 @@ void Grid::Sort(int firstRow, int lastRow, int col, int kind) {
     bool moved = false;
     QVector<QVector<Cell>> cells(lastRow - firstRow + 1);
     QVector<int> heights(lastRow - firstRow + 1);
+    QVector<QString> data(lastRow - firstRow + 1);
     for (int i = 0; i < static_cast<int>(order.size()); ++i) {
         moved = moved || order[static_cast<std::size_t>(i)] != firstRow + i;
         cells[i] = m_cells[order[static_cast<std::size_t>(i)]];
         heights[i] = m_rowHeights[order[static_cast<std::size_t>(i)]];
+        data[i] = m_rowData[order[static_cast<std::size_t>(i)]];
     }
     if (!moved) return;
     for (int i = 0; i < cells.size(); ++i) {
         m_cells[firstRow + i] = std::move(cells[i]);
         m_rowHeights[firstRow + i] = heights[i];
+        m_rowData[firstRow + i] = std::move(data[i]);
     }
     Touch();
 }

@@ -4,7 +4,8 @@
 // per-cell alignment, bold, colours and a check-mark picture, merged equal
 // cells in chosen columns, a current cell, a redraw switch, column widths and
 // row heights in twips with the positions that follow the scrolling, a
-// tooltip, and sorting of a row range (numeric or by a comparison callback).
+// tooltip, sorting of a row range (numeric or by a comparison callback), and
+// a hidden text per row that travels with it.
 // A widget only renders a Grid and forwards the mouse.
 
 #include <QObject>
@@ -112,8 +113,14 @@ public:
     // non-fixed rows, col is a merge column, and the two rows have equal
     // text in col and in every merge column left of it.  So a range column
     // merges only within one station's block, even when two neighbouring
-    // stations happen to have the same range.
+    // stations happen to have the same range.  Rows of different row data
+    // never merge.
     bool MergedWithAbove(int row, int col) const;
+    // A text kept with a row and never shown: it moves with the row when rows
+    // are sorted, moved or removed (the best list keeps each row's station
+    // identifier here).  Empty for a new row.
+    QString RowData(int row) const;
+    void SetRowData(int row, const QString& data);
     int RowHeight(int row) const;
     // The width of all columns and the height of the first `rows` rows (all
     // of them when negative), twips: what a window needs to show the grid.
@@ -203,6 +210,7 @@ private:
     QVector<bool> m_mergeCols;
     QVector<int> m_colFrames;
     QVector<int> m_rowHeights;
+    QVector<QString> m_rowData;
     Compare m_compare;
 };
 

@@ -55,6 +55,13 @@ public:
     }
 
     RtfText Read() {
+        // A rich-text document opens its first group with "\rtf" (blanks
+        // and line ends before it are allowed).
+        const unsigned char* start = m_p;
+        while (start < m_end && (*start == ' ' || *start == '\t' || *start == '\r' || *start == '\n')) ++start;
+        if (std::string_view(reinterpret_cast<const char*>(start),
+                             static_cast<std::size_t>(std::min<long long>(m_end - start, 5))) != "{\\rtf")
+            m_out.problem = QStringLiteral("It is not a rich-text document.");
         while (m_p < m_end) {
             const unsigned char c = *m_p++;
             switch (c) {
@@ -222,6 +229,8 @@ private:
         if (w == "bin") {
             // Binary data: its bytes are passed over, never read as text.
             const long long left = m_end - m_p;
+            if (hasParam && param > left && m_out.problem.isEmpty())
+                m_out.problem = QStringLiteral("Its binary data run past its end.");
             m_p += hasParam && param > 0 ? std::min<long long>(param, left) : 0;
             return;
         }

@@ -8,7 +8,9 @@
 // not text (\*, font and colour tables, style sheet, info, pictures, objects,
 // headers, fields' instructions ...) are skipped.  A damaged document
 // (unbalanced braces, truncated, binary bytes) gives what could be read; the
-// reader never fails, and its work is linear in the input.
+// reader never fails, and its work is linear in the input.  What cannot be a
+// rich-text document at all, a file that does not begin with "{\rtf" or
+// binary data that claim more bytes than follow, is named in `problem`.
 
 #include <QByteArray>
 #include <QString>
@@ -21,6 +23,7 @@ namespace tw {
 struct RtfText {
     QString text;            // paragraph and line ends are "\n", tabs "\t"
     QVector<Color> colors;   // one per character of text: r + 256 g + 65536 b
+    QString problem;         // empty for a rich-text document, else why it is none (a sentence)
 };
 
 RtfText RtfTextRead(const QByteArray& bytes);

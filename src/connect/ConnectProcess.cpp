@@ -289,10 +289,13 @@ void ConnectionProcess::ConnectProcess() {
             const int col = best.m_iColFrequency;
             m_record.station = best.GridGetText(grid, row, best.m_iColStation);
             // The Station column shows a SailMail station by its display name;
-            // AirMail's Terminal takes the identifier.  When the name cannot be
-            // turned back (the reader has told the user why), the cell text is
-            // typed as it stands.
-            QString identifier = StationFromStationName(m_airmail, m_main.ListSystem(), m_record.station);
+            // AirMail's Terminal takes the identifier, which the row keeps (two
+            // stations may share a name).  A row without it has its name
+            // turned back; when that fails (the reader has told the user
+            // why), the cell text is typed as it stands.
+            QString identifier = grid.RowData(row);
+            if (identifier.isEmpty())
+                identifier = StationFromStationName(m_airmail, m_main.ListSystem(), m_record.station);
             if (identifier.isEmpty()) identifier = m_record.station;
             m_main.m_sStationName = m_record.station;
             m_main.m_sStation = identifier;

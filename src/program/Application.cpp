@@ -35,6 +35,11 @@ public:
 
 void Application::UseWaiter(std::unique_ptr<IWaiter> waiter) { m_waiter->inner = std::move(waiter); }
 
+void Application::UseProgramClock(std::function<double()> monotonicSeconds) {
+    m_processWaiter = std::make_unique<EventLoopWaiter>(m_ui, std::move(monotonicSeconds));
+    m_propagation->UseWaiter(m_processWaiter.get());
+}
+
 Application::Application(const CommandLine& line, IUserInterface& ui, const ITextMetrics& metrics,
                          const QString& programFolder)
     : m_line(line), m_ui(ui) {
@@ -145,10 +150,12 @@ std::optional<double> Application::PredictedSnr(const QString& system, const QSt
     Grid& grid = best.grdFrequency;
     const double wanted = LeadingNumber(frequency);
     for (int row = 1; row < grid.Rows(); ++row) {
+        // The row's own station; a row without it by its name.
         const QString name = grid.Text(row, best.m_iColStation);
-        const QString id = StationFromStationName(*m_airmail, system, name);
+        const QString kept = grid.RowData(row);
+        const QString id = kept.isEmpty() ? StationFromStationName(*m_airmail, system, name) : kept;
         if (id.compare(station, Qt::CaseInsensitive) != 0 &&
-            name.compare(station, Qt::CaseInsensitive) != 0)
+            (!kept.isEmpty() || name.compare(station, Qt::CaseInsensitive) != 0))
             continue;
         QString text = best.GridGetText(grid, row, best.m_iColFrequency);
         text.remove(QStringLiteral("(p3)"));

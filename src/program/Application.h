@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -75,6 +76,10 @@ public:
     // Replaces how the program waits between the keys it types (the window
     // tests move the fixed clock on instead of waiting).
     void UseWaiter(std::unique_ptr<IWaiter> waiter);
+    // Replaces the clock the propagation programs' time limit counts on (a
+    // monotonic one, in seconds): the window tests count it on their fixed
+    // clock, so that a program that is slow on a busy machine is not killed.
+    void UseProgramClock(std::function<double()> monotonicSeconds);
     const CommandLine& commandLine() const { return m_line; }
 
 private:

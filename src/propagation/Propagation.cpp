@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <filesystem>
@@ -36,6 +37,14 @@ constexpr int kBatchSize = 10;
 
 QString FileName(const std::string& native) {
     return QFile::decodeName(QByteArray::fromStdString(native));
+}
+
+std::filesystem::path FileSystemPath(const QString& name) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(name.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(name).toStdString());
+#endif
 }
 
 float Between(float first, float second, double fraction) {
@@ -340,9 +349,12 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
     };
     const QString& name = model.procedure;
 
-    // The deck.
-    QFile deckFile(FileName(NativePath(kRunFolder + QLatin1Char('\\') + kDeckFile)));
-    if (!deckFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The deck: written beside its place and renamed over it, so that the
+    // file in the run folder is replaced, never written through (a link
+    // planted there keeps its target unchanged).
+    const std::string deckName = NativePath(kRunFolder + QLatin1Char('\\') + kDeckFile);
+    QTemporaryFile deckFile(FileName(deckName) + QStringLiteral(".XXXXXX"));
+    if (!deckFile.open()) {
         return fail(name + QStringLiteral(", Open ") + deckFile.errorString());
     }
     if (deckFile.write(deck) != deck.size() || !deckFile.flush()) {
@@ -351,6 +363,14 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
         return fail(name + QStringLiteral(", ") + model.inputPrefix + text);
     }
     deckFile.close();
+    deckFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                            QFileDevice::ReadOther);
+    {
+        std::error_code ec;
+        std::filesystem::rename(FileSystemPath(deckFile.fileName()), FileSystemPath(FileName(deckName)), ec);
+        if (ec) return fail(name + QStringLiteral(", Open ") + QString::fromLocal8Bit(ec.message()));
+        deckFile.setAutoRemove(false);
+    }
 
     // The old output goes first.  One that cannot be removed would be read as
     // this run's output when the program fails to replace it, so the run
@@ -379,7 +399,15 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
             return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));
         return fail(model.unable);
     }
-    switch (ProcessWait(start.pid, waitSeconds)) {
+    const bool hung = m_limitHits.value(engine.program) >= 2;
+    const platform::ProcessEnd end =
+        ProcessWait(start.pid, hung ? std::min(waitSeconds, m_waitSeconds * kHungWaitShare) : waitSeconds);
+    if (end == platform::ProcessEnd::Killed) {
+        if (!IsAbandoned()) ++m_limitHits[engine.program];
+    } else {
+        m_limitHits.remove(engine.program);
+    }
+    switch (end) {
     case platform::ProcessEnd::ExitedZero:
     case platform::ProcessEnd::Unknown: break;
     case platform::ProcessEnd::Failed: {
@@ -414,7 +442,7 @@ bool Propagation::PropagationCombines(int model) const {
 
 int Propagation::PropagationPrepare(int model, const QDateTime& time, float sunspotNumber,
                                     const std::vector<PropagationRequest>& requests) {
-    m_prepared.clear();
+    PropagationPreparedClear();
     if (!time.isValid()) return 0;
     const QDateTime utc = time.toUTC();
     PropagationRun common;
@@ -429,7 +457,7 @@ int Propagation::PropagationPrepare(int model, const QDateTime& time, float suns
 int Propagation::PropagationPrepareHours(int model, int month, int firstHour, int hourCount,
                                          float sunspotNumber,
                                          const std::vector<PropagationRequest>& requests) {
-    m_prepared.clear();
+    PropagationPreparedClear();
     if (hourCount < 1 || hourCount > 24) return 0;
     PropagationRun common;
     common.Model = model;

@@ -8,6 +8,7 @@
 // (messages only on the retry).
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -59,6 +60,15 @@ using PropagationRequests = std::function<std::vector<PropagationRequest>()>;
 class Propagation {
 public:
     static constexpr double kWaitSeconds = 5.0;
+    // A program that has been killed at the limit twice in an update (the
+    // two tries of a batch, or of a combined run) is given this share of the
+    // limit for the rest of the update: every batch is still tried twice and
+    // tells its failure, but a hanging program no longer costs the full
+    // limit per try.  An update is the time between two of the calls that
+    // begin or end one (PropagationPrepare, PropagationPrepareHours,
+    // PropagationPreparedClear); a run that ends within its limit gives the
+    // program the full limit again.
+    static constexpr double kHungWaitShare = 0.2;
 
     // `waitSeconds` is the limit for one run of a program (5 seconds; tests
     // make it shorter).  Messages are shown after the window with
@@ -110,7 +120,10 @@ public:
                                 float sunspotNumber,
                                 const std::vector<PropagationRequest>& requests);
     // Drops the kept tables (the update is over).
-    void PropagationPreparedClear() { m_prepared.clear(); }
+    void PropagationPreparedClear() {
+        m_prepared.clear();
+        m_limitHits.clear();
+    }
     // Whether a model's runs are combined under the current settings.
     bool PropagationCombines(int model) const;
 
@@ -193,6 +206,9 @@ private:
     double m_waitSeconds;
     IWaiter* m_waiter = nullptr;
     std::vector<Prepared> m_prepared;
+    // Per program (its Windows path), how often it was killed at the limit
+    // in this update since it last ended in time.
+    QHash<QString, int> m_limitHits;
     // Where a program's standard output and error go, so that a failed run
     // can say what the program said (made at the first run).
     std::unique_ptr<QTemporaryDir> m_logFolder;

@@ -127,6 +127,13 @@ void BestGrid::GridFrequencyHeader(Grid& grid, bool additionalData) {
     grid.SetRedraw(redraw);
 }
 
+QString BestGrid::GridGetStation(const Grid& grid, int row) const {
+    const QString station = grid.RowData(row);
+    return station.isEmpty() ? grid.Text(row, m_iColStation) : station;
+}
+
+void BestGrid::GridSetStation(Grid& grid, int row, const QString& station) { grid.SetRowData(row, station); }
+
 void BestGrid::GridSetCell(Grid& grid, int row, int col, const QString& text, qint16 alignment, bool bold) {
     grid.SetRow(row);
     grid.SetCol(col);

@@ -110,6 +110,12 @@ public:
     // mode (a four-character field), which they widen to (GridSetCell).
     int ColumnsWidthWanted(const Grid& grid) const;
     QString GridGetText(Grid& grid, int row, int col);
+    // The station of a row by its identifier, which the row keeps (Grid's
+    // row data): the Station column shows a SailMail station by its display
+    // name, which two stations may share.  A row written without it gives its
+    // Station column's text.
+    QString GridGetStation(const Grid& grid, int row) const;
+    void GridSetStation(Grid& grid, int row, const QString& station);
     void GridSetChecked(Grid& grid, int row, int col, bool bChecked);
     bool GridGetChecked(Grid& grid, int row, int col);
     void GridSetCellColor(Grid& grid, int row, int col, Color color);

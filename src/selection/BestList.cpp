@@ -213,6 +213,7 @@ bool BestList::StationGetFrequencies(Grid& grid, int first, int& last) {
             continue;
         }
         grid.SetRows(row + 1);
+        best.GridSetStation(grid, row, main.m_sStation);
         best.GridSetChecked(grid, row, colFrequency, true);
         best.GridSetCell(grid, row, colFrequency, frequency.text, AlignLeft, false);
         ++row;
@@ -404,8 +405,8 @@ void BestList::StationBlocksSort(Grid& grid) {
     std::vector<Block> blocks;
     const int rows = grid.Rows();
     for (int r = 1; r < rows; ++r) {
-        const QString name = best.GridGetText(grid, r, best.m_iColStation);
-        if (blocks.empty() || name != best.GridGetText(grid, blocks.back().first, best.m_iColStation))
+        const QString station = best.GridGetStation(grid, r);
+        if (blocks.empty() || station != best.GridGetStation(grid, blocks.back().first))
             blocks.push_back({r, r, -1});
         else
             blocks.back().last = r;
@@ -438,7 +439,8 @@ std::pair<int, int> BestList::StationFindBest(Grid& grid, int first, int last, i
     int s = -1;
     int e = -1;
     for (int r = first; r <= last; ++r) {
-        const QString name = best.GridGetText(grid, r, best.m_iColStation);
+        // Stations by identifier: two may show the same name.
+        const QString name = best.GridGetStation(grid, r);
         if (r == first || name != currentName) {
             currentName = name;
             blockStart = r;
@@ -463,6 +465,7 @@ void BestList::GridMoveRowsToEnd(Grid& grid, int first, int last) {
     for (int r = first; r <= last; ++r) {
         grid.AddRow();
         const int to = grid.Rows() - 1;
+        grid.SetRowData(to, grid.RowData(r));
         for (int c = 0; c < grid.Cols(); ++c) {
             const QString text = best.GridGetText(grid, r, c);
             best.GridSetCell(grid, to, c, text, grid.CellAlignment(r, c), grid.Bold(r, c));

@@ -71,8 +71,9 @@ QString OffsetLineJoin(const OffsetFields& editorFields) {
     return parts.join(QLatin1Char(','));
 }
 
-QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const QString& profileFile) {
+QVector<OffsetFields> OffsetTableReadFields(ProfileAccess& profile, const QString& profileFile) {
     QVector<OffsetFields> rows;
+    const ProfileReadsHeld held(profile);
     const QString count = profile.Get(profileFile, OffsetSection(), kRows);
     if (count.isEmpty()) return rows;
     bool ok = false;
@@ -86,7 +87,7 @@ QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const 
     return rows;
 }
 
-QVector<OffsetFields> OffsetTableReadEditor(const ProfileAccess& profile, const QString& profileFile) {
+QVector<OffsetFields> OffsetTableReadEditor(ProfileAccess& profile, const QString& profileFile) {
     QVector<OffsetFields> rows = OffsetTableReadFields(profile, profileFile);
     for (OffsetFields& row : rows) {
         row[OffsetColFrequency] = OffsetFrequenciesToEditor(row[OffsetColFrequency]);
@@ -131,7 +132,7 @@ bool OffsetRowFromFields(const OffsetFields& fields, OffsetRow& row, const QLoca
     return true;
 }
 
-QVector<OffsetRow> OffsetTableReadRows(const ProfileAccess& profile, const QString& profileFile,
+QVector<OffsetRow> OffsetTableReadRows(ProfileAccess& profile, const QString& profileFile,
                                        const QLocale& locale) {
     QVector<OffsetRow> rows;
     for (const OffsetFields& fields : OffsetTableReadFields(profile, profileFile)) {

@@ -68,12 +68,13 @@ QString OffsetLineJoin(const OffsetFields& editorFields);
 // The fields of every stored data row (Row2 up to the count in "Rows", ending
 // early at the first missing or empty key) as stored, each line read whole
 // (a line cut short would lose the end of a field).  No "Rows" key, or one
-// that is not a whole number: no rows.
-QVector<OffsetFields> OffsetTableReadFields(const ProfileAccess& profile, const QString& profileFile);
+// that is not a whole number: no rows.  The reads are held (ProfileReadsHeld),
+// so the file is read and taken apart once, not once per row.
+QVector<OffsetFields> OffsetTableReadFields(ProfileAccess& profile, const QString& profileFile);
 
 // The rows as the editor shows them: every blank of the frequency field shown
 // as ", ".
-QVector<OffsetFields> OffsetTableReadEditor(const ProfileAccess& profile, const QString& profileFile);
+QVector<OffsetFields> OffsetTableReadEditor(ProfileAccess& profile, const QString& profileFile);
 
 // The typed row for stored fields, with the defaults for empty fields
 // (beamwidth 360, azimuth 0, start 0, stop 2400).  False when the system,
@@ -83,7 +84,7 @@ bool OffsetRowFromFields(const OffsetFields& fields, OffsetRow& row,
                          const QLocale& locale = QLocale::system());
 
 // The rows as the evaluation uses them: rows that do not convert left out.
-QVector<OffsetRow> OffsetTableReadRows(const ProfileAccess& profile, const QString& profileFile,
+QVector<OffsetRow> OffsetTableReadRows(ProfileAccess& profile, const QString& profileFile,
                                        const QLocale& locale = QLocale::system());
 
 // Writes the editor's rows, header row first, to the profile file of the

@@ -45,7 +45,16 @@ void frmStationInfo::Load() {
     QString error;
     if (ReadFileBounded(path, bytes, error)) {
         m_document = RtfTextRead(bytes);
-        m_loaded = true;
+        // A file that is no rich-text document holds no directory to search:
+        // it is told in the box like one that cannot be opened, rather than
+        // searched as if it were one and found empty.
+        if (m_document.problem.isEmpty()) {
+            m_loaded = true;
+            return;
+        }
+        m_failureText = QStringLiteral("Unable to read AirMail's \"FreqList.rtf\" file as a station directory. ") +
+                        m_document.problem;
+        m_document = RtfText();
         return;
     }
     // The failure is told in the box itself, no message box; the reason

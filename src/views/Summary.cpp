@@ -7,6 +7,7 @@
 
 #include "airmail/AirMail.h"
 #include "airmail/DebugLog.h"
+#include "common/FileRead.h"
 #include "common/ProfileAccess.h"
 #include "platform/Cp1252.h"
 #include "selection/MainState.h"
@@ -255,7 +256,7 @@ bool frmSummary::Run(bool useRange, QDate start, QDate stop) {
     GridHeader();
     const QString hintPath = QStringLiteral("\"Logfiles\\Debug.log\". ");
     QFile log(m_airmail.NativePath(DebugLogWindowsPath(m_airmail.settings().m_sAirMailDirectoryData)));
-    if (!log.open(QIODevice::ReadOnly)) {
+    if (QString ignored; !OpenRegularFile(log, ignored)) {
         m_airmail.ShowMessage(QStringLiteral("Unable to open Airmail's ") + hintPath +
                                   m_airmail.AirMailErrorDataMessage(),
                               MsgIcon::Exclamation);

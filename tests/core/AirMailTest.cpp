@@ -102,14 +102,15 @@ TEST(Systems, ListsTheSystemFilesOfTheDataFolder) {
     EXPECT_EQ(drive.ui.PanelText(2), QStringLiteral("Airmail Data Problem "));
     EXPECT_EQ(drive.ui.PanelToolTip(2), QStringLiteral("Status Message"));
 
-    for (const char* f : {"System.SAILMAIL.ini", "System.HAM.ini", "system.Fax.INI",
-                          "System.x.y.ini", "System..ini", "System.ini", "Airmail.ini",
-                          "System.HAM.bak"})
+    // Only names AirMail gives its systems: letters, digits, "-" and "_".
+    for (const char* f : {"System.SAILMAIL.ini", "System.HAM.ini", "system.Fax.INI", "System.a-b_1.ini",
+                          "System.x.y.ini", "System. .ini", "System.x\\y.ini", "System.H\xc3\xa9.ini",
+                          "System..ini", "System.ini", "Airmail.ini", "System.HAM.bak"})
         drive.WriteAirMail(QString::fromLatin1(f), QStringLiteral("[Station Info]\n"));
     QDir().mkpath(drive.Native(QStringLiteral("C:\\Program Files\\AirMail\\System.DIR.ini")));
     QStringList names;
     ASSERT_TRUE(drive.airmail.AirMailGetSystems(names));
-    EXPECT_EQ(names, (QStringList{"Fax", "HAM", "SAILMAIL", "x"}));
+    EXPECT_EQ(names, (QStringList{"a-b_1", "Fax", "HAM", "SAILMAIL"}));
     EXPECT_EQ(SystemNameFromFileName(QStringLiteral("System.ini")), QString());
     EXPECT_TRUE(drive.ui.messages.empty());
 

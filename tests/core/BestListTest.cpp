@@ -236,6 +236,21 @@ TEST_F(BuildTest, BuildsRanksAndMarksTheList) {
     EXPECT_FALSE(grid().Bold(1, best().m_iColLufMuf));
 }
 
+// Two SailMail stations of one name keep their own rows, each with its
+// identifier, also ranked between the rows of another station.
+TEST_F(BuildTest, StationsOfOneNameKeepTheirOwnRows) {
+    drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
+                       QStringLiteral("[Station Info]\nWQA=CM87MM:Harbour Point;x\nWQB=CM88:Harbour Point;x\n"
+                                      "WQC=CM89:Bay;x\n[Frequency List]\nWQA=14108\nWQB=7100\nWQC=10140\n"));
+    WriteAirMailIni(QStringLiteral("[Stations]\nLast System=SAILMAIL\n"));
+    main.settings.m_iStationTopStations = 3;
+    for (const auto& [station, frequency, snr] : {std::tuple{"WQA", "14108.0", 10}, {"WQB", "7100.0", 30}, {"WQC", "10140.0", 20}})
+        fake.Set(station, frequency, static_cast<float>(snr));
+    ASSERT_TRUE(list.BestListBuild());
+    EXPECT_EQ(Rows(), (Strings{"Harbour Point 7100.0 x", "Bay 10140.0 x", "Harbour Point 14108.0 x"}));
+    EXPECT_EQ(Strings({grid().RowData(1).toStdString(), grid().RowData(3).toStdString()}), (Strings{"WQB", "WQA"}));
+}
+
 // The detailed view runs the list's procedures on its own grid: all of a
 // station's frequencies in ascending order with the list's check marks, at
 // the hour asked for (named in the caption); its system and station become

@@ -342,6 +342,13 @@ TEST_F(ConnectProcessTest, SailMailStationNamesAreTypedAsIdentifiers) {
     EXPECT_EQ(sim.Field(SimControl::TerminalSystem).text, "SAILMAIL");
     EXPECT_EQ(main.m_sStation, QStringLiteral("WQAB970"));
     EXPECT_EQ(main.m_sStationName, QStringLiteral("Harbor Point"));
+
+    // Two stations of one name: each row calls its own station, which it keeps.
+    grid().SetRows(1);
+    for (const char* id : {"WQAB970", "WQAC971"})
+        best().GridSetStation(grid(), AddRow("Harbor Point", "7100.0"), QLatin1String(id));
+    StartWith({No, Cancel});
+    EXPECT_EQ(questions.at(1).station, "WQAC971");
 }
 
 // ---- the main window --------------------------------------------------------

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 
 #include "airmail/DebugLog.h"
@@ -193,6 +195,14 @@ TEST_F(DebugLogReading, AMissingLogIsReportedAndAVanishedOneKeepsThePlace) {
     ASSERT_TRUE(QFile::rename(logPath + QStringLiteral(".away"), logPath));
     Write("12:00:00 Connected to WLO\r\n", QIODevice::Append);
     EXPECT_EQ(reader.DebugLogRead(), E::Connected);
+
+    // A pipe in the log's place holds up neither the start, nor a read, nor
+    // the look for an open call: it is no log.
+    ASSERT_TRUE(QFile::remove(logPath));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(logPath).constData(), 0600), 0);
+    EXPECT_EQ(reader.DebugLogRead(), E::Error);
+    EXPECT_FALSE(reader.OpenSession(QDate(2026, 6, 6)));
+    EXPECT_FALSE(reader.DebugLogStart());
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ TEST_F(GridTest, ShapeChangesKeepCellsAndOutOfRangeAccessIsHarmless) {
 
     // Rows removed and moved keep their attributes; the current row follows its row up.
     grid.SetCellPicture(3, 1, PictureChecked);
+    grid.SetRowData(3, "three");
     grid.SetRow(3);
     grid.RemoveRow(2);
     EXPECT_EQ(Column(0), QStringList({"1,0", "", ""}));
@@ -68,6 +69,9 @@ TEST_F(GridTest, ShapeChangesKeepCellsAndOutOfRangeAccessIsHarmless) {
     EXPECT_EQ(grid.Row(), 2);
     grid.MoveRow(1, 3);
     EXPECT_EQ(Column(0), QStringList({"", "", "1,0"}));
+    EXPECT_EQ(grid.RowData(1), "three");
+    grid.Sort(1, 3, 0, SortNumericDescending);  // "1,0" first
+    EXPECT_EQ(grid.RowData(2), "three");
 
     // The header row stays fixed through a shrink to nothing.
     grid.SetRows(0);
@@ -83,12 +87,18 @@ TEST_F(GridTest, MergesOnlyWithinTheMergedColumnsToTheLeft) {
                               {"B", "100", "12"}, {"B", "100", "12"}};
     for (int r = 1; r <= 5; ++r)
         for (int c : {0, 1, 3}) grid.SetText(r, c, rows[r - 1][c == 3 ? 2 : c]);
+    // Rows 6 and 7: two stations of the same name, told apart by their row data.
+    grid.SetRows(8);
+    for (int r = 6; r <= 7; ++r) {
+        for (int c : {0, 1, 3}) grid.SetText(r, c, "A");
+        grid.SetRowData(r, r == 6 ? "A1" : "A2");
+    }
 
     // Not below the header, not in a column that does not merge, not across
     // stations even on the same range, not on different texts.
     const std::tuple<int, int, bool> cases[] = {{1, 0, false}, {2, 0, true},  {2, 2, false},
                                                 {3, 1, false}, {3, 3, false}, {4, 3, false},
-                                                {5, 3, true}};
+                                                {5, 3, true},  {7, 0, false}};
     for (const auto& [row, col, merged] : cases)
         EXPECT_EQ(grid.MergedWithAbove(row, col), merged) << row << "," << col;
 }

@@ -186,7 +186,8 @@ TEST(PositionReaders, SunSpotNumber) {
     // Whether AirMail's number is used, its text, and the number used.
     const std::tuple<bool, const char*, float> cases[] = {
         {true, "", 170.0f}, {true, "12.5", 12.5f}, {true, "many", 170.0f},
-        {true, "-3", 170.0f}, {false, "85", 42.0f}};
+        {true, "-3", 170.0f}, {true, "999.9", 999.9f}, {true, "1000", 170.0f},
+        {true, "999.96", 170.0f}, {false, "85", 42.0f}};
     for (const auto& [fromAirMail, ssn, expected] : cases) {
         SCOPED_TRACE(ssn);
         Readers r;

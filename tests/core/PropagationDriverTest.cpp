@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -225,6 +226,9 @@ TEST(PropagationInterpolate, EveryValueByTheMinuteTheModeFromTheNearerHour) {
 
 TEST_F(PropagationDriver, StartsTheProgramWithRootDeckAndOutputAndTheClocksYear) {
     std::ofstream(Run(QStringLiteral("sound.out")).toStdString()) << "old";
+    // A link planted in the deck's place is replaced; its target stays as it was.
+    std::ofstream(Run(QStringLiteral("target")).toStdString()) << "kept";
+    ASSERT_TRUE(QFile::link(Run(QStringLiteral("target")), Run(QStringLiteral("sound.dat"))));
     Program(QStringLiteral("voacapw.exe"));
     settings.m_fPropagationLayerAdjustEs = 0.0f;  // as in the sample
     ASSERT_TRUE(Get(ModelVoacap, test::kGuamFrequencies, 150.0f, 30));
@@ -237,6 +241,8 @@ TEST_F(PropagationDriver, StartsTheProgramWithRootDeckAndOutputAndTheClocksYear)
     EXPECT_EQ(RunFile(QStringLiteral("deck.1")),
               ReadSample(QStringLiteral("voacap-guam-2h.dat"))
                   .replace("MONTH      2026", "MONTH      2031"));
+    EXPECT_FALSE(QFileInfo(Run(QStringLiteral("sound.dat"))).isSymLink());
+    EXPECT_EQ(RunFile(QStringLiteral("target")), "kept");
 }
 
 TEST_F(PropagationDriver, ABatchThatFailsTwiceStopsGetButNotGetHours) {
@@ -568,14 +574,19 @@ public:
 // With a waiter the run is polled while the window's events go on: it ends
 // when the program does, is killed at the limit (counted on the waiter's
 // clock), and is killed quietly, without a retry, once the update is given up.
+// Once killed at the limit twice, the program gets a fifth of the limit per
+// try for the rest of the update (the next station), still tried twice.
 TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
     Program(QStringLiteral("voacapw.exe"));
-    // The second the program ends (0: never), the second the update is given up.
-    const std::tuple<const char*, int, int, bool, int, int, int, bool> cases[] = {
-        {"ends in its second second", 2, 0, true, 1, 0, 2, false},
-        {"still running at the limit", 0, 0, false, 2, 2, 10, true},
-        {"given up", 0, 1, false, 1, 1, 1, false}};
-    for (const auto& [name, endAt, abandonAt, ok, starts, kills, seconds, told] : cases) {
+    // The second the program ends (0: never), the second the update is given
+    // up; the calls made ("g" a prediction, "|" the end of an update).
+    const std::tuple<const char*, int, int, bool, int, int, int, bool, const char*> cases[] = {
+        {"ends in its second second", 2, 0, true, 1, 0, 2, false, "g"},
+        {"still running at the limit", 0, 0, false, 2, 2, 10, true, "g"},
+        {"given up", 0, 1, false, 1, 1, 1, false, "g"},
+        {"still running for the next station", 0, 0, false, 4, 4, 12, true, "gg"},
+        {"still running in the next update", 0, 0, false, 4, 4, 20, true, "g|g"}};
+    for (const auto& [name, endAt, abandonAt, ok, starts, kills, seconds, told, calls] : cases) {
         SCOPED_TRACE(name);
         HeldRunner held;
         test::ScriptedUserInterface events;
@@ -593,9 +604,11 @@ TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
             return abandonAt > 0 && second >= abandonAt;
         };
         ui.ClearRecords();
-        EXPECT_EQ(driver.PropagationGet(ModelVoacap, kJune15At20, test::kGuamPositions, Frequencies(3),
-                                        150.0f, results, path),
-                  ok);
+        for (const char call : std::string(calls)) {
+            if (call == '|') driver.PropagationPreparedClear();
+            else EXPECT_EQ(driver.PropagationGet(ModelVoacap, kJune15At20, test::kGuamPositions, Frequencies(3),
+                                                 150.0f, results, path), ok);
+        }
         EXPECT_EQ(std::tuple(held.starts, held.kills, second), std::tuple(starts, kills, seconds));
         EXPECT_GE(events.processEventsCalls, 10 * seconds);
         const QString stuck = QStringLiteral("PropagationIcepacVoacap, Shell do not finish.");

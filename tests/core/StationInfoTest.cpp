@@ -221,6 +221,15 @@ TEST_F(StationInfoTest, FilesThatCannotBeReadAreTold) {
     frmStationInfo fresh(main, airmail, position);
     EXPECT_EQ(fresh.BoxText(),
               QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file.") + directory.errorString() + hint);
+    // A file that is no rich-text document is told in the box the same way.
+    for (const auto& [bytes, problem] :
+         {std::pair{"K1AB. Small B beam 14108.0", "It is not a rich-text document."},
+          std::pair{"{\\rtf1 \\cf2 K1AB\\cf0 . B {\\bin999999999999 x}}", "Its binary data run past its end."}}) {
+        drive.WriteBytes(QStringLiteral("C:\\Program Files\\AirMail\\FreqList.rtf"), bytes);
+        frmStationInfo damaged(main, airmail, position);
+        EXPECT_EQ(damaged.BoxText(), QStringLiteral("Unable to read AirMail's \"FreqList.rtf\" file as a station "
+                                                    "directory. ") + QLatin1String(problem));
+    }
 
     HamStation tab(main, metrics, airmail, fresh);
     QFile ham(drive.Native(QStringLiteral("C:\\Program Files\\AirMail\\System.HAM.ini")));

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
 
 #include "platform/Clock.h"
@@ -128,6 +131,14 @@ TEST_F(ConnectSummaryRun, CountsTheLogAsItWasWhenTheRunStarted) {
     EXPECT_EQ(summary.dtStop, QDate(2026, 6, 2));
     // Equal counts, in name order.
     EXPECT_EQ(summary.grdStations.Text(1, 0) + summary.grdStations.Text(1, 2), "KPH50%");
+}
+
+// A pipe in the log's place is not waited on: the run says it cannot open the log.
+TEST_F(ConnectSummaryRun, APipeForTheLogIsNoLog) {
+    ASSERT_TRUE(QDir().mkpath(drive.Native(QStringLiteral("C:\\Program Files\\AirMail\\Logfiles"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(drive.Native(kLog)).constData(), 0600), 0);
+    EXPECT_FALSE(summary.ShowWholeLog());
+    EXPECT_TRUE(drive.ui.LastMessage().startsWith(QStringLiteral("Unable to open Airmail's ")));
 }
 
 // The log's bytes are code page 1252; its last line may lack its line end.

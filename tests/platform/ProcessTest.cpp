@@ -4,8 +4,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "TempDir.h"
@@ -133,24 +135,26 @@ TEST_F(Process, TheChildGetsTheDefaultSignalHandling) {
     }
 }
 
-TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
-    const std::string pidFile = dir / "child.pid";
-    const ProcessStart start = runner->Start(Script("sleep 30 &\necho $! > \"$1\"\nwait"),
-                                             {pidFile}, "");
-    ASSERT_GT(start.pid, 0);
-    const auto t0 = Clock::now();
-    EXPECT_EQ(runner->Wait(start.pid, 1), ProcessEnd::Killed);
-    const double elapsed = SecondsSince(t0);
-    EXPECT_GE(elapsed, 0.95);
-    EXPECT_LT(elapsed, 3.0);
-    EXPECT_TRUE(ProcessGone(static_cast<long>(start.pid)));
-    const std::string childPid = ReadBytes(pidFile);
-    ASSERT_FALSE(childPid.empty());
-    // The grandchild is gone too (perhaps still a zombie of the system's reaper).
-    for (int i = 0; i < 100 && !ProcessGone(std::stol(childPid)); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// At the limit the program is killed with what it started; a program that
+// ends (waited for or polled) leaves nothing it started running in its group.
+TEST_F(Process, WhatAProgramStartedEndsWithIt) {
+    const std::tuple<const char*, double, bool, ProcessEnd> cases[] = {
+        {"\nwait", 1, false, ProcessEnd::Killed}, {"", 30, false, ProcessEnd::ExitedZero},
+        {"", 30, true, ProcessEnd::ExitedZero}};
+    for (const auto& [rest, limit, poll, expected] : cases) {
+        const ProcessStart start = runner->Start(Script(std::string("sleep 30 &\necho $! > \"$1\"") + rest),
+                                                 {dir / "left"}, "");
+        const auto t0 = Clock::now();
+        std::optional<ProcessEnd> end = poll ? runner->Poll(start.pid) : runner->Wait(start.pid, limit);
+        while (!end) end = runner->Poll(start.pid);
+        EXPECT_EQ(end, expected);
+        EXPECT_NEAR(SecondsSince(t0), expected == ProcessEnd::Killed ? 1.0 : 0.0, 1.0);
+        EXPECT_TRUE(ProcessGone(static_cast<long>(start.pid)));
+        // What it started is gone too (perhaps still a zombie of the system's reaper).
+        const long left = std::stol(ReadBytes(dir / "left"));
+        for (int i = 0; i < 100 && !ProcessGone(left); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(ProcessGone(left)) << rest << limit << poll;
     }
-    EXPECT_TRUE(ProcessGone(std::stol(childPid)));
 }
 
 TEST_F(Process, KillEndsARunningProcess) {
@@ -307,6 +311,12 @@ TEST_F(Process, AtTheLimitTheProcessAndItsChildrenAreKilled) {
     const std::string grandchild = ReadBytes(pidFile);
     ASSERT_FALSE(grandchild.empty());
     EXPECT_TRUE(ProcessGone(std::stoll(grandchild)));
+
+    // A program that ends at once leaves nothing running either.
+    const ProcessStart quick = runner->Start(child, {"spawnexit", pidFile}, "");
+    ASSERT_GT(quick.pid, 0);
+    EXPECT_EQ(runner->Wait(quick.pid, 30), ProcessEnd::ExitedZero);
+    EXPECT_TRUE(ProcessGone(std::stoll(ReadBytes(pidFile))));
 }
 
 // Only the processes this runner started are waited for or killed: another

@@ -22,6 +22,7 @@ public:
     std::string GetString(const std::string& file, const std::string& section,
                           const std::string& key, const std::string& def,
                           std::size_t bufferSize) override {
+        if (m_holds == 0) ++m_unheldReads;
         const auto value = Value(file, section, key);
         return (value ? Trim(*value) : def).substr(0, bufferSize - 1);
     }
@@ -41,6 +42,10 @@ public:
     }
 
     int LastError() const override { return m_lastError; }
+    void HoldReads(bool hold) override { m_holds += hold ? 1 : -1; }
+    // Reads made while no reads were held: each a read of the whole file in
+    // the real profile functions.
+    int UnheldReads() const { return m_unheldReads; }
 
     // Puts a value into the file as if it stood there.
     void Set(const std::string& file, const std::string& section, const std::string& key,
@@ -68,6 +73,7 @@ public:
     const std::vector<std::string>& Writes() const { return m_writes; }
 
 private:
+    int m_holds = 0, m_unheldReads = 0;
     using Names = std::tuple<std::string, std::string, std::string>;
 
     static std::string Trim(const std::string& s) {

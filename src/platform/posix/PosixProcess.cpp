@@ -18,6 +18,14 @@
 //
 // Either way the start returns after the exec (or its failure), so the child
 // is in its own process group before anyone can kill it.
+//
+// When the child ends, in time or not, its group is killed before the child
+// is collected: what a program leaves running behind it in its group
+// (a helper it started in the background) does not outlive the run.  A
+// process that moved itself out of the group (setsid, setpgid) is not
+// reached: POSIX gives a parent no hold on it (on Linux a cgroup would, or a
+// subreaper that collects every orphan of this whole program, which is more
+// than a propagation run should change); the ITS HF programs start none.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -53,15 +61,6 @@ namespace {
 // ignored across exec): the child gets their default handling.
 constexpr int kDefaultSignals[] = {SIGPIPE, SIGINT, SIGQUIT, SIGCHLD};
 
-// Wait for a child without blocking; retries when a signal interrupts.
-pid_t WaitNoHang(pid_t pid, int& status) {
-    pid_t rc;
-    do {
-        rc = ::waitpid(pid, &status, WNOHANG);
-    } while (rc < 0 && errno == EINTR);
-    return rc;
-}
-
 // A descriptor that becomes readable when the process ends (Linux 5.3 and
 // later); -1 where the system has none, and the wait polls instead.
 int ProcessDescriptor(pid_t pid) {
@@ -77,6 +76,33 @@ void WaitBlocking(pid_t pid) {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+}
+
+// Whether the child has ended (1), runs (0) or is not ours (-1), without
+// collecting it: until it is collected its process id, and so the id of its
+// process group, cannot be given to another process.
+int EndedNotCollected(pid_t pid) {
+    siginfo_t info {};
+    int rc;
+    do {
+        rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0) return -1;
+    return info.si_pid == pid ? 1 : 0;
+}
+
+// The child has ended: what it started and left running in its group is
+// killed, then the child is collected.  Processes that left the group
+// (setsid, setpgid) are beyond this reach.
+ProcessEnd EndGroupAndCollect(pid_t pid) {
+    ::kill(-pid, SIGKILL);
+    int status = 0;
+    pid_t rc;
+    do {
+        rc = ::waitpid(pid, &status, 0);
+    } while (rc < 0 && errno == EINTR);
+    if (rc != pid) return ProcessEnd::Unknown;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProcessEnd::ExitedZero : ProcessEnd::Failed;
 }
 
 // Kill the process group (the child and its children), then the child itself
@@ -97,13 +123,9 @@ using Clock = std::chrono::steady_clock;
 ProcessEnd WaitUntil(pid_t pid, Clock::time_point deadline, int descriptor) {
     auto step = std::chrono::microseconds(100);
     for (;;) {
-        int status = 0;
-        const pid_t rc = WaitNoHang(pid, status);
-        if (rc == pid) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProcessEnd::ExitedZero
-                                                                 : ProcessEnd::Failed;
-        }
-        if (rc < 0) return ProcessEnd::Unknown;  // not our child, or already collected
+        const int ended = EndedNotCollected(pid);
+        if (ended > 0) return EndGroupAndCollect(pid);
+        if (ended < 0) return ProcessEnd::Unknown;  // not our child, or already collected
         const auto now = Clock::now();
         if (now >= deadline) {
             KillAndReap(pid);
@@ -277,20 +299,21 @@ public:
     std::optional<ProcessEnd> Poll(ProcessId id) override {
         const pid_t pid = static_cast<pid_t>(id);
         if (pid <= 0) return ProcessEnd::Unknown;
-        int status = 0;
-        const pid_t rc = WaitNoHang(pid, status);
-        if (rc == 0) return std::nullopt;        // still running
-        if (rc < 0) return ProcessEnd::Unknown;  // not our child, or already collected
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProcessEnd::ExitedZero
-                                                             : ProcessEnd::Failed;
+        const int ended = EndedNotCollected(pid);
+        if (ended == 0) return std::nullopt;        // still running
+        if (ended < 0) return ProcessEnd::Unknown;  // not our child, or already collected
+        return EndGroupAndCollect(pid);
     }
 
     void Kill(ProcessId id) override {
         const pid_t pid = static_cast<pid_t>(id);
         if (pid <= 0) return;
-        int status = 0;
-        if (WaitNoHang(pid, status) != 0) return;  // ended and collected now, or not ours
-        KillAndReap(pid);
+        const int ended = EndedNotCollected(pid);
+        if (ended < 0) return;  // not ours
+        if (ended > 0)
+            EndGroupAndCollect(pid);
+        else
+            KillAndReap(pid);
     }
 };
 

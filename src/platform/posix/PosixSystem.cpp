@@ -1,10 +1,17 @@
-// System services of POSIX systems: the UTC clock and error texts.
+// System services of POSIX systems: the UTC clock, error texts and the
+// opening of a regular file.
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "platform/Profile.h"
 
 namespace tw::platform {
@@ -34,6 +41,28 @@ std::string SystemErrorText(int code) {
         return "Error Code " + std::to_string(code);
     }
     return text;
+}
+
+int OpenRegularFileForReading(const std::string& path, int& fd) {
+    // Non-blocking for the open alone, so that a pipe without a writer does
+    // not hold it up; a terminal is never made this program's own.
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno;
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (!S_ISREG(st.st_mode))
+        err = kNotRegularFile;
+    else {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) err = errno;
+    }
+    if (err != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    return err;
 }
 
 }  // namespace tw::platform

@@ -5,7 +5,8 @@
 // NUL device as standard input, output and error (output and error into the
 // caller's file instead when one is named), so that a program that waits on
 // the keyboard (a Fortran PAUSE) reads end of file instead.  It runs
-// in a job object, so that a kill at the limit also ends what it started.  The
+// in a job object, so that a kill at the limit also ends what it started, and
+// so does its end: the job is closed then, which ends the processes left in it.  The
 // handles from CreateProcessA are kept until the wait, so the exit code is
 // known even when the program has ended long before.  Only those processes
 // are waited for, polled or killed: a process id this runner did not start
@@ -147,7 +148,10 @@ public:
             // The job's processes die at an unhandled exception, without the
             // error dialog, also those started later that set their own mode.
             JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits {};
-            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+            // Closing the job (when the program has ended, in time or not)
+            // ends what the program left running in it.
+            limits.BasicLimitInformation.LimitFlags =
+                JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
             ::SetInformationJobObject(child.job, JobObjectExtendedLimitInformation, &limits,
                                       sizeof limits);
         }

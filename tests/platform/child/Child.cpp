@@ -10,6 +10,7 @@
 //                   error, each on a line, then exit code 2
 //   spawn FILE      starts "tw-child sleep 60", writes its process id to FILE,
 //                   then sleeps 60 seconds
+//   spawnexit FILE  the same, but ends at once with exit code 0
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "error\n");
         return 2;
     }
-    if (what == "spawn" && argc > 2) {
+    if ((what == "spawn" || what == "spawnexit") && argc > 2) {
         char self[MAX_PATH] = {};
         ::GetModuleFileNameA(nullptr, self, MAX_PATH);
         std::string line = std::string("\"") + self + "\" sleep 60";
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
         if (!out) return 104;
         std::fprintf(out, "%lu", static_cast<unsigned long>(pi.dwProcessId));
         std::fclose(out);
-        ::Sleep(60000);
+        if (what == "spawn") ::Sleep(60000);
         return 0;
     }
     return 100;
