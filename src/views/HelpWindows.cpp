@@ -218,7 +218,11 @@ frmAbout::frmAbout()
       lblDisclaimer(QStringLiteral(
           "Propagation predictions are estimates from a model of the ionosphere, not measurements: "
           "a frequency predicted as good may be closed or busy. Always listen before you "
-          "transmit, and do not rely on this program for the safety of a vessel or of life.")) {}
+          "transmit, and do not rely on this program for the safety of a vessel or of life.")),
+      lblLicense(QStringLiteral(
+          "Tidewell is free software under the MIT License (LICENSE.txt beside the program). "
+          "The licences of the libraries shipped with it, Qt and the MinGW runtime, are in the "
+          "licenses folder beside the program.")) {}
 
 void frmAbout::Show() {
     m_visible = true;
