@@ -145,7 +145,7 @@ QVector<frmOptions::Field> frmOptions::Fields() {
          &chkAirmailLastConnect},
         {s("txtAirmailLastConnect"), Kind::Text, TabAirMail, s("Station/Server Connection"), {},
          &txtAirmailLastConnect},
-        {s("lblProfileFile"), Kind::Label, TabAirMail, s("Settings File"), {}, &lblProfileFile},
+        {s("lblProfileFile"), Kind::Label, TabAirMail, s("Folders"), s("Settings"), &lblProfileFile},
         {s("optPropagationModel(3)"), Kind::Option, TabPropagation, s("Model Options"), s("Model"),
          &optPropagationModel[ModelRec533]},
         {s("optPropagationModel(2)"), Kind::Option, TabPropagation, s("Model Options"), {},

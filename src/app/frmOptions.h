@@ -169,7 +169,7 @@ public:
     // control above them.
     void Form_Resize(int innerWidth, int innerHeight, bool minimized);
     static constexpr int kDesignWidth = 11400;
-    static constexpr int kDesignHeight = 7800;
+    static constexpr int kDesignHeight = 8200;
 
     // --- procedures ---
     void OptionsLoad();
