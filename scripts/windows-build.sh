@@ -350,7 +350,7 @@ user_settings() {
 }
 
 step_user() {
-  local tmp xvfb="" pid window
+  local tmp xvfb="" pid window display
   tmp=$(mktemp -d)
   chmod 755 "$tmp"
   user_home=$tmp/home
