@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Tidewell for 64-bit Windows on Debian 12 and checks the result under Wine.
 #
-#   scripts/windows-build.sh [step...]      steps: deps qt program zip wine engine (default: all)
+#   scripts/windows-build.sh [step...]      steps: deps qt program zip wine user installer engine
+#                                            (default: all)
 #
 # deps     installs the Debian packages missing (MinGW-w64, Ninja, Wine, Xvfb, ...)
 # qt       cross-builds Qt's base module (Debian's source of the host's Qt version) for
@@ -16,6 +17,11 @@
 #          64-bit prefix: --help, --print-settings, --demo --best-list, and the demo's
 #          main window on Xvfb, whose screenshot goes to build/windows-wine.png
 #          (TIDEWELL_SCREENSHOT=docs/images/windows-wine.png writes it there instead)
+# user     runs the zipped program under Wine as a user without administrator rights: in a
+#          folder that user cannot write, the settings kept in the per-user file across
+#          starts; --airmail-report in a console and into a file, in UTF-8
+# installer builds build/tidewell-windows-x64-setup.exe (NSIS) from the zip's folder, and
+#          installs, runs and uninstalls it silently in a fresh Wine prefix
 # engine   runs the zipped tidewell.exe under Wine with the real VOACAP engine for Windows
 #          (TIDEWELL_VOACAPW_TREE: a c:\itshfbc tree with bin_win\voacapw.exe) and the Linux
 #          build (build/dev, else build/release) with the real voacapl (TIDEWELL_VOACAPL, its
@@ -47,7 +53,8 @@ step_time() {
 
 # --- deps ----------------------------------------------------------------------------
 step_deps() {
-  scripts/install-deps.sh ninja-build dpkg-dev zip unzip wine wine64 xvfb xauth xdotool imagemagick
+  scripts/install-deps.sh ninja-build dpkg-dev zip unzip wine wine64 xvfb xauth xdotool imagemagick \
+    nsis bsdutils util-linux
 }
 
 # --- qt ------------------------------------------------------------------------------
@@ -163,6 +170,51 @@ copy_imports() {
   done
 }
 
+# A text file for Windows: CR LF line ends.
+dos_text() {
+  sed 's/\r*$/\r/' "$1" >"$2"
+}
+
+# The licences: Tidewell's own (LICENSE.txt), and in licenses\ those of what the zip
+# ships, as the Debian packages they were built from carry them: Qt's base module
+# (LGPL-3, the GPL-3 it builds on, GPL-2 of its other choice, and its copyright file,
+# which lists the third-party code Qt bundles with each licence's text: zlib, PCRE2,
+# libpng, HarfBuzz, ...); the MinGW runtime (libgcc and libstdc++ under the GPL-3 with
+# the GCC Runtime Library Exception, in the GCC copyright file; winpthreads, in the
+# MinGW-w64 copyright file).
+copy_licenses() {
+  local to=$dist/licenses
+  mkdir -p "$to/Qt" "$to/MinGW"
+  dos_text LICENSE "$dist/LICENSE.txt"
+  dos_text /usr/share/common-licenses/LGPL-3 "$to/Qt/LGPL-3.txt"
+  dos_text /usr/share/common-licenses/GPL-3 "$to/Qt/GPL-3.txt"
+  dos_text /usr/share/common-licenses/GPL-2 "$to/Qt/GPL-2.txt"
+  dos_text /usr/share/doc/libqt6core6/copyright "$to/Qt/copyright.txt"
+  dos_text /usr/share/common-licenses/GPL-3 "$to/MinGW/GPL-3.txt"
+  dos_text /usr/share/doc/gcc-mingw-w64-base/copyright "$to/MinGW/gcc-runtime-copyright.txt"
+  dos_text /usr/share/doc/mingw-w64-common/copyright "$to/MinGW/mingw-w64-copyright.txt"
+  grep -q 'GCC RUNTIME LIBRARY EXCEPTION' "$to/MinGW/gcc-runtime-copyright.txt" &&
+    grep -q 'winpthreads' "$to/MinGW/mingw-w64-copyright.txt" &&
+    grep -q 'src/3rdparty/harfbuzz-ng' "$to/Qt/copyright.txt" ||
+    { echo "the licence files of the Debian packages are not the ones expected" >&2; exit 1; }
+  dos_text /dev/stdin "$to/README.txt" <<'TEXT'
+Licences of the libraries shipped with Tidewell
+
+Tidewell itself is under the MIT License: ..\LICENSE.txt.
+
+Qt\      Qt's base module (Qt6Core, Qt6Gui, Qt6Widgets and the Windows plugins),
+         under the GNU LGPL version 3 (LGPL-3.txt, which builds on GPL-3.txt; Qt may
+         also be used under GPL-2.txt). copyright.txt lists Qt's files and the
+         third-party code it bundles (zlib, PCRE2, libpng, HarfBuzz, double-conversion,
+         md4c and others), each with its licence text. Qt's source is that of the
+         Debian package qt6-base of the same version (apt-get source qt6-base).
+MinGW\   The MinGW-w64 runtime: libgcc_s_seh-1.dll and libstdc++-6.dll under the
+         GPL-3 (GPL-3.txt) with the GCC Runtime Library Exception (its text in
+         gcc-runtime-copyright.txt); libwinpthread-1.dll under the licence given for
+         winpthreads in mingw-w64-copyright.txt.
+TEXT
+}
+
 step_zip() {
   rm -rf "$(dirname "$dist")" "$zipfile"
   mkdir -p "$dist/platforms" "$dist/styles" "$dist/demo-bin/itshfbc/bin_win"
@@ -185,6 +237,7 @@ step_zip() {
     echo "itshf-standin.exe needs the MinGW runtime DLLs" >&2
     exit 1
   fi
+  copy_licenses
   # Without their symbols (MinGW's libstdc++ alone carries 20 MB of them).
   find "$dist" -path "$dist/demo" -prune -o \( -name '*.dll' -o -name '*.exe' \) \
     -exec $mingw-strip --strip-unneeded {} +
@@ -260,6 +313,211 @@ step_wine() {
   xdotool key --window "$window" ctrl+q >/dev/null 2>&1 || true
   for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 1; done
   kill $pid 2>/dev/null || true
+}
+
+# --- user ----------------------------------------------------------------------------
+# The zipped program as a user without administrator rights meets it, under Wine in a
+# fresh prefix of an unprivileged user (nobody when this runs as root, whose rights pass
+# over a folder's permissions):
+# - unpacked into a folder the user cannot write (as C:\Program Files is for them) with
+#   a Tidewell.Ini beside the program: the first start takes the settings into the
+#   per-user file (%APPDATA%\Tidewell\Tidewell.Ini, copied from the one beside the
+#   program) and says so; a start of the window, closed with Ctrl+Q, saves into that
+#   file; the next start reads the settings there and says nothing more;
+# - --airmail-report in a console (cmd.exe on a terminal, whose UTF-8 is what Wine's
+#   console gives its characters as) and redirected into a file: the degree sign reads
+#   right in both, the file in UTF-8 as the README says.
+user_home=""
+
+# as_user COMMAND...: runs the command as that user, in its prefix under $user_home.
+as_user() {
+  local run=(env HOME="$user_home" WINEPREFIX="$user_home/prefix" WINEARCH=win64 WINEDEBUG=-all
+             WINEDLLOVERRIDES="mscoree,mshtml=")
+  [ "$(id -u)" -eq 0 ] && run=(setpriv --reuid=nobody --regid=nogroup --clear-groups "${run[@]}")
+  (cd "$user_home" && "${run[@]}" "$@")
+}
+
+# user_settings NAME ARGS...: --print-settings of the unpacked program (its output in
+# $user_home/NAME.out and .err); its settings file must be the per-user one.
+user_settings() {
+  local name=$1
+  shift
+  as_user timeout 300 wine "$user_exe" "$@" --print-settings >"$user_home/$name.out" 2>"$user_home/$name.err" ||
+    { cat "$user_home/$name.err" >&2; echo "wine tidewell.exe --print-settings ($name): failed" >&2; exit 1; }
+  sed -i 's/\r$//' "$user_home/$name.out" "$user_home/$name.err"
+  grep -qE '^m_sProfileFile=C:\\users\\[^\\]+\\AppData\\Roaming\\Tidewell\\Tidewell\.Ini$' "$user_home/$name.out" ||
+    { grep m_sProfileFile "$user_home/$name.out" >&2; echo "$name: not the per-user settings file" >&2; exit 1; }
+}
+
+step_user() {
+  local tmp xvfb="" pid window display
+  tmp=$(mktemp -d)
+  chmod 755 "$tmp"
+  user_home=$tmp/home
+  mkdir -p "$user_home"
+  trap 'as_user wineserver -k >/dev/null 2>&1 || true; [ -n "$xvfb" ] && kill $xvfb 2>/dev/null
+        chmod -R u+w "$tmp"; rm -rf "$tmp"' RETURN
+  unzip -q "$zipfile" -d "$tmp"
+  user_exe=$tmp/Tidewell/tidewell.exe
+  # AirMail is not started (the window runs on the real desktop) and the demo drive's
+  # position is old: no question, no warning.
+  printf '[AirMail Data]\r\nStartup=False\r\nLat/Lon Check=False\r\n' >"$tmp/Tidewell/Tidewell.Ini"
+  cp "$tmp/Tidewell/Tidewell.Ini" "$tmp/beside.ini"
+  chmod -R a-w "$tmp/Tidewell"
+  [ "$(id -u)" -eq 0 ] && chown -R nobody "$user_home"
+  as_user sh -c 'wineboot -i >/dev/null 2>&1
+    wine reg add "HKCU\Software\Wine\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w'
+  # AirMail and the propagation programs installed on the user's C: (the demo's, with
+  # the stand-ins).
+  as_user cp -R --no-preserve=mode "$tmp/Tidewell/demo/drive_c/." "$user_home/prefix/drive_c/"
+  as_user cp -R --no-preserve=mode "$tmp/Tidewell/demo-bin/itshfbc/bin_win" "$user_home/prefix/drive_c/itshfbc/"
+  local file=$user_home/prefix/drive_c/users/$(as_user sh -c 'echo "${USER:-$(id -un)}"')/AppData/Roaming/Tidewell/Tidewell.Ini
+
+  user_settings first
+  grep -q 'cannot be written, so the settings are kept in C:\\users\\.*\\Tidewell\.Ini from now on\.$' \
+    "$user_home/first.err" && grep -qx 'm_bAirMailStartup=False' "$user_home/first.out" ||
+    { cat "$user_home/first.err" >&2; echo "the first start did not take the settings over, or said nothing" >&2; exit 1; }
+
+  display=:$((90 + RANDOM % 100))
+  Xvfb "$display" -screen 0 1280x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  DISPLAY=$display as_user wine "$user_exe" >"$tmp/window.log" 2>&1 &
+  pid=$!
+  window=""
+  for _ in $(seq 120); do
+    window=$(DISPLAY=$display xdotool search --onlyvisible --name '^Tidewell$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 $pid 2>/dev/null || break
+    sleep 1
+  done
+  [ -n "$window" ] || { cat "$tmp/window.log" >&2; echo "wine tidewell.exe: no main window" >&2; exit 1; }
+  sleep 5
+  DISPLAY=$display xdotool key --window "$window" ctrl+q >/dev/null 2>&1 || true
+  for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 1; done
+  if kill -0 $pid 2>/dev/null; then
+    DISPLAY=$display import -window root "$tmp/../user-window.png" 2>/dev/null || true
+    echo "wine tidewell.exe: the window did not close on Ctrl+Q" >&2
+    exit 1
+  fi
+  grep -q '^\[Window Data\]' "$file" && grep -q '^Startup=False' "$file" ||
+    { cat "$file" >&2; echo "the window's exit did not save into the per-user file" >&2; exit 1; }
+  cmp -s "$tmp/Tidewell/Tidewell.Ini" "$tmp/beside.ini" ||
+    { echo "the Tidewell.Ini beside the program changed" >&2; exit 1; }
+
+  user_settings second
+  ! grep -q 'cannot be written' "$user_home/second.err" && grep -qx 'm_bAirMailStartup=False' "$user_home/second.out" ||
+    { cat "$user_home/second.err" >&2; echo "the second start did not keep to the per-user file quietly" >&2; exit 1; }
+  echo "wine tidewell.exe in a folder the user cannot write: settings kept in the per-user file, said once"
+
+  # The degree sign, read from the same report in a console and in a file.
+  local degree=$'\xc2\xb0'
+  as_user timeout 300 script -qec \
+    "wine cmd /c \"$(winepath_of "$user_exe") --demo --airmail-report & ping -n 4 127.0.0.1 >nul\"" \
+    /dev/null 2>&1 </dev/null | sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' >"$tmp/console.txt" || true
+  as_user timeout 300 wine "$user_exe" --demo --airmail-report >"$tmp/report.txt" 2>/dev/null
+  local where
+  for where in console report; do
+    # (Wine's console moves the cursor over the blanks instead of writing them.)
+    if ! grep -aqE "^Position: ?[0-9]{2}${degree}[0-9]{2}\.[0-9]{2}'[NS] ?[0-9]{3}${degree}" "$tmp/$where.txt" ||
+       ! iconv -f UTF-8 -t UTF-8 "$tmp/$where.txt" >/dev/null 2>&1; then
+      grep -a 'Position' "$tmp/$where.txt" | od -c | head -n 4 >&2
+      echo "wine tidewell.exe --airmail-report ($where): the position does not read right in UTF-8" >&2
+      exit 1
+    fi
+  done
+  echo "wine tidewell.exe --airmail-report: the degree sign reads right in a console and in a file"
+}
+
+# The Windows name of a file on this machine, through Wine's Z: drive.
+winepath_of() {
+  local path=$1
+  echo "Z:${path//\//\\}"
+}
+
+# --- installer -----------------------------------------------------------------------
+# Builds build/tidewell-windows-x64-setup.exe with NSIS (scripts/tidewell.nsi) from the
+# folder the zip step packed, then in a fresh Wine prefix installs it silently, runs the
+# installed tidewell.exe --demo --best-list, and uninstalls it silently: first keeping
+# the settings (only Tidewell.Ini stays), then, installed again, with /REMOVESETTINGS
+# (nothing stays). The prefix's drive C: must hold nothing else the installer made.
+installer=$repo/build/tidewell-windows-x64-setup.exe
+
+# The prefix's files and folders, the temporary ones left out.
+prefix_listing() {
+  (cd "$WINEPREFIX/drive_c" && find . -mindepth 1 | grep -v -E '^\./users/[^/]+/(Temp|AppData/Local/Temp)(/|$)' |
+    sort)
+}
+
+step_installer() {
+  [ -f "$dist/tidewell.exe" ] || { echo "no $dist/tidewell.exe: run the zip step first" >&2; exit 1; }
+  local tmp version
+  tmp=$(mktemp -d)
+  trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$tmp"' RETURN
+  version=$(sed -n 's/^project(Tidewell VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  # The uninstaller's list: every file of the folder, then its folders, deepest first.
+  (cd "$dist" &&
+    find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|\$|$$|g; s|.*|Delete "$INSTDIR\\&"|' &&
+    find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|\$|$$|g; s|.*|RMDir "$INSTDIR\\&"|') \
+    >"$tmp/files.nsh"
+  makensis -V2 -DDIST="$dist" -DFILES="$tmp/files.nsh" -DOUTFILE="$installer" -DVERSION="$version" \
+    scripts/tidewell.nsi
+  echo "$installer: $(du -h "$installer" | cut -f1)"
+
+  export WINEPREFIX=$tmp/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineserver -w
+  local user key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tidewell'
+  user=$(cd "$WINEPREFIX/drive_c/users" && ls -d */ | grep -v -x 'Public/' | head -n 1)
+  local home=./users/${user%/} folder menu
+  folder=$home/AppData/Local/Programs/Tidewell
+  menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tidewell"
+  prefix_listing >"$tmp/before.txt"
+
+  local round
+  for round in keep remove; do
+    wine "$installer" /S
+    wineserver -w
+    for name in "$folder/tidewell.exe" "$folder/uninstall.exe" "$folder/LICENSE.txt" \
+                "$folder/licenses/Qt/LGPL-3.txt" "$menu/Tidewell.lnk" "$menu/Tidewell Demo.lnk"; do
+      [ -f "$WINEPREFIX/drive_c/$name" ] || { echo "the installer did not make $name" >&2; exit 1; }
+    done
+    wine reg query "$key" /v QuietUninstallString >/dev/null 2>&1 ||
+      { echo "the installer did not list Tidewell among the installed programs" >&2; exit 1; }
+    local out
+    out=$(cd "$tmp" && timeout 300 wine "$WINEPREFIX/drive_c/$folder/tidewell.exe" --demo --best-list 2>&1) &&
+      grep -q '\[x\]' <<<"$out" ||
+      { printf '%s\n' "$out" >&2; echo "the installed tidewell.exe --demo --best-list failed" >&2; exit 1; }
+    # The settings the program writes at exit.
+    printf '[Station Data]\r\nTop Stations=3\r\n' >"$WINEPREFIX/drive_c/$folder/Tidewell.Ini"
+
+    if [ $round = keep ]; then
+      wine "$WINEPREFIX/drive_c/$folder/uninstall.exe" /S
+    else
+      wine "$WINEPREFIX/drive_c/$folder/uninstall.exe" /S /REMOVESETTINGS
+    fi
+    wineserver -w
+    prefix_listing >"$tmp/after.txt"
+    if [ $round = keep ]; then
+      printf '%s\n' "$home/AppData/Local/Programs" "$folder" "$folder/Tidewell.Ini" >>"$tmp/before.txt"
+      sort -o "$tmp/before.txt" "$tmp/before.txt"
+    else
+      grep -v -x -F -e "$home/AppData/Local/Programs" -e "$folder" -e "$folder/Tidewell.Ini" \
+        "$tmp/before.txt" >"$tmp/before.new"
+      mv "$tmp/before.new" "$tmp/before.txt"
+    fi
+    if ! diff "$tmp/before.txt" "$tmp/after.txt" >&2; then
+      echo "the silent uninstall ($round the settings) left or removed other files than these (< expected, > found)" >&2
+      exit 1
+    fi
+    if wine reg query "$key" >/dev/null 2>&1; then
+      echo "the uninstaller left Tidewell among the installed programs" >&2
+      exit 1
+    fi
+    echo "installer: installed, ran --demo --best-list and uninstalled silently, $round the settings"
+  done
 }
 
 # --- engine --------------------------------------------------------------------------
@@ -519,11 +777,11 @@ step_engine() {
 }
 
 steps=("$@")
-[ ${#steps[@]} -eq 0 ] && steps=(deps qt program zip wine engine)
+[ ${#steps[@]} -eq 0 ] && steps=(deps qt program zip wine user installer engine)
 for s in "${steps[@]}"; do
   case $s in
-    deps | qt | program | zip | wine | engine) ;;
-    *) echo "unknown step: $s (deps qt program zip wine engine)" >&2; exit 2 ;;
+    deps | qt | program | zip | wine | user | installer | engine) ;;
+    *) echo "unknown step: $s (deps qt program zip wine user installer engine)" >&2; exit 2 ;;
   esac
   start=$SECONDS
   "step_$s"

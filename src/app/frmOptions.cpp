@@ -1,5 +1,7 @@
 #include "app/frmOptions.h"
 
+#include <QDir>
+
 #include <cmath>
 
 #include "airmail/AirMail.h"
@@ -75,6 +77,7 @@ frmOptions::frmOptions(const Services& services, QObject* parent)
     Init(chkAirmailLastConnect, "Check Time", "Check Base Station Last Connected to Central Time");
     Init(txtAirmailLastConnect, "",
          "Time Limit since Base Station Last Connection to Central Server (mim)");
+    Init(lblProfileFile, "", "The file Tidewell keeps its settings in");
     Init(optPropagationModel[ModelRec533], "REC533",
          "ITU-RS Recommendation 533, Simplier Model but appears the best");
     Init(optPropagationModel[ModelVoacap], "VOACAP",
@@ -142,6 +145,7 @@ QVector<frmOptions::Field> frmOptions::Fields() {
          &chkAirmailLastConnect},
         {s("txtAirmailLastConnect"), Kind::Text, TabAirMail, s("Station/Server Connection"), {},
          &txtAirmailLastConnect},
+        {s("lblProfileFile"), Kind::Label, TabAirMail, s("Folders"), s("Settings"), &lblProfileFile},
         {s("optPropagationModel(3)"), Kind::Option, TabPropagation, s("Model Options"), s("Model"),
          &optPropagationModel[ModelRec533]},
         {s("optPropagationModel(2)"), Kind::Option, TabPropagation, s("Model Options"), {},
@@ -292,10 +296,16 @@ void frmOptions::Click(OptionControl& control) {
     }
 }
 
+QString FolderPathNative(const QString& path, QChar separator) {
+    QString native = path;
+    if (separator != QLatin1Char('/')) native.replace(QLatin1Char('/'), separator);
+    return native;
+}
+
 void frmOptions::FolderClick(OptionControl& box) {
     if (!FolderBrowse) return;
     const QString path = FolderBrowse(box.text, box.toolTip);
-    if (!path.isEmpty()) SetText(box, path);
+    if (!path.isEmpty()) SetText(box, FolderPathNative(path, QDir::separator()));
 }
 
 // ---------------------------------------------------------------------------
@@ -318,6 +328,7 @@ void frmOptions::OptionsLoad() {
     check(chkAirMailStartup, s.m_bAirMailStartup);
     LoadVersion();
     LoadPosition();
+    lblProfileFile.text = s.m_sProfileFile;
     // Propagation tab; a stored model outside 1 to 3 selects no button (and
     // stays as it is unless one is chosen).
     check(chkPropagationAdditionalData, s.m_bPropagationAdditionalData);

@@ -58,6 +58,10 @@ QString DateAgeText(const QDateTime& time, const QDateTime& now);
 // for an offset of 0).
 QString RadioDialMathText(bool ok, const RadioTuning& tuning);
 
+// A folder picker's path with the system's separators (`separator`, "\\" on
+// Windows): Qt's picker gives "C:/Program Files/AirMail" there.
+QString FolderPathNative(const QString& path, QChar separator);
+
 class frmOptions : public QObject {
     Q_OBJECT
 public:
@@ -83,6 +87,7 @@ public:
     OptionControl lblAirMailVersion;
     OptionControl chkAirmailLatLonCheck, txtAirmailLatLonCheckDays, lblAirMailLatLon;
     OptionControl chkAirmailLastConnect, txtAirmailLastConnect;
+    OptionControl lblProfileFile;  // the settings file of this run (m_sProfileFile)
     // Propagation tab; the model buttons by model number (index 0 unused)
     std::array<OptionControl, 4> optPropagationModel;
     OptionControl txtPropagationNoiseLevel, chkPropagationSunSpotNumber, txtPropagationSunSpotNumber;
@@ -164,7 +169,7 @@ public:
     // control above them.
     void Form_Resize(int innerWidth, int innerHeight, bool minimized);
     static constexpr int kDesignWidth = 11400;
-    static constexpr int kDesignHeight = 7800;
+    static constexpr int kDesignHeight = 8200;
 
     // --- procedures ---
     void OptionsLoad();

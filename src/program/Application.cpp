@@ -19,6 +19,7 @@
 #include "views/HamStation.h"
 #include "views/PropagationHours.h"
 #include "views/StationInfo.h"
+#include "program/ProfileLocation.h"
 
 namespace tw {
 
@@ -55,12 +56,23 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_profile = std::make_unique<ProfileAccess>(*m_profileFiles);
 
     // Native separators, as Tidewell names the file in its settings and messages.
+    // Without --profile: beside the executable, or the per-user file where
+    // its folder cannot be written, told once.
+    const ProfileLocation location = line.profileFile.isEmpty()
+                                         ? ProfileLocate(programFolder, PerUserSettingsFolder())
+                                         : ProfileLocation{};
     const QString profileFile =
         line.profileFile.isEmpty()
-            ? QString()
+            ? location.file
             : QDir::toNativeSeparators(QFileInfo(line.profileFile).absoluteFilePath());
     m_main = std::make_unique<frmMain>(
         frmMain::Services{ui, metrics, *m_profile, *m_clock, programFolder, profileFile});
+    if (!location.notice.isEmpty()) {
+        MessageRequest request;
+        request.text = location.notice;
+        request.icon = MsgIcon::Information;
+        ui.MessageBox(request);
+    }
     m_registry = platform::MakeRegistry(m_paths);
     m_airmail = std::make_unique<AirMail>(m_main->settings, *m_profile, ui, m_paths, *m_registry,
                                           QString::fromLatin1(frmMain::kCaption));

@@ -32,6 +32,7 @@
 #include "program/CommandLine.h"
 #include "program/Demo.h"
 #include "program/Headless.h"
+#include "program/StandardStream.h"
 #include "ui/QtTextMetrics.h"
 #include "ui/QtUserInterface.h"
 #include "ui/SimAirMailView.h"
@@ -163,8 +164,10 @@ int Run(tw::CommandLine line, QTextStream& out, QTextStream& err) {
 int main(int argc, char** argv) {
     UseParentConsole();
     const tw::CommandLine line = tw::ParseCommandLine(Arguments(argc, argv));
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // UTF-8 into files and pipes; a console is written in its own characters.
+    tw::StandardStream outStream(stdout), errStream(stderr);
+    QTextStream out(&outStream);
+    QTextStream err(&errStream);
     if (!line.error.isEmpty()) {
         err << "tidewell: " << line.error << "\nSee tidewell --help for the options and commands.\n";
         return 2;

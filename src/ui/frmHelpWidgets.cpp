@@ -147,7 +147,7 @@ void frmOverviewWidget::closeEvent(QCloseEvent* event) {
 // ---------------------------------------------------------------------------
 
 // Besides the picture, the title, the description and the disclaimer between
-// their two lines, the box has an OK button that closes it.
+// their two lines, the box has the licence note and an OK button that closes it.
 frmAboutWidget::frmAboutWidget(frmAbout& model, QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_model(model) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -166,6 +166,8 @@ frmAboutWidget::frmAboutWidget(frmAbout& model, QWidget* parent)
     m_description->setWordWrap(true);
     auto* disclaimer = new QLabel(model.lblDisclaimer, this);
     disclaimer->setWordWrap(true);
+    auto* license = new QLabel(model.lblLicense, this);
+    license->setWordWrap(true);
     const auto separator = [this] {
         auto* line = new QFrame(this);
         line->setFrameShape(QFrame::HLine);
@@ -187,11 +189,14 @@ frmAboutWidget::frmAboutWidget(frmAbout& model, QWidget* parent)
     layout->addWidget(separator());
     layout->addWidget(disclaimer);
     layout->addWidget(separator());
+    layout->addWidget(license);
     layout->addWidget(ok, 0, Qt::AlignRight);
     // Word-wrapped texts of a fixed width; the box takes the height they need.
     const int textWidth = fontMetrics().horizontalAdvance(QLatin1Char('M')) * 36;
     m_description->setFixedWidth(textWidth);
-    disclaimer->setFixedWidth(textWidth + picIcon->sizeHint().width() + layout->spacing());
+    const int fullWidth = textWidth + picIcon->sizeHint().width() + layout->spacing();
+    disclaimer->setFixedWidth(fullWidth);
+    license->setFixedWidth(fullWidth);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(&m_model, &frmAbout::changed, this, &frmAboutWidget::Sync);
     Sync();

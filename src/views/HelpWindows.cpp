@@ -211,6 +211,19 @@ QString AboutDescription(int major, int minor) {
                           "AirMail Terminal Window.");
 }
 
+namespace {
+// The Windows build ships its libraries and their licences beside the program.
+#ifdef Q_OS_WIN
+const QString kLicenseText = QStringLiteral(
+    "Tidewell is free software under the MIT License (LICENSE.txt beside the program). "
+    "The licences of the libraries shipped with it, Qt and the MinGW runtime, are in the "
+    "licenses folder beside the program.");
+#else
+const QString kLicenseText =
+    QStringLiteral("Tidewell is free software under the MIT License (the LICENSE file of its source).");
+#endif
+}  // namespace
+
 frmAbout::frmAbout()
     : caption(QStringLiteral("Tidewell - About")),
       lblTitle(QStringLiteral("Tidewell")),
@@ -218,7 +231,8 @@ frmAbout::frmAbout()
       lblDisclaimer(QStringLiteral(
           "Propagation predictions are estimates from a model of the ionosphere, not measurements: "
           "a frequency predicted as good may be closed or busy. Always listen before you "
-          "transmit, and do not rely on this program for the safety of a vessel or of life.")) {}
+          "transmit, and do not rely on this program for the safety of a vessel or of life.")),
+      lblLicense(kLicenseText) {}
 
 void frmAbout::Show() {
     m_visible = true;

@@ -190,6 +190,7 @@ public:
     QString lblTitle;
     QString lblDescription;
     QString lblDisclaimer;
+    QString lblLicense;  // the program's licence and where the shipped libraries' licences are
 
     bool Visible() const { return m_visible; }
     void Show();

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "settings/ProfilePlace.h"
 #include "settings/SettingsProfile.h"
 #include "support/FakeProfileFiles.h"
 #include "support/ScriptedUserInterface.h"
@@ -209,6 +210,28 @@ TEST_F(SettingsProfileTest, AFailedWriteChangesNoKeyAndReportsOnce) {
                   "Problem with initialization file C:\\Tidewell\\Tidewell.Ini, " +
                       SystemErrorText(5));
         EXPECT_EQ(ui.messages[0].icon, MsgIcon::Information);
+    }
+}
+
+// Where Tidewell.Ini lives, for every combination of what a start finds.
+TEST(ProfileChoosePlace, BesideAWritableProgramElseThePerUserFileMadeOnce) {
+    const ProfileChoice beside{};
+    const ProfileChoice kept{ProfilePlace::PerUser, false, false};
+    const ProfileChoice fresh{ProfilePlace::PerUser, false, true};
+    const ProfileChoice copied{ProfilePlace::PerUser, true, true};
+    const struct {
+        bool writable, besideExists, perUserExists;
+        ProfileChoice expected;
+    } cases[] = {
+        {true, false, false, beside}, {true, true, false, beside},
+        {true, false, true, beside},  {true, true, true, beside},
+        {false, false, false, fresh}, {false, true, false, copied},
+        {false, false, true, kept},   {false, true, true, kept},
+    };
+    for (const auto& c : cases) {
+        const ProfileChoice got = ProfileChoosePlace(c.writable, c.besideExists, c.perUserExists);
+        EXPECT_EQ(got, c.expected) << "writable " << c.writable << ", beside " << c.besideExists
+                                   << ", per-user " << c.perUserExists;
     }
 }
 

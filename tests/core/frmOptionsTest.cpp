@@ -54,6 +54,8 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
     EXPECT_EQ(options.lblAirMailLatLon.text,
               QString::fromUtf8("Lat 38°36.00'N,  Lon 010°20.00'W\nPosition is 1 hours old."));
     EXPECT_EQ(options.lblAirMailVersion.text, QStringLiteral("Tested Version 3.2.022\nCurrent Version N/A"));
+    EXPECT_EQ(options.lblProfileFile.text, main.settings.m_sProfileFile);
+    EXPECT_FALSE(options.lblProfileFile.text.isEmpty());
 
     Type("txtPropagationNoiseLevel", QStringLiteral("-150.5"));
     Type("txtStationTopStations", QStringLiteral("0"));
@@ -305,6 +307,23 @@ TEST_F(OptionsTest, CheckAndTheSystemListTellWhatIsMissing) {
     EXPECT_TRUE(drive.ui.messages[0].text.startsWith("Unable to find AirMail's Frequency List,  in \"System.HAM.ini\"."));
     EXPECT_TRUE(drive.ui.messages[1].text.startsWith("Unable to find AirMail's \"System.*.ini\" files."));
     EXPECT_EQ(drive.ui.messages[1].icon, MsgIcon::None);
+}
+
+// The folder picker's path in the system's separators; a POSIX one stays.
+TEST(FolderPathNative, GivesTheSystemsSeparators) {
+    const struct {
+        const char* picked;
+        char separator;
+        const char* shown;
+    } cases[] = {
+        {"C:/Program Files/AirMail", '\\', "C:\\Program Files\\AirMail"},
+        {"//boat/share/AirMail", '\\', "\\\\boat\\share\\AirMail"},
+        {"D:\\Mail", '\\', "D:\\Mail"},
+        {"/home/skipper/AirMail", '/', "/home/skipper/AirMail"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FolderPathNative(QString::fromLatin1(c.picked), QLatin1Char(c.separator)),
+                  QString::fromLatin1(c.shown));
 }
 
 }  // namespace
