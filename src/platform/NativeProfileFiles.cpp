@@ -158,9 +158,13 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
             e = true;
             return original.ReadAll(t);
         };
-        // Our keys are in place; when the other program's text never holds
-        // still, its change is what is lost.
-        if (Settle(path, readOld, old, oldExists, waited) != 0) return true;
+        // Its text is measured against the old file's.  Our keys are in
+        // place; when the other program's text never holds still, its change
+        // is what is lost.
+        m_sizes[path] = basis.size();
+        const int settled = Settle(path, readOld, old, oldExists, waited);
+        m_sizes[path] = updated.size();
+        if (settled != 0) return true;
         basis = updated;
         source = old;
     }
@@ -174,6 +178,8 @@ int profile_file::Read(const std::string& path, std::string& text, bool& exists)
     exists = file.IsOpen();
     return err != 0 || !exists ? err : file.ReadAll(text);
 }
+
+int ProfileBusyError() { return profile_file::BusyError(); }
 
 std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper) {
     return std::make_unique<NativeProfileFiles>(mapper);

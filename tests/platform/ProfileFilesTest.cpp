@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
+#include <thread>
 
 #include "platform/NativeProfileFiles.h"
 #include "platform/PathMapper.h"
+#include "platform/Process.h"
 #include "platform/Profile.h"
 #include "TempDir.h"
 
@@ -118,16 +122,24 @@ struct stat Stat(const std::string& path) {
 }
 
 
+// A write through a link changes its target, also one that is not there yet
+// (made by the write, as the Windows functions do); the link stays a link.
 TEST_F(ProfileFiles, ReplacedFileKeepsPermissionBitsAndSymlink) {
     const std::string real = dir / "real.ini";
     const std::string link = dir / "link.ini";
     WriteBytes(real, "[A]\nk=v\n");
     ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
-    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_EQ(::symlink("real.ini", link.c_str()), 0);
     ASSERT_TRUE(files->WriteString(link, "A", "k", "w"));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadBytes(real), "[A]\nk=w\n");
     EXPECT_EQ(Stat(real).st_mode & 0777, 0640u);
+
+    const std::string dangling = dir / "dangling.ini";
+    ASSERT_EQ(::symlink((dir / "made.ini").c_str(), dangling.c_str()), 0);
+    ASSERT_TRUE(files->WriteString(dangling, "A", "k", "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(ReadBytes(dir / "made.ini"), "[A]\r\nk=new\r\n");
 }
 
 // A read-only file in a writable folder (where the rename would be allowed):
@@ -197,6 +209,185 @@ TEST_F(ProfileFiles, AChangeMadeMeanwhileIsKept) {
     EXPECT_NE(ReadBytes(file).find("; again"), std::string::npos);
     const auto entries = std::filesystem::directory_iterator(dir.path());
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
+}
+
+// Pauses that take no time: each lets the other program take its next step.
+struct SteppedSleep final : ISleep {
+    std::function<void(int pause)> step;
+    int pauses = 0;
+    void SleepMilliseconds(int) override {
+        ++pauses;
+        if (step) step(pauses);
+    }
+};
+
+// Another program writes the file in place (empties it, then writes it anew):
+// a read that finds it empty, or much shorter than it was, is read again
+// after a pause; a file that stays empty is not written and the write says
+// that it is busy.
+TEST_F(ProfileFiles, AFileCaughtInAnotherProgramsWriteIsReadAgain) {
+    const std::string full = "[Hardware]\r\nDecoderType=PTC\r\n[Stations]\r\nLast System=SAILMAIL\r\n";
+    const std::string ours = "[Position Report]\r\nCurrent Latitude=1\r\n";
+    const std::string fewer = full.substr(0, full.find("Last"));
+    const struct {
+        const char* name;
+        bool seen;          // read whole before
+        std::string first;  // the file at our first read
+        int doneAfter;      // pauses until the other program's write is done (0: never)
+        bool written;
+        std::string after;
+        int pauses;  // -1: all the pauses a write has
+    } cases[] = {
+        {"empty until written", false, "", 3, true, full + ours, 3},
+        {"stays empty", false, "", 0, false, "", -1},
+        {"much shorter than seen", true, "[Hardware]\r\n", 2, true, full + ours, 2},
+        {"a key removed, read the same again", true, fewer, 0, true, fewer + ours, 1},
+        {"much shorter, holding still throughout", true, "[Hardware]\r\n", 0, true,
+         "[Hardware]\r\n" + ours, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NativeProfileFiles native(mapper);
+        SteppedSleep sleep;
+        native.sleep = &sleep;
+        WriteBytes(file, full);
+        if (c.seen) native.GetString(file, "Hardware", "DecoderType", "", 256);
+        WriteBytes(file, c.first);
+        sleep.step = [&](int pause) {
+            if (pause == c.doneAfter) WriteBytes(file, full);
+        };
+        EXPECT_EQ(native.WriteString(file, "Position Report", "Current Latitude", "1"), c.written);
+        EXPECT_EQ(native.LastError(), c.written ? 0 : kBusy);
+        EXPECT_EQ(ReadBytes(file), c.after);
+        EXPECT_EQ(sleep.pauses, c.pauses < 0 ? NativeProfileFiles::kMaxWaitMs / NativeProfileFiles::kPauseMs
+                                             : c.pauses);
+    }
+}
+
+#ifndef _WIN32
+// Another program opened the file before our move and writes into it after
+// our last look: its text gets our keys and goes in place of ours.
+TEST_F(ProfileFiles, AWriteIntoTheOldFileBehindTheMoveIsKept) {
+    NativeProfileFiles native(mapper);
+    WriteBytes(file, "[Hardware]\r\nModem=1\r\n");
+    std::fstream other;
+    native.beforeReplace = [&](const std::string& path) {
+        if (!other.is_open()) other.open(path, std::ios::in | std::ios::out | std::ios::binary);
+    };
+    native.afterMove = [&](const std::string&) {
+        if (other.is_open()) other << "[Hardware]\r\nModem=2\r\n" << std::flush;
+    };
+    ASSERT_TRUE(native.WriteString(file, "Position Report", "Current Latitude", "5"));
+    EXPECT_EQ(ReadBytes(file), "[Hardware]\r\nModem=2\r\n[Position Report]\r\nCurrent Latitude=5\r\n");
+}
+#endif
+
+// A file with a second name (a hard link) is rewritten in place: both names
+// keep naming one file.
+TEST_F(ProfileFiles, AHardLinkedFileKeepsItsOtherName) {
+    const std::string second = dir / "second.ini";
+    WriteBytes(file, kHandKept);
+    std::filesystem::create_hard_link(file, second);
+    ASSERT_TRUE(files->WriteString(file, "Station Data", "Top Stations", "9"));
+    EXPECT_EQ(ReadBytes(second), kHandKept.substr(0, kHandKept.size() - 1) + "9");
+    EXPECT_EQ(FileId(second), FileId(file));
+}
+
+// The temporary files a killed write left are removed at the next write:
+// those of a process that has ended, and old ones; not another name's, not
+// other names of the folder, not a running write's.
+TEST_F(ProfileFiles, AKilledWritesTemporaryFilesGoAtTheNextWrite) {
+    const auto temp = [&](const std::string& name, long pid, int n) {
+#ifdef _WIN32
+        return dir / ("~" + name + "." + std::to_string(pid) + "." + std::to_string(n) + ".tmp");
+#else
+        return dir / ("." + name + "." + std::to_string(pid) + "." + std::to_string(n) + ".tmp");
+#endif
+    };
+#ifdef _WIN32
+    const long self = static_cast<long>(::GetCurrentProcessId());
+#else
+    const long self = static_cast<long>(::getpid());
+#endif
+    const long ended = 999999999;  // beyond any process id in use
+    const std::string gone[] = {temp("Tidewell.Ini", ended, 3), temp("Tidewell.Ini", self, 8)};
+    const std::string kept[] = {temp("Tidewell.Ini", self, 9), temp("Other.ini", ended, 1),
+                                dir / ".Tidewell.Ini.x.1.tmp", dir / "Tidewell.Ini.999999999.1.tmp"};
+    for (const std::string& path : gone) WriteBytes(path, "x");
+    for (const std::string& path : kept) WriteBytes(path, "x");
+    std::filesystem::last_write_time(gone[1], std::filesystem::file_time_type::clock::now() -
+                                                  std::chrono::hours(2));
+    ASSERT_TRUE(files->WriteString(file, "A", "k", "v"));
+    for (const std::string& path : gone) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    for (const std::string& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+}
+
+// A folder named in letters outside the ANSI code page (the program's paths
+// are UTF-8).
+TEST_F(ProfileFiles, AFolderNamedOutsideTheCodePageIsWritten) {
+    const std::string folder = dir / "\xD0\x94\xD0\xB0\xD0\xBD\xD0\xBD\xD1\x8B\xD0\xB5";
+    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(folder)));
+    ASSERT_TRUE(files->WriteString(folder + "/Airmail.ini", "A", "k", "v")) << files->LastError();
+    ASSERT_TRUE(files->WriteString(folder + "/Airmail.ini", "A", "j", "w")) << files->LastError();
+    EXPECT_EQ(files->GetString(folder + "/Airmail.ini", "A", "k", "", 256), "v");
+    std::ifstream in(std::filesystem::u8path(folder + "/Airmail.ini"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[A]\r\nk=v\r\nj=w\r\n");
+}
+
+// tw-rival, built beside this test program.
+std::string RivalProgram() {
+#ifdef _WIN32
+    char self[MAX_PATH] = {};
+    const std::string path(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
+#else
+    const std::string path = std::filesystem::read_symlink("/proc/self/exe").string();
+#endif
+    return path.substr(0, path.find_last_of("\\/") + 1) + TIDEWELL_RIVAL_EXE;
+}
+
+// Another program rewrites the file in place, in a tight loop and with
+// pauses of 1, 10 and 50 ms, while we write the position again and again: it
+// never finds one of its keys missing, and each of our writes is done or
+// says that the file is busy.
+TEST_F(ProfileFiles, AnotherProgramWritingInPlaceLosesNoKey) {
+    const std::unique_ptr<IProcessRunner> runner = MakeProcessRunner();
+    for (int gap : {0, 1, 10, 50}) {
+        SCOPED_TRACE(gap);
+        const std::string ini = dir / ("Airmail" + std::to_string(gap) + ".ini");
+        const std::string stop = ini + ".stop";
+        const std::string result = ini + ".result";
+        const ProcessStart rival = runner->Start(RivalProgram(), {ini, std::to_string(gap), stop, result}, "");
+        ASSERT_GT(rival.pid, 0) << rival.error;
+        // The rival is a real process: real time passes until it has written.
+        for (int i = 0; i < 2000 && !std::filesystem::exists(ini); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        NativeProfileFiles native(mapper);
+        int written = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+        for (int n = 0; n < 3 || std::chrono::steady_clock::now() < end; ++n) {
+            const std::string value = std::to_string(n);
+            if (native.WriteStrings(ini, {{"Position Report", "Current Latitude", value},
+                                          {"Position Report", "Current Longitude", value},
+                                          {"Position Report", "Current Time", value}}))
+                ++written;
+            else
+                EXPECT_EQ(native.LastError(), kBusy);
+        }
+        WriteBytes(stop, "");
+        EXPECT_EQ(runner->Wait(rival.pid, 30), ProcessEnd::ExitedZero);
+        long writes = 0, lost = -1;
+        std::ifstream(result) >> writes >> lost;
+        EXPECT_GT(writes, 1);
+        EXPECT_EQ(lost, 0) << "of " << writes << " rival writes; " << written << " of ours done";
+        // Against a file that changes all the time, a write may always give up.
+        if (gap >= 10) {
+            EXPECT_GT(written, 0);
+        }
+        ASSERT_TRUE(native.WriteString(ini, "Position Report", "Current Time", "last"));
+        const std::string text = ReadBytes(ini);
+        for (const char* line : {"\nKey1=", "\nKey40=", "\nCurrent Time=last\r\n"})
+            EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
 }
 
 // Held reads read a file once; a write makes every name read afresh.
