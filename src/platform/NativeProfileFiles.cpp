@@ -141,8 +141,16 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
             continue;
         }
         bool moved = false;
-        if (const int err = profile_file::Move(temp, path, original, updated, moved); err != 0)
-            return fail(err);
+        // A file held open by another program is rewritten in place only
+        // once it has stayed held through the pauses (AirMail keeps its
+        // files open): before that, the other program may be writing it.
+        const int err = profile_file::Move(temp, path, original, updated, waited >= kMaxWaitMs, moved);
+        if (err == profile_file::kHeldOpen) {
+            Pause(waited);
+            --attempt;
+            continue;
+        }
+        if (err != 0) return fail(err);
         m_sizes[path] = updated.size();
         if (!moved || !exists) return true;  // no old file left behind
 

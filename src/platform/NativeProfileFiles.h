@@ -171,9 +171,13 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile& or
 // program holds open without delete sharing cannot be replaced: those are
 // rewritten in place with `text`, the temporary file kept until the rewrite
 // has succeeded (a reader meanwhile, or a crash, can see a mixed text; the
-// other names stay).  `moved` tells which was done.  0 or the system error.
+// other names stay).  A file held open is rewritten only when `mayRewrite`
+// is set; else kHeldOpen is returned: the other program may be in the middle
+// of its own write, and is waited for first.  `moved` tells which was done.
+// 0, kHeldOpen or the system error.
+inline constexpr int kHeldOpen = -2;
 int Move(TempFile& temp, const std::string& path, const OpenFile& original,
-         std::string_view text, bool& moved);
+         std::string_view text, bool mayRewrite, bool& moved);
 
 // Removes the temporary files beside `path` that writes of ours left behind
 // (a killed write): names of our own pattern only, of a process that no

@@ -190,7 +190,7 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile& or
 }
 
 int Move(TempFile& temp, const std::string& path, const OpenFile& original,
-         std::string_view text, bool& moved) {
+         std::string_view text, bool, bool& moved) {
     moved = false;
     if (original.IsOpen() && original.Links() > 1) {
         // The other names of the file stay its names.

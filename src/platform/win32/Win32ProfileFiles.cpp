@@ -226,7 +226,7 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile&, T
 // AirMail holds its files), is rewritten in place, as the Windows profile
 // functions write.
 int Move(TempFile& temp, const std::string& path, const OpenFile& original,
-         std::string_view text, bool& moved) {
+         std::string_view text, bool mayRewrite, bool& moved) {
     moved = false;
     const std::wstring wide = Wide(path);
     if (!original.IsOpen()) {
@@ -241,7 +241,8 @@ int Move(TempFile& temp, const std::string& path, const OpenFile& original,
     if (!::ReplaceFileW(wide.c_str(), Wide(temp.path).c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
                         nullptr, nullptr)) {
         const DWORD err = ::GetLastError();
-        return HeldOpen(err) ? RewritePath(temp, path, text) : static_cast<int>(err);
+        if (!HeldOpen(err)) return static_cast<int>(err);
+        return mayRewrite ? RewritePath(temp, path, text) : kHeldOpen;
     }
     temp.path.clear();
     moved = true;
