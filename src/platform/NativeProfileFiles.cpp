@@ -64,24 +64,24 @@ int NativeProfileFiles::ReadSettled(const std::string& path, std::string& text, 
 int NativeProfileFiles::Settle(const std::string& path, const TextReader& read, std::string& text,
                                bool& exists, int& waited) {
     std::string previous;
-    bool again = false;  // `previous` holds the read before this one
+    int still = 0;  // how many reads in a row gave this text before this one
     for (;;) {
         if (const int err = read(text, exists); err != 0) return err;
         if (!exists) return 0;
         const auto seen = m_sizes.find(path);
+        still = !previous.empty() && previous == text ? still + 1 : 0;
+        // A text shorter than the one last seen (a key removed, or a write
+        // caught half way), or of a file not seen before, counts once it
+        // has read the same over kStillPauses; much shorter only when it
+        // holds still over all pauses; empty never.
         const bool partial = Partial(path, text);
-        const bool shorter = seen != m_sizes.end() && text.size() < seen->second;
-        const bool still = again && previous == text;
-        // A little shorter (a key removed) counts once it reads the same
-        // after a pause; much shorter only when it holds still over all
-        // pauses; empty never.
-        if (!partial && (!shorter || still)) break;
+        if (!partial && ((seen != m_sizes.end() && text.size() >= seen->second) || still >= kStillPauses))
+            break;
         if (!Pause(waited)) {
-            if (!text.empty() && still) break;
+            if (!text.empty() && still > 0) break;
             return profile_file::BusyError();
         }
         previous = text;
-        again = true;
     }
     m_sizes[path] = text.size();
     return 0;

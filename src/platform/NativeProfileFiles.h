@@ -7,9 +7,10 @@
 //
 // Another program (AirMail, or Wine's and Windows' profile functions) writes
 // the same file in place: it empties the file and then writes it anew.  So:
-// - A read that finds the file empty, or much shorter than this object last
-//   saw it, caught that program in the middle of its write: it is read again
-//   after a pause, until the text holds still.  A write is never built from
+// - A read that finds the file empty, or shorter than this object last saw
+//   it, may have caught that program in the middle of its write: it is read
+//   again after pauses, until the text holds still (a file not seen before
+//   too).  A write is never built from
 //   such a read; when the file stays empty or keeps changing, the write is
 //   given up with BusyError().
 // - Right before the move the file is read once more, through a handle that
@@ -73,6 +74,7 @@ public:
     static constexpr int kWriteTries = 8;
     static constexpr int kPauseMs = 2;
     static constexpr int kMaxWaitMs = 250;
+    static constexpr int kStillPauses = 10;
 
 private:
     // Reads the file until its text holds still: 0 (with the text), the
