@@ -1,5 +1,7 @@
 #include "platform/NativeProfileFiles.h"
 
+#include <algorithm>
+
 namespace tw::platform {
 
 std::string NativeProfileFiles::GetString(const std::string& file, const std::string& section,
@@ -10,7 +12,7 @@ std::string NativeProfileFiles::GetString(const std::string& file, const std::st
         std::string text;
         bool exists = false;
         if (profile_file::Read(path, text, exists) != 0) text.clear();
-        if (!text.empty()) m_sizes[path] = text.size();
+        if (!text.empty()) m_sizes[path] = std::max(m_sizes[path], text.size());
         return text;
     };
     if (m_holds == 0) {
@@ -41,12 +43,6 @@ bool NativeProfileFiles::Pause(int& waited) {
     return true;
 }
 
-bool NativeProfileFiles::Partial(const std::string& path, const std::string& text) const {
-    if (text.empty()) return true;
-    const auto seen = m_sizes.find(path);
-    return seen != m_sizes.end() && text.size() < seen->second / 2;
-}
-
 namespace {
 
 // Reads one file's text: 0 or the system error; `exists` false when there
@@ -65,23 +61,26 @@ int NativeProfileFiles::Settle(const std::string& path, const TextReader& read, 
                                bool& exists, int& waited) {
     std::string previous;
     int still = 0;  // how many reads in a row gave this text before this one
+    const auto seen = m_sizes.find(path);
+    bool known = seen != m_sizes.end();
+    std::size_t largest = known ? seen->second : 0;  // also of the reads below
     for (;;) {
         if (const int err = read(text, exists); err != 0) return err;
         if (!exists) return 0;
-        const auto seen = m_sizes.find(path);
         still = !previous.empty() && previous == text ? still + 1 : 0;
         // A text shorter than the one last seen (a key removed, or a write
-        // caught half way), or of a file not seen before, counts once it
-        // has read the same over kStillPauses; much shorter only when it
-        // holds still over all pauses; empty never.
-        const bool partial = Partial(path, text);
-        if (!partial && ((seen != m_sizes.end() && text.size() >= seen->second) || still >= kStillPauses))
-            break;
+        // caught half way), or the first of a file not seen before, counts
+        // once it has read the same over kStillPauses; much shorter only
+        // when it holds still over all pauses; empty never.
+        const bool partial = text.empty() || (known && text.size() < largest / 2);
+        if (!partial && ((known && text.size() >= largest) || still >= kStillPauses)) break;
         if (!Pause(waited)) {
-            if (!text.empty() && still > 0) break;
+            if (!text.empty() && still >= kStillPauses) break;
             return profile_file::BusyError();
         }
         previous = text;
+        known = known || !text.empty();
+        largest = std::max(largest, text.size());
     }
     m_sizes[path] = text.size();
     return 0;
@@ -107,6 +106,7 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
     profile_file::RemoveStaleTemps(path);
 
     int waited = 0;
+    int held = 0;  // the pauses for a file held open by another program
     // `basis` is what the file must still hold when it is replaced, `source`
     // the text the keys are written into: the same text, except after
     // another program's change to the old file was caught behind a move.
@@ -142,11 +142,14 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
         }
         bool moved = false;
         // A file held open by another program is rewritten in place only
-        // once it has stayed held through the pauses (AirMail keeps its
+        // once it has stayed held through kHeldPauses (AirMail keeps its
         // files open): before that, the other program may be writing it.
-        const int err = profile_file::Move(temp, path, original, updated, waited >= kMaxWaitMs, moved);
+        // Two programs that both rewrite in place can still mix their
+        // texts, as two writers through the Windows profile functions can.
+        const int err = profile_file::Move(temp, path, original, updated, held >= kHeldPauses, moved);
         if (err == profile_file::kHeldOpen) {
-            Pause(waited);
+            ++held;
+            if (!Pause(waited)) return fail(profile_file::BusyError());
             --attempt;
             continue;
         }

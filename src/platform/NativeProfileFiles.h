@@ -21,8 +21,12 @@
 //   edit is made once more on that text, as long as nobody has written over
 //   the new file since.  What remains: a program that opened the file before
 //   the move and writes into it only after that last look, or that stands
-//   still half way through its write across all of our reads; no file
-//   system offers a move that fails when the file it replaces has changed.
+//   still half way through its write across all of our reads (kStillPauses);
+//   no file system offers a move that fails when the file it replaces has
+//   changed.  A file that must be rewritten in place (hard links; on Windows
+//   one another program keeps open) has the same window between the last
+//   look and the rewrite, and a rewrite running beside another program's
+//   can mix the two texts, as two writers through the profile functions can.
 //
 // Reads are bounded: only regular files are read (a device or a pipe reads as
 // an unreadable file), and a file larger than kMaxProfileBytes is refused.
@@ -75,6 +79,7 @@ public:
     static constexpr int kPauseMs = 2;
     static constexpr int kMaxWaitMs = 250;
     static constexpr int kStillPauses = 10;
+    static constexpr int kHeldPauses = 25;
 
 private:
     // Reads the file until its text holds still: 0 (with the text), the
@@ -86,16 +91,13 @@ private:
                std::string& text, bool& exists, int& waited);
     // One pause; false when the pauses have run out.
     bool Pause(int& waited);
-    // Whether a text read of the file looks like one caught in the middle of
-    // another program's write, against the size last seen of it.
-    bool Partial(const std::string& path, const std::string& text) const;
 
     const PathMapper& m_mapper;
     int m_lastError = 0;
     int m_holds = 0;
-    // The size of each file (by native path) when it was last read whole or
-    // written: a non-empty profile does not become empty, nor lose half its
-    // lines, through its owner's own use.
+    // The size of each file (by native path) when it was last written or
+    // read for a write (the largest read otherwise): a non-empty profile does
+    // not become empty, nor lose half its lines, through its owner's own use.
     std::map<std::string, std::size_t> m_sizes;
     // While reads are held: each file's text, parsed, by its native path (a
     // file that cannot be read as the empty text), and the native path of
