@@ -115,11 +115,20 @@ QString AirMail::AirMailGetProfileString(const QString& fileName, const QString&
 }
 
 bool AirMail::AirMailWriteProfileStrings(const QString& fileName, const QString& section,
-                                         const QVector<QPair<QString, QString>>& keyValues) {
+                                         const QVector<QPair<QString, QString>>& keyValues,
+                                         const QString& busyNote) {
     QVector<ProfileAccess::Entry> entries;
     for (const auto& [key, value] : keyValues) entries.push_back({section, key, value});
     if (m_profile.Write(JoinWindows(m_settings.m_sAirMailDirectoryData, fileName), entries))
         return true;
+    if (m_profile.LastError() == platform::ProfileBusyError()) {
+        // The folder is right: another program (AirMail) is in the file.
+        ShowMessage(QStringLiteral("Unable to write AirMail's \"") + fileName +
+                        QStringLiteral("\" file: another program is writing it all the time "
+                                       "(it stays empty or keeps changing).") + busyNote,
+                    MsgIcon::Exclamation);
+        return false;
+    }
     ShowMessage(QStringLiteral("Unable to write AirMail's \"") + fileName + QStringLiteral("\" file. ") +
                     SystemErrorText(m_profile.LastError()) + AirMailErrorDataMessage(),
                 MsgIcon::Exclamation);

@@ -42,9 +42,12 @@ public:
     QString AirMailGetProfileString(const QString& fileName, const QString& section,
                                     const QString& key, bool showError);
     // Keys of one section of data folder + "\" + fileName written in one
-    // replace of the file; a failure is reported, naming the file.
+    // replace of the file; a failure is reported, naming the file.  A file
+    // that another program was writing all the while is reported as such,
+    // followed by `busyNote`.
     bool AirMailWriteProfileStrings(const QString& fileName, const QString& section,
-                                    const QVector<QPair<QString, QString>>& keyValues);
+                                    const QVector<QPair<QString, QString>>& keyValues,
+                                    const QString& busyNote = {});
 
     // The folder hints that end messages about AirMail's files.
     QString AirMailErrorDataMessage();

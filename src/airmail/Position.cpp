@@ -273,10 +273,21 @@ std::optional<PositionFix> Position::ReadSource(const QString& section, const QS
 
 bool Position::LatLonWriteCurrent(const QString& latitude, const QString& longitude,
                                   const QString& time) {
-    return m_airmail.AirMailWriteProfileStrings(kAirMailIni, kSectionReport,
-                                                {{QStringLiteral("Current Latitude"), latitude},
-                                                 {QStringLiteral("Current Longitude"), longitude},
-                                                 {QStringLiteral("Current Time"), time}});
+    m_unwritten.reset();
+    if (m_airmail.AirMailWriteProfileStrings(
+            kAirMailIni, kSectionReport,
+            {{QStringLiteral("Current Latitude"), latitude},
+             {QStringLiteral("Current Longitude"), longitude},
+             {QStringLiteral("Current Time"), time}},
+            QStringLiteral(" The position you typed is used for the list; it is written again "
+                           "at the next Refresh.")))
+        return true;
+    const std::optional<double> lat = LatLonDecodeLatitudeValue(latitude);
+    const std::optional<double> lon = LatLonDecodeLongitudeValue(longitude);
+    if (m_airmail.profile().LastError() != platform::ProfileBusyError() || !lat || !lon)
+        return false;
+    m_unwritten = PositionFix {*lat, *lon, AirMailDateTimeFromText(time).value_or(QDateTime())};
+    return true;
 }
 
 std::optional<PositionFix> Position::LatLonGetCurrentPositionReportCurrent(bool showError) {
@@ -298,6 +309,7 @@ std::optional<PositionFix> Position::LatLonGetCurrentPropagation(bool showError)
 std::optional<PositionFix> Position::LatLonGetCurrent(bool showError) {
     // The sources from one reading of the file: a latitude and a longitude
     // AirMail writes meanwhile are not taken half old, half new.
+    if (m_unwritten && m_airmail.settings().m_bAirMailLatLonEdit) return m_unwritten;
     const ProfileReadsHeld held(m_airmail.profile());
     if (auto fix = LatLonGetCurrentPositionReportCurrent(false)) return fix;
     if (auto fix = LatLonGetCurrentPositionReport(false)) return fix;

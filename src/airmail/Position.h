@@ -92,7 +92,10 @@ public:
     // A hand-typed position becomes AirMail's current one: [Position Report]
     // "Current Latitude", "Current Longitude" and "Current Time" of
     // "Airmail.ini", written together (all three or none).  False after a
-    // message naming the file.
+    // message naming the file.  When another program was writing the file
+    // all the while, the message says so and the position is kept here: it
+    // is the current position while the position is typed by hand, until a
+    // write succeeds; true then, so that the list is built for it.
     bool LatLonWriteCurrent(const QString& latitude, const QString& longitude, const QString& time);
 
     // The sunspot number: [Propagation] "SSN" of AirMail (170 when empty or not a
@@ -111,6 +114,7 @@ private:
 
     AirMail& m_airmail;
     const platform::IClock& m_clock;
+    std::optional<PositionFix> m_unwritten;  // typed, not yet in "Airmail.ini"
 };
 
 // ---- Editing the Lat/Lon boxes -------------------------------------------

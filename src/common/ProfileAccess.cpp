@@ -1,7 +1,5 @@
 #include "common/ProfileAccess.h"
 
-#include <QFile>
-
 #include "platform/Cp1252.h"
 
 namespace tw {
@@ -32,15 +30,9 @@ std::string AnsiText(const QString& text) {
     return out;
 }
 
-// File names go to the operating system in its own encoding: the ANSI code
-// page for the Windows profile functions, the file system's (UTF-8) elsewhere.
-std::string FileNameBytes(const QString& file) {
-#ifdef _WIN32
-    return AnsiText(file);
-#else
-    return QFile::encodeName(file).toStdString();
-#endif
-}
+// File names go to the platform layer in UTF-8 (on Windows it hands them to
+// the wide file functions, so any folder name works).
+std::string FileNameBytes(const QString& file) { return file.toUtf8().toStdString(); }
 
 }  // namespace
 
@@ -67,7 +59,7 @@ bool ProfileAccess::Write(const QString& file, const QVector<Entry>& entries) {
 }
 
 QString SystemErrorText(int code) {
-    return QString::fromLocal8Bit(platform::SystemErrorText(code));
+    return QString::fromUtf8(platform::SystemErrorText(code));
 }
 
 }  // namespace tw

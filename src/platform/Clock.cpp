@@ -1,8 +1,14 @@
 #include "platform/Clock.h"
 
 #include <charconv>
+#include <chrono>
+#include <thread>
 
 namespace tw::platform {
+
+void SystemSleep::SleepMilliseconds(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 namespace {
 

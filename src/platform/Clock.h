@@ -35,6 +35,20 @@ private:
     UtcSeconds m_now;
 };
 
+// Short pauses of the platform layer (a file another program is writing,
+// waited for a few milliseconds): the system's sleep, or a test's own, which
+// moves its clock and lets the other program's next step happen instead.
+class ISleep {
+public:
+    virtual ~ISleep() = default;
+    virtual void SleepMilliseconds(int milliseconds) = 0;
+};
+
+class SystemSleep final : public ISleep {
+public:
+    void SleepMilliseconds(int milliseconds) override;
+};
+
 // A UTC time split into its calendar fields (proleptic Gregorian calendar).
 struct UtcFields {
     int year = 1970;

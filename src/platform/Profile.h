@@ -66,7 +66,12 @@ class PathMapper;
 // The backend of this operating system; paths go through the mapper.
 std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper);
 
-// The system's text for an error code ("Error Code N" when it has none).
+// The code of a write given up because another program was writing the file
+// all the while (it stayed empty, or kept changing).
+int ProfileBusyError();
+
+// The system's text for an error code, in UTF-8 ("Error Code N" when it has
+// none).
 std::string SystemErrorText(int code);
 
 }  // namespace tw::platform

@@ -393,7 +393,7 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
     const QString log = EngineLogFile();
     const platform::ProcessStart start =
         m_processes.Start(program, arguments, NativePath(kRunFolder),
-                          log.isEmpty() ? std::string() : QFile::encodeName(log).toStdString());
+                          log.isEmpty() ? std::string() : log.toUtf8().toStdString());
     if (start.pid <= 0) {
         if (start.error != 0)
             return fail(name + QStringLiteral(", Shell ") + SystemErrorText(start.error));

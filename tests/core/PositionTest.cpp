@@ -156,29 +156,44 @@ TEST(PositionReaders, TheSourcesInOrderAndOnlyTheLastTellsWhy) {
 
 // The hand-typed position is one write: a write that fails on any of its
 // keys leaves the old position, never a mix, and the message names
-// AirMail's file.
+// AirMail's file.  When another program was writing the file all the while,
+// the message says so and the typed position is the current one while the
+// position is typed by hand.
 TEST(PositionWriter, LeavesTheOldPositionOrTheNewNeverAMix) {
     const QStringList old{P("10d00.00'N"), P("120d20.00'W"), "2026/06/01 00:00:00"};
     const QStringList typed{P("38d36.00'N"), P("020d00.00'W"), "2026/06/06 12:00:00"};
     const QStringList keys{"Current Latitude", "Current Longitude", "Current Time"};
-    for (const QString& failing : keys + QStringList{"none"}) {
-        SCOPED_TRACE(failing.toStdString());
+    const int busy = platform::ProfileBusyError();
+    const QString busyMessage = "Unable to write AirMail's \"Airmail.ini\" file: another program is "
+                                "writing it all the time (it stays empty or keeps changing). The position "
+                                "you typed is used for the list; it is written again at the next Refresh.";
+    // One key failing fails the one write of all three.
+    const std::pair<QString, int> cases[] = {{keys[1], 28}, {"none", 28}, {keys[2], busy}};
+    for (const auto& [failing, code] : cases) {
+        SCOPED_TRACE(failing.toStdString() + " " + std::to_string(code));
         Readers r;
         test::FakeProfileFiles files;
         ProfileAccess access(files);
         AirMail airmail(r.drive.settings, access, r.drive.ui, r.drive.paths, r.drive.registry);
         Position position(airmail, r.clock);
         ASSERT_TRUE(position.LatLonWriteCurrent(old[0], old[1], old[2]));
-        files.FailKey("Position Report", failing.toStdString(), 28);
-        const bool written = position.LatLonWriteCurrent(typed[0], typed[1], typed[2]);
+        files.FailKey("Position Report", failing.toStdString(), code);
+        const bool used = position.LatLonWriteCurrent(typed[0], typed[1], typed[2]);
+        const bool written = failing == "none";
         QStringList stored;
         for (const QString& key : keys)
             stored << airmail.AirMailGetProfileString("Airmail.ini", "Position Report", key, false);
         EXPECT_EQ(stored, written ? typed : old);
-        EXPECT_EQ(written, failing == "none");
-        EXPECT_EQ(r.Shown(), written ? QStringList()
-                                     : QStringList{"Unable to write AirMail's \"Airmail.ini\" "
-                                                   "file. " + SystemErrorText(28)});
+        EXPECT_EQ(used, written || code == busy);
+        EXPECT_EQ(r.Shown(), written        ? QStringList()
+                             : code == busy ? QStringList{busyMessage}
+                                            : QStringList{"Unable to write AirMail's \"Airmail.ini\" "
+                                                          "file. " + SystemErrorText(28)});
+        for (const bool typing : {true, false}) {
+            r.drive.settings.m_bAirMailLatLonEdit = typing;
+            EXPECT_NEAR(position.LatLonGetCurrent(false).value_or(PositionFix {}).latitude,
+                        written || (used && typing) ? 38.6 : 10.0, 1e-9);
+        }
     }
 }
 

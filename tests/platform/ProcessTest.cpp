@@ -284,12 +284,15 @@ TEST_F(Process, RunsWithTheArgumentsInTheWorkingFolder) {
 }
 
 // Standard output and error go into the caller's file, made anew, whatever
-// the working folder; a file that cannot be made fails the start.
+// the working folder (also in a folder named outside the ANSI code page: the
+// paths are UTF-8); a file that cannot be made fails the start.
 TEST_F(Process, OutputAndErrorGoToTheFileAskedFor) {
-    const std::string log = dir / "engine.log";
-    std::ofstream(log) << "an older run's words, longer than this run's";
-    for (const std::string& folder : {std::string(), dir.path()}) {
-        const ProcessStart start = runner->Start(child, {"print", "words"}, folder, log);
+    const std::string folder = dir / "\xD0\x9F\xD1\x83\xD1\x81\xD0\xBA";
+    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(folder)));
+    const std::string log = folder + "/engine.log";
+    test::WriteBytes(log, "an older run's words, longer than this run's");
+    for (const std::string& working : {std::string(), folder}) {
+        const ProcessStart start = runner->Start(child, {"print", "words"}, working, log);
         ASSERT_GT(start.pid, 0) << start.error;
         EXPECT_EQ(runner->Wait(start.pid, 30), ProcessEnd::Failed);
         EXPECT_EQ(ReadBytes(log), "words\r\nerror\r\n");  // the C runtime's text mode

@@ -5,8 +5,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,39 +39,70 @@ int CloseWith(int fd, int err) {
 }  // namespace
 
 std::string NativePath(const PathMapper& mapper, const std::string& file) {
-    const std::string path = mapper.ToNative(file);
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) return path;
-    std::string resolved(real);
-    std::free(real);
-    return resolved;
+    std::string path = mapper.ToNative(file);
+    // The links one by one (a chain ends after 40, as the system's own
+    // lookup does); a link whose target is missing gives that target.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) break;
+        target.resize(static_cast<std::size_t>(n));
+        if (target.front() != '/') {
+            const std::size_t slash = path.rfind('/');
+            target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+        }
+        path = target;
+    }
+    return path;
 }
 
-int Read(const std::string& path, std::string& text, bool& exists) {
+OpenFile& OpenFile::operator=(OpenFile&& other) noexcept {
+    if (this != &other) {
+        if (IsOpen()) ::close(static_cast<int>(m_handle));
+        m_handle = other.m_handle;
+        other.m_handle = kNone;
+    }
+    return *this;
+}
+
+OpenFile::~OpenFile() {
+    if (IsOpen()) ::close(static_cast<int>(m_handle));
+}
+
+int OpenFile::ReadAll(std::string& text) const {
     text.clear();
-    exists = false;
+    const int fd = static_cast<int>(m_handle);
+    char buffer[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return 0;
+        // Bounded by what was read, not by the size the file reports.
+        if (text.size() + static_cast<std::size_t>(n) > kMaxProfileBytes) return EFBIG;
+        text.append(buffer, static_cast<std::size_t>(n));
+        at += n;
+    }
+}
+
+unsigned OpenFile::Links() const {
+    struct stat st {};
+    return ::fstat(static_cast<int>(m_handle), &st) == 0 ? static_cast<unsigned>(st.st_nlink) : 1u;
+}
+
+int Open(const std::string& path, OpenFile& file) {
+    file = OpenFile();
     // Non-blocking, so that opening a pipe does not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? 0 : errno;
-    exists = true;
     struct stat st {};
     if (::fstat(fd, &st) != 0) return CloseWith(fd, errno);
     if (S_ISDIR(st.st_mode)) return CloseWith(fd, EISDIR);
     if (!S_ISREG(st.st_mode)) return CloseWith(fd, EINVAL);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return CloseWith(fd, errno);
-        if (n == 0) break;
-        // Bounded by what was read, not by the size the file reports.
-        if (text.size() + static_cast<std::size_t>(n) > kMaxProfileBytes)
-            return CloseWith(fd, EFBIG);
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return CloseWith(fd, 0);
+    file.m_handle = fd;
+    return 0;
 }
 
 int CheckWritable(const std::string& path) {
@@ -76,49 +111,137 @@ int CheckWritable(const std::string& path) {
     return ::access(path.c_str(), W_OK) == 0 ? 0 : errno;
 }
 
-int Replace(const std::string& path, std::string_view text, bool exists,
-            const std::function<bool()>& unchanged) {
+TempFile::~TempFile() {
+    if (!path.empty()) ::unlink(path.c_str());
+}
+
+namespace {
+
+struct PathParts {
+    std::string prefix;  // the folder with its "/", or ""
+    std::string base;    // the file's name
+};
+
+PathParts Split(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string base = path.substr(prefix.size());
-    const std::string folder = prefix.empty() ? "." : prefix;
+    return {prefix, path.substr(prefix.size())};
+}
 
-    struct stat original {};
-    if (exists && ::stat(path.c_str(), &original) != 0) return errno;
+// Our temporary files: "." + name + "." + process id + "." + count + ".tmp".
+std::string TempName(const PathParts& parts, long pid, unsigned count) {
+    return parts.prefix + "." + parts.base + "." + std::to_string(pid) + "." +
+           std::to_string(count) + ".tmp";
+}
 
+bool AllDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Rewrites the file in place: first made as large as the larger text (so that
+// a full disk fails before a byte changes), then written from its start, cut
+// to the new size and flushed.
+int RewriteInPlace(int fd, std::string_view text) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errno;
+    if (static_cast<off_t>(text.size()) > st.st_size) {
+        const int err = ::posix_fallocate(fd, 0, static_cast<off_t>(text.size()));
+        if (err != 0 && err != EOPNOTSUPP && err != EINVAL) return err;
+    }
+    for (std::size_t at = 0; at < text.size();) {
+        const ssize_t n = ::pwrite(fd, text.data() + at, text.size() - at, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        at += static_cast<std::size_t>(n);
+    }
+    if (::ftruncate(fd, static_cast<off_t>(text.size())) != 0) return errno;
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+int WriteTemp(const std::string& path, std::string_view text, const OpenFile& original,
+              TempFile& temp) {
+    const PathParts parts = Split(path);
     static unsigned counter = 0;
-    std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = prefix + "." + base + "." + std::to_string(::getpid()) + "." +
-               std::to_string(counter++) + ".tmp";
+        temp.path = TempName(parts, static_cast<long>(::getpid()), counter++);
         // 0666 less the umask, as for any new file; an existing file's bits follow.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return errno;
+        fd = ::open(temp.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int err = errno;
+            temp.path.clear();
+            if (err != EEXIST) return err;
+        }
     }
     if (fd < 0) return EEXIST;
 
-    if (exists) {
+    struct stat st {};
+    if (original.IsOpen() && ::fstat(static_cast<int>(original.m_handle), &st) == 0) {
         // Best effort: only the owner (or root) may set these.
-        (void)::fchown(fd, original.st_uid, original.st_gid);
-        (void)::fchmod(fd, original.st_mode & 07777);
+        (void)::fchown(fd, st.st_uid, st.st_gid);
+        (void)::fchmod(fd, st.st_mode & 07777);
     }
     int err = WriteAll(fd, text);
     if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && !unchanged()) err = kChanged;
-    if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(temp.c_str());
+    return err;
+}
+
+int Move(TempFile& temp, const std::string& path, const OpenFile& original,
+         std::string_view text, bool, bool& moved) {
+    moved = false;
+    if (original.IsOpen() && original.Links() > 1) {
+        // The other names of the file stay its names.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return errno;
+        const int err = RewriteInPlace(fd, text);
+        if (::close(fd) != 0 && err == 0) return errno;
+        // A rewrite that failed half way keeps the new text in the temporary file.
+        if (err != 0) temp.path.clear();
         return err;
     }
+    if (::rename(temp.path.c_str(), path.c_str()) != 0) return errno;
+    temp.path.clear();
+    moved = true;
     // Make the rename itself durable.
+    const PathParts parts = Split(path);
+    const std::string folder = parts.prefix.empty() ? "." : parts.prefix;
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         (void)::fsync(dir);
         ::close(dir);
     }
     return 0;
+}
+
+void RemoveStaleTemps(const std::string& path) {
+    const PathParts parts = Split(path);
+    DIR* dir = ::opendir(parts.prefix.empty() ? "." : parts.prefix.c_str());
+    if (!dir) return;
+    const std::string lead = "." + parts.base + ".";
+    const std::string tail = ".tmp";
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() <= lead.size() + tail.size() || name.substr(0, lead.size()) != lead ||
+            name.substr(name.size() - tail.size()) != tail)
+            continue;
+        const std::string_view middle =
+            name.substr(lead.size(), name.size() - lead.size() - tail.size());
+        const std::size_t dot = middle.find('.');
+        if (dot == std::string_view::npos || !AllDigits(middle.substr(0, dot)) ||
+            !AllDigits(middle.substr(dot + 1)) || dot > 9)
+            continue;
+        const std::string file = parts.prefix + std::string(name);
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        const long pid = std::stol(std::string(middle.substr(0, dot)));
+        const bool running = pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        if (!running || now - st.st_mtime > kStaleTempSeconds) ::unlink(file.c_str());
+    }
+    ::closedir(dir);
 }
 
 int BusyError() { return EBUSY; }

@@ -192,16 +192,17 @@ public:
     }
 
     ProgramStartResult StartNormal(const std::string& program, const std::string& workingFolder) override {
-        STARTUPINFOA startup;
+        STARTUPINFOW startup;
         std::memset(&startup, 0, sizeof startup);
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOWNORMAL;
         PROCESS_INFORMATION info;
         std::memset(&info, 0, sizeof info);
-        std::string commandLine = "\"" + program + "\"";
-        if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                              nullptr, TextOrNull(workingFolder), &startup, &info)) {
+        std::wstring commandLine = Wide("\"" + program + "\"");
+        const std::wstring folder = Wide(workingFolder);
+        if (!::CreateProcessW(Wide(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                              nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
             return {false, static_cast<int>(::GetLastError())};
         }
         // Not waited for: the program runs on its own.
@@ -212,8 +213,9 @@ public:
 
     ProgramStartResult ShellOpen(WindowHandle owner, const std::string& file,
                                  const std::string& workingFolder) override {
-        const HINSTANCE result = ::ShellExecuteA(ToHwnd(owner), "Open", file.c_str(), nullptr,
-                                                 TextOrNull(workingFolder), SW_SHOWNORMAL);
+        const std::wstring folder = Wide(workingFolder);
+        const HINSTANCE result = ::ShellExecuteW(ToHwnd(owner), L"Open", Wide(file).c_str(), nullptr,
+                                                 folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL);
         const auto code = reinterpret_cast<INT_PTR>(result);
         if (code > 32) return {true, 0};
         // Codes up to 32 are errors; those below 32 that matter share their

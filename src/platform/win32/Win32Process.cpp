@@ -103,12 +103,12 @@ public:
         inherit.nLength = sizeof inherit;
         inherit.bInheritHandle = TRUE;
         HANDLE nul =
-            ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+            ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (nul == INVALID_HANDLE_VALUE) return {0, static_cast<int>(::GetLastError())};
         HANDLE out = nul;
         if (!outputFile.empty()) {
-            out = ::CreateFileA(outputFile.c_str(), GENERIC_WRITE,
+            out = ::CreateFileW(Wide(outputFile).c_str(), GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (out == INVALID_HANDLE_VALUE) {
@@ -118,7 +118,7 @@ public:
             }
         }
 
-        STARTUPINFOA si {};
+        STARTUPINFOW si {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
         si.wShowWindow = SW_HIDE;
@@ -127,12 +127,13 @@ public:
         si.hStdError = out;
 
         PROCESS_INFORMATION pi {};
-        std::vector<char> line(commandLine.begin(), commandLine.end());
-        line.push_back('\0');
+        // Paths and arguments in UTF-8, to the wide function.
+        std::wstring line = Wide(commandLine);
+        const std::wstring folder = Wide(workingFolder);
         const UINT errorMode = ::SetErrorMode(kChildErrorMode);
-        const BOOL ok = ::CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+        const BOOL ok = ::CreateProcessW(Wide(program).c_str(), line.data(), nullptr, nullptr, TRUE,
                                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                                         TextOrNull(workingFolder), &si, &pi);
+                                         folder.empty() ? nullptr : folder.c_str(), &si, &pi);
         const DWORD error = ok ? 0 : ::GetLastError();
         ::SetErrorMode(errorMode);
         ::CloseHandle(nul);
@@ -143,7 +144,7 @@ public:
         child.process = pi.hProcess;
         // A job that cannot be made or joined (older systems with nested jobs)
         // leaves the kill to the process alone.
-        child.job = ::CreateJobObjectA(nullptr, nullptr);
+        child.job = ::CreateJobObjectW(nullptr, nullptr);
         if (child.job) {
             // The job's processes die at an unhandled exception, without the
             // error dialog, also those started later that set their own mode.

@@ -6,6 +6,8 @@
 #include "platform/win32/Win32Api.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "platform/PathMapper.h"
@@ -24,43 +26,89 @@ DWORD WriteAll(HANDLE h, std::string_view data) {
     return 0;
 }
 
-int CloseWith(HANDLE h, DWORD err) {
-    ::CloseHandle(h);
-    return static_cast<int>(err);
-}
-
 }  // namespace
 
 std::string NativePath(const PathMapper& mapper, const std::string& file) {
-    return mapper.ToNative(file);
+    const std::string path = mapper.ToNative(file);
+    // A symbolic link: its target, as the profile functions open it (a link
+    // whose target is missing stays as it is).
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    HANDLE h = ::CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return path;
+    std::wstring target(32768, L'\0');
+    const DWORD n = ::GetFinalPathNameByHandleW(h, target.data(), static_cast<DWORD>(target.size()),
+                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    ::CloseHandle(h);
+    if (n == 0 || n >= target.size()) return path;
+    target.resize(n);
+    if (target.rfind(L"\\\\?\\", 0) == 0 && target.rfind(L"\\\\?\\UNC\\", 0) != 0) target.erase(0, 4);
+    return Utf8(target);
 }
 
-int Read(const std::string& path, std::string& text, bool& exists) {
+namespace {
+
+HANDLE Handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+}  // namespace
+
+OpenFile& OpenFile::operator=(OpenFile&& other) noexcept {
+    if (this != &other) {
+        if (IsOpen()) ::CloseHandle(Handle(m_handle));
+        m_handle = other.m_handle;
+        other.m_handle = kNone;
+    }
+    return *this;
+}
+
+OpenFile::~OpenFile() {
+    if (IsOpen()) ::CloseHandle(Handle(m_handle));
+}
+
+int OpenFile::ReadAll(std::string& text) const {
     text.clear();
-    exists = false;
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ,
+    HANDLE h = Handle(m_handle);
+    if (!::SetFilePointerEx(h, LARGE_INTEGER {}, nullptr, FILE_BEGIN))
+        return static_cast<int>(::GetLastError());
+    char buffer[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(h, buffer, sizeof buffer, &n, nullptr)) return static_cast<int>(::GetLastError());
+        if (n == 0) return 0;
+        if (text.size() + n > kMaxProfileBytes) return ERROR_FILE_TOO_LARGE;
+        text.append(buffer, n);
+    }
+}
+
+unsigned OpenFile::Links() const {
+    BY_HANDLE_FILE_INFORMATION info {};
+    return ::GetFileInformationByHandle(Handle(m_handle), &info) && info.nNumberOfLinks > 0
+               ? static_cast<unsigned>(info.nNumberOfLinks)
+               : 1u;
+}
+
+int Open(const std::string& path, OpenFile& file) {
+    file = OpenFile();
+    HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = ::GetLastError();
         return err == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(err);
     }
-    exists = true;
     // Only files on a disk: a pipe or a device would never end.
-    if (::GetFileType(h) != FILE_TYPE_DISK) return CloseWith(h, ERROR_INVALID_FUNCTION);
-    char buffer[65536];
-    for (;;) {
-        DWORD n = 0;
-        if (!::ReadFile(h, buffer, sizeof buffer, &n, nullptr)) return CloseWith(h, ::GetLastError());
-        if (n == 0) break;
-        if (text.size() + n > kMaxProfileBytes) return CloseWith(h, ERROR_FILE_TOO_LARGE);
-        text.append(buffer, n);
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+        ::CloseHandle(h);
+        return ERROR_INVALID_FUNCTION;
     }
-    return CloseWith(h, 0);
+    file.m_handle = reinterpret_cast<std::intptr_t>(h);
+    return 0;
 }
 
 int CheckWritable(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return static_cast<int>(::GetLastError());
     // A file marked read-only stays as it is, although the move would work.
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
@@ -68,7 +116,22 @@ int CheckWritable(const std::string& path) {
     return 0;
 }
 
+TempFile::~TempFile() {
+    if (!path.empty()) ::DeleteFileW(Wide(path).c_str());
+}
+
 namespace {
+
+struct PathParts {
+    std::string prefix;  // the folder with its separator, or ""
+    std::string base;    // the file's name
+};
+
+PathParts Split(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    return {prefix, path.substr(prefix.size())};
+}
 
 // Rewrites the open file in place with `text`: first grown to the larger of
 // its old and new sizes (so that a full disk fails before a byte changes),
@@ -87,13 +150,26 @@ DWORD RewriteInPlace(HANDLE h, std::string_view text) {
     return ::FlushFileBuffers(h) ? 0 : ::GetLastError();
 }
 
+// Rewrites the file of `path` in place; a rewrite that failed half way keeps
+// the new text in the temporary file.
+int RewritePath(TempFile& temp, const std::string& path, std::string_view text) {
+    HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return static_cast<int>(::GetLastError());
+    const DWORD err = RewriteInPlace(file, text);
+    ::CloseHandle(file);
+    if (err != 0) temp.path.clear();
+    return static_cast<int>(err);
+}
+
 // The file's access list (a self-relative security descriptor); empty when
 // it cannot be read.
-std::vector<char> AccessList(const std::string& path) {
+std::vector<char> AccessList(const std::wstring& path) {
     DWORD size = 0;
-    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    ::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
     std::vector<char> sd(size);
-    if (size == 0 || !::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, sd.data(), size, &size))
+    if (size == 0 || !::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, sd.data(), size, &size))
         sd.clear();
     return sd;
 }
@@ -104,70 +180,107 @@ bool HeldOpen(DWORD err) {
            err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
 }
 
+bool AllDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool ProcessRuns(unsigned long pid) {
+    HANDLE h = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!h) return ::GetLastError() == ERROR_ACCESS_DENIED;
+    const bool runs = ::WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(h);
+    return runs;
+}
+
 }  // namespace
 
-// A new file is moved into place.  An existing one is replaced with
-// ReplaceFile, which keeps its security (owner and access list), attributes
-// and creation time.  A file that another program holds open without delete
-// sharing (as AirMail holds its files) cannot be replaced: it is rewritten in
-// place, as the Windows profile functions write, with the new text kept in
-// the temporary file until the rewrite has succeeded.  Where a replace leaves
-// another access list (Wine's ReplaceFile keeps none), the old one is set
-// again.
-int Replace(const std::string& path, std::string_view text, bool exists,
-            const std::function<bool()>& unchanged) {
-    const std::size_t slash = path.find_last_of("\\/");
-    const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string base = path.substr(prefix.size());
-
+int WriteTemp(const std::string& path, std::string_view text, const OpenFile&, TempFile& temp) {
+    const PathParts parts = Split(path);
     static unsigned counter = 0;
-    std::string temp;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = prefix + "~" + base + "." + std::to_string(::GetCurrentProcessId()) + "." +
-               std::to_string(counter++) + ".tmp";
-        h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const std::string name = parts.prefix + "~" + parts.base + "." +
+                                 std::to_string(::GetCurrentProcessId()) + "." +
+                                 std::to_string(counter++) + ".tmp";
+        h = ::CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD err = ::GetLastError();
             if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return static_cast<int>(err);
+        } else {
+            temp.path = name;
         }
     }
     if (h == INVALID_HANDLE_VALUE) return ERROR_FILE_EXISTS;
-
     DWORD err = WriteAll(h, text);
     if (err == 0 && !::FlushFileBuffers(h)) err = ::GetLastError();
     if (!::CloseHandle(h) && err == 0) err = ::GetLastError();
-    if (err == 0 && !unchanged()) err = static_cast<DWORD>(kChanged);
-    if (err == 0 && !exists &&
-        !::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
-        err = ::GetLastError();
-    const std::vector<char> accessList = exists ? AccessList(path) : std::vector<char>();
-    if (err == 0 && exists &&
-        ::ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr,
-                       nullptr)) {
-        if (!accessList.empty() && AccessList(path) != accessList)
-            ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
-                               const_cast<char*>(accessList.data()));  // best effort
-    } else if (err == 0 && exists) {
-        err = ::GetLastError();
-        if (HeldOpen(err)) {
-            HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (file == INVALID_HANDLE_VALUE) {
-                err = ::GetLastError();
-            } else {
-                err = RewriteInPlace(file, text);
-                ::CloseHandle(file);
-                // A rewrite that failed half way keeps the new text in `temp`.
-                if (err != 0) return static_cast<int>(err);
-            }
-        }
-    }
-    if (err != 0 || ::GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES)
-        ::DeleteFileA(temp.c_str());
     return static_cast<int>(err);
+}
+
+// A new file is moved into place.  An existing one is replaced with
+// ReplaceFile, which keeps its security (owner and access list), attributes
+// and creation time; where a replace leaves another access list (Wine's
+// ReplaceFile keeps none), the old one is set again.  A file with other
+// names, or one that another program holds open without delete sharing (as
+// AirMail holds its files), is rewritten in place, as the Windows profile
+// functions write.
+int Move(TempFile& temp, const std::string& path, const OpenFile& original,
+         std::string_view text, bool mayRewrite, bool& moved) {
+    moved = false;
+    const std::wstring wide = Wide(path);
+    if (!original.IsOpen()) {
+        if (!::MoveFileExW(Wide(temp.path).c_str(), wide.c_str(), MOVEFILE_WRITE_THROUGH))
+            return static_cast<int>(::GetLastError());
+        temp.path.clear();
+        moved = true;
+        return 0;
+    }
+    if (original.Links() > 1) return RewritePath(temp, path, text);
+    const std::vector<char> accessList = AccessList(wide);
+    if (!::ReplaceFileW(wide.c_str(), Wide(temp.path).c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                        nullptr, nullptr)) {
+        const DWORD err = ::GetLastError();
+        if (!HeldOpen(err)) return static_cast<int>(err);
+        return mayRewrite ? RewritePath(temp, path, text) : kHeldOpen;
+    }
+    temp.path.clear();
+    moved = true;
+    if (!accessList.empty() && AccessList(wide) != accessList)
+        ::SetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION,
+                           const_cast<char*>(accessList.data()));  // best effort
+    return 0;
+}
+
+void RemoveStaleTemps(const std::string& path) {
+    const PathParts parts = Split(path);
+    const std::string lead = "~" + parts.base + ".";
+    WIN32_FIND_DATAW found {};
+    HANDLE find = ::FindFirstFileW(Wide(parts.prefix + lead + "*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    FILETIME nowTime {};
+    ::GetSystemTimeAsFileTime(&nowTime);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::string name = Utf8(found.cFileName);
+        if (name.size() <= lead.size() + 4 || _strnicmp(name.c_str(), lead.c_str(), lead.size()) != 0)
+            continue;
+        const std::string_view middle =
+            std::string_view(name).substr(lead.size(), name.size() - lead.size() - 4);
+        const std::size_t dot = middle.find('.');
+        if (dot == std::string_view::npos || dot > 9 || !AllDigits(middle.substr(0, dot)) ||
+            !AllDigits(middle.substr(dot + 1)))
+            continue;
+        const unsigned long pid = std::stoul(std::string(middle.substr(0, dot)));
+        const bool old = ticks(nowTime) > ticks(found.ftLastWriteTime) &&
+                         ticks(nowTime) - ticks(found.ftLastWriteTime) >
+                             static_cast<unsigned long long>(kStaleTempSeconds) * 10000000ull;
+        if (old || !ProcessRuns(pid)) ::DeleteFileW(Wide(parts.prefix + name).c_str());
+    } while (::FindNextFileW(find, &found));
+    ::FindClose(find);
 }
 
 int BusyError() { return ERROR_SHARING_VIOLATION; }

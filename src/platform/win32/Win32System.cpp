@@ -24,12 +24,12 @@ UtcSeconds SystemClock::NowUtc() const {
 }
 
 std::string SystemErrorText(int code) {
-    char buffer[1024];
+    wchar_t buffer[1024];
     // Language 0: the system's own order of fallbacks (thread, user, system language).
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                      nullptr, static_cast<DWORD>(code), 0, buffer,
-                                     sizeof buffer, nullptr);
-    if (n > 0) return std::string(buffer, n);  // as it is, line break included
+                                     sizeof buffer / sizeof buffer[0], nullptr);
+    if (n > 0) return Utf8(std::wstring(buffer, n));  // as it is, line break included
     return "Error Code " + std::to_string(code);
 }
 
