@@ -32,9 +32,11 @@ std::string AnsiText(const QString& text) {
     return out;
 }
 
+}  // namespace
+
 // File names go to the operating system in its own encoding: the ANSI code
 // page for the Windows profile functions, the file system's (UTF-8) elsewhere.
-std::string FileNameBytes(const QString& file) {
+std::string ProfileFileName(const QString& file) {
 #ifdef _WIN32
     return AnsiText(file);
 #else
@@ -42,12 +44,10 @@ std::string FileNameBytes(const QString& file) {
 #endif
 }
 
-}  // namespace
-
 QString ProfileAccess::Get(const QString& file, const QString& section, const QString& key) const {
     // The whole value: a value cut to a buffer could end inside a number
     // ("22" of "22124.0").
-    const std::string value = m_files.GetString(FileNameBytes(file), AnsiText(section),
+    const std::string value = m_files.GetString(ProfileFileName(file), AnsiText(section),
                                                 AnsiText(key), std::string(), std::string::npos);
     return AnsiToUnicode(
         QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())));
@@ -63,7 +63,7 @@ bool ProfileAccess::Write(const QString& file, const QVector<Entry>& entries) {
     bytes.reserve(static_cast<std::size_t>(entries.size()));
     for (const Entry& e : entries)
         bytes.push_back({AnsiText(e.section), AnsiText(e.key), AnsiText(e.value)});
-    return m_files.WriteStrings(FileNameBytes(file), bytes);
+    return m_files.WriteStrings(ProfileFileName(file), bytes);
 }
 
 QString SystemErrorText(int code) {

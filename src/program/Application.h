@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -76,6 +77,10 @@ public:
     // tests move the fixed clock on instead of waiting).
     void UseWaiter(std::unique_ptr<IWaiter> waiter);
     const CommandLine& commandLine() const { return m_line; }
+    // Whether the run has been asked from outside to end (a signal to a
+    // headless command): the running propagation program is stopped and the
+    // work gives up as when the window closes during an update.
+    std::function<bool()> Interrupted;
 
 private:
     void WireSteps();

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+
+#include <signal.h>
 
 #include "E2eSupport.h"
 
@@ -62,9 +65,9 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
          "Tidewell: The station \"Nope\" is not in the system SAILMAIL. Its stations: Arlen Point, "},
         {{"--demo", "--system", "HAM", "--details", "QA0"}, 1, "^\\z",
          "Tidewell: The station \"QA0\" is not in the system HAM. Its stations: QA1PMB, QA4KXT"},
-        // Nobody can answer AirMail's start question: its default is taken.
-        {{"--demo", "--system", "HAM", "--best-list"}, 0, "^Station\\tRange\\tFrequency\\tSnr\\nQ",
-         "must be open. (A question not asked in a headless run: answered Yes.)\n"}};
+        {{"--position", "37\u00b044.50'N", "025\u00b040.20'W"}, 2, "^\\z",
+         "--position goes with --best-list"},
+        {{"--best-list", "--position", "37\u00b044.50'N"}, 2, "^\\z", "--position needs a value"}};
     for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
@@ -113,44 +116,120 @@ struct Listing {
     }
 };
 
+// Every file below a folder, by its path in it, with its bytes.
+std::map<QString, QByteArray> FilesBelow(const QString& folder) {
+    std::map<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files[QDir(folder).relativeFilePath(file.fileName())] =
+            file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+    }
+    return files;
+}
+
+void CopyFolder(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    ASSERT_TRUE(QDir().mkpath(to));
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        ASSERT_TRUE(it.fileInfo().isDir() ? QDir().mkpath(target) : QFile::copy(source, target))
+            << target.toStdString();
+    }
+}
+
 // The demo works on copies of the bundled drive and of the profile it is
 // given, which it reads (3 top stations) but does not write, and removes its
-// temporary drive at the end.  Its window (offscreen) is closed as a logout or
-// `kill` closes it (SIGTERM): the program ends, the simulated AirMail with it.
-TEST(Headless, TheDemoRunsOnCopiesAndEndsWithItsWindow) {
+// temporary drive at the end.  Whatever AirMail folders the profile names
+// (the user's AirMail on drive D:, or in a folder of this machine), its AirMail
+// is its own copy: the user's stays byte for byte, also when a position is
+// given to be written, and its old position is no reason for an age warning.
+TEST(Headless, TheDemoRunsOnCopiesAndLeavesTheUsersAirMailAlone) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    const QString airmail = QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo/drive_c/Program Files/AirMail");
+    const QString prefix = dir.filePath(QStringLiteral("prefix"));
+    const QString onD = prefix + QStringLiteral("/dosdevices/d:/AirMail");
+    const QString native = dir.filePath(QStringLiteral("My AirMail"));
+    CopyFolder(airmail, onD);
+    CopyFolder(airmail, native);
+    const std::map<QString, QByteArray> users = FilesBelow(onD);
+    ASSERT_EQ(FilesBelow(native), users);
     const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
-    const QByteArray profile = "[Station Data]\r\nTop Stations=3\r\n";
-    WriteFile(ini, profile);
-    const QFileInfo bundled(
-        QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo/drive_c/Program Files/AirMail/Airmail.ini"));
-    const qint64 modified = bundled.lastModified().toMSecsSinceEpoch();
+    const qint64 modified =
+        QFileInfo(airmail + QStringLiteral("/Airmail.ini")).lastModified().toMSecsSinceEpoch();
     const auto demoDrives = [&] { return QDir(dir.path()).entryList({"tidewell-*"}, QDir::Dirs); };
 
-    const auto run = RunTidewell(
-        {"--demo", "--profile", ini, "--best-list", "--system", "HAM", "--utc", "2036-06-06T14:00"},
-        {{"TMPDIR", dir.path()}});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(Listing(run.out).Blocks().size(), 3) << run.out.toStdString();
-    // A fresh position at the time given: no age warning.
-    EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
-    EXPECT_TRUE(demoDrives().isEmpty());
+    for (const QString& folder : {QStringLiteral("D:\\AirMail"), native}) {
+        const QByteArray profile = "[AirMail Data]\r\nDirectory Data=" + folder.toUtf8() +
+                                   "\r\nDirectory Program=" + folder.toUtf8() +
+                                   "\r\n[Station Data]\r\nTop Stations=3\r\n";
+        WriteFile(ini, profile);
+        for (const QStringList& command :
+             {QStringList{"--best-list"},
+              QStringList{"--position", "37\u00b044.50'N", "025\u00b040.20'W", "--best-list"}}) {
+            SCOPED_TRACE((folder + QLatin1Char(' ') + command.join(QLatin1Char(' '))).toStdString());
+            const auto run = RunTidewell(
+                QStringList{"--demo", "--profile", ini, "--system", "HAM", "--utc", "2036-06-06T14:00"} +
+                    command,
+                {{"TMPDIR", dir.path()}, {"WINEPREFIX", prefix}});
+            EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+            EXPECT_EQ(Listing(run.out).Blocks().size(), 3) << run.out.toStdString();
+            EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
+            EXPECT_TRUE(demoDrives().isEmpty());
+            EXPECT_TRUE(FilesBelow(onD) == users && FilesBelow(native) == users);
+            QFile file(ini);
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == profile);
+        }
+    }
+    EXPECT_EQ(QFileInfo(airmail + QStringLiteral("/Airmail.ini")).lastModified().toMSecsSinceEpoch(),
+              modified);
+}
 
-    QProcess process;
-    process.setProcessEnvironment(
-        TidewellEnvironment({{"QT_QPA_PLATFORM", "offscreen"}, {"TMPDIR", dir.path()}}));
-    process.start(QStringLiteral(TIDEWELL_EXE), {"--demo", "--profile", ini});
-    // The demo drive is made once the program takes the signal as a close.
-    for (int i = 0; i < 1200 && demoDrives().isEmpty(); ++i)
-        ASSERT_FALSE(process.waitForFinished(50));
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(60000)) << "still running after the close";
-    EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
-    EXPECT_TRUE(demoDrives().isEmpty());
-    QFile file(ini);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == profile);
-    EXPECT_EQ(QFileInfo(bundled.filePath()).lastModified().toMSecsSinceEpoch(), modified);
+// A demo stopped from outside while a propagation program runs (SIGTERM: a
+// logout, `kill`; SIGINT: Ctrl+C) removes its temporary drive.  A headless
+// command gives its work up and ends as the signal ends a program; the window
+// closes as File > Exit closes it, and the program ends normally, the
+// simulated AirMail with it.
+TEST(Headless, AStoppedDemoRemovesItsDrive) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto demoDrives = [&] { return QDir(dir.path()).entryList({"tidewell-*"}, QDir::Dirs); };
+    const auto programRuns = [&] {
+        for (const QString& drive : demoDrives())
+            if (QFile::exists(dir.filePath(drive + QStringLiteral("/drive_c/itshfbc/RUN/sound.dat"))))
+                return true;
+        return false;
+    };
+    // The command (none: the window), the signal.
+    const std::pair<QStringList, int> cases[] = {{{"--best-list"}, SIGTERM},
+                                                 {{"--best-time", "--long"}, SIGINT},
+                                                 {{}, SIGTERM},
+                                                 {{}, SIGINT}};
+    for (const auto& [command, signal] : cases) {
+        SCOPED_TRACE(command.join(QLatin1Char(' ')).toStdString() + " signal " + std::to_string(signal));
+        QProcess process;
+        // Each propagation program runs until it is stopped.
+        process.setProcessEnvironment(TidewellEnvironment({{"QT_QPA_PLATFORM", "offscreen"},
+                                                           {"TMPDIR", dir.path()},
+                                                           {"ITSHF_STANDIN_SLEEP_MS", "600000"}}));
+        process.start(QStringLiteral(TIDEWELL_EXE), QStringList{"--demo"} + command);
+        for (int i = 0; i < 1200 && !programRuns(); ++i) ASSERT_FALSE(process.waitForFinished(50));
+        ASSERT_TRUE(programRuns()) << FilesBelow(dir.path()).size();
+        QElapsedTimer stopping;
+        stopping.start();
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(20000)) << "still running after the signal";
+        // The program running was stopped at once, not at its time limit (5 s).
+        EXPECT_LT(stopping.elapsed(), 4000);
+        if (command.isEmpty())
+            EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
+        else
+            EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+        EXPECT_TRUE(demoDrives().isEmpty());
+    }
 }
 
 const QStringList kShortHeader{"Station", "Range", "Frequency", "Snr"};
@@ -204,6 +283,48 @@ TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
         EXPECT_EQ(run.out.contains(QStringLiteral(" [ ]")), additional) << run.out.toStdString();
         EXPECT_TRUE(additional || std::is_sorted(snrs.rbegin(), snrs.rend()))
             << run.out.toStdString();
+    }
+}
+
+// --position takes the typed position's way: both texts decoded as the
+// position boxes decode them, then written into Airmail.ini in their standard
+// form with the clock's time, and the list built from them (the stations'
+// ranges from the Coral Sea).  A text the boxes refuse is told as they tell it
+// (exit 1), and Airmail.ini stays as it was.
+TEST_F(DemoDrive, APositionGivenIsWrittenAsATypedOne) {
+    const QString airmailIni = DriveC() + QStringLiteral("/Program Files/AirMail/Airmail.ini");
+    const auto bytes = [&] {
+        QFile file(airmailIni);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    const Listing home(Tidewell("--best-list", "2026-06-06T14:00", "HAM").out);
+    // Latitude, longitude, the message (none: the list is built).
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"97\u00b044.50'N", "025\u00b040.20'W", "Tidewell: Unable for decode Latitude 97\u00b044.50'N\n"},
+        {"37\u00b044.50'N", "025\u00b040.20'Q", "Tidewell: Unable for decode Longitude 025\u00b040.20'Q\n"},
+        {"10\u00b00.5'S", "150\u00b000.00'E", nullptr}};
+    for (const auto& [latitude, longitude, message] : cases) {
+        SCOPED_TRACE(std::string(latitude) + " " + longitude);
+        const ProcessRun run = RunTidewell({"--drive-c", DriveC(), "--profile", Profile(), "--utc",
+                                            "2026-06-07T09:30:15", "--system", "HAM", "--position",
+                                            QString::fromUtf8(latitude), QString::fromUtf8(longitude),
+                                            "--best-list"});
+        EXPECT_EQ(run.exitCode, message ? 1 : 0) << run.err.toStdString();
+        if (message) {
+            EXPECT_EQ(run.err, QString::fromUtf8(message));
+            EXPECT_EQ(bytes(), before);
+            continue;
+        }
+        QByteArray written = before;
+        written.replace("Current Latitude=37\xb0" "44.50'N", "Current Latitude=10\xb0" "00.50'S")
+            .replace("Current Longitude=025\xb0" "40.20'W", "Current Longitude=150\xb0" "00.00'E")
+            .replace("Current Time=2024/05/14 18:32:00", "Current Time=2026/06/07 09:30:15");
+        ASSERT_NE(written, before);
+        EXPECT_EQ(bytes(), written);
+        const Listing listing(run.out);
+        ASSERT_FALSE(listing.rows.isEmpty()) << run.out.toStdString();
+        EXPECT_NE(listing.Cell(listing.rows[0], "Range"), home.Cell(home.rows.value(0), "Range"));
     }
 }
 
