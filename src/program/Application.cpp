@@ -59,7 +59,8 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     // AirMail's files (the demo's C:) never takes it along.
     Settings own;
     Initialize(own, programFolder);
-    m_paths.KeepAsWritten(ProfileFileName(profileFile.isEmpty() ? own.m_sProfileFile : profileFile));
+    m_paths.KeepAsWritten(
+        ProfileFileName(profileFile.isEmpty() ? own.m_sProfileFile : profileFile));
     m_main = std::make_unique<frmMain>(
         frmMain::Services{ui, metrics, *m_profile, *m_clock, programFolder, profileFile});
     m_registry = platform::MakeRegistry(m_paths);

@@ -97,7 +97,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (line.error.isEmpty() && line.bestTimeLong && line.command != CommandLine::Command::BestTime)
         line.error = QStringLiteral("--long goes with --best-time");
-    if (line.error.isEmpty() && !line.latitude.isEmpty() && line.command != CommandLine::Command::BestList)
+    if (line.error.isEmpty() && !line.latitude.isEmpty() &&
+        line.command != CommandLine::Command::BestList)
         line.error = QStringLiteral("--position goes with --best-list");
     return line;
 }

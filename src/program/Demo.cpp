@@ -90,10 +90,11 @@ bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
         const auto files = platform::MakeProfileFiles(own);
         ProfileAccess profile(*files);
         const QString section = QStringLiteral("AirMail Data");
-        if (!profile.Write(QDir::toNativeSeparators(drive.profileFile),
-                           {{section, QStringLiteral("Directory Data"), defaults.m_sAirMailDirectoryData},
-                            {section, QStringLiteral("Directory Program"),
-                             defaults.m_sAirMailDirectoryProgram}})) {
+        if (!profile.Write(
+                QDir::toNativeSeparators(drive.profileFile),
+                {{section, QStringLiteral("Directory Data"), defaults.m_sAirMailDirectoryData},
+                 {section, QStringLiteral("Directory Program"),
+                  defaults.m_sAirMailDirectoryProgram}})) {
             error = QStringLiteral("cannot write the demo's profile: %1")
                         .arg(SystemErrorText(profile.LastError()));
             return false;

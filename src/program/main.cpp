@@ -72,7 +72,8 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     // closed without a button), and none opens after it.
     tw::OnCloseRequest(window, [&window, &ui] {
         ui.CloseBoxes();
-        QMetaObject::invokeMethod(&window, [&window] { window.close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &window, [&window] { window.close(); }, Qt::QueuedConnection);
     });
     window.show();
     // The demo's simulated AirMail, beside Tidewell's window, already running
