@@ -294,7 +294,7 @@ step_wine() {
     echo "wine tidewell.exe --demo: no clean exit within 10 s of Ctrl+Q ($status)" >&2
     exit 1
   fi
-  if find "$WINEPREFIX/drive_c/users" -name 'tidewell-*' | grep -q .; then
+  if find "$WINEPREFIX/drive_c/users" -path '*/tidewell-*/drive_c' | grep -q .; then
     echo "wine tidewell.exe --demo left its temporary drive" >&2
     exit 1
   fi

@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include "common/ProfileAccess.h"
 #include "platform/PathMapper.h"
@@ -41,6 +42,12 @@ bool CopyTree(const QString& from, const QString& to, QString& error) {
 }
 
 }  // namespace
+
+DemoDrive::~DemoDrive() {
+    if (!folder || !folder->isValid()) return;
+    const QString path = folder->path();
+    for (int i = 0; i < 40 && !QDir(path).removeRecursively(); ++i) QThread::msleep(50);
+}
 
 QString DemoDataFolder(const QString& programFolder) {
     return FirstExisting({programFolder + QStringLiteral("/demo"),

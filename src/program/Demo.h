@@ -13,6 +13,11 @@
 namespace tw {
 
 struct DemoDrive {
+    // Removes the drive.  A program the demo ran can hold on to a file or its
+    // working folder for a moment after it has ended (on Windows such a folder
+    // cannot be removed yet), so the removal is tried again for a while.
+    ~DemoDrive();
+
     std::unique_ptr<QTemporaryDir> folder;  // removed with the drive
     QString driveC;                          // the folder that stands for C:
     QString profileFile;                     // Tidewell.Ini of the demo
