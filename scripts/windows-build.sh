@@ -14,9 +14,11 @@
 #          data and the stand-ins in build/windows-dist/Tidewell and zips that folder to
 #          build/tidewell-windows-x64.zip
 # wine     unpacks the zip into a temporary folder and runs it under Wine in a fresh
-#          64-bit prefix: --help, --print-settings, --demo --best-list, and the demo's
-#          main window on Xvfb, whose screenshot goes to build/windows-wine.png
-#          (TIDEWELL_SCREENSHOT=docs/images/windows-wine.png writes it there instead)
+#          64-bit prefix: --help, --print-settings, --demo --best-list, --demo --profile,
+#          --best-list with AirMail installed in the prefix (it must not start AirMail), and
+#          the demo's main window on Xvfb, whose screenshot goes to build/windows-wine.png
+#          (TIDEWELL_SCREENSHOT=docs/images/windows-wine.png writes it there instead) and
+#          which must exit cleanly within seconds of Ctrl+Q
 # user     runs the zipped program under Wine as a user without administrator rights: in a
 #          folder that user cannot write, the settings kept in the per-user file across
 #          starts; --airmail-report in a console and into a file, in UTF-8
@@ -284,6 +286,25 @@ step_wine() {
     echo "wine tidewell.exe --demo wrote into the prefix's C:\\Program Files\\AirMail" >&2
     exit 1
   fi
+  # The demo reads the copy of the profile it is given (in the temporary folder, on C:).
+  printf '[Station Data]\r\nTop Stations=3\r\n' >"$tmp/user.ini"
+  check demo-profile '^m_iStationTopStations=3$' --demo --profile user.ini --print-settings
+
+  # A command that only prints never starts AirMail, also where AirMail is installed and
+  # [AirMail Data] Startup is True (the default): the prefix gets AirMail's files, the
+  # stand-in propagation programs, and an Airmail3.exe that leaves a mark when started.
+  local airmail="$WINEPREFIX/drive_c/Program Files/AirMail"
+  mkdir -p "$airmail" "$WINEPREFIX/drive_c/itshfbc/RUN"
+  cp -r "$tmp/Tidewell/demo/drive_c/Program Files/AirMail/." "$airmail/"
+  cp -r "$tmp/Tidewell/demo-bin/itshfbc/bin_win" "$WINEPREFIX/drive_c/itshfbc/"
+  printf '#include <stdio.h>\nint main(void) { FILE* f = fopen("C:\\\\airmail-started", "w"); return f ? 0 : 1; }\n' \
+    >"$tmp/airmail.c"
+  $mingw-gcc -o "$airmail/Airmail3.exe" "$tmp/airmail.c"
+  check installed-best-list '\[x\]' --best-list
+  if [ -e "$WINEPREFIX/drive_c/airmail-started" ]; then
+    echo "wine tidewell.exe --best-list started AirMail" >&2
+    exit 1
+  fi
 
   # The main window of the demo on a virtual screen.
   display=:$((90 + RANDOM % 100))
@@ -291,7 +312,7 @@ step_wine() {
   local xvfb=$!
   trap 'kill $xvfb 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true; rm -rf "$tmp"' RETURN
   export DISPLAY=$display
-  (cd "$tmp" && exec wine "$exe" --demo) >"$tmp/window.log" 2>&1 &
+  (cd "$tmp" && exec wine "$exe" --demo --profile user.ini) >"$tmp/window.log" 2>&1 &
   pid=$!
   window=""
   for _ in $(seq 120); do
@@ -310,9 +331,27 @@ step_wine() {
   # The screen cropped to Tidewell's window and the simulated AirMail's beside it.
   import -window root -trim +repage "$screenshot"
   echo "wine tidewell.exe --demo: the main window, $screenshot"
+  # Ctrl+Q exits as File > Exit does: the settings are saved into the demo's profile and the
+  # program ends at once, without a message box (one would keep it open), and the demo's
+  # temporary drive is gone.
   xdotool key --window "$window" ctrl+q >/dev/null 2>&1 || true
-  for _ in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 1; done
-  kill $pid 2>/dev/null || true
+  local status=running
+  for _ in $(seq 10); do
+    kill -0 $pid 2>/dev/null || { status=0; wait $pid || status=$?; break; }
+    sleep 1
+  done
+  if [ "$status" != 0 ]; then
+    import -window root "$tmp/exit.png" 2>/dev/null && cp "$tmp/exit.png" "$(dirname "$screenshot")/windows-wine-exit.png"
+    kill $pid 2>/dev/null || true
+    cat "$tmp/window.log" >&2
+    echo "wine tidewell.exe --demo: no clean exit within 10 s of Ctrl+Q ($status)" >&2
+    exit 1
+  fi
+  if find "$WINEPREFIX/drive_c/users" -path '*/tidewell-*/drive_c' | grep -q .; then
+    echo "wine tidewell.exe --demo left its temporary drive" >&2
+    exit 1
+  fi
+  echo "wine tidewell.exe --demo: Ctrl+Q exits at once, cleanly"
 }
 
 # --- user ----------------------------------------------------------------------------

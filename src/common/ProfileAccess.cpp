@@ -30,16 +30,16 @@ std::string AnsiText(const QString& text) {
     return out;
 }
 
+}  // namespace
+
 // File names go to the platform layer in UTF-8 (on Windows it hands them to
 // the wide file functions, so any folder name works).
-std::string FileNameBytes(const QString& file) { return file.toUtf8().toStdString(); }
-
-}  // namespace
+std::string ProfileFileName(const QString& file) { return file.toUtf8().toStdString(); }
 
 QString ProfileAccess::Get(const QString& file, const QString& section, const QString& key) const {
     // The whole value: a value cut to a buffer could end inside a number
     // ("22" of "22124.0").
-    const std::string value = m_files.GetString(FileNameBytes(file), AnsiText(section),
+    const std::string value = m_files.GetString(ProfileFileName(file), AnsiText(section),
                                                 AnsiText(key), std::string(), std::string::npos);
     return AnsiToUnicode(
         QByteArray::fromRawData(value.data(), static_cast<qsizetype>(value.size())));
@@ -55,7 +55,7 @@ bool ProfileAccess::Write(const QString& file, const QVector<Entry>& entries) {
     bytes.reserve(static_cast<std::size_t>(entries.size()));
     for (const Entry& e : entries)
         bytes.push_back({AnsiText(e.section), AnsiText(e.key), AnsiText(e.value)});
-    return m_files.WriteStrings(FileNameBytes(file), bytes);
+    return m_files.WriteStrings(ProfileFileName(file), bytes);
 }
 
 QString SystemErrorText(int code) {

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+#include <string>
+
 #include "platform/Profile.h"
 
 namespace tw {
@@ -16,6 +18,8 @@ namespace tw {
 // become "?" on the way out.
 QString AnsiToUnicode(const QByteArray& bytes);
 QByteArray UnicodeToAnsi(const QString& text);
+// A file's name in the bytes the profile functions and the path mapper take.
+std::string ProfileFileName(const QString& file);
 
 class ProfileAccess {
 public:

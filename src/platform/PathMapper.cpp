@@ -1,5 +1,6 @@
 #include "platform/PathMapper.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,18 @@ namespace tw::platform {
 namespace {
 
 char UpperLetter(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+// The form in which kept paths are compared: one kind of separator, and on
+// Windows one letter case.
+std::string KeptKey(std::string path) {
+    for (char& c : path) {
+        if (c == '\\') c = '/';
+#ifdef _WIN32
+        c = UpperLetter(c);
+#endif
+    }
+    return path;
+}
 
 #ifndef _WIN32
 
@@ -136,6 +149,10 @@ void PathMapper::SetDrive(char letter, const std::string& folder) {
     m_drives[UpperLetter(letter)] = folder;
 }
 
+void PathMapper::KeepAsWritten(const std::string& path) {
+    if (!path.empty()) m_kept.push_back(KeptKey(path));
+}
+
 std::string PathMapper::DriveFolder(char letter) const {
     letter = UpperLetter(letter);
     if (auto it = m_drives.find(letter); it != m_drives.end()) return it->second;
@@ -149,6 +166,8 @@ std::string PathMapper::DriveFolder(char letter) const {
 }
 
 std::string PathMapper::ToNative(const std::string& path) const {
+    if (!m_kept.empty() && std::find(m_kept.begin(), m_kept.end(), KeptKey(path)) != m_kept.end())
+        return path;
 #ifdef _WIN32
     // Only a drive that was set maps (to its folder, as elsewhere); the
     // system finds every other path itself, without regard to case.

@@ -9,9 +9,11 @@
 // become one, and each path component that does not exist as written is
 // matched without regard to letter case.  Paths that are already native
 // (starting with "/") keep their form but still get the component match.
+// Paths kept as written (the program's own profile) never map.
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace tw::platform {
 
@@ -24,6 +26,11 @@ public:
     void SetDrive(char letter, const std::string& folder);
     // The native folder of a drive letter: the one set, else the default.
     std::string DriveFolder(char letter) const;
+    // A file of this machine that stays as written whatever drive it names:
+    // the program's own profile, which a drive set for AirMail's files (the
+    // demo's C:, where the temporary folder usually is too) must not take
+    // along.  Compared with "\\" and "/" alike, on Windows without regard to case.
+    void KeepAsWritten(const std::string& path);
 
     // The native path for a Windows (or native) path.  A component is matched
     // without regard to case only when the exact name is absent and exactly
@@ -34,6 +41,7 @@ public:
 
 private:
     std::map<char, std::string> m_drives;
+    std::vector<std::string> m_kept;  // as KeptKey gives them
     std::string m_winePrefix;  // where the default drive folders live (not on Windows)
 };
 

@@ -12,6 +12,7 @@
 #include "connect/WindowControl.h"
 #include "propagation/Propagation.h"
 #include "selection/BestList.h"
+#include "settings/SettingsProfile.h"
 #include "views/HelpWindows.h"
 #include "views/Summary.h"
 #include "views/PropagationBest.h"
@@ -65,6 +66,12 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
         line.profileFile.isEmpty()
             ? location.file
             : QDir::toNativeSeparators(QFileInfo(line.profileFile).absoluteFilePath());
+    // Tidewell's own profile is a file of this machine: a drive set for
+    // AirMail's files (the demo's C:) never takes it along.
+    Settings own;
+    Initialize(own, programFolder);
+    m_paths.KeepAsWritten(
+        ProfileFileName(profileFile.isEmpty() ? own.m_sProfileFile : profileFile));
     m_main = std::make_unique<frmMain>(
         frmMain::Services{ui, metrics, *m_profile, *m_clock, programFolder, profileFile});
     if (!location.notice.isEmpty()) {
@@ -85,7 +92,9 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     // closing the window during an update ends the running program.
     m_processWaiter = std::make_unique<EventLoopWaiter>(ui);
     m_propagation->UseWaiter(m_processWaiter.get());
-    m_propagation->Abandoned = [this] { return m_main->UpdateAbandoned(); };
+    m_propagation->Abandoned = [this] {
+        return m_main->UpdateAbandoned() || (Interrupted && Interrupted());
+    };
     m_bestList = std::make_unique<BestList>(*m_main, *m_airmail, *m_position, *m_propagation);
     m_bestList->preferredSystem = line.system;
 
@@ -195,7 +204,10 @@ void Application::WireSteps() {
     steps.BestListBuild = [this] { return m_bestList->BestListBuild(); };
     steps.PositionReportIsOpen = [this] { return m_windows->PositionReportGetWindow() != 0; };
     steps.AirMailOpenPositionReport = [this] { m_windows->AirMailOpenPositionReport(); };
-    m_bestList->TerminalActivate = [this] { m_windows->TerminalActivate(); };
+    // Only the window starts AirMail and opens its Terminal at the first
+    // update; a command that prints leaves AirMail alone.
+    if (m_line.command == CommandLine::Command::Window)
+        m_bestList->TerminalActivate = [this] { m_windows->TerminalActivate(); };
     m_main->SetMenuAvailable(QStringLiteral("mnuViewPositionReport"), true);
     m_main->SetMenuAvailable(QStringLiteral("mnuViewSummary"), true);
 

@@ -81,6 +81,10 @@ public:
     // clock, so that a program that is slow on a busy machine is not killed.
     void UseProgramClock(std::function<double()> monotonicSeconds);
     const CommandLine& commandLine() const { return m_line; }
+    // Whether the run has been asked from outside to end (a signal to a
+    // headless command): the running propagation program is stopped and the
+    // work gives up as when the window closes during an update.
+    std::function<bool()> Interrupted;
 
 private:
     void WireSteps();

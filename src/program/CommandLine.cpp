@@ -72,6 +72,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             if (!ok || hour < 0 || hour > 23)
                 line.error = QStringLiteral("--hour wants an hour from 0 to 23, not \"%1\"").arg(text);
             line.hour = hour;
+        } else if (arg == QLatin1String("--position")) {
+            value(line.latitude);
+            if (line.error.isEmpty()) value(line.longitude);
+            if (line.error.isEmpty() && (line.latitude.isEmpty() || line.longitude.isEmpty()))
+                line.error = QStringLiteral("--position wants a latitude and a longitude");
         } else if (arg == QLatin1String("--ham-check")) {
             setCommand(CommandLine::Command::HamCheck, arg);
         } else if (arg == QLatin1String("--beam-list")) {
@@ -97,6 +102,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (line.error.isEmpty() && line.reliability && line.command != CommandLine::Command::Hours &&
         line.command != CommandLine::Command::BestTime)
         line.error = QStringLiteral("--rel goes with --hours or --best-time");
+    if (line.error.isEmpty() && !line.latitude.isEmpty() &&
+        line.command != CommandLine::Command::BestList)
+        line.error = QStringLiteral("--position goes with --best-list");
     return line;
 }
 
@@ -107,6 +115,11 @@ QString CommandLineUsage() {
         "Commands (without one the main window opens):\n"
         "  --print-settings      print the settings in effect and exit\n"
         "  --best-list           build the best station list once, print it and exit\n"
+        "  --position LAT LON    with --best-list: the vessel's position, typed as in the\n"
+        "                        position boxes (\"37\u00b044.50'N\" \"025\u00b040.20'W\"); it is\n"
+        "                        written into AirMail's Airmail.ini before the list is\n"
+        "                        built; a position the boxes refuse is told (exit 1)\n"
+        "                        and nothing is written\n"
         "  --airmail-report      print what was found of AirMail: folders, systems,\n"
         "                        position, sunspot number and the stations to evaluate\n"
         "  --history             print AirMail's connection history (Logfiles\\Debug.log):\n"

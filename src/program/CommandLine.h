@@ -2,8 +2,8 @@
 // The program's command line.
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
-//            [--system NAME] [--demo] [--print-settings | --best-list | --airmail-report |
-//            --hours STATION [--rel] | --details STATION [--hour HH] |
+//            [--system NAME] [--demo] [--print-settings | [--position LAT LON] --best-list |
+//            --airmail-report | --hours STATION [--rel] | --details STATION [--hour HH] |
 //            --best-time [--long] [--rel] |
 //            --history [--from YYYY-MM-DD --to YYYY-MM-DD] | --ham-check | --beam-list]
 //
@@ -31,6 +31,9 @@ struct CommandLine {
     bool bestTimeLong = false;         // --best-time in the long form (--long)
     bool reliability = false;          // --hours and --best-time show the reliability (--rel)
     std::optional<int> hour;           // the UTC hour of --details; none: the clock's time
+    // --position: the vessel's position as typed into the position boxes
+    // (both empty without it).
+    QString latitude, longitude;
     QString error;                     // set when the line could not be read
 };
 

@@ -4,10 +4,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include "common/ProfileAccess.h"
 #include "platform/PathMapper.h"
 #include "platform/Profile.h"
+#include "settings/Settings.h"
 
 namespace tw {
 
@@ -40,6 +42,12 @@ bool CopyTree(const QString& from, const QString& to, QString& error) {
 }
 
 }  // namespace
+
+DemoDrive::~DemoDrive() {
+    if (!folder || !folder->isValid()) return;
+    const QString path = folder->path();
+    for (int i = 0; i < 40 && !QDir(path).removeRecursively(); ++i) QThread::msleep(50);
+}
 
 QString DemoDataFolder(const QString& programFolder) {
     return FirstExisting({programFolder + QStringLiteral("/demo"),
@@ -80,6 +88,25 @@ bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
         error = QStringLiteral("cannot copy the profile %1").arg(userProfile);
         return false;
     }
+    // AirMail is the demo's copy, whatever folders the user's profile names
+    // (another drive, a folder of this machine): the user's AirMail is never
+    // read or written.  The profile is a file of this machine, mapped by no drive.
+    const Settings defaults;
+    {
+        const platform::PathMapper own;
+        const auto files = platform::MakeProfileFiles(own);
+        ProfileAccess profile(*files);
+        const QString section = QStringLiteral("AirMail Data");
+        if (!profile.Write(
+                QDir::toNativeSeparators(drive.profileFile),
+                {{section, QStringLiteral("Directory Data"), defaults.m_sAirMailDirectoryData},
+                 {section, QStringLiteral("Directory Program"),
+                  defaults.m_sAirMailDirectoryProgram}})) {
+            error = QStringLiteral("cannot write the demo's profile: %1")
+                        .arg(SystemErrorText(profile.LastError()));
+            return false;
+        }
+    }
 
     // The stand-in propagation programs, under the names Tidewell runs.
     const QString binWin = drive.driveC + QStringLiteral("/itshfbc/bin_win");
@@ -99,7 +126,7 @@ bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
     paths.SetDrive('C', drive.driveC.toStdString());
     const auto files = platform::MakeProfileFiles(paths);
     ProfileAccess profile(*files);
-    if (!profile.Write(QStringLiteral("C:\\Program Files\\AirMail\\Airmail.ini"),
+    if (!profile.Write(defaults.m_sAirMailDirectoryData + QStringLiteral("\\Airmail.ini"),
                        QStringLiteral("Position Report"), QStringLiteral("Current Time"),
                        nowUtc.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")))) {
         error = QStringLiteral("cannot write the demo position report: %1")

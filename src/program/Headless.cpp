@@ -242,10 +242,16 @@ int BeamListReport(Application& app, QTextStream& out, QTextStream& err) {
 }
 
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
-                QTextStream& err) {
+                QTextStream& err, const std::function<bool()>& interrupted) {
     ConsoleUserInterface ui(err);
     const FixedTextMetrics metrics;
     Application app(line, ui, metrics, programFolder);
+    app.Interrupted = interrupted;
+    return RunHeadlessCommand(app, out, err);
+}
+
+int RunHeadlessCommand(Application& app, QTextStream& out, QTextStream& err) {
+    const CommandLine& line = app.commandLine();
     frmMain& main = app.main();
     main.Form_Load();
 
@@ -258,6 +264,15 @@ int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStre
             return 0;
         }
         case CommandLine::Command::BestList: {
+            if (!line.latitude.isEmpty()) {
+                // A typed position: the update decodes the boxes' texts, writes
+                // them into Airmail.ini and builds the list from them.  The age
+                // of AirMail's old position is nothing to tell then.
+                main.settings.m_bAirMailLatLonEdit = true;
+                main.txtLat.caption = line.latitude;
+                main.txtLon.caption = line.longitude;
+                main.steps.LatLonCheckAge = nullptr;
+            }
             main.Form_Activate();
             for (const QString& text : GridPrintLines(main.best)) out << text << '\n';
             out.flush();

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <optional>
 
 #include "program/CommandLine.h"
@@ -15,9 +16,14 @@ class Application;
 class BestGrid;
 class Grid;
 
-// Runs a headless command; returns the process exit status.
+// Runs a headless command; returns the process exit status.  `interrupted`
+// tells whether the run has been asked to end (a signal): the work then gives
+// up at its next propagation run.  A headless command never starts, brings
+// forward or types into AirMail.
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
-                QTextStream& err);
+                QTextStream& err, const std::function<bool()>& interrupted = {});
+// The command of `app`'s command line on that composition (loaded here).
+int RunHeadlessCommand(Application& app, QTextStream& out, QTextStream& err);
 
 // The best list as text: one line per row, header first, the cells of the
 // shown columns separated by tabs; frequency cells without their leading

@@ -8,14 +8,6 @@
 
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -29,6 +21,7 @@
 #endif
 
 #include "program/Application.h"
+#include "program/CloseRequests.h"
 #include "program/CommandLine.h"
 #include "program/Demo.h"
 #include "program/Headless.h"
@@ -39,50 +32,6 @@
 #include "ui/frmMainWidget.h"
 
 namespace {
-
-#ifdef Q_OS_UNIX
-// SIGTERM and SIGINT (a logout, `kill`, Ctrl+C in the terminal) close the main
-// window as File > Exit does, so the settings are saved and the program ends
-// in order.  The handler only writes a byte into a pipe; the window reads it
-// in its event loop.  A signal that comes before the window exists waits in
-// the pipe.  The handler is reset by its first signal: a second one ends the
-// program at once.
-int g_closePipe[2] = {-1, -1};
-
-extern "C" void CloseSignalHandler(int) {
-    const char byte = 0;
-    [[maybe_unused]] const ssize_t written = ::write(g_closePipe[1], &byte, 1);
-}
-
-void CatchCloseSignals() {
-    if (::pipe(g_closePipe) != 0) return;
-    // Not handed down to the programs Tidewell starts.
-    for (const int fd : g_closePipe) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    struct sigaction action {};
-    action.sa_handler = CloseSignalHandler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-// A message box open at the signal closes first (answered as a box closed
-// without a button), and none opens after it; then the window closes.
-void CloseOnSignal(QWidget& window, tw::QtUserInterface& ui) {
-    if (g_closePipe[0] < 0) return;
-    auto* notifier = new QSocketNotifier(g_closePipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, &ui, notifier] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t got = ::read(g_closePipe[0], &byte, 1);
-        notifier->setEnabled(false);
-        ui.CloseBoxes();
-        QMetaObject::invokeMethod(&window, [&window] { window.close(); }, Qt::QueuedConnection);
-    });
-}
-#else
-void CatchCloseSignals() {}
-void CloseOnSignal(QWidget&, tw::QtUserInterface&) {}
-#endif
 
 #ifdef Q_OS_WIN
 // Tidewell is a Windows GUI program, so Explorer opens no console window with
@@ -118,7 +67,15 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     const tw::QtTextMetrics metrics(QApplication::font());
     tw::Application composition(line, ui, metrics, programFolder);
     tw::frmMainWidget window(composition.main(), ui, metrics);
-    CloseOnSignal(window, ui);
+    // A request to end (SIGTERM, Ctrl+C, the console closing) closes the
+    // window as File > Exit does, so the settings are saved and the program
+    // ends in order: a message box open then closes first (answered as a box
+    // closed without a button), and none opens after it.
+    tw::OnCloseRequest(window, [&window, &ui] {
+        ui.CloseBoxes();
+        QMetaObject::invokeMethod(
+            &window, [&window] { window.close(); }, Qt::QueuedConnection);
+    });
     window.show();
     // The demo's simulated AirMail, beside Tidewell's window, already running
     // as AirMail is when a user opens Tidewell; closing its main window quits
@@ -156,12 +113,15 @@ int Run(tw::CommandLine line, QTextStream& out, QTextStream& err) {
         line.profileFile = demo.profileFile;
     }
     if (line.command == tw::CommandLine::Command::Window) return RunWindow(line, programFolder);
-    return tw::RunHeadless(line, programFolder, out, err);
+    // Asked to end while the demo drive was made: nothing more to do.
+    if (tw::CloseRequested()) return 1;
+    return tw::RunHeadless(line, programFolder, out, err, tw::CloseRequested);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    tw::CatchCloseRequests();
     UseParentConsole();
     const tw::CommandLine line = tw::ParseCommandLine(Arguments(argc, argv));
     // UTF-8 into files and pipes; a console is written in its own characters.
@@ -178,9 +138,12 @@ int main(int argc, char** argv) {
     }
     if (line.command == tw::CommandLine::Command::Window) {
         QApplication app(argc, argv);
-        CatchCloseSignals();
         return Run(line, out, err);
     }
     QCoreApplication app(argc, argv);
-    return Run(line, out, err);
+    const int status = Run(line, out, err);
+    // A command stopped from outside has given up its work and removed its
+    // demo drive; it ends as the request ends a program.
+    tw::EndAsRequested();
+    return status;
 }

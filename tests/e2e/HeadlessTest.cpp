@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+
+#include <signal.h>
 
 #include "E2eSupport.h"
 
@@ -63,9 +66,10 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
          "Tidewell: The station \"Nope\" is not in the system SAILMAIL. Its stations: Arlen Point, "},
         {{"--demo", "--system", "HAM", "--details", "QA0"}, 1, "^\\z",
          "Tidewell: The station \"QA0\" is not in the system HAM. Its stations: QA1PMB, QA4KXT"},
-        // Nobody can answer AirMail's start question: its default is taken.
-        {{"--demo", "--system", "HAM", "--best-list"}, 0, "^Station\\tRange\\tFrequency\\tSnr\\nQ",
-         "must be open. (A question not asked in a headless run: answered Yes.)\n"}};
+        {{"--position", "37\u00b044.50'N", "025\u00b040.20'W"}, 2, "^\\z",
+         "--position goes with --best-list"},
+        {{"--position", "97\u00b044.50'N", "025\u00b040.20'W", "--best-list"}, 1, headerOnly,
+         "Tidewell: Unable for decode Latitude 97\u00b044.50'N\n"}};
     for (const auto& [arguments, exitCode, out, err] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
         const auto run = RunTidewell(emptyDrive + arguments);
@@ -114,44 +118,48 @@ struct Listing {
     }
 };
 
-// The demo works on copies of the bundled drive and of the profile it is
-// given, which it reads (3 top stations) but does not write, and removes its
-// temporary drive at the end.  Its window (offscreen) is closed as a logout or
-// `kill` closes it (SIGTERM): the program ends, the simulated AirMail with it.
-TEST(Headless, TheDemoRunsOnCopiesAndEndsWithItsWindow) {
+// Every file below a folder, by its path in it, with its bytes.
+std::map<QString, QByteArray> FilesBelow(const QString& folder) {
+    std::map<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        files[file.fileName().mid(folder.size())] =
+            file.open(QIODevice::ReadOnly) ? file.readAll() : "?";
+    }
+    return files;
+}
+
+// A demo stopped from outside while a propagation program runs (SIGTERM: a
+// logout, `kill`; SIGINT: Ctrl+C) stops that program at once and removes its
+// temporary drive.  A headless command then ends as the signal ends a
+// program; the window closes as File > Exit closes it and the program ends
+// normally, the simulated AirMail with it.
+TEST(Headless, AStoppedDemoRemovesItsDrive) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString ini = dir.filePath(QStringLiteral("Tidewell.Ini"));
-    const QByteArray profile = "[Station Data]\r\nTop Stations=3\r\n";
-    WriteFile(ini, profile);
-    const QFileInfo bundled(
-        QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo/drive_c/Program Files/AirMail/Airmail.ini"));
-    const qint64 modified = bundled.lastModified().toMSecsSinceEpoch();
-    const auto demoDrives = [&] { return QDir(dir.path()).entryList({"tidewell-*"}, QDir::Dirs); };
-
-    const auto run = RunTidewell(
-        {"--demo", "--profile", ini, "--best-list", "--system", "HAM", "--utc", "2036-06-06T14:00"},
-        {{"TMPDIR", dir.path()}});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(Listing(run.out).Blocks().size(), 3) << run.out.toStdString();
-    // A fresh position at the time given: no age warning.
-    EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
-    EXPECT_TRUE(demoDrives().isEmpty());
-
-    QProcess process;
-    process.setProcessEnvironment(
-        TidewellEnvironment({{"QT_QPA_PLATFORM", "offscreen"}, {"TMPDIR", dir.path()}}));
-    process.start(QStringLiteral(TIDEWELL_EXE), {"--demo", "--profile", ini});
-    // The demo drive is made once the program takes the signal as a close.
-    for (int i = 0; i < 1200 && demoDrives().isEmpty(); ++i)
-        ASSERT_FALSE(process.waitForFinished(50));
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(60000)) << "still running after the close";
-    EXPECT_TRUE(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
-    EXPECT_TRUE(demoDrives().isEmpty());
-    QFile file(ini);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == profile);
-    EXPECT_EQ(QFileInfo(bundled.filePath()).lastModified().toMSecsSinceEpoch(), modified);
+    const auto programRuns = [&] {
+        return QDirIterator(dir.path(), {"sound.dat"}, QDir::Files, QDirIterator::Subdirectories)
+            .hasNext();
+    };
+    const std::pair<QStringList, int> cases[] = {
+        {{"--best-list"}, SIGTERM}, {{"--best-time", "--long"}, SIGINT}, {{}, SIGTERM}};
+    for (const auto& [command, signal] : cases) {
+        SCOPED_TRACE(command.join(' ').toStdString() + " signal " + std::to_string(signal));
+        QProcess process;  // each propagation program runs until it is stopped
+        process.setProcessEnvironment(TidewellEnvironment({{"QT_QPA_PLATFORM", "offscreen"},
+                                                           {"TMPDIR", dir.path()},
+                                                           {"ITSHF_STANDIN_SLEEP_MS", "600000"}}));
+        process.start(QStringLiteral(TIDEWELL_EXE), QStringList{"--demo"} + command);
+        for (int i = 0; i < 1200 && !programRuns(); ++i) ASSERT_FALSE(process.waitForFinished(50));
+        QElapsedTimer stopping;
+        stopping.start();
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_LT(stopping.elapsed(), 4000);  // not at the program's time limit (5 s)
+        EXPECT_EQ(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+                  command.isEmpty());
+        EXPECT_EQ(QDir(dir.path()).entryList({"tidewell-*"}, QDir::Dirs), QStringList());
+    }
 }
 
 const QStringList kShortHeader{"Station", "Range", "Frequency", "Snr"};
@@ -206,6 +214,49 @@ TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
         EXPECT_TRUE(additional || std::is_sorted(snrs.rbegin(), snrs.rend()))
             << run.out.toStdString();
     }
+}
+
+// --position takes the typed position's way: both texts decoded as the
+// position boxes decode them and written into Airmail.ini in their standard
+// form with the clock's time.  The demo works on copies of the bundled
+// drive and of the profile it is given, which it reads (3 top stations) but
+// does not write; whatever AirMail folders the profile names (this AirMail on
+// drive D:, or in a folder of this machine), the demo's AirMail is its own:
+// this one stays byte for byte and its old position gives no age warning.
+TEST_F(DemoDrive, APositionGivenIsWrittenAndTheDemoNeverTouchesTheUsersAirMail) {
+    const QString airmail = DriveC() + QStringLiteral("/Program Files/AirMail");
+    ASSERT_TRUE(QDir(Root()).mkdir("dosdevices") &&
+                QFile::link(DriveC(), Root() + "/dosdevices/d:"));
+    const auto before = FilesBelow(airmail);
+    const auto bundled = FilesBelow(QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo"));
+    const QStringList at{"--utc", "2026-06-07T09:30:15", "--system", "HAM"};
+    const QStringList position{"--position", "10\u00b00.5'S", "150\u00b000.00'E", "--best-list"};
+    for (const auto& [folder, command] :
+         {std::pair{QStringLiteral("D:\\Program Files\\AirMail"), QStringList{"--best-list"}},
+          std::pair{airmail, position}}) {
+        SCOPED_TRACE(folder.toStdString());
+        const QByteArray profile = "[AirMail Data]\r\nDirectory Data=" + folder.toUtf8() +
+                                   "\r\nDirectory Program=" + folder.toUtf8() +
+                                   "\r\n[Station Data]\r\nTop Stations=3\r\n";
+        WriteFile(Profile(), profile);
+        const ProcessRun run =
+            RunTidewell(QStringList{"--demo", "--profile", Profile()} + command + at,
+                        {{"TMPDIR", Root()}, {"WINEPREFIX", Root()}});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(Listing(run.out).Blocks().size(), 3) << run.out.toStdString();
+        EXPECT_FALSE(run.err.contains(QStringLiteral("older than"))) << run.err.toStdString();
+        EXPECT_EQ(FilesBelow(airmail), before);
+        EXPECT_EQ(FilesBelow(Root()).at("/Tidewell.Ini"), profile);
+    }
+    EXPECT_EQ(FilesBelow(QStringLiteral(TIDEWELL_SOURCE_DIR "/data/demo")), bundled);
+
+    const QStringList typed = QStringList{"--drive-c", DriveC(), "--profile", Profile()} + position;
+    ASSERT_EQ(RunTidewell(typed + at).exitCode, 0);
+    QByteArray written = before.at("/Airmail.ini");
+    written.replace("Current Latitude=37\xb0" "44.50'N", "Current Latitude=10\xb0" "00.50'S")
+        .replace("Current Longitude=025\xb0" "40.20'W", "Current Longitude=150\xb0" "00.00'E")
+        .replace("Current Time=2024/05/14 18:32:00", "Current Time=2026/06/07 09:30:15");
+    EXPECT_EQ(FilesBelow(airmail).at("/Airmail.ini"), written);
 }
 
 // The vessel is at 37.7N 25.7W.  QA1PMB (FN42, 2079 nmi) and QA6WDX (DM04,

@@ -37,6 +37,7 @@ TEST(PathMapperMap, MapsAndMatchesCase) {
         test::WriteBytes(dir / file, "");
     PathMapper m;
     m.SetDrive('C', dir.path());
+    m.KeepAsWritten("C:\\Users\\Own/Tidewell.Ini");
     // "~" stands for the temporary folder.
     const auto expand = [&](std::string s) {
         if (auto p = s.find('~'); p != std::string::npos) s.replace(p, 1, dir.path());
@@ -57,6 +58,7 @@ TEST(PathMapperMap, MapsAndMatchesCase) {
         {"C:\\program files\\airmail\\airmail.ini\\x", "~/Program Files/AirMail/Airmail.ini/x"},
         {"C:\\TWIN\\b.ini", "~/twin/b.ini"},
         {"C:\\twin\\B.ini", "~/twin/B.ini"},  // two matches: the written name stays
+        {"C:/Users\\Own\\Tidewell.Ini", "C:/Users\\Own\\Tidewell.Ini"},  // kept
         {"C:", "~"}};
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(m.ToNative(expand(input)), expand(expected)) << input;
@@ -72,6 +74,8 @@ TEST(PathMapperMap, MapsTheDrivesSetAndLeavesTheOthers) {
     EXPECT_EQ(m.DriveFolder('d'), "D:");
     m.SetDrive('c', "E:\\demo\\drive_c\\");
     m.SetDrive('F', "\\\\server\\share");
+    // The program's own profile in the temporary folder on the demo's drive.
+    m.KeepAsWritten("C:\\Users\\Me\\Temp\\tidewell-x/Tidewell.Ini");
     EXPECT_EQ(m.DriveFolder('C'), "E:\\demo\\drive_c\\");
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\Program Files\\AirMail\\Airmail.ini", "E:\\demo\\drive_c\\Program Files\\AirMail\\Airmail.ini"},
@@ -82,7 +86,11 @@ TEST(PathMapperMap, MapsTheDrivesSetAndLeavesTheOthers) {
         {"f:\\AirMail\\", "\\\\server\\share\\AirMail\\"},
         {"D:\\Program Files\\AirMail", "D:\\Program Files\\AirMail"},
         {"\\\\host\\c\\x.ini", "\\\\host\\c\\x.ini"},
-        {"relative\\x.ini", "relative\\x.ini"}};
+        {"relative\\x.ini", "relative\\x.ini"},
+        {"c:\\users\\me\\temp\\TIDEWELL-X\\tidewell.ini",
+         "c:\\users\\me\\temp\\TIDEWELL-X\\tidewell.ini"},
+        {"C:\\Users\\Me\\Temp\\tidewell-x\\Airmail.ini",
+         "E:\\demo\\drive_c\\Users\\Me\\Temp\\tidewell-x\\Airmail.ini"}};
     for (const auto& [input, expected] : cases) EXPECT_EQ(m.ToNative(input), expected) << input;
 }
 

@@ -21,6 +21,8 @@
 #include "common/Waiter.h"
 #include "connect/WindowControl.h"
 #include "program/Application.h"
+#include "program/ConsoleUserInterface.h"
+#include "program/Headless.h"
 #include "program/Demo.h"
 #include "support/ScopedEnv.h"
 #include "ui/GridWidget.h"
@@ -318,6 +320,27 @@ TEST_F(ConnectWindowTest, StationInformationFromTheMenuAndTheHamStationTab) {
     QTest::mouseClick(page.cmdHamStationInfo(), Qt::LeftButton);
     EXPECT_TRUE(info->isVisible());
     EXPECT_EQ(box->textCursor().selectedText(), QStringLiteral("QA7HQF"));
+}
+
+// A command that only prints never starts AirMail, brings it forward or types
+// into it, whatever [AirMail Data] Startup says (True), and asks nothing about it.
+TEST_F(ConnectWindowTest, AHeadlessListLeavesAirMailAlone) {
+    CommandLine line = app->commandLine();
+    line.command = CommandLine::Command::BestList;
+    for (const bool running : {false, true}) {
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        ConsoleUserInterface console(errStream);
+        app = std::make_unique<Application>(line, console, metrics, drive.folder->path());
+        platform::SimDesktop& sim = *app->simulatedAirMail();
+        if (running) sim.StartAirMail();
+        EXPECT_EQ(RunHeadlessCommand(*app, outStream, errStream), 0) << err.toStdString();
+        EXPECT_TRUE(sim.AirMailRunning() == running && sim.TerminalWindow() == 0 &&
+                    sim.InputCalls().empty())
+            << running;
+        EXPECT_FALSE(err.contains(QStringLiteral("AirMail"))) << err.toStdString();
+        app.reset();  // before the user interface it was given
+    }
 }
 
 }  // namespace
