@@ -129,6 +129,18 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
                 return fail(err);
         }
         if (beforeReplace) beforeReplace(path);
+        // No other program writes the file from here to the move, where the
+        // system allows that; one that is writing it now is waited for.
+        profile_file::OpenFile guard;
+        if (const int err = profile_file::GuardWriters(path, guard); err == profile_file::kHeldOpen) {
+            if (!Pause(waited)) return fail(profile_file::BusyError());
+            if (const int e = ReadSettled(path, basis, exists, waited); e != 0) return fail(e);
+            source = basis;
+            --attempt;
+            continue;
+        } else if (err != 0) {
+            return fail(err);
+        }
         // The last look before the move, through a handle that keeps the old
         // file for the look after it.
         profile_file::OpenFile original;
@@ -146,7 +158,7 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
         // files open): before that, the other program may be writing it.
         // Two programs that both rewrite in place can still mix their
         // texts, as two writers through the Windows profile functions can.
-        const int err = profile_file::Move(temp, path, original, updated, held >= kHeldPauses, moved);
+        const int err = profile_file::Move(temp, path, original, guard, updated, held >= kHeldPauses, moved);
         if (err == profile_file::kHeldOpen) {
             ++held;
             if (!Pause(waited)) return fail(profile_file::BusyError());
@@ -163,7 +175,7 @@ bool NativeProfileFiles::WriteStrings(const std::string& file,
         // goes in place of ours, unless ours has been written over since.
         if (afterMove) afterMove(path);
         std::string old;
-        if (original.ReadAll(old) != 0 || old == basis) return true;
+        if (!original.IsOpen() || original.ReadAll(old) != 0 || old == basis) return true;
         bool oldExists = true;
         const TextReader readOld = [&](std::string& t, bool& e) {
             e = true;

@@ -15,7 +15,11 @@
 //   given up with BusyError().
 // - Right before the move the file is read once more, through a handle that
 //   stays open: when it changed since it was read, the edit is made again on
-//   the new text.  Right after the move the old file is read again through
+//   the new text.  On Windows no other program can open the file for
+//   writing from that look until the move (GuardWriters): what remains there
+//   is the instant between letting the guard go and the move, and a program
+//   that opens the file then and is still writing it makes the move fail
+//   and the write start again.  Right after the move the old file is read again through
 //   that handle: a change the other program began on it in between (it had
 //   opened the file before the move) would be lost with the old file, so the
 //   edit is made once more on that text, as long as nobody has written over
@@ -144,6 +148,17 @@ public:
 // system error (also for a folder, a device or a pipe).
 int Open(const std::string& path, OpenFile& file);
 
+// Keeps every other program from opening the file for writing while
+// `guard` stays open.  On Windows that is a handle of ours that shares
+// reading and deleting only: the open fails while another program has the
+// file open for writing (kHeldOpen), and once it is open no other program's
+// open for writing succeeds, so the last look before the move sees the
+// text that is replaced; a rewrite in place goes through it.  POSIX has no
+// lock that binds programs that do not take it too: there it holds
+// nothing.  0 (the guard open, or not where there is no file or no such
+// lock), kHeldOpen, or the system error.
+int GuardWriters(const std::string& path, OpenFile& guard);
+
 // Reads the whole file: 0 and `exists` false when there is none, 0 with the
 // text, or the system error.
 int Read(const std::string& path, std::string& text, bool& exists);
@@ -177,10 +192,13 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile& or
 // has succeeded (a reader meanwhile, or a crash, can see a mixed text; the
 // other names stay).  A file held open is rewritten only when `mayRewrite`
 // is set; else kHeldOpen is returned: the other program may be in the middle
-// of its own write, and is waited for first.  `moved` tells which was done.
+// of its own write, and is waited for first.  `guard` (of GuardWriters) is
+// let go right before a move (a move over a file needs it closed; on
+// Windows `original` too, which then cannot be looked at after the move)
+// and a rewrite in place is made through it.  `moved` tells which was done.
 // 0, kHeldOpen or the system error.
 inline constexpr int kHeldOpen = -2;
-int Move(TempFile& temp, const std::string& path, const OpenFile& original,
+int Move(TempFile& temp, const std::string& path, OpenFile& original, OpenFile& guard,
          std::string_view text, bool mayRewrite, bool& moved);
 
 // Removes the temporary files beside `path` that writes of ours left behind

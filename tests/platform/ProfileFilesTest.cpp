@@ -312,8 +312,6 @@ TEST_F(ProfileFiles, AKilledWritesTemporaryFilesGoAtTheNextWrite) {
 // each of our writes is done or says that the file is busy.
 TEST_F(ProfileFiles, AnotherProgramWritingInPlaceLosesNoKey) {
 #ifdef _WIN32
-    // TIDEWELL_RIVAL_ON_WINDOWS=1 runs it.
-    if (!std::getenv("TIDEWELL_RIVAL_ON_WINDOWS")) GTEST_SKIP() << "under Wine its keys are still lost now and then";
     char self[MAX_PATH] = {};
     const std::string test(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
 #else

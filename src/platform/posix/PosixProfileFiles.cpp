@@ -189,7 +189,14 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile& or
     return err;
 }
 
-int Move(TempFile& temp, const std::string& path, const OpenFile& original,
+int GuardWriters(const std::string&, OpenFile& guard) {
+    // An advisory lock binds only programs that take it too, and the
+    // profile functions of other programs take none.
+    guard = OpenFile();
+    return 0;
+}
+
+int Move(TempFile& temp, const std::string& path, OpenFile& original, OpenFile&,
          std::string_view text, bool, bool& moved) {
     moved = false;
     if (original.IsOpen() && original.Links() > 1) {

@@ -107,6 +107,28 @@ int Open(const std::string& path, OpenFile& file) {
     return 0;
 }
 
+int GuardWriters(const std::string& path, OpenFile& guard) {
+    guard = OpenFile();
+    // Reading and deleting shared, writing not: an open for writing of
+    // another program fails while this handle is open, and this open fails
+    // while another program has the file open for writing.  A replace's own
+    // open (reading and deleting) goes on beside it, and so do readers.
+    HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = ::GetLastError();
+        if (err == ERROR_FILE_NOT_FOUND) return 0;
+        return err == ERROR_SHARING_VIOLATION ? kHeldOpen : static_cast<int>(err);
+    }
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+        ::CloseHandle(h);
+        return ERROR_INVALID_FUNCTION;
+    }
+    guard.m_handle = reinterpret_cast<std::intptr_t>(h);
+    return 0;
+}
+
 int CheckWritable(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return static_cast<int>(::GetLastError());
@@ -150,15 +172,21 @@ DWORD RewriteInPlace(HANDLE h, std::string_view text) {
     return ::FlushFileBuffers(h) ? 0 : ::GetLastError();
 }
 
-// Rewrites the file of `path` in place; a rewrite that failed half way keeps
-// the new text in the temporary file.
-int RewritePath(TempFile& temp, const std::string& path, std::string_view text) {
-    HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+// Rewrites the file in place through the guard (no other program writes it
+// meanwhile), or through a handle of its own where there is none; a rewrite
+// that failed half way keeps the new text in the temporary file.
+int RewritePath(TempFile& temp, const std::string& path, OpenFile& guard, std::string_view text) {
+    HANDLE file = guard.IsOpen()
+                      ? Handle(guard.m_handle)
+                      : ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return static_cast<int>(::GetLastError());
     const DWORD err = RewriteInPlace(file, text);
-    ::CloseHandle(file);
+    if (guard.IsOpen())
+        guard = OpenFile();
+    else
+        ::CloseHandle(file);
     if (err != 0) temp.path.clear();
     return static_cast<int>(err);
 }
@@ -172,6 +200,22 @@ std::vector<char> AccessList(const std::wstring& path) {
     if (size == 0 || !::GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, sd.data(), size, &size))
         sd.clear();
     return sd;
+}
+
+// The old file's attributes and creation time on the new one (best effort).
+void KeepProperties(const OpenFile& original, const std::wstring& temp) {
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (!::GetFileInformationByHandle(Handle(original.m_handle), &info)) return;
+    HANDLE h = ::CreateFileW(temp.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::SetFileTime(h, &info.ftCreationTime, nullptr, nullptr);
+        ::CloseHandle(h);
+    }
+    const DWORD kept = info.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                FILE_ATTRIBUTE_ARCHIVE |
+                                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (kept != 0) ::SetFileAttributesW(temp.c_str(), kept);
 }
 
 // The errors of a replace that another program's open handle causes.
@@ -218,31 +262,47 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile&, T
     return static_cast<int>(err);
 }
 
-// A new file is moved into place.  An existing one is replaced with
-// ReplaceFile, which keeps its security (owner and access list), attributes
-// and creation time; where a replace leaves another access list (Wine's
-// ReplaceFile keeps none), the old one is set again.  A file with other
-// names, or one that another program holds open without delete sharing (as
-// AirMail holds its files), is rewritten in place, as the Windows profile
-// functions write.
-int Move(TempFile& temp, const std::string& path, const OpenFile& original,
+// A new file is moved into place, and so is an existing one, in one move
+// that replaces it (MoveFileEx): a reader sees the old text or the new one,
+// and never no file.  ReplaceFile is not taken: Wine's moves the old file
+// aside before the new one comes in, so that for a moment there is none,
+// and a program that reads it then (AirMail) finds its settings gone.  What
+// ReplaceFile would keep is set on the new file: the old one's attributes
+// and creation time before the move, its access list after it (best
+// effort; the owner is the writer's, as with any new file).  A file with
+// other names, or one that another program holds open without delete
+// sharing (as AirMail holds its files), is rewritten in place, as the
+// Windows profile functions write.
+int Move(TempFile& temp, const std::string& path, OpenFile& original, OpenFile& guard,
          std::string_view text, bool mayRewrite, bool& moved) {
     moved = false;
     const std::wstring wide = Wide(path);
+    // A file held open long enough is rewritten in place at once, through
+    // the guard, rather than tried again with a replace the holder refuses.
+    if (original.IsOpen() && (original.Links() > 1 || mayRewrite))
+        return RewritePath(temp, path, guard, text);
+    // A move over the file needs every handle of ours to it that does not
+    // share deleting closed; the guard is let go at the last moment.
     if (!original.IsOpen()) {
+        guard = OpenFile();
         if (!::MoveFileExW(Wide(temp.path).c_str(), wide.c_str(), MOVEFILE_WRITE_THROUGH))
             return static_cast<int>(::GetLastError());
         temp.path.clear();
         moved = true;
         return 0;
     }
-    if (original.Links() > 1) return RewritePath(temp, path, text);
     const std::vector<char> accessList = AccessList(wide);
-    if (!::ReplaceFileW(wide.c_str(), Wide(temp.path).c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
-                        nullptr, nullptr)) {
+    const std::wstring tempWide = Wide(temp.path);
+    KeepProperties(original, tempWide);
+    // Windows refuses a move over a file that is open, our own handles too:
+    // the old file cannot be looked at after the move here (the guard has
+    // kept other writers out up to it).
+    original = OpenFile();
+    guard = OpenFile();
+    if (!::MoveFileExW(tempWide.c_str(), wide.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD err = ::GetLastError();
-        if (!HeldOpen(err)) return static_cast<int>(err);
-        return mayRewrite ? RewritePath(temp, path, text) : kHeldOpen;
+        return HeldOpen(err) ? kHeldOpen : static_cast<int>(err);
     }
     temp.path.clear();
     moved = true;
