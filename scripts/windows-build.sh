@@ -18,7 +18,8 @@
 #          --best-list with AirMail installed in the prefix (it must not start AirMail), and
 #          the demo's main window on Xvfb, whose screenshot goes to build/windows-wine.png
 #          (TIDEWELL_SCREENSHOT=docs/images/windows-wine.png writes it there instead) and
-#          which must exit cleanly within seconds of Ctrl+Q
+#          which must exit cleanly within seconds of Ctrl+Q; and the program unpacked into
+#          a folder with a Cyrillic name keeps its settings beside it across two starts
 # user     runs the zipped program under Wine as a user without administrator rights: in a
 #          folder that user cannot write, the settings kept in the per-user file across
 #          starts; --airmail-report in a console and into a file, in UTF-8
@@ -352,6 +353,41 @@ step_wine() {
     exit 1
   fi
   echo "wine tidewell.exe --demo: Ctrl+Q exits at once, cleanly"
+
+  # A program folder named outside the ANSI code page: the window's exit saves the settings
+  # beside the program (no "Invalid name"), and the next start reads them there.
+  local cyrillic=$tmp/Программы/Tidewell
+  mkdir -p "$cyrillic"
+  cp -R "$tmp/Tidewell/." "$cyrillic/"
+  printf '[AirMail Data]\r\nStartup=False\r\nLat/Lon Check=False\r\n[Station Data]\r\nTop Stations=4\r\n' \
+    >"$cyrillic/Tidewell.Ini"
+  (cd "$tmp" && exec wine "$cyrillic/tidewell.exe") >"$tmp/cyrillic.log" 2>&1 &
+  pid=$!
+  window=""
+  for _ in $(seq 120); do
+    window=$(xdotool search --onlyvisible --name '^Tidewell$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 $pid 2>/dev/null || break
+    sleep 1
+  done
+  [ -n "$window" ] || { cat "$tmp/cyrillic.log" >&2; echo "wine tidewell.exe in a Cyrillic folder: no main window" >&2; exit 1; }
+  sleep 8
+  xdotool key --window "$window" ctrl+q >/dev/null 2>&1 || true
+  status=running
+  for _ in $(seq 10); do
+    kill -0 $pid 2>/dev/null || { status=0; wait $pid || status=$?; break; }
+    sleep 1
+  done
+  if [ "$status" != 0 ] || ! grep -q '^\[Window Data\]' "$cyrillic/Tidewell.Ini"; then
+    import -window root "$(dirname "$screenshot")/windows-wine-cyrillic.png" 2>/dev/null || true
+    kill $pid 2>/dev/null || true
+    cat "$tmp/cyrillic.log" "$cyrillic/Tidewell.Ini" >&2
+    echo "wine tidewell.exe in a Cyrillic folder: no clean exit that saved the settings ($status)" >&2
+    exit 1
+  fi
+  exe=$cyrillic/tidewell.exe
+  check cyrillic-settings '^m_sProfileFile=[A-Z]:\\.*\\Программы\\Tidewell\\Tidewell\.Ini$' --print-settings
+  check cyrillic-kept '^m_iStationTopStations=4$' --print-settings
 }
 
 # --- user ----------------------------------------------------------------------------

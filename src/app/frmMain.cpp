@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 #include "app/frmOptions.h"
@@ -186,7 +187,10 @@ void frmMain::Form_Load() {
     }
     ListHeader();
     m_lastHour = HourOf(TimeGetZulu());
-    if (m_geometry.width <= 0) SetWindowWidth(WindowDesignWidth());
+    if (m_geometry.width <= 0) {
+        SetWindowWidth(WindowDesignWidth());
+        m_designWidthSet = WindowWidth();
+    }
     if (m_geometry.height <= 0) SetWindowHeight(WindowDesignHeight());
     Changed();
 }
@@ -195,9 +199,26 @@ void frmMain::ListHeader() {
     best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
     const int columns = best.ColumnsWidthWanted(best.grdFrequency);
     if (m_columnsWidth > 0 && columns > m_columnsWidth && WindowStateNormal() &&
-        WindowWidth() < WindowDesignWidth())
+        WindowWidth() < WindowDesignWidth()) {
         SetWindowWidth(WindowDesignWidth());
+        m_designWidthSet = WindowWidth();
+    }
     m_columnsWidth = columns;
+}
+
+void frmMain::WidenForBuiltColumns() {
+    // The header's widths are the columns' samples; cells wider than those
+    // (station names, marked frequencies) widen their columns in the build.
+    // A window at the width it was given for the header follows them, once
+    // per build; one the user sized, or a stored width, stays (within the
+    // rounding of the window's own report of its width).
+    constexpr int kRounding = 30;
+    if (m_designWidthSet <= 0 || !WindowStateNormal() ||
+        std::abs(WindowWidth() - m_designWidthSet) > kRounding)
+        return;
+    const int design = WindowDesignWidth();
+    if (design > WindowWidth()) SetWindowWidth(design);
+    m_designWidthSet = WindowWidth();
 }
 
 int frmMain::WindowDesignWidth() const {
@@ -585,6 +606,7 @@ void frmMain::UpdateCycle(bool bExpandList) {
     // stale at once, and it is built again right after this update.
     m_listTime = ok ? predicted : QDateTime();
     m_listOld = false;
+    if (ok) WidenForBuiltColumns();
     ShowListCaption();
     if (ok && ListStale(TimeGetZulu()))
         QMetaObject::invokeMethod(this, [this] { HourlyRefresh(); }, Qt::QueuedConnection);

@@ -305,6 +305,11 @@ private:
     QDateTime m_listTime;
     bool m_listOld = false;
     int m_columnsWidth = 0;  // what the list's shown columns took at the last header (twips)
+    // The width the window was given for its columns (twips; 0: the stored
+    // width, or the user's): while it keeps it, a build whose cells widened
+    // their columns widens it with them.
+    int m_designWidthSet = 0;
+    void WidenForBuiltColumns();
     qint64 m_lastHour = -1;  // the clock's hour at the last tick (hours since 1970)
     bool m_activating = false;
     QMap<QString, bool> m_menuAvailable;

@@ -335,6 +335,29 @@ TEST_F(MainWindowTest, ColumnsThatComeInWidenTheWindow) {
     }
 }
 
+// A window at the width it was given for its header follows the columns its
+// first list widens (a long station name); one the user sized stays.
+TEST_F(MainWindowTest, TheFirstListWidensAWindowAtItsGivenWidth) {
+    for (const bool userSized : {false, true}) {
+        SCOPED_TRACE(userSized);
+        NewWindow();
+        main->steps.BestListBuild = [this] {
+            main->best.grdFrequency.SetRows(2);
+            main->best.GridSetCell(main->best.grdFrequency, 1, main->best.m_iColStation,
+                                   QStringLiteral("A station of a very long name indeed"), AlignLeft, false);
+            return true;
+        };
+        main->Form_Load();
+        const int given = main->WindowWidth();
+        if (userSized) main->GeometryFromWindow(0, 0, given - 600, main->WindowHeight());
+        main->Form_Activate();
+        EXPECT_EQ(main->WindowWidth(), userSized ? given - 600 : main->WindowDesignWidth());
+        if (!userSized) {
+            EXPECT_GT(main->WindowWidth(), given);
+        }
+    }
+}
+
 // The profile is written only at unload, before the other windows close.
 TEST_F(MainWindowTest, FileDefaultRunsTheFirstActivationAgainAndUnloadWritesTheProfile) {
     int findFolders = 0;
