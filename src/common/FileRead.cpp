@@ -7,7 +7,7 @@ namespace tw {
 
 bool OpenRegularFile(QFile& file, QString& error) {
     int fd = -1;
-    const int err = platform::OpenRegularFileForReading(QFile::encodeName(file.fileName()).toStdString(), fd);
+    const int err = platform::OpenRegularFileForReading(ProfileFileName(file.fileName()), fd);
     if (err == platform::kNotRegularFile) {
         error = QStringLiteral("It is not a regular file.");
         return false;

@@ -5,7 +5,6 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <filesystem>
 #include <limits>
 #include <system_error>
 
@@ -35,17 +34,8 @@ constexpr qint64 kEngineLogLimit = 64 * 1024;
 
 constexpr int kBatchSize = 10;
 
-QString FileName(const std::string& native) {
-    return QFile::decodeName(QByteArray::fromStdString(native));
-}
-
-std::filesystem::path FileSystemPath(const QString& name) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(name.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(name).toStdString());
-#endif
-}
+// The platform layer's paths are UTF-8, on Windows too.
+QString FileName(const std::string& native) { return QString::fromStdString(native); }
 
 float Between(float first, float second, double fraction) {
     return static_cast<float>((second - first) * fraction + first);
@@ -295,12 +285,13 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
 std::optional<Propagation::Engine> Propagation::PropagationEngine(int model) const {
     const QString file = PropagationProgramFile(model);
     if (file.isEmpty()) return std::nullopt;
-    std::error_code ec;  // errors of the look-up count as "not there"
+    // Errors of the look-up count as "not there".
+    const auto exists = [this](const QString& path) { return QFileInfo::exists(FileName(NativePath(path))); };
 #ifndef Q_OS_WIN
-    if (model == ModelVoacap && std::filesystem::exists(NativePath(kLinuxVoacap), ec))
+    if (model == ModelVoacap && exists(kLinuxVoacap))
         return Engine {kLinuxVoacap, QStringLiteral("voacapl"), true};
 #endif
-    if (std::filesystem::exists(NativePath(kProgramFolder + file), ec))
+    if (exists(kProgramFolder + file))
         return Engine {kProgramFolder + file, file, false};
     return std::nullopt;
 }
@@ -365,12 +356,12 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
     deckFile.close();
     deckFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                             QFileDevice::ReadOther);
-    {
-        std::error_code ec;
-        std::filesystem::rename(FileSystemPath(deckFile.fileName()), FileSystemPath(FileName(deckName)), ec);
-        if (ec) return fail(name + QStringLiteral(", Open ") + QString::fromLocal8Bit(ec.message()));
-        deckFile.setAutoRemove(false);
-    }
+    // The old deck (or a link in its place: the link goes, never its
+    // target) is removed first, as a rename does not replace a file on
+    // Windows; the run folder is the run's own.
+    QFile::remove(FileName(deckName));
+    if (!deckFile.rename(FileName(deckName)))
+        return fail(name + QStringLiteral(", Open ") + deckFile.errorString());
 
     // The old output goes first.  One that cannot be removed would be read as
     // this run's output when the program fails to replace it, so the run
