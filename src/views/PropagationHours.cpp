@@ -33,26 +33,26 @@ constexpr SnrStep kSnrSteps[] = {
     {40, Rgb(0, 0, 128)},
 };
 constexpr Color kSnrBelowSteps = Rgb(128, 128, 128);
-}  // namespace
 
-Color SnrColor(double snr) {
-    for (const SnrStep& step : kSnrSteps)
-        if (snr >= step.from) return step.color;
-    return kSnrBelowSteps;
+// The colour of a value by steps (highest first), and the key of the steps.
+template <std::size_t N>
+Color StepColor(const SnrStep (&steps)[N], Color below, double value) {
+    for (const SnrStep& step : steps)
+        if (value >= step.from) return step.color;
+    return below;
 }
 
-std::vector<SnrKeyEntry> SnrColorKey() {
+template <std::size_t N>
+std::vector<SnrKeyEntry> StepKey(const SnrStep (&steps)[N], Color below) {
+    constexpr int n = static_cast<int>(N);
     std::vector<SnrKeyEntry> key;
-    constexpr int steps = static_cast<int>(std::size(kSnrSteps));
-    key.push_back({QStringLiteral("<%1").arg(kSnrSteps[steps - 1].from), kSnrBelowSteps});
-    for (int i = steps - 1; i > 0; --i)
-        key.push_back({QStringLiteral("%1-%2").arg(kSnrSteps[i].from).arg(kSnrSteps[i - 1].from - 1),
-                       kSnrSteps[i].color});
-    key.push_back({QStringLiteral("%1+").arg(kSnrSteps[0].from), kSnrSteps[0].color});
+    key.push_back({QStringLiteral("<%1").arg(steps[n - 1].from), below});
+    for (int i = n - 1; i > 0; --i)
+        key.push_back({QStringLiteral("%1-%2").arg(steps[i].from).arg(steps[i - 1].from - 1), steps[i].color});
+    key.push_back({QStringLiteral("%1+").arg(steps[0].from), steps[0].color});
     return key;
 }
 
-namespace {
 constexpr SnrStep kRelSteps[] = {
     {90, Rgb(0, 160, 0)},   {75, Rgb(128, 224, 0)}, {50, Rgb(255, 255, 0)},
     {25, Rgb(255, 160, 0)}, {10, Rgb(192, 0, 0)},
@@ -60,22 +60,10 @@ constexpr SnrStep kRelSteps[] = {
 constexpr Color kRelBelowSteps = Rgb(128, 128, 128);
 }  // namespace
 
-Color RelColor(double reliability) {
-    for (const SnrStep& step : kRelSteps)
-        if (reliability >= step.from) return step.color;
-    return kRelBelowSteps;
-}
-
-std::vector<SnrKeyEntry> RelColorKey() {
-    std::vector<SnrKeyEntry> key;
-    constexpr int steps = static_cast<int>(std::size(kRelSteps));
-    key.push_back({QStringLiteral("<%1").arg(kRelSteps[steps - 1].from), kRelBelowSteps});
-    for (int i = steps - 1; i > 0; --i)
-        key.push_back({QStringLiteral("%1-%2").arg(kRelSteps[i].from).arg(kRelSteps[i - 1].from - 1),
-                       kRelSteps[i].color});
-    key.push_back({QStringLiteral("%1+").arg(kRelSteps[0].from), kRelSteps[0].color});
-    return key;
-}
+Color SnrColor(double snr) { return StepColor(kSnrSteps, kSnrBelowSteps, snr); }
+std::vector<SnrKeyEntry> SnrColorKey() { return StepKey(kSnrSteps, kSnrBelowSteps); }
+Color RelColor(double reliability) { return StepColor(kRelSteps, kRelBelowSteps, reliability); }
+std::vector<SnrKeyEntry> RelColorKey() { return StepKey(kRelSteps, kRelBelowSteps); }
 
 Color HourColor(HourValues values, double value) {
     return values == HourValues::Reliability ? RelColor(value) : SnrColor(value);
