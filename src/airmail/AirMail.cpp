@@ -129,8 +129,9 @@ bool AirMail::AirMailWriteProfileStrings(const QString& fileName, const QString&
                     MsgIcon::Exclamation);
         return false;
     }
-    ShowMessage(QStringLiteral("Unable to write AirMail's \"") + fileName + QStringLiteral("\" file. ") +
-                    SystemErrorText(m_profile.LastError()) + AirMailErrorDataMessage(),
+    ShowMessage(WithCause(QStringLiteral("Unable to write AirMail's \"") + fileName + QStringLiteral("\" file. "),
+                          SystemErrorText(m_profile.LastError())) +
+                    AirMailErrorDataMessage(),
                 MsgIcon::Exclamation);
     return false;
 }

@@ -228,8 +228,8 @@ bool DebugLogReader::DebugLogStart() {
     QFile file(NativeLogPath());
     if (QString error; !OpenRegularFile(file, error)) {
         m_airmail.ShowMessage(
-            QStringLiteral("Unable to find AirMail's \"\\Logfiles\\Debug.log\" file. ") +
-                error + m_airmail.AirMailErrorDataMessage(),
+            WithCause(QStringLiteral("Unable to find AirMail's \"\\Logfiles\\Debug.log\" file. "), error) +
+                m_airmail.AirMailErrorDataMessage(),
             MsgIcon::Exclamation);
         return false;
     }
@@ -255,8 +255,8 @@ DebugLogEvent DebugLogReader::DebugLogRead() {
     QFile file(NativeLogPath());
     if (QString error; !OpenRegularFile(file, error)) {
         m_airmail.ShowMessage(
-            QStringLiteral("Unable to open AirMail's \"Logfiles/Debug.log\" file. ") +
-                error + m_airmail.AirMailErrorDataMessage(),
+            WithCause(QStringLiteral("Unable to open AirMail's \"Logfiles/Debug.log\" file. "), error) +
+                m_airmail.AirMailErrorDataMessage(),
             MsgIcon::Exclamation);
         return DebugLogEvent::Error;
     }

@@ -49,8 +49,10 @@ bool ReadSystemFile(AirMail& airmail, const QString& system, QStringList& lines,
     QByteArray bytes;
     QString error;
     if (!ReadFileBounded(airmail.NativePath(SystemFileWindowsPath(airmail, system)), bytes, error)) {
-        airmail.ShowMessage(QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
-                                afterName + error + airmail.AirMailErrorDataMessage(),
+        airmail.ShowMessage(WithCause(QStringLiteral("Unable to open AirMail's \"") + SystemFileName(system) +
+                                          afterName,
+                                      error) +
+                                airmail.AirMailErrorDataMessage(),
                             MsgIcon::Exclamation);
         return false;
     }

@@ -571,12 +571,15 @@ void frmMain::UpdateCycle(bool bExpandList) {
     ListHeader();
     ui().ProcessEvents();
 
-    if (settings.m_bAirMailLatLonEdit) {
-        if (!UpdatePositionFromBoxes()) {
-            UpdateFailureEnd();
-            return;
-        }
-    } else {
+    if (settings.m_bAirMailLatLonEdit && !UpdatePositionFromBoxes()) {
+        UpdateFailureEnd();
+        return;
+    }
+    // From here on AirMail's files are read once for the whole update: the
+    // position the boxes show and the one every station of the list is
+    // predicted for come from one reading, whatever AirMail writes meanwhile.
+    const ProfileReadsHeld held(profile());
+    if (!settings.m_bAirMailLatLonEdit) {
         const auto showPosition = [this](double lat, double lon) {
             if (!steps.LatLonEncode) return;
             txtLat.caption = steps.LatLonEncode(lat, true);

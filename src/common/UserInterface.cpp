@@ -43,4 +43,16 @@ void UpdateStatusState(IUserInterface& ui, const QString& state) {
     if (ui.PanelText(1) != state) ui.SetPanelText(1, state);
 }
 
+QString WithCause(const QString& text, const QString& cause) {
+    const QString reason = cause.trimmed();
+    if (reason.isEmpty()) return text;
+    QString joined = text;
+    while (joined.endsWith(QLatin1Char(' '))) joined.chop(1);
+    if (!joined.isEmpty()) joined += QLatin1Char(' ');
+    joined += reason;
+    const QChar last = joined.back();
+    if (last != QLatin1Char('.') && last != QLatin1Char('!') && last != QLatin1Char('?')) joined += QLatin1Char('.');
+    return joined;
+}
+
 }  // namespace tw

@@ -90,4 +90,11 @@ void UpdateStatusStatus(IUserInterface& ui, const QString& status);
 // Panel 1: the state word; written only when it changes.
 void UpdateStatusState(IUserInterface& ui, const QString& state);
 
+// A message's text followed by the system's description of the cause as a
+// sentence of its own: one blank between them and a full stop at its end
+// ("Unable to open ... file. File too large."), so that the folder hint after
+// it, and a console that prints a message on one line, do not run the two
+// together.  `text` alone when there is no cause.
+QString WithCause(const QString& text, const QString& cause);
+
 }  // namespace tw

@@ -42,16 +42,16 @@ ProfileLocation ProfileLocate(const QString& programFolder, const QString& perUs
                                                     QFileInfo(perUser).isFile());
     if (choice.place == ProfilePlace::BesideProgram) return {};  // the settings' own default
 
-    // Made now, so that the move is told once: from the copy beside the
-    // executable, or empty (the defaults).  One that cannot be made is told
-    // by the first save, as a folder without rights is.
+    // The copy of the file beside the executable is made now, so that its
+    // settings are this start's.  Without one the defaults hold and the
+    // file is made by the save at exit: no empty file is made ahead of time
+    // (the move is then told again at the next start, until a save made it).
+    // A file that cannot be made is told by the save, as a folder without
+    // rights is.
     QDir().mkpath(perUserFolder);
     if (choice.copyFromBeside && QFile::copy(beside, perUser)) {
         // A copy keeps the original's read-only mark, which would refuse the saves.
         QFile::setPermissions(perUser, QFile::permissions(perUser) | QFile::WriteOwner);
-    } else {
-        QFile made(perUser);
-        if (made.open(QIODevice::WriteOnly | QIODevice::Append)) made.close();
     }
     ProfileLocation location;
     location.file = QDir::toNativeSeparators(QFileInfo(perUser).absoluteFilePath());

@@ -116,8 +116,9 @@ bool HamStation::HamStationGetAirmail(Grid& grid, const QString& system) {
         // Not opened: the folder may be wrong, so the hint follows.  Opened
         // but not read through: the reason alone.
         if (opened)
-            m_airmail.ShowMessage(QStringLiteral("HamStationGetAirmail, Unable to read AirMail \"") +
-                                      system + QStringLiteral("\" Station data.") + error,
+            m_airmail.ShowMessage(WithCause(QStringLiteral("HamStationGetAirmail, Unable to read AirMail \"") +
+                                                system + QStringLiteral("\" Station data."),
+                                            error),
                                   MsgIcon::Exclamation);
         else
             m_airmail.ShowMessage(QStringLiteral("HamStationGetAirmail, Unable to open AirMail \"") +

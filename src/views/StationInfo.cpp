@@ -52,14 +52,15 @@ void frmStationInfo::Load() {
             m_loaded = true;
             return;
         }
-        m_failureText = QStringLiteral("Unable to read AirMail's \"FreqList.rtf\" file as a station directory. ") +
-                        m_document.problem;
+        m_failureText = WithCause(
+            QStringLiteral("Unable to read AirMail's \"FreqList.rtf\" file as a station directory. "),
+            m_document.problem);
         m_document = RtfText();
         return;
     }
     // The failure is told in the box itself, no message box; the reason
-    // follows the sentence directly.
-    m_failureText = QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file.") + error +
+    // follows the sentence as one of its own.
+    m_failureText = WithCause(QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file."), error) +
                     m_airmail.AirMailErrorDataMessage();
 }
 

@@ -270,7 +270,7 @@ bool frmSummary::Run(bool useRange, QDate start, QDate stop) {
     const QString error = log.errorString();
     log.close();
     if (!ok) {
-        m_airmail.ShowMessage(QStringLiteral("Unable to Process Airmail's ") + hintPath + error +
+        m_airmail.ShowMessage(WithCause(QStringLiteral("Unable to Process Airmail's ") + hintPath, error) +
                                   m_airmail.AirMailErrorDataMessage(),
                               MsgIcon::Exclamation);
         return false;

@@ -395,6 +395,29 @@ TEST_F(BuildTest, AStationWithBrokenDataIsLeftOutAfterOneMessage) {
     }
 }
 
+// AirMail writes its position between the update's reads: the boxes show,
+// and every station is predicted for, the position of one reading.
+TEST_F(BuildTest, AnUpdateTakesItsPositionFromOneReading) {
+    main.steps.LatLonGetCurrent = [this](LatLon& p) { return position.LatLonGetCurrent(p.lat, p.lon); };
+    main.steps.LatLonEncode = [](double value, bool isLat) {
+        return isLat ? LatLonEncodeLatitude(value) : LatLonEncodeLongitude(value);
+    };
+    main.steps.BestListBuild = [this] {
+        drive.WriteAirMail(QStringLiteral("Airmail.ini"),
+                           QStringLiteral("[Position Report]\nCurrent Latitude=10\u00B000.00'S\n"
+                                          "Current Longitude=020\u00B000.00'E\n"
+                                          "Current Time=2026/06/06 11:30:00\n[Stations]\nLast System=HAM\n"));
+        return list.BestListBuild();
+    };
+    main.Update(false);
+    ASSERT_EQ(fake.calls.size(), 3u);
+    for (const auto& call : fake.calls) {
+        EXPECT_DOUBLE_EQ(call.positions.OwnLatitude, 38.6);
+        EXPECT_DOUBLE_EQ(call.positions.OwnLongitude, -(10 + 20.0 / 60));
+    }
+    EXPECT_EQ(main.txtLat.caption, QStringLiteral("38\u00B036.00'N"));
+}
+
 TEST_F(BuildTest, NoSystemsOrNoStationsStopTheBuild) {
     // No stations: nothing selected and none with a frequency list.
     SystemFile(QString());

@@ -188,7 +188,7 @@ TEST(PositionWriter, LeavesTheOldPositionOrTheNewNeverAMix) {
         EXPECT_EQ(r.Shown(), written        ? QStringList()
                              : code == busy ? QStringList{busyMessage}
                                             : QStringList{"Unable to write AirMail's \"Airmail.ini\" "
-                                                          "file. " + SystemErrorText(28)});
+                                                          "file. " + SystemErrorText(28) + "."});
         for (const bool typing : {true, false}) {
             r.drive.settings.m_bAirMailLatLonEdit = typing;
             EXPECT_NEAR(position.LatLonGetCurrent(false).value_or(PositionFix {}).latitude,

@@ -220,7 +220,7 @@ TEST_F(StationInfoTest, FilesThatCannotBeReadAreTold) {
     ASSERT_FALSE(directory.open(QIODevice::ReadOnly));
     frmStationInfo fresh(main, airmail, position);
     EXPECT_EQ(fresh.BoxText(),
-              QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file.") + directory.errorString() + hint);
+              QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file. ") + directory.errorString() + "." + hint);
     // A file that is no rich-text document is told in the box the same way.
     for (const auto& [bytes, problem] :
          {std::pair{"K1AB. Small B beam 14108.0", "It is not a rich-text document."},
@@ -241,7 +241,7 @@ TEST_F(StationInfoTest, FilesThatCannotBeReadAreTold) {
     ham.close();
     EXPECT_FALSE(tab.HamStationLoad(false));
     EXPECT_EQ(drive.ui.LastMessage(),
-              QStringLiteral("HamStationGetAirmail, Unable to read AirMail \"HAM\" Station data."
+              QStringLiteral("HamStationGetAirmail, Unable to read AirMail \"HAM\" Station data. "
                              "It is larger than 16777216 bytes."));
     EXPECT_EQ(drive.ui.messages.size(), 2u);
     for (const MessageRequest& m : drive.ui.messages) EXPECT_EQ(m.icon, MsgIcon::Exclamation);

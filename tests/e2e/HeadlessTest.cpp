@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <map>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include "E2eSupport.h"
 
@@ -182,6 +184,63 @@ TEST_F(DemoDrive, PrintSettingsShowsStoredValuesOverDefaults) {
     EXPECT_EQ(lines.mid(lines.size() - 2),
               (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
                            "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
+}
+
+// A program folder its user cannot write (as C:\Program Files is for a user
+// without administrator rights): the settings go to the per-user file, said
+// once.  With a Tidewell.Ini beside the program that file starts as its copy;
+// without one the defaults hold and no file is made ahead of time (an empty
+// one stood in the way of every later save).  Run as "nobody" when the tests
+// run as root, whose rights pass over a folder's permissions.
+TEST(Headless, AProgramFolderThatCannotBeWrittenKeepsTheSettingsPerUser) {
+    const bool root = ::geteuid() == 0;
+    if (root && QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        GTEST_SKIP() << "setpriv (util-linux) is needed to run the program without root's rights";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFileDevice::ExeOther |
+                                          QFileDevice::ReadOther);
+    const QString config = dir.filePath(QStringLiteral("config"));
+    const QString perUser = config + QStringLiteral("/tidewell/Tidewell.Ini");
+    for (const bool beside : {false, true}) {
+        SCOPED_TRACE(beside ? "a Tidewell.Ini beside the program" : "none beside the program");
+        const QString folder = dir.filePath(beside ? QStringLiteral("with") : QStringLiteral("without"));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString exe = folder + QStringLiteral("/tidewell");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TIDEWELL_EXE), exe));
+        if (beside) WriteFile(folder + QStringLiteral("/Tidewell.Ini"), "[Station Data]\r\nTop Stations=7\r\n");
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther);
+        QDir(config).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(config));
+        QProcess chown;  // the per-user folder belongs to the user
+        if (root) chown.start(QStringLiteral("chown"), {QStringLiteral("nobody"), config});
+        ASSERT_TRUE(!root || (chown.waitForFinished() && chown.exitCode() == 0));
+
+        for (const bool second : {false, true}) {
+            QProcess process;
+            process.setProcessEnvironment(TidewellEnvironment({{"XDG_CONFIG_HOME", config}, {"HOME", config}}));
+            if (root)
+                process.start(QStringLiteral("setpriv"), {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                                         exe, "--print-settings"});
+            else
+                process.start(exe, {"--print-settings"});
+            ASSERT_TRUE(process.waitForFinished(60000));
+            const QString out = QString::fromUtf8(process.readAllStandardOutput());
+            const QString err = QString::fromUtf8(process.readAllStandardError());
+            EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+            EXPECT_TRUE(out.contains(QStringLiteral("\nm_sProfileFile=") + QFileInfo(perUser).absoluteFilePath() +
+                                     QLatin1Char('\n')))
+                << out.toStdString();
+            EXPECT_EQ(out.contains(QStringLiteral("\nm_iStationTopStations=7\n")), beside);
+            // Said at the start that takes the settings over; made only as a copy.
+            EXPECT_EQ(err.contains(QStringLiteral("cannot be written, so the settings are kept in")),
+                      !(beside && second))
+                << err.toStdString();
+            EXPECT_EQ(QFile::exists(perUser), beside);
+        }
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
 }
 
 // SAILMAIL (AirMail's last used system): the 4 stations selected in AirMail;
