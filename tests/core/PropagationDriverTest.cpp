@@ -499,6 +499,70 @@ TEST_F(PropagationDriver, TheRealEngineGivesItsTablesOrSaysWhyNot) {
     }
 }
 
+// The Linux build of the REC533 program in the Windows program's place (for
+// tests only: its numbers are not the Windows program's) runs Tidewell's deck
+// into tables for every frequency with their reliability, and each of its
+// ways of failing ends at once in a message with its cause; the Windows
+// sample's output left in place is never read.
+TEST_F(PropagationDriver, TheRealRec533ProgramGivesItsTablesOrSaysWhyNot) {
+    TW_REQUIRE_REC533(engine);
+    test::ShortDrive drive;
+    paths.SetDrive('c', drive.Path(m_drive.path()).toStdString());
+    ASSERT_EQ(test::InstallRec533(engine, drive.Path(m_drive.path())), QString());
+    const QString root = drive.Path(m_drive.path()) + QStringLiteral("/itshfbc/");
+    const QString antenna = root + QStringLiteral("antennas/DEFAULT\\CONST17.VOA");
+    const QString output = root + QStringLiteral("run/sound.out");  // the run folder in lower case
+    const struct {
+        const char* name;
+        QString moved;  // a file or folder taken away for the run
+        const char* damage;  // a text of the deck damaged
+        std::string message, cause;  // "" for a good run
+    } cases[] = {
+        {"good run", {}, nullptr, "", ""},
+        {"antenna file missing", antenna, nullptr, "Output rec533w.exe wrote no \"sound.out\": ",
+         "Error= 2 OPENing antenna file=" + QFile::encodeName(antenna).toStdString() + "."},
+        {"coefficients missing", root + QStringLiteral("coeffs"), nullptr,
+         "Output Label \"AZIMUTHS\" not found (rec533w.exe: ", "STOP OPEN error in redmap at 900)"},
+        {"damaged deck", {}, "TIME         20", "Shell ",
+         "Fortran runtime error: Bad value during integer read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.ClearRecords();
+        QFile::remove(output);
+        QFile::copy(QStringLiteral(TIDEWELL_SAMPLES_DIR "/rec533-windows-tangier-24h.out"), output);
+        if (!c.moved.isEmpty()) {
+            ASSERT_TRUE(QFile::rename(c.moved, c.moved + QStringLiteral(".x")));
+        }
+        EditingRunner editing(*runner, [&](std::vector<std::string>&) {
+            QFile file(root + QStringLiteral("run/sound.dat"));
+            if (!c.damage || !file.open(QIODevice::ReadWrite)) return;
+            const QByteArray text = file.readAll().replace(c.damage, "TIME         2x");
+            file.resize(0);
+            file.write(text);
+        });
+        Propagation real {settings, ui, paths, editing, clock};
+        const auto t0 = std::chrono::steady_clock::now();
+        const bool ok = real.PropagationGet(ModelRec533, kJune15At20, test::kGuamPositions,
+                                            test::kGuamFrequencies, 150.0f, results, path);
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 4.0);
+        if (!c.moved.isEmpty()) QFile::rename(c.moved + QStringLiteral(".x"), c.moved);
+        if (c.message.empty()) {
+            ASSERT_TRUE(ok) << ui.LastMessage().toStdString();
+            EXPECT_NEAR(path.Range, 5125.0f, 5.0f);  // this circuit's, not the sample's
+            EXPECT_GE(path.Luf.front(), 2000.0f);
+            for (const PropagationResult& r : results)
+                EXPECT_TRUE(r.Valid && r.Rel >= 0.0f && r.Rel <= 100.0f) << r.Frequency << " " << r.Rel;
+            continue;
+        }
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_THAT(ui.LastMessage().toStdString(),
+                    testing::AllOf(testing::StartsWith("PropagationRec533, " + c.message),
+                                   testing::EndsWith(c.cause)));
+    }
+}
+
 // The stand-ins installed as the three program names: what the driver reads
 // back must behave like the sky.  The path runs from the vessel of the demo
 // (37.7N 25.7W) to a station about 2000 nautical miles west (Boston, FN42),
