@@ -186,7 +186,7 @@ TEST(PropagationRec533Output, ReadsTheWindowsProgramsOutput) {
     EXPECT_EQ(std::vector<float>({path.Range, path.StationToShipAzimuth, path.StationAzimuth,
                                   path.Muf[0], path.Luf[0], path.Muf[23], path.Luf[23]}),
               std::vector<float>({1318.1f, 57.41f, 254.73f, 15300, 2900, 16500, 3100}));
-    // Hour 1 at 6.075 and 15.35 MHz, hour 6 at 6.075 MHz (two E hops): the
+    // Hour 1 at 15.35 MHz, hour 6 at 6.075 MHz (two E hops): the
     // signal from the field strength, the noise through the S/N, the
     // reliability from FS/N in percent, no delay, height or spreads.
     const auto signal = [](double dbu, double mhz) { return dbu - 137 - 20 * std::log10(mhz / 20); };
@@ -196,7 +196,6 @@ TEST(PropagationRec533Output, ReadsTheWindowsProgramsOutput) {
         std::vector<float> numbers;  // angle, delay, height, signal, noise, SNR, slope
         float rel;
     } rows[] = {
-        {0, 0, "  1F2", {4, -1, -1, float(signal(71, 6.075)), float(signal(71, 6.075) - 95), 81, 0}, 99},
         {0, 5, "  1F2", {16, -1, -1, float(signal(66, 15.35)), float(signal(66, 15.35) - 100), 82, 0}, 98},
         {5, 0, "  2E ", {7, -1, -1, float(signal(45, 6.075)), float(signal(45, 6.075) - 74), 59, 0}, 55},
     };
