@@ -362,6 +362,7 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
     QFile::remove(FileName(deckName));
     if (!deckFile.rename(FileName(deckName)))
         return fail(name + QStringLiteral(", Open ") + deckFile.errorString());
+    deckFile.setAutoRemove(false);  // the deck in place stays after the run
 
     // The old output goes first.  One that cannot be removed would be read as
     // this run's output when the program fails to replace it, so the run

@@ -111,14 +111,6 @@ public:
         if (!line) error = QStringLiteral("Output ends after \"%1\"").arg(after);
         return line;
     }
-    // The next line when it is the row `label` (in columns 1 to 8, as REC533
-    // prints its labels), else nothing and the position stays.
-    std::optional<QString> NextRow(const QString& label) {
-        std::optional<QString> line = m_lines.NextLine();
-        if (line && line->left(8).trimmed() == label) return line;
-        if (line) m_lines.Back();
-        return std::nullopt;
-    }
     void Back() { m_lines.Back(); }
     // Like Find, and the lines passed over on the way into `passed`.
     std::optional<QString> FindPassing(const QString& label, std::vector<QString>& passed) {
@@ -202,9 +194,9 @@ bool ReadModeRow(Reader& reader, const PropagationRun& run, std::vector<Propagat
 }
 
 // The rows a model may print beside the ones every output has: its
-// reliability (a fraction) and the median SNR with its decile spreads, by
-// their labels.  A row or field that is not there leaves its value as it
-// was (-1: not given).
+// reliability (a fraction: ICEPAC and VOACAP "REL", REC533 "FS/N") and the
+// median SNR with its decile spreads, by their labels.  A row or field that
+// is not there leaves its value as it was (-1: not given).
 void ReadReliabilityRow(const QString& line, const QString& label, const PropagationRun& run,
                         std::vector<PropagationResult>& row, int firstColumn) {
     const struct {
@@ -212,6 +204,7 @@ void ReadReliabilityRow(const QString& line, const QString& label, const Propaga
         float PropagationResult::*field;
         double scale;
     } rows[] = {{"REL", &PropagationResult::Rel, 100.0},
+                {"FS/N", &PropagationResult::Rel, 100.0},
                 {"SNR", &PropagationResult::SnrMedian, 1.0},
                 {"SNR LW", &PropagationResult::SnrLower, 1.0},
                 {"SNR UP", &PropagationResult::SnrUpper, 1.0}};
@@ -307,9 +300,14 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, Propa
         const std::optional<double> muf = reader.Number(*freq, 5, 4);
         if (!muf) return fail();
         path.Muf[h] = static_cast<float>(*muf * 1000.0);
+        // A LUF printed negative (the OPMUF with a minus sign, from column
+        // 64) says that no frequency up to the OPMUF reaches the required
+        // reliability: the LUF is that OPMUF.  Columns 65 to 68 hold its
+        // magnitude for two-digit values and the sign for one-digit ones, so
+        // the magnitude is taken for every value.
         const std::optional<double> luf = reader.Number(*freq, 65, 4);
         if (!luf) return fail();
-        path.Luf[h] = static_cast<float>(*luf * 1000.0);
+        path.Luf[h] = static_cast<float>(std::fabs(*luf) * 1000.0);
 
         if (!ReadModeRow(reader, run, row, 9)) return fail();
 
@@ -340,6 +338,13 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, Propa
                            })) {
             return fail();
         }
+        // Between the S/N and the SNxx rows the reliability, "FS/N", its
+        // label after the fields.
+        std::vector<QString> passed;
+        if (!reader.FindPassing(QStringLiteral("SNxx"), passed)) return fail();
+        for (const QString& line : passed)
+            ReadReliabilityRow(line, line.trimmed().section(QLatin1Char(' '), -1), run, row, 9);
+        reader.Back();
         if (!ReadNumberRow(
                 reader, run, row, QStringLiteral("SNxx"), 9,
                 [](PropagationResult& r, double snr, int) {
@@ -347,9 +352,6 @@ bool Rec533ReadOutput(const QByteArray& output, const PropagationRun& run, Propa
                 })) {
             return fail();
         }
-        // The reliability row, when the program prints one after the SNR.
-        if (const std::optional<QString> rel = reader.NextRow(QStringLiteral("REL")))
-            ReadReliabilityRow(*rel, QStringLiteral("REL"), run, row, 9);
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "PropagationTestData.h"
+#include "propagation/Propagation.h"
 #include "propagation/PropagationDecks.h"
 
 namespace tw {
@@ -168,58 +169,78 @@ TEST(PropagationHourIndex, PlacesPrintedHoursInTheRun) {
     }
 }
 
-// A REC533 output of two hours and two frequencies (14.0 and 7.0 MHz) in the
-// reader's layout: the path line after "AZIMUTHS", then per hour the "FREQ"
-// line (MUF at column 5, LUF at 65) and rows of five-column fields from
-// column 9.
-QByteArray Rec533Output() {
-    auto row = [](const char* label, const char* fields) {
-        return QString::fromLatin1(label).leftJustified(8) + QLatin1String(fields);
-    };
-    QStringList lines = {
-        QStringLiteral("  TRANSMITTER             RECEIVER            AZIMUTHS       N. MI."),
-        QStringLiteral("  13.50 N  144.80 E - 38.60 N  120.30 W    51.37  283.59    5125.2")};
-    // The reliability row only in the first hour.
-    for (const auto& [muf, luf, snxx, rel] : {std::tuple{"17.4", " 5.2", "   22  -17", "  .80  .05"},
-                                             std::tuple{"18.0", " 6.0", "   25  -10", ""}}) {
-        lines << QString() << (QStringLiteral("FREQ") + QLatin1String(muf)).leftJustified(64) + luf
-              << row("MODE", " 1F2      ") << row("ANGL", " 12.5     ") << row("DBU", "   40  -12")
-              << row("S/N", "   30   -5") << row("SNxx", snxx);
-        if (*rel) lines << row("REL", rel);
-    }
-    return lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n  END OF RUN\r\n";
+// "rec533-windows-tangier-24h": the Windows REC533 program's output for
+// hours 1 to 24 and nine frequencies.
+PropagationRun TangierRun() {
+    return test::SampleRun(6, 1, 24, {44.9, 20.5, 35.8, -5.9},
+                           {6075, 7200, 9700, 11850, 13700, 15350, 17725, 21650, 25885}, 100.0f);
 }
 
-const PropagationRun kRec533Run =
-    test::SampleRun(6, 20, 2, test::kGuamPositions, {14000.0f, 7000.0f}, 150.0f);
-
-TEST(PropagationRec533Output, ReadsEveryRowOfEveryHour) {
+TEST(PropagationRec533Output, ReadsTheWindowsProgramsOutput) {
+    const QByteArray sample = ReadSample(QStringLiteral("rec533-windows-tangier-24h.out"));
     PropagationHours table;
     PropagationPath path;
     QString error;
-    ASSERT_TRUE(Rec533ReadOutput(Rec533Output(), kRec533Run, table, path, error))
-        << error.toStdString();
-    EXPECT_EQ(Numbers(path),
-              (std::vector<float> {5125.2f, 51.37f, 283.59f, 17400, 18000, 5200, 6000}));
-    // 40 dB above 1 uV/m at 14.0 MHz: 40 - 137 - 20 log10(0.7), about -93.9 dBW;
-    // no delay and no virtual height.
-    EXPECT_EQ(table[0][0].Layer, QStringLiteral(" 1F2 "));
-    const std::vector<float> first {12.5f, -1, -1, -93.902f, -123.902f, 22, 0};
-    EXPECT_THAT(Numbers(table[0][0]), Pointwise(FloatNear(1e-3f), first));
-    // A blank mode stays five blanks; a blank angle is 0, not a failure.
-    const float signal = static_cast<float>(-12 - 137 - 20 * std::log10(0.35));
-    const std::vector<float> second {0, -1, -1, signal, signal + 5, -17, 0};
-    EXPECT_EQ(table[0][1].Layer, QStringLiteral("     "));
-    EXPECT_THAT(Numbers(table[0][1]), Pointwise(FloatNear(1e-3f), second));
-    EXPECT_FLOAT_EQ(table[1][0].Snr, 25.0f);
-    EXPECT_FLOAT_EQ(table[1][1].Snr, -10.0f);
-    // The reliability where the program prints it, in percent; no spreads.
-    EXPECT_FLOAT_EQ(table[0][0].Rel, 80.0f);
-    EXPECT_FLOAT_EQ(table[0][1].Rel, 5.0f);
-    EXPECT_FLOAT_EQ(table[1][0].Rel, -1.0f);
-    EXPECT_FLOAT_EQ(table[0][0].SnrLower, -1.0f);
-    EXPECT_EQ(ReliabilityShifted(table[0][0], 0.0), 80.0);
-    EXPECT_EQ(ReliabilityShifted(table[0][0], 6.0), -1.0);
+    ASSERT_TRUE(Rec533ReadOutput(sample, TangierRun(), table, path, error)) << error.toStdString();
+    ASSERT_EQ(table.size(), 24u);
+    EXPECT_EQ(std::vector<float>({path.Range, path.StationToShipAzimuth, path.StationAzimuth,
+                                  path.Muf[0], path.Luf[0], path.Muf[23], path.Luf[23]}),
+              std::vector<float>({1318.1f, 57.41f, 254.73f, 15300, 2900, 16500, 3100}));
+    // Hour 1 at 15.35 MHz, hour 6 at 6.075 MHz (two E hops): the
+    // signal from the field strength, the noise through the S/N, the
+    // reliability from FS/N in percent, no delay, height or spreads.
+    const auto signal = [](double dbu, double mhz) { return dbu - 137 - 20 * std::log10(mhz / 20); };
+    const struct {
+        std::size_t hour, frequency;
+        const char* layer;
+        std::vector<float> numbers;  // angle, delay, height, signal, noise, SNR, slope
+        float rel;
+    } rows[] = {
+        {0, 5, "  1F2", {16, -1, -1, float(signal(66, 15.35)), float(signal(66, 15.35) - 100), 82, 0}, 98},
+        {5, 0, "  2E ", {7, -1, -1, float(signal(45, 6.075)), float(signal(45, 6.075) - 74), 59, 0}, 55},
+    };
+    for (const auto& r : rows) {
+        const PropagationResult& result = table[r.hour][r.frequency];
+        EXPECT_EQ(result.Layer, QLatin1String(r.layer));
+        EXPECT_THAT(Numbers(result), Pointwise(FloatNear(1e-3f), r.numbers));
+        EXPECT_FLOAT_EQ(result.Rel, r.rel);
+        EXPECT_EQ(std::vector<float>({result.SnrLower, result.SnrUpper}), std::vector<float>({-1, -1}));
+    }
+    // At minute 20 of hour 1 the 15.35 MHz reliability lies a third of the
+    // way from 98 (hour 1) to 92 (hour 2); an antenna offset leaves none.
+    std::vector<PropagationResult> results(9);
+    PropagationPath at;
+    PropagationInterpolate(table, path, 20, 1, 9, results, at);
+    EXPECT_FLOAT_EQ(results[5].Rel, 96.0f);
+    EXPECT_EQ(ReliabilityShifted(results[5], 0.0), results[5].Rel);
+    EXPECT_EQ(ReliabilityShifted(results[5], 6.0), -1.0);
+
+    // A LUF printed negative, from column 64, is read as its magnitude (the
+    // OPMUF: no frequency up to it reaches the required reliability); a long
+    // path's dashes in place of the mode and the angle give an angle of 0.
+    const struct {
+        const char* from;
+        const char* to;
+        float luf;
+        const char* layer;
+    } edits[] = {
+        {"FREQ  2.9 15.0  19.1", "FREQ-19.1 15.0  19.1", 19100, "  1F2"},
+        {"FREQ  2.9 15.0  19.1", "FREQ -9.7  7.7   9.7", 9700, "  1F2"},
+        {"     1F2  1F2  1F2  1F2  1F2  1F2  1F2  1F2  1F2  1F2  0   MODE\r\n"
+         "      16    4    5    7    9   12   16   16   17   18    0 ANGL",
+         "      -    -    -    -    -    -    -    -    -    -    -  MODE\r\n"
+         "      -    -    -    -    -    -    -    -    -    -    -  ANGL",
+         2900, "   - "},
+    };
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.to);
+        ASSERT_TRUE(sample.contains(e.from));
+        ASSERT_TRUE(Rec533ReadOutput(QByteArray(sample).replace(e.from, e.to), TangierRun(), table,
+                                     path, error));
+        EXPECT_FLOAT_EQ(path.Luf[0], e.luf);
+        EXPECT_EQ(table[0][0].Layer, QLatin1String(e.layer));
+        EXPECT_FLOAT_EQ(table[0][0].TakeoffAngle, e.layer[3] == '-' ? 0.0f : 4.0f);
+    }
 }
 
 // Every row of the real samples: the reliability the engine printed, from
@@ -275,15 +296,15 @@ QByteArray Broken(QByteArray output, const char* from, const char* to) {
 
 TEST(PropagationOutputs, BrokenOutputsFailWithADescription) {
     const struct {
-        bool rec533;  // Rec533Output(), else the guam sample
+        bool rec533;  // the REC533 sample, else the guam sample
         const char* from;
         const char* to;
         const char* errorPart;
     } cases[] = {
-        {true, "  TRANSMITTER", nullptr, "Label \"AZIMUTHS\" not found"},
-        {true, "SNxx       25", nullptr, "Label \"SNxx\" not found"},  // the last hour's
-        {true, "DBU        40", "DBU        ??", "is not a number"},
-        {true, "FREQ17.4", "FREQ    ", "is not a number"},
+        {true, "AZIMUTHS", nullptr, "Label \"AZIMUTHS\" not found"},
+        {true, "   61 -999 SNxx\r\n End", nullptr, "Label \"SNxx\" not found"},  // the last hour's
+        {true, "  69   71   71   70   69   69   66", "  69   ??   71   70   69   69   66", "is not a number"},
+        {true, "  1 15.3", "  1 15.x", "is not a number"},
         {false, "MUF    LUF", nullptr, "Label \"MUF    LUF\" not found"},
         {false, "     21.0   6.7", nullptr, "Output ends after \"MUF    LUF\""},
         {false, "-1091", nullptr, "Label \"S DBW\" not found"},  // in the last hour's row
@@ -292,7 +313,7 @@ TEST(PropagationOutputs, BrokenOutputsFailWithADescription) {
         {false, "51.37  283.59", "51.37**283.59", "is not a number"},
         {false, "       15.6 10.8 10.1", "       15.6      10.1", "is not a number"},  // an angle
     };
-    const QByteArray rec533 = Rec533Output();
+    const QByteArray rec533 = ReadSample(QStringLiteral("rec533-windows-tangier-24h.out"));
     const QByteArray guam = ReadSample(QStringLiteral("voacap-guam-2h.out"));
     PropagationHours table;
     PropagationPath path;
@@ -303,7 +324,7 @@ TEST(PropagationOutputs, BrokenOutputsFailWithADescription) {
         QString error;
         const auto read = c.rec533 ? &Rec533ReadOutput : &IcepacVoacapReadOutput;
         EXPECT_FALSE(read(Broken(c.rec533 ? rec533 : guam, c.from, c.to),
-                          c.rec533 ? kRec533Run : GuamRun(), table, path, error));
+                          c.rec533 ? TangierRun() : GuamRun(), table, path, error));
         EXPECT_TRUE(error.contains(QString::fromLatin1(c.errorPart))) << error.toStdString();
     }
     // What was read before the failure stays.

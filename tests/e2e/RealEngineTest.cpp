@@ -168,5 +168,89 @@ TEST_F(RealEngine, TheDetailedViewShowsWhatTheListShows) {
     }
 }
 
+// The Linux build of the REC533 program in the Windows program's place (for
+// tests only, see support/RealEngine.h) runs the default model: the list
+// with the additional data and the hour views come from its output of
+// Tidewell's decks.  Its numbers are not the Windows program's (nor always
+// the same from one run to the next, see docs/PROPAGATION.md), so what is
+// checked is what Tidewell makes of them: every row's reliability, a LUF-MUF
+// text that places the frequency against the LUF or the MUF it names, a
+// number in every hour of the views.
+class RealRec533 : public test::DemoDrive {
+protected:
+    void SetUp() override {
+        DemoDrive::SetUp();
+        TW_REQUIRE_REC533(found);
+        ASSERT_EQ(test::InstallRec533(found, m_short.Path(DriveC())), QString());
+        WriteFile(Profile(), "[Propagation Data]\r\nModel=3\r\n" + kAdditional + kEveryRow);
+    }
+
+    test::ProcessRun Run(const QStringList& command, const char* utc, const char* system) {
+        return test::RunTidewell(command + QStringList {"--drive-c", m_short.Path(DriveC()), "--profile",
+                                                        Profile(), "--utc", QLatin1String(utc),
+                                                        "--system", QLatin1String(system)});
+    }
+
+    test::ShortDrive m_short;
+};
+
+TEST_F(RealRec533, TheListAndTheViewsComeFromItsOutput) {
+    const QRegularExpression hours(QStringLiteral("^[^\t]+(\t-?\\d+){25}$"));  // name, range, 24 hours
+    for (const char* system : {"HAM", "SAILMAIL"}) {
+        for (const char* utc : {kTimes[0], kTimes[4]}) {
+            SCOPED_TRACE(std::string(system) + " " + utc);
+            const test::ProcessRun list = Run({"--best-list"}, utc, system);
+            ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+            QStringList rows = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            const QStringList columns = rows.takeFirst().split(QLatin1Char('\t'));
+            EXPECT_GT(rows.size(), 3);
+            for (const QString& row : rows) {
+                const QStringList cells = row.split(QLatin1Char('\t'));
+                const double frequency =
+                    cells[columns.indexOf("Frequency")].section('(', 0, 0).section(' ', 0, 0).toDouble();
+                const QString range = cells[columns.indexOf("LUF-MUF")];
+                const double edge = range.mid(range.front().isDigit() ? 0 : 1).toDouble();
+                bool number = false;
+                const int rel = cells[columns.indexOf("Rel")].toInt(&number);
+                EXPECT_TRUE(number && rel >= 0 && rel <= 100) << row.toStdString();
+                EXPECT_TRUE(range.startsWith('<')   ? frequency < edge
+                            : range.startsWith('>') ? frequency > edge
+                                                    : frequency <= edge && edge > 2000)
+                    << row.toStdString();
+            }
+            const test::ProcessRun view = Run({"--best-time", "--long"}, utc, system);
+            ASSERT_EQ(view.exitCode, 0) << view.err.toStdString();
+            const QStringList stations = view.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
+            EXPECT_FALSE(stations.isEmpty());
+            for (const QString& station : stations)
+                EXPECT_TRUE(hours.match(station).hasMatch()) << station.toStdString();
+        }
+    }
+    // The last run's deck is Tidewell's, and the program's output complete.
+    QFile deck(DriveC() + QStringLiteral("/itshfbc/run/sound.dat"));
+    QFile output(DriveC() + QStringLiteral("/itshfbc/run/sound.out"));
+    ASSERT_TRUE(deck.open(QIODevice::ReadOnly) && output.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(deck.readAll().startsWith("OUTPUT        6    0\r\nCOEFFS"));
+    EXPECT_TRUE(output.readAll().endsWith(" End-of-Run\n"));
+
+    // Its failures end the list with their cause: an antenna file it cannot
+    // open (its PAUSE then reads the closed input and ends), coefficients it
+    // cannot open.
+    const QString itshfbc = DriveC() + QStringLiteral("/itshfbc/");
+    const std::pair<const char*, const char*> failures[] = {
+        {"antennas/DEFAULT\\CONST17.VOA",
+         "Tidewell: PropagationRec533, Output rec533w.exe wrote no \"sound.out\": Error= 2 OPENing "
+         "antenna file="},
+        {"coeffs", "Tidewell: PropagationRec533, Output Label \"AZIMUTHS\" not found (rec533w.exe: "
+                   "STOP OPEN error in redmap at 900)"}};
+    for (const auto& [moved, message] : failures) {
+        ASSERT_TRUE(QFile::rename(itshfbc + moved, itshfbc + "moved"));
+        const test::ProcessRun run = Run({"--best-list"}, kTimes[0], "HAM");
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QLatin1String(message))) << run.err.toStdString();
+        QFile::rename(itshfbc + "moved", itshfbc + moved);
+    }
+}
+
 }  // namespace
 }  // namespace tw

@@ -11,7 +11,7 @@ namespace tw::itshf {
 namespace {
 
 constexpr const char* kVersion = "STAND-IN 1.0";
-constexpr int kSlots = 11;          // frequency slots of a method 20 or REC533 table
+constexpr int kSlots = 11;          // frequency slots of a method 20 table
 constexpr int kHoursPerPage = 2;    // method 20 hours per page (LINEMAX 55)
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -76,7 +76,9 @@ public:
                 Line("  METHOD " + std::to_string(run.method) + " is not available in this stand-in.");
             }
         }
-        Line(std::string(" *****END OF RUN*****     ") + ProgramTitle(m_program) + " " + kVersion);
+        // REC533 ends each run on its own.
+        if (m_program != Program::Rec533)
+            Line(std::string(" *****END OF RUN*****     ") + ProgramTitle(m_program) + " " + kVersion);
     }
 
 private:
@@ -223,35 +225,50 @@ private:
         }
     }
 
+    // The REC533 table in the real program's layout (its method 6): pages of
+    // five hours; per hour the FREQ line (the hour as I3, the MUF and ten
+    // frequency slots as F5.1, "FREQ", then the LUF and FOT as F5.1 and the
+    // OPMUF as F6.1), then the rows, each with the MUF's column first, ten
+    // slots and its label last.  The stand-in's HPF stands for the OPMUF.
     void Rec533(const DeckRun& run) {
-        PageHead(0, false);
-        PathBlock(false);
-        Line("");
-        Line(" UT  MUF  ------------------ frequencies, MHz ------------------ LUF");
-        for (int hour : m_deck.Hours()) {
-            const HourSky s = Sky(hour);
-            std::vector<FrequencyPrediction> p;
-            for (double f : run.frequencies) p.push_back(PredictFrequency(m_inputs, m_path, s, f));
-            auto row = [&](const std::string& label, const RowField& field) {
-                std::string line = Blanks(8 - static_cast<int>(label.size())) + label;
-                for (const FrequencyPrediction& x : p) line += field(x);
-                Line(line);
-            };
-            Line("");
-            std::string freq = FormatI(hour, 3) + " " + FormatF(s.muf, 4, 1);
-            for (int j = 0; j < kSlots; ++j) {
-                freq += j < static_cast<int>(run.frequencies.size()) ? FormatF(run.frequencies[j], 5, 1)
-                                                                     : Blanks(5);
+        constexpr int kRec533Slots = 10;
+        const std::vector<int> hours = m_deck.Hours();
+        for (std::size_t k = 0; k < hours.size(); ++k) {
+            if (k % 5 == 0) {
+                PageHead(0, false);
+                PathBlock(false);
+                Line("");
+                Line(" UT  MUF" + Blanks(57) + "LUF  FOT OPMUF");
             }
-            // A closed path (no frequency reaches the required SNR) shows the MUF as its LUF.
-            Line(freq + " " + FormatF(s.lufClosed ? s.muf : s.luf, 4, 1) + "  FREQ");
-            row("MODE", [](const FrequencyPrediction& x) { return x.ModeText(); });
-            row("ANGL", [](const FrequencyPrediction& x) { return FormatF(x.angleDeg, 5, 1); });
-            row("DBU", [](const FrequencyPrediction& x) { return FormatI(x.fieldDbu, 5); });
-            row("S/N", [](const FrequencyPrediction& x) { return FormatI(x.snrDb, 5); });
-            row("SNxx", [](const FrequencyPrediction& x) { return FormatI(x.snrAtReliabilityDb, 5); });
-            row("REL", [](const FrequencyPrediction& x) { return FormatF(x.reliability, 5, 2); });
+            const HourSky s = Sky(hours[k]);
+            std::vector<FrequencyPrediction> p {PredictFrequency(m_inputs, m_path, s, s.muf)};
+            for (std::size_t j = 0; j < run.frequencies.size() && j < kRec533Slots; ++j)
+                p.push_back(PredictFrequency(m_inputs, m_path, s, run.frequencies[j]));
+            std::string freq = FormatI(hours[k], 3) + FormatF(s.muf, 5, 1);
+            for (std::size_t j = 1; j <= kRec533Slots; ++j)
+                freq += FormatF(j < p.size() ? p[j].frequencyMhz : 0.0, 5, 1);
+            // A closed path shows its LUF as the OPMUF with a minus sign.
+            Line("");
+            Line(freq + " FREQ" + FormatF(s.lufClosed ? -s.hpf : s.luf, 5, 1) + FormatF(s.fot, 5, 1) +
+                 FormatF(s.hpf, 6, 1));
+            // An empty slot shows `empty`; the mode row starts a column later.
+            auto row = [&](const char* label, const RowField& field, const char* empty) {
+                const bool mode = std::string(label) == "MODE";
+                std::string line = Blanks(mode ? 4 : 3);
+                for (std::size_t j = 0; j <= kRec533Slots; ++j) line += j < p.size() ? field(p[j]) : empty;
+                Line(line + (mode ? "" : " ") + label);
+            };
+            row("MODE", [](const FrequencyPrediction& x) {
+                return FormatI(std::clamp(x.hops, 1, 99), 2) + (x.layerE ? "E  " : "F2 ");
+            }, " 0   ");
+            row("ANGL", [](const FrequencyPrediction& x) { return FormatI(x.angleDeg, 5); }, "    0");
+            row("DBU", [](const FrequencyPrediction& x) { return FormatI(x.fieldDbu, 5); }, " -999");
+            row("dBpW", [](const FrequencyPrediction& x) { return FormatI(x.signalDbw + 120, 5); }, " -999");
+            row("S/N", [](const FrequencyPrediction& x) { return FormatI(x.snrDb, 5); }, " -999");
+            row("FS/N", [](const FrequencyPrediction& x) { return FormatF(x.reliability, 5, 2); }, " 0.00");
+            row("SNxx", [](const FrequencyPrediction& x) { return FormatI(x.snrAtReliabilityDb, 5); }, " -999");
         }
+        Line(" End-of-Run");
     }
 
     Program m_program;

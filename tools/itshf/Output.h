@@ -11,14 +11,16 @@
 // block of their own circuit; the first method 20 page of each circuit is
 // marked "~METHOD 20", as the real program marks it.
 //
-// REC533 (a layout of this stand-in; the columns are the ones Tidewell reads):
-//   the same banner, echo and path block ("AZIMUTHS" line, then the values
-//   line: azimuths in columns 43-48 and 51-56, nautical miles in 60-66);
-//   per hour a "FREQ" line: hour in columns 1-3, MUF (MHz, F4.1) in 5-8, the
-//   frequencies in 5-wide fields from column 9 (11 slots), the LUF (MHz, F4.1)
-//   in 65-68 and the word FREQ after it; then the rows "MODE", "ANGL", "DBU",
-//   "S/N", "SNxx" and "REL", the label in columns 1-8 and one 5-wide field per
-//   frequency from column 9.
+// REC533: the same banner, echo and path block ("AZIMUTHS" line, then the
+//   values line: azimuths in columns 43-48 and 51-56, nautical miles in
+//   60-66), then the real program's table: pages of five hours; per hour a
+//   "FREQ" line (the hour in columns 1-3, the MUF in 4-8, ten frequency slots
+//   of five columns from column 9, "FREQ" in 60-63, the LUF in 64-68 (a
+//   closed path's as the OPMUF with a minus sign), the FOT and the OPMUF),
+//   then the rows "MODE", "ANGL", "DBU", "dBpW", "S/N", "FS/N" (the
+//   reliability, a fraction) and "SNxx", each with the MUF's field first, a
+//   five-column field per slot from column 9 and its label last; " End-of-Run"
+//   after each run.
 //
 // Lines end with LF, as in the Linux port's output.
 
