@@ -266,11 +266,12 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
             OffsetData(m_main, m_airmail, grdData, m_system, m_station, 1, last,
                        path.StationToShipAzimuth, m_day.addSecs(h * 3600), kColFrequency,
                        kColFirstHour + h, kColFirstOffset + h, false);
-    for (int row = 1; row <= last && !m_offsetsShown; ++row)
-        for (int col = kColFirstHour; col < kColFirstOffset && !m_offsetsShown; ++col)
-            m_offsetsShown = grdData.Bold(row, col);
     if (m_values == HourValues::Reliability)
         HourCellsReliability(grdData, 1, last, kColFirstHour, results, kSnrFloor);
+    // A bold cell emptied (no reliability with the offset) shows no offset.
+    for (int row = 1; row <= last && !m_offsetsShown; ++row)
+        for (int col = kColFirstHour; col < kColFirstOffset && !m_offsetsShown; ++col)
+            m_offsetsShown = grdData.Bold(row, col) && !grdData.Text(row, col).isEmpty();
     return true;
 }
 

@@ -147,7 +147,7 @@ public:
     QString Station() const { return m_station; }
     int ChosenCol() const { return m_chosenCol; }
     // What the colour key adds below its colours: kOffsetKeyNote while a
-    // cell shows an antenna offset, else nothing.
+    // cell shows a number with an antenna offset, else nothing.
     QString KeyNote() const {
         return m_offsetsShown ? QString::fromLatin1(kOffsetKeyNote) : QString();
     }
@@ -200,7 +200,7 @@ private:
     int m_hourCol = -1;
     int m_popupCol = -1;
     QString m_failure;
-    bool m_offsetsShown = false;  // a cell is bold
+    bool m_offsetsShown = false;  // a bold cell with a number
     int m_mouseRow = -2;
     int m_mouseCol = -2;
 };

@@ -35,9 +35,9 @@ protected:
                    for (int h = 0; h < 24; ++h)
                        for (std::size_t i = 0; i < frequencies.size(); ++i) {
                            PropagationResult& r = results[h][i];
-                           r.Snr = r.SnrMedian = base.value(static_cast<int>(frequencies[i])) + h;
+                           r.Snr = base.value(static_cast<int>(frequencies[i])) + h;
+                           r.Rel = 1.0f;  // with spreads: an offset moves it
                            r.SnrLower = r.SnrUpper = 10.0f;
-                           r.Rel = static_cast<float>(ReliabilityFromSnr(r.Snr, 10.0, 10.0));
                        }
                    return !fail;
                }) {
@@ -116,10 +116,10 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset
                           : "Signal to Noise Ratio (dB)");
     }
     EXPECT_EQ(view.KeyNote(), kOffsetKeyNote);
-    // The reliability too: 11 dB with 40 dB of offset reads 93 %, coloured
-    // as 11 dB alone (0 %).
+    // The reliability too: with 40 dB of offset it reads 53 %, coloured as
+    // the prediction without it (below 10 %).
     view.mnuDataValues_Click(HourValues::Reliability);
-    EXPECT_EQ(view.grdData.Text(3, 12), "93");
+    EXPECT_EQ(view.grdData.Text(3, 12), "53");
     EXPECT_EQ(view.grdData.BackColor(3, 12), RelColor(0));
     EXPECT_EQ(SnrColor(70), Rgb(255, 128, 255));
     EXPECT_EQ(Tip(0, 12), "Zulu Time (hh)");
