@@ -68,7 +68,6 @@ void OffsetEditor::Layout() {
 void OffsetEditor::Load(bool stationOffset) {
     HideEditors();
     useOffsets = stationOffset;
-    m_edited = false;
     const Settings& settings = m_airmail.settings();
     const QVector<OffsetFields> rows = OffsetTableReadEditor(m_airmail.profile(), settings.m_sProfileFile);
     grdOffset.SetRedraw(false);
@@ -91,13 +90,6 @@ void OffsetEditor::Unload() {
     HideEditors();
     grdOffset.SetRows(1);
     grdOffset.SetRows(2);
-    m_edited = false;
-}
-
-void OffsetEditor::SetUseOffsets(bool on) {
-    if (useOffsets == on) return;
-    useOffsets = on;
-    m_edited = true;
 }
 
 void OffsetEditor::SetRowFields(int row, const OffsetFields& fields) {
@@ -208,7 +200,6 @@ void OffsetEditor::ComboChoose(int index) {
     cmbOffset.listIndex = index;
     if (grdOffset.Text(m_editRow, m_editCol) == cmbOffset.items[index]) return;
     grdOffset.SetText(m_editRow, m_editCol, cmbOffset.items[index]);
-    m_edited = true;
 }
 
 void OffsetEditor::ListSetSelected(int index, bool selected) {
@@ -220,14 +211,12 @@ void OffsetEditor::ListSetSelected(int index, bool selected) {
     const QString text = chosen.join(kFrequencySeparator);
     grdOffset.SetText(m_editRow, m_editCol, text);
     WidenFrequency(text);
-    m_edited = true;
 }
 
 void OffsetEditor::TextChanged(const QString& text) {
     if (m_editor != Editor::Text) return;
     txtOffset.caption = text;
     grdOffset.SetText(m_editRow, m_editCol, text);
-    m_edited = true;
 }
 
 void OffsetEditor::HideEditors() {
@@ -266,7 +255,6 @@ void OffsetEditor::GridMouseMove(int x, int y) {
 void OffsetEditor::cmdOffsetInsert_Click() {
     HideEditors();
     grdOffset.AddRow();
-    m_edited = true;
 }
 
 // Removes the row being edited in the text box or the drop-down list.  The
@@ -279,7 +267,6 @@ void OffsetEditor::cmdOffsetDelete_MouseDown() {
     }
     const int row = m_editRow;
     HideEditors();
-    m_edited = true;
     if (DataRows() <= 1) {
         SetRowFields(1, OffsetFields{});
     } else {
@@ -309,7 +296,6 @@ void OffsetEditor::cmdOffsetSort_Click() {
         return 0;
     });
     grdOffset.Sort(1, DataRows(), 0, SortCustom);
-    m_edited = true;
     grdOffset.SetRow(0);
     grdOffset.SetCol(0);
     grdOffset.SetRedraw(true);

@@ -60,9 +60,6 @@ public:
     void Load(bool stationOffset);
     // The dialog closes: the grid goes back to one empty row.
     void Unload();
-    // Whether the user changed the table or "Use Offset Data" since Load.
-    bool Edited() const { return m_edited; }
-    void SetUseOffsets(bool on);
     // The rows as the grid holds them.
     QVector<OffsetFields> Rows() const;
     // Writes the rows to the profile file; false after a message.
@@ -122,7 +119,6 @@ private:
     int m_editCol = 0;
     QString m_editSystem, m_editStation;
     int m_mouseRow = -2, m_mouseCol = -2;
-    bool m_edited = false;
 };
 
 }  // namespace tw

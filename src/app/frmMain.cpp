@@ -365,7 +365,7 @@ void frmMain::MenuClick(const QString& name) {
     } else if (name == QLatin1String("mnuFileExit")) {
         emit closeRequested();
     } else if (name == QLatin1String("mnuViewSummary")) {
-        // The run shows the window when it could read the log.
+        // The window opens, then the run tells when the log cannot be read.
         if (summary) summary->ShowWholeLog();
     } else if (name == QLatin1String("mnuViewPositionReport")) {
         if (steps.AirMailOpenPositionReport) steps.AirMailOpenPositionReport();
@@ -517,9 +517,7 @@ bool frmMain::ViewsUpdating() const {
 // Opens the best connect time view on the list's system, short or long.
 void frmMain::ShowPropagationBest(bool bLong) {
     if (!propagationBest || m_updating || ViewsUpdating()) return;
-    // After a failed list the view would fail the same way (no AirMail, no
-    // position) and stand empty: the list's own message has told the user.
-    if (!m_listTime.isValid()) return;
+    // Also after a failed list: the view says why its own run cannot be made.
     propagationBest->Show();
     propagationBest->Update(ListSystem(), bLong);
 }

@@ -213,7 +213,6 @@ void frmOptions::ShowTab(int index) {
 void frmOptions::Unload() {
     if (!m_loaded) return;
     m_loaded = false;
-    m_edited = false;
     offsets.Unload();
     emit unloadRequested();
 }
@@ -248,13 +247,11 @@ void frmOptions::Form_Resize(int innerWidth, int innerHeight, bool minimized) {
 void frmOptions::SetChecked(OptionControl& control, bool value) {
     if (control.value == value) return;
     control.value = value;
-    m_edited = true;
     Click(control);
     emit changed();
 }
 
 void frmOptions::SelectOption(OptionControl& control) {
-    if (!control.value) m_edited = true;
     // The buttons of one box form one group.
     for (auto& model : optPropagationModel)
         if (&control == &model)
@@ -269,14 +266,12 @@ void frmOptions::SelectOption(OptionControl& control) {
 void frmOptions::SetText(OptionControl& control, const QString& text) {
     if (control.text == text) return;
     control.text = text;
-    m_edited = true;
     emit changed();
 }
 
 void frmOptions::SetListIndex(OptionControl& control, int index) {
     if (control.listIndex == index) return;
     control.listIndex = index;
-    m_edited = true;
     emit changed();
 }
 
@@ -355,7 +350,6 @@ void frmOptions::OptionsLoad() {
     if (!chkRadioFrequency.value) RadioDialMath();
     // Ham Station tab
     if (HamStationLoad) HamStationLoad(true);  // the date label only; Check runs the rest
-    m_edited = false;
     emit changed();
 }
 
@@ -508,21 +502,9 @@ void frmOptions::cmdOK_Click() {
     Unload();
 }
 
-// What the user changed since the last load would be lost without a word;
-// the question names that and leaves the choice (No keeps the dialog open).
-void frmOptions::cmdCancel_Click() {
-    if (m_loaded && Edited()) {
-        MessageRequest ask;
-        ask.title = QString::fromLatin1(kCaption).trimmed();
-        ask.text = QStringLiteral("The changes made in the options have not been applied.\n\n"
-                                  "Close the options and discard them?");
-        ask.buttons = MsgButtons::YesNo;
-        ask.icon = MsgIcon::Question;
-        ask.defaultButton = 1;  // No: Enter keeps what was typed
-        if (m_airmail.ui().MessageBox(ask) != MsgAnswer::Yes) return;
-    }
-    Unload();
-}
+// Nothing is taken over: what was not applied is dropped, what Apply or
+// Default did stays.
+void frmOptions::cmdCancel_Click() { Unload(); }
 
 void frmOptions::cmdApply_Click() {
     if (!cmdApply.enabled || !OptionsSave()) return;

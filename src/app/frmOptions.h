@@ -156,13 +156,10 @@ public:
     void FolderClick(OptionControl& box);
     void cmdDefault_Click();
     void cmdOK_Click();
-    // Also Esc and closing the window.  With changes not yet taken over it
-    // asks first whether to drop them; No keeps the dialog open.
+    // Also Esc and closing the window: closes the dialog without taking
+    // anything over.
     void cmdCancel_Click();
-    // Whether the user changed a control since the dialog was last loaded
-    // (opening, Apply, Default).
-    bool Edited() const { return m_edited || offsets.Edited(); }
-    // Closes the dialog without a question (the main window's exit).
+    // Closes the dialog (Cancel, OK, the main window's exit).
     void Unload();
     void cmdApply_Click();
     // The window's inner size in twips: buttons at the bottom right, the tab
@@ -197,7 +194,6 @@ private:
     Position& m_position;
     QLocale m_locale;
     bool m_loaded = false;
-    bool m_edited = false;
 };
 
 }  // namespace tw

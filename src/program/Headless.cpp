@@ -188,7 +188,8 @@ int PropagationHoursReport(Application& app, const QString& station, QTextStream
 int PropagationBestReport(Application& app, bool bLong, QTextStream& out, QTextStream& err) {
     if (!ViewSystemSelect(app, err)) return 1;
     frmPropagationBest& view = app.propagationBest();
-    if (!view.Update(app.main().m_sSystem, bLong)) return ViewFailed(view.Failure(), err);
+    if (!view.Update(app.main().m_sSystem, bLong))
+        return view.FailureTold() ? 1 : ViewFailed(view.Failure(), err);
     return PrintShownColumns(view.grdData, out);
 }
 

@@ -27,6 +27,13 @@ void SnrColorKeyWidget::SetValues(HourValues values) {
     update();
 }
 
+void SnrColorKeyWidget::SetNote(const QString& note) {
+    if (note == m_note) return;
+    m_note = note;
+    updateGeometry();
+    update();
+}
+
 std::vector<SnrKeyEntry> SnrColorKeyWidget::Entries() const {
     return m_values == HourValues::Reliability ? RelColorKey() : SnrColorKey();
 }
@@ -45,13 +52,16 @@ int SnrColorKeyWidget::SwatchWidth() const {
 QSize SnrColorKeyWidget::sizeHint() const {
     const int caption = fontMetrics().horizontalAdvance(Caption());
     const int swatches = static_cast<int>(Entries().size()) * SwatchWidth();
-    return {2 * kMargin + caption + kMargin + swatches, 2 * kMargin + fontMetrics().height() + 4};
+    const int band = fontMetrics().height() + 4;
+    const int note = fontMetrics().horizontalAdvance(m_note);
+    const int width = std::max(caption + kMargin + swatches, note);
+    return {2 * kMargin + width, 2 * kMargin + band + (m_note.isEmpty() ? 0 : kMargin + band)};
 }
 
 void SnrColorKeyWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QString caption = Caption();
-    const QRect band(kMargin, kMargin, width() - 2 * kMargin, height() - 2 * kMargin);
+    const QRect band(kMargin, kMargin, width() - 2 * kMargin, fontMetrics().height() + 4);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter, caption);
     int x = band.left() + fontMetrics().horizontalAdvance(caption) + kMargin;
@@ -62,6 +72,11 @@ void SnrColorKeyWidget::paintEvent(QPaintEvent*) {
         painter.setPen(ToQColor(ReadableTextColor(entry.color)));
         painter.drawText(box, Qt::AlignCenter, entry.label);
         x += swatch;
+    }
+    if (!m_note.isEmpty()) {
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(band.translated(0, band.height() + kMargin),
+                         Qt::AlignLeft | Qt::AlignVCenter, m_note);
     }
 }
 

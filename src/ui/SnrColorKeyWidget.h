@@ -1,7 +1,8 @@
 #pragma once
 // The colour key below the hour views' grids: what each colour stands for,
 // the SNR in dB (the core's SnrColorKey) or the reliability in percent
-// (RelColorKey), as the view shows.
+// (RelColorKey), as the view shows, and a note on a line of its own below
+// the colours where the view gives one (what its bold numbers mean).
 
 #include <QWidget>
 
@@ -20,6 +21,9 @@ public:
     // The key of what the view's cells show.
     void SetValues(HourValues values);
     HourValues Values() const { return m_values; }
+    // The line below the colours; empty: none.
+    void SetNote(const QString& note);
+    QString Note() const { return m_note; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,6 +34,7 @@ private:
     QString Caption() const;
 
     HourValues m_values = HourValues::Snr;
+    QString m_note;
 };
 
 }  // namespace tw

@@ -178,7 +178,7 @@ QWidget* frmOptionsWidget::BuildAntennaTab() {
     m_chkStationOffset = new QCheckBox(e.chkStationOffset.caption);
     m_chkStationOffset->setObjectName(QStringLiteral("chkStationOffset"));
     connect(m_chkStationOffset, &QCheckBox::toggled, this, [this](bool on) {
-        if (!m_syncing) m_model.offsets.SetUseOffsets(on);
+        if (!m_syncing) m_model.offsets.useOffsets = on;
     });
     row->addWidget(m_chkStationOffset);
     row->addStretch(1);
@@ -404,15 +404,10 @@ void frmOptionsWidget::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-// The user closing the window is Cancel, which may ask and keep it open;
-// the main window's exit closes it without a question.
+// The user closing the window is Cancel.
 void frmOptionsWidget::closeEvent(QCloseEvent* event) {
-    if (m_model.Loaded()) {
-        if (event->spontaneous()) m_model.cmdCancel_Click();
-        else m_model.Unload();
-    }
-    if (m_model.Loaded()) event->ignore();
-    else event->accept();
+    if (m_model.Loaded()) m_model.cmdCancel_Click();
+    event->accept();
 }
 
 }  // namespace tw

@@ -67,6 +67,7 @@ void frmPropagationHoursWidget::Sync() {
     m_mnuDataSnr->setChecked(m_model.Values() == HourValues::Snr);
     m_mnuDataReliability->setChecked(m_model.Values() == HourValues::Reliability);
     m_key->SetValues(m_model.Values());
+    m_key->SetNote(m_model.KeyNote());
     m_tmrHour->setInterval(m_model.tmrHour.interval);
     if (m_model.tmrHour.enabled && !m_tmrHour->isActive()) m_tmrHour->start();
     if (!m_model.tmrHour.enabled) m_tmrHour->stop();

@@ -7,6 +7,7 @@
 #include "airmail/AirMail.h"
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
+#include "selection/BestList.h"
 #include "selection/Evaluate.h"
 #include "selection/MainState.h"
 
@@ -39,9 +40,16 @@ bool frmPropagationBest::Update(const QString& system, bool bLong) {
     m_system = system;
     m_long = bLong;
     m_failure.clear();
+    m_failureTold = false;
     caption = m_values == HourValues::Reliability ? QString::fromLatin1(kCaptionReliability)
                                                   : QString::fromLatin1(kCaption);
 
+    // A run that cannot be made says why, over an empty grid.
+    if (system.isEmpty())
+        return Cannot(QStringLiteral("There is no AirMail system to take the stations from."));
+    if (!m_position.LatLonGetCurrent(false))
+        return Cannot(QStringLiteral("There is no position of the vessel: type it into Your "
+                                     "Position, or give it in AirMail's Position Report."));
     QStringList stations;
     const CurrentPositionSource here = [this](double& latitude, double& longitude) {
         return m_position.LatLonGetCurrent(latitude, longitude);
@@ -51,6 +59,8 @@ bool frmPropagationBest::Update(const QString& system, bool bLong) {
         emit changed();
         return false;
     }
+    if (stations.isEmpty())
+        return Cannot(BestList::EmptyListCause(m_main.settings, system, false, false));
 
     grdData.SetRedraw(false);
     m_main.UpdateStatusState(QStringLiteral("Working"));
@@ -98,6 +108,13 @@ bool frmPropagationBest::Update(const QString& system, bool bLong) {
         Fold(1, m_values == HourValues::Reliability ? QStringLiteral("Rel") : QStringLiteral("Snr"));
 
     grdData.SetRedraw(true);
+    // Every frequency left out by the Pactor mode: nothing to predict for.
+    if (m_failure.isEmpty() && grdData.Rows() == 1) {
+        m_main.UpdateStatusState(QString());
+        m_main.UpdateStatusStatus(QString());
+        m_main.UpdateProgress(0, 0);
+        return Cannot(BestList::EmptyListCause(m_main.settings, system, true, false));
+    }
     HighlightHour(m_main.TimeGetZulu().time().hour() + kColFirstHour);
     tmrHour.enabled = true;
     tmrHour_Timer();
@@ -106,6 +123,15 @@ bool frmPropagationBest::Update(const QString& system, bool bLong) {
     m_main.UpdateProgress(0, 0);
     emit changed();
     return m_failure.isEmpty();
+}
+
+bool frmPropagationBest::Cannot(const QString& why) {
+    Layout();
+    m_failure = QStringLiteral("The best connect time cannot be predicted. ") + why;
+    m_failureTold = true;
+    emit changed();
+    m_airmail.ShowMessage(m_failure, MsgIcon::Exclamation);
+    return false;
 }
 
 void frmPropagationBest::Layout() {

@@ -61,8 +61,13 @@ public:
     // Failure() says why (the user has been told through messages where there
     // were any).  A request while an update runs, here or elsewhere
     // (othersBusy), is ignored and gives false.
+    // A run that cannot be made at all (no system, no position, no station,
+    // no frequency left to predict for) leaves the grid empty and says why
+    // in a message whose text Failure() gives.
     bool Update(const QString& system, bool bLong);
     QString Failure() const { return m_failure; }
+    // Whether the message of Failure() has been shown.
+    bool FailureTold() const { return m_failureTold; }
     bool Updating() const { return m_updating; }
     // Another update running programs on the same working files.
     std::function<bool()> othersBusy;
@@ -97,6 +102,8 @@ public:
 
 private:
     void Layout();
+    // The grid emptied and the message: false.
+    bool Cannot(const QString& why);
     bool AddFrequencies(const QString& station);
     void PactorFilter(int first);
     // `time` shifted by m_fPropagationTimeShift hours.
@@ -120,6 +127,7 @@ private:
     QString m_system;
     int m_hourCol = -1;
     QString m_failure;
+    bool m_failureTold = false;
     int m_mouseRow = -2;
     int m_mouseCol = -2;
 };

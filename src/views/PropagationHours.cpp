@@ -80,7 +80,12 @@ void HourCellsReliability(Grid& grid, int first, int last, int firstCol,
                 ShownSnrShift(std::max(floor, static_cast<double>(result.Snr)), grid.Text(row, col));
             const double rel = ReliabilityShifted(result, shift);
             grid.SetText(row, col, ReliabilityText(rel));
-            grid.SetBackColor(row, col, rel < 0 ? Grid::kDefaultBackColor : RelColor(rel));
+            // The colour is the prediction's own (its whole number), without
+            // an antenna offset.
+            const double predicted = ReliabilityShifted(result, 0.0);
+            grid.SetBackColor(row, col, rel < 0 || predicted < 0
+                                            ? Grid::kDefaultBackColor
+                                            : RelColor(LeadingNumber(ReliabilityText(predicted))));
         }
     }
 }
@@ -157,6 +162,7 @@ bool frmPropagationHours::Update(const QString& system, const QString& station,
     const QDateTime utc = time.toUTC();
     m_day = QDateTime(utc.date(), QTime(0, 0), Qt::UTC);
     m_failure.clear();
+    m_offsetsShown = false;
     Layout();
     const bool ok = AddFrequencies() && FillPrediction(utc);
     if (ok) {
@@ -246,24 +252,26 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
         const int col = kColFirstHour + h;
         for (int row = 1; row <= last && row - 1 < static_cast<int>(results[h].size()); ++row) {
             const double snr = std::max(kSnrFloor, static_cast<double>(results[h][row - 1].Snr));
-            grdData.SetText(row, col, NumberFormat(snr, 0));
+            // The colour of the whole number, as the key gives them.
+            const QString text = NumberFormat(snr, 0);
+            grdData.SetText(row, col, text);
             grdData.SetCellAlignment(row, col, AlignCenter);
+            grdData.SetBackColor(row, col, SnrColor(LeadingNumber(text)));
         }
     }
+    // The offsets change the numbers, not their colours: a bold cell keeps
+    // the colour of the prediction without its offset.
     if (settings.m_bStationOffset)
         for (int h = 0; h < 24; ++h)
             OffsetData(m_main, m_airmail, grdData, m_system, m_station, 1, last,
                        path.StationToShipAzimuth, m_day.addSecs(h * 3600), kColFrequency,
                        kColFirstHour + h, kColFirstOffset + h, false);
-    if (m_values == HourValues::Reliability) {
+    if (m_values == HourValues::Reliability)
         HourCellsReliability(grdData, 1, last, kColFirstHour, results, kSnrFloor);
-        return true;
-    }
-    // Each cell in the colour of the number it shows, offset included, as the
-    // colour key reads.
-    for (int row = 1; row <= last; ++row)
-        for (int col = kColFirstHour; col < kColFirstOffset; ++col)
-            grdData.SetBackColor(row, col, SnrColor(LeadingNumber(grdData.Text(row, col))));
+    // A bold cell emptied (no reliability with the offset) shows no offset.
+    for (int row = 1; row <= last && !m_offsetsShown; ++row)
+        for (int col = kColFirstHour; col < kColFirstOffset && !m_offsetsShown; ++col)
+            m_offsetsShown = grdData.Bold(row, col) && !grdData.Text(row, col).isEmpty();
     return true;
 }
 
@@ -317,7 +325,7 @@ void frmPropagationHours::grdData_MouseMove(int, int, int x, int y) {
         tip = grdData.Bold(cell.iRow, cell.iCol)
                   ? QStringLiteral("Station Offset of ") +
                         grdData.Text(cell.iRow, cell.iCol + kColFirstOffset - kColFirstHour) +
-                        QStringLiteral(" dB")
+                        QStringLiteral(" dB") + QLatin1String(kOffsetTipNote)
                   : m_values == HourValues::Reliability
                         ? QStringLiteral("Reliability (%): the chance of reaching the SNR a Pactor link needs")
                         : QStringLiteral("Signal to Noise Ratio (dB)");

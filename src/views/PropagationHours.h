@@ -45,6 +45,15 @@ inline constexpr const char* kSnrKeyCaption = "SNR (dB):";
 // reliability of that SNR (percent), antenna offsets included either way.
 enum class HourValues { Snr, Reliability };
 
+// The 24-hour view colours each cell by the prediction alone and draws a
+// number that includes an antenna offset in bold: what its colour key and a
+// bold cell's tooltip (after "Station Offset of ... dB") add.
+inline constexpr const char* kOffsetKeyNote =
+    "Bold: an antenna offset is added to the number; the colour is that of the prediction "
+    "without it.";
+inline constexpr const char* kOffsetTipNote =
+    ", added to the number; the colour is that of the prediction without it";
+
 // The background of a reliability cell by its value (percent): grey below
 // 10, then from dark red through orange and yellow to green from 90.  Its
 // colour key, weakest first ("<10", "10-24", ..., "90+").
@@ -56,8 +65,9 @@ Color HourColor(HourValues values, double value);
 
 // Turns the SNR cells of rows first..last, hour h in column firstCol + h,
 // into the reliability of the SNR each shows (its offset included), from
-// results[h][row - first]; an SNR below `floor` was shown as it.  A cell
-// whose reliability the model does not give is emptied.
+// results[h][row - first], coloured by the prediction's own reliability
+// (without the offset); an SNR below `floor` was shown as it.  A cell whose
+// reliability the model does not give is emptied.
 void HourCellsReliability(Grid& grid, int first, int last, int firstCol,
                           const PropagationHours& results, double floor);
 
@@ -136,6 +146,11 @@ public:
     QString System() const { return m_system; }
     QString Station() const { return m_station; }
     int ChosenCol() const { return m_chosenCol; }
+    // What the colour key adds below its colours: kOffsetKeyNote while a
+    // cell shows a number with an antenna offset, else nothing.
+    QString KeyNote() const {
+        return m_offsetsShown ? QString::fromLatin1(kOffsetKeyNote) : QString();
+    }
     int HourCol() const { return m_hourCol; }
     // The client size that shows the whole grid with its margin (twips).
     int WidthWanted() const;
@@ -185,6 +200,7 @@ private:
     int m_hourCol = -1;
     int m_popupCol = -1;
     QString m_failure;
+    bool m_offsetsShown = false;  // a bold cell with a number
     int m_mouseRow = -2;
     int m_mouseCol = -2;
 };

@@ -232,7 +232,9 @@ void frmSummary::GridHeader() {
     }
 }
 
+// The window first, then the run: a log that cannot be read is told over it.
 bool frmSummary::ShowWholeLog() {
+    Show();
     const QDate today = TimeGetZulu(m_clock).date();
     return ConnectSummary(false, today, today);
 }
@@ -245,8 +247,7 @@ bool frmSummary::ConnectSummary(bool useRange, QDate start, QDate stop) {
     grdStations.SetRedraw(true);
     m_running = false;
     emit changed();
-    // A failed run has told why and ends there: the window is not opened for
-    // it (an open one stays, emptied).
+    // A failed run has told why and ends there, its window emptied.
     if (ok) Show();
     return ok;
 }

@@ -114,13 +114,13 @@ public:
 
     // Runs the history over the whole log (useRange false) or the range and
     // shows the window.  False after a message when the log could not be
-    // read; the window is then not shown, and the report and the grid are
-    // empty (no half counts are shown).
+    // read; the report and the grid are then empty (no half counts are
+    // shown).
     // A run asked for while one reads the log is ignored.
     bool ConnectSummary(bool useRange, QDate start, QDate stop);
     // The Update button: the range of the two dates.
     bool cmdUpdate_Click() { return ConnectSummary(true, dtStart, dtStop); }
-    // The view menu's item: the whole log.
+    // The view menu's item: the window shown, then the whole log's run.
     bool ShowWholeLog();
     void Show();
     void Hide();

@@ -182,8 +182,8 @@ TEST_F(BuildTest, StationRowsCheckedWithTheirPactor3Markers) {
 
     // Asked for, the dial frequencies from AirMail's radio settings.
     main.settings.m_bRadioFrequency = true;
-    WriteAirMailIni(QStringLiteral("[Hardware]\nDecoderType=PTC\nFSKDialCenter=1\n"
-                                   "PTC Center Tone=1500\nRadio Mode=3\n"));
+    WriteAirMailIni(QStringLiteral("[Hardware]\nDecoderType=MODEMA\nFSKDialCenter=1\n"
+                                   "MODEMA Center Tone=1500\nRadio Mode=3\n"));
     ASSERT_TRUE(list.StationGetFrequencies(grid(), 2, last));
     EXPECT_EQ(Column(best().m_iColFrequency - 1),
               (Strings{"", "14106.5 (USB)", "7101.5 (LSB)", "3592.0 (LSB)", "9998.5 (USB)"}));

@@ -40,7 +40,7 @@ TEST(ConnectTexts, TerminalFieldKinds) {
         {"7100.0", true, false},   {"14108.0(p3)", true, false}, {"144100.0", true, false},
         {"1.5", false, false},     {"1410800.0", false, false},  {"", false, false},
         {"HAM", false, true},      {"SailMail", false, true},    {"fax", false, true},
-        {"WINLINK", false, false}, {"K1AAA", false, false}};
+        {"HARBOURNET", false, false}, {"K1AAA", false, false}};
     for (const auto& [text, frequency, system] : cases) {
         EXPECT_EQ(TerminalTextIsFrequency(QString::fromLatin1(text)), frequency) << text;
         EXPECT_EQ(TerminalTextIsSystem(QString::fromLatin1(text)), system) << text;
@@ -171,7 +171,7 @@ TEST_F(ConnectProcessTest, RowsAreCalledInTurnUntilTheMainWindowCloses) {
 
 TEST_F(ConnectProcessTest, QuestionNamesTheDialFrequencyWhenAsked) {
     const char* hardware =
-        "[Hardware]\nDecoderType=PTC\nFSKDialCenter=1\nPTC Center Tone=1500\nRadio Mode=2\n";
+        "[Hardware]\nDecoderType=MODEMA\nFSKDialCenter=1\nMODEMA Center Tone=1500\nRadio Mode=2\n";
     const QString asked = QStringLiteral("Please check frequency %1\n\nIs it Clear and Not Busy?");
     for (const auto& [radioFrequency, ini, text] : {std::tuple{false, hardware, "7100.0 KHz"},
                                                     std::tuple{true, hardware, "7098.5 (USB)"},

@@ -25,23 +25,23 @@ TEST(DebugLogLine, StampAndEvent) {
     const std::tuple<const char*, std::optional<E>, const char*, int> cases[] = {
         {"00:01:00 Connected", std::nullopt, nullptr, 0},
         {"2026/06/06 07:08:09", std::nullopt, "2026-06-06T07:08:09Z", 0},
-        {"12:34:56 Connected to WLO", E::Connected, "2026-06-06T12:34:56Z", 10},
-        {"12:34:56.78 Disconnected from WLO", E::Disconnected, "2026-06-06T12:34:56Z", 13},
+        {"12:34:56 Connected to QX2BB", E::Connected, "2026-06-06T12:34:56Z", 10},
+        {"12:34:56.78 Disconnected from QX2BB", E::Disconnected, "2026-06-06T12:34:56Z", 13},
         {"12:34:56    ", std::nullopt, "2026-06-06T12:34:56Z", 0},  // no event text
         // No blank, or a stamp that is none.
         {"Connected", std::nullopt, nullptr, 0}, {"12:34:56", std::nullopt, nullptr, 0},
-        {"Connected to WLO", E::Connected, nullptr, 0},
-        {"2026/99/01 07:08:09 No answer from WLO", E::NoAnswer, nullptr, 0},
+        {"Connected to QX2BB", E::Connected, nullptr, 0},
+        {"2026/99/01 07:08:09 No answer from QX2BB", E::NoAnswer, nullptr, 0},
         // "manual" turns the two failures into "stopped".
-        {"25:00:00 No answer from WLO (manual)", E::Stopped, nullptr, 0},
-        {" 12:00:00 Disconnected from WLO (manual)", E::Stopped, nullptr, 0},
-        {"12:00:00 Connected to WLO (manual)", E::Connected, "2026-06-06T12:00:00Z", 10},
+        {"25:00:00 No answer from QX2BB (manual)", E::Stopped, nullptr, 0},
+        {" 12:00:00 Disconnected from QX2BB (manual)", E::Stopped, nullptr, 0},
+        {"12:00:00 Connected to QX2BB (manual)", E::Connected, "2026-06-06T12:00:00Z", 10},
         // No answer outranks the others in one line.
         {"2026/05/01 07:08:09.57 No answer from A, Connected to B", E::NoAnswer,
          "2026-05-01T07:08:09Z", 24},
-        {"2026/5/1 7:08:09   connected to WLO", std::nullopt, "2026-05-01T07:08:09Z", 20},
-        {"2026/04/30 23:59:00 Calling WLO", std::nullopt, "2026-04-30T23:59:00Z", 21},
-        {"00:01:00 Disconnected from WLO", E::Disconnected, "2026-04-30T00:01:00Z", 10}};
+        {"2026/5/1 7:08:09   connected to QX2BB", std::nullopt, "2026-05-01T07:08:09Z", 20},
+        {"2026/04/30 23:59:00 Calling QX2BB", std::nullopt, "2026-04-30T23:59:00Z", 21},
+        {"00:01:00 Disconnected from QX2BB", E::Disconnected, "2026-04-30T00:01:00Z", 10}};
     QDate current;
     for (const auto& [text, event, iso, position] : cases) {
         SCOPED_TRACE(text);
@@ -58,12 +58,12 @@ TEST(DebugLogLine, StampAndEvent) {
 TEST(DebugLogLine, StampsAtTheEdgesOfTheUsualShapes) {
     const std::tuple<const char*, const char*, int> cases[] = {
         {"12:34:56.78", nullptr, 0},  // no blank after the stamp
-        {"23:59:59.x9 Calling WLO", "2026-06-06T23:59:59Z", 13},
+        {"23:59:59.x9 Calling QX2BB", "2026-06-06T23:59:59Z", 13},
         {"2026/06/06 07:08:09.57", "2026-06-06T07:08:09Z", 0},
         {"2026/06/06 07:08:09 ", "2026-06-06T07:08:09Z", 0},
-        {"2026/02/30 07:08:09 Calling WLO", nullptr, 0},
-        {"07:08:60 Calling WLO", nullptr, 0}, {"24:00:00 Calling WLO", nullptr, 0},
-        {"07:08:09x Calling WLO", nullptr, 0}, {"7:08:09 Calling WLO", "2026-06-06T07:08:09Z", 9}};
+        {"2026/02/30 07:08:09 Calling QX2BB", nullptr, 0},
+        {"07:08:60 Calling QX2BB", nullptr, 0}, {"24:00:00 Calling QX2BB", nullptr, 0},
+        {"07:08:09x Calling QX2BB", nullptr, 0}, {"7:08:09 Calling QX2BB", "2026-06-06T07:08:09Z", 9}};
     for (const auto& [text, iso, position] : cases) {
         SCOPED_TRACE(text);
         QDate current(2026, 6, 6);
@@ -77,14 +77,14 @@ TEST(DebugLogLine, StampsAtTheEdgesOfTheUsualShapes) {
 // The end of a log: a call or connection still open, with its station and
 // time (time-only lines on the last date before them, else today), or none.
 TEST(DebugLogLine, OpenSessionAtTheEnd) {
-    const QStringList call{"2026/06/05 23:50:00.00 Calling WLO on 7100.0 kHz"};
-    const QStringList connected = call + QStringList{"23:55:00 Connected to WLO", "23:55:05 Mail"};
+    const QStringList call{"2026/06/05 23:50:00.00 Calling QX2BB on 7100.0 kHz"};
+    const QStringList connected = call + QStringList{"23:55:00 Connected to QX2BB", "23:55:05 Mail"};
     const std::pair<QStringList, const char*> cases[] = {
-        {connected, "connected WLO 2026-06-05T23:55:00Z"},
-        {call, "calling WLO 2026-06-05T23:50:00Z"},
-        {{"12:00:00 Calling KPH (manual)"}, "calling KPH 2026-06-06T12:00:00Z"},
-        {connected + QStringList{"00:20:00 Disconnected from WLO"}, ""},
-        {call + QStringList{"No answer from WLO (manual)"}, ""},
+        {connected, "connected QX2BB 2026-06-05T23:55:00Z"},
+        {call, "calling QX2BB 2026-06-05T23:50:00Z"},
+        {{"12:00:00 Calling QX1AA (manual)"}, "calling QX1AA 2026-06-06T12:00:00Z"},
+        {connected + QStringList{"00:20:00 Disconnected from QX2BB"}, ""},
+        {call + QStringList{"No answer from QX2BB (manual)"}, ""},
         {{}, ""}};
     for (const auto& [lines, session] : cases) {
         const auto open = DebugLogOpenSession(lines, QDate(2026, 6, 6));
@@ -122,33 +122,33 @@ TEST_F(DebugLogReading, ReadsTheLinesWrittenSinceTheStart) {
         "2026/06/06 11:00:00 Connected to OLD\r\n11:05:00 Disconnected from OLD\r\n";
     const std::tuple<Step, QByteArray, E> script[] = {
         // Events accumulate and the last one is kept.
-        {Start, old, E::None}, {Add, "12:00:00 Connected to WLO\r\n", E::Connected},
+        {Start, old, E::None}, {Add, "12:00:00 Connected to QX2BB\r\n", E::Connected},
         {Add, "", E::Connected}, {Add, "12:00:05 Receiving mail\r\n", E::Connected},
-        {Add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected},
+        {Add, "12:10:00 Disconnected from QX2BB\r\n", E::Disconnected},
         // A line being written is read whole once complete.
-        {Start, old, E::None}, {Add, "12:00:00 No answer from WLO (man", E::None},
+        {Start, old, E::None}, {Add, "12:00:00 No answer from QX2BB (man", E::None},
         {Add, "ual)", E::None}, {Add, "\r\n", E::Stopped}, {Add, "12:01:00 Connec", E::Stopped},
-        {Add, "ted to KPH\r\n12:02:00 Disconn", E::Connected},
-        {Add, "ected from KPH\r\n", E::Disconnected},
-        {Add, "12:03:00 No answer from KPH\r\n", E::NoAnswer},
+        {Add, "ted to QX1AA\r\n12:02:00 Disconn", E::Connected},
+        {Add, "ected from QX1AA\r\n", E::Disconnected},
+        {Add, "12:03:00 No answer from QX1AA\r\n", E::NoAnswer},
         // The last matching line of a read wins, with any line end and any byte.
         {Start, old, E::None},
-        {Add, "No answer from WLO\r\n\xB0\x80\xFF Connected to KPH\nMail\n", E::Connected},
+        {Add, "No answer from QX2BB\r\n\xB0\x80\xFF Connected to QX1AA\nMail\n", E::Connected},
         // A line half written at the start belongs to the past; after a last
         // line without its line end, AirMail's next line counts.
         {Start, old + "11:59:59 ", E::None}, {Add, "Connected to OLD\r\n", E::None},
-        {Add, "12:00:00 No answer from WLO\r\n", E::NoAnswer},
-        {Start, old + "11:59:59 Calling WLO", E::None},
-        {Add, "12:00:00 Connected to WLO\r\n", E::Connected},
+        {Add, "12:00:00 No answer from QX2BB\r\n", E::NoAnswer},
+        {Start, old + "11:59:59 Calling QX2BB", E::None},
+        {Add, "12:00:00 Connected to QX2BB\r\n", E::Connected},
         // A shorter log is a new log, read from its start.
-        {Start, old + old + old, E::None}, {Replace, "12:00:00 Connected to WLO\r\n", E::Connected},
-        {Add, "12:10:00 Disconnected from WLO\r\n", E::Disconnected},
+        {Start, old + old + old, E::None}, {Replace, "12:00:00 Connected to QX2BB\r\n", E::Connected},
+        {Add, "12:10:00 Disconnected from QX2BB\r\n", E::Disconnected},
         // An emptied log waits for new lines.
         {Start, old, E::None}, {Replace, "", E::None},
-        {Add, "12:00:00 Connected to WLO\r\n", E::Connected},
+        {Add, "12:00:00 Connected to QX2BB\r\n", E::Connected},
         // A new log that outgrew the old one is read from its start.
         {Start, "11:00:00 Calling OLD\r\n", E::None},
-        {Replace, "12:00:00 No answer from WLO\r\n12:00:30 Calling KPH on 8 MHz\r\n", E::NoAnswer}};
+        {Replace, "12:00:00 No answer from QX2BB\r\n12:00:30 Calling QX1AA on 8 MHz\r\n", E::NoAnswer}};
     for (std::size_t i = 0; i < std::size(script); ++i) {
         const auto& [step, bytes, expected] = script[i];
         Write(bytes, step == Add ? QIODevice::Append : QIODevice::Truncate);
@@ -163,14 +163,14 @@ TEST_F(DebugLogReading, ReadsTheLinesWrittenSinceTheStart) {
 
 TEST_F(DebugLogReading, ATenMegabyteLogIsNotReadAtTheStart) {
     QByteArray big, more;
-    while (big.size() < 10 << 20) big += "10:00:00 No answer from WLO on 14.1 MHz\r\n";
+    while (big.size() < 10 << 20) big += "10:00:00 No answer from QX2BB on 14.1 MHz\r\n";
     Write(big, QIODevice::Truncate);
     ASSERT_TRUE(reader.DebugLogStart());
     EXPECT_EQ(reader.Position(), big.size());
     EXPECT_EQ(reader.DebugLogRead(), E::None);
     // Ten megabytes appended at once, ending in a connection.
     while (more.size() < 10 << 20) more += "12:00:00 Receiving data block\r\n";
-    more += "12:30:00 Connected to KPH\r\n";
+    more += "12:30:00 Connected to QX1AA\r\n";
     Write(more, QIODevice::Append);
     EXPECT_EQ(reader.DebugLogRead(), E::Connected);
     EXPECT_EQ(reader.Position(), big.size() + more.size());
@@ -193,7 +193,7 @@ TEST_F(DebugLogReading, AMissingLogIsReportedAndAVanishedOneKeepsThePlace) {
     EXPECT_EQ(reader.Position(), place);
     // Back again, with a line added meanwhile: reading goes on where it stopped.
     ASSERT_TRUE(QFile::rename(logPath + QStringLiteral(".away"), logPath));
-    Write("12:00:00 Connected to WLO\r\n", QIODevice::Append);
+    Write("12:00:00 Connected to QX2BB\r\n", QIODevice::Append);
     EXPECT_EQ(reader.DebugLogRead(), E::Connected);
 
     // A pipe in the log's place holds up neither the start, nor a read, nor

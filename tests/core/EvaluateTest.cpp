@@ -80,21 +80,21 @@ TEST(OffsetRules, FrequencyTextsCompareWhole) {
 // The [Hardware] lines of Airmail.ini: modem, marine radio option, centre
 // tones and radio mode; the dial texts of a Pactor 1/2 and a Pactor 3 row.
 TEST_F(SelectionTest, DialFrequencyFromTheRadioSettings) {
-    const QString ptc = QStringLiteral("DecoderType=PTC\nFSKDialCenter=1\nPTC Center Tone=1500\n");
-    const QString scs = QStringLiteral("DecoderType=SCS\nFSKDialCenter=1\nPTC Center Tone=1500\n");
+    const QString modemA = QStringLiteral("DecoderType=MODEMA\nFSKDialCenter=1\nMODEMA Center Tone=1500\n");
+    const QString modemB = QStringLiteral("DecoderType=MODEMB\nFSKDialCenter=1\nMODEMA Center Tone=1500\n");
     // The lines, the dial texts and the error; the settings are had when the
-    // Pactor 3 row has its dial text.  Modes 2 and 3 of a PTC are walked by the
-    // station's frequency rows and the connection's question.
+    // Pactor 3 row has its dial text.  Modes 2 and 3 of the first modem are
+    // walked by the station's frequency rows and the connection's question.
     const std::tuple<QString, const char*, const char*, const char*> cases[] = {
-        {ptc + "Radio Mode=4", "14106.5 (FSK)", "14106.5 (USB)", ""},
-        {ptc + "Radio Mode=5", "14108.0 (ASK)", "14106.5 (USB)", ""},
-        {ptc + "Radio Mode=7", "", "14106.5 (USB)", "Unknown Radio Mode 7"},
-        {scs + "SCS Center Tone=2210\nRadio Mode=2", "14105.8 (USB)", "14106.5 (USB)", ""},
-        {"FSKDialCenter=1\nPTC Center Tone=1500\nRadio Mode=2", "", "", "Unable to get Modem Type"},
-        {"DecoderType=PTC\nPTC Center Tone=1500\nRadio Mode=2", "", "",
+        {modemA + "Radio Mode=4", "14106.5 (FSK)", "14106.5 (USB)", ""},
+        {modemA + "Radio Mode=5", "14108.0 (ASK)", "14106.5 (USB)", ""},
+        {modemA + "Radio Mode=7", "", "14106.5 (USB)", "Unknown Radio Mode 7"},
+        {modemB + "MODEMB Center Tone=2210\nRadio Mode=2", "14105.8 (USB)", "14106.5 (USB)", ""},
+        {"FSKDialCenter=1\nMODEMA Center Tone=1500\nRadio Mode=2", "", "", "Unable to get Modem Type"},
+        {"DecoderType=MODEMA\nMODEMA Center Tone=1500\nRadio Mode=2", "", "",
          "Unable to get Marine Radio option"},
-        {scs + "Radio Mode=2", "", "", "Unable to get SCS Center Tone"},
-        {ptc, "", "", "Unable to get Radio Mode"},
+        {modemB + "Radio Mode=2", "", "", "Unable to get MODEMB Center Tone"},
+        {modemA, "", "", "Unable to get Radio Mode"},
     };
     AddRows({{"K1AA", "14108.0", 12, true, false}, {"K1AA", "14108.0(p3)", 12, true, true}});
     for (const auto& [lines, p2, p3, error] : cases) {

@@ -2,7 +2,8 @@
 // predicted SNR by hour with its colour, antenna offsets in bold with their
 // tooltip, the current hour's header, the chosen hour and the failures.  The
 // best connect time view over all stations of a system: the Pactor filter,
-// folding, the current hour's column and the tooltips.
+// folding, the current hour's column, the tooltips and the runs that cannot
+// be made.
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,12 @@ protected:
                    main.Update(false);
                    results.assign(24, std::vector<PropagationResult>(frequencies.size()));
                    for (int h = 0; h < 24; ++h)
-                       for (std::size_t i = 0; i < frequencies.size(); ++i)
-                           results[h][i].Snr = base.value(static_cast<int>(frequencies[i])) + h;
+                       for (std::size_t i = 0; i < frequencies.size(); ++i) {
+                           PropagationResult& r = results[h][i];
+                           r.Snr = base.value(static_cast<int>(frequencies[i])) + h;
+                           r.Rel = 1.0f;  // with spreads: an offset moves it
+                           r.SnrLower = r.SnrUpper = 10.0f;
+                       }
                    return !fail;
                }) {
         drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
@@ -93,22 +98,29 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset
     EXPECT_EQ(view.grdData.Text(0, 24), QStringLiteral("23"));
     // Row, hour, text, colour, tooltip ("" for Signal to Noise Ratio): 41 + h
     // through the blues; below -99 shown as -99, the offsets bold, each cell
-    // in the colour of the number it shows.
+    // in the colour of the prediction without its offset, as the key says.
     const std::tuple<int, int, const char*, Color, const char*> cells[] = {
         {1, 0, "41", Rgb(0, 0, 128), ""},       {1, 3, "44", Rgb(0, 0, 128), ""},
         {1, 4, "45", Rgb(0, 0, 192), ""},       {1, 9, "50", Rgb(0, 0, 255), ""},
         {1, 23, "64", Rgb(192, 0, 192), ""},    {3, 5, "5", Rgb(128, 128, 128), ""},
         {2, 0, "-93", Rgb(128, 128, 128), "6"}, {2, 6, "-93", Rgb(128, 128, 128), "6"},
-        {2, 7, "-99", Rgb(128, 128, 128), ""},  {3, 11, "51", Rgb(0, 0, 255), "40"},
+        {2, 7, "-99", Rgb(128, 128, 128), ""},  {3, 11, "51", Rgb(128, 128, 128), "40"},
     };
     for (const auto& [row, hour, text, color, offset] : cells) {
         SCOPED_TRACE(testing::Message() << row << " " << hour);
         EXPECT_EQ(view.grdData.Text(row, hour + 1).toStdString(), text);
         EXPECT_EQ(view.grdData.BackColor(row, hour + 1), color);
         EXPECT_EQ(view.grdData.Bold(row, hour + 1), *offset != '\0');
-        EXPECT_EQ(Tip(row, hour + 1), *offset ? "Station Offset of " + std::string(offset) + ".0 dB"
-                                              : "Signal to Noise Ratio (dB)");
+        EXPECT_EQ(Tip(row, hour + 1),
+                  *offset ? "Station Offset of " + std::string(offset) + ".0 dB" + kOffsetTipNote
+                          : "Signal to Noise Ratio (dB)");
     }
+    EXPECT_EQ(view.KeyNote(), kOffsetKeyNote);
+    // The reliability too: with 40 dB of offset it reads 53 %, coloured as
+    // the prediction without it (below 10 %).
+    view.mnuDataValues_Click(HourValues::Reliability);
+    EXPECT_EQ(view.grdData.Text(3, 12), "53");
+    EXPECT_EQ(view.grdData.BackColor(3, 12), RelColor(0));
     EXPECT_EQ(SnrColor(70), Rgb(255, 128, 255));
     EXPECT_EQ(Tip(0, 12), "Zulu Time (hh)");
     EXPECT_EQ(Tip(0, 13), "Zulu Time (hh), Current Hour");
@@ -248,6 +260,31 @@ TEST_F(PropagationBestTest, PactorModeFoldingAndForms) {
     EXPECT_EQ(progress.back(), "3 of 3");
     EXPECT_EQ(main.ProgressText(), QString());
     EXPECT_EQ(mainUpdates, 0);
+}
+
+// A run that cannot be made empties the grid and says why, once: no system,
+// no station, every frequency left out by the Pactor mode, no position.
+TEST_F(PropagationBestTest, ARunThatCannotBeMadeSaysWhy) {
+    ASSERT_TRUE(view.Update(QStringLiteral("HAM"), true));
+    drive.WriteAirMail(QStringLiteral("System.EMPTY.ini"), QStringLiteral("[Frequency List]\n"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "There is no AirMail system to take the stations from."},
+        {"EMPTY", "The system EMPTY has no stations."},
+        {"HAM", "None of the stations of the system HAM has a frequency to connect to."},
+        {"HAM", "There is no position of the vessel: type it into Your Position, or give it in "
+                "AirMail's Position Report."}};
+    for (int i = 0; i < 4; ++i) {
+        if (i == 2)
+            drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
+                               QStringLiteral("[Station Info]\nN3CC=FN42LI:c\n[Frequency List]\nN3CC=3595\n"));
+        if (i == 3) drive.WriteAirMail(QStringLiteral("Airmail.ini"), QString());
+        drive.ui.ClearRecords();
+        EXPECT_FALSE(view.Update(QString::fromLatin1(cases[i].first), true));
+        EXPECT_EQ(view.grdData.Rows(), 1);
+        ASSERT_EQ(drive.ui.messages.size(), 1u);
+        EXPECT_EQ(drive.ui.LastMessage(),
+                  "The best connect time cannot be predicted. " + QString::fromLatin1(cases[i].second));
+    }
 }
 
 // The current hour's column follows the clock over midnight; the tooltips by

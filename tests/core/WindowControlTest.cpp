@@ -44,7 +44,7 @@ TEST_F(WindowControlTest, TerminalOpenPressesF6AndChecksTheFieldsFiveTimesAtMost
         bool other = false;
         clockWaiter.onSecond = [&] {
             Second();
-            if (!std::exchange(other, true)) sim.AddOtherWindow("Notepad", "", {0, 0, 50, 50});
+            if (!std::exchange(other, true)) sim.AddOtherWindow("Ship's Log", "", {0, 0, 50, 50});
         };
 
         EXPECT_EQ(windows.TerminalOpen(), ok);

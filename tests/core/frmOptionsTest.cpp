@@ -272,26 +272,23 @@ TEST_F(OptionsTest, DeleteRemovesTheEditedRowAndEmptiesTheLastOne) {
     for (int c = 0; c < kOffsetFieldCount; ++c) EXPECT_EQ(Cell(1, c), QString()) << c;
 }
 
-// Cancel with changes not taken over asks first; No keeps the dialog and
-// them.  After Apply nothing is left to lose.
-TEST_F(OptionsTest, CancelAsksBeforeDroppingChanges) {
-    const auto cancel = [this](MsgAnswer answer) {
-        drive.ui.ClearRecords();
-        drive.ui.answers = {answer};
-        options.cmdCancel_Click();
-        return std::pair(drive.ui.messages.size(), options.Loaded());
-    };
+// Cancel closes without a question and takes nothing over: the next
+// opening shows the record, whose defaults (Default) stay.
+TEST_F(OptionsTest, CancelDropsWhatWasNotApplied) {
+    main.settings.m_iStationTopStations = 9;
     options.ShowTab(frmOptions::TabAntenna);
     Type("txtStationTopStations", QStringLiteral("7"));
-    EXPECT_EQ(cancel(MsgAnswer::No), std::pair(std::size_t{1}, true));
-    EXPECT_EQ(drive.ui.LastMessage(), QStringLiteral("The changes made in the options have not been applied."
-                                                     "\n\nClose the options and discard them?"));
-    EXPECT_EQ(cancel(MsgAnswer::Yes), std::pair(std::size_t{1}, false));
-    options.ShowTab(frmOptions::TabAntenna);
     options.offsets.StartEdit(1, OffsetColOffset);
     options.offsets.TextChanged(QStringLiteral("5"));
-    options.cmdApply_Click();
-    EXPECT_EQ(cancel(MsgAnswer::No), std::pair(std::size_t{0}, false));
+    options.cmdCancel_Click();
+    EXPECT_TRUE(drive.ui.messages.empty());
+    EXPECT_FALSE(options.Loaded());
+    options.ShowTab(frmOptions::TabStation);
+    EXPECT_EQ(options.txtStationTopStations.text, QStringLiteral("9"));
+    EXPECT_EQ(Cell(1, OffsetColOffset), QString());
+    options.cmdDefault_Click();
+    options.cmdCancel_Click();
+    EXPECT_EQ(std::pair(main.settings.m_iStationTopStations, builds), std::pair(5, 0));
 }
 
 // Check tells of a row without a station (AirMail's message) and passes over

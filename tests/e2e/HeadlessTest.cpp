@@ -173,8 +173,8 @@ TEST_F(DemoDrive, PrintSettingsShowsStoredValuesOverDefaults) {
               "[Offset Data]\r\n"
               "Rows=3\r\n"
               "Row1=System,Station,Frequency,Offset,Ant Bw,Ant Az,Start,Stop\r\n"
-              "Row2=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
-              "Row3=SAILMAIL,WNE,,-2\r\n");
+              "Row2=HAM,QA1PMB,14108.0(p3) 7101.0,3,60,270,2200,0600\r\n"
+              "Row3=SAILMAIL,QE7NMD,,-2\r\n");
 
     const ProcessRun run = Tidewell("--print-settings", "2026-06-06T12:00", "HAM");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -182,8 +182,8 @@ TEST_F(DemoDrive, PrintSettingsShowsStoredValuesOverDefaults) {
     EXPECT_TRUE(lines.contains(QStringLiteral("m_iStationTopStations=8"))) << run.out.toStdString();
     // The offset rows come last.
     EXPECT_EQ(lines.mid(lines.size() - 2),
-              (QStringList{"OffsetRow=HAM,KQ6XA,14108.0(p3) 7101.0,3,60,270,2200,600",
-                           "OffsetRow=SAILMAIL,WNE,,-2,360,0,0,2400"}));
+              (QStringList{"OffsetRow=HAM,QA1PMB,14108.0(p3) 7101.0,3,60,270,2200,600",
+                           "OffsetRow=SAILMAIL,QE7NMD,,-2,360,0,0,2400"}));
 }
 
 // A program folder its user cannot write (as C:\Program Files is for a user

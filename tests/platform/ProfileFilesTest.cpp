@@ -250,7 +250,7 @@ struct SteppedSleep final : ISleep {
 // after a pause; a file that stays empty is not written and the write says
 // that it is busy.
 TEST_F(ProfileFiles, AFileCaughtInAnotherProgramsWriteIsReadAgain) {
-    const std::string full = "[Hardware]\r\nDecoderType=PTC\r\n[Stations]\r\nLast System=SAILMAIL\r\n";
+    const std::string full = "[Hardware]\r\nDecoderType=MODEMA\r\n[Stations]\r\nLast System=SAILMAIL\r\n";
     const std::string ours = "[Position Report]\r\nCurrent Latitude=1\r\n";
     const struct {
         const char* name;

@@ -194,7 +194,7 @@ TEST_F(SimDesktopTest, TextAreaSelectsWithUpHomeShiftEnd) {
 
 TEST_F(SimDesktopTest, OnlyAirmail3InTheProgramFolderStartsAfterTheStartDelay) {
     for (const char* program :
-         {"C:\\Program Files\\AirMail\\Notepad.exe", "C:\\AirMail\\Airmail3.exe"}) {
+         {"C:\\Program Files\\AirMail\\Logbook.exe", "C:\\AirMail\\Airmail3.exe"}) {
         const auto result = m_sim->StartNormal(program, "");
         EXPECT_FALSE(result.ok) << program;
         EXPECT_EQ(result.error, 2) << program;
