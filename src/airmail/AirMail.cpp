@@ -129,9 +129,11 @@ bool AirMail::AirMailWriteProfileStrings(const QString& fileName, const QString&
                     MsgIcon::Exclamation);
         return false;
     }
+    // A temporary file removed by another program is no fault of the folder.
+    const bool folder = m_profile.LastError() != platform::ProfileTempGoneError();
     ShowMessage(WithCause(QStringLiteral("Unable to write AirMail's \"") + fileName + QStringLiteral("\" file. "),
                           SystemErrorText(m_profile.LastError())) +
-                    AirMailErrorDataMessage(),
+                    (folder ? AirMailErrorDataMessage() : QString()),
                 MsgIcon::Exclamation);
     return false;
 }

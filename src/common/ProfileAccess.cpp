@@ -59,6 +59,11 @@ bool ProfileAccess::Write(const QString& file, const QVector<Entry>& entries) {
 }
 
 QString SystemErrorText(int code) {
+    // The profile layer's own code: the folder is right, another program
+    // (a cleaner of temporary files) took the new text away.
+    if (code == platform::ProfileTempGoneError())
+        return QStringLiteral("Its new text was lost: another program removed the temporary "
+                              "file it was written into before it could take the file's place.");
     return QString::fromUtf8(platform::SystemErrorText(code));
 }
 

@@ -64,7 +64,9 @@ private:
     platform::IProfileFiles& m_files;
 };
 
-// The system's text for an error code, as a QString.
+// The system's text for an error code, as a QString; for the profile
+// layer's own code of a temporary file removed by another program, its own
+// text.
 QString SystemErrorText(int code);
 
 }  // namespace tw

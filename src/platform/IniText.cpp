@@ -136,15 +136,30 @@ bool HasLineBreakOrNul(std::string_view text) {
 
 // ---- Encodings of profile files ------------------------------------------
 
-enum class Encoding { Ansi, Utf8, Utf16Le };
+enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
-Encoding EncodingOf(std::string_view bytes) {
-    if (bytes.substr(0, 2) == kUtf16LeMark) return Encoding::Utf16Le;
-    if (bytes.substr(0, 3) == kUtf8Mark) return Encoding::Utf8;
-    return Encoding::Ansi;
+// A file's encoding and the length of its byte order mark (0: none).
+struct FileEncoding {
+    Encoding encoding = Encoding::Ansi;
+    std::size_t mark = 0;
+};
+
+FileEncoding EncodingOf(std::string_view bytes) {
+    if (bytes.substr(0, 2) == kUtf16LeMark) return {Encoding::Utf16Le, 2};
+    if (bytes.substr(0, 2) == kUtf16BeMark) return {Encoding::Utf16Be, 2};
+    if (bytes.substr(0, 3) == kUtf8Mark) return {Encoding::Utf8, 3};
+    // No text of the code page holds a NUL; UTF-16 text of Latin letters
+    // holds one in every other byte: the high bytes, second (little-endian)
+    // or first (big-endian).
+    std::size_t even = 0, odd = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\0') ++(i % 2 ? odd : even);
+    if (even + odd == 0) return {};
+    return {odd >= even ? Encoding::Utf16Le : Encoding::Utf16Be, 0};
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -200,16 +215,20 @@ char32_t NextUtf8(std::string_view text, std::size_t& pos) {
     return c;
 }
 
-// A Unicode file's text as UTF-8, without the byte order mark.  UTF-16LE is
+// The UTF-16 code unit at byte `i` of a file of `encoding`.
+char32_t Utf16Unit(std::string_view bytes, std::size_t i, Encoding encoding) {
+    const auto byte = [&](std::size_t at) -> char32_t { return static_cast<unsigned char>(bytes[at]); };
+    return encoding == Encoding::Utf16Be ? (byte(i) << 8) | byte(i + 1) : byte(i) | (byte(i + 1) << 8);
+}
+
+// A Unicode file's text as UTF-8, without the byte order mark.  UTF-16 is
 // converted (a lone surrogate becomes U+FFFD, an odd last byte is dropped).
-std::string UnicodeText(std::string_view bytes, Encoding encoding) {
-    if (encoding == Encoding::Utf8) return std::string(bytes.substr(kUtf8Mark.size()));
+std::string UnicodeText(std::string_view bytes, FileEncoding file) {
+    if (file.encoding == Encoding::Utf8) return std::string(bytes.substr(file.mark));
     std::string out;
     out.reserve(bytes.size());
-    const auto unit = [&](std::size_t i) -> char32_t {
-        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    };
-    for (std::size_t i = kUtf16LeMark.size(); i + 1 < bytes.size(); i += 2) {
+    const auto unit = [&](std::size_t i) { return Utf16Unit(bytes, i, file.encoding); };
+    for (std::size_t i = file.mark; i + 1 < bytes.size(); i += 2) {
         char32_t c = unit(i);
         if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
             unit(i + 2) < 0xE000) {
@@ -223,13 +242,16 @@ std::string UnicodeText(std::string_view bytes, Encoding encoding) {
     return out;
 }
 
-// UTF-8 text back to the bytes of a file of `encoding`, its mark first.
-std::string FileBytes(std::string_view text, Encoding encoding) {
-    if (encoding == Encoding::Utf8) return std::string(kUtf8Mark) + std::string(text);
-    std::string out(kUtf16LeMark);
+// UTF-8 text back to the bytes of a file of `file`'s encoding, with its
+// byte order mark when it had one.
+std::string FileBytes(std::string_view text, FileEncoding file) {
+    if (file.encoding == Encoding::Utf8) return std::string(kUtf8Mark) + std::string(text);
+    const bool big = file.encoding == Encoding::Utf16Be;
+    std::string out(file.mark == 0 ? "" : big ? kUtf16BeMark : kUtf16LeMark);
     const auto put = [&](char32_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
+        const char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+        out += big ? high : low;
+        out += big ? low : high;
     };
     for (std::size_t pos = 0; pos < text.size();) {
         const char32_t c = NextUtf8(text, pos);
@@ -377,20 +399,40 @@ namespace tw::platform::ini {
 
 std::string GetStringOfFile(std::string_view bytes, std::string_view section,
                             std::string_view key, std::string_view def, std::size_t bufferSize) {
-    const Encoding encoding = EncodingOf(bytes);
-    if (encoding == Encoding::Ansi) return GetString(bytes, section, key, def, bufferSize);
+    const FileEncoding encoding = EncodingOf(bytes);
+    if (encoding.encoding == Encoding::Ansi) return GetString(bytes, section, key, def, bufferSize);
     const auto value = FindValue(UnicodeText(bytes, encoding), AnsiToUtf8(section), AnsiToUtf8(key));
     if (!value) return GetString({}, section, key, def, bufferSize);
     return std::string(CutTo(Utf8ToAnsi(*value), bufferSize));
 }
 
 std::string SetValuesOfFile(std::string_view bytes, const std::vector<ProfileEntry>& entries) {
-    const Encoding encoding = EncodingOf(bytes);
-    if (encoding == Encoding::Ansi) return SetValues(bytes, entries);
+    const FileEncoding encoding = EncodingOf(bytes);
+    if (encoding.encoding == Encoding::Ansi) return SetValues(bytes, entries);
     std::string text = UnicodeText(bytes, encoding);
     for (const ProfileEntry& e : entries)
         text = SetValue(text, AnsiToUtf8(e.section), AnsiToUtf8(e.key), AnsiToUtf8(e.value));
     return FileBytes(text, encoding);
+}
+
+bool EndsWithLineEnd(std::string_view bytes) {
+    const FileEncoding file = EncodingOf(bytes);
+    const bool wide = file.encoding == Encoding::Utf16Le || file.encoding == Encoding::Utf16Be;
+    if (wide && (bytes.size() - file.mark) % 2 != 0) return false;  // a character cut in two
+    const std::size_t unit = wide ? 2 : 1;
+    if (bytes.size() < file.mark + unit) return false;
+    const auto at = [&](std::size_t i) {
+        return wide ? Utf16Unit(bytes, i, file.encoding)
+                    : static_cast<char32_t>(static_cast<unsigned char>(bytes[i]));
+    };
+    const char32_t last = at(bytes.size() - unit);
+    if (last == '\n') return true;
+    if (last != '\r') return false;
+    // A CR is the whole line end only in a file of CR line ends: elsewhere
+    // the LF of its CR LF may be still to come.
+    for (std::size_t i = file.mark; i + unit <= bytes.size(); i += unit)
+        if (at(i) == '\n') return false;
+    return true;
 }
 
 }  // namespace tw::platform::ini
@@ -398,8 +440,8 @@ std::string SetValuesOfFile(std::string_view bytes, const std::vector<ProfileEnt
 namespace tw::platform::ini {
 
 ParsedFile::ParsedFile(std::string_view bytes) {
-    const Encoding encoding = EncodingOf(bytes);
-    m_unicode = encoding != Encoding::Ansi;
+    const FileEncoding encoding = EncodingOf(bytes);
+    m_unicode = encoding.encoding != Encoding::Ansi;
     m_text = m_unicode ? UnicodeText(bytes, encoding) : std::string(bytes);
     const std::string_view text = m_text;
     Keys* keys = nullptr;  // the section being read; none before the first

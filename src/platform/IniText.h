@@ -18,14 +18,18 @@
 //   A UTF-8 byte order mark at the start of the file is skipped.
 //
 // Those functions work on the text as it stands.  A profile file itself is
-// read as the Windows profile functions read it: a file that starts with the
-// UTF-16LE byte order mark (FF FE) holds UTF-16LE text, one that starts with
-// the UTF-8 one (EF BB BF) UTF-8 text, any other the ANSI code page (1252).
-// The *OfFile functions below take the file's bytes: names, values and
-// defaults are ANSI text as the "A" profile functions hand them over; a
-// character the code page lacks reads as "?", and a write keeps the file's
-// encoding, its byte order mark and every character it does not change.  (A
-// UTF-16 byte order mark of the other byte order, FE FF, is not recognised.)
+// read as the Windows profile functions read it: a file that starts with a
+// UTF-16 byte order mark (FF FE little-endian, FE FF big-endian) holds UTF-16
+// text, one that starts with the UTF-8 mark (EF BB BF) UTF-8 text; a file
+// without a mark that holds a NUL byte (which no text of the code page does)
+// is UTF-16 without a mark, big-endian when more of its NULs stand at even
+// offsets (the high byte first), else little-endian; any other file is in
+// the ANSI code page (1252).  The *OfFile functions below take the file's
+// bytes: names, values and defaults are ANSI text as the "A" profile
+// functions hand them over; a character the code page lacks reads as "?",
+// and a write keeps the file's encoding, its byte order mark (or its lack of
+// one) and every character it does not change, so that a UTF-16 file never
+// gets a line of ANSI text.
 
 #include <cstddef>
 #include <optional>
@@ -90,6 +94,13 @@ std::string GetStringOfFile(std::string_view bytes, std::string_view section,
 
 // SetValues on a profile file's bytes, written back in the file's encoding.
 std::string SetValuesOfFile(std::string_view bytes, const std::vector<ProfileEntry>& entries);
+
+// Whether a profile file's bytes end with a line end, in the file's encoding:
+// LF, or CR in a file whose line ends are all CR (elsewhere the LF of a CR LF
+// may be still to come).  A profile file another program is writing in
+// pieces almost never ends so between two of its writes; a UTF-16 file cut
+// inside a character never does.
+bool EndsWithLineEnd(std::string_view bytes);
 
 // A profile file's bytes parsed once, for many reads of text that stays as
 // it is: the lines are split and each section's keys found when it is made,

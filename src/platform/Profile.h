@@ -70,6 +70,11 @@ std::unique_ptr<IProfileFiles> MakeProfileFiles(const PathMapper& mapper);
 // all the while (it stayed empty, or kept changing).
 int ProfileBusyError();
 
+// The code of a write whose temporary file another program removed before
+// it was moved into place (its text is this system's own, not the
+// operating system's: see SystemErrorText of the common layer).
+int ProfileTempGoneError();
+
 // The system's text for an error code, in UTF-8 ("Error Code N" when it has
 // none).
 std::string SystemErrorText(int code);

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -316,6 +318,17 @@ TEST_F(DemoDrive, APositionGivenIsWrittenAndTheDemoNeverTouchesTheUsersAirMail) 
         .replace("Current Longitude=025\xb0" "40.20'W", "Current Longitude=150\xb0" "00.00'E")
         .replace("Current Time=2024/05/14 18:32:00", "Current Time=2026/06/07 09:30:15");
     EXPECT_EQ(FilesBelow(airmail).at("/Airmail.ini"), written);
+
+    // An empty Airmail.ini (that nothing writes: emptied an hour ago) takes
+    // the position as any other.
+    const std::filesystem::path ini = (airmail + QStringLiteral("/Airmail.ini")).toStdString();
+    std::filesystem::resize_file(ini, 0);
+    std::filesystem::last_write_time(ini, std::filesystem::last_write_time(ini) - std::chrono::hours(1));
+    const ProcessRun run = RunTidewell(typed + at);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(FilesBelow(airmail).at("/Airmail.ini"),
+              "[Position Report]\r\nCurrent Latitude=10\xb0" "00.50'S\r\n"
+              "Current Longitude=150\xb0" "00.00'E\r\nCurrent Time=2026/06/07 09:30:15\r\n");
 }
 
 // The vessel is at 37.7N 25.7W.  QA1PMB (FN42, 2079 nmi) and QA6WDX (DM04,

@@ -89,6 +89,30 @@ unsigned OpenFile::Links() const {
                : 1u;
 }
 
+namespace {
+
+unsigned long long Ticks(const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+}  // namespace
+
+long long OpenFile::AgeMs() const {
+    FILETIME written {}, now {};
+    if (!::GetFileTime(Handle(m_handle), nullptr, nullptr, &written)) return -1;
+    ::GetSystemTimeAsFileTime(&now);
+    // 100 ns ticks.
+    return Ticks(now) >= Ticks(written) ? static_cast<long long>((Ticks(now) - Ticks(written)) / 10000) : -1;
+}
+
+bool OpenFile::SameFile(const OpenFile& other) const {
+    BY_HANDLE_FILE_INFORMATION a {}, b {};
+    return IsOpen() && other.IsOpen() && ::GetFileInformationByHandle(Handle(m_handle), &a) &&
+           ::GetFileInformationByHandle(Handle(other.m_handle), &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 int Open(const std::string& path, OpenFile& file) {
     file = OpenFile();
     HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ,
@@ -224,10 +248,6 @@ bool HeldOpen(DWORD err) {
            err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
 }
 
-bool AllDigits(std::string_view text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
 bool ProcessRuns(unsigned long pid) {
     HANDLE h = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
     if (!h) return ::GetLastError() == ERROR_ACCESS_DENIED;
@@ -243,9 +263,8 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile&, T
     static unsigned counter = 0;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-        const std::string name = parts.prefix + "~" + parts.base + "." +
-                                 std::to_string(::GetCurrentProcessId()) + "." +
-                                 std::to_string(counter++) + ".tmp";
+        const std::string name =
+            parts.prefix + TempName("~", parts.base, ::GetCurrentProcessId(), counter++);
         h = ::CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
@@ -274,8 +293,8 @@ int WriteTemp(const std::string& path, std::string_view text, const OpenFile&, T
 // sharing (as AirMail holds its files), is rewritten in place, as the
 // Windows profile functions write.
 int Move(TempFile& temp, const std::string& path, OpenFile& original, OpenFile& guard,
-         std::string_view text, bool mayRewrite, bool& moved) {
-    moved = false;
+         std::string_view text, bool mayRewrite, Moved& moved) {
+    moved = Moved();
     const std::wstring wide = Wide(path);
     // A file held open long enough is rewritten in place at once, through
     // the guard, rather than tried again with a replace the holder refuses.
@@ -283,12 +302,22 @@ int Move(TempFile& temp, const std::string& path, OpenFile& original, OpenFile& 
         return RewritePath(temp, path, guard, text);
     // A move over the file needs every handle of ours to it that does not
     // share deleting closed; the guard is let go at the last moment.
+    const auto failed = [&](DWORD err) {
+        if ((err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) &&
+            ::GetFileAttributesW(Wide(temp.path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+            temp.path.clear();
+            return ProfileTempGoneError();
+        }
+        // A new file that another program made meanwhile is not replaced.
+        if (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS) return kChanged;
+        return HeldOpen(err) ? kHeldOpen : static_cast<int>(err);
+    };
     if (!original.IsOpen()) {
         guard = OpenFile();
         if (!::MoveFileExW(Wide(temp.path).c_str(), wide.c_str(), MOVEFILE_WRITE_THROUGH))
-            return static_cast<int>(::GetLastError());
+            return failed(::GetLastError());
         temp.path.clear();
-        moved = true;
+        moved.moved = true;
         return 0;
     }
     const std::vector<char> accessList = AccessList(wide);
@@ -300,12 +329,10 @@ int Move(TempFile& temp, const std::string& path, OpenFile& original, OpenFile& 
     original = OpenFile();
     guard = OpenFile();
     if (!::MoveFileExW(tempWide.c_str(), wide.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD err = ::GetLastError();
-        return HeldOpen(err) ? kHeldOpen : static_cast<int>(err);
-    }
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return failed(::GetLastError());
     temp.path.clear();
-    moved = true;
+    moved.moved = true;
     if (!accessList.empty() && AccessList(wide) != accessList)
         ::SetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION,
                            const_cast<char*>(accessList.data()));  // best effort
@@ -314,33 +341,27 @@ int Move(TempFile& temp, const std::string& path, OpenFile& original, OpenFile& 
 
 void RemoveStaleTemps(const std::string& path) {
     const PathParts parts = Split(path);
-    const std::string lead = "~" + parts.base + ".";
     WIN32_FIND_DATAW found {};
-    HANDLE find = ::FindFirstFileW(Wide(parts.prefix + lead + "*.tmp").c_str(), &found);
+    HANDLE find = ::FindFirstFileW(Wide(parts.prefix + "~" + parts.base + ".*.tmp").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return;
-    FILETIME nowTime {};
-    ::GetSystemTimeAsFileTime(&nowTime);
-    const auto ticks = [](const FILETIME& t) {
-        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
+    const std::string self = HostName();
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::string name = Utf8(found.cFileName);
-        if (name.size() <= lead.size() + 4 || _strnicmp(name.c_str(), lead.c_str(), lead.size()) != 0)
+        std::string host;
+        unsigned long pid = 0;
+        if (!ParseTempName(name, "~", parts.base, true, host, pid) || _stricmp(host.c_str(), self.c_str()) != 0)
             continue;
-        const std::string_view middle =
-            std::string_view(name).substr(lead.size(), name.size() - lead.size() - 4);
-        const std::size_t dot = middle.find('.');
-        if (dot == std::string_view::npos || dot > 9 || !AllDigits(middle.substr(0, dot)) ||
-            !AllDigits(middle.substr(dot + 1)))
-            continue;
-        const unsigned long pid = std::stoul(std::string(middle.substr(0, dot)));
-        const bool old = ticks(nowTime) > ticks(found.ftLastWriteTime) &&
-                         ticks(nowTime) - ticks(found.ftLastWriteTime) >
-                             static_cast<unsigned long long>(kStaleTempSeconds) * 10000000ull;
-        if (old || !ProcessRuns(pid)) ::DeleteFileW(Wide(parts.prefix + name).c_str());
+        if (!ProcessRuns(pid)) ::DeleteFileW(Wide(parts.prefix + name).c_str());
     } while (::FindNextFileW(find, &found));
     ::FindClose(find);
+}
+
+std::string RawHostName() {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    return ::GetComputerNameExW(ComputerNameDnsHostname, name, &size) ? Utf8(std::wstring(name, size))
+                                                                      : std::string();
 }
 
 int BusyError() { return ERROR_SHARING_VIOLATION; }
