@@ -126,11 +126,12 @@ int main(int argc, char** argv) {
     platform::PathMapper paths;
     paths.SetDrive('c', drive.path().toStdString());
     auto processes = platform::MakeProcessRunner();
+    auto locks = platform::MakeFileLocks();
     platform::ManualClock clock(platform::UtcFromFields({2026, 6, 15, 20, 10, 0}));
     Settings settings;
     QTextStream err(stderr);
     ConsoleUserInterface ui(err);
-    Propagation propagation(settings, ui, paths, *processes, clock);
+    Propagation propagation(settings, ui, paths, *processes, *locks, clock);
     std::vector<PropagationResult> results;
     PropagationPath path;
     const QDateTime now(QDate(2026, 6, 15), QTime(20, 10), Qt::UTC);
