@@ -145,7 +145,8 @@ QString PropagationAnswerMismatch(const QByteArray& output, const QByteArray& de
     // of the run, or of the next batch of the same circuit.
     std::size_t r = 0;
     std::vector<std::vector<bool>> seen;
-    for (const PropagationRun& run : runs) seen.emplace_back(static_cast<std::size_t>(std::max(run.HourCount, 0)));
+    for (const PropagationRun& run : runs)
+        seen.emplace_back(static_cast<std::size_t>(std::max(run.HourCount, 0)));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines[i].contains("AZIMUTHS") && i + 1 < lines.size()) {
             const std::optional<PrintedCircuit> circuit = CircuitOf(lines[++i]);
@@ -177,7 +178,8 @@ QString PropagationAnswerMismatch(const QByteArray& output, const QByteArray& de
             return QStringLiteral("it lists the frequencies %1 MHz at hour %2")
                 .arg(listed.join(QLatin1Char(' ')), hour);
         }
-        case Fit::OtherHour: return QStringLiteral("it gives hour %1, which the deck does not ask for").arg(hour);
+        case Fit::OtherHour:
+            return QStringLiteral("it gives hour %1, which the deck does not ask for").arg(hour);
         case Fit::HourTwice: return QStringLiteral("it gives hour %1 twice").arg(hour);
         }
     }

@@ -397,6 +397,7 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         settings = Settings();
         settings.m_sProfileFile = QStringLiteral("C:\\Tidewell\\Tidewell.Ini");
         if (f.set) f.set(settings);
+        propagation.PropagationPreparedClear();  // each case an update of its own
         QDir(m_drive.path() + QStringLiteral("/itshfbc")).removeRecursively();
         SetUp();
         ui.ClearRecords();
@@ -617,18 +618,13 @@ public:
 TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
     Program(QStringLiteral("voacapw.exe"));
     const QString stuck = QStringLiteral("PropagationIcepacVoacap, Shell do not finish.");
-    const QString busy = QStringLiteral("PropagationIcepacVoacap, Open Another Tidewell is using the "
-                                        "run folder \"c:\\itshfbc\\RUN\" and did not finish within 5 seconds.");
-    const struct {
-        const char* name;
-        int endAt;      // the second the program ends (0: never)
-        int abandonAt;  // the second the update is given up (0: never)
-        int lockUntil;  // the second another Tidewell lets the run folder go (0: never held, -1: never)
-        bool ok;
-        int starts, kills, seconds;
-        QString message;
-        const char* calls;  // "g" a prediction, "p" a combined run of three stations, "|" the end of an update
-    } cases[] = {
+    const QString busy = QStringLiteral("PropagationIcepacVoacap, Open Another Tidewell is using the run "
+                                        "folder \"c:\\itshfbc\\RUN\" and did not finish within 5 seconds.");
+    // The second the program ends (0: never), the second the update is given
+    // up, the second another Tidewell lets the run folder go (0: not held, -1:
+    // never); the calls made ("g" a prediction, "p" a combined run of three
+    // stations, "|" the end of an update).
+    const std::tuple<const char*, int, int, int, bool, int, int, int, QString, const char*> cases[] = {
         {"ends in its second second", 2, 0, 0, true, 1, 0, 2, {}, "g"},
         {"still running at the limit", 0, 0, 0, false, 2, 2, 10, stuck, "g"},
         {"given up", 0, 1, 0, false, 1, 1, 1, {}, "g"},
@@ -637,43 +633,39 @@ TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
         {"a combined run still running", 0, 0, 0, false, 3, 3, 10, stuck, "pg"},
         {"another Tidewell's run first", 5, 0, 3, true, 1, 0, 5, {}, "g"},
         {"another Tidewell's run all along", 0, 0, -1, false, 0, 0, 10, busy, "g"},
-        {"given up while waiting its turn", 0, 1, -1, false, 0, 0, 1, {}, "g"},
-    };
+        {"given up while waiting its turn", 0, 1, -1, false, 0, 0, 1, {}, "g"}};
     std::vector<PropagationRequest> requests;
     for (const PropagationRun& run : test::ThreeCircuitRuns(6, 20, 2, 150.0f))
         requests.push_back({run.Positions, run.Frequencies});
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, endAt, abandonAt, lockUntil, ok, starts, kills, seconds, told, calls] : cases) {
+        SCOPED_TRACE(name);
         HeldRunner held;
         test::ScriptedUserInterface events;
         std::unique_ptr<platform::IHeldLock> other;
         int error = 0;
-        if (c.lockUntil != 0) {
-            ASSERT_EQ(locks->TryLock(Run(QStringLiteral("tidewell.lock")).toStdString(), other, error),
-                      platform::LockTry::Taken);
-        }
+        if (lockUntil != 0) locks->TryLock(Run(QStringLiteral("tidewell.lock")).toStdString(), other, error);
         int second = 0;
         platform::ManualClock waited(0);
-        ManualClockWaiter waiter(waited, events, [&] {
-            if (++second == c.lockUntil) other.reset();
-            if (second != c.endAt) return;
+        ManualClockWaiter waiter(waited, events, [&, endAt = endAt, lockUntil = lockUntil] {
+            if (++second == lockUntil) other.reset();
+            if (second != endAt) return;
             QProcess::execute(QStringLiteral("/bin/sh"),
                               {QStringLiteral("-c"), "cd '" + Run(QString()) + "' && " + QString::fromUtf8(kCopy)});
             held.ended = true;
         });
         Propagation driver {settings, ui, paths, held, *locks, clock, QStringLiteral("Tidewell"), 5.0};
         driver.UseWaiter(&waiter);
-        driver.Abandoned = [&] { return c.abandonAt > 0 && second >= c.abandonAt; };
+        driver.Abandoned = [&, abandonAt = abandonAt] { return abandonAt > 0 && second >= abandonAt; };
         ui.ClearRecords();
-        for (const char call : std::string(c.calls)) {
+        for (const char call : std::string(calls)) {
             if (call == '|') driver.PropagationPreparedClear();
             else if (call == 'p') EXPECT_EQ(driver.PropagationPrepare(ModelVoacap, kJune15At20, 150.0f, requests), 0);
             else EXPECT_EQ(driver.PropagationGet(ModelVoacap, kJune15At20, test::kGuamPositions, Frequencies(3),
-                                                 150.0f, results, path), c.ok);
+                                                 150.0f, results, path), ok);
         }
-        EXPECT_EQ(std::tuple(held.starts, held.kills, second), std::tuple(c.starts, c.kills, c.seconds));
-        EXPECT_GE(events.processEventsCalls, 10 * c.seconds);
-        EXPECT_EQ(ui.LastMessage(), c.message);
+        EXPECT_EQ(std::tuple(held.starts, held.kills, second), std::tuple(starts, kills, seconds));
+        EXPECT_GE(events.processEventsCalls, 10 * seconds);
+        EXPECT_EQ(ui.LastMessage(), told);
     }
 }
 
