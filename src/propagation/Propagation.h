@@ -65,7 +65,7 @@ class Propagation {
 public:
     static constexpr double kWaitSeconds = 5.0;
     // A program that has been killed at the limit twice in an update (the
-    // two tries of a batch, or of a combined run) is given this share of the
+    // two tries of a batch), or once in a combined run, is given this share of the
     // limit for the rest of the update: every batch is still tried twice and
     // tells its failure, but a hanging program no longer costs the full
     // limit per try.  An update is the time between two of the calls that
