@@ -85,8 +85,10 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
                                           QString::fromLatin1(frmMain::kCaption));
     m_position = std::make_unique<Position>(*m_airmail, *m_clock);
     m_processes = platform::MakeProcessRunner();
+    m_locks = platform::MakeFileLocks();
     m_propagation = std::make_unique<Propagation>(m_main->settings, ui, m_paths, *m_processes,
-                                                  *m_clock, QString::fromLatin1(frmMain::kCaption));
+                                                  *m_locks, *m_clock,
+                                                  QString::fromLatin1(frmMain::kCaption));
     // The programs run in real time, so their waits do too, whatever waits
     // the window control is given: the window's events go on meanwhile, and
     // closing the window during an update ends the running program.

@@ -14,6 +14,7 @@
 #include "common/UserInterface.h"
 #include "app/frmMain.h"
 #include "platform/Clock.h"
+#include "platform/FileLock.h"
 #include "platform/PathMapper.h"
 #include "platform/Desktop.h"
 #include "platform/Process.h"
@@ -104,6 +105,7 @@ private:
     std::unique_ptr<AirMail> m_airmail;
     std::unique_ptr<Position> m_position;
     std::unique_ptr<platform::IProcessRunner> m_processes;
+    std::unique_ptr<platform::IFileLocks> m_locks;
     std::unique_ptr<IWaiter> m_processWaiter;
     std::unique_ptr<Propagation> m_propagation;
     std::unique_ptr<BestList> m_bestList;

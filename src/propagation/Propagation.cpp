@@ -5,8 +5,10 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <system_error>
+#include <thread>
 
 #include "common/FileRead.h"
 #include "common/ProfileAccess.h"
@@ -14,7 +16,9 @@
 #include "common/Waiter.h"
 #include "platform/Clock.h"
 #include "platform/PathMapper.h"
+#include "propagation/PropagationAnswer.h"
 #include "propagation/PropagationDecks.h"
+#include "settings/SettingsProfile.h"
 
 namespace tw {
 
@@ -25,6 +29,8 @@ const QString kProgramFolder = QStringLiteral("c:\\itshfbc\\bin_win\\");
 const QString kRunFolder = QStringLiteral("c:\\itshfbc\\RUN");
 const QString kDeckFile = QStringLiteral("sound.dat");
 const QString kOutputFile = QStringLiteral("sound.out");
+// Held by the Tidewell that uses the run folder.
+const QString kLockFile = QStringLiteral("tidewell.lock");
 // The Linux VOACAP engine, run directly in place of voacapw.exe off Windows.
 const QString kLinuxVoacap = QStringLiteral("c:\\itshfbc\\bin_linux\\voacapl");
 
@@ -96,11 +102,13 @@ struct Propagation::ModelRun {
 
 Propagation::Propagation(const Settings& settings, IUserInterface& ui,
                          const platform::PathMapper& paths, platform::IProcessRunner& processes,
-                         const platform::IClock& clock, QString mainCaption, double waitSeconds)
+                         platform::IFileLocks& locks, const platform::IClock& clock,
+                         QString mainCaption, double waitSeconds)
     : m_settings(settings),
       m_ui(ui),
       m_paths(paths),
       m_processes(processes),
+      m_locks(locks),
       m_clock(clock),
       m_mainCaption(std::move(mainCaption)),
       m_waitSeconds(waitSeconds) {}
@@ -268,10 +276,17 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
     QByteArray deck;
     QString error;
     if (!model.deck(run, year, engine->Antennas(), deck, error)) {
-        return fail(name + QStringLiteral(", ") + model.inputPrefix + error);
+        return fail(name + QStringLiteral(", ") + model.inputPrefix + error +
+                    SettingOfDeckError(error));
     }
     QByteArray output;
     if (!RunDeck(model, *engine, deck, m_waitSeconds, output, error)) return fail(error);
+    if (const QString other = PropagationAnswerMismatch(output, deck, {run}); !other.isEmpty()) {
+        return fail(name + QStringLiteral(", Output \"%1\" is not the answer to the deck written: "
+                                          "%2. Another program may be running a propagation "
+                                          "program in the run folder \"%3\".")
+                               .arg(kOutputFile, other, kRunFolder));
+    }
     if (!model.read(output, run, table, path, error)) {
         // An output without its tables: what the program said, if anything, is the cause.
         const QString cause = run.ShowErrors ? EngineCause() : QString();
@@ -280,6 +295,29 @@ bool Propagation::Execute(const ModelRun& model, const PropagationRun& run, Prop
                                      : QStringLiteral(" (%1: %2)").arg(engine->name, cause)));
     }
     return true;
+}
+
+// A deck's number that does not fit its field and comes from a key of
+// Tidewell.Ini: where to mend it (". Please check the Takeoff Angle key of
+// [Propagation Data] in C:\...\Tidewell.Ini.").  The sunspot number is the
+// profile's only while AirMail's is not used.
+QString Propagation::SettingOfDeckError(const QString& error) const {
+    const struct {
+        const char* what;  // as the deck's errors name the number
+        float Settings::*member;
+    } settings[] = {{"sunspot number", &Settings::m_fPropagationSunSpotNumber},
+                    {"takeoff angle", &Settings::m_fPropagationTakeoffAngle},
+                    {"noise level", &Settings::m_fPropagationNoiseLevel}};
+    for (const auto& s : settings) {
+        if (!error.startsWith(QLatin1String(s.what) + QLatin1Char(' '))) continue;
+        QString section, key;
+        if ((s.member == &Settings::m_fPropagationSunSpotNumber && m_settings.m_bPropagationSunSpotNumber) ||
+            !ProfileKeyOf(s.member, section, key))
+            return QString();
+        return QStringLiteral(". Please check the %1 key of [%2] in %3.")
+            .arg(key, section, m_settings.m_sProfileFile);
+    }
+    return QString();
 }
 
 std::optional<Propagation::Engine> Propagation::PropagationEngine(int model) const {
@@ -332,13 +370,62 @@ QString Propagation::EngineCause() const {
     return first.left(300);
 }
 
+// Waits its turn for the run folder (another Tidewell's run in it) on the
+// waiter, as a program's run is waited for: at most `waitSeconds`, or the
+// shortened limit once two waits in the update did not end in time.
+bool Propagation::TakeRunFolder(const QString& procedure, double waitSeconds,
+                                std::unique_ptr<platform::IHeldLock>& held, QString& error) {
+    const QString lockFile = kRunFolder + QLatin1Char('\\') + kLockFile;
+    const std::string native = NativePath(lockFile);
+    int code = 0;
+    const auto tryLock = [&] { return m_locks.TryLock(native, held, code); };
+    platform::LockTry result = tryLock();
+    const double limit = m_limitHits.value(lockFile) >= 2
+                             ? std::min(waitSeconds, m_waitSeconds * kHungWaitShare)
+                             : waitSeconds;
+    if (result == platform::LockTry::Busy) {
+        const auto taken = [&] {
+            if (IsAbandoned()) return true;
+            result = tryLock();
+            return result != platform::LockTry::Busy;
+        };
+        if (m_waiter) {
+            m_waiter->WaitUntil(taken, limit);
+        } else {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(limit);
+            while (!taken() && std::chrono::steady_clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    switch (result) {
+    case platform::LockTry::Taken: m_limitHits.remove(lockFile); return true;
+    case platform::LockTry::Failed:
+        error = procedure + QStringLiteral(", Open ") + SystemErrorText(code);
+        return false;
+    case platform::LockTry::Busy: break;
+    }
+    if (IsAbandoned()) {
+        error.clear();  // given up on purpose: nothing to tell
+        return false;
+    }
+    ++m_limitHits[lockFile];
+    error = procedure + QStringLiteral(", Open Another Tidewell is using the run folder \"%1\" and "
+                                       "did not finish within %2 seconds.")
+                            .arg(kRunFolder, QString::number(limit));
+    return false;
+}
+
 bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QByteArray& deck,
-                          double waitSeconds, QByteArray& output, QString& error) {
+                          double waitSeconds, QByteArray& output, QString& error, int hitsOfAKill) {
     auto fail = [&](const QString& text) {
         error = text;
         return false;
     };
     const QString& name = model.procedure;
+
+    // The run folder is this run's from the deck's write to the output's read.
+    std::unique_ptr<platform::IHeldLock> held;
+    if (!TakeRunFolder(name, waitSeconds, held, error)) return false;
 
     // The deck: written beside its place and renamed over it, so that the
     // file in the run folder is replaced, never written through (a link
@@ -395,7 +482,7 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
     const platform::ProcessEnd end =
         ProcessWait(start.pid, hung ? std::min(waitSeconds, m_waitSeconds * kHungWaitShare) : waitSeconds);
     if (end == platform::ProcessEnd::Killed) {
-        if (!IsAbandoned()) ++m_limitHits[engine.program];
+        if (!IsAbandoned()) m_limitHits[engine.program] += hitsOfAKill;
     } else {
         m_limitHits.remove(engine.program);
     }
@@ -405,7 +492,7 @@ bool Propagation::RunDeck(const ModelRun& model, const Engine& engine, const QBy
     case platform::ProcessEnd::Failed: {
         // An exit code other than 0, or a crash: the program ran and gave up.
         const QString cause = EngineCause();
-        return fail(name + QStringLiteral(", Shell ") + engine.name +
+        return fail(name + QStringLiteral(", Shell do not finish. ") + engine.name +
                     QStringLiteral(" ended with an error") +
                     (cause.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + cause));
     }
@@ -485,14 +572,18 @@ int Propagation::Prepare(const PropagationRun& common,
     const int year = platform::FieldsFromUtc(m_clock.NowUtc()).year;
     if (!IcepacVoacapCircuitsDeck(runs, year, deck, error, engine->Antennas())) return 0;
 
-    // Two tries, both silent; the limit is that of the separate runs together.
-    // A run that gives any circuit is not tried again: the circuits it lacks
+    // Two tries, both silent, but for a run killed at the limit: that program
+    // hangs, and the separate runs that follow have the shortened limit.  A
+    // run that gives any circuit is not tried again: the circuits it lacks
     // run alone.
-    const double waitSeconds = m_waitSeconds * static_cast<double>(runs.size());
     for (int attempt = 0; attempt < 2 && m_prepared.empty(); ++attempt) {
         if (IsAbandoned()) return 0;
         QByteArray output;
-        if (!RunDeck(model, *engine, deck, waitSeconds, output, error)) continue;
+        if (!RunDeck(model, *engine, deck, m_waitSeconds * kCombinedWaitShare, output, error, 2)) {
+            if (m_limitHits.value(engine->program) >= 2) break;
+            continue;
+        }
+        if (!PropagationAnswerMismatch(output, deck, runs).isEmpty()) continue;
         std::vector<PropagationHours> tables;
         std::vector<PropagationPath> paths;
         const std::vector<QString> errors = IcepacVoacapReadCircuits(output, runs, tables, paths);

@@ -5,7 +5,10 @@
 // list is cut into batches of at most 10 frequencies; each batch is one run
 // of the model's program on a deck written to "c:\itshfbc\RUN\sound.dat",
 // read back from "c:\itshfbc\RUN\sound.out", and retried once when it fails
-// (messages only on the retry).
+// (messages only on the retry).  One Tidewell at a time uses the run folder:
+// each run holds the lock file "c:\itshfbc\RUN\tidewell.lock" from the
+// deck's write to the output's read, and an output is taken only when it
+// answers the deck just written (PropagationAnswerMismatch).
 
 #include <QDateTime>
 #include <QHash>
@@ -19,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileLock.h"
 #include "platform/Process.h"
 #include "propagation/PropagationDecks.h"
 #include "propagation/PropagationTypes.h"
@@ -61,7 +65,7 @@ class Propagation {
 public:
     static constexpr double kWaitSeconds = 5.0;
     // A program that has been killed at the limit twice in an update (the
-    // two tries of a batch, or of a combined run) is given this share of the
+    // two tries of a batch), or once in a combined run, is given this share of the
     // limit for the rest of the update: every batch is still tried twice and
     // tells its failure, but a hanging program no longer costs the full
     // limit per try.  An update is the time between two of the calls that
@@ -69,12 +73,21 @@ public:
     // PropagationPreparedClear); a run that ends within its limit gives the
     // program the full limit again.
     static constexpr double kHungWaitShare = 0.2;
+    // A combined run's limit, in limits of one run, whatever the number of
+    // its circuits (docs/PROPAGATION.md has the engine's times for many
+    // stations).  A combined run killed at it is not tried again, and the
+    // program counts as hanging for the rest of the update, so that a
+    // hanging program costs the update this limit and two shortened tries
+    // (two limits in all) before the first station's message.
+    static constexpr double kCombinedWaitShare = 1.6;
 
     // `waitSeconds` is the limit for one run of a program (5 seconds; tests
-    // make it shorter).  Messages are shown after the window with
+    // make it shorter); a run waits for another Tidewell's run in the run
+    // folder (`locks`) as long.  Messages are shown after the window with
     // `mainCaption` has been brought to the front.
     Propagation(const Settings& settings, IUserInterface& ui, const platform::PathMapper& paths,
-                platform::IProcessRunner& processes, const platform::IClock& clock,
+                platform::IProcessRunner& processes, platform::IFileLocks& locks,
+                const platform::IClock& clock,
                 QString mainCaption = QStringLiteral("Tidewell"),
                 double waitSeconds = kWaitSeconds);
 
@@ -129,7 +142,7 @@ public:
 
     // One run of a model's program (REC533, or ICEPAC/VOACAP) into the
     // tables; true when the deck was written, the program ended in time with
-    // exit code 0 and its output was read.
+    // exit code 0 and its output, an answer to the deck, was read.
     bool PropagationRec533(const PropagationRun& run, PropagationHours& table,
                            PropagationPath& path);
     bool PropagationIcepacVoacap(const PropagationRun& run, PropagationHours& table,
@@ -186,7 +199,10 @@ private:
     int Prepare(const PropagationRun& common, const std::vector<PropagationRequest>& requests);
     bool TakePrepared(const PropagationRun& run, PropagationHours& table, PropagationPath& path);
     bool RunDeck(const ModelRun& model, const Engine& engine, const QByteArray& deck,
-                 double waitSeconds, QByteArray& output, QString& error);
+                 double waitSeconds, QByteArray& output, QString& error, int hitsOfAKill = 1);
+    bool TakeRunFolder(const QString& procedure, double waitSeconds,
+                       std::unique_ptr<platform::IHeldLock>& held, QString& error);
+    QString SettingOfDeckError(const QString& error) const;
     void ProgramMissingMessage(int model);
     QString EngineLogFile();
     QString EngineCause() const;
@@ -201,13 +217,16 @@ private:
     IUserInterface& m_ui;
     const platform::PathMapper& m_paths;
     platform::IProcessRunner& m_processes;
+    platform::IFileLocks& m_locks;
     const platform::IClock& m_clock;
     QString m_mainCaption;
     double m_waitSeconds;
     IWaiter* m_waiter = nullptr;
     std::vector<Prepared> m_prepared;
     // Per program (its Windows path), how often it was killed at the limit
-    // in this update since it last ended in time.
+    // in this update since it last ended in time; under the lock file's
+    // Windows path, how often the wait for another Tidewell's run did not
+    // end in time since a run last took the lock.
     QHash<QString, int> m_limitHits;
     // Where a program's standard output and error go, so that a failed run
     // can say what the program said (made at the first run).

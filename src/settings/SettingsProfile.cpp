@@ -200,6 +200,16 @@ void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeom
     }
 }
 
+bool ProfileKeyOf(float Settings::*member, QString& section, QString& key) {
+    for (const ProfileKey& k : kKeys) {
+        if (k.ptr != MemberPtr(member)) continue;
+        section = QLatin1String(k.section);
+        key = QLatin1String(k.key);
+        return true;
+    }
+    return false;
+}
+
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
                  IUserInterface& ui, const QLocale& locale) {
     // Every key in one replace of the file: a failure leaves the file as it was.

@@ -53,6 +53,10 @@ void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeom
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
                  IUserInterface& ui, const QLocale& locale = QLocale::system());
 
+// Where the profile keeps a member, "Propagation Data" and "Takeoff Angle"
+// for m_fPropagationTakeoffAngle; false for a member it does not keep.
+bool ProfileKeyOf(float Settings::*member, QString& section, QString& key);
+
 // "Problem with initialization file " + profile file + ", " + the system's text
 // of the last failed write.
 void ProfileSaveError(const Settings& settings, const ProfileAccess& profile, IUserInterface& ui);

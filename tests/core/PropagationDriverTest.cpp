@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -37,8 +38,24 @@ using test::ReadSample;
 // 2026-06-15 20:00 UTC, an hour of the guam sample.
 const QDateTime kJune15At20(QDate(2026, 6, 15), QTime(20, 0), Qt::UTC);
 
-// Copies the guam sample's output into place.
-const char* const kCopy = "cp '" TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out' sound.out";
+// A program body that writes a sample's output as the answer to the deck it
+// finds: the deck echoed in place of the sample's deck and, with
+// `frequencies`, the deck's frequencies on every frequency line (the values
+// below them stay the sample's).
+QByteArray Answer(const char* sample, bool frequencies = true) {
+    return QByteArray("awk 'NR == FNR { sub(/\\r$/, \"\"); deck[++n] = $0;"
+                      " if ($1 == \"FREQUENCY\") f = substr($0, 11); next }\n"
+                      "/^ 1234567890/ { print; print \"\"; for (i = 1; i <= n; i++) print \" \" deck[i];"
+                      " echo = 1; next }\n"
+                      "echo && /Coefficients/ { echo = 0 }\n"
+                      "echo { next }\n") +
+           (frequencies ? "/ FREQ$/ { s = f; while (length(s) < 55) s = s \"  0.0\";"
+                          " $0 = substr($0, 1, 11) s \" FREQ\" }\n"
+                        : "") +
+           "{ print }' sound.dat '" TIDEWELL_SAMPLES_DIR "/" + sample + "' > sound.out";
+}
+// The guam sample's output as the answer.
+const QByteArray kCopy = Answer("voacap-guam-2h.out");
 
 class PropagationDriver : public ::testing::Test {
 public:
@@ -123,9 +140,10 @@ public:
     test::ScriptedUserInterface ui;
     platform::PathMapper paths;
     std::unique_ptr<platform::IProcessRunner> runner = platform::MakeProcessRunner();
+    std::unique_ptr<platform::IFileLocks> locks = platform::MakeFileLocks();
     platform::ManualClock clock {platform::UtcFromFields({2031, 3, 1, 12, 0, 0})};
     // A short limit keeps the hanging case quick; the program default is 5 seconds.
-    Propagation propagation {settings, ui, paths, *runner, clock, QStringLiteral("Tidewell"), 0.4};
+    Propagation propagation {settings, ui, paths, *runner, *locks, clock, QStringLiteral("Tidewell"), 0.4};
 
     std::vector<PropagationResult> results;
     PropagationHours hours;
@@ -155,25 +173,27 @@ TEST_F(PropagationDriver, VoacapRunsOnceForEveryBatchOfTenAndNotForAnEmptyListOr
 }
 
 TEST_F(PropagationDriver, ACombinedRunServesEveryStationAndFallsBackToOneRunEach) {
-    // The program: a deck of several circuits gets the three-circuit sample's
-    // output, or fails when `failCombined` is set; one circuit gets guam's.
-    const auto program = [](bool failCombined) {
-        return QByteArray("if [ $(grep -c CIRCUIT sound.dat) -gt 1 ]; then ") +
-               (failCombined ? "exit 1" : "cp '" TIDEWELL_SAMPLES_DIR "/voacap-3circuits-2h.out' sound.out") +
-               "; else " + kCopy + "; fi";
+    // The program: a deck of several circuits gets the three-circuit
+    // sample's output as the answer, or `combined`; one circuit gets guam's.
+    const QByteArray answer = Answer("voacap-3circuits-2h.out", false);
+    const auto program = [](const QByteArray& combined) {
+        return "if [ $(grep -c CIRCUIT sound.dat) -gt 1 ]; then " + combined + "; else " + kCopy + "; fi";
     };
     const struct {
         const char* what;
         int model;
         bool combined;
-        bool failCombined;
+        QByteArray combinedRun;
         int kept;
         int runs;  // after the prepare and the guam station's prediction
     } cases[] = {
-        {"VOACAP: one run for all", ModelVoacap, true, false, 3, 1},
-        {"the combined run fails twice", ModelVoacap, true, true, 0, 3},
-        {"combined runs off", ModelVoacap, false, false, 0, 1},
-        {"ICEPAC runs alone", ModelIcepac, true, false, 0, 1},
+        {"VOACAP: one run for all", ModelVoacap, true, answer, 3, 1},
+        {"the combined run fails twice", ModelVoacap, true, "exit 1", 0, 3},
+        // The sample's output as it is: another deck's (of another year).
+        {"the combined output answers another deck", ModelVoacap, true,
+         "cp '" TIDEWELL_SAMPLES_DIR "/voacap-3circuits-2h.out' sound.out", 0, 3},
+        {"combined runs off", ModelVoacap, false, answer, 0, 1},
+        {"ICEPAC runs alone", ModelIcepac, true, answer, 0, 1},
     };
     std::vector<PropagationRequest> requests;
     for (const PropagationRun& run : test::ThreeCircuitRuns(6, 20, 2, 150.0f))
@@ -182,7 +202,7 @@ TEST_F(PropagationDriver, ACombinedRunServesEveryStationAndFallsBackToOneRunEach
         SCOPED_TRACE(c.what);
         QFile::remove(Run(QStringLiteral("runs")));
         Program(c.model == ModelVoacap ? QStringLiteral("voacapw.exe") : QStringLiteral("icepacw.exe"),
-                program(c.failCombined));
+                program(c.combinedRun));
         settings.m_bPropagationCombinedRuns = c.combined;
         EXPECT_EQ(propagation.PropagationPrepare(c.model, kJune15At20, 150.0f, requests), c.kept);
         ASSERT_TRUE(Get(c.model, test::kGuamFrequencies));
@@ -198,7 +218,7 @@ TEST_F(PropagationDriver, ACombinedRunServesEveryStationAndFallsBackToOneRunEach
         propagation.PropagationPreparedClear();
     }
     // A kept batch serves one call: the next runs the program.
-    Program(QStringLiteral("voacapw.exe"), program(false));
+    Program(QStringLiteral("voacapw.exe"), program(answer));
     QFile::remove(Run(QStringLiteral("runs")));
     settings.m_bPropagationCombinedRuns = true;
     propagation.PropagationPrepare(ModelVoacap, kJune15At20, 150.0f, requests);
@@ -254,7 +274,7 @@ TEST_F(PropagationDriver, ABatchThatFailsTwiceStopsGetButNotGetHours) {
     // One message, from the second batch's retry.
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
-              QStringLiteral("PropagationIcepacVoacap, Shell voacapw.exe ended with an error."));
+              QStringLiteral("PropagationIcepacVoacap, Shell do not finish. voacapw.exe ended with an error."));
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Tidewell"));
     EXPECT_EQ(ui.broughtToFront, std::vector<QString> {QStringLiteral("Tidewell")});
     EXPECT_EQ(Valid(results), "1111111111000000000000000");
@@ -279,8 +299,7 @@ TEST_F(PropagationDriver, ABatchThatFailsTwiceStopsGetButNotGetHours) {
 }
 
 TEST_F(PropagationDriver, HoursOfADayPlaceEachHourByItsOwnLine) {
-    Program(QStringLiteral("voacapw.exe"),
-            "cp '" TIDEWELL_SAMPLES_DIR "/voacap-honolulu-24h.out' sound.out");
+    Program(QStringLiteral("voacapw.exe"), Answer("voacap-honolulu-24h.out"));
     settings.m_fPropagationLayerAdjustEs = 0.0f;  // as in the sample
     // The station at Honolulu, December, hours 0 to 23, five frequencies.
     ASSERT_TRUE(
@@ -322,23 +341,26 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
         float ssn = 150.0f;
         bool executable = true;
         bool noRunFolder = false;
+        void (*set)(Settings&) = nullptr;  // settings of the case
     };
+    const std::string done = "Shell do not finish. ";
+    const std::string check = ". Please check the %1 key of [Propagation Data] in C:\\Tidewell\\Tidewell.Ini.";
+    const auto checkKey = [&](const char* key) { return QString::fromStdString(check).arg(QLatin1String(key)).toStdString(); };
     const Fault faults[] = {
         {"VOACAP missing", ModelVoacap, nullptr, 0, StrEq("Propagation Model VOACAP" + hint)},
         {"REC533 missing", ModelRec533, nullptr, 0, StrEq("Propagation Model REC533" + hint)},
         {"not executable", ModelVoacap, "exit 0", 0, StrEq(voacap + "Shell Permission denied"),
          150.0f, false},
         {"hanging", ModelVoacap, "sleep 30", 2, StrEq(voacap + "Shell do not finish.")},
-        {"exit code 3", ModelVoacap, "exit 3", 2, StrEq(voacap + "Shell voacapw.exe ended with an error.")},
-        {"crash", ModelIcepac, "kill -SEGV $$", 2,
-         StrEq("PropagationIcepacVoacap, Shell icepacw.exe ended with an error.")},
+        {"exit code 3", ModelVoacap, "exit 3", 2, StrEq(voacap + done + "voacapw.exe ended with an error.")},
+        {"crash", ModelIcepac, "kill -SEGV $$", 2, StrEq(voacap + done + "icepacw.exe ended with an error.")},
         {"empty output", ModelVoacap, ": > sound.out", 2,
          StrEq(voacap + "Output Label \"MUF    LUF\" not found")},
         // What the program said names the cause: its error line, not a PAUSE prompt.
         {"error and its words", ModelVoacap,
          "echo 'At line 204 of file decred.for' >&2; echo 'Fortran runtime error: Bad value' >&2;"
          " echo 'Error termination. Backtrace:' >&2; exit 2",
-         2, StrEq(voacap + "Shell voacapw.exe ended with an error: Fortran runtime error: Bad value")},
+         2, StrEq(voacap + done + "voacapw.exe ended with an error: Fortran runtime error: Bad value")},
         {"no output after a PAUSE", ModelVoacap,
          "echo 'PAUSE error in readant' >&2; echo ' Error=    2 OPENing antenna file=a.voa.'", 2,
          StrEq(voacap + "Output voacapw.exe wrote no \"sound.out\": Error= 2 OPENing antenna file=a.voa.")},
@@ -346,11 +368,22 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
          StrEq(voacap + "Output voacapw.exe wrote no \"sound.out\".")},
         {"tables missing, a word", ModelVoacap, "echo ' Run Directory:  x'; echo x > sound.out", 2,
          StrEq(voacap + "Output Label \"MUF    LUF\" not found (voacapw.exe: Run Directory: x)")},
-        {"sunspot number 1000", ModelVoacap, kCopy, 0,
+        // Another deck's output, left by another program in the run folder.
+        {"another deck's output", ModelVoacap, "cp '" TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out' sound.out", 2,
+         StrEq(voacap + "Output \"sound.out\" is not the answer to the deck written: it echoes the card "
+                        "\"MONTH 2026 6\" where the deck has \"MONTH 2031 6\". Another program may be running "
+                        "a propagation program in the run folder \"c:\\itshfbc\\RUN\".")},
+        // A number that does not fit the deck names its setting when it has one:
+        // AirMail's sunspot number (the option set) is not Tidewell's.
+        {"sunspot number 1000", ModelVoacap, kCopy.constData(), 0,
          StrEq(voacap + "Input, sunspot number 1000 does not fit format F5.1"), 1000.0f},
-        {"REC533 sunspot number 1000", ModelRec533, kCopy, 0,
-         StrEq("PropagationRec533, Input sunspot number 1000 does not fit format F5.1"), 1000.0f},
-        {"no run folder", ModelVoacap, kCopy, 0, MatchesRegex(voacap + "Open .+"), 150.0f, true,
+        {"REC533 sunspot number 1000 of the settings", ModelRec533, kCopy.constData(), 0,
+         StrEq("PropagationRec533, Input sunspot number 1000 does not fit format F5.1" + checkKey("SunSpot Number")),
+         1000.0f, true, false, [](Settings& s) { s.m_bPropagationSunSpotNumber = false; }},
+        {"takeoff angle -1000", ModelVoacap, kCopy.constData(), 0,
+         StrEq(voacap + "Input, takeoff angle -1000 does not fit format F5.1" + checkKey("Takeoff Angle")),
+         150.0f, true, false, [](Settings& s) { s.m_fPropagationTakeoffAngle = -1000.0f; }},
+        {"no run folder", ModelVoacap, kCopy.constData(), 0, MatchesRegex(voacap + "Open .+"), 150.0f, true,
          true},
         // An output that is a pipe or an endless device is never opened or read.
         {"output a pipe", ModelVoacap, "mkfifo sound.out", 2, StrEq(notRegular)},
@@ -359,9 +392,12 @@ TEST_F(PropagationDriver, EveryFaultEndsInItsMessage) {
          StrEq("PropagationGet, Model 7 Not Supported. The Model key of [Propagation Data] in "
                "C:\\Tidewell\\Tidewell.Ini must be 1 (ICEPAC), 2 (VOACAP) or 3 (REC533).")},
     };
-    settings.m_sProfileFile = QStringLiteral("C:\\Tidewell\\Tidewell.Ini");
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.name);
+        settings = Settings();
+        settings.m_sProfileFile = QStringLiteral("C:\\Tidewell\\Tidewell.Ini");
+        if (f.set) f.set(settings);
+        propagation.PropagationPreparedClear();  // each case an update of its own
         QDir(m_drive.path() + QStringLiteral("/itshfbc")).removeRecursively();
         SetUp();
         ui.ClearRecords();
@@ -409,7 +445,7 @@ TEST_F(PropagationDriver, TheLinuxVoacapEngineRunsDirectly) {
     Program(QStringLiteral("voacapl"), "echo 'Error: Unable to open itshfbc directory at:'; exit 1",
             true, QStringLiteral("bin_linux"));
     EXPECT_FALSE(Get(ModelVoacap, test::kGuamFrequencies));
-    EXPECT_EQ(ui.LastMessage(), QStringLiteral("PropagationIcepacVoacap, Shell voacapl ended with an "
+    EXPECT_EQ(ui.LastMessage(), QStringLiteral("PropagationIcepacVoacap, Shell do not finish. voacapl ended with an "
                                                "error: Error: Unable to open itshfbc directory at:"));
 }
 
@@ -456,7 +492,7 @@ TEST_F(PropagationDriver, TheRealEngineGivesItsTablesOrSaysWhyNot) {
         {"deck missing", [&](std::vector<std::string>&) { QFile::remove(deck); },
          "Output voacapl wrote no \"sound.out\"."},
         {"no data folder", [](std::vector<std::string>& a) { a[2] = "/nonexistent/itshfbc"; },
-         "Shell voacapl ended with an error: Error: Unable to open itshfbc directory at:"},
+         "Shell do not finish. voacapl ended with an error: Error: Unable to open itshfbc directory at:"},
         {"damaged deck columns",
          [&](std::vector<std::string>&) {
              QFile file(deck);
@@ -465,7 +501,7 @@ TEST_F(PropagationDriver, TheRealEngineGivesItsTablesOrSaysWhyNot) {
              file.resize(0);
              file.write(text);
          },
-         "Shell voacapl ended with an error: Fortran runtime error: Bad value during integer read"},
+         "Shell do not finish. voacapl ended with an error: Fortran runtime error: Bad value during integer read"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -477,7 +513,7 @@ TEST_F(PropagationDriver, TheRealEngineGivesItsTablesOrSaysWhyNot) {
         QFile::remove(Run(QStringLiteral("sound.out")));
         QFile::copy(QStringLiteral(TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out"), Run(QStringLiteral("sound.out")));
         EditingRunner editing(*runner, c.edit);
-        Propagation real {settings, ui, paths, editing, clock};
+        Propagation real {settings, ui, paths, editing, *locks, clock};
         const auto t0 = std::chrono::steady_clock::now();
         const bool ok = real.PropagationGet(ModelVoacap, kJune15At20, test::kGuamPositions,
                                             test::kGuamFrequencies, 150.0f, results, path);
@@ -509,7 +545,7 @@ TEST_F(PropagationDriver, StandinsGiveAMufThatFollowsTheSunspotNumberTheSeasonAn
     // None of the stand-ins' failure switches.
     const test::ScopedEnv noFail {"ITSHF_STANDIN_FAIL", nullptr};
     const test::ScopedEnv noSleep {"ITSHF_STANDIN_SLEEP_MS", nullptr};
-    Propagation standins {settings, ui, paths, *runner, clock};
+    Propagation standins {settings, ui, paths, *runner, *locks, clock};
     const std::vector<float> band {3585.0f,  5357.0f,  7070.0f,  10145.5f, 12551.0f,
                                    14108.0f, 18106.0f, 21110.0f, 24925.5f, 28118.0f};
     for (int model : {ModelIcepac, ModelVoacap, ModelRec533}) {
@@ -575,44 +611,61 @@ public:
 // when the program does, is killed at the limit (counted on the waiter's
 // clock), and is killed quietly, without a retry, once the update is given up.
 // Once killed at the limit twice, the program gets a fifth of the limit per
-// try for the rest of the update (the next station), still tried twice.
+// try for the rest of the update (the next station), still tried twice; a
+// combined run is killed once, at its own limit, and the program counts as
+// hanging at once.  A run waits its turn while another Tidewell's run holds
+// the run folder, as long as it would wait for its program.
 TEST_F(PropagationDriver, AWaitedRunLetsEventsThroughUntilItEndsOrIsKilled) {
     Program(QStringLiteral("voacapw.exe"));
+    const QString stuck = QStringLiteral("PropagationIcepacVoacap, Shell do not finish.");
+    const QString busy = QStringLiteral("PropagationIcepacVoacap, Open Another Tidewell is using the run "
+                                        "folder \"c:\\itshfbc\\RUN\" and did not finish within 5 seconds.");
     // The second the program ends (0: never), the second the update is given
-    // up; the calls made ("g" a prediction, "|" the end of an update).
-    const std::tuple<const char*, int, int, bool, int, int, int, bool, const char*> cases[] = {
-        {"ends in its second second", 2, 0, true, 1, 0, 2, false, "g"},
-        {"still running at the limit", 0, 0, false, 2, 2, 10, true, "g"},
-        {"given up", 0, 1, false, 1, 1, 1, false, "g"},
-        {"still running for the next station", 0, 0, false, 4, 4, 12, true, "gg"},
-        {"still running in the next update", 0, 0, false, 4, 4, 20, true, "g|g"}};
-    for (const auto& [name, endAt, abandonAt, ok, starts, kills, seconds, told, calls] : cases) {
+    // up, the second another Tidewell lets the run folder go (0: not held, -1:
+    // never); the calls made ("g" a prediction, "p" a combined run of three
+    // stations, "|" the end of an update).
+    const std::tuple<const char*, int, int, int, bool, int, int, int, QString, const char*> cases[] = {
+        {"ends in its second second", 2, 0, 0, true, 1, 0, 2, {}, "g"},
+        {"still running at the limit", 0, 0, 0, false, 2, 2, 10, stuck, "g"},
+        {"given up", 0, 1, 0, false, 1, 1, 1, {}, "g"},
+        {"still running for the next station", 0, 0, 0, false, 4, 4, 12, stuck, "gg"},
+        {"still running in the next update", 0, 0, 0, false, 4, 4, 20, stuck, "g|g"},
+        {"a combined run still running", 0, 0, 0, false, 3, 3, 10, stuck, "pg"},
+        {"another Tidewell's run first", 5, 0, 3, true, 1, 0, 5, {}, "g"},
+        {"another Tidewell's run all along", 0, 0, -1, false, 0, 0, 10, busy, "g"},
+        {"given up while waiting its turn", 0, 1, -1, false, 0, 0, 1, {}, "g"}};
+    std::vector<PropagationRequest> requests;
+    for (const PropagationRun& run : test::ThreeCircuitRuns(6, 20, 2, 150.0f))
+        requests.push_back({run.Positions, run.Frequencies});
+    for (const auto& [name, endAt, abandonAt, lockUntil, ok, starts, kills, seconds, told, calls] : cases) {
         SCOPED_TRACE(name);
         HeldRunner held;
         test::ScriptedUserInterface events;
+        std::unique_ptr<platform::IHeldLock> other;
+        int error = 0;
+        if (lockUntil != 0) locks->TryLock(Run(QStringLiteral("tidewell.lock")).toStdString(), other, error);
         int second = 0;
         platform::ManualClock waited(0);
-        ManualClockWaiter waiter(waited, events, [&, endAt = endAt] {
-            if (++second != endAt) return;
-            QFile::copy(QStringLiteral(TIDEWELL_SAMPLES_DIR "/voacap-guam-2h.out"),
-                        Run(QStringLiteral("sound.out")));
+        ManualClockWaiter waiter(waited, events, [&, endAt = endAt, lockUntil = lockUntil] {
+            if (++second == lockUntil) other.reset();
+            if (second != endAt) return;
+            QProcess::execute(QStringLiteral("/bin/sh"),
+                              {QStringLiteral("-c"), "cd '" + Run(QString()) + "' && " + QString::fromUtf8(kCopy)});
             held.ended = true;
         });
-        Propagation driver {settings, ui, paths, held, clock, QStringLiteral("Tidewell"), 5.0};
+        Propagation driver {settings, ui, paths, held, *locks, clock, QStringLiteral("Tidewell"), 5.0};
         driver.UseWaiter(&waiter);
-        driver.Abandoned = [&, abandonAt = abandonAt] {
-            return abandonAt > 0 && second >= abandonAt;
-        };
+        driver.Abandoned = [&, abandonAt = abandonAt] { return abandonAt > 0 && second >= abandonAt; };
         ui.ClearRecords();
         for (const char call : std::string(calls)) {
             if (call == '|') driver.PropagationPreparedClear();
+            else if (call == 'p') EXPECT_EQ(driver.PropagationPrepare(ModelVoacap, kJune15At20, 150.0f, requests), 0);
             else EXPECT_EQ(driver.PropagationGet(ModelVoacap, kJune15At20, test::kGuamPositions, Frequencies(3),
                                                  150.0f, results, path), ok);
         }
         EXPECT_EQ(std::tuple(held.starts, held.kills, second), std::tuple(starts, kills, seconds));
         EXPECT_GE(events.processEventsCalls, 10 * seconds);
-        const QString stuck = QStringLiteral("PropagationIcepacVoacap, Shell do not finish.");
-        EXPECT_EQ(ui.LastMessage(), told ? stuck : QString());
+        EXPECT_EQ(ui.LastMessage(), told);
     }
 }
 

@@ -368,7 +368,7 @@ TEST_F(DemoDrive, DamagedInputsAreToldAndTheRestIsBuilt) {
         {"model 7", [&] { WriteFile(Profile(), "[Propagation Data]\r\nModel=7\r\n"); }, 1,
          "Tidewell: PropagationGet, Model 7 Not Supported. The Model key of", 0},
         {"propagation program fails twice", [] {}, 1,
-         "Tidewell: PropagationRec533, Shell rec533w.exe ended with an error.", 0, failTwice},
+         "Tidewell: PropagationRec533, Shell do not finish. rec533w.exe ended with an error.", 0, failTwice},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -416,6 +416,31 @@ TEST_F(DemoDrive, VoacapRunsAllStationsAtOnceWithTheSameResultsAndMessages) {
         EXPECT_EQ(out, outAlone);
         EXPECT_EQ(err, errAlone);
         EXPECT_EQ(err.count(QStringLiteral("Unable to Convert Grid FN4")), 1) << err.toStdString();
+    }
+}
+
+// Two Tidewells building lists on one drive at once (a timed job beside the
+// open window), for different hours, with REC533 (a run per station): one at
+// a time uses the run folder, and each list is the one its command builds
+// alone, or the run says why it failed.  Every program run takes 20 ms, so
+// that the two overlap.
+TEST_F(DemoDrive, TwoTidewellsOnOneDriveEachBuildTheirOwnList) {
+    const std::map<QString, QString> slow{{"ITSHF_STANDIN_SLEEP_MS", "20"}};
+    const char* const times[] = {"2026-06-06T02:00", "2026-06-06T14:00"};
+    QProcess both[2];
+    for (int i = 0; i < 2; ++i) {
+        both[i].setProcessEnvironment(TidewellEnvironment(slow));
+        both[i].start(QStringLiteral(TIDEWELL_EXE), {"--best-list", "--drive-c", DriveC(), "--profile", Profile(),
+                                                     "--utc", QLatin1String(times[i]), "--system", "HAM"});
+    }
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(both[i].waitForFinished(60000));
+        const QString out = QString::fromUtf8(both[i].readAllStandardOutput());
+        const QString err = QString::fromUtf8(both[i].readAllStandardError());
+        const ProcessRun alone = Tidewell("--best-list", QLatin1String(times[i]), "HAM", slow);
+        ASSERT_EQ(alone.exitCode, 0) << alone.err.toStdString();
+        EXPECT_TRUE(both[i].exitCode() == 0 ? out == alone.out : err.contains(QStringLiteral("Another Tidewell")))
+            << times[i] << "\n" << out.toStdString() << err.toStdString();
     }
 }
 

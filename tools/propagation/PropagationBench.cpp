@@ -66,6 +66,18 @@ PropagationRun GuamRun() {
     return run;
 }
 
+// A sample's output as the answer to `deck`: the deck echoed in place of
+// the sample's own (the tables are the sample's).
+QByteArray Answering(const QByteArray& output, const QByteArray& deck) {
+    const qsizetype from = output.indexOf(" LINEMAX");
+    const qsizetype to = output.indexOf("\n QUIT", from) + 7;
+    QByteArray echo;
+    for (const QByteArray& card : deck.split('\n')) {
+        if (!card.trimmed().isEmpty()) echo += ' ' + card.trimmed() + '\n';
+    }
+    return from < 0 || to < 7 ? output : output.left(from) + echo + output.mid(to);
+}
+
 bool WriteExecutable(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
@@ -126,11 +138,12 @@ int main(int argc, char** argv) {
     platform::PathMapper paths;
     paths.SetDrive('c', drive.path().toStdString());
     auto processes = platform::MakeProcessRunner();
+    auto locks = platform::MakeFileLocks();
     platform::ManualClock clock(platform::UtcFromFields({2026, 6, 15, 20, 10, 0}));
     Settings settings;
     QTextStream err(stderr);
     ConsoleUserInterface ui(err);
-    Propagation propagation(settings, ui, paths, *processes, clock);
+    Propagation propagation(settings, ui, paths, *processes, *locks, clock);
     std::vector<PropagationResult> results;
     PropagationPath path;
     const QDateTime now(QDate(2026, 6, 15), QTime(20, 10), Qt::UTC);
@@ -144,7 +157,10 @@ int main(int argc, char** argv) {
 
     if (!guamOut.isEmpty()) {
         QFile canned(drive.path() + QStringLiteral("/canned.out"));
-        if (canned.open(QIODevice::WriteOnly)) canned.write(guamOut);
+        PropagationRun written = guam;
+        written.Inputs = PropagationInputsFrom(settings, 150.0f);
+        IcepacVoacapDeck(written, 2026, deck, error);
+        if (canned.open(QIODevice::WriteOnly)) canned.write(Answering(guamOut, deck));
         canned.close();
         WriteExecutable(binWin + QStringLiteral("voacapw.exe"),
                         "#!/bin/sh\nexec cp '" + canned.fileName().toUtf8() + "' sound.out\n");
