@@ -193,16 +193,18 @@ double CpuMs(int who) {
     return Ms(usage);
 }
 
-// The decks the run driver writes into the RUN folder, counted as the
-// closes of "sound.dat" after it was changed: one per program run.  (The
-// real engine opens its deck for writing too, and closes it unchanged.)
+// The decks the run driver writes into the RUN folder: one per program run.
+// The driver writes the deck beside its place and renames it over it, which
+// shows as "sound.dat" created (Qt renames by a new link) or moved in; a deck
+// written in place shows as closed after a change.  Either way counts once.
+// (The real engine opens its deck for writing too, and closes it unchanged.)
 class DeckCounter {
   public:
     explicit DeckCounter(const QString& runFolder) {
         m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (m_fd >= 0)
             inotify_add_watch(m_fd, QFile::encodeName(runFolder).constData(),
-                              IN_MODIFY | IN_CLOSE_WRITE);
+                              IN_CREATE | IN_MOVED_TO | IN_MODIFY | IN_CLOSE);
     }
     ~DeckCounter() {
         if (m_fd >= 0) ::close(m_fd);
@@ -221,11 +223,13 @@ class DeckCounter {
             for (ssize_t at = 0; at < n;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
                 if (event->len > 0 && std::string(event->name) == "sound.dat") {
-                    if (event->mask & IN_MODIFY) m_changed = true;
-                    if ((event->mask & IN_CLOSE_WRITE) && m_changed) {
+                    if (event->mask & (IN_CREATE | IN_MOVED_TO)) {
                         ++decks;
-                        m_changed = false;
+                        m_placed = true;
                     }
+                    if (event->mask & IN_MODIFY) m_changed = true;
+                    if ((event->mask & IN_CLOSE_WRITE) && m_changed && !m_placed) ++decks;
+                    if (event->mask & IN_CLOSE) m_changed = m_placed = false;
                 }
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
@@ -235,7 +239,8 @@ class DeckCounter {
 
   private:
     int m_fd = -1;
-    bool m_changed = false;
+    bool m_changed = false;  // written since its last close
+    bool m_placed = false;   // created or moved in since its last close
 };
 
 // One engine: how the run driver starts it, and how to tell its output.
