@@ -3,7 +3,9 @@
 #
 #   scripts/install-voacapl.sh SOURCE [--drive-c DIR]
 #
-# SOURCE   voacapl's source: its release archive (.tar.gz, .tgz) or an unpacked source folder
+# SOURCE   voacapl's source, from its public repository https://github.com/jawatson/voacapl:
+#          a release archive (.tar.gz, .tgz, .tar.xz, .zip; the repository's Releases page),
+#          or a folder: a clone of the repository or an unpacked archive
 # DIR      the folder that stands for drive C: (default: $WINEPREFIX/drive_c, else
 #          ~/.wine/drive_c, the drive Tidewell uses without --drive-c)
 #
@@ -30,18 +32,25 @@ fi
 [ -e "$source" ] || { echo "$0: no such source: $source" >&2; exit 1; }
 source=$(cd "$(dirname "$source")" && pwd)/$(basename "$source")
 
-# gfortran and the autotools, with what Tidewell's own build needs, when missing.
-"$(dirname "$0")/install-deps.sh" gfortran make autoconf automake
+# gfortran and the autotools, with what Tidewell's own build needs, when missing (and unzip
+# for a .zip archive).
+tools=(gfortran make autoconf automake)
+case ${source,,} in *.zip) tools+=(unzip) ;; esac
+"$(dirname "$0")/install-deps.sh" "${tools[@]}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tidewell-voacapl.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# The source: the archive unpacked, or the folder copied (the build writes into it).
+# The source: the archive unpacked, or the folder copied without a clone's history (the build
+# writes into it, and the user's folder stays as it is).
 mkdir "$work/src"
 if [ -d "$source" ]; then
-  cp -R "$source/." "$work/src/"
+  (cd "$source" && tar -cf - --exclude=./.git .) | tar -xf - -C "$work/src"
 else
-  tar -xzf "$source" -C "$work/src"
+  case ${source,,} in
+    *.zip) unzip -q "$source" -d "$work/src" ;;
+    *) tar -xf "$source" -C "$work/src" ;;
+  esac
 fi
 top=$work/src
 while [ ! -e "$top/configure.ac" ] && [ "$(find "$top" -mindepth 1 -maxdepth 1 | wc -l)" -eq 1 ]; do

@@ -413,8 +413,10 @@ QString StationFromStationName(AirMail& airmail, const QString& system, const QS
     return {};
 }
 
-bool StationGetStation(AirMail& airmail, const QString& system, QStringList& list) {
+bool StationGetStation(AirMail& airmail, const QString& system, QStringList& list,
+                       QStringList* identifiers) {
     list.clear();
+    if (identifiers) identifiers->clear();
     QStringList lines;
     if (!ReadSystemFile(airmail, system, lines, QStringLiteral("\" file. "))) return false;
     bool found = false;
@@ -424,6 +426,7 @@ bool StationGetStation(AirMail& airmail, const QString& system, QStringList& lis
         // A SAILMAIL entry without a display name is listed by its identifier.
         const QString name = sailMail ? StationDisplayName(e.value) : QString();
         list.append(name.isEmpty() ? e.key : name);
+        if (identifiers) identifiers->append(e.key);
     }
     if (list.isEmpty()) {
         airmail.ShowMessage(QStringLiteral("Unable to file AirMail's ") + system +

@@ -134,8 +134,10 @@ QString StationNameFromStation(AirMail& airmail, const QString& system, const QS
 QString StationFromStationName(AirMail& airmail, const QString& system, const QString& name);
 
 // Every station of [Station Info] in file order (display names for SAILMAIL,
-// identifiers otherwise), for a drop-down list.
-bool StationGetStation(AirMail& airmail, const QString& system, QStringList& list);
+// identifiers otherwise), for a drop-down list; `identifiers`, when given,
+// gets each one's identifier.
+bool StationGetStation(AirMail& airmail, const QString& system, QStringList& list,
+                       QStringList* identifiers = nullptr);
 
 // One station read whole: [Station Info] and [Frequency List] (range 0).
 // False when the station has no [Frequency List] entry.

@@ -198,24 +198,43 @@ void frmMain::Form_Load() {
 void frmMain::ListHeader() {
     best.GridFrequencyHeader(best.grdFrequency, settings.m_bPropagationAdditionalData);
     const int columns = best.ColumnsWidthWanted(best.grdFrequency);
-    if (m_columnsWidth > 0 && columns > m_columnsWidth && WindowStateNormal() &&
-        WindowWidth() < WindowDesignWidth()) {
-        SetWindowWidth(WindowDesignWidth());
-        m_designWidthSet = WindowWidth();
+    if (m_columnsWidth > 0 && WindowStateNormal()) {
+        if (columns > m_columnsWidth && WindowWidth() < WindowDesignWidth()) {
+            // Widened for columns that came in; a window widened before and
+            // not sized since keeps the width it had before the first time.
+            if (m_widenedFrom.width <= 0 || !AtGivenWidth())
+                m_widenedFrom = {WindowWidth(), AtGivenWidth()};
+            SetWindowWidth(WindowDesignWidth());
+            m_designWidthSet = WindowWidth();
+        } else if (columns < m_columnsWidth && m_widenedFrom.width > 0) {
+            // The columns went again: the width they took is given back,
+            // unless the user sized the window meanwhile.
+            if (AtGivenWidth()) {
+                const int width = std::max(m_widenedFrom.width, WindowDesignWidth());
+                const bool given = m_widenedFrom.given || width > m_widenedFrom.width;
+                SetWindowWidth(width);
+                m_designWidthSet = given ? WindowWidth() : 0;
+                if (width == m_widenedFrom.width) m_widenedFrom = {};
+            } else {
+                m_widenedFrom = {};
+            }
+        }
     }
     m_columnsWidth = columns;
+}
+
+bool frmMain::AtGivenWidth() const {
+    // Within the rounding of the window's own report of its width.
+    constexpr int kRounding = 30;
+    return m_designWidthSet > 0 && std::abs(WindowWidth() - m_designWidthSet) <= kRounding;
 }
 
 void frmMain::WidenForBuiltColumns() {
     // The header's widths are the columns' samples; cells wider than those
     // (station names, marked frequencies) widen their columns in the build.
     // A window at the width it was given for the header follows them, once
-    // per build; one the user sized, or a stored width, stays (within the
-    // rounding of the window's own report of its width).
-    constexpr int kRounding = 30;
-    if (m_designWidthSet <= 0 || !WindowStateNormal() ||
-        std::abs(WindowWidth() - m_designWidthSet) > kRounding)
-        return;
+    // per build; one the user sized, or a stored width, stays.
+    if (!WindowStateNormal() || !AtGivenWidth()) return;
     const int design = WindowDesignWidth();
     if (design > WindowWidth()) SetWindowWidth(design);
     m_designWidthSet = WindowWidth();
@@ -325,7 +344,7 @@ void frmMain::ShowListCaption() {
     if (m_listTime.isValid()) {
         const QDateTime predicted = m_listTime.addSecs(static_cast<qint64>(
             std::llround(static_cast<double>(settings.m_fPropagationTimeShift) * 3600.0)));
-        caption += QStringLiteral(" (") + predicted.toString(QStringLiteral("yyyy-MM-dd hh")) +
+        caption += QStringLiteral(" (") + predicted.toString(QStringLiteral("yyyy-MM-dd hh:mm")) +
                    QStringLiteral(" UTC") + (m_listOld ? QStringLiteral(", old") : QString()) +
                    QLatin1Char(')');
     }
@@ -464,7 +483,10 @@ void frmMain::LatLonEditAsk() {
             "Position Report Window?");
         ask.buttons = MsgButtons::YesNo;
         ask.icon = MsgIcon::Exclamation;
-        if (ui().MessageBox(ask) == MsgAnswer::Yes) {
+        const MsgAnswer answer = ui().MessageBox(ask);
+        // Closed by a request to end the program: no answer was given.
+        if (ui().Closing()) return;
+        if (answer == MsgAnswer::Yes) {
             settings.m_bAirMailLatLonEdit = true;
         } else if (steps.AirMailOpenPositionReport) {
             steps.AirMailOpenPositionReport();
@@ -601,11 +623,11 @@ void frmMain::UpdateCycle(bool bExpandList) {
         settings.m_bStationHighestFrequency = false;
         settings.m_iStationTopFrequencies = 20;
     }
-    const QDateTime predicted = TimeGetZulu();
+    m_listClockTime = TimeGetZulu();  // the build takes its own once it has its stations
     const bool ok = steps.BestListBuild ? steps.BestListBuild() : false;
-    // The new list's hour; an hour that turned during the build makes it
+    // The new list's time; an hour that turned during the build makes it
     // stale at once, and it is built again right after this update.
-    m_listTime = ok ? predicted : QDateTime();
+    m_listTime = ok ? m_listClockTime : QDateTime();
     m_listOld = false;
     if (ok) WidenForBuiltColumns();
     ShowListCaption();
@@ -710,6 +732,11 @@ void frmMain::SetWindowWidth(int twips) {
 
 void frmMain::GeometryFromWindow(int left, int top, int width, int height) {
     m_geometry = {left, top, width, height};
+}
+
+void frmMain::WidthKeptOnScreen(int twips) {
+    if (m_designWidthSet == m_geometry.width) m_designWidthSet = twips;
+    m_geometry.width = twips;
 }
 
 // ---------------------------------------------------------------------------

@@ -178,12 +178,13 @@ public:
     QString ProgressText() const;
     void UpdateProgress(int station, int stations) override;
 
-    // The time the list was predicted for (the clock when its build started;
-    // invalid while there is no valid list) and whether it is old: its hour
-    // turned while a connection process ran.  The frame caption shows both,
-    // "Best Stations and Frequencies (2026-06-06 14 UTC)" and ", old" before
-    // the closing bracket; with a time shift set the caption shows the
-    // shifted hour, the one the predictions are for.
+    // The time the list was predicted for (the clock when its build took
+    // its stations; invalid while there is no valid list) and whether it is
+    // old: its hour turned while a connection process ran.  The frame caption
+    // shows both, to the minute the predictions are interpolated to,
+    // "Best Stations and Frequencies (2026-06-06 14:05 UTC)" and ", old"
+    // before the closing bracket; with a time shift set the caption shows the
+    // shifted time, the one the predictions are for.
     QDateTime ListTime() const { return m_listTime; }
     bool ListOld() const { return m_listOld; }
 
@@ -214,6 +215,9 @@ public:
     void SetWindowState(WindowState state) { m_windowState = state; }
     // The window reports where it really is (after the user moved or sized it).
     void GeometryFromWindow(int left, int top, int width, int height);
+    // The screen could not hold the width asked for: the window took this
+    // one, which counts as the width it was given.
+    void WidthKeptOnScreen(int twips);
 
     // -----------------------------------------------------------------------
     // The connection process (connect/ConnectProcess.h).  The composition
@@ -290,7 +294,8 @@ private:
     LatLonEditResult BoxEdited(LatLonBox box, const LatLonEditResult& result);
     void Changed() { emit controlsChanged(); }
     // The list's header anew; a window too narrow for columns that have come
-    // in (the additional data, the dial frequency) widens to show them.
+    // in (the additional data, the dial frequency) widens to show them, and
+    // narrows again when they go, unless the user sized it meanwhile.
     void ListHeader();
 
     QString m_programFolder;
@@ -309,7 +314,14 @@ private:
     // width, or the user's): while it keeps it, a build whose cells widened
     // their columns widens it with them.
     int m_designWidthSet = 0;
+    bool AtGivenWidth() const;
     void WidenForBuiltColumns();
+    // The width before columns that came in widened the window (0: not
+    // widened), and whether it was a given width; given back when they go.
+    struct WidenedFrom {
+        int width = 0;
+        bool given = false;
+    } m_widenedFrom;
     qint64 m_lastHour = -1;  // the clock's hour at the last tick (hours since 1970)
     bool m_activating = false;
     QMap<QString, bool> m_menuAvailable;

@@ -45,7 +45,9 @@ enum Picture : int { PictureNone = 0, PictureUnchecked = 1, PictureChecked = 2 }
 enum SortKind : int { SortNone = 0, SortNumericAscending = 3, SortNumericDescending = 4, SortCustom = 9 };
 
 // Frames drawn around a whole column, over its cells: none, a solid frame, a
-// dashed one.  A column may carry both; the dashed one is drawn inside.
+// dashed one.  A column may carry both; the dashed one is drawn on the
+// column's outer edge, over the solid one's outer line.  Neither reaches the
+// text: the column must be wide enough for its text and the solid frame.
 enum ColFrame : int { FrameNone = 0, FrameSolid = 1, FrameDashed = 2 };
 
 // Mouse buttons and shift keys as the grid's mouse events carry them: the

@@ -46,6 +46,11 @@ public:
 
     // Let pending window messages through (repaint points of long work).
     virtual void ProcessEvents() = 0;
+
+    // The program is ending on a request from outside (a signal): every
+    // question is answered as a box closed without a button, and nothing is
+    // started on such an answer.
+    virtual bool Closing() const { return false; }
 };
 
 // Text measurement for column widths, in twips (1/1440 inch).

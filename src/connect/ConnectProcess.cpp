@@ -120,6 +120,10 @@ bool ConnectionProcess::OpenSessionAllowsStart() {
     return m_main.ui().MessageBox(ask) == MsgAnswer::Yes;
 }
 
+bool ConnectionProcess::Interrupted(quint64 generation) const {
+    return !m_running || generation != m_generation || m_main.ui().Closing();
+}
+
 void ConnectionProcess::NoFrequencySelected() {
     m_airmail.ActivateMain();
     MessageRequest info;

@@ -128,7 +128,9 @@ private:
     void EndOfConnection(DebugLogEvent event);
     // Ends the loop of a step when the process was ended or restarted while
     // the step let events through.
-    bool Interrupted(quint64 generation) const { return !m_running || generation != m_generation; }
+    // Stopped, ended, or the program is ending (a question it asked was
+    // closed by that, not answered).
+    bool Interrupted(quint64 generation) const;
     void Status(const QString& text);
     void SetPanel(int panel, const QString& text);
 

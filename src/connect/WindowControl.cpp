@@ -79,6 +79,8 @@ void WindowControl::Message(const QString& text, MsgIcon icon) {
 }
 
 void WindowControl::Keys(const QString& keys) {
+    // Once the program is ending, AirMail is left as it is.
+    if (m_ui.Closing()) return;
     SendKeys(m_desktop, keys);
     WaitSeconds(kKeysWait);
 }
@@ -117,6 +119,7 @@ WindowHandle WindowControl::PositionReportGetWindow() {
 // ---- AirMail and its Terminal --------------------------------------------------
 
 bool WindowControl::AirMailOpenAirMail(const QString& question) {
+    if (m_ui.Closing()) return false;
     WindowHandle main = AirMailGetAirMail();
     if (main == 0) {
         m_airmail.ActivateMain();
@@ -225,6 +228,7 @@ bool WindowControl::TerminalOpen() {
 }
 
 bool WindowControl::AirMailOpenPositionReport() {
+    if (m_ui.Closing()) return false;
     WindowHandle report = PositionReportGetWindow();
     if (report == 0) {
         const QString question = QStringLiteral(

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -28,7 +29,7 @@ namespace {
 // The handler keeps the signal's number and writes a byte into a pipe, which
 // an event loop reads; a signal that comes before the loop waits in the
 // pipe.  The handler is reset by its first signal: a second one ends the
-// program at once.
+// program at once (SIGHUP aside, below).
 volatile std::sig_atomic_t g_signal = 0;
 int g_pipe[2] = {-1, -1};
 
@@ -80,8 +81,12 @@ void CatchCloseRequests() {
     action.sa_handler = CloseSignalHandler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (const int signal : {SIGTERM, SIGINT, SIGQUIT}) sigaction(signal, &action, nullptr);
+    // A closed terminal hangs up twice, the shell's SIGHUP to its jobs and the
+    // system's to the terminal's foreground: nobody asks again, so a second
+    // one is no reason to end at once.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, nullptr);
 #endif
 #ifdef Q_OS_WIN
     ::SetConsoleCtrlHandler(ConsoleHandler, TRUE);
@@ -126,6 +131,9 @@ void EndAsRequested() {
     if (!CloseRequested()) return;
 #ifdef Q_OS_UNIX
     const int signal = g_signal;
+    // A program that has ended in order leaves no core (SIGQUIT's own end).
+    const struct rlimit noCore {0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
     ::_exit(128 + signal);

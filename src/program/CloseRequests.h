@@ -1,10 +1,10 @@
 #pragma once
-// Requests from outside to end the run: SIGTERM and SIGINT (a logout, `kill`,
-// Ctrl+C in a terminal); on Windows, for a program with a console, Ctrl+C,
-// Ctrl+Break and the closing of the console window, a logoff or a shutdown.
-// The first one asks the run to end in order, so that it cleans up after
-// itself (the demo's temporary drive above all); a second one ends the
-// program at once.
+// Requests from outside to end the run: SIGTERM, SIGINT, SIGQUIT and SIGHUP
+// (a logout, `kill`, Ctrl+C or Ctrl+\ in a terminal, the terminal closed);
+// on Windows, for a program with a console, Ctrl+C, Ctrl+Break and the
+// closing of the console window, a logoff or a shutdown.  The first one asks
+// the run to end in order, so that it cleans up after itself (the demo's
+// temporary drive above all); a second one ends the program at once.
 
 #include <QObject>
 

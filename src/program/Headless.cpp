@@ -154,19 +154,27 @@ int PrintShownColumns(const Grid& grid, QTextStream& out) {
 
 // The identifier of the station a command names: a name or identifier of
 // the system's [Station Info] (letter case aside), the way the system spells
-// it.  A station the system lacks is told with the system's stations, and
-// gives an empty text; so does a system file that cannot be read (told).
+// it.  A station the system lacks is told with the system's stations, and a
+// display name that two or more stations share with their identifiers; either
+// gives an empty text, as does a system file that cannot be read (told).
 QString CommandStation(Application& app, const QString& station, QTextStream& err) {
     AirMail& airmail = app.airmail();
     const QString& system = app.main().m_sSystem;
-    QStringList names;
-    if (!StationGetStation(airmail, system, names)) return {};
-    for (const QString& name : names)
-        if (name.compare(station, Qt::CaseInsensitive) == 0) return StationFromStationName(airmail, system, name);
+    QStringList names, identifiers;
+    if (!StationGetStation(airmail, system, names, &identifiers)) return {};
+    QStringList named;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names[i].compare(station, Qt::CaseInsensitive) == 0) named << identifiers[i];
+    if (named.size() > 1) {
+        err << "Tidewell: The name \"" << station << "\" is not unique in the system " << system
+            << ". Give one of its stations' identifiers: " << named.join(QStringLiteral(", "))
+            << Qt::endl;
+        return {};
+    }
+    if (named.size() == 1) return named.front();
     // SAILMAIL lists its stations by name; its identifiers are taken too.
-    if (!airmail.AirMailGetProfileString(SystemFileName(system), QStringLiteral("Station Info"), station, false)
-             .isEmpty())
-        return station;
+    for (const QString& id : identifiers)
+        if (id.compare(station, Qt::CaseInsensitive) == 0) return id;
     err << "Tidewell: The station \"" << station << "\" is not in the system " << system
         << ". Its stations: " << names.join(QStringLiteral(", ")) << Qt::endl;
     return {};

@@ -61,15 +61,10 @@ int RunWindow(const tw::CommandLine& line, const QString& programFolder) {
     const tw::QtTextMetrics metrics(QApplication::font());
     tw::Application composition(line, ui, metrics, programFolder);
     tw::frmMainWidget window(composition.main(), ui, metrics);
-    // A request to end (SIGTERM, Ctrl+C, the console closing) closes the
-    // window as File > Exit does, so the settings are saved and the program
-    // ends in order: a message box open then closes first (answered as a box
-    // closed without a button), and none opens after it.
-    tw::OnCloseRequest(window, [&window, &ui] {
-        ui.CloseBoxes();
-        QMetaObject::invokeMethod(
-            &window, [&window] { window.close(); }, Qt::QueuedConnection);
-    });
+    // A request to end (a signal, the console closing) closes the window as
+    // File > Exit does, so the settings are saved and the program ends in
+    // order, whatever question is open then.
+    tw::OnCloseRequest(window, [&window] { window.CloseRequested(); });
     window.show();
     // The demo's simulated AirMail, beside Tidewell's window, already running
     // as AirMail is when a user opens Tidewell; closing its main window quits

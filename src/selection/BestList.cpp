@@ -76,6 +76,8 @@ bool BestList::BestListBuild() {
         return m_position.LatLonGetCurrent(latitude, longitude);
     };
     if (!StationGetStations(m_airmail, main.m_sSystem, here, stations)) return false;
+    main.m_listClockTime = main.TimeGetZulu();
+    const QDateTime now = main.m_listClockTime;
 
     // With a model whose runs are combined, every station's circuit goes into
     // one program run first; the evaluation below then takes its results.
@@ -89,7 +91,7 @@ bool BestList::BestListBuild() {
         }
     } preparedDrop {*this, settings.m_iPropagationModel};
     if (PropagationPrepare && !settings.m_bPropagationAdditionalData) {
-        const QDateTime time = m_evaluation.PropagationTime(main.TimeGetZulu());
+        const QDateTime time = m_evaluation.PropagationTime(now);
         PropagationPrepare(settings.m_iPropagationModel, time, m_position.SunSpotNumberGet(), [&] {
             PropagationPositions own;
             if (const std::optional<PositionFix> fix = m_position.LatLonGetCurrent(false)) {
@@ -123,7 +125,7 @@ bool BestList::BestListBuild() {
                 continue;
             }
             const StationOutcome outcome = m_evaluation.StationEvaluate(
-                grid, next, last, main.TimeGetZulu(), settings.m_bPropagationAdditionalData);
+                grid, next, last, now, settings.m_bPropagationAdditionalData);
             if (outcome != StationOutcome::Evaluated) {
                 grid.SetRows(next);
                 if (outcome == StationOutcome::Failed) return false;

@@ -51,6 +51,10 @@ public:
     QString m_sListSystem;
     QString ListSystem() const { return m_sListSystem.isEmpty() ? m_sSystem : m_sListSystem; }
     bool m_bActivated = false;
+    // The clock's time the list's predictions are for (before a time shift):
+    // a build takes it once, so that every station of a list is predicted for
+    // the same minute.
+    QDateTime m_listClockTime;
     BestGrid best;           // grdFrequency, grdWorking, column indexes, colours, sort keys, m_iGridRow
     ComboControl cmbSystem;  // AirMail's systems
 

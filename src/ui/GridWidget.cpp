@@ -282,11 +282,14 @@ void GridWidget::PaintFrames(QPainter& painter) const {
             painter.drawRect(column.adjusted(2, 2, -3, -3));
         }
         if (frames & FrameDashed) {
-            const QRect inner = column.adjusted(3, 3, -4, -4);
+            // On the column's outer edge, where no text reaches (the cells
+            // keep their margins; the header's digits fill its height), over
+            // the solid frame's outer line when the column has both.
+            const QRect edge = column.adjusted(0, 0, -1, -1);
             painter.setPen(QPen(Qt::white, 1));
-            painter.drawRect(inner);
+            painter.drawRect(edge);
             painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
-            painter.drawRect(inner);
+            painter.drawRect(edge);
         }
     }
     painter.restore();

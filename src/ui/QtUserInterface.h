@@ -35,6 +35,7 @@ public:
     // closed without a button, and later ones are answered so at once, not
     // shown, so that nothing holds the close up.
     void CloseBoxes();
+    bool Closing() const override { return m_closing; }
 
 private:
     QPointer<QWidget> m_parent;

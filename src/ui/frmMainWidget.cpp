@@ -375,6 +375,9 @@ void frmMainWidget::SyncGeometry() {
                                      AvailableScreenFor(wanted.topLeft(), wanted.size()));
     move(frame.topLeft());
     resize(frame.size() - extra);
+    // A window on screen that could not take the width asked for has the one
+    // it could take (before it is placed, the model's sizes are its own).
+    if (m_placed && frame.width() != wanted.width()) m_model.WidthKeptOnScreen(TwipsX(frame.width()));
     m_syncingGeometry = false;
 }
 
@@ -440,6 +443,11 @@ void frmMainWidget::moveEvent(QMoveEvent* event) {
     FrameChanged();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         ReportGeometry();
+}
+
+void frmMainWidget::CloseRequested() {
+    m_ui.CloseBoxes();
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void frmMainWidget::closeEvent(QCloseEvent* event) {

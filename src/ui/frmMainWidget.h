@@ -44,6 +44,12 @@ public:
 
     frmMain& model() { return m_model; }
 
+    // A request from outside to end the program (a signal): an open message
+    // box closes first, as if closed without a button, no other opens, and
+    // nothing starts on its answer; then the window closes as File > Exit
+    // closes it, once the event that was running has ended.
+    void CloseRequested();
+
     // For tests: the widgets by their control names.
     QPushButton* cmdUpdate() const { return m_cmdUpdate; }
     QPushButton* cmdStart() const { return m_cmdStart; }

@@ -25,7 +25,7 @@ HamStation::HamStation(MainState& main, const ITextMetrics& metrics, AirMail& ai
     cmdHamStationCheck = {QStringLiteral("Check"), QStringLiteral("Check Ham Station Frequency Data")};
     cmdHamStationInfo = {QStringLiteral("Info"), QStringLiteral("Display Station Info")};
     grdHamStationAirMail.SetToolTipText(
-        QStringLiteral("AirMail's \"Station.HAM.ini\" Station File"));
+        QStringLiteral("AirMail's \"System.HAM.ini\" Station File"));
     grdHamStationFile.SetToolTipText(QStringLiteral("AirMail's \"FreqList.rtf\" Station File"));
     GridReset(grdHamStationAirMail);
     GridReset(grdHamStationFile);

@@ -157,7 +157,7 @@ void frmPropagationBest::Layout() {
     }
     for (int h = 0; h < 24; ++h) {
         header(kColFirstHour + h, QStringLiteral("%1").arg(h, 2, 10, QLatin1Char('0')),
-               QStringLiteral("--00-"));
+               HourColumnSample(m_values));
         grdData.SetColWidth(kColFirstOffset + h, 0);
     }
 }

@@ -69,6 +69,10 @@ Color HourColor(HourValues values, double value) {
     return values == HourValues::Reliability ? RelColor(value) : SnrColor(value);
 }
 
+QString HourColumnSample(HourValues values) {
+    return values == HourValues::Reliability ? QStringLiteral("--100-") : QStringLiteral("--00-");
+}
+
 void HourCellsReliability(Grid& grid, int first, int last, int firstCol,
                           const PropagationHours& results, double floor) {
     for (int h = 0; h < 24 && h < static_cast<int>(results.size()); ++h) {
@@ -195,7 +199,7 @@ void frmPropagationHours::Layout() {
     header(kColFrequency, QStringLiteral("Frequency"), QStringLiteral("----Frequency-"));
     for (int h = 0; h < 24; ++h) {
         header(kColFirstHour + h, QStringLiteral("%1").arg(h, 2, 10, QLatin1Char('0')),
-               QStringLiteral("--00-"));
+               HourColumnSample(m_values));
         grdData.SetColWidth(kColFirstOffset + h, 0);
     }
 }

@@ -62,6 +62,10 @@ std::vector<SnrKeyEntry> RelColorKey();
 inline constexpr const char* kRelKeyCaption = "Reliability (%):";
 // The colour of an hour cell's number by what the cells show.
 Color HourColor(HourValues values, double value);
+// The sample text an hour column's width is taken from: "--00-" for the
+// SNR's two digits; the reliability's "100" needs a wider one, so that the
+// hour's frames keep off the text.
+QString HourColumnSample(HourValues values);
 
 // Turns the SNR cells of rows first..last, hour h in column firstCol + h,
 // into the reliability of the SNR each shows (its offset included), from

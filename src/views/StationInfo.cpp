@@ -47,7 +47,11 @@ void frmStationInfo::Load() {
         m_document = RtfTextRead(bytes);
         // A file that is no rich-text document holds no directory to search:
         // it is told in the box like one that cannot be opened, rather than
-        // searched as if it were one and found empty.
+        // searched as if it were one and found empty.  So is one that reads
+        // as rich text but names no station (a damaged file read as far as
+        // it goes, bytes that only begin as a document).
+        if (m_document.problem.isEmpty() && !m_document.colors.contains(kColorRed))
+            m_document.problem = QStringLiteral("It names no station (no call sign in red).");
         if (m_document.problem.isEmpty()) {
             m_loaded = true;
             return;

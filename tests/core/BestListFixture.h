@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ public:
                          .Muf = {12000.0f}, .Luf = {5000.0f}, .Valid = true};
     bool fail = false;
     std::vector<Call> calls;
+    std::function<void()> during;  // what happens while a prediction runs
 
     void Set(const QString& station, const QString& frequency, float snr) {
         predictions[station][frequency].Snr = snr;
@@ -54,6 +56,7 @@ public:
                       const std::vector<float>& frequencies, float sunspotNumber,
                       std::vector<PropagationResult>& results, PropagationPath& out) {
             calls.push_back({time, positions, sunspotNumber, m_main.best.grdFrequency.Redraw()});
+            if (during) during();
             if (fail) return false;
             results.clear();
             for (const float f : frequencies) {

@@ -221,10 +221,15 @@ TEST_F(StationInfoTest, FilesThatCannotBeReadAreTold) {
     frmStationInfo fresh(main, airmail, position);
     EXPECT_EQ(fresh.BoxText(),
               QStringLiteral("Unable to open AirMail's \"FreqList.rtf\" file. ") + directory.errorString() + "." + hint);
-    // A file that is no rich-text document is told in the box the same way.
+    // A file that is no rich-text document is told in the box the same way,
+    // as is one that only begins as one (random bytes follow).
+    QByteArray noise("{\\rtf1");
+    for (quint32 x = 1; noise.size() < 4096;)
+        noise += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
     for (const auto& [bytes, problem] :
-         {std::pair{"K1AB. Small B beam 14108.0", "It is not a rich-text document."},
-          std::pair{"{\\rtf1 \\cf2 K1AB\\cf0 . B {\\bin999999999999 x}}", "Its binary data run past its end."}}) {
+         {std::pair<QByteArray, const char*>{"K1AB. Small B beam 14108.0", "It is not a rich-text document."},
+          {"{\\rtf1 \\cf2 K1AB\\cf0 . B {\\bin999999999999 x}}", "Its binary data run past its end."},
+          {noise, "It names no station (no call sign in red)."}}) {
         drive.WriteBytes(QStringLiteral("C:\\Program Files\\AirMail\\FreqList.rtf"), bytes);
         frmStationInfo damaged(main, airmail, position);
         EXPECT_EQ(damaged.BoxText(), QStringLiteral("Unable to read AirMail's \"FreqList.rtf\" file as a station "
@@ -255,6 +260,9 @@ TEST_F(StationInfoTest, DateLabelAndOpeningAClickedStation) {
     file.close();
     check.HamStationLoad(true);
     EXPECT_EQ(check.lblHamStation.caption, QStringLiteral("Last Modified:  05/04/2026"));
+    // The upper grid's tooltip names the file the check reads.
+    EXPECT_TRUE(check.grdHamStationAirMail.ToolTipText().contains(
+        '"' + SystemFileName(QStringLiteral("HAM")) + '"'));
     EXPECT_EQ(check.grdHamStationAirMail.Rows(), 1);  // only the header until Check
 
     check.HamStationLoad(false);

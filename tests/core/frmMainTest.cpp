@@ -145,20 +145,20 @@ TEST_F(MainWindowTest, UpdateRequestsOutsideTheirTimeAreIgnored) {
     EXPECT_EQ(builds, 2);
 }
 
-// The list carries its hour in the caption.  When the hour turns an idle
-// window builds it again (the build queued, outside the clock's tick); during
-// a connection the list is only marked old and rebuilt at the next turn after
-// it; with the setting off nothing happens.
+// The list carries the minute it was predicted for in the caption.  When the
+// hour turns an idle window builds it again (the build queued, outside the
+// clock's tick); during a connection the list is only marked old and rebuilt
+// at the next turn after it; with the setting off nothing happens.
 TEST_F(MainWindowTest, TheHourTurningRebuildsAnIdleListOrMarksItOld) {
     const QString caption = QStringLiteral("Best Stations and Frequencies");
     // Setting, connection running, clock (seconds after noon): builds, caption.
     const std::tuple<const char*, bool, bool, int, int, const char*> steps[] = {
-        {"same hour", true, false, 3599, 1, " (2026-06-06 12 UTC)"},
-        {"hour turned", true, false, 3600, 2, " (2026-06-06 13 UTC)"},
-        {"turned while connecting", true, true, 7200, 2, " (2026-06-06 13 UTC, old)"},
-        {"connection over", true, false, 9000, 2, " (2026-06-06 13 UTC, old)"},
-        {"next turn", true, false, 10800, 3, " (2026-06-06 15 UTC)"},
-        {"setting off", false, false, 14400, 3, " (2026-06-06 15 UTC)"}};
+        {"same hour", true, false, 3599, 1, " (2026-06-06 12:00 UTC)"},
+        {"hour turned", true, false, 3600 + 2459, 2, " (2026-06-06 13:40 UTC)"},
+        {"turned while connecting", true, true, 7200, 2, " (2026-06-06 13:40 UTC, old)"},
+        {"connection over", true, false, 9000, 2, " (2026-06-06 13:40 UTC, old)"},
+        {"next turn", true, false, 10800, 3, " (2026-06-06 15:00 UTC)"},
+        {"setting off", false, false, 14400, 3, " (2026-06-06 15:00 UTC)"}};
     main->Form_Load();
     main->Form_Activate();
     for (const auto& [name, hourly, connecting, seconds, expectedBuilds, date] : steps) {
@@ -302,20 +302,23 @@ TEST_F(MainWindowTest, ResizeFollowsTheWindowAboveTheLimitsOnly) {
 }
 
 // Columns that come in (the additional data, the dial frequency) widen a
-// window too narrow for them; a wide enough, maximised or narrowed list
-// leaves the width alone.
-TEST_F(MainWindowTest, ColumnsThatComeInWidenTheWindow) {
+// window too narrow for them, and give the width back when they go, unless
+// the user sized the window meanwhile; a wide enough, maximised or narrowed
+// list leaves the width alone.
+TEST_F(MainWindowTest, ColumnsThatComeInWidenTheWindowAndGoingGiveTheWidthBack) {
     const struct {
         const char* what;
         int width;
         bool additional, radio, maximized;
         bool widens;
+        int userWidth;  // the user's width while the columns are shown (0: none)
     } cases[] = {
-        {"additional data", 9000, true, false, false, true},
-        {"the dial frequency", 9000, false, true, false, true},
-        {"wide enough already", 40000, true, true, false, false},
-        {"maximised", 9000, true, false, true, false},
-        {"no new columns", 9000, false, false, false, false},
+        {"additional data", 9000, true, false, false, true, 0},
+        {"the dial frequency", 9000, false, true, false, true, 0},
+        {"sized by the user meanwhile", 9000, true, false, false, true, 12000},
+        {"wide enough already", 40000, true, true, false, false, 0},
+        {"maximised", 9000, true, false, true, false, 0},
+        {"no new columns", 9000, false, false, false, false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -332,6 +335,11 @@ TEST_F(MainWindowTest, ColumnsThatComeInWidenTheWindow) {
         if (c.widens) {
             EXPECT_GT(main->WindowWidth(), c.width);
         }
+        if (c.userWidth > 0) main->GeometryFromWindow(0, 0, c.userWidth, main->WindowHeight());
+        main->settings.m_bPropagationAdditionalData = false;
+        main->settings.m_bRadioFrequency = false;
+        main->Update(false);
+        EXPECT_EQ(main->WindowWidth(), c.userWidth > 0 ? c.userWidth : c.width);
     }
 }
 

@@ -134,7 +134,8 @@ std::map<QString, QByteArray> FilesBelow(const QString& folder) {
 }
 
 // A demo stopped from outside while a propagation program runs (SIGTERM: a
-// logout, `kill`; SIGINT: Ctrl+C) stops that program at once and removes its
+// logout, `kill`; SIGINT: Ctrl+C; SIGQUIT: Ctrl+\; SIGHUP: the terminal
+// closed, which hangs up twice) stops that program at once and removes its
 // temporary drive.  A headless command then ends as the signal ends a
 // program; the window closes as File > Exit closes it and the program ends
 // normally, the simulated AirMail with it.
@@ -145,9 +146,11 @@ TEST(Headless, AStoppedDemoRemovesItsDrive) {
         return QDirIterator(dir.path(), {"sound.dat"}, QDir::Files, QDirIterator::Subdirectories)
             .hasNext();
     };
-    const std::pair<QStringList, int> cases[] = {
-        {{"--best-list"}, SIGTERM}, {{"--best-time", "--long"}, SIGINT}, {{}, SIGTERM}};
-    for (const auto& [command, signal] : cases) {
+    // The command, the signal, how often it is sent.
+    const std::tuple<QStringList, int, int> cases[] = {
+        {{"--best-list"}, SIGTERM, 1}, {{"--best-time", "--long"}, SIGINT, 1}, {{}, SIGTERM, 1},
+        {{"--best-list"}, SIGQUIT, 1}, {{"--best-list"}, SIGHUP, 2}, {{}, SIGHUP, 2}};
+    for (const auto& [command, signal, times] : cases) {
         SCOPED_TRACE(command.join(' ').toStdString() + " signal " + std::to_string(signal));
         QProcess process;  // each propagation program runs until it is stopped
         process.setProcessEnvironment(TidewellEnvironment({{"QT_QPA_PLATFORM", "offscreen"},
@@ -157,8 +160,22 @@ TEST(Headless, AStoppedDemoRemovesItsDrive) {
         for (int i = 0; i < 1200 && !programRuns(); ++i) ASSERT_FALSE(process.waitForFinished(50));
         QElapsedTimer stopping;
         stopping.start();
-        ::kill(static_cast<pid_t>(process.processId()), signal);
-        ASSERT_TRUE(process.waitForFinished(20000));
+        // Sent again once the program has taken it (not pending in /proc/PID/status).
+        const auto pending = [&] {
+            QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+            quint64 bits = 0;
+            const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+            for (const QByteArray& line : text.split('\n'))
+                if (line.startsWith("SigPnd:") || line.startsWith("ShdPnd:"))
+                    bits |= line.mid(7).trimmed().toULongLong(nullptr, 16);
+            return (bits >> (signal - 1) & 1) != 0;
+        };
+        for (int i = 0; i < times && process.state() == QProcess::Running; ++i) {
+            for (int wait = 0; i > 0 && wait < 400 && pending(); ++wait) process.waitForFinished(5);
+            if (process.state() == QProcess::Running)
+                ::kill(static_cast<pid_t>(process.processId()), signal);
+        }
+        ASSERT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(20000));
         EXPECT_LT(stopping.elapsed(), 4000);  // not at the program's time limit (5 s)
         EXPECT_EQ(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
                   command.isEmpty());
@@ -501,12 +518,15 @@ TEST_F(DemoDrive, HistoryOfTwoDaysOfTheDemoLog) {
 TEST_F(DemoDrive, ViewsPrintTheirGrids) {
     Edit("System.HAM.ini", "QA1PMB=7070#,10145.5,14112.5,21110#,24925.5,28118#",
          "QA1PMB=28118#,7070#;14112.5,10145.5,24925.5,21110#");
-    const auto view = [this](QStringList args, const char* system) {
+    const auto run = [this](QStringList args, const char* system) {
         args << "--drive-c" << DriveC() << "--profile" << Profile() << "--utc"
              << "2026-06-06T15:00" << "--system" << system;
-        const ProcessRun run = RunTidewell(args);
-        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        return Listing(run.out);
+        return RunTidewell(args);
+    };
+    const auto view = [&run](const QStringList& args, const char* system) {
+        const ProcessRun shown = run(args, system);
+        EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+        return Listing(shown.out);
     };
     const Listing listing = view({"--hours", "QA1PMB"}, "HAM");
     EXPECT_EQ(listing.header.mid(0, 2) + listing.header.mid(24),
@@ -555,6 +575,14 @@ TEST_F(DemoDrive, ViewsPrintTheirGrids) {
     ASSERT_EQ(folded.rows.size(), 1);
     EXPECT_EQ(folded.rows[0].value(0), "Snr");
     EXPECT_EQ(view({"--best-time", "--rel"}, "SAILMAIL").rows.value(0).value(0), "Rel");
+
+    // A display name two stations share names no station: the identifiers do.
+    Edit("System.SAILMAIL.ini", "QKB2208=EL95VS:Palmetto Key", "QKB2208=EL95VS:arlen point");
+    const ProcessRun shared = run({"--hours", "Arlen Point"}, "SAILMAIL");
+    EXPECT_EQ(std::pair(shared.exitCode, shared.out), std::pair(1, QString()));
+    EXPECT_EQ(shared.err, "Tidewell: The name \"Arlen Point\" is not unique in the system SAILMAIL. "
+                          "Give one of its stations' identifiers: QWA4471, QKB2208\n");
+    EXPECT_EQ(view({"--hours", "qkb2208"}, "SAILMAIL").rows.size(), 5);
 }
 
 }  // namespace

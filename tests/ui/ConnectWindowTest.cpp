@@ -241,7 +241,7 @@ TEST_F(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
     EXPECT_FALSE(window.grdFrequency()->Frozen());
     EXPECT_FALSE(window.progress()->isVisible());
     EXPECT_EQ(window.frmFrequency()->title().toStdString(),
-              "Best Stations and Frequencies (2026-06-06 14 UTC)");
+              "Best Stations and Frequencies (2026-06-06 14:00 UTC)");
 
     // Refresh; at the second station, Refresh again and close.
     progress.clear();

@@ -12,6 +12,7 @@
 #include "common/Grid.h"
 #include "ui/GridWidget.h"
 #include "ui/QtTextMetrics.h"
+#include "views/PropagationHours.h"
 
 using namespace tw;
 
@@ -87,6 +88,25 @@ TEST_F(GridWidgetTest, RendersColoursPicturesAndMergedCells) {
     widget.SetFrozen(true);
     EXPECT_LT(QColor(render().pixel(150, 2 * 16 + 8)).hsvSaturation(), 20);
     widget.SetFrozen(false);
+}
+
+// The hour frames keep to the column's edge: what lies more than three pixels
+// inside it (the header's and the cells' text) looks the same with them as
+// without; the reliability's widest value keeps a pixel from the solid frame.
+TEST_F(GridWidgetTest, ColumnFramesKeepOffTheText) {
+    for (int r = 0; r < 8; ++r) grid.SetText(r, 1, "08");
+    QImage image(widget.viewport()->size(), QImage::Format_RGB32);
+    const QRect inside(QPoint(103, 3), QPoint(196, image.height() - 4));
+    for (const int frames : {int(FrameNone), int(FrameDashed), FrameSolid | FrameDashed}) {
+        const QImage before = image.copy(inside);
+        grid.SetColFrames(1, frames);
+        QApplication::processEvents();
+        widget.viewport()->render(&image);
+        EXPECT_TRUE(frames == FrameNone || image.copy(inside) == before) << frames;
+    }
+    const QtTextMetrics real(QApplication::font());
+    EXPECT_GE(real.TextWidthTwips(HourColumnSample(HourValues::Reliability)),
+              real.TextWidthTwips("100") + 8 * real.TwipsPerPixelX());
 }
 
 TEST_F(GridWidgetTest, ForwardsMouseEventsAsTwips) {

@@ -308,6 +308,23 @@ TEST_F(MainWidgetTest, PositionBoxesTakeKeysOnceTheUserAgreesToEdit) {
     EXPECT_FALSE(window->cmdStart()->isEnabled());
 }
 
+// A request to end the program (a signal) while the question is open closes
+// it unanswered: AirMail's Position Report is not opened, the boxes stay
+// closed to hand edits, nothing more is asked and the window closes.
+TEST_F(MainWidgetTest, ARequestToEndWhileTheQuestionIsOpenTakesNoAnswer) {
+    int reportsOpened = 0;
+    app->main().steps.AirMailOpenPositionReport = [&] { ++reportsOpened; };
+    const qsizetype asked = answerer.texts.size();
+    answerer.instead = [this] { window->CloseRequested(); };
+    QTest::mouseClick(window->txtLat(), Qt::LeftButton, {}, QPoint(3, 5));
+    QApplication::processEvents();
+    ASSERT_EQ(answerer.texts.size(), asked + 1);
+    EXPECT_TRUE(answerer.texts.back().startsWith(QStringLiteral("Normally your current Lat/Lon")));
+    EXPECT_EQ(reportsOpened, 0);
+    EXPECT_FALSE(app->main().settings.m_bAirMailLatLonEdit);
+    EXPECT_FALSE(window->isVisible());
+}
+
 // View > "AirMail Connection History..." opens the history of the whole log
 // (without a log it opens empty and tells so); Update counts the days of
 // the two dates; closing hides the window, which the menu shows again.
