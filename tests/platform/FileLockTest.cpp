@@ -23,13 +23,7 @@ namespace {
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(5)); }
 
 TEST(FileLock, OneHolderAtATimeAndNoneAfterItsProcessIsKilled) {
-#ifdef _WIN32
-    char self[MAX_PATH] = {};
-    const std::string test(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
-#else
-    const std::string test = std::filesystem::read_symlink("/proc/self/exe").string();
-#endif
-    const std::string locker = test.substr(0, test.find_last_of("\\/") + 1) + TIDEWELL_LOCKER_EXE;
+    const std::string locker = test::ProgramBesideTests(TIDEWELL_LOCKER_EXE);
     test::TempDir dir;
     const std::string path = dir / "run.lock";
     const std::unique_ptr<IFileLocks> locks = MakeFileLocks();

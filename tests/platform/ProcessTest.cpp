@@ -207,12 +207,7 @@ double SecondsSince(Clock::time_point start) {
 }
 
 // tw-child.exe, built beside this test program.
-std::string ChildProgram() {
-    char self[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self, n);
-    return path.substr(0, path.find_last_of("\\/") + 1) + TIDEWELL_CHILD_EXE;
-}
+std::string ChildProgram() { return test::ProgramBesideTests(TIDEWELL_CHILD_EXE); }
 
 // Whether the process of this id has ended (or is gone).
 bool ProcessGone(ProcessId pid) {

@@ -422,13 +422,7 @@ TEST_F(ProfileFiles, AKilledWritesTemporaryFilesGoAtTheNextWrite) {
 // of our writes is done or says that the file is busy; every read of a value
 // the file always holds finds it.
 TEST_F(ProfileFiles, AnotherProgramWritingTheFileLosesNoKey) {
-#ifdef _WIN32
-    char self[MAX_PATH] = {};
-    const std::string test(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
-#else
-    const std::string test = std::filesystem::read_symlink("/proc/self/exe").string();
-#endif
-    const std::string program = test.substr(0, test.find_last_of("\\/") + 1) + TIDEWELL_RIVAL_EXE;
+    const std::string program = test::ProgramBesideTests(TIDEWELL_RIVAL_EXE);
     const std::unique_ptr<IProcessRunner> runner = MakeProcessRunner();
     const std::string ini = dir / "Airmail.ini";
     // A rival that writes again 1 ms after each write leaves no time for a

@@ -8,6 +8,10 @@
 #include <string>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace tw::platform::test {
 
 class TempDir {
@@ -41,6 +45,18 @@ private:
 };
 
 // Paths in UTF-8, as the program's are.
+// The path of a program built beside this test program (a helper the tests
+// start: tw-child, tw-rival, tw-locker).
+inline std::string ProgramBesideTests(const std::string& name) {
+#ifdef _WIN32
+    char self[MAX_PATH] = {};
+    const std::string test(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH));
+#else
+    const std::string test = std::filesystem::read_symlink("/proc/self/exe").string();
+#endif
+    return test.substr(0, test.find_last_of("\\/") + 1) + name;
+}
+
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
