@@ -305,8 +305,9 @@ StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowSt
     if (settings.m_bStationOffset)
         OffsetData(m_main, m_airmail, grid, system, station, iRowStart, iRowStop, path.StationToShipAzimuth, t,
                    best.m_iColFrequency, colSnr, best.m_iColStnAnt, true);
-    // The reliability of the SNR shown, antenna offsets included.
-    if (additionalData) {
+    // The reliability of the SNR shown, antenna offsets included; the
+    // ranking by the chance of a connection weighs it even when it is not shown.
+    if (additionalData || settings.m_bStationHistoryRanking) {
         for (int i = 0; i < n; ++i) {
             const int r = iRowStart + i;
             const PropagationResult& result = results[static_cast<std::size_t>(i)];

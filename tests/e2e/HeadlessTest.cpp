@@ -20,6 +20,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <random>
+#include <set>
 
 #include <signal.h>
 #include <unistd.h>
@@ -268,7 +270,7 @@ TEST(Headless, AProgramFolderThatCannotBeWrittenKeepsTheSettingsPerUser) {
 TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
     const QStringList longHeader{"Station", "Range",  "Azimuth", "Frequency", "LUF-MUF",
                                  "Layer",   "T Ang",  "Signal",  "Noise",     "Snr",
-                                 "Slope",   "Stn Az", "Stn Ant", "Rel"};
+                                 "Slope",   "Stn Az", "Stn Ant", "Rel",       "Log"};
     // The system, the time, additional data shown, the stations listed.
     const std::tuple<const char*, const char*, bool, int> cases[] = {
         {"", "2026-06-06T02:00", false, 4}, {"HAM", "2026-06-06T14:00", false, 5},
@@ -285,7 +287,8 @@ TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
         for (const QStringList& row : listing.rows) {
             SCOPED_TRACE(row.join(QLatin1Char('\t')).toStdString());
             ASSERT_EQ(row.size(), listing.header.size());
-            for (const QString& cell : row) EXPECT_FALSE(cell.trimmed().isEmpty());
+            for (const QString& cell : row.mid(0, longHeader.size() - 1))  // the Log aside
+                EXPECT_FALSE(cell.trimmed().isEmpty());
             snrs << listing.Cell(row, "Snr").toDouble();
         }
         EXPECT_EQ(run.out.contains(QStringLiteral(" [ ]")), additional) << run.out.toStdString();
@@ -583,6 +586,132 @@ TEST_F(DemoDrive, ViewsPrintTheirGrids) {
     EXPECT_EQ(shared.err, "Tidewell: The name \"Arlen Point\" is not unique in the system SAILMAIL. "
                           "Give one of its stations' identifiers: QWA4471, QKB2208\n");
     EXPECT_EQ(view({"--hours", "qkb2208"}, "SAILMAIL").rows.size(), 5);
+}
+
+// The user's own calls: a generated log of 80 days of calls to HAM's 20
+// nearest stations on their frequencies, many near 00:20 UTC (so across
+// midnight), with stopped calls, calls without an outcome and another
+// station's connection in between.  The Log column of every row, and the
+// 24-hour view's Log of the station called most, are those the generator
+// counts; with "History Ranking" the stations follow their best checked
+// row's chance of a connection, (4 Rel / 100 + c) / (4 + n), ties by SNR.
+TEST_F(DemoDrive, TheLogColumnCountsTheCallsOfTheLogAndRanksByThem) {
+    const QByteArray every = "[Propagation Data]\r\nAdditional Data=True\r\n[Station Data]\r\nTop Stations=40\r\n"
+                             "Top Frequencies=20\r\n";
+    WriteFile(Profile(), every);
+    const QString utc = QStringLiteral("2026-06-06T00:20");
+    const QDateTime t = QDateTime::fromString(utc + QStringLiteral(":00Z"), Qt::ISODate);
+    const Listing plain(Tidewell("--best-list", utc, "HAM").out);
+    ASSERT_GE(plain.rows.size(), 40);
+    const auto kHz = [&](const Listing& listing, const QStringList& row) {
+        return listing.Cell(row, "Frequency").chopped(4).remove(QStringLiteral("(p3)"));
+    };
+
+    // The calls: station, frequency, time; outcome 0 connected, 1 no answer,
+    // 2 stopped, 3 none.
+    struct Call {
+        QString station, frequency;
+        QDateTime time;
+        int outcome;
+    };
+    std::vector<Call> calls;
+    std::mt19937 random(29);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    QByteArray log;
+    for (int day = 80; day >= 0; --day) {
+        const QDate date = t.date().addDays(-day);
+        std::set<int> minutes;  // of the day, 5 apart
+        for (int i = pick(7); i > 0; --i)
+            minutes.insert(pick(2) ? (24 * 60 + 20 - 100 + 5 * pick(41)) % (24 * 60) : 5 * pick(288));
+        bool dated = false;
+        for (const int minute : minutes) {
+            const QStringList& row = plain.rows[pick(std::min<int>(8, plain.rows.size()))];
+            Call call{plain.Cell(row, "Station"), kHz(plain, row), QDateTime(date, QTime(minute / 60, minute % 60), Qt::UTC),
+                      pick(4)};
+            calls.push_back(call);
+            const auto line = [&](int seconds, const QString& text) {
+                const QDateTime at = call.time.addSecs(seconds);
+                log += (dated ? at.toString("hh:mm:ss.zzz").chopped(1)
+                              : at.toString("yyyy/MM/dd hh:mm:ss.zzz").chopped(1)).toLatin1() + ' ' + text.toLatin1() +
+                       "\r\n";
+                dated = true;
+            };
+            line(0, "Calling " + call.station + " on " + call.frequency + " kHz");
+            if (pick(5) == 0) line(20, QStringLiteral("Connected to QZ9ZZ"));
+            if (call.outcome == 0) line(60, "Connected to " + call.station);
+            if (call.outcome == 1) line(60, "No answer from " + call.station);
+            if (call.outcome == 2) line(60, "No answer from " + call.station + " (manual)");
+            if (call.outcome == 0) line(120, "Disconnected from " + call.station);
+        }
+    }
+    WriteFile(DriveC() + QStringLiteral("/Program Files/AirMail/Logfiles/Debug.log"), log);
+    const auto counted = [&](const Call& call) {
+        const qint64 apart = std::abs(call.time.time().msecsSinceStartOfDay() - t.time().msecsSinceStartOfDay()) / 1000;
+        return call.outcome < 2 && call.time >= t.addDays(-60) && call.time <= t && std::min(apart, 86400 - apart) <= 3600;
+    };
+
+    const ProcessRun run = Tidewell("--best-list", utc, "HAM");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const Listing listing(run.out);
+    int withCalls = 0;
+    for (const QStringList& row : listing.rows) {
+        int c = 0, n = 0;
+        for (const Call& call : calls)
+            if (call.station == listing.Cell(row, "Station") && call.frequency == kHz(listing, row) && counted(call)) {
+                ++n;
+                c += call.outcome == 0;
+            }
+        EXPECT_EQ(listing.Cell(row, "Log"), n ? QStringLiteral("%1/%2").arg(c).arg(n) : QString()) << row.join(' ').toStdString();
+        withCalls += n > 0;
+    }
+    EXPECT_GE(withCalls, 3);
+
+    // The 24-hour view's Log of the station called most: each call of the
+    // window in the column of its hour.
+    std::map<QString, int> called;
+    for (const Call& call : calls) ++called[call.station];
+    const QString most = std::max_element(called.begin(), called.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    const ProcessRun hoursRun = RunTidewell({"--hours", most, "--log", "--drive-c", DriveC(), "--profile", Profile(),
+                                             "--utc", utc, "--system", "HAM"});
+    ASSERT_EQ(hoursRun.exitCode, 0) << hoursRun.err.toStdString();
+    const Listing hours(hoursRun.out);
+    int cells = 0;
+    for (const QStringList& row : hours.rows) {
+        for (int h = 0; h < 24; ++h) {
+            int c = 0, n = 0;
+            for (const Call& call : calls)
+                if (call.station == most && call.frequency == QString(row[0]).remove(QStringLiteral("(p3)")) && call.outcome < 2 &&
+                    call.time >= t.addDays(-60) && call.time <= t && call.time.time().hour() == h) {
+                    ++n;
+                    c += call.outcome == 0;
+                }
+            EXPECT_EQ(row.value(h + 1), n ? QStringLiteral("%1/%2").arg(c).arg(n) : QString()) << h;
+            cells += n > 0;
+        }
+    }
+    EXPECT_GE(cells, 5);
+
+    // Ranked by the chance of a connection.
+    WriteFile(Profile(), every + "History Ranking=True\r\n");
+    const ProcessRun rankedRun = Tidewell("--best-list", utc, "HAM");
+    ASSERT_EQ(rankedRun.exitCode, 0) << rankedRun.err.toStdString();
+    const Listing ranked(rankedRun.out);
+    EXPECT_EQ(ranked.rows.size(), listing.rows.size());
+    std::vector<std::pair<double, double>> blocks;  // each station's best chance and the SNR of that row
+    QString station;
+    for (const QStringList& row : ranked.rows) {
+        if (ranked.Cell(row, "Station") != station) blocks.push_back({-1.0, -1000.0});
+        station = ranked.Cell(row, "Station");
+        if (!ranked.Cell(row, "Frequency").endsWith(" [x]")) continue;
+        const QString rel = ranked.Cell(row, "Rel"), log = ranked.Cell(row, "Log");
+        const double r = rel.isEmpty() ? 0.5 : rel.toDouble() / 100.0;
+        const double chance =
+            std::round((4 * r + log.section('/', 0, 0).toInt()) / (4 + log.section('/', 1, 1).toInt()) * 1e9) / 1e9;
+        blocks.back() = std::max(blocks.back(), std::pair(chance, ranked.Cell(row, "Snr").toDouble()));
+    }
+    EXPECT_EQ(blocks.size(), ranked.Blocks().size());
+    EXPECT_TRUE(std::is_sorted(blocks.rbegin(), blocks.rend())) << rankedRun.out.toStdString();
+    EXPECT_NE(ranked.Blocks().join(' ').toStdString(), listing.Blocks().join(' ').toStdString());  // moved by the record
 }
 
 }  // namespace
