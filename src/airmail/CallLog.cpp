@@ -3,10 +3,10 @@
 #include <QFile>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string_view>
-#include <utility>
 
 #include "airmail/AirMail.h"
 #include "airmail/DebugLog.h"
@@ -30,16 +30,20 @@ QStringView FirstWord(QStringView text) {
 
 // The frequency of "<station> on <frequency> kHz" in tenths of a kHz, from
 // the leading number of the word after "on"; none without one.
-std::optional<qint64> CalledTenths(QStringView afterStation) {
+std::optional<qint32> CalledTenths(QStringView afterStation) {
     afterStation = afterStation.trimmed();
     if (!afterStation.startsWith(QLatin1String("on "))) return std::nullopt;
     const QStringView word = FirstWord(afterStation.mid(3));
-    qsizetype end = 0;
-    while (end < word.size() && (word[end].isDigit() || word[end] == QLatin1Char('.'))) ++end;
-    bool ok = false;
-    const double kHz = word.left(end).toDouble(&ok);
-    if (!ok || !(kHz > 0)) return std::nullopt;
-    return std::llround(kHz * 10.0);
+    char digits[24];
+    std::size_t n = 0;
+    for (; n < sizeof digits && n < static_cast<std::size_t>(word.size()) &&
+           (word[n].isDigit() || word[n] == QLatin1Char('.'));
+         ++n)
+        digits[n] = static_cast<char>(word[n].unicode());
+    double kHz = 0.0;
+    const auto [end, error] = std::from_chars(digits, digits + n, kHz);
+    if (error != std::errc() || end == digits || !(kHz > 0) || kHz > 1e8) return std::nullopt;
+    return static_cast<qint32>(std::llround(kHz * 10.0));
 }
 
 qint64 Tenths(double kHz) { return std::llround(kHz * 10.0); }
@@ -47,22 +51,29 @@ qint64 Tenths(double kHz) { return std::llround(kHz * 10.0); }
 qint64 TimeOfDay(qint64 seconds) { return ((seconds % kDay) + kDay) % kDay; }
 
 bool Contains(const char* bytes, qsizetype size, std::string_view what) {
-    return std::string_view(bytes, static_cast<std::size_t>(size)).find(what) != std::string_view::npos;
+    return std::string_view(bytes, static_cast<std::size_t>(size)).find(what) !=
+           std::string_view::npos;
 }
 
-bool SameStation(QStringView a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameStation(QStringView a, QStringView b) {
+    return a == b || a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
-// Calls the station's calls on the frequency within the window up to t, with
-// the distance of each call's time of day from t's.
+// Calls `each` with the station's calls on the frequency within the window
+// up to t.
 template <class F>
-void ForRowCalls(const std::vector<LogCall>& calls, const QString& station, double kHz,
-                 const QDateTime& t, int days, F each) {
+void ForRowCalls(const LogCalls& log, const QString& station, double kHz, const QDateTime& t,
+                 int days, F each) {
     if (!t.isValid() || days <= 0) return;
     const qint64 at = t.toSecsSinceEpoch();
     const qint64 from = at - days * kDay;
     const qint64 tenths = Tenths(kHz);
-    for (const LogCall& call : calls) {
-        if (call.tenths != tenths || call.time < from || call.time > at || !SameStation(call.station, station))
+    std::vector<bool> named(static_cast<std::size_t>(log.stations.size()));
+    for (qsizetype i = 0; i < log.stations.size(); ++i)
+        named[static_cast<std::size_t>(i)] = SameStation(log.stations[i], station);
+    for (const LogCall& call : log.calls) {
+        if (call.tenths != tenths || call.time < from || call.time > at ||
+            !named[static_cast<std::size_t>(call.station)])
             continue;
         each(call);
     }
@@ -90,9 +101,9 @@ void LogCallReader::Line(const char* bytes, qsizetype size) {
         // outcome it changes nothing.  Nor does a line that names no call or,
         // while a call waits, no outcome.
         if (!m_pending && m_current < m_fromDate) return;
-        if (!Contains(bytes, size, "Calling ") &&
-            (!m_pending || (!Contains(bytes, size, "Connected to ") && !Contains(bytes, size, "No answer from "))))
-            return;
+        const bool outcome = m_pending && (Contains(bytes, size, "Connected to ") ||
+                                           Contains(bytes, size, "No answer from "));
+        if (!outcome && !Contains(bytes, size, "Calling ")) return;
     }
     DebugLogLineText(bytes, size, m_text);
     Line(m_text);
@@ -107,15 +118,16 @@ void LogCallReader::Line(const QString& line) {
         m_pending.reset();
         const QStringView rest = event.mid(8).trimmed();
         const QStringView station = FirstWord(rest);
-        const std::optional<qint64> tenths = CalledTenths(rest.mid(station.size()));
+        const std::optional<qint32> tenths = CalledTenths(rest.mid(station.size()));
         if (station.isEmpty() || !tenths) return;
-        auto known = std::find_if(m_stations.cbegin(), m_stations.cend(),
-                                  [&](const QString& s) { return s == station; });
-        if (known == m_stations.cend()) {
-            m_stations << station.toString();
-            known = m_stations.cend() - 1;
+        qsizetype index = m_log.stations.size() - 1;
+        while (index >= 0 && m_log.stations[index] != station) --index;
+        if (index < 0) {
+            index = m_log.stations.size();
+            m_log.stations << station.toString();
         }
-        m_pending = LogCall{*known, *tenths, parsed.time.toSecsSinceEpoch(), false};
+        m_pending =
+            LogCall{static_cast<qint32>(index), *tenths, parsed.time.toSecsSinceEpoch(), false};
         return;
     }
     if (!m_pending) return;
@@ -129,21 +141,24 @@ void LogCallReader::Line(const QString& line) {
     } else {
         return;
     }
-    if (!SameStation(FirstWord(rest), m_pending->station)) return;  // another station's
-    LogCall call = *std::exchange(m_pending, std::nullopt);
+    // Another station's outcome is none of this call's.
+    if (!SameStation(FirstWord(rest), m_log.stations[m_pending->station])) return;
+    LogCall call = *m_pending;
+    m_pending.reset();
     if (!connected && event.contains(QLatin1String("(manual)"))) return;  // stopped by the user
     if (call.time < m_from || call.time > m_to) return;
     call.connected = connected;
-    m_calls.push_back(std::move(call));
+    m_log.calls.push_back(call);
 }
 
-std::vector<LogCall> LogCallsOf(const QStringList& lines, QDate today) {
-    LogCallReader reader(today, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+LogCalls LogCallsOf(const QStringList& lines, QDate today) {
+    LogCallReader reader(today, std::numeric_limits<qint64>::min(),
+                         std::numeric_limits<qint64>::max());
     for (const QString& line : lines) reader.Line(line);
     return reader.Calls();
 }
 
-LogRecord LogRecordAt(const std::vector<LogCall>& calls, const QString& station, double kHz,
+LogRecord LogRecordAt(const LogCalls& calls, const QString& station, double kHz,
                       const QDateTime& t, int days) {
     LogRecord record;
     const qint64 time = t.isValid() ? TimeOfDay(t.toSecsSinceEpoch()) : 0;
@@ -154,7 +169,7 @@ LogRecord LogRecordAt(const std::vector<LogCall>& calls, const QString& station,
     return record;
 }
 
-std::array<LogRecord, 24> LogRecordByHour(const std::vector<LogCall>& calls, const QString& station,
+std::array<LogRecord, 24> LogRecordByHour(const LogCalls& calls, const QString& station,
                                           double kHz, const QDateTime& t, int days) {
     std::array<LogRecord, 24> hours{};
     ForRowCalls(calls, station, kHz, t, days, [&](const LogCall& call) {
@@ -179,19 +194,24 @@ LogRecord LogRecordFromText(const QString& text) {
 
 QString LogConnectionTimeText(qint64 time) {
     if (time < 0) return {};
-    return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(QStringLiteral("yyyy/MM/dd hh:mm"));
+    return QDateTime::fromSecsSinceEpoch(time, Qt::UTC)
+        .toString(QStringLiteral("yyyy/MM/dd hh:mm"));
 }
 
-QString LogRecordToolTip(const LogRecord& record, const QString& when, int days, const QString& last) {
-    const QString which = QStringLiteral("alls on this frequency %1 in the last %2 days").arg(when).arg(days);
+QString LogRecordToolTip(const LogRecord& record, const QString& when, int days,
+                         const QString& last) {
+    const QString which =
+        QStringLiteral("alls on this frequency %1 in the last %2 days").arg(when).arg(days);
     if (record.calls <= 0) return QStringLiteral("No c") + which;
-    QString tip = QStringLiteral("C") + which +
-                  QStringLiteral(": %1 connected, %2 unanswered").arg(record.connected).arg(record.calls - record.connected);
-    if (!last.isEmpty()) tip += QStringLiteral("; last connection ") + last + QStringLiteral(" UTC");
+    QString tip = QStringLiteral("C%1: %2 connected, %3 unanswered")
+                      .arg(which)
+                      .arg(record.connected)
+                      .arg(record.calls - record.connected);
+    if (!last.isEmpty()) tip += QStringLiteral("; last connection %1 UTC").arg(last);
     return tip;
 }
 
-std::vector<LogCall> LogCallsRead(AirMail& airmail, const QDateTime& t, int days) {
+LogCalls LogCallsRead(AirMail& airmail, const QDateTime& t, int days) {
     if (!t.isValid() || days <= 0) return {};
     QFile log(airmail.NativePath(DebugLogWindowsPath(airmail.settings().m_sAirMailDirectoryData)));
     if (QString ignored; !OpenRegularFile(log, ignored)) return {};

@@ -18,12 +18,18 @@ namespace tw {
 
 class AirMail;
 
-// One counted call: it connected or got no answer.
+// One counted call: it connected or got no answer.  Kept small: a long
+// window of a busy log holds many.
 struct LogCall {
-    QString station;   // as written after "Calling "
-    qint64 tenths = 0;  // the frequency in tenths of a kHz
-    qint64 time = 0;    // the "Calling" line's time, seconds since 1970 (UTC)
+    qint32 station = 0;  // its index in LogCalls::stations
+    qint32 tenths = 0;   // the frequency in tenths of a kHz
+    qint64 time = 0;     // the "Calling" line's time, seconds since 1970 (UTC)
     bool connected = false;
+};
+
+struct LogCalls {
+    QStringList stations;  // each station's name once, as written after "Calling "
+    std::vector<LogCall> calls;
 };
 
 // Reads the calls out of a log's lines, fed in order.  A call's outcome is
@@ -44,20 +50,19 @@ public:
     // a line that cannot change the calls is passed over without being read
     // as text, which keeps a pass over a long log short.
     void Line(const char* bytes, qsizetype size);
-    const std::vector<LogCall>& Calls() const { return m_calls; }
+    const LogCalls& Calls() const { return m_log; }
 
 private:
     QDate m_current;  // the log's running date
     qint64 m_from, m_to;
     QDate m_fromDate;
     std::optional<LogCall> m_pending;  // the last call, waiting for its outcome
-    std::vector<LogCall> m_calls;
-    QStringList m_stations;  // each station's name once, shared by its calls
-    QString m_text;          // the line being read, reused
+    LogCalls m_log;
+    QString m_text;  // the line being read, reused
 };
 
 // Every counted call of the lines.
-std::vector<LogCall> LogCallsOf(const QStringList& lines, QDate today);
+LogCalls LogCallsOf(const QStringList& lines, QDate today);
 
 // A row's record: its counted calls and those that connected, with the time
 // of the last connection (seconds since 1970; -1 for none).
@@ -71,10 +76,10 @@ struct LogRecord {
 // of that station (letter case aside) on that frequency (equal to 0.1 kHz)
 // dated within the `days` days before t (none after t), whose UTC time of day
 // lies within 60 minutes of t's, across midnight too.
-LogRecord LogRecordAt(const std::vector<LogCall>& calls, const QString& station, double kHz,
+LogRecord LogRecordAt(const LogCalls& calls, const QString& station, double kHz,
                       const QDateTime& t, int days);
 // The same over the whole day, by the UTC hour of each call (0 to 23).
-std::array<LogRecord, 24> LogRecordByHour(const std::vector<LogCall>& calls,
+std::array<LogRecord, 24> LogRecordByHour(const LogCalls& calls,
                                           const QString& station, double kHz, const QDateTime& t,
                                           int days);
 
@@ -87,12 +92,13 @@ LogRecord LogRecordFromText(const QString& text);
 QString LogConnectionTimeText(qint64 time);
 // A tooltip of a record: `when` says which calls ("within an hour of this
 // time of day", "at 14 UTC"), `last` is LogConnectionTimeText's.
-QString LogRecordToolTip(const LogRecord& record, const QString& when, int days, const QString& last);
+QString LogRecordToolTip(const LogRecord& record, const QString& when, int days,
+                         const QString& last);
 
 // The counted calls of AirMail's log dated within the `days` days before t,
 // in one pass over the log as it is at the start (a regular file only, read
 // in blocks, nothing written).  A log that cannot be read gives none, without
 // a message: the record is an addition, and a new AirMail has no log yet.
-std::vector<LogCall> LogCallsRead(AirMail& airmail, const QDateTime& t, int days);
+LogCalls LogCallsRead(AirMail& airmail, const QDateTime& t, int days);
 
 }  // namespace tw

@@ -106,7 +106,8 @@ frmOptions::frmOptions(const Services& services, QObject* parent)
     Init(chkStationHistoryRanking, "History Ranking",
          "Rank the Stations by the Chance of a Connection: the Prediction's Reliability weighed with "
          "your own Calls at this Hour in AirMail's Log");
-    Init(txtStationHistoryDays, "", "Days of AirMail's Log that count for the Log Column and the Ranking");
+    Init(txtStationHistoryDays, "",
+         "Days of AirMail's Log that count for the Log Column and the Ranking");
     Init(chkRadioFrequency, "Display Dial Frequency", "Display Dial Frequency along with Pactor Frequency");
     Init(lblRadioFrequency, "", "Dial Frequency Math");
     cmdDefault = Button("Default", "Default Settings", 120);

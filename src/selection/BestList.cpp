@@ -376,7 +376,7 @@ void BestList::LogRecordFill(Grid& grid, int first, int last, const QDateTime& t
     BestGrid& best = m_main.best;
     if (!best.LogShown(additionalData) || last < first) return;
     const int days = m_main.settings.m_iStationHistoryDays;
-    const std::vector<LogCall> calls = LogCallsRead(m_airmail, t, days);
+    const LogCalls calls = LogCallsRead(m_airmail, t, days);
     for (int r = first; r <= last; ++r) {
         const LogRecord record =
             LogRecordAt(calls, best.GridGetStation(grid, r),
@@ -401,9 +401,9 @@ void BestList::StationTopSelect(Grid& grid, int colSnr) {
         for (int r = 1; r < grid.Rows(); ++r) {
             const QString rel = best.GridGetText(grid, r, best.m_iColRel);
             const LogRecord record = LogRecordFromText(best.GridGetText(grid, r, best.m_iColLog));
-            const double chance =
-                ConnectionChance(rel.trimmed().isEmpty() ? std::nullopt : std::optional(LeadingNumber(rel) / 100.0),
-                                 record.connected, record.calls);
+            const std::optional<double> reliability =
+                rel.trimmed().isEmpty() ? std::nullopt : std::optional(LeadingNumber(rel) / 100.0);
+            const double chance = ConnectionChance(reliability, record.connected, record.calls);
             best.GridSetCell(grid, r, colKey, QString::number(chance, 'f', 9), AlignRight, false);
         }
     }

@@ -50,7 +50,8 @@ frmPropagationHoursWidget::frmPropagationHoursWidget(frmPropagationHours& model,
     m_mnuDataLog = m_mnuData->addAction(QStringLiteral("Log"));
     m_mnuDataLog->setObjectName(QStringLiteral("mnuDataLog"));
     m_mnuDataLog->setCheckable(true);
-    connect(m_mnuDataLog, &QAction::triggered, this, [this] { m_model.mnuDataValues_Click(HourValues::Log); });
+    connect(m_mnuDataLog, &QAction::triggered, this,
+            [this] { m_model.mnuDataValues_Click(HourValues::Log); });
     connect(m_mnuDataSnr, &QAction::triggered, this,
             [this] { m_model.mnuDataValues_Click(HourValues::Snr); });
     connect(m_mnuDataReliability, &QAction::triggered, this,

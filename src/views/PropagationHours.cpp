@@ -313,7 +313,7 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
 // applies no offsets.
 void frmPropagationHours::FillLog(const QDateTime& time) {
     const int days = m_main.settings.m_iStationHistoryDays;
-    const std::vector<LogCall> calls = LogCallsRead(m_airmail, time, days);
+    const LogCalls calls = LogCallsRead(m_airmail, time, days);
     for (int row = 1; row < grdData.Rows(); ++row) {
         const auto hours = LogRecordByHour(calls, m_station,
                                            FrequencyFromText(grdData.Text(row, kColFrequency)), time, days);

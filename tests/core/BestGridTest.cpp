@@ -32,7 +32,8 @@ protected:
 TEST_F(BestGridTest, HeaderStartsAFreshListInTheLayoutOfTheSettings) {
     // Additional data, the ranking by the chance of a connection (the Log
     // column without the additional data), the columns shown.
-    for (const auto& [additional, ranking, columns] : {std::tuple{false, false, 4}, {true, false, 15}, {false, true, 5}}) {
+    for (const auto& [additional, ranking, columns] :
+         {std::tuple{false, false, 4}, {true, false, 15}, {false, true, 5}}) {
         SCOPED_TRACE(columns);
         main.settings.m_bStationHistoryRanking = ranking;
         AddRows({{"A", "7030.0", 5}});
@@ -201,7 +202,8 @@ TEST_F(BestGridTest, ToolTipsTellTheColourOrTheColumn) {
         {2, best.m_iColLufMuf, "[<Lower][Maximun][>Maximun] Usable Frequency"},
         {1, best.m_iColLog, "Calls on this frequency within an hour of this time of day in the last 60 "
                             "days: 2 connected, 3 unanswered; last connection 2026/06/03 14:20 UTC"},
-        {2, best.m_iColLog, "No calls on this frequency within an hour of this time of day in the last 60 days"},
+        {2, best.m_iColLog,
+         "No calls on this frequency within an hour of this time of day in the last 60 days"},
     };
     for (const auto& [row, col, tip] : cases) {
         const auto [x, y] = PointIn(row, col, 30);

@@ -147,14 +147,10 @@ TEST_F(SelectionTest, HistoryRankingOrdersByTheChanceOfAConnection) {
         SCOPED_TRACE(frequencies);
         main.settings.m_iStationTopFrequencies = frequencies;
         Header();
-        // Station, SNR, Rel, Log, checked; the chance.
+        // Station, SNR, Rel, Log, checked: the chances 0.36, 0.77, 0.5, 0.5, 0.32 and 1 (unchecked).
         const std::tuple<const char*, int, const char*, const char*, bool> rows[] = {
-            {"A", 30, "90", "0/6", true},  // 0.36
-            {"B", 20, "60", "3/3", true},  // 0.77
-            {"C", 25, "", "", true},       // 0.5
-            {"D", 26, "50", "", true},     // 0.5
-            {"E", 28, "40", "0/1", true},  // 0.32
-            {"E", 10, "100", "5/5", false}};
+            {"A", 30, "90", "0/6", true}, {"B", 20, "60", "3/3", true}, {"C", 25, "", "", true},
+            {"D", 26, "50", "", true},    {"E", 28, "40", "0/1", true}, {"E", 10, "100", "5/5", false}};
         for (const auto& [station, snr, rel, log, checked] : rows) {
             const int row = AddRow(QString::fromLatin1(station), "7000.0", snr, checked);
             best().GridSetCell(grid(), row, best().m_iColRel, rel, AlignRight, false);

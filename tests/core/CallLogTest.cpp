@@ -10,12 +10,14 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-Strings Texts(const std::vector<LogCall>& calls) {
+Strings Texts(const LogCalls& log) {
     Strings out;
-    for (const LogCall& c : calls)
-        out.push_back(c.station.toStdString() + ' ' + std::to_string(c.tenths) + ' ' +
-                      QDateTime::fromSecsSinceEpoch(c.time, Qt::UTC).toString(Qt::ISODate).toStdString() +
-                      (c.connected ? " connected" : " no answer"));
+    for (const LogCall& c : log.calls)
+        out.push_back(QStringLiteral("%1 %2 %3 %4")
+                          .arg(log.stations[c.station]).arg(c.tenths)
+                          .arg(QDateTime::fromSecsSinceEpoch(c.time, Qt::UTC).toString(Qt::ISODate),
+                               c.connected ? "connected" : "no answer")
+                          .toStdString());
     return out;
 }
 
@@ -27,10 +29,12 @@ TEST(LogCalls, ACallAndItsOutcome) {
           "10:01:00.50 Connected to QX1AA", "10:09:00 Disconnected from QX1AA",
           "10:10:00 Calling qx2bb on 14108.5 kHz", "10:11:00 No answer from QX2BB"},
          {"QX1AA 71000 2026-06-05T10:00:00Z connected", "qx2bb 141085 2026-06-05T10:10:00Z no answer"}},
-        // Stopped by hand; no outcome before the next call, nor before the end.
+        // Stopped by hand; no outcome before the next call (one without a
+        // frequency too, which is no call), nor before the end.
         {{"2026/06/05 10:00:00 Calling QX1AA on 7100.0 kHz", "10:01:00 No answer from QX1AA (manual)",
           "10:02:00 Calling QX1AA on 7100.0 kHz", "10:03:00 Calling QX2BB on 7100.0 kHz",
-          "10:04:00 No answer from QX1AA", "10:05:00 Calling QX2BB on 10140 kHz"},
+          "10:04:00 No answer from QX1AA", "10:05:00 Calling QX2BB on 10140 kHz", "10:05:10 Calling QX2BB",
+          "10:06:00 Connected to QX2BB", "10:07:00 Calling QX1AA on 7100 kHz"},
          {}},
         // Another station's connection, a longer name and a line without a
         // stamp are no outcome of the call.
@@ -42,10 +46,6 @@ TEST(LogCalls, ACallAndItsOutcome) {
           "2026/06/04 23:58:00 Session opened", "00:00:10 Calling QX1AA on 7100.04 kHz",
           "00:01:00 Connected to QX1AA"},
          {"QX1AA 71000 2026-06-06T23:59:00Z connected", "QX1AA 71000 2026-06-04T00:00:10Z connected"}},
-        // A call without a frequency is none, but it ends the call before it.
-        {{"2026/06/05 10:00:00 Calling QX1AA on 7100 kHz", "10:00:10 Calling QX1AA",
-          "10:01:00 Connected to QX1AA"},
-         {}},
     };
     for (const auto& [lines, calls] : cases) {
         SCOPED_TRACE(lines.join('\n').toStdString());
@@ -58,24 +58,10 @@ TEST(LogCalls, ACallAndItsOutcome) {
         }
         EXPECT_EQ(Texts(bytes.Calls()), calls);
     }
-
-    // Only the calls dated in the window are kept, whenever their outcome
-    // came; the lines of the days before it are passed over.
-    const QStringList log{"2026/05/31 10:00:00 Session opened", "10:00:10 Calling QX2BB on 7100 kHz",
-                          "10:01:00 Connected to QX2BB", "2026/06/01 23:59:58 Calling QX1AA on 7100 kHz",
-                          "23:59:59 Calling QX1AA on 7100 kHz", "2026/06/02 00:00:10 Session",
-                          "00:00:20 Connected to QX1AA", "2026/06/03 00:00:00 Calling QX1AA on 7100 kHz",
-                          "00:00:01 Connected to QX1AA", "00:00:02 Calling QX1AA on 7100 kHz",
-                          "00:04:00 Connected to QX1AA"};
-    const qint64 june2 = QDateTime(QDate(2026, 6, 2), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    LogCallReader window(QDate(2026, 6, 6), june2 - 1, june2 + 86400);
-    for (const QString& line : log) window.Line(line.toLatin1().constData(), line.size());
-    EXPECT_EQ(Texts(window.Calls()), (Strings{"QX1AA 71000 2026-06-01T23:59:59Z connected",
-                                              "QX1AA 71000 2026-06-03T00:00:00Z connected"}));
 }
 
 // The row QX1AA on 7100.0 kHz at 00:10 on June 6 with 60 days of log: each
-// call alone, counted or not; then all of them together, and by hour.
+// call alone, counted or not; then all of them together.
 TEST(LogRecord, TheCallsOfARowNearItsTimeOfDay) {
     const QDateTime t(QDate(2026, 6, 6), QTime(0, 10), Qt::UTC);
     const auto at = [](const char* iso) {
@@ -92,24 +78,20 @@ TEST(LogRecord, TheCallsOfARowNearItsTimeOfDay) {
         {"QX1AA", 7100.06, "2026-06-06T00:00:00Z", true, false},
         {"QX2BB", 7100.0, "2026-06-06T00:00:00Z", true, false},
     };
-    std::vector<LogCall> all;
+    LogCalls all;
     for (const auto& [station, kHz, iso, connected, counted] : cases) {
         SCOPED_TRACE(iso);
-        const LogCall call{QString::fromLatin1(station), std::llround(kHz * 10), at(iso), connected};
-        all.push_back(call);
-        EXPECT_EQ(LogRecordAt({call}, QStringLiteral("QX1AA"), 7100.0, t, 60).calls, counted ? 1 : 0);
+        const LogCall call{static_cast<qint32>(all.stations.size()),
+                           static_cast<qint32>(std::llround(kHz * 10)), at(iso), connected};
+        all.stations << QString::fromLatin1(station);
+        all.calls.push_back(call);
+        EXPECT_EQ(LogRecordAt(LogCalls{all.stations, {call}}, QStringLiteral("QX1AA"), 7100.0, t, 60).calls,
+                  counted ? 1 : 0);
     }
     const LogRecord record = LogRecordAt(all, QStringLiteral("QX1AA"), 7100.0, t, 60);
     EXPECT_EQ(LogRecordText(record), QStringLiteral("3/4"));
     EXPECT_EQ(LogConnectionTimeText(record.lastConnected), QStringLiteral("2026/06/06 00:10"));
     EXPECT_EQ(LogRecordText(LogRecordAt(all, QStringLiteral("QX1AA"), 7100.0, t, 0)), QString());
-
-    // By hour, the whole day; the calls after t or outside the window still count not.
-    const auto hours = LogRecordByHour(all, QStringLiteral("QX1AA"), 7100.0, t, 60);
-    Strings texts;
-    for (const LogRecord& h : hours) texts.push_back(LogRecordText(h).toStdString());
-    EXPECT_EQ(texts, (Strings{"2/2", "2/2", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
-                              "", "", "", "", "", "0/1"}));
 }
 
 }  // namespace

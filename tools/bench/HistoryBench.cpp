@@ -137,8 +137,8 @@ bool WriteLog(const QString& path, qint64 target, Written& written) {
                 t += 30 + pick(90);
                 ++written.calls;
                 const int outcome = pick(100);
-                if (outcome < 90)
-                    written.answered.push_back(QDateTime(kFirstDay, QTime(0, 0), Qt::UTC).toSecsSinceEpoch() + calling);
+                const qint64 start = QDateTime(kFirstDay, QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+                if (outcome < 90) written.answered.push_back(start + calling);
                 if (outcome < 66) {
                     ++written.connected;
                     if (!log.Line(t, "Connected to " + station)) return false;
@@ -252,7 +252,7 @@ LogPass RunLogPass(const QString& root, const QDateTime& t, int days, int runs) 
     for (int i = 0; i < runs; ++i) {
         const double cpuStart = ProcessorMilliseconds();
         const auto start = SteadyClock::now();
-        pass.calls = tw::LogCallsRead(application.airmail(), t, days).size();
+        pass.calls = tw::LogCallsRead(application.airmail(), t, days).calls.size();
         ms.push_back(Milliseconds(SteadyClock::now() - start));
         cpuMs.push_back(ProcessorMilliseconds() - cpuStart);
     }
@@ -300,8 +300,9 @@ bool Case(const QString& root, const QString& logPath, qint64 target, int runs) 
     const LogPass all = RunLogPass(root, t, wholeDays, runs);
     const long afterLog = PeakKilobytes();
     const qint64 windowStart = t.addDays(-60).toSecsSinceEpoch();
-    const auto inWindow = static_cast<std::size_t>(std::count_if(
-        written.answered.begin(), written.answered.end(), [windowStart](qint64 time) { return time >= windowStart; }));
+    const auto inWindow = static_cast<std::size_t>(
+        std::count_if(written.answered.begin(), written.answered.end(),
+                      [windowStart](qint64 time) { return time >= windowStart; }));
     if (!whole.ok || !range.ok) {
         std::fprintf(stderr, "tidewell-history-bench: the history failed\n");
         return false;
@@ -318,11 +319,12 @@ bool Case(const QString& root, const QString& logPath, qint64 target, int runs) 
                 before, afterWhole, afterRange);
     std::printf("  Log column, 60 days:    %8.1f ms elapsed, %8.1f ms processor (%zu calls)\n", recent.ms,
                 recent.cpuMs, recent.calls);
-    std::printf("  Log column, whole log:  %8.1f ms elapsed, %8.1f ms processor (%zu calls), peak memory %ld KB\n",
+    std::printf("  Log column, whole log:  %8.1f ms elapsed, %8.1f ms processor (%zu calls), "
+                "peak memory %ld KB\n",
                 all.ms, all.cpuMs, all.calls, afterLog);
     if (recent.calls != inWindow || all.calls != written.answered.size()) {
-        std::fprintf(stderr, "the Log column found %zu and %zu calls, not the %zu and %zu written\n", recent.calls,
-                     all.calls, inWindow, written.answered.size());
+        std::fprintf(stderr, "the Log column found %zu and %zu calls, not the %zu and %zu written\n",
+                     recent.calls, all.calls, inWindow, written.answered.size());
         return false;
     }
     return Check(whole, written);
