@@ -103,6 +103,8 @@ frmOptions::frmOptions(const Services& services, QObject* parent)
     Init(cmbStationPactorMode, "", "Pactor Frequency Filter");
     cmbStationPactorMode.items = {QStringLiteral("Only P3 Frequencies"), QStringLiteral("No P3 Frequencies"),
                                   QStringLiteral("Any Frequency")};
+    Init(chkStationNextAfterNoAnswer, "Next Station After No Answer",
+         "When a Station does not Answer, Call the Next Station instead of its Next Frequency");
     Init(chkRadioFrequency, "Display Dial Frequency", "Display Dial Frequency along with Pactor Frequency");
     Init(lblRadioFrequency, "", "Dial Frequency Math");
     cmdDefault = Button("Default", "Default Settings", 120);
@@ -177,6 +179,8 @@ QVector<frmOptions::Field> frmOptions::Fields() {
          &txtStationHighestSnrRange},
         {s("cmbStationPactorMode"), Kind::Combo, TabStation, s("Select Options"), s("HAM's"),
          &cmbStationPactorMode},
+        {s("chkStationNextAfterNoAnswer"), Kind::Check, TabStation, s("Connect Options"), {},
+         &chkStationNextAfterNoAnswer},
         {s("chkRadioFrequency"), Kind::Check, TabRadio, s("Display Options"), {}, &chkRadioFrequency},
         {s("lblRadioFrequency"), Kind::Label, TabRadio, s("Display Options"), {}, &lblRadioFrequency},
     };
@@ -343,6 +347,7 @@ void frmOptions::OptionsLoad() {
             : -1;
     txtStationTopFrequencies.text = IntToText(s.m_iStationTopFrequencies);
     txtStationTopStations.text = IntToText(s.m_iStationTopStations);
+    check(chkStationNextAfterNoAnswer, s.m_bStationNextAfterNoAnswer);
     // Antenna tab
     offsets.Load(s.m_bStationOffset);
     // Radio tab
@@ -457,6 +462,7 @@ bool frmOptions::OptionsSave() {
     if (cmbStationPactorMode.listIndex >= 0) s.m_iStationPactorMode = cmbStationPactorMode.listIndex;
     s.m_iStationTopFrequencies = static_cast<qint32>(value(txtStationTopFrequencies));
     s.m_iStationTopStations = static_cast<qint32>(value(txtStationTopStations));
+    s.m_bStationNextAfterNoAnswer = chkStationNextAfterNoAnswer.value;
     // Antenna tab: the table goes into the profile file at once.
     s.m_bStationOffset = offsets.useOffsets;
     offsets.Save();

@@ -45,6 +45,9 @@ struct Settings {
     bool m_bStationAllStations = false;
     bool m_bStationHighestFrequency = true;
     float m_fStationHighestSnrRange = 3.0f;
+    // The connection process: after a call without answer, the station's
+    // other rows wait for the next round.
+    bool m_bStationNextAfterNoAnswer = false;
     bool m_bStationOffset = false;
     qint32 m_iStationPactorMode = 0;
     qint32 m_iStationTopFrequencies = 1;

@@ -59,8 +59,8 @@ const QStringList kDefaults = {
     "m_bPropagationSunSpotNumber=True", "m_fPropagationSunSpotNumber=170",
     "m_fPropagationTakeoffAngle=10", "m_fPropagationTimeShift=0", "m_bRadioFrequency=False",
     "m_bStationAllStations=False", "m_bStationHighestFrequency=True",
-    "m_fStationHighestSnrRange=3", "m_bStationOffset=False", "m_iStationPactorMode=0",
-    "m_iStationTopFrequencies=1", "m_iStationTopStations=5",
+    "m_fStationHighestSnrRange=3", "m_bStationNextAfterNoAnswer=False", "m_bStationOffset=False",
+    "m_iStationPactorMode=0", "m_iStationTopFrequencies=1", "m_iStationTopStations=5",
 };
 
 // The lines with the member of `line` ("m_i...=7") replaced by it.
@@ -120,6 +120,7 @@ const std::tuple<const char*, const char*, const char*> kStored[] = {
     {"Station Data", "All Stations", "m_bStationAllStations=True"},
     {"Station Data", "Highest Frequency", "m_bStationHighestFrequency=False"},
     {"Station Data", "Highest Snr Range", "m_fStationHighestSnrRange=12345.67"},
+    {"Station Data", "Next Station After No Answer", "m_bStationNextAfterNoAnswer=True"},
     {"Station Data", "Offset", "m_bStationOffset=True"},
     {"Station Data", "Pactor Mode", "m_iStationPactorMode=2"},
     {"Station Data", "Top Frequencies", "m_iStationTopFrequencies=4"},
@@ -159,7 +160,7 @@ TEST_F(SettingsProfileTest, EveryStoredKeyReadsAndIsWrittenBackInOrder) {
     // Minimised or maximised, the last normal geometry stays in the file.
     window.normal = false;
     ASSERT_TRUE(ProfileSave(Fresh(), profile, window, ui, kC));
-    EXPECT_EQ(files.Writes().size(), 24u);
+    EXPECT_EQ(files.Writes().size(), 25u);
 }
 
 // A stored text of each kind of member that is no value of it keeps the
