@@ -57,15 +57,16 @@ QImage NightImage(const frmStationMap& map, const MapFrame& frame) {
     return image;
 }
 
-// A text on a light box, the text in the colour that reads on it.
-void DrawLabel(QPainter& painter, const QPointF& at, const QString& text, bool bold) {
+// A text on a light box, the text in the colour that reads on it; the box's
+// left edge at `at`, or with `leftOf` its right edge.
+void DrawLabel(QPainter& painter, const QPointF& at, const QString& text, bool bold, bool leftOf = false) {
     painter.save();
     QFont font = painter.font();
     font.setBold(bold);
     painter.setFont(font);
     const QFontMetricsF metrics(font);
-    const QRectF box(at.x(), at.y() - metrics.height() / 2.0, metrics.horizontalAdvance(text) + 4.0,
-                     metrics.height());
+    const double width = metrics.horizontalAdvance(text) + 4.0;
+    const QRectF box(leftOf ? at.x() - width : at.x(), at.y() - metrics.height() / 2.0, width, metrics.height());
     painter.setPen(Qt::NoPen);
     painter.setBrush(ToQColor(kLabelBack, 215));
     painter.drawRoundedRect(box, 2.0, 2.0);
@@ -217,10 +218,13 @@ void PaintStationMap(QPainter& painter, QSize size, frmStationMap& map, int hove
             painter.drawEllipse(at, r, r);
         }
     }
-    for (std::size_t i = 0; i < stations.size(); ++i)
-        if (stations[i].firstRow > 0)
-            DrawLabel(painter, pixel(stations[i].point) + QPointF(dot + 5.0, -dot - 4.0), stations[i].name,
-                      static_cast<int>(i) == highlighted);
+    // The names beside the dots, away from the vessel (off the lines to it).
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        if (stations[i].firstRow <= 0) continue;
+        const bool left = stations[i].point.x < 0.0;
+        DrawLabel(painter, pixel(stations[i].point) + QPointF(left ? -dot - 5.0 : dot + 5.0, -dot - 4.0),
+                  stations[i].name, static_cast<int>(i) == highlighted, left);
+    }
 
     // The vessel.
     painter.setPen(QPen(ToQColor(kVessel), 2.5));
