@@ -163,7 +163,7 @@ TEST_F(ConnectProcessTest, RowsAreCalledInTurnUntilTheMainWindowCloses) {
     main.Form_Unload();
     EXPECT_EQ(closed, (QStringList{"frmAbout", "frmDiagram", "frmOptions", "frmOverview",
                                    "frmPropagationBest", "frmPropagationDetails",
-                                   "frmPropagationHours", "frmStationInfo", "frmSummary"}));
+                                   "frmPropagationHours", "frmStationInfo", "frmStationMap", "frmSummary"}));
     EXPECT_FALSE(connection.Running() || main.tmrProcess.enabled || best().tmrBlink.enabled);
     EXPECT_EQ(sim.InputCalls().size(), inputs);
     EXPECT_EQ(drive.ui.messages.size(), messages);

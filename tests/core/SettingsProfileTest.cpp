@@ -161,6 +161,19 @@ TEST_F(SettingsProfileTest, EveryStoredKeyReadsAndIsWrittenBackInOrder) {
     window.normal = false;
     ASSERT_TRUE(ProfileSave(Fresh(), profile, window, ui, kC));
     EXPECT_EQ(files.Writes().size(), 25u);
+
+    // Another window's frame under keys of its own, read and written with the
+    // main window's (here only its own: the main window is not normal).
+    FakeWindow map;
+    files.Set(kFile, "Window Data", "Map Left", "480");
+    Settings s = Fresh();
+    ProfileRecall(s, profile, window, {{QStringLiteral("Map "), &map}}, kC);
+    EXPECT_EQ(map.setOrder, QStringList{"Left"});
+    EXPECT_EQ(map.left, 480);
+    map.width = 7500;
+    ASSERT_TRUE(ProfileSave(s, profile, window, ui, {{QStringLiteral("Map "), &map}}, kC));
+    EXPECT_EQ(files.Value(kFile, "Window Data", "Map Width"), "7500");
+    EXPECT_EQ(files.Writes().size(), 25u + 25u + 4u);
 }
 
 // A stored text of each kind of member that is no value of it keeps the
