@@ -16,7 +16,8 @@
 # wine     unpacks the zip into a temporary folder and runs it under Wine in a fresh
 #          64-bit prefix: --help, --print-settings, --demo --best-list, --demo --profile,
 #          --best-list with AirMail installed in the prefix (it must not start AirMail), and
-#          the demo's main window on Xvfb, whose screenshot goes to build/windows-wine.png
+#          on Xvfb --map (the station map into a PNG) and the demo's main window, whose
+#          screenshot goes to build/windows-wine.png
 #          (TIDEWELL_SCREENSHOT=docs/images/windows-wine.png writes it there instead) and
 #          which must exit cleanly within seconds of Ctrl+Q; and the program unpacked into
 #          a folder with a Cyrillic name keeps its settings beside it across two starts
@@ -221,7 +222,8 @@ TEXT
 step_zip() {
   rm -rf "$(dirname "$dist")" "$zipfile"
   mkdir -p "$dist/platforms" "$dist/styles" "$dist/demo-bin/itshfbc/bin_win"
-  cp "$build/src/program/tidewell.exe" "$build/src/program/Tidewell.txt" "$dist/"
+  cp "$build/src/program/tidewell.exe" "$build/src/program/Tidewell.txt" \
+    "$build/src/program/Coastline.dat" "$dist/"
   cp "$qt_prefix/plugins/platforms/qwindows.dll" "$dist/platforms/"
   [ -f "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" ] &&
     cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$dist/styles/"
@@ -313,6 +315,13 @@ step_wine() {
   local xvfb=$!
   trap 'kill $xvfb 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true; rm -rf "$tmp"' RETURN
   export DISPLAY=$display
+  for _ in $(seq 20); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.5; done
+  # The station map painted into a picture (Qt Gui on the Windows platform plugin).
+  check map '^Station.Range.Bearing.X.Y$' --demo --system HAM --map map.png --size 600x600
+  if ! head -c 8 "$tmp/map.png" | grep -q PNG; then
+    echo "wine tidewell.exe --map wrote no PNG" >&2
+    exit 1
+  fi
   (cd "$tmp" && exec wine "$exe" --demo --profile user.ini) >"$tmp/window.log" 2>&1 &
   pid=$!
   window=""

@@ -16,6 +16,7 @@
 #include "views/PropagationDetails.h"
 #include "views/PropagationHours.h"
 #include "views/StationInfo.h"
+#include "views/StationMap.h"
 
 namespace tw {
 
@@ -104,7 +105,9 @@ void frmMain::DesignMenus() {
                       {"mnuViewPropagationHours", "Station Propagation 24 Hour...", '2'},
                       {"-", "", 0},
                       {"mnuViewStationInfo", "Station Info...", 'I'},
-                      {"mnuViewStationInfoBeam", "Staion Info with Beam List...", 'B'}});
+                      {"mnuViewStationInfoBeam", "Staion Info with Beam List...", 'B'},
+                      {"-", "", 0},
+                      {"mnuViewStationMap", "Station Map...", 'M'}});
     add("Options", 'O', {{"mnuOptionsAirmail", "AirMail...", 'A'},
                          {"mnuOptionsPropagation", "Propagation...", 'P'},
                          {"mnuOptionsStations", "Station...", 'S'},
@@ -119,7 +122,9 @@ void frmMain::DesignMenus() {
                          {"mnuFrequencyPropagationHours", "Propagation 24 Hour...", '2'},
                          {"-", "", 0},
                          {"mnuFrequencyStationInfo", "Station Info...", 'I'},
-                         {"mnuFrequencyStationInfoBeam", "Station Info with Beam List...", 'B'}});
+                         {"mnuFrequencyStationInfoBeam", "Station Info with Beam List...", 'B'},
+                         {"-", "", 0},
+                         {"mnuFrequencyStationMap", "Station Map...", 'M'}});
     // The buttons and the position labels share the window with the menu bar.
     for (const auto& [name, key] : {std::pair{"cmdStart", 'S'}, std::pair{"cmdStop", 't'},
                                     std::pair{"cmdUpdate", 'R'}, std::pair{"cmdBestTime", 'B'},
@@ -180,7 +185,7 @@ void frmMain::Form_Load() {
     // which depend on the settings the profile holds.
     m_geometry.width = 0;
     m_geometry.height = 0;
-    ProfileRecall(settings, profile(), *this);
+    ProfileRecall(settings, profile(), *this, ProfileWindows());
     if (settings.m_bAirMailResize) {
         SetWindowTop(0);
         SetWindowLeft(0);
@@ -257,6 +262,12 @@ int frmMain::WindowMinimumHeight() const {
     return frmFrequency.top + frame + 60;
 }
 
+QVector<ProfileWindow> frmMain::ProfileWindows() {
+    QVector<ProfileWindow> windows;
+    if (stationMap) windows.push_back({QStringLiteral("Map "), stationMap});
+    return windows;
+}
+
 void frmMain::Form_Activate() {
     // An activation that arrives while the first one is still at work (through
     // a repaint point of its update) has nothing to add.
@@ -276,7 +287,7 @@ void frmMain::Form_Unload() {
     // A running connection process stops first, quietly: its timer could
     // otherwise tick while the profile is written.  Nothing is sent to AirMail.
     if (connection) connection->ConnectUnload();
-    ProfileSave(settings, profile(), *this, ui());
+    ProfileSave(settings, profile(), *this, ui(), ProfileWindows());
     if (steps.UnloadWindow)
         for (const QString& window : UnloadOrder()) steps.UnloadWindow(window);
     if (steps.UnloadOtherWindows) steps.UnloadOtherWindows();
@@ -404,6 +415,8 @@ void frmMain::MenuClick(const QString& name) {
     } else if (name == QLatin1String("mnuViewStationInfoBeam") ||
                name == QLatin1String("mnuFrequencyStationInfoBeam")) {
         ShowStationInfo(true);
+    } else if (name == QLatin1String("mnuViewStationMap") || name == QLatin1String("mnuFrequencyStationMap")) {
+        ShowStationMap();
     } else if (const int tab = frmOptions::TabOfMenu(name); tab >= 0 && options) {
         options->ShowTab(tab);
     } else if (name == QLatin1String("mnuHelpDiagram")) {
@@ -556,6 +569,12 @@ void frmMain::ShowStationInfo(bool bBeam) {
     stationInfo->ShowStation(m_sStation);
 }
 
+void frmMain::ShowStationMap() {
+    if (!stationMap) return;
+    stationMap->Show();
+    if (!m_updating) stationMap->Update(m_listTime);
+}
+
 // ---------------------------------------------------------------------------
 // The update cycle
 
@@ -574,6 +593,8 @@ void frmMain::Update(bool bExpandList) {
     UpdateProgress(0, 0);
     m_abandonUpdate = false;
     Changed();  // the list takes clicks again
+    // The map follows the list; it is not hidden by an update.
+    if (stationMap && stationMap->Visible()) stationMap->Update(m_listTime);
     // A window closed during the update closes now.
     if (std::exchange(m_closeAfterUpdate, false)) emit closeRequested();
 }
@@ -801,7 +822,7 @@ QStringList frmMain::UnloadOrder() {
             QStringLiteral("frmOptions"),         QStringLiteral("frmOverview"),
             QStringLiteral("frmPropagationBest"), QStringLiteral("frmPropagationDetails"),
             QStringLiteral("frmPropagationHours"), QStringLiteral("frmStationInfo"),
-            QStringLiteral("frmSummary")};
+            QStringLiteral("frmStationMap"),      QStringLiteral("frmSummary")};
 }
 
 }  // namespace tw

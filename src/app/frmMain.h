@@ -30,6 +30,7 @@ class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
 class frmStationInfo;
+class frmStationMap;
 class frmOptions;
 class frmDiagram;
 class frmOverview;
@@ -163,6 +164,9 @@ public:
     void ShowPropagationDetailsAt(const QString& system, const QString& station, const QDateTime& time);
     void ShowPropagationBest(bool bLong);
     void ShowStationInfo(bool bBeam);
+    // The station map of the list, drawn anew (not while an update runs,
+    // when it keeps showing the list before).
+    void ShowStationMap();
 
     // Whether an update is running (requests arriving meanwhile are ignored).
     // The window's events go on during an update (the propagation programs
@@ -238,6 +242,9 @@ public:
     frmPropagationDetails* propagationDetails = nullptr;
     // The station information window (views/StationInfo.h), likewise.
     frmStationInfo* stationInfo = nullptr;
+    // The station map (views/StationMap.h), likewise; it follows the list,
+    // redrawn at the end of every update while it is open.
+    frmStationMap* stationMap = nullptr;
     // The options dialog (app/frmOptions.h), set by the composition root,
     // which offers the Options menu then; each item opens it on its tab.
     frmOptions* options = nullptr;
@@ -297,6 +304,8 @@ private:
     // in (the additional data, the dial frequency) widens to show them, and
     // narrows again when they go, unless the user sized it meanwhile.
     void ListHeader();
+    // The other windows whose frames the profile keeps.
+    QVector<ProfileWindow> ProfileWindows();
 
     QString m_programFolder;
     QString m_profileFileOverride;

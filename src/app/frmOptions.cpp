@@ -108,6 +108,8 @@ frmOptions::frmOptions(const Services& services, QObject* parent)
          "your own Calls at this Hour in AirMail's Log");
     Init(txtStationHistoryDays, "",
          "Days of AirMail's Log that count for the Log Column and the Ranking");
+    Init(chkStationNextAfterNoAnswer, "Next Station After No Answer",
+         "When a Station does not Answer, Call the Next Station instead of its Next Frequency");
     Init(chkRadioFrequency, "Display Dial Frequency", "Display Dial Frequency along with Pactor Frequency");
     Init(lblRadioFrequency, "", "Dial Frequency Math");
     cmdDefault = Button("Default", "Default Settings", 120);
@@ -186,6 +188,8 @@ QVector<frmOptions::Field> frmOptions::Fields() {
          &chkStationHistoryRanking},
         {s("txtStationHistoryDays"), Kind::Text, TabStation, s("AirMail Log"), s("History Days"),
          &txtStationHistoryDays},
+        {s("chkStationNextAfterNoAnswer"), Kind::Check, TabStation, s("Connect Options"), {},
+         &chkStationNextAfterNoAnswer},
         {s("chkRadioFrequency"), Kind::Check, TabRadio, s("Display Options"), {}, &chkRadioFrequency},
         {s("lblRadioFrequency"), Kind::Label, TabRadio, s("Display Options"), {}, &lblRadioFrequency},
     };
@@ -354,6 +358,7 @@ void frmOptions::OptionsLoad() {
     txtStationTopStations.text = IntToText(s.m_iStationTopStations);
     check(chkStationHistoryRanking, s.m_bStationHistoryRanking);
     txtStationHistoryDays.text = IntToText(s.m_iStationHistoryDays);
+    check(chkStationNextAfterNoAnswer, s.m_bStationNextAfterNoAnswer);
     // Antenna tab
     offsets.Load(s.m_bStationOffset);
     // Radio tab
@@ -471,6 +476,7 @@ bool frmOptions::OptionsSave() {
     s.m_iStationTopStations = static_cast<qint32>(value(txtStationTopStations));
     s.m_bStationHistoryRanking = chkStationHistoryRanking.value;
     s.m_iStationHistoryDays = static_cast<qint32>(value(txtStationHistoryDays));
+    s.m_bStationNextAfterNoAnswer = chkStationNextAfterNoAnswer.value;
     // Antenna tab: the table goes into the profile file at once.
     s.m_bStationOffset = offsets.useOffsets;
     offsets.Save();

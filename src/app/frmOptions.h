@@ -98,6 +98,7 @@ public:
     OptionControl chkStationHighestFrequency, txtStationHighestSnrRange, lblStationHighestSnrRange;
     OptionControl cmbStationPactorMode;
     OptionControl chkStationHistoryRanking, txtStationHistoryDays;
+    OptionControl chkStationNextAfterNoAnswer;
     // Antenna tab
     OffsetEditor offsets;
     // Radio tab

@@ -216,7 +216,8 @@ QString ConnectionProcess::ConnectNextRow() {
     Grid& grid = best.grdFrequency;
     const int rows = grid.Rows();
     for (int row = std::max(m_record.row, 0) + 1; row < rows; ++row) {
-        if (best.GridGetChecked(grid, row, best.m_iColFrequency)) {
+        if (best.GridGetChecked(grid, row, best.m_iColFrequency) &&
+            !m_record.unanswered.contains(best.GridGetStation(grid, row))) {
             m_record.row = row;
             return best.GridGetText(grid, row, best.m_iColFrequency);
         }
@@ -274,6 +275,7 @@ void ConnectionProcess::ConnectProcess() {
         case ConnectStateStart:
             m_record.attempts = 0;
             m_record.row = 0;
+            m_record.unanswered.clear();
             m_record.frequency = ConnectNextRow();
             if (!m_record.frequency.isEmpty()) {
                 m_record.state = ConnectStateSelect;
@@ -376,9 +378,14 @@ void ConnectionProcess::ConnectProcess() {
             case DebugLogEvent::Error:
                 ConnectDone(true);
                 return;
+            case DebugLogEvent::NoAnswer:
+                // Most stations listen with one scanning receiver: its other
+                // frequencies wait for the next round.
+                if (m_main.settings.m_bStationNextAfterNoAnswer)
+                    m_record.unanswered.append(best.GridGetStation(grid, m_record.row));
+                [[fallthrough]];
             case DebugLogEvent::Stopped:
             case DebugLogEvent::Disconnected:
-            case DebugLogEvent::NoAnswer:
                 m_record.waiting = false;
                 m_record.state = ConnectStateNextRow;
                 continue;

@@ -5,7 +5,10 @@
 // whether the frequency is clear, presses AirMail's connect key and watches
 // AirMail's debug log for the outcome; a failure moves on to the next checked
 // row, after the last one back to the first, until a connection has been
-// made and ended, the user stops, or AirMail's Terminal or log fail.
+// made and ended, the user stops, or AirMail's Terminal or log fail.  With
+// "Next Station After No Answer" a call without answer also leaves the rest
+// of that station's rows for the next round: the walk goes on with the next
+// checked row of another station, and the round after it counts every row.
 //
 // A state machine driven by state changes (the steps up to the next question
 // or wait run at once), by the user's answers and by the main window's
@@ -21,6 +24,7 @@
 // refreshes the status panels.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -58,6 +62,9 @@ struct ConnectRecord {
     platform::UtcSeconds processStart = 0;
     platform::UtcSeconds attemptStart = 0;
     bool showAttemptTime = false;  // status panel 3 shows the time since attemptStart
+    // The stations (as BestGrid::GridGetStation gives them) whose call in
+    // this round got no answer, with m_bStationNextAfterNoAnswer set.
+    QStringList unanswered;
 };
 
 // Elapsed seconds as the status panels show them: "h:mm:ss" from an hour,
@@ -96,7 +103,8 @@ public:
     void ConnectDone(bool beep);
     // The next checked row after the current one (it becomes the current
     // row) and its frequency cell text; empty, with the current row past the
-    // last one, when there is none.
+    // last one, when there is none.  Rows of the round's unanswered stations
+    // are passed over.
     QString ConnectNextRow();
     // Brings Tidewell to the front and says that no frequency is checked.
     void NoFrequencySelected();

@@ -20,6 +20,7 @@
 #include "views/HamStation.h"
 #include "views/PropagationHours.h"
 #include "views/StationInfo.h"
+#include "views/StationMap.h"
 #include "program/ProfileLocation.h"
 
 namespace tw {
@@ -132,6 +133,11 @@ Application::Application(const CommandLine& line, IUserInterface& ui, const ITex
     m_main->propagationDetails = m_details.get();
     m_stationInfo = std::make_unique<frmStationInfo>(*m_main, *m_airmail, *m_position);
     m_main->stationInfo = m_stationInfo.get();
+    // The map's coastlines lie beside the executable, as the overview does.
+    m_stationMap = std::make_unique<frmStationMap>(
+        *m_main, *m_airmail, *m_position,
+        QDir(programFolder).filePath(QString::fromLatin1(Coastline::kFileName)));
+    m_main->stationMap = m_stationMap.get();
     m_hamStation = std::make_unique<HamStation>(*m_main, metrics, *m_airmail, *m_stationInfo);
     m_options = std::make_unique<frmOptions>(frmOptions::Services{*m_main, *m_airmail, *m_position, metrics});
     m_main->options = m_options.get();
@@ -160,6 +166,7 @@ Application::~Application() {
         m_main->propagationBest = nullptr;
         m_main->propagationDetails = nullptr;
         m_main->stationInfo = nullptr;
+        m_main->stationMap = nullptr;
         m_main->options = nullptr;
         m_main->diagram = nullptr;
         m_main->overview = nullptr;
@@ -260,6 +267,9 @@ void Application::WireSteps() {
     };
     for (const char* name : {"mnuViewStationInfo", "mnuViewStationInfoBeam",
                              "mnuFrequencyStationInfo", "mnuFrequencyStationInfoBeam"})
+        m_main->SetMenuAvailable(QString::fromLatin1(name), true);
+    // The station map: never hidden by an update, it follows the list.
+    for (const char* name : {"mnuViewStationMap", "mnuFrequencyStationMap"})
         m_main->SetMenuAvailable(QString::fromLatin1(name), true);
     // The options dialog, on the tab of each Options item.
     for (const char* name : {"mnuOptionsAirmail", "mnuOptionsPropagation", "mnuOptionsStations",

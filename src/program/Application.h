@@ -33,6 +33,7 @@ class frmPropagationBest;
 class frmPropagationHours;
 class frmPropagationDetails;
 class frmStationInfo;
+class frmStationMap;
 class HamStation;
 class frmOptions;
 class Position;
@@ -64,6 +65,7 @@ public:
     frmPropagationBest& propagationBest() { return *m_best; }
     frmPropagationDetails& propagationDetails() { return *m_details; }
     frmStationInfo& stationInfo() { return *m_stationInfo; }
+    frmStationMap& stationMap() { return *m_stationMap; }
     // The Ham Station tab's check (the options dialog shows it).
     HamStation& hamStation() { return *m_hamStation; }
     frmOptions& options() { return *m_options; }
@@ -120,6 +122,7 @@ private:
     std::unique_ptr<frmPropagationBest> m_best;
     std::unique_ptr<frmPropagationDetails> m_details;
     std::unique_ptr<frmStationInfo> m_stationInfo;
+    std::unique_ptr<frmStationMap> m_stationMap;
     std::unique_ptr<HamStation> m_hamStation;
     std::unique_ptr<frmOptions> m_options;
     std::unique_ptr<frmDiagram> m_diagram;

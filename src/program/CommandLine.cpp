@@ -83,6 +83,21 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             setCommand(CommandLine::Command::HamCheck, arg);
         } else if (arg == QLatin1String("--beam-list")) {
             setCommand(CommandLine::Command::BeamList, arg);
+        } else if (arg == QLatin1String("--map")) {
+            setCommand(CommandLine::Command::Map, arg);
+            value(line.mapFile);
+        } else if (arg == QLatin1String("--size")) {
+            QString text;
+            value(text);
+            if (!line.error.isEmpty()) break;
+            const QStringList parts = text.split(QLatin1Char('x'));
+            bool okWidth = false, okHeight = false;
+            const int width = parts.size() == 2 ? parts[0].toInt(&okWidth) : 0;
+            const int height = parts.size() == 2 ? parts[1].toInt(&okHeight) : 0;
+            if (!okWidth || !okHeight || width < 100 || height < 100 || width > 10000 || height > 10000)
+                line.error = QStringLiteral("--size wants WIDTHxHEIGHT, each 100 to 10000, not \"%1\"").arg(text);
+            line.mapSize = QSize(width, height);
+            line.mapSizeGiven = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             setCommand(CommandLine::Command::Help, arg);
         } else {
@@ -109,6 +124,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (line.error.isEmpty() && !line.latitude.isEmpty() &&
         line.command != CommandLine::Command::BestList)
         line.error = QStringLiteral("--position goes with --best-list");
+    if (line.error.isEmpty() && line.mapSizeGiven && line.command != CommandLine::Command::Map)
+        line.error = QStringLiteral("--size goes with --map");
     return line;
 }
 
@@ -150,6 +167,11 @@ QString CommandLineUsage() {
         "  --beam-list           print the HAM stations with a beam antenna, nearest\n"
         "                        first: station, range (nmi, 10000 when unknown),\n"
         "                        bearing to and bearing from (degrees)\n"
+        "  --map FILE.png        draw the station map of the list into FILE.png and print\n"
+        "                        the stations drawn, tab-separated, header first:\n"
+        "                        station, range (nmi), bearing (degrees), x, y (the pixel\n"
+        "                        of its dot)\n"
+        "  --size WxH            with --map: the picture's size (default 1000x1000)\n"
         "  --help                this text\n"
         "\n"
         "Options:\n"

@@ -5,11 +5,13 @@
 //            [--system NAME] [--demo] [--print-settings | [--position LAT LON] --best-list |
 //            --airmail-report | --hours STATION [--rel | --log] | --details STATION [--hour HH] |
 //            --best-time [--long] [--rel] |
-//            --history [--from YYYY-MM-DD --to YYYY-MM-DD] | --ham-check | --beam-list]
+//            --history [--from YYYY-MM-DD --to YYYY-MM-DD] | --ham-check | --beam-list |
+//            --map FILE.png [--size WxH]]
 //
 // Without a headless command the main window opens.
 
 #include <QDate>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +21,7 @@ namespace tw {
 
 struct CommandLine {
     enum class Command { Window, PrintSettings, BestList, AirMailReport, Hours, Details, BestTime,
-                         History, HamCheck, BeamList, Help };
+                         History, HamCheck, BeamList, Map, Help };
     Command command = Command::Window;
     QString profileFile;               // replaces the profile beside the executable
     QString driveC;                    // the folder that stands for drive C:
@@ -35,6 +37,9 @@ struct CommandLine {
     // --position: the vessel's position as typed into the position boxes
     // (both empty without it).
     QString latitude, longitude;
+    QString mapFile;                   // --map: the picture to write
+    QSize mapSize{1000, 1000};         // --size: its pixels
+    bool mapSizeGiven = false;
     QString error;                     // set when the line could not be read
 };
 

@@ -16,6 +16,11 @@
 #include "views/HamStation.h"
 #include "views/PropagationHours.h"
 #include "views/StationInfo.h"
+#include "views/StationMap.h"
+#include "ui/StationMapPainter.h"
+
+#include <QImage>
+#include <QPainter>
 
 namespace tw {
 
@@ -250,6 +255,28 @@ int BeamListReport(Application& app, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
+int StationMapReport(Application& app, const QString& file, QSize size, QTextStream& out, QTextStream& err) {
+    frmMain& main = app.main();
+    main.Form_Activate();
+    frmStationMap& map = app.stationMap();
+    map.Update(main.ListTime());
+    if (!map.Failure().isEmpty()) return ViewFailed(map.Failure(), err);
+    QImage image(size, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        PaintStationMap(painter, size, map, -1);
+    }
+    if (!image.save(file, "PNG"))
+        return ViewFailed(QStringLiteral("the map cannot be written to \"%1\"").arg(file), err);
+    const MapFrame frame = MapFrameFor(size.width(), size.height());
+    out << "Station\tRange\tBearing\tX\tY\n";
+    for (const MapStation& s : map.Stations())
+        out << s.name << '\t' << qRound(s.range) << '\t' << QString::number(s.bearing, 'f', 1) << '\t'
+            << qRound(frame.PixelX(s.point)) << '\t' << qRound(frame.PixelY(s.point)) << '\n';
+    out.flush();
+    return 0;
+}
+
 int RunHeadless(const CommandLine& line, const QString& programFolder, QTextStream& out,
                 QTextStream& err, const std::function<bool()>& interrupted) {
     ConsoleUserInterface ui(err);
@@ -306,6 +333,8 @@ int RunHeadlessCommand(Application& app, QTextStream& out, QTextStream& err) {
             return HamCheckReport(app, out, err);
         case CommandLine::Command::BeamList:
             return BeamListReport(app, out, err);
+        case CommandLine::Command::Map:
+            return StationMapReport(app, line.mapFile, line.mapSize, out, err);
         default:
             return 2;
     }

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QSize>
 #include <QTextStream>
 
 #include <functional>
@@ -69,6 +70,13 @@ int PropagationDetailsReport(Application& app, const QString& station, std::opti
 // header first, tab-separated.  Returns 1, with the reason in `err`, when
 // either list cannot be read.
 int HamCheckReport(Application& app, QTextStream& out, QTextStream& err);
+// The station map of the system in use at the clock's time (the list built
+// first, as --best-list builds it) painted into a PNG picture of `size`;
+// prints a header row, then one row per station drawn: station, range
+// (nmi), bearing (degrees), and the pixel of its dot (x, y).  Returns 1,
+// with the reason in `err`, when there is no position or no station list, or
+// the picture cannot be written.
+int StationMapReport(Application& app, const QString& file, QSize size, QTextStream& out, QTextStream& err);
 // The beam list: a header row, then one row per beam station in the list's
 // order: station, range (nautical miles, 10000 when unknown), bearing to and
 // bearing from (degrees; empty when unknown).  Returns 1, with the reason in

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -128,6 +129,17 @@ int main(int argc, char** argv) {
     if (line.command == tw::CommandLine::Command::Window) {
         QApplication app(argc, argv);
         return Run(line, out, err);
+    }
+    if (line.command == tw::CommandLine::Command::Map) {
+        // The map is painted with Qt's Gui module, which needs its platform;
+        // off Windows one that needs no screen, unless another is named.
+#ifndef Q_OS_WIN
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+        QGuiApplication app(argc, argv);
+        const int status = Run(line, out, err);
+        tw::EndAsRequested();
+        return status;
     }
     QCoreApplication app(argc, argv);
     const int status = Run(line, out, err);

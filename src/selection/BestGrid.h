@@ -158,10 +158,11 @@ public:
     // as a double click does; the menu key opens the pop-up menu at its
     // frequency cell.  False when the key did nothing.
     bool grdFrequency_KeyDown(GridKey key);
+    // Selects a data row of grdFrequency as a click does and scrolls it into view.
+    void SelectRow(int row);
 
 private:
     void SetBlinkTimer(bool enabled);
-    void SelectRow(int row);
     int CellWidthFor(const QString& text) const;
     int RowsPerPage() const;
     QString ColumnToolTip(const QString& header) const;

@@ -80,6 +80,7 @@ bool BestList::BestListBuild() {
     const CurrentPositionSource here = [this](double& latitude, double& longitude) {
         return m_position.LatLonGetCurrent(latitude, longitude);
     };
+    main.m_listPredictions.clear();
     if (!StationGetStations(m_airmail, main.m_sSystem, here, stations)) return false;
     main.m_listClockTime = main.TimeGetZulu();
     const QDateTime now = main.m_listClockTime;
@@ -125,6 +126,7 @@ bool BestList::BestListBuild() {
             // propagation program) ends the build.  Either way none of the
             // station's rows stay behind half built.
             int last = next - 1;
+            main.m_listPredictions.push_back({station, main.m_sStationName, false, {}, 0.0, -1.0});
             if (!StationGetFrequencies(grid, next, last)) {
                 grid.SetRows(next);
                 continue;
@@ -138,6 +140,7 @@ bool BestList::BestListBuild() {
             }
             anyRows = anyRows || last >= next;
             FrequencyPactorFilter(grid, next, last);  // amateur stations only
+            ListPredictionBest(grid, next, last, main.m_listPredictions.back());
             if (settings.m_bStationHighestFrequency)
                 FrequencyHighestSelect(grid, next, last);
             else
@@ -261,6 +264,28 @@ bool BestList::StationGetFrequencies(Grid& grid, int first, int& last) {
                              false);
     }
     return true;
+}
+
+void BestList::ListPredictionBest(Grid& grid, int first, int last, ListStationPrediction& prediction) {
+    BestGrid& best = m_main.best;
+    const std::vector<double>& reliabilities = m_evaluation.LastReliabilities();
+    prediction.name = m_main.m_sStationName.isEmpty() ? prediction.station : m_main.m_sStationName;
+    // Among the rows the Pactor mode leaves checked; all of them when it leaves none.
+    bool anyChecked = false;
+    for (int r = first; r <= last; ++r) anyChecked = anyChecked || best.GridGetChecked(grid, r, best.m_iColFrequency);
+    for (int r = first; r <= last; ++r) {
+        if (anyChecked && !best.GridGetChecked(grid, r, best.m_iColFrequency)) continue;
+        const std::size_t i = static_cast<std::size_t>(r - first);
+        const double reliability = i < reliabilities.size() ? reliabilities[i] : -1.0;
+        const double snr = LeadingNumber(best.GridGetText(grid, r, best.m_iColSnr));
+        if (prediction.predicted && (reliability < prediction.reliability ||
+                                     (reliability == prediction.reliability && snr <= prediction.snr)))
+            continue;
+        prediction.predicted = true;
+        prediction.frequency = best.GridGetText(grid, r, best.m_iColFrequency);
+        prediction.snr = snr;
+        prediction.reliability = reliability;
+    }
 }
 
 // ---- Per-station rules ------------------------------------------------------

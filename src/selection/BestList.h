@@ -25,6 +25,7 @@ class Grid;
 class Position;
 class Propagation;
 class MainState;
+struct ListStationPrediction;
 
 // The chance of a connection on a row, the ranking's measure with "History
 // Ranking": the predicted reliability r (0 to 1; 0.5 without one) counts as
@@ -104,6 +105,10 @@ private:
     // (its own evaluation reports it).
     std::vector<PropagationRequest> StationRequests(const QStringList& stations,
                                                     const PropagationPositions& own);
+
+    // The station's best prediction among rows first..last (just evaluated,
+    // in their order then): the highest reliability, then the highest SNR.
+    void ListPredictionBest(Grid& grid, int first, int last, ListStationPrediction& prediction);
 
     // The final order of the stations when each shows one frequency.
     void StationBlocksSort(Grid& grid);

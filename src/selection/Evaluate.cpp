@@ -307,14 +307,15 @@ StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowSt
                    best.m_iColFrequency, colSnr, best.m_iColStnAnt, true);
     // The reliability of the SNR shown, antenna offsets included; the
     // ranking by the chance of a connection weighs it even when it is not shown.
-    if (additionalData || settings.m_bStationHistoryRanking) {
-        for (int i = 0; i < n; ++i) {
-            const int r = iRowStart + i;
-            const PropagationResult& result = results[static_cast<std::size_t>(i)];
-            const double shift = ShownSnrShift(result.Snr, best.GridGetText(grid, r, colSnr));
-            best.GridSetCell(grid, r, best.m_iColRel, ReliabilityText(ReliabilityShifted(result, shift)),
-                             AlignRight, false);
-        }
+    m_reliabilities.assign(static_cast<std::size_t>(n), -1.0);
+    for (int i = 0; i < n; ++i) {
+        const int r = iRowStart + i;
+        const PropagationResult& result = results[static_cast<std::size_t>(i)];
+        const double shift = ShownSnrShift(result.Snr, best.GridGetText(grid, r, colSnr));
+        const double reliability = ReliabilityShifted(result, shift);
+        m_reliabilities[static_cast<std::size_t>(i)] = reliability;
+        if (additionalData || settings.m_bStationHistoryRanking)
+            best.GridSetCell(grid, r, best.m_iColRel, ReliabilityText(reliability), AlignRight, false);
     }
     return StationOutcome::Evaluated;
 }

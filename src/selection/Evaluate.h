@@ -141,6 +141,10 @@ public:
     StationOutcome StationEvaluate(Grid& grid, int iRowStart, int iRowStop, const QDateTime& time,
                          bool additionalData);
 
+    // The reliability of each row of the last evaluated station, in the
+    // rows' order then, its antenna offset included (-1 where there is none).
+    const std::vector<double>& LastReliabilities() const { return m_reliabilities; }
+
     // The time a prediction is made for: `time` shifted by m_fPropagationTimeShift hours.
     QDateTime PropagationTime(const QDateTime& time) const;
 
@@ -149,6 +153,7 @@ private:
     AirMail& m_airmail;
     Position& m_position;
     PropagationGetFunction m_propagationGet;
+    std::vector<double> m_reliabilities;
 };
 
 }  // namespace tw

@@ -12,6 +12,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <vector>
+
 #include "common/Controls.h"
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
@@ -20,6 +22,20 @@
 #include "settings/Settings.h"
 
 namespace tw {
+
+// What the list's last build predicted for one station it evaluated: the
+// frequency of the best reliability among those the list may use, with its
+// SNR as the list shows it (antenna offsets included) and that reliability
+// (-1 where the model gives none).  `predicted` is false for a station whose
+// frequencies or prediction could not be had.
+struct ListStationPrediction {
+    QString station;  // identifier
+    QString name;     // as the list shows it
+    bool predicted = false;
+    QString frequency;
+    double snr = 0.0;
+    double reliability = -1.0;
+};
 
 // The current UTC date and time from the clock, to the whole second.
 QDateTime TimeGetZulu(const platform::IClock& clock);
@@ -55,6 +71,9 @@ public:
     // a build takes it once, so that every station of a list is predicted for
     // the same minute.
     QDateTime m_listClockTime;
+    // Every station the list's last build evaluated, in the order it took
+    // them, also those the list leaves out (the station map shows them all).
+    std::vector<ListStationPrediction> m_listPredictions;
     BestGrid best;           // grdFrequency, grdWorking, column indexes, colours, sort keys, m_iGridRow
     ComboControl cmbSystem;  // AirMail's systems
 

@@ -51,6 +51,9 @@ struct Settings {
     // The days of AirMail's log that count for the Log column, that ranking
     // and the 24-hour view's Log.
     qint32 m_iStationHistoryDays = 60;
+    // The connection process: after a call without answer, the station's
+    // other rows wait for the next round.
+    bool m_bStationNextAfterNoAnswer = false;
     bool m_bStationOffset = false;
     qint32 m_iStationPactorMode = 0;
     qint32 m_iStationTopFrequencies = 1;

@@ -56,6 +56,7 @@ const Member kMembers[] = {
     TW_MEMBER(m_fStationHighestSnrRange),
     TW_MEMBER(m_bStationHistoryRanking),
     TW_MEMBER(m_iStationHistoryDays),
+    TW_MEMBER(m_bStationNextAfterNoAnswer),
     TW_MEMBER(m_bStationOffset),
     TW_MEMBER(m_iStationPactorMode),
     TW_MEMBER(m_iStationTopFrequencies),
@@ -94,6 +95,7 @@ const ProfileKey kKeys[] = {
     {"Station Data", "Highest Snr Range", &Settings::m_fStationHighestSnrRange},
     {"Station Data", "History Ranking", &Settings::m_bStationHistoryRanking},
     {"Station Data", "History Days", &Settings::m_iStationHistoryDays},
+    {"Station Data", "Next Station After No Answer", &Settings::m_bStationNextAfterNoAnswer},
     {"Station Data", "Offset", &Settings::m_bStationOffset},
     {"Station Data", "Pactor Mode", &Settings::m_iStationPactorMode},
     {"Station Data", "Top Frequencies", &Settings::m_iStationTopFrequencies},
@@ -191,16 +193,25 @@ void Initialize(Settings& settings, const QString& programFolder) {
 
 void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window,
                    const QLocale& locale) {
+    ProfileRecall(settings, profile, window, {}, locale);
+}
+
+void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window,
+                   const QVector<ProfileWindow>& others, const QLocale& locale) {
     const QString& file = settings.m_sProfileFile;
     for (const ProfileKey& k : kKeys) {
         const QString text = profile.Get(file, QLatin1String(k.section), QLatin1String(k.key));
         if (text.isEmpty()) continue;
         Decode(settings, k.ptr, text, locale);
     }
-    for (const WindowKey& k : kWindowKeys) {
-        const QString text = profile.Get(file, kWindowSection, QLatin1String(k.key));
-        int twips = 0;
-        if (!text.isEmpty() && WindowValue(text, k.size, locale, twips)) (window.*k.set)(twips);
+    QVector<ProfileWindow> windows = {{QString(), &window}};
+    windows += others;
+    for (const ProfileWindow& w : windows) {
+        for (const WindowKey& k : kWindowKeys) {
+            const QString text = profile.Get(file, kWindowSection, w.prefix + QLatin1String(k.key));
+            int twips = 0;
+            if (!text.isEmpty() && WindowValue(text, k.size, locale, twips)) (w.window->*k.set)(twips);
+        }
     }
 }
 
@@ -216,17 +227,24 @@ bool ProfileKeyOf(float Settings::*member, QString& section, QString& key) {
 
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
                  IUserInterface& ui, const QLocale& locale) {
+    return ProfileSave(settings, profile, window, ui, {}, locale);
+}
+
+bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
+                 IUserInterface& ui, const QVector<ProfileWindow>& others, const QLocale& locale) {
     // Every key in one replace of the file: a failure leaves the file as it was.
     QVector<ProfileAccess::Entry> entries;
     for (const ProfileKey& k : kKeys)
         entries.push_back({QLatin1String(k.section), QLatin1String(k.key), Encode(settings, k.ptr, locale)});
     // Minimised or maximised: the last normal geometry stays in the file.
-    if (window.WindowStateNormal()) {
-        for (const WindowKey& k : kWindowKeys) {
-            // Whole twips: the number encoding of a whole value is its digits.
-            entries.push_back({kWindowSection, QLatin1String(k.key), IntToText((window.*k.get)())});
-        }
-    }
+    const auto frame = [&entries](const QString& prefix, const IWindowGeometry& w) {
+        if (!w.WindowStateNormal()) return;
+        // Whole twips: the number encoding of a whole value is its digits.
+        for (const WindowKey& k : kWindowKeys)
+            entries.push_back({kWindowSection, prefix + QLatin1String(k.key), IntToText((w.*k.get)())});
+    };
+    frame(QString(), window);
+    for (const ProfileWindow& w : others) frame(w.prefix, *w.window);
     if (profile.Write(settings.m_sProfileFile, entries)) return true;
     ProfileSaveError(settings, profile, ui);
     return false;

@@ -30,6 +30,13 @@ public:
     virtual bool WindowStateNormal() const = 0;
 };
 
+// Another window whose frame the profile keeps in [Window Data], under the
+// main window's keys with a prefix ("Map Height", "Map Left", ...).
+struct ProfileWindow {
+    QString prefix;
+    IWindowGeometry* window = nullptr;
+};
+
 // The profile file's name in the program folder.
 inline constexpr const char* kProfileFileName = "Tidewell.Ini";
 
@@ -46,12 +53,19 @@ void Initialize(Settings& settings, const QString& programFolder);
 // positive.  Values are read whole.
 void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window,
                    const QLocale& locale = QLocale::system());
+// The same, and the frames of `others`.
+void ProfileRecall(Settings& settings, const ProfileAccess& profile, IWindowGeometry& window,
+                   const QVector<ProfileWindow>& others, const QLocale& locale = QLocale::system());
 
 // Writes the settings and (in the normal window state) the geometry in one
 // replace of the file; a failure is reported once and leaves the file as it
 // was.  Returns true when all was written.
 bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
                  IUserInterface& ui, const QLocale& locale = QLocale::system());
+// The same, with the frames of `others` that have one (normal state) in the same write.
+bool ProfileSave(const Settings& settings, ProfileAccess& profile, const IWindowGeometry& window,
+                 IUserInterface& ui, const QVector<ProfileWindow>& others,
+                 const QLocale& locale = QLocale::system());
 
 // Where the profile keeps a member, "Propagation Data" and "Takeoff Angle"
 // for m_fPropagationTakeoffAngle; false for a member it does not keep.

@@ -27,6 +27,8 @@
 #include "ui/frmPropagationBestWidget.h"
 #include "ui/frmPropagationDetailsWidget.h"
 #include "ui/frmStationInfoWidget.h"
+#include "ui/frmStationMapWidget.h"
+#include "views/StationMap.h"
 #include "ui/frmPropagationHoursWidget.h"
 #include "ui/frmOptionsWidget.h"
 #include "ui/HamStationPage.h"
@@ -94,6 +96,7 @@ frmMainWidget::frmMainWidget(frmMain& model, QtUserInterface& ui, const ITextMet
     }
     if (m_model.stationInfo)
         m_stationInfo = new frmStationInfoWidget(*m_model.stationInfo, m_metrics, this);
+    if (m_model.stationMap) m_stationMap = new frmStationMapWidget(*m_model.stationMap, m_metrics, this);
     if (m_model.options) {
         m_options = new frmOptionsWidget(*m_model.options, m_metrics, this);
         if (m_model.options->hamStation)

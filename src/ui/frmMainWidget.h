@@ -27,6 +27,7 @@ class frmPropagationBestWidget;
 class frmPropagationHoursWidget;
 class frmPropagationDetailsWidget;
 class frmStationInfoWidget;
+class frmStationMapWidget;
 class frmOptionsWidget;
 class LatLonEdit;
 class QtUserInterface;
@@ -75,6 +76,7 @@ public:
     frmPropagationBestWidget* propagationBest() const { return m_propagationBest; }
     frmPropagationDetailsWidget* propagationDetails() const { return m_propagationDetails; }
     frmStationInfoWidget* stationInfo() const { return m_stationInfo; }
+    frmStationMapWidget* stationMap() const { return m_stationMap; }
     // The options dialog (nullptr without its model); hidden until an Options item opens it.
     frmOptionsWidget* optionsWindow() const { return m_options; }
     // The help windows (nullptr without their models).
@@ -139,6 +141,7 @@ private:
     frmPropagationBestWidget* m_propagationBest = nullptr;
     frmPropagationDetailsWidget* m_propagationDetails = nullptr;
     frmStationInfoWidget* m_stationInfo = nullptr;
+    frmStationMapWidget* m_stationMap = nullptr;
     frmOptionsWidget* m_options = nullptr;
     frmDiagramWidget* m_diagram = nullptr;
     frmOverviewWidget* m_overview = nullptr;

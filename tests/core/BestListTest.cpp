@@ -236,9 +236,20 @@ TEST_F(BuildTest, StationRowsCheckedWithTheirPactor3Markers) {
 // the predictions take.
 TEST_F(BuildTest, BuildsRanksAndMarksTheList) {
     fake.during = [this] { clock.Advance(40); };
+    fake.predictions["K1AA"]["14108.0"].Rel = 80;
+    fake.predictions["K1AA"]["7100.0"].Rel = 60;
+    fake.predictions["N3CC"]["7100.0"].Rel = 5;
     ASSERT_TRUE(list.BestListBuild());
     // Each station's best frequency (the higher one on equal SNR), the best two stations.
     EXPECT_EQ(Rows(), (Strings{"W2BB 14108.0 x", "N3CC 3590.0 x"}));
+    // Every station evaluated keeps its best reliability (then SNR), also one
+    // the list leaves out.
+    std::vector<std::tuple<QString, QString, double, double>> predictions;
+    for (const ListStationPrediction& p : main.m_listPredictions)
+        predictions.emplace_back(p.station, p.frequency, p.snr, p.reliability);
+    EXPECT_EQ(predictions, (std::vector<std::tuple<QString, QString, double, double>>{
+                               {"K1AA", "14108.0(p3)", 10, 80}, {"W2BB", "14108.0", 30, -1},
+                               {"N3CC", "7100.0(p3)", 8, 5}}));
     EXPECT_TRUE(grid().Redraw());
     ASSERT_EQ(fake.calls.size(), 3u);
     const QDateTime noon = QDateTime::fromSecsSinceEpoch(test::kNoonUtc, Qt::UTC);

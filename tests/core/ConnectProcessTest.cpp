@@ -163,7 +163,7 @@ TEST_F(ConnectProcessTest, RowsAreCalledInTurnUntilTheMainWindowCloses) {
     main.Form_Unload();
     EXPECT_EQ(closed, (QStringList{"frmAbout", "frmDiagram", "frmOptions", "frmOverview",
                                    "frmPropagationBest", "frmPropagationDetails",
-                                   "frmPropagationHours", "frmStationInfo", "frmSummary"}));
+                                   "frmPropagationHours", "frmStationInfo", "frmStationMap", "frmSummary"}));
     EXPECT_FALSE(connection.Running() || main.tmrProcess.enabled || best().tmrBlink.enabled);
     EXPECT_EQ(sim.InputCalls().size(), inputs);
     EXPECT_EQ(drive.ui.messages.size(), messages);
@@ -224,21 +224,40 @@ TEST_F(ConnectProcessTest, ConnectedThenDisconnectedEndsWithTheLastConnectCheck)
     }
 }
 
-// While waiting for the connection and while connected: stopped in the
-// Terminal, the next row is asked about (and cancelled here), and only a
-// connection that was made says it was stopped; a log that cannot be read
+// After a call without answer the walk goes on with the next checked row;
+// with "Next Station After No Answer" with another station's, leaving the
+// station's other rows to the next round, which asks about every row again.
+// A call stopped in the Terminal, while calling or connected (only a
+// connection says it was stopped), goes on with the station's next row.
+TEST_F(ConnectProcessTest, AFailedCallGoesOnWithTheNextRow) {
+    AddRow(QStringLiteral("K3CCC"), QStringLiteral("18100.0"));
+    SimCallOutcome stoppedConnected = SimCallOutcome::Connected(5, 10);
+    stoppedConnected.manualDisconnect = true;
+    const char* inTurn = "K1AAA K2BBB K3CCC K3CCC K1AAA K2BBB K3CCC ";
+    const std::tuple<SimCallOutcome, bool, const char*> cases[] = {
+        {SimCallOutcome::NoAnswerAfter(4), false, inTurn},
+        {SimCallOutcome::NoAnswerAfter(4), true, "K1AAA K2BBB K3CCC K1AAA K2BBB K3CCC K3CCC "},
+        {SimCallOutcome::StoppedAfter(4), true, inTurn},
+        {stoppedConnected, true, inTurn}};
+    // Each call of K3CCC 14100.0 takes the next of these outcomes.
+    for (const auto& c : cases) sim.ScriptCall("K3CCC", "14100.0", std::get<0>(c));
+    for (const auto& [outcome, nextStation, walk] : cases) {
+        main.settings.m_bStationNextAfterNoAnswer = nextStation;
+        StartWith({No, No, Yes, No, No, No, Cancel});
+        ASSERT_TRUE(RunUntilDone());
+        std::string asked;
+        for (const Question& q : questions) asked += q.station + ' ';
+        EXPECT_EQ(asked, walk);
+        EXPECT_EQ(StatusShown("Stopped, Terminal Window"), outcome.manualDisconnect) << walk;
+        ExpectEnded(0, 7, 1, "Stopped");
+    }
+}
+
+// A log that cannot be read while waiting, for the connection or for its end,
 // ends the process with a beep.
-TEST_F(ConnectProcessTest, StoppedInTheTerminalOrTheLogGoneWhileWaiting) {
+TEST_F(ConnectProcessTest, TheLogGoneWhileWaitingEndsTheProcess) {
     for (int state : {ConnectStateWaitConnect, ConnectStateWaitDisconnect}) {
         SCOPED_TRACE(state);
-        CallFirstRow(SimCallOutcome::Connected(5, 3600), {Yes, Cancel});
-        ASSERT_TRUE(RunUntilState(state));
-        sim.PressStop();
-        ASSERT_TRUE(RunUntilDone(10));
-        ExpectEnded(0, 2, 1, "Stopped");
-        EXPECT_EQ(questions[1].station, "K2BBB");
-        EXPECT_EQ(StatusShown("Stopped, Terminal Window"), state == ConnectStateWaitDisconnect);
-
         CallFirstRow(SimCallOutcome::Connected(5, 3600), {Yes});
         ASSERT_TRUE(RunUntilState(state));
         sim.CloseWindow(sim.MainWindow());

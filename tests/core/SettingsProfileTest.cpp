@@ -60,8 +60,8 @@ const QStringList kDefaults = {
     "m_fPropagationTakeoffAngle=10", "m_fPropagationTimeShift=0", "m_bRadioFrequency=False",
     "m_bStationAllStations=False", "m_bStationHighestFrequency=True",
     "m_fStationHighestSnrRange=3", "m_bStationHistoryRanking=False",
-    "m_iStationHistoryDays=60", "m_bStationOffset=False", "m_iStationPactorMode=0",
-    "m_iStationTopFrequencies=1", "m_iStationTopStations=5",
+    "m_iStationHistoryDays=60", "m_bStationNextAfterNoAnswer=False", "m_bStationOffset=False",
+    "m_iStationPactorMode=0", "m_iStationTopFrequencies=1", "m_iStationTopStations=5",
 };
 
 // The lines with the member of `line` ("m_i...=7") replaced by it.
@@ -123,6 +123,7 @@ const std::tuple<const char*, const char*, const char*> kStored[] = {
     {"Station Data", "Highest Snr Range", "m_fStationHighestSnrRange=12345.67"},
     {"Station Data", "History Ranking", "m_bStationHistoryRanking=True"},
     {"Station Data", "History Days", "m_iStationHistoryDays=30"},
+    {"Station Data", "Next Station After No Answer", "m_bStationNextAfterNoAnswer=True"},
     {"Station Data", "Offset", "m_bStationOffset=True"},
     {"Station Data", "Pactor Mode", "m_iStationPactorMode=2"},
     {"Station Data", "Top Frequencies", "m_iStationTopFrequencies=4"},
@@ -162,7 +163,20 @@ TEST_F(SettingsProfileTest, EveryStoredKeyReadsAndIsWrittenBackInOrder) {
     // Minimised or maximised, the last normal geometry stays in the file.
     window.normal = false;
     ASSERT_TRUE(ProfileSave(Fresh(), profile, window, ui, kC));
-    EXPECT_EQ(files.Writes().size(), 26u);
+    EXPECT_EQ(files.Writes().size(), 27u);
+
+    // Another window's frame under keys of its own, read and written with the
+    // main window's (here only its own: the main window is not normal).
+    FakeWindow map;
+    files.Set(kFile, "Window Data", "Map Left", "480");
+    Settings s = Fresh();
+    ProfileRecall(s, profile, window, {{QStringLiteral("Map "), &map}}, kC);
+    EXPECT_EQ(map.setOrder, QStringList{"Left"});
+    EXPECT_EQ(map.left, 480);
+    map.width = 7500;
+    ASSERT_TRUE(ProfileSave(s, profile, window, ui, {{QStringLiteral("Map "), &map}}, kC));
+    EXPECT_EQ(files.Value(kFile, "Window Data", "Map Width"), "7500");
+    EXPECT_EQ(files.Writes().size(), 27u + 27u + 4u);
 }
 
 // A stored text of each kind of member that is no value of it keeps the

@@ -66,6 +66,7 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
     options.SetChecked(options.chkAirmailLatLonCheck, false);
     options.SetChecked(options.chkAirmailLastConnect, false);
     options.SetChecked(options.chkStationHighestFrequency, false);
+    options.SetChecked(options.chkStationNextAfterNoAnswer, true);
     options.SelectOption(options.optStationAllStations);
     options.SetListIndex(options.cmbStationPactorMode, 2);
     options.offsets.useOffsets = true;
@@ -83,7 +84,7 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
     EXPECT_EQ(s.m_iStationTopStations, 0);
     EXPECT_EQ(s.m_iAirMailLatLonCheckDays, 7);
     EXPECT_EQ(s.m_iAirMailLastConnectCheckMinutes, 30);
-    EXPECT_TRUE(s.m_bStationAllStations && s.m_bStationOffset);
+    EXPECT_TRUE(s.m_bStationAllStations && s.m_bStationOffset && s.m_bStationNextAfterNoAnswer);
     EXPECT_FALSE(s.m_bStationHighestFrequency || s.m_bAirMailLatLonCheck);
     EXPECT_EQ(s.m_iStationPactorMode, 2);
     EXPECT_EQ(std::pair(s.m_bStationHistoryRanking, s.m_iStationHistoryDays), std::pair(true, 30));
@@ -97,7 +98,7 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray text = ini.readAll();
     for (const char* line : {"Noise Level=-150.5\r\n", "Top Stations=0\r\n", "Pactor Mode=2\r\n",
-                             "Row1=System,Station,Frequency,",
+                             "Next Station After No Answer=True\r\n", "Row1=System,Station,Frequency,",
                              "Row2=HAM,ZZ0AA,14108.0 7100.0(p3),6,,,,\r\n", "Rows=2\r\n"})
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.constData();
 

@@ -68,6 +68,8 @@ TEST(Headless, FailedRunsTellWhyAndWriteNoProfile) {
         {{"--rel", "--best-list"}, 2, "^\\z", "--rel goes with --hours or --best-time"},
         {{"--details", "QA1PMB", "--hour", "24"}, 2, "^\\z", "--hour wants an hour from 0 to 23"},
         {{"--hour", "7", "--best-list"}, 2, "^\\z", "--hour goes with --details"},
+        {{"--map", missing, "--size", "50x50"}, 2, "^\\z", "--size wants WIDTHxHEIGHT, each 100 to 10000"},
+        {{"--demo", "--system", "nope", "--map", missing}, 1, "^\\z", "Tidewell: there is no station list\n"},
         {{"--demo", "--hours", "Nope"}, 1, "^\\z",
          "Tidewell: The station \"Nope\" is not in the system SAILMAIL. Its stations: Arlen Point, "},
         {{"--demo", "--system", "HAM", "--details", "QA0"}, 1, "^\\z",

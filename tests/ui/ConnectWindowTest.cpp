@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -36,10 +38,13 @@
 #include "ui/frmOptionsWidget.h"
 #include "ui/SnrColorKeyWidget.h"
 #include "ui/frmStationInfoWidget.h"
+#include "ui/frmStationMapWidget.h"
+#include "ui/StationMapPainter.h"
 #include "ui/HamStationPage.h"
 #include "views/HamStation.h"
 #include "views/PropagationBest.h"
 #include "views/PropagationHours.h"
+#include "views/StationMap.h"
 
 namespace tw {
 namespace {
@@ -320,6 +325,59 @@ TEST_F(ConnectWindowTest, StationInformationFromTheMenuAndTheHamStationTab) {
     QTest::mouseClick(page.cmdHamStationInfo(), Qt::LeftButton);
     EXPECT_TRUE(info->isVisible());
     EXPECT_EQ(box->textCursor().selectedText(), QStringLiteral("QA7HQF"));
+}
+
+// The station map of the HAM list: every station the list evaluated drawn,
+// a station's details under the mouse, a click that selects its first row,
+// the list's selection highlighted; an update redraws it and leaves it
+// open, and the main window's close keeps its frame in the profile.
+TEST_F(ConnectWindowTest, TheStationMapFollowsTheListBothWays) {
+    frmMainWidget window(app->main(), ui, metrics);
+    window.show();
+    while (!app->main().m_bActivated) QApplication::processEvents();
+    frmMain& main = app->main();
+    main.cmbSystem.listIndex = static_cast<int>(main.cmbSystem.items.indexOf(QStringLiteral("HAM")));
+    main.cmbSystem_Click();
+    while (main.Updating()) QApplication::processEvents();
+    window.action(QStringLiteral("mnuViewStationMap"))->trigger();
+    frmStationMapWidget* map = window.stationMap();
+    ASSERT_TRUE(map && map->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(map));
+    const frmStationMap& model = app->stationMap();
+    ASSERT_EQ(model.Stations().size(), main.m_listPredictions.size());
+    // The list's third station.
+    const auto third = std::find_if(model.Stations().begin(), model.Stations().end(),
+                                    [](const MapStation& s) { return s.firstRow > 2; });
+    ASSERT_NE(third, model.Stations().end());
+    const int index = static_cast<int>(third - model.Stations().begin());
+    const MapFrame frame = MapFrameFor(map->width(), map->height());
+    const QPoint dot(qRound(frame.PixelX(third->point)), qRound(frame.PixelY(third->point)));
+    const auto move = [map](QPoint at) {
+        QMouseEvent event(QEvent::MouseMove, at, map->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(map, &event);
+    };
+    move(dot + QPoint(2, 1));
+    EXPECT_EQ(map->Hovered(), index);
+    EXPECT_TRUE(map->toolTip().startsWith(third->name)) << map->toolTip().toStdString();
+    EXPECT_TRUE(map->toolTip().contains(QStringLiteral("Best: ") + third->frequency)) << map->toolTip().toStdString();
+    QTest::mouseClick(map, Qt::LeftButton, {}, dot);
+    EXPECT_EQ(main.best.m_iGridRow, third->firstRow);
+    EXPECT_TRUE(main.best.grdFrequency.RowIsVisible(third->firstRow));
+    EXPECT_EQ(model.Highlighted(), index);
+    // The list's selection moves the highlight.
+    QTest::keyClick(window.grdFrequency(), Qt::Key_Home);
+    ASSERT_EQ(model.Highlighted() >= 0 ? model.Stations()[static_cast<std::size_t>(model.Highlighted())].firstRow : -1, 1);
+    move(QPoint(2, 2));
+    EXPECT_EQ(map->Hovered(), -1);
+
+    main.cmdUpdate_Click();
+    while (main.Updating()) QApplication::processEvents();
+    EXPECT_TRUE(map->isVisible());
+    EXPECT_EQ(model.Stations().size(), main.m_listPredictions.size());
+    window.close();
+    QFile profile(drive.profileFile);
+    ASSERT_TRUE(profile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(profile.readAll().contains("Map Width=")) << drive.profileFile.toStdString();
 }
 
 // A command that only prints never starts AirMail, brings it forward or types

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     std::map<std::string, long> option;
     for (int i = 4; i < argc; ++i) {
         const std::string text = argv[i];
-        option[text.substr(0, text.find('='))] = std::atol(text.c_str() + text.find('=') + 1);
+        const std::size_t equals = text.find('=');
+        option[text.substr(0, equals)] = equals == std::string::npos ? 1 : std::atol(text.c_str() + equals + 1);
     }
     const std::size_t piece = static_cast<std::size_t>(option["piece"]);
     std::vector<std::string> own;
