@@ -11,6 +11,7 @@
 #include "common/FileRead.h"
 #include "common/ProfileAccess.h"
 #include "common/UserInterface.h"
+#include "platform/Cp1252.h"
 #include "settings/Settings.h"
 
 namespace tw {
@@ -172,6 +173,39 @@ DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate) {
     out.time = QDateTime(currentDate, *time, Qt::UTC);
     out.eventPosition = EventPosition(line, firstBlank);
     return out;
+}
+
+void DebugLogLineText(const char* bytes, qsizetype size, QString& text) {
+    if (size > 0 && bytes[size - 1] == '\r') --size;
+    text.resize(size);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out[i] = byte < 0x80 ? QChar(byte) : QChar(platform::Cp1252ToUnicode(byte));
+    }
+}
+
+bool DebugLogReadLines(QIODevice& log, qint64 limit,
+                       const std::function<void(const char* bytes, qsizetype size)>& line,
+                       const std::function<void()>& betweenBlocks) {
+    constexpr qint64 kReadBlock = 64 * 1024;
+    constexpr qsizetype kMaxLine = 64 * 1024;
+    QByteArray pending;
+    qint64 position = log.pos();
+    while (position < limit) {
+        const QByteArray block = log.read(std::min(kReadBlock, limit - position));
+        if (block.isEmpty()) return false;
+        position += block.size();
+        pending += block;
+        qsizetype from = 0;
+        for (qsizetype newline; (newline = pending.indexOf('\n', from)) >= 0; from = newline + 1)
+            line(pending.constData() + from, newline - from);
+        pending.remove(0, from);
+        if (pending.size() > kMaxLine) pending.truncate(kMaxLine);
+        if (betweenBlocks) betweenBlocks();
+    }
+    if (!pending.isEmpty() && log.size() <= limit) line(pending.constData(), pending.size());
+    return true;
 }
 
 std::optional<DebugLogSession> DebugLogOpenSession(const QStringList& lines, QDate today) {

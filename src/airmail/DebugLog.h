@@ -7,9 +7,11 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tw {
@@ -43,6 +45,22 @@ struct DebugLogLine {
 // which the caller starts at today).  A line without a readable stamp or
 // without event text gives position 0.
 DebugLogLine DebugLogParseLine(const QString& line, QDate& currentDate);
+
+// One line's bytes (code page 1252, without its line end; a "\r" before it
+// is dropped) as text, into a buffer reused from line to line: no allocation
+// per line.
+void DebugLogLineText(const char* bytes, qsizetype size, QString& text);
+
+// Feeds the log's lines up to byte `limit` to `line` (each line's bytes
+// without its line end), reading `log` from where it stands in blocks of
+// 64 KB, so that however long the log has become no more than a block and a
+// line are held; `betweenBlocks` runs after each block.  A line is cut at
+// 64 KB.  A last line without its line end is taken only when the log has
+// not grown past `limit` (else AirMail is writing it).  False when reading
+// fails (an error, or a log cut short meanwhile).
+bool DebugLogReadLines(QIODevice& log, qint64 limit,
+                       const std::function<void(const char* bytes, qsizetype size)>& line,
+                       const std::function<void()>& betweenBlocks = {});
 
 // A call or a connection that the log shows as still open: its last event
 // line is "Calling <station> ..." (AirMail calls, no outcome yet) or

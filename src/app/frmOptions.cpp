@@ -103,6 +103,11 @@ frmOptions::frmOptions(const Services& services, QObject* parent)
     Init(cmbStationPactorMode, "", "Pactor Frequency Filter");
     cmbStationPactorMode.items = {QStringLiteral("Only P3 Frequencies"), QStringLiteral("No P3 Frequencies"),
                                   QStringLiteral("Any Frequency")};
+    Init(chkStationHistoryRanking, "History Ranking",
+         "Rank the Stations by the Chance of a Connection: the Prediction's Reliability weighed with "
+         "your own Calls at this Hour in AirMail's Log");
+    Init(txtStationHistoryDays, "",
+         "Days of AirMail's Log that count for the Log Column and the Ranking");
     Init(chkStationNextAfterNoAnswer, "Next Station After No Answer",
          "When a Station does not Answer, Call the Next Station instead of its Next Frequency");
     Init(chkRadioFrequency, "Display Dial Frequency", "Display Dial Frequency along with Pactor Frequency");
@@ -179,6 +184,10 @@ QVector<frmOptions::Field> frmOptions::Fields() {
          &txtStationHighestSnrRange},
         {s("cmbStationPactorMode"), Kind::Combo, TabStation, s("Select Options"), s("HAM's"),
          &cmbStationPactorMode},
+        {s("chkStationHistoryRanking"), Kind::Check, TabStation, s("AirMail Log"), {},
+         &chkStationHistoryRanking},
+        {s("txtStationHistoryDays"), Kind::Text, TabStation, s("AirMail Log"), s("History Days"),
+         &txtStationHistoryDays},
         {s("chkStationNextAfterNoAnswer"), Kind::Check, TabStation, s("Connect Options"), {},
          &chkStationNextAfterNoAnswer},
         {s("chkRadioFrequency"), Kind::Check, TabRadio, s("Display Options"), {}, &chkRadioFrequency},
@@ -347,6 +356,8 @@ void frmOptions::OptionsLoad() {
             : -1;
     txtStationTopFrequencies.text = IntToText(s.m_iStationTopFrequencies);
     txtStationTopStations.text = IntToText(s.m_iStationTopStations);
+    check(chkStationHistoryRanking, s.m_bStationHistoryRanking);
+    txtStationHistoryDays.text = IntToText(s.m_iStationHistoryDays);
     check(chkStationNextAfterNoAnswer, s.m_bStationNextAfterNoAnswer);
     // Antenna tab
     offsets.Load(s.m_bStationOffset);
@@ -408,6 +419,7 @@ bool frmOptions::OptionsSave() {
     numbers.append({&txtStationHighestSnrRange, TabStation, "Snr Range", false});
     numbers.append({&txtStationTopFrequencies, TabStation, "Top Frequencies", true});
     numbers.append({&txtStationTopStations, TabStation, "Top Stations", true});
+    numbers.append({&txtStationHistoryDays, TabStation, "History Days", true});
     for (Number& n : numbers) {
         bool ok = false;
         n.value = n.integer ? IntFromNumberText(n.box->text, ok, m_locale) : FloatFromText(n.box->text, ok, m_locale);
@@ -462,6 +474,8 @@ bool frmOptions::OptionsSave() {
     if (cmbStationPactorMode.listIndex >= 0) s.m_iStationPactorMode = cmbStationPactorMode.listIndex;
     s.m_iStationTopFrequencies = static_cast<qint32>(value(txtStationTopFrequencies));
     s.m_iStationTopStations = static_cast<qint32>(value(txtStationTopStations));
+    s.m_bStationHistoryRanking = chkStationHistoryRanking.value;
+    s.m_iStationHistoryDays = static_cast<qint32>(value(txtStationHistoryDays));
     s.m_bStationNextAfterNoAnswer = chkStationNextAfterNoAnswer.value;
     // Antenna tab: the table goes into the profile file at once.
     s.m_bStationOffset = offsets.useOffsets;

@@ -97,6 +97,7 @@ public:
     OptionControl txtStationTopFrequencies, txtStationTopStations;
     OptionControl chkStationHighestFrequency, txtStationHighestSnrRange, lblStationHighestSnrRange;
     OptionControl cmbStationPactorMode;
+    OptionControl chkStationHistoryRanking, txtStationHistoryDays;
     OptionControl chkStationNextAfterNoAnswer;
     // Antenna tab
     OffsetEditor offsets;

@@ -60,6 +60,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             line.bestTimeLong = true;
         } else if (arg == QLatin1String("--rel")) {
             line.reliability = true;
+        } else if (arg == QLatin1String("--log")) {
+            line.log = true;
         } else if (arg == QLatin1String("--details")) {
             setCommand(CommandLine::Command::Details, arg);
             value(line.station);
@@ -117,6 +119,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (line.error.isEmpty() && line.reliability && line.command != CommandLine::Command::Hours &&
         line.command != CommandLine::Command::BestTime)
         line.error = QStringLiteral("--rel goes with --hours or --best-time");
+    if (line.error.isEmpty() && line.log && (line.command != CommandLine::Command::Hours || line.reliability))
+        line.error = QStringLiteral("--log goes with --hours, without --rel");
     if (line.error.isEmpty() && !line.latitude.isEmpty() &&
         line.command != CommandLine::Command::BestList)
         line.error = QStringLiteral("--position goes with --best-list");
@@ -151,6 +155,8 @@ QString CommandLineUsage() {
         "                        --long (tab-separated, header first)\n"
         "  --rel                 with --hours or --best-time: the reliability (percent)\n"
         "                        instead of the SNR\n"
+        "  --log                 with --hours: your calls of each hour in AirMail's log,\n"
+        "                        connected/calls (the 24-hour view's Log)\n"
         "  --details STATION     print the detailed prediction of each frequency of STATION\n"
         "                        (as --hours names it) with the best list's columns and\n"
         "                        check marks, in ascending frequency order\n"

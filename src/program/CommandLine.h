@@ -3,7 +3,7 @@
 //
 //   tidewell [--profile FILE] [--drive-c DIR] [--utc YYYY-MM-DDTHH:MM[:SS]]
 //            [--system NAME] [--demo] [--print-settings | [--position LAT LON] --best-list |
-//            --airmail-report | --hours STATION [--rel] | --details STATION [--hour HH] |
+//            --airmail-report | --hours STATION [--rel | --log] | --details STATION [--hour HH] |
 //            --best-time [--long] [--rel] |
 //            --history [--from YYYY-MM-DD --to YYYY-MM-DD] | --ham-check | --beam-list |
 //            --map FILE.png [--size WxH]]
@@ -32,6 +32,7 @@ struct CommandLine {
     QString station;                   // the station of --hours and --details
     bool bestTimeLong = false;         // --best-time in the long form (--long)
     bool reliability = false;          // --hours and --best-time show the reliability (--rel)
+    bool log = false;                  // --hours shows the calls of AirMail's log (--log)
     std::optional<int> hour;           // the UTC hour of --details; none: the clock's time
     // --position: the vessel's position as typed into the position boxes
     // (both empty without it).

@@ -41,6 +41,39 @@ bool CopyTree(const QString& from, const QString& to, QString& error) {
     return true;
 }
 
+// The demo's AirMail log moved by whole days so that its last day is the day
+// before `today`: its calls are those of the last weeks, as a user's are, so
+// the Log column and the 24-hour view's Log have something to show whatever
+// the date.  Only the dates of the dated lines change.
+bool MoveDemoLog(const QString& path, QDate today, QString& error) {
+    QFile file(path);
+    if (!file.exists()) return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1").arg(path);
+        return false;
+    }
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    const auto dateOf = [](const QByteArray& line) {
+        return line.size() > 10 && line[4] == '/' && line[7] == '/'
+                   ? QDate::fromString(QString::fromLatin1(line.left(10)), QStringLiteral("yyyy/MM/dd"))
+                   : QDate();
+    };
+    QDate last;
+    for (const QByteArray& line : lines)
+        if (const QDate date = dateOf(line); date.isValid()) last = date;
+    const qint64 days = last.isValid() ? last.daysTo(today.addDays(-1)) : 0;
+    if (days == 0) return true;
+    for (QByteArray& line : lines)
+        if (const QDate date = dateOf(line); date.isValid())
+            line.replace(0, 10, date.addDays(days).toString(QStringLiteral("yyyy/MM/dd")).toLatin1());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(lines.join('\n')) < 0) {
+        error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 DemoDrive::~DemoDrive() {
@@ -133,7 +166,8 @@ bool PrepareDemoDrive(const QString& dataFolder, const QString& programsFolder,
                     .arg(SystemErrorText(profile.LastError()));
         return false;
     }
-    return true;
+    return MoveDemoLog(drive.driveC + QStringLiteral("/Program Files/AirMail/Logfiles/Debug.log"),
+                       nowUtc.date(), error);
 }
 
 }  // namespace tw

@@ -1,7 +1,8 @@
 #pragma once
 // The demo: a copy of the bundled AirMail drive in a temporary folder, with the
-// stand-in propagation programs installed and the position report stamped
-// with the current time, so that Tidewell runs on it as on a real install.
+// stand-in propagation programs installed, the position report stamped with
+// the current time and AirMail's log moved to end the day before, so that
+// Tidewell runs on it as on a real install.
 // The bundled files are never touched.
 
 #include <QDateTime>

@@ -320,7 +320,9 @@ int RunHeadlessCommand(Application& app, QTextStream& out, QTextStream& err) {
         case CommandLine::Command::History:
             return ConnectionHistory(app, out);
         case CommandLine::Command::Hours:
-            app.propagationHours().SetValues(line.reliability ? HourValues::Reliability : HourValues::Snr);
+            app.propagationHours().SetValues(line.log           ? HourValues::Log
+                                             : line.reliability ? HourValues::Reliability
+                                                                : HourValues::Snr);
             return PropagationHoursReport(app, line.station, out, err);
         case CommandLine::Command::BestTime:
             app.propagationBest().SetValues(line.reliability ? HourValues::Reliability : HourValues::Snr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "airmail/CallLog.h"
 #include "selection/Evaluate.h"
 
 namespace tw {
@@ -9,7 +10,7 @@ namespace tw {
 namespace {
 
 // When a column of the best grid is shown.
-enum class Shown { Never, Always, AdditionalData, RadioFrequency };
+enum class Shown { Never, Always, AdditionalData, RadioFrequency, Log };
 // Whether its equal cells merge.
 enum class Merge { No, Yes, WhenShown };
 
@@ -38,7 +39,12 @@ constexpr std::array<ColumnLayout, BestGrid::kColumns> kLayout = {{
     {"Stn Az", "-Stn Az-", Shown::AdditionalData, Merge::WhenShown},
     {"Stn Ant", "-Stn Ant-", Shown::AdditionalData, Merge::WhenShown},
     {"Rel", "--Rel-", Shown::AdditionalData, Merge::No},
+    {"Log", "-00/00-", Shown::Log, Merge::No},
+    {"", "", Shown::Never, Merge::No},
 }};
+
+// Which of a row's calls the Log column counts.
+const QString kLogWhen = QStringLiteral("within an hour of this time of day");
 
 // The room for the check-mark picture in front of a frequency.
 const QString kFrequencyLead = QStringLiteral("      ");
@@ -106,6 +112,8 @@ void BestGrid::GridFrequencyHeader(Grid& grid, bool additionalData) {
     m_iColSnr = m_iColLufMuf + 5;
     m_iColStnAnt = m_iColSnr + 3;
     m_iColRel = m_iColStnAnt + 1;
+    m_iColLog = m_iColRel + 1;
+    m_iColLogLast = m_iColLog + 1;
 
     for (int col = 0; col < kColumns; ++col) {
         const ColumnLayout& layout = kLayout[static_cast<std::size_t>(col)];
@@ -115,6 +123,7 @@ void BestGrid::GridFrequencyHeader(Grid& grid, bool additionalData) {
         case Shown::Always: shown = true; break;
         case Shown::AdditionalData: shown = additionalData; break;
         case Shown::RadioFrequency: shown = m_settings.m_bRadioFrequency; break;
+        case Shown::Log: shown = LogShown(additionalData); break;
         }
         QString header = QString::fromLatin1(layout.header);
         if (col == m_iColFrequency && m_settings.m_bRadioFrequency) header = QStringLiteral("Pactor Freq");
@@ -268,6 +277,10 @@ int BestGrid::SortCompare(Grid& grid, int row1, int row2) {
 }
 
 QString BestGrid::ColumnToolTip(const QString& header) const {
+    if (header == QLatin1String("Log"))
+        return QStringLiteral("Your calls on the frequency ") + kLogWhen +
+               QStringLiteral(" in the last %1 days (AirMail's log): connected/calls")
+                   .arg(m_settings.m_iStationHistoryDays);
     static const std::array<std::pair<const char*, const char*>, 16> kTips = {{
         {"Azimuth", "Station Azimuth (Deg)"},
         {"Dial Freq", "Dial Frequency (kHz)"},
@@ -291,6 +304,11 @@ QString BestGrid::ColumnToolTip(const QString& header) const {
         if (header == QLatin1String(name)) return QString::fromLatin1(tip);
     }
     return {};
+}
+
+QString BestGrid::LogToolTip(const Grid& grid, int row) const {
+    return LogRecordToolTip(LogRecordFromText(grid.Text(row, m_iColLog)), kLogWhen,
+                            m_settings.m_iStationHistoryDays, grid.Text(row, m_iColLogLast));
 }
 
 void BestGrid::FrequencyMouseMove(Grid& grid, int /*button*/, int /*shift*/, int x, int y) {
@@ -324,6 +342,8 @@ void BestGrid::FrequencyMouseMove(Grid& grid, int /*button*/, int /*shift*/, int
         } else if (color == m_lColorOffset) {
             tip = QStringLiteral("Antenna Offset of ") + GridGetText(grid, cell.iRow, m_iColStnAnt) +
                   QStringLiteral(" dB, bigger SNR is better");
+        } else if (cell.iRow > 0 && cell.iCol == m_iColLog) {
+            tip = LogToolTip(grid, cell.iRow);
         } else {
             tip = ColumnToolTip(grid.Text(0, cell.iCol));
         }

@@ -37,7 +37,7 @@ enum class GridKey { Up, Down, PageUp, PageDown, Home, End, Space, Enter, Menu }
 
 class BestGrid {
 public:
-    static constexpr int kColumns = 16;
+    static constexpr int kColumns = 18;
     static constexpr int kMaxSortKeys = 9;
     // Pixel size of the check-mark picture at a cell's left edge.
     static constexpr int kCheckMarkPixels = 16;
@@ -61,6 +61,9 @@ public:
     int m_iColSnr = 11;
     int m_iColStnAnt = 14;
     int m_iColRel = 15;  // the reliability, percent; empty where the model gives none
+    // The user's own calls from AirMail's log, "connected/calls"; empty without calls
+    int m_iColLog = 16;
+    int m_iColLogLast = 17;  // hidden: the time of the Log column's last connection
 
     // --- colour set (SetColors) ---
     Color m_lColorClear = 0;
@@ -100,7 +103,12 @@ public:
     void SortKeysSet(std::initializer_list<std::pair<int, int>> keys);
 
     // --- cell procedures (any grid of this layout) ---
+    // The Log column is shown with the additional data or the ranking by the
+    // chance of a connection.
     void GridFrequencyHeader(Grid& grid, bool additionalData);
+    bool LogShown(bool additionalData) const {
+        return additionalData || m_settings.m_bStationHistoryRanking;
+    }
     // Writes one cell; a data cell wider than its shown column widens the
     // column (a hidden column stays hidden).
     void GridSetCell(Grid& grid, int row, int col, const QString& text, qint16 alignment, bool bold);
@@ -158,6 +166,7 @@ private:
     int CellWidthFor(const QString& text) const;
     int RowsPerPage() const;
     QString ColumnToolTip(const QString& header) const;
+    QString LogToolTip(const Grid& grid, int row) const;
     void Message(const QString& text, MsgIcon icon);
 
     const Settings& m_settings;

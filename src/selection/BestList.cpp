@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "airmail/AirMail.h"
+#include "airmail/CallLog.h"
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
 #include "selection/BestGrid.h"
@@ -38,6 +39,10 @@ private:
 };
 
 }  // namespace
+
+double ConnectionChance(std::optional<double> reliability, int connected, int calls) {
+    return (4.0 * reliability.value_or(0.5) + connected) / (4.0 + calls);
+}
 
 BestList::BestList(MainState& main, AirMail& airmail, Position& position, Propagation& propagation,
                    std::function<void()> terminalActivate)
@@ -144,6 +149,7 @@ bool BestList::BestListBuild() {
             next = last + 1;
         }
 
+        LogRecordFill(grid, 1, grid.Rows() - 1, now, settings.m_bPropagationAdditionalData);
         StationTopSelect(grid, best.m_iColSnr);
         FrequencyMarkShared(grid);
         // Painting cells scrolls to them; the list is shown from its best station.
@@ -391,14 +397,46 @@ void BestList::FrequencyTrimList(Grid& grid, int first, int& last) {
 
 // ---- Ranking ----------------------------------------------------------------
 
+void BestList::LogRecordFill(Grid& grid, int first, int last, const QDateTime& t, bool additionalData) {
+    BestGrid& best = m_main.best;
+    if (!best.LogShown(additionalData) || last < first) return;
+    const int days = m_main.settings.m_iStationHistoryDays;
+    const LogCalls calls = LogCallsRead(m_airmail, t, days);
+    for (int r = first; r <= last; ++r) {
+        const LogRecord record =
+            LogRecordAt(calls, best.GridGetStation(grid, r),
+                        FrequencyFromText(best.GridGetText(grid, r, best.m_iColFrequency)), t, days);
+        best.GridSetCell(grid, r, best.m_iColLog, LogRecordText(record), AlignRight, false);
+        best.GridSetCell(grid, r, best.m_iColLogLast, LogConnectionTimeText(record.lastConnected), AlignLeft,
+                         false);
+    }
+}
+
 void BestList::StationTopSelect(Grid& grid, int colSnr) {
     BestGrid& best = m_main.best;
     const Settings& settings = m_main.settings;
+    // With the ranking by the chance of a connection a temporary last column
+    // holds each row's chance.
+    const bool byChance = settings.m_bStationHistoryRanking;
+    const int cols = grid.Cols();
+    int colKey = colSnr;
+    if (byChance) {
+        grid.SetCols(cols + 1);
+        colKey = cols;
+        for (int r = 1; r < grid.Rows(); ++r) {
+            const QString rel = best.GridGetText(grid, r, best.m_iColRel);
+            const LogRecord record = LogRecordFromText(best.GridGetText(grid, r, best.m_iColLog));
+            const std::optional<double> reliability =
+                rel.trimmed().isEmpty() ? std::nullopt : std::optional(LeadingNumber(rel) / 100.0);
+            const double chance = ConnectionChance(reliability, record.connected, record.calls);
+            best.GridSetCell(grid, r, colKey, QString::number(chance, 'f', 9), AlignRight, false);
+        }
+    }
     int last = grid.Rows() - 1;
     int count = 0;
     // The chosen blocks pile up below the rows still to rank, best first.
     while (last >= 1) {
-        const auto [s, e] = StationFindBest(grid, 1, last, colSnr);
+        const auto [s, e] = StationFindBest(grid, 1, last, colKey, byChance ? colSnr : -1);
         ++count;
         if (s == -1 || count > settings.m_iStationTopStations) break;
         GridMoveRowsToEnd(grid, s, e);
@@ -409,11 +447,19 @@ void BestList::StationTopSelect(Grid& grid, int colSnr) {
     for (int r = last; r >= 1; --r) grid.RemoveRow(r);
 
     if (settings.m_iStationTopFrequencies == 1 && grid.Rows() > 1) {
-        best.SortKeysSet({{colSnr, BestGrid::OrderNumericDescending},
-                          {best.m_iColFrequency, BestGrid::OrderNumericDescending},
-                          {best.m_iColStation + 1, BestGrid::OrderNumericAscending}});
+        const int colFrequency = best.m_iColFrequency, colRange = best.m_iColStation + 1;
+        if (byChance)
+            best.SortKeysSet({{colKey, BestGrid::OrderNumericDescending},
+                              {colSnr, BestGrid::OrderNumericDescending},
+                              {colFrequency, BestGrid::OrderNumericDescending},
+                              {colRange, BestGrid::OrderNumericAscending}});
+        else
+            best.SortKeysSet({{colSnr, BestGrid::OrderNumericDescending},
+                              {colFrequency, BestGrid::OrderNumericDescending},
+                              {colRange, BestGrid::OrderNumericAscending}});
         StationBlocksSort(grid);
     }
+    if (byChance) grid.SetCols(cols);
 }
 
 // With one frequency per station the list is ordered by SNR, then the higher
@@ -457,9 +503,10 @@ void BestList::StationBlocksSort(Grid& grid) {
     for (int r = rows - 1; r >= 1; --r) grid.RemoveRow(r);
 }
 
-std::pair<int, int> BestList::StationFindBest(Grid& grid, int first, int last, int colSnr) {
+std::pair<int, int> BestList::StationFindBest(Grid& grid, int first, int last, int colKey, int colTie) {
     BestGrid& best = m_main.best;
-    double bestSnr = -1000.0;
+    double bestKey = -1000.0;
+    double bestTie = 0.0;
     QString bestName;
     QString currentName;
     int blockStart = first;
@@ -472,9 +519,12 @@ std::pair<int, int> BestList::StationFindBest(Grid& grid, int first, int last, i
             currentName = name;
             blockStart = r;
         }
-        const double snr = LeadingNumber(best.GridGetText(grid, r, colSnr));
-        if (snr > bestSnr && best.GridGetChecked(grid, r, best.m_iColFrequency)) {
-            bestSnr = snr;
+        const double key = LeadingNumber(best.GridGetText(grid, r, colKey));
+        const double tie = colTie >= 0 ? LeadingNumber(best.GridGetText(grid, r, colTie)) : 0.0;
+        const bool better = key > bestKey || (colTie >= 0 && s != -1 && key == bestKey && tie > bestTie);
+        if (better && best.GridGetChecked(grid, r, best.m_iColFrequency)) {
+            bestKey = key;
+            bestTie = tie;
             if (s == -1 || name != bestName) {
                 bestName = name;
                 s = blockStart;

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "selection/Evaluate.h"
@@ -25,6 +26,12 @@ class Position;
 class Propagation;
 class MainState;
 struct ListStationPrediction;
+
+// The chance of a connection on a row, the ranking's measure with "History
+// Ranking": the predicted reliability r (0 to 1; 0.5 without one) counts as
+// four calls beside the user's own c connections in n calls at this time of
+// day, (4 r + c) / (4 + n).
+double ConnectionChance(std::optional<double> reliability, int connected, int calls);
 
 class BestList {
 public:
@@ -64,12 +71,20 @@ public:
     // with none checked ends with last = first - 1).
     void FrequencyTrimList(Grid& grid, int first, int& last);
 
+    // The user's own calls at the time t into the Log column of rows
+    // first..last, AirMail's log read once, when the column is shown (with
+    // `additionalData` or the ranking by the chance of a connection).
+    void LogRecordFill(Grid& grid, int first, int last, const QDateTime& t, bool additionalData);
+
     // Ranks the station blocks of the whole grid by their best checked SNR and
-    // keeps the best m_iStationTopStations, best first.
+    // keeps the best m_iStationTopStations, best first.  With "History
+    // Ranking" the best checked ConnectionChance of a station ranks it, its
+    // SNR on equal chances.
     void StationTopSelect(Grid& grid, int colSnr);
     // The block (first row, last row) of the station holding the highest
-    // checked SNR among rows first..last; (-1, -1) when no row is checked.
-    std::pair<int, int> StationFindBest(Grid& grid, int first, int last, int colSnr);
+    // checked value of column colKey among rows first..last (on equal values
+    // the higher one of colTie, when given); (-1, -1) when no row is checked.
+    std::pair<int, int> StationFindBest(Grid& grid, int first, int last, int colKey, int colTie = -1);
     // Copies rows first..last to the end of the grid (texts, alignment, bold,
     // colours, check marks); the originals stay.
     void GridMoveRowsToEnd(Grid& grid, int first, int last);

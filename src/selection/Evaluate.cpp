@@ -305,7 +305,8 @@ StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowSt
     if (settings.m_bStationOffset)
         OffsetData(m_main, m_airmail, grid, system, station, iRowStart, iRowStop, path.StationToShipAzimuth, t,
                    best.m_iColFrequency, colSnr, best.m_iColStnAnt, true);
-    // The reliability of the SNR shown, antenna offsets included.
+    // The reliability of the SNR shown, antenna offsets included; the
+    // ranking by the chance of a connection weighs it even when it is not shown.
     m_reliabilities.assign(static_cast<std::size_t>(n), -1.0);
     for (int i = 0; i < n; ++i) {
         const int r = iRowStart + i;
@@ -313,7 +314,7 @@ StationOutcome Evaluation::StationEvaluate(Grid& grid, int iRowStart, int iRowSt
         const double shift = ShownSnrShift(result.Snr, best.GridGetText(grid, r, colSnr));
         const double reliability = ReliabilityShifted(result, shift);
         m_reliabilities[static_cast<std::size_t>(i)] = reliability;
-        if (additionalData)
+        if (additionalData || settings.m_bStationHistoryRanking)
             best.GridSetCell(grid, r, best.m_iColRel, ReliabilityText(reliability), AlignRight, false);
     }
     return StationOutcome::Evaluated;

@@ -45,6 +45,12 @@ struct Settings {
     bool m_bStationAllStations = false;
     bool m_bStationHighestFrequency = true;
     float m_fStationHighestSnrRange = 3.0f;
+    // Rank the stations by the chance of a connection, the prediction's
+    // reliability weighed with the user's own calls in AirMail's log.
+    bool m_bStationHistoryRanking = false;
+    // The days of AirMail's log that count for the Log column, that ranking
+    // and the 24-hour view's Log.
+    qint32 m_iStationHistoryDays = 60;
     // The connection process: after a call without answer, the station's
     // other rows wait for the next round.
     bool m_bStationNextAfterNoAnswer = false;

@@ -35,10 +35,12 @@ void SnrColorKeyWidget::SetNote(const QString& note) {
 }
 
 std::vector<SnrKeyEntry> SnrColorKeyWidget::Entries() const {
+    if (m_values == HourValues::Log) return LogColorKey();
     return m_values == HourValues::Reliability ? RelColorKey() : SnrColorKey();
 }
 
 QString SnrColorKeyWidget::Caption() const {
+    if (m_values == HourValues::Log) return QString::fromLatin1(kLogKeyCaption);
     return QString::fromLatin1(m_values == HourValues::Reliability ? kRelKeyCaption : kSnrKeyCaption);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The colour key below the hour views' grids: what each colour stands for,
-// the SNR in dB (the core's SnrColorKey) or the reliability in percent
-// (RelColorKey), as the view shows, and a note on a line of its own below
+// the SNR in dB (the core's SnrColorKey), the reliability in percent
+// (RelColorKey) or the share of calls that connected (LogColorKey), as the
+// view shows, and a note on a line of its own below
 // the colours where the view gives one (what its bold numbers mean).
 
 #include <QWidget>

@@ -47,6 +47,11 @@ frmPropagationHoursWidget::frmPropagationHoursWidget(frmPropagationHours& model,
     m_mnuDataReliability = m_mnuData->addAction(QStringLiteral("Reliability"));
     m_mnuDataReliability->setObjectName(QStringLiteral("mnuDataReliability"));
     m_mnuDataReliability->setCheckable(true);
+    m_mnuDataLog = m_mnuData->addAction(QStringLiteral("Log"));
+    m_mnuDataLog->setObjectName(QStringLiteral("mnuDataLog"));
+    m_mnuDataLog->setCheckable(true);
+    connect(m_mnuDataLog, &QAction::triggered, this,
+            [this] { m_model.mnuDataValues_Click(HourValues::Log); });
     connect(m_mnuDataSnr, &QAction::triggered, this,
             [this] { m_model.mnuDataValues_Click(HourValues::Snr); });
     connect(m_mnuDataReliability, &QAction::triggered, this,
@@ -66,6 +71,7 @@ void frmPropagationHoursWidget::Sync() {
     setWindowTitle(m_model.caption);
     m_mnuDataSnr->setChecked(m_model.Values() == HourValues::Snr);
     m_mnuDataReliability->setChecked(m_model.Values() == HourValues::Reliability);
+    m_mnuDataLog->setChecked(m_model.Values() == HourValues::Log);
     m_key->SetValues(m_model.Values());
     m_key->SetNote(m_model.KeyNote());
     m_tmrHour->setInterval(m_model.tmrHour.interval);

@@ -49,6 +49,7 @@ private:
     QMenu* m_mnuData = nullptr;
     QAction* m_mnuDataSnr = nullptr;
     QAction* m_mnuDataReliability = nullptr;
+    QAction* m_mnuDataLog = nullptr;
     QSize m_sized;  // the size last taken from the model (pixels)
     QPointer<QWidget> m_above;  // the detailed view
     bool m_shownBefore = false;

@@ -70,6 +70,8 @@ bool frmPropagationDetails::UpdatePropagationDetails(const QString& system,
         ok = false;
         m_failure = QStringLiteral("The prediction for %1 of %2 failed.").arg(station, system);
     } else {
+        // The user's own calls at the hour shown, as the list shows them at its own.
+        m_list.LogRecordFill(grdFrequency, first, last, time, settings.m_bPropagationAdditionalData);
         // The same rules as the list's, so that the check marks agree with it
         // (the Pactor-mode rule leaves other systems than HAM as they are).
         m_list.FrequencyPactorFilter(grdFrequency, first, last);

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "airmail/AirMail.h"
+#include "airmail/CallLog.h"
 #include "airmail/Position.h"
 #include "airmail/Stations.h"
 #include "propagation/Propagation.h"
@@ -17,6 +18,8 @@ const QString kCaptionData =
     QStringLiteral("Tidewell - SNR by Hour and Frequency (bigger is better) - ");
 const QString kCaptionReliability =
     QStringLiteral("Tidewell - Reliability by Hour and Frequency (%) - ");
+const QString kCaptionLog =
+    QStringLiteral("Tidewell - Your Calls by Hour and Frequency (connected/calls) - ");
 // The lowest SNR shown; weaker predictions are shown as it.
 constexpr double kSnrFloor = -99.0;
 }  // namespace
@@ -58,6 +61,11 @@ constexpr SnrStep kRelSteps[] = {
     {25, Rgb(255, 160, 0)}, {10, Rgb(192, 0, 0)},
 };
 constexpr Color kRelBelowSteps = Rgb(128, 128, 128);
+
+// The share of calls that connected, percent; no connection at all is red.
+constexpr SnrStep kLogSteps[] = {{75, Rgb(0, 160, 0)}, {50, Rgb(128, 224, 0)}, {25, Rgb(255, 255, 0)}};
+constexpr Color kLogBelowSteps = Rgb(255, 160, 0);
+constexpr Color kLogNone = Rgb(192, 0, 0);
 }  // namespace
 
 Color SnrColor(double snr) { return StepColor(kSnrSteps, kSnrBelowSteps, snr); }
@@ -65,11 +73,26 @@ std::vector<SnrKeyEntry> SnrColorKey() { return StepKey(kSnrSteps, kSnrBelowStep
 Color RelColor(double reliability) { return StepColor(kRelSteps, kRelBelowSteps, reliability); }
 std::vector<SnrKeyEntry> RelColorKey() { return StepKey(kRelSteps, kRelBelowSteps); }
 
+Color LogColor(int connected, int calls) {
+    if (connected <= 0 || calls <= 0) return kLogNone;
+    return StepColor(kLogSteps, kLogBelowSteps, 100.0 * connected / calls);
+}
+
+std::vector<SnrKeyEntry> LogColorKey() {
+    std::vector<SnrKeyEntry> key = StepKey(kLogSteps, kLogBelowSteps);
+    for (SnrKeyEntry& entry : key)
+        entry.label = entry.label.endsWith(QLatin1Char('+')) ? entry.label.chopped(1) + QStringLiteral("%+")
+                                                             : entry.label + QLatin1Char('%');
+    key.insert(key.begin(), {QStringLiteral("none"), kLogNone});
+    return key;
+}
+
 Color HourColor(HourValues values, double value) {
     return values == HourValues::Reliability ? RelColor(value) : SnrColor(value);
 }
 
 QString HourColumnSample(HourValues values) {
+    if (values == HourValues::Log) return QStringLiteral("-00/00-");
     return values == HourValues::Reliability ? QStringLiteral("--100-") : QStringLiteral("--00-");
 }
 
@@ -161,14 +184,21 @@ bool frmPropagationHours::Update(const QString& system, const QString& station,
         m_label = StationNameFromStation(m_airmail, system, station);
     }
     if (!m_station.isEmpty())
-        caption = (m_values == HourValues::Reliability ? kCaptionReliability : kCaptionData) + m_label;
+        caption = (m_values == HourValues::Reliability ? kCaptionReliability
+                   : m_values == HourValues::Log       ? kCaptionLog
+                                                       : kCaptionData) +
+                  m_label;
     m_time = time;
     const QDateTime utc = time.toUTC();
     m_day = QDateTime(utc.date(), QTime(0, 0), Qt::UTC);
     m_failure.clear();
     m_offsetsShown = false;
     Layout();
-    const bool ok = AddFrequencies() && FillPrediction(utc);
+    bool ok = AddFrequencies();
+    if (ok && m_values == HourValues::Log)
+        FillLog(utc);
+    else
+        ok = ok && FillPrediction(utc);
     if (ok) {
         HighlightHour(utc.time().hour() + kColFirstHour);
         tmrHour.enabled = true;
@@ -279,6 +309,25 @@ bool frmPropagationHours::FillPrediction(const QDateTime& time) {
     return true;
 }
 
+// The hidden offset columns hold each cell's last connection instead: Log
+// applies no offsets.
+void frmPropagationHours::FillLog(const QDateTime& time) {
+    const int days = m_main.settings.m_iStationHistoryDays;
+    const LogCalls calls = LogCallsRead(m_airmail, time, days);
+    for (int row = 1; row < grdData.Rows(); ++row) {
+        const auto hours = LogRecordByHour(calls, m_station,
+                                           FrequencyFromText(grdData.Text(row, kColFrequency)), time, days);
+        for (int h = 0; h < 24; ++h) {
+            const LogRecord& record = hours[static_cast<std::size_t>(h)];
+            const int col = kColFirstHour + h;
+            grdData.SetText(row, col, LogRecordText(record));
+            grdData.SetCellAlignment(row, col, AlignCenter);
+            if (record.calls > 0) grdData.SetBackColor(row, col, LogColor(record.connected, record.calls));
+            grdData.SetText(row, kColFirstOffset + h, LogConnectionTimeText(record.lastConnected));
+        }
+    }
+}
+
 void frmPropagationHours::HighlightHour(int col) {
     HighlightHourHeader(grdData, m_hourCol, col);
     m_hourCol = col;
@@ -325,6 +374,11 @@ void frmPropagationHours::grdData_MouseMove(int, int, int x, int y) {
         if (cell.iCol == m_hourCol) tip += QStringLiteral(", Current Hour");
     } else if (cell.iCol == kColFrequency && cell.iRow >= 0) {
         tip = QStringLiteral("Frequency (kHz)");
+    } else if (cell.iRow >= 1 && hourCol && m_values == HourValues::Log) {
+        tip = LogRecordToolTip(LogRecordFromText(grdData.Text(cell.iRow, cell.iCol)),
+                               QStringLiteral("at %1 UTC").arg(grdData.Text(0, cell.iCol)),
+                               m_main.settings.m_iStationHistoryDays,
+                               grdData.Text(cell.iRow, cell.iCol + kColFirstOffset - kColFirstHour));
     } else if (cell.iRow >= 1 && hourCol) {
         tip = grdData.Bold(cell.iRow, cell.iCol)
                   ? QStringLiteral("Station Offset of ") +

@@ -42,8 +42,10 @@ std::vector<SnrKeyEntry> SnrColorKey();
 inline constexpr const char* kSnrKeyCaption = "SNR (dB):";
 
 // What the hour views' cells show: the predicted SNR (dB), or the
-// reliability of that SNR (percent), antenna offsets included either way.
-enum class HourValues { Snr, Reliability };
+// reliability of that SNR (percent), antenna offsets included either way;
+// the 24-hour view also the user's own calls of each hour from AirMail's log
+// (connected/calls).
+enum class HourValues { Snr, Reliability, Log };
 
 // The 24-hour view colours each cell by the prediction alone and draws a
 // number that includes an antenna offset in bold: what its colour key and a
@@ -60,6 +62,12 @@ inline constexpr const char* kOffsetTipNote =
 Color RelColor(double reliability);
 std::vector<SnrKeyEntry> RelColorKey();
 inline constexpr const char* kRelKeyCaption = "Reliability (%):";
+// The background of a Log cell by the share of its calls that connected:
+// red for none, orange below a quarter, yellow below a half, light green
+// below three quarters, green from there.  Its colour key, "none" first.
+Color LogColor(int connected, int calls);
+std::vector<SnrKeyEntry> LogColorKey();
+inline constexpr const char* kLogKeyCaption = "Calls connected:";
 // The colour of an hour cell's number by what the cells show.
 Color HourColor(HourValues values, double value);
 // The sample text an hour column's width is taken from: "--00-" for the
@@ -166,8 +174,11 @@ public:
     void grdData_DblClick(int x, int y);
     void grdData_MouseUp(int button, int shift, int x, int y);
     void mnuDataDetails_Click();
-    // The menu's "SNR" and "Reliability": what the cells show; the grid is
-    // built again for the station and day shown.
+    // The menu's "SNR", "Reliability" and "Log": what the cells show; the
+    // grid is built again for the station and day shown.  Log shows, for
+    // each frequency and UTC hour, the user's calls of that hour in the last
+    // "History Days" days before the time of the update, connected/calls,
+    // without a prediction.
     HourValues Values() const { return m_values; }
     void SetValues(HourValues values) { m_values = values; }
     void mnuDataValues_Click(HourValues values);
@@ -183,6 +194,7 @@ private:
     void Layout();
     bool AddFrequencies();
     bool FillPrediction(const QDateTime& time);
+    void FillLog(const QDateTime& time);
     void HighlightHour(int col);
     void MarkChosen(int col);
     void ShowDetails(int col);

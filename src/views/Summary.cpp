@@ -9,7 +9,6 @@
 #include "airmail/DebugLog.h"
 #include "common/FileRead.h"
 #include "common/ProfileAccess.h"
-#include "platform/Cp1252.h"
 #include "selection/MainState.h"
 #include "settings/Settings.h"
 
@@ -17,30 +16,12 @@ namespace tw {
 
 namespace {
 
-// The log is read in blocks of this size: however long it has become, no
-// more than a block and one line are held at a time.
-constexpr qint64 kBlockSize = 64 * 1024;
-// The most kept of a line without its end; a log line is far shorter.
-constexpr qsizetype kMaxLine = 64 * 1024;
-
 const QString kConnectedTo = QStringLiteral("Connected to");
 
 // VB-style number formats: "0" and "0.0", halves away from zero.
 QString Format0(double value) { return QString::number(std::round(value), 'f', 0); }
 QString Format1(double value) { return QString::number(std::round(value * 10.0) / 10.0, 'f', 1); }
 QString DateText(QDate date) { return date.toString(QStringLiteral("MM/dd/yy")); }
-
-// One line's bytes (code page 1252, without its line end) as text, into a
-// buffer that is reused from line to line: no allocation per line.
-void LineText(const char* bytes, qsizetype size, QString& text) {
-    if (size > 0 && bytes[size - 1] == '\r') --size;
-    text.resize(size);
-    QChar* out = text.data();
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        out[i] = byte < 0x80 ? QChar(byte) : QChar(platform::Cp1252ToUnicode(byte));
-    }
-}
 
 }  // namespace
 
@@ -138,31 +119,6 @@ SummaryCounts ConnectSummaryCount(const QStringList& lines, bool useRange, QDate
     SummaryCounter counter(useRange, start, stop, today);
     for (const QString& line : lines) counter.Line(line);
     return counter.Counts();
-}
-
-bool ConnectSummaryReadLog(QIODevice& log, qint64 limit, SummaryCounter& counter,
-                           const std::function<void()>& betweenBlocks) {
-    QString line;
-    const auto feed = [&counter, &line](const char* bytes, qsizetype size) {
-        LineText(bytes, size, line);
-        counter.Line(line);
-    };
-    QByteArray pending;
-    qint64 position = log.pos();
-    while (position < limit) {
-        const QByteArray block = log.read(std::min(kBlockSize, limit - position));
-        if (block.isEmpty()) return false;  // an error, or a log cut short meanwhile
-        position += block.size();
-        pending += block;
-        qsizetype from = 0;
-        for (qsizetype newline; (newline = pending.indexOf('\n', from)) >= 0; from = newline + 1)
-            feed(pending.constData() + from, newline - from);
-        pending.remove(0, from);
-        if (pending.size() > kMaxLine) pending.truncate(kMaxLine);
-        if (betweenBlocks) betweenBlocks();
-    }
-    if (!pending.isEmpty() && log.size() <= limit) feed(pending.constData(), pending.size());
-    return true;
 }
 
 QStringList ConnectSummaryReport(const SummaryCounts& c) {
@@ -267,7 +223,14 @@ bool frmSummary::Run(bool useRange, QDate start, QDate stop) {
     const qint64 limit = log.size();
     SummaryCounter counter(useRange, start, stop, TimeGetZulu(m_clock).date());
     // A long log keeps the window live; a run asked for meanwhile is ignored.
-    const bool ok = ConnectSummaryReadLog(log, limit, counter, [this] { m_airmail.ui().ProcessEvents(); });
+    QString text;
+    const bool ok = DebugLogReadLines(
+        log, limit,
+        [&](const char* bytes, qsizetype size) {
+            DebugLogLineText(bytes, size, text);
+            counter.Line(text);
+        },
+        [this] { m_airmail.ui().ProcessEvents(); });
     const QString error = log.errorString();
     log.close();
     if (!ok) {

@@ -11,13 +11,10 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QIODevice>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVector>
-
-#include <functional>
 
 #include "common/Grid.h"
 #include "common/UserInterface.h"
@@ -79,13 +76,6 @@ private:
 // The counts of a log's lines.
 SummaryCounts ConnectSummaryCount(const QStringList& lines, bool useRange, QDate start, QDate stop,
                                   QDate today);
-
-// Feeds the log's lines up to byte `limit` to the counter, reading `log` from
-// where it stands in blocks; `betweenBlocks` runs after each block.  A last
-// line without its line end is taken only when the log has not grown past
-// `limit` (else AirMail is writing it).  False when reading fails.
-bool ConnectSummaryReadLog(QIODevice& log, qint64 limit, SummaryCounter& counter,
-                           const std::function<void()>& betweenBlocks = {});
 
 // The report, one line per item, with the labels that line up the values.
 QStringList ConnectSummaryReport(const SummaryCounts& counts);

@@ -30,8 +30,12 @@ protected:
 // go, the columns not wanted are hidden without captions, and the redraw
 // switch is left as it was.
 TEST_F(BestGridTest, HeaderStartsAFreshListInTheLayoutOfTheSettings) {
-    for (bool additional : {false, true}) {
-        SCOPED_TRACE(additional);
+    // Additional data, the ranking by the chance of a connection (the Log
+    // column without the additional data), the columns shown.
+    for (const auto& [additional, ranking, columns] :
+         {std::tuple{false, false, 4}, {true, false, 15}, {false, true, 5}}) {
+        SCOPED_TRACE(columns);
+        main.settings.m_bStationHistoryRanking = ranking;
         AddRows({{"A", "7030.0", 5}});
         best.GridSetCellColor(grid, 0, 3, best.m_lColorShared);
         best.GridBlinkCell(1, best.m_iColFrequency);
@@ -47,7 +51,8 @@ TEST_F(BestGridTest, HeaderStartsAFreshListInTheLayoutOfTheSettings) {
             EXPECT_TRUE(grid.ColWidth(col) > 0 || col == best.m_iColP3 ||
                         grid.Text(0, col).isEmpty());
         }
-        EXPECT_EQ(shown, additional ? 14 : 4);
+        EXPECT_EQ(shown, columns);
+        EXPECT_EQ(grid.ColWidth(best.m_iColLog) > 0, additional || ranking);
         EXPECT_EQ(grid.ColWidth(best.m_iColFrequency), 19 * 105);
         EXPECT_TRUE(grid.MergeCol(best.m_iColStation + 1));
         EXPECT_EQ(grid.MergeCol(best.m_iColStnAnt), additional);
@@ -183,6 +188,8 @@ TEST_F(BestGridTest, ToolTipsTellTheColourOrTheColumn) {
     best.GridSetCell(grid, 2, best.m_iColStnAnt, "3.5", AlignRight, false);
     best.GridSetCellColor(grid, 2, best.m_iColSnr, best.m_lColorOffset);
     best.GridSetCellColor(grid, 2, best.m_iColFrequency, best.m_lColorClear);
+    best.GridSetCell(grid, 1, best.m_iColLog, "2/5", AlignRight, false);
+    best.GridSetCell(grid, 1, best.m_iColLogLast, "2026/06/03 14:20", AlignLeft, false);
     grid.SetRow(1);
     grid.SetCol(3);
 
@@ -193,6 +200,10 @@ TEST_F(BestGridTest, ToolTipsTellTheColourOrTheColumn) {
         {2, best.m_iColFrequency, "Frequency was Not Busy"},
         {0, best.m_iColFrequency, "Pactor Frequency (kHz)"},
         {2, best.m_iColLufMuf, "[<Lower][Maximun][>Maximun] Usable Frequency"},
+        {1, best.m_iColLog, "Calls on this frequency within an hour of this time of day in the last 60 "
+                            "days: 2 connected, 3 unanswered; last connection 2026/06/03 14:20 UTC"},
+        {2, best.m_iColLog,
+         "No calls on this frequency within an hour of this time of day in the last 60 days"},
     };
     for (const auto& [row, col, tip] : cases) {
         const auto [x, y] = PointIn(row, col, 30);

@@ -135,6 +135,33 @@ TEST_F(SelectionTest, TopStationsWithOneFrequencyEndSortedBySnrFrequencyAndRange
                                "A 7000.0 x"}));
 }
 
+// With "History Ranking" a station ranks by its best checked row's chance of
+// a connection, (4 r + c) / (4 + n): A, predicted best, sinks by its silence
+// below B, whose calls connected; C without a Rel counts r = 0.5 and ties
+// with D, whose SNR is higher; E's unchecked row does not count.  The same
+// whether the final sort (one frequency a station) or the choice orders.
+TEST_F(SelectionTest, HistoryRankingOrdersByTheChanceOfAConnection) {
+    main.settings.m_bStationHistoryRanking = true;
+    main.settings.m_iStationTopStations = 4;
+    for (const int frequencies : {1, 2}) {
+        SCOPED_TRACE(frequencies);
+        main.settings.m_iStationTopFrequencies = frequencies;
+        Header();
+        // Station, SNR, Rel, Log, checked: the chances 0.36, 0.77, 0.5, 0.5, 0.32 and 1 (unchecked).
+        const std::tuple<const char*, int, const char*, const char*, bool> rows[] = {
+            {"A", 30, "90", "0/6", true}, {"B", 20, "60", "3/3", true}, {"C", 25, "", "", true},
+            {"D", 26, "50", "", true},    {"E", 28, "40", "0/1", true}, {"E", 10, "100", "5/5", false}};
+        for (const auto& [station, snr, rel, log, checked] : rows) {
+            const int row = AddRow(QString::fromLatin1(station), "7000.0", snr, checked);
+            best().GridSetCell(grid(), row, best().m_iColRel, rel, AlignRight, false);
+            best().GridSetCell(grid(), row, best().m_iColLog, log, AlignRight, false);
+        }
+        list.StationTopSelect(grid(), best().m_iColSnr);
+        EXPECT_EQ(Rows(), (Strings{"B 7000.0 x", "D 7000.0 x", "C 7000.0 x", "A 7000.0 x"}));
+        EXPECT_EQ(grid().Cols(), BestGrid::kColumns);
+    }
+}
+
 // ---- Whole builds and a station's frequency rows --------------------------
 
 // HAM's stations K1AA, W2BB and N3CC selected; K4DD with a frequency list of

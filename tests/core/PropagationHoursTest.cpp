@@ -1,6 +1,7 @@
 // The 24-hour view of one station: its frequencies in ascending order, the
 // predicted SNR by hour with its colour, antenna offsets in bold with their
-// tooltip, the current hour's header, the chosen hour and the failures.  The
+// tooltip, the user's own calls by hour, the current hour's header, the
+// chosen hour and the failures.  The
 // best connect time view over all stations of a system: the Pactor filter,
 // folding, the current hour's column, the tooltips and the runs that cannot
 // be made.
@@ -125,6 +126,32 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset
     EXPECT_EQ(Tip(0, 12), "Zulu Time (hh)");
     EXPECT_EQ(Tip(0, 13), "Zulu Time (hh), Current Hour");
     EXPECT_EQ(Tip(2, 0), "Frequency (kHz)");
+}
+
+// Log: the user's calls of each hour from AirMail's log, connected/calls,
+// coloured by the share that connected; no prediction is run for it.
+TEST_F(PropagationHoursTest, LogShowsTheCallsOfEachHour) {
+    drive.WriteAirMail(QStringLiteral("Logfiles\\Debug.log"),
+                       QStringLiteral("2026/06/01 12:05:00 Calling K1AA on 14108.0 kHz\n"
+                                      "12:06:00 Connected to K1AA\n"
+                                      "13:00:00 Calling K1AA on 14108.0 kHz\n13:01:00 No answer from K1AA\n"
+                                      "2026/06/05 13:30:00 Calling K1AA on 14108.0 kHz\n"
+                                      "13:31:00 Connected to K1AA\n"
+                                      "23:00:00 Calling K1AA on 3590 kHz\n23:01:00 No answer from K1AA\n"));
+    view.SetValues(HourValues::Log);
+    ASSERT_TRUE(Update());
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(view.caption.toStdString(),
+              "Tidewell - Your Calls by Hour and Frequency (connected/calls) - K1AA");
+    EXPECT_EQ(Column(13), (Strings{"", "", "1/1"}));
+    EXPECT_EQ(Column(14), (Strings{"", "", "1/2"}));
+    EXPECT_EQ(Column(24), (Strings{"0/1", "", ""}));
+    const Grid& g = view.grdData;
+    EXPECT_EQ(std::vector({g.BackColor(3, 13), g.BackColor(3, 14), g.BackColor(1, 24), g.BackColor(2, 14)}),
+              std::vector({LogColor(1, 1), LogColor(1, 2), LogColor(0, 1), Grid::kDefaultBackColor}));
+    EXPECT_EQ(Tip(3, 14), "Calls on this frequency at 13 UTC in the last 60 days: 1 connected, 1 "
+                          "unanswered; last connection 2026/06/05 13:30 UTC");
+    EXPECT_EQ(Tip(2, 14), "No calls on this frequency at 13 UTC in the last 60 days");
 }
 
 // The current hour's header follows the clock over midnight; a double click

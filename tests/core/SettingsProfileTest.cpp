@@ -59,7 +59,8 @@ const QStringList kDefaults = {
     "m_bPropagationSunSpotNumber=True", "m_fPropagationSunSpotNumber=170",
     "m_fPropagationTakeoffAngle=10", "m_fPropagationTimeShift=0", "m_bRadioFrequency=False",
     "m_bStationAllStations=False", "m_bStationHighestFrequency=True",
-    "m_fStationHighestSnrRange=3", "m_bStationNextAfterNoAnswer=False", "m_bStationOffset=False",
+    "m_fStationHighestSnrRange=3", "m_bStationHistoryRanking=False",
+    "m_iStationHistoryDays=60", "m_bStationNextAfterNoAnswer=False", "m_bStationOffset=False",
     "m_iStationPactorMode=0", "m_iStationTopFrequencies=1", "m_iStationTopStations=5",
 };
 
@@ -120,6 +121,8 @@ const std::tuple<const char*, const char*, const char*> kStored[] = {
     {"Station Data", "All Stations", "m_bStationAllStations=True"},
     {"Station Data", "Highest Frequency", "m_bStationHighestFrequency=False"},
     {"Station Data", "Highest Snr Range", "m_fStationHighestSnrRange=12345.67"},
+    {"Station Data", "History Ranking", "m_bStationHistoryRanking=True"},
+    {"Station Data", "History Days", "m_iStationHistoryDays=30"},
     {"Station Data", "Next Station After No Answer", "m_bStationNextAfterNoAnswer=True"},
     {"Station Data", "Offset", "m_bStationOffset=True"},
     {"Station Data", "Pactor Mode", "m_iStationPactorMode=2"},
@@ -160,7 +163,7 @@ TEST_F(SettingsProfileTest, EveryStoredKeyReadsAndIsWrittenBackInOrder) {
     // Minimised or maximised, the last normal geometry stays in the file.
     window.normal = false;
     ASSERT_TRUE(ProfileSave(Fresh(), profile, window, ui, kC));
-    EXPECT_EQ(files.Writes().size(), 25u);
+    EXPECT_EQ(files.Writes().size(), 27u);
 
     // Another window's frame under keys of its own, read and written with the
     // main window's (here only its own: the main window is not normal).
@@ -173,7 +176,7 @@ TEST_F(SettingsProfileTest, EveryStoredKeyReadsAndIsWrittenBackInOrder) {
     map.width = 7500;
     ASSERT_TRUE(ProfileSave(s, profile, window, ui, {{QStringLiteral("Map "), &map}}, kC));
     EXPECT_EQ(files.Value(kFile, "Window Data", "Map Width"), "7500");
-    EXPECT_EQ(files.Writes().size(), 25u + 25u + 4u);
+    EXPECT_EQ(files.Writes().size(), 27u + 27u + 4u);
 }
 
 // A stored text of each kind of member that is no value of it keeps the

@@ -59,6 +59,8 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
 
     Type("txtPropagationNoiseLevel", QStringLiteral("-150.5"));
     Type("txtStationTopStations", QStringLiteral("0"));
+    Type("txtStationHistoryDays", QStringLiteral("30"));
+    options.SetChecked(options.chkStationHistoryRanking, true);
     Type("txtAirmailLatLonCheckDays", QStringLiteral("99"));
     Type("txtAirmailLastConnect", QStringLiteral("30"));
     options.SetChecked(options.chkAirmailLatLonCheck, false);
@@ -85,6 +87,7 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
     EXPECT_TRUE(s.m_bStationAllStations && s.m_bStationOffset && s.m_bStationNextAfterNoAnswer);
     EXPECT_FALSE(s.m_bStationHighestFrequency || s.m_bAirMailLatLonCheck);
     EXPECT_EQ(s.m_iStationPactorMode, 2);
+    EXPECT_EQ(std::pair(s.m_bStationHistoryRanking, s.m_iStationHistoryDays), std::pair(true, 30));
     EXPECT_EQ(builds, 1);
     EXPECT_TRUE(options.Loaded());
     EXPECT_EQ(options.offsets.grdOffset.Rows(), 2);  // reloaded: the stored row only

@@ -20,6 +20,8 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <random>
+#include <set>
 
 #include <signal.h>
 #include <unistd.h>
@@ -270,7 +272,7 @@ TEST(Headless, AProgramFolderThatCannotBeWrittenKeepsTheSettingsPerUser) {
 TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
     const QStringList longHeader{"Station", "Range",  "Azimuth", "Frequency", "LUF-MUF",
                                  "Layer",   "T Ang",  "Signal",  "Noise",     "Snr",
-                                 "Slope",   "Stn Az", "Stn Ant", "Rel"};
+                                 "Slope",   "Stn Az", "Stn Ant", "Rel",       "Log"};
     // The system, the time, additional data shown, the stations listed.
     const std::tuple<const char*, const char*, bool, int> cases[] = {
         {"", "2026-06-06T02:00", false, 4}, {"HAM", "2026-06-06T14:00", false, 5},
@@ -287,7 +289,8 @@ TEST_F(DemoDrive, TheListHoldsTheTopStationsEachWithACheckedRow) {
         for (const QStringList& row : listing.rows) {
             SCOPED_TRACE(row.join(QLatin1Char('\t')).toStdString());
             ASSERT_EQ(row.size(), listing.header.size());
-            for (const QString& cell : row) EXPECT_FALSE(cell.trimmed().isEmpty());
+            for (const QString& cell : row.mid(0, longHeader.size() - 1))  // the Log aside
+                EXPECT_FALSE(cell.trimmed().isEmpty());
             snrs << listing.Cell(row, "Snr").toDouble();
         }
         EXPECT_EQ(run.out.contains(QStringLiteral(" [ ]")), additional) << run.out.toStdString();
@@ -585,6 +588,79 @@ TEST_F(DemoDrive, ViewsPrintTheirGrids) {
     EXPECT_EQ(shared.err, "Tidewell: The name \"Arlen Point\" is not unique in the system SAILMAIL. "
                           "Give one of its stations' identifiers: QWA4471, QKB2208\n");
     EXPECT_EQ(view({"--hours", "qkb2208"}, "SAILMAIL").rows.size(), 5);
+}
+
+// The user's own calls: a generated log of 80 days of calls to HAM's
+// nearest stations on their frequencies, many near 00:20 UTC (so across
+// midnight), with stopped calls, calls without an outcome and another
+// station's connection in between.  The Log column of every row is what the
+// generator counts; with "History Ranking" the stations follow their best
+// checked row's chance of a connection, (4 Rel / 100 + c) / (4 + n), ties by
+// SNR.  The demo's log ends the day before the demo's date, whatever that is.
+TEST_F(DemoDrive, TheLogColumnCountsTheCallsOfTheLogAndRanksByThem) {
+    const QByteArray every = "[Propagation Data]\r\nAdditional Data=True\r\n[Station Data]\r\nTop Stations=40\r\n"
+                             "Top Frequencies=20\r\n";
+    WriteFile(Profile(), every);
+    const QDateTime t(QDate(2026, 6, 6), QTime(0, 20), Qt::UTC);
+    const Listing plain(Tidewell("--best-list", "2026-06-06T00:20", "HAM").out);
+    ASSERT_GE(plain.rows.size(), 40);
+    const auto row = [](const Listing& listing, const QStringList& cells) {
+        return listing.Cell(cells, "Station") + ' ' + listing.Cell(cells, "Frequency").chopped(4).remove("(p3)");
+    };
+    std::mt19937 random(29);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    QString log;
+    std::map<QString, std::pair<int, int>> counts;  // by row: connected, calls
+    for (QDateTime day = t.addDays(-80); day < t; day = day.addDays(1)) {
+        std::set<int> minutes;  // of the day, 5 apart: a call, its outcome a minute later
+        for (int i = pick(7); i > 0; --i) minutes.insert(pick(2) ? (1420 + 5 * pick(41)) % 1440 : 5 * pick(288));
+        const char* stamp = "yyyy/MM/dd hh:mm:ss";
+        for (const int minute : minutes) {
+            const QStringList call = row(plain, plain.rows[pick(static_cast<int>(plain.rows.size()))]).split(' ');
+            const QDateTime at(day.date(), QTime(minute / 60, minute % 60), Qt::UTC);
+            const int outcome = pick(4);  // connected, no answer, stopped, none
+            const QString text[] = {"Connected to ", "No answer from ", "No answer from "};
+            log += at.toString(stamp) + " Calling " + call[0] + " on " + call[1] + " kHz\r\n";
+            if (pick(5) == 0) log += at.addSecs(20).toString("hh:mm:ss") + " Connected to QZ9ZZ\r\n";
+            if (outcome < 3)
+                log += at.addSecs(60).toString("hh:mm:ss ") + text[outcome] + call[0] + (outcome == 2 ? " (manual)" : "") + "\r\n";
+            stamp = "hh:mm:ss";
+            const int apart = std::abs(minute - 20);
+            if (outcome < 2 && at >= t.addDays(-60) && std::min(apart, 1440 - apart) <= 60) {
+                counts[call.join(' ')].first += outcome == 0;
+                ++counts[call.join(' ')].second;
+            }
+        }
+    }
+    WriteFile(DriveC() + QStringLiteral("/Program Files/AirMail/Logfiles/Debug.log"), log.toLatin1());
+    const Listing listing(Tidewell("--best-list", "2026-06-06T00:20", "HAM").out);
+    ASSERT_EQ(listing.rows.size(), plain.rows.size());
+    for (const QStringList& cells : listing.rows) {
+        const auto [c, n] = counts[row(listing, cells)];
+        EXPECT_EQ(listing.Cell(cells, "Log"), n ? QStringLiteral("%1/%2").arg(c).arg(n) : QString()) << row(listing, cells).toStdString();
+    }
+    EXPECT_GE(counts.size(), 3u);
+
+    WriteFile(Profile(), every + "History Ranking=True\r\n");
+    const Listing ranked(Tidewell("--best-list", "2026-06-06T00:20", "HAM").out);
+    std::vector<std::pair<double, double>> blocks;  // each station's best chance and the SNR of that row
+    for (int i = 0; i < ranked.rows.size(); ++i) {
+        const QStringList& cells = ranked.rows[i];
+        if (i == 0 || ranked.Cell(cells, "Station") != ranked.Cell(ranked.rows[i - 1], "Station")) blocks.push_back({-1, -1000});
+        const QString rel = ranked.Cell(cells, "Rel"), record = ranked.Cell(cells, "Log");
+        const double chance = (4 * (rel.isEmpty() ? 0.5 : rel.toDouble() / 100) + record.section('/', 0, 0).toInt()) /
+                              (4 + record.section('/', 1, 1).toInt());
+        if (ranked.Cell(cells, "Frequency").endsWith(" [x]"))
+            blocks.back() = std::max(blocks.back(), std::pair(std::round(chance * 1e9) / 1e9, ranked.Cell(cells, "Snr").toDouble()));
+    }
+    EXPECT_TRUE(std::is_sorted(blocks.rbegin(), blocks.rend()));
+    EXPECT_NE(ranked.Blocks().join(' ').toStdString(), listing.Blocks().join(' ').toStdString());
+
+    const auto demo = [](const char* at) {
+        return RunTidewell({"--demo", "--utc", at, "--hours", "QAA9920", "--log"}).out.toStdString();
+    };
+    EXPECT_NE(demo("2026-06-06T06:20").find("\t1/6\t"), std::string::npos);
+    EXPECT_EQ(demo("2027-03-01T06:20"), demo("2026-06-06T06:20"));
 }
 
 }  // namespace

@@ -18,6 +18,12 @@
 // ru_maxrss) before and after each case: the history streams the log, so the
 // peak after the large log stays where the small one left it.
 //
+// It also times what the best list's Log column adds to an update: the one
+// pass over the log that gathers the calls of the last "History Days" days
+// (`LogCallsRead`), with the default 60 days up to the day after the log's
+// last, and with days that take in the whole log (every line read as text),
+// and checks the calls it finds against those written.
+//
 // A benchmark, not a test: it prints its figures and exits non-zero only when
 // something fails (a log that cannot be written, a history that cannot be had,
 // counts that differ from those the generator wrote).
@@ -38,6 +44,7 @@
 #include <random>
 #include <vector>
 
+#include "airmail/CallLog.h"
 #include "program/Application.h"
 #include "program/CommandLine.h"
 #include "program/ConsoleUserInterface.h"
@@ -61,6 +68,7 @@ struct Written {
     int noAnswer = 0;
     int stopped = 0;
     QDate lastDay;
+    std::vector<qint64> answered;  // the times of the calls that connected or got no answer
 };
 
 // Writes the log in pieces of about 1 MB until it holds `target` bytes.
@@ -125,9 +133,12 @@ bool WriteLog(const QString& path, qint64 target, Written& written) {
                 const QByteArray khz = QByteArray::number(4000 + pick(180) * 100 + pick(2) * 0.5, 'f', 1);
                 t += 20 + pick(60);
                 if (!log.Line(t, "Calling " + station + " on " + khz + " kHz")) return false;
+                const qint64 calling = t;
                 t += 30 + pick(90);
                 ++written.calls;
                 const int outcome = pick(100);
+                const qint64 start = QDateTime(kFirstDay, QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+                if (outcome < 90) written.answered.push_back(start + calling);
                 if (outcome < 66) {
                     ++written.connected;
                     if (!log.Line(t, "Connected to " + station)) return false;
@@ -219,6 +230,37 @@ History RunHistory(const QString& root, QDate from, QDate to, int runs) {
     return history;
 }
 
+struct LogPass {
+    double ms = 0.0, cpuMs = 0.0;
+    std::size_t calls = 0;
+};
+
+// `runs` passes of the Log column over the log, as an update makes it: the
+// calls of the `days` days before `t`.
+LogPass RunLogPass(const QString& root, const QDateTime& t, int days, int runs) {
+    tw::CommandLine line;
+    line.command = tw::CommandLine::Command::BestList;
+    line.driveC = root + QStringLiteral("/drive_c");
+    line.profileFile = root + QStringLiteral("/Tidewell.Ini");
+    QTextStream err(stderr);
+    tw::ConsoleUserInterface ui(err);
+    const tw::FixedTextMetrics metrics;
+    tw::Application application(line, ui, metrics, root);
+    application.main().Form_Load();
+    LogPass pass;
+    std::vector<double> ms, cpuMs;
+    for (int i = 0; i < runs; ++i) {
+        const double cpuStart = ProcessorMilliseconds();
+        const auto start = SteadyClock::now();
+        pass.calls = tw::LogCallsRead(application.airmail(), t, days).calls.size();
+        ms.push_back(Milliseconds(SteadyClock::now() - start));
+        cpuMs.push_back(ProcessorMilliseconds() - cpuStart);
+    }
+    pass.ms = Median(ms);
+    pass.cpuMs = Median(cpuMs);
+    return pass;
+}
+
 // The whole log's report must give what was written.
 bool Check(const History& whole, const Written& written) {
     const QString records = QStringLiteral("Records:        %1,").arg(written.calls);
@@ -250,6 +292,17 @@ bool Case(const QString& root, const QString& logPath, qint64 target, int runs) 
     const long afterWhole = PeakKilobytes();
     const History range = RunHistory(root, from, to, runs);
     const long afterRange = PeakKilobytes();
+    // The Log column: 60 days up to the day after the log's last, and days
+    // that take in the whole log.
+    const QDateTime t(written.lastDay.addDays(1), QTime(12, 0), Qt::UTC);
+    const int wholeDays = static_cast<int>(kFirstDay.daysTo(t.date())) + 1;
+    const LogPass recent = RunLogPass(root, t, 60, runs);
+    const LogPass all = RunLogPass(root, t, wholeDays, runs);
+    const long afterLog = PeakKilobytes();
+    const qint64 windowStart = t.addDays(-60).toSecsSinceEpoch();
+    const auto inWindow = static_cast<std::size_t>(
+        std::count_if(written.answered.begin(), written.answered.end(),
+                      [windowStart](qint64 time) { return time >= windowStart; }));
     if (!whole.ok || !range.ok) {
         std::fprintf(stderr, "tidewell-history-bench: the history failed\n");
         return false;
@@ -264,6 +317,16 @@ bool Case(const QString& root, const QString& logPath, qint64 target, int runs) 
                 qPrintable(to.toString(Qt::ISODate)), range.ms, range.cpuMs);
     std::printf("  peak resident memory:   %8ld KB before, %ld KB after the whole log, %ld KB after the range\n",
                 before, afterWhole, afterRange);
+    std::printf("  Log column, 60 days:    %8.1f ms elapsed, %8.1f ms processor (%zu calls)\n", recent.ms,
+                recent.cpuMs, recent.calls);
+    std::printf("  Log column, whole log:  %8.1f ms elapsed, %8.1f ms processor (%zu calls), "
+                "peak memory %ld KB\n",
+                all.ms, all.cpuMs, all.calls, afterLog);
+    if (recent.calls != inWindow || all.calls != written.answered.size()) {
+        std::fprintf(stderr, "the Log column found %zu and %zu calls, not the %zu and %zu written\n",
+                     recent.calls, all.calls, inWindow, written.answered.size());
+        return false;
+    }
     return Check(whole, written);
 }
 
