@@ -1,4 +1,4 @@
-; Tidewell's Windows installer, built by scripts/windows-build.sh (step installer)
+; Tidewell's Windows installer, built by scripts/windows-build.sh (step installer, scripts/windows/installer.sh)
 ; with makensis from the folder the zip is packed from:
 ;   makensis -DDIST=<folder> -DFILES=<list> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> tidewell.nsi
 ; FILES is an include file that removes every file and folder of DIST again
