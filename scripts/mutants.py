@@ -20,6 +20,7 @@ import json
 import os
 import re
 import shutil
+import select
 import signal
 import subprocess
 import sys
@@ -439,38 +440,61 @@ def descendants(pid):
 
 def kill_tree(proc):
     """Ends a command we started and every process it started, also those that
-    moved to a process group of their own (the program's propagation runs)."""
+    moved to a process group of their own (the program's propagation runs): all
+    are stopped first, so that none starts another while they are ended."""
     if proc.poll() is not None:
         return
-    for pid in [proc.pid] + descendants(proc.pid):
-        try:
-            os.kill(pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
+    pids = [proc.pid] + descendants(proc.pid)
+    for sig in (signal.SIGSTOP, signal.SIGKILL):
+        if sig == signal.SIGKILL:
+            pids += [p for p in descendants(proc.pid) if p not in pids]
+        for pid in pids:
+            try:
+                os.kill(pid, sig)
+            except ProcessLookupError:
+                pass
     proc.wait()
 
 
-def run(command, log, timeout=None):
+def run(command, log, timeout=None, stop=None):
     """Runs a command in its own session (a Ctrl+C reaches only this script, which
-    then ends the command); returns its exit code, or None after the timeout."""
+    then ends the command) with its output in log.  Returns the exit code, None
+    after the timeout, or the match of the regular expression stop as soon as a
+    line of the output matches it (the command is ended then)."""
     with open(log, "wb") as out:
-        proc = subprocess.Popen(command, cwd=ROOT, stdout=out, stderr=subprocess.STDOUT,
-                                stdin=subprocess.DEVNULL, start_new_session=True)
+        proc = subprocess.Popen(command, cwd=ROOT, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
+                                start_new_session=True)
+        deadline = None if timeout is None else time.monotonic() + timeout
+        pending = b""
         try:
-            return proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return None
+            fd = proc.stdout.fileno()
+            while True:
+                wait = 1.0 if deadline is None else min(1.0, deadline - time.monotonic())
+                if wait <= 0:
+                    return None
+                ready, _, _ = select.select([fd], [], [], wait)
+                if not ready:
+                    continue
+                chunk = os.read(fd, 65536)
+                if not chunk:
+                    break
+                out.write(chunk)
+                pending += chunk
+                *lines, pending = pending.split(b"\n")
+                for line in lines if stop else []:
+                    m = stop.search(line.decode("utf-8", "replace"))
+                    if m:
+                        return m
+            return proc.wait()
         finally:
             kill_tree(proc)
+            proc.stdout.close()
 
 
-def first_failed_test(log):
-    text = Path(log).read_text(errors="replace")
-    m = re.search(r"Test +#\d+: (\S+) \.*\**(?:Failed|Timeout|Exception|Not Run|Child abort)", text)
-    if not m:
-        m = re.search(r"^\s*\d+ - (\S+) \((?:Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run|"
-                      r"Exception|Child aborted)", text, re.M)
-    return m.group(1) if m else ""
+# A test that ended in anything but "Passed" (Failed, Timeout, Exception, Not
+# Run) in ctest's output.
+FAILED_TEST = re.compile(r"^\s*\d+/\d+ Test +#\d+: (\S+) .*\*\*\*")
 
 
 def first_error(log):
@@ -487,6 +511,7 @@ class Runner:
         self.args = args
         self.build_dir = (ROOT / args.build_dir).resolve()
         self.logs = self.build_dir / "mutant-logs"
+        self.costs = None
 
     def configure_and_build(self):
         self.build_dir.mkdir(parents=True, exist_ok=True)
@@ -515,17 +540,51 @@ class Runner:
         log = self.logs / "build.log"
         return run(["cmake", "--build", str(self.build_dir), "-j", str(self.args.jobs)], log) == 0
 
-    def test(self, timeout):
-        """'passed', 'failed' (with the first failing test) or 'timeout'."""
+    def test(self, timeout, first=()):
+        """'passed', 'failed' (with the failing test) or 'timeout'.  The first
+        test that fails decides: the run ends there, not when the tests already
+        running have finished."""
         log = self.logs / "ctest.log"
         command = ["ctest", "--test-dir", str(self.build_dir), "-j", str(self.args.jobs),
-                   "--stop-on-failure", "--no-tests=error"]
+                   "--no-tests=error"]
         if not self.args.with_bench:
             command += ["-LE", "bench"]
-        code = run(command, log, timeout)
-        if code is None:
+        if self.costs:
+            self.write_order(first)
+        result = run(command, log, timeout, FAILED_TEST)
+        if result is None:
             return "timeout", ""
-        return ("passed", "") if code == 0 else ("failed", first_failed_test(log))
+        if isinstance(result, re.Match):
+            return "failed", result.group(1)
+        if result != 0:
+            return "failed", f"ctest exit code {result}"
+        return "passed", ""
+
+    def cost_file(self):
+        return self.build_dir / "Testing" / "Temporary" / "CTestCostData.txt"
+
+    def read_costs(self):
+        """The time of each test in the run on the unchanged tree, from ctest's
+        own record (which it keeps to order the tests)."""
+        self.costs = {}
+        for line in self.cost_file().read_text().splitlines():
+            if line.strip() == "---":
+                break
+            fields = line.split()
+            if len(fields) == 3:
+                self.costs[fields[0]] = (fields[1], float(fields[2]))
+
+    def write_order(self, first):
+        """Orders the next test run through ctest's record: ctest runs the last
+        run's failures first, then the costliest tests.  Here the tests that
+        killed earlier mutants come first, then the quickest, so a mutant that
+        some test kills is usually known within seconds; one that survives takes
+        as long as ever (all tests pass)."""
+        top = max(cost for _, cost in self.costs.values()) + 1
+        lines = [f"{name} {runs} {top - cost:.6f}" for name, (runs, cost) in self.costs.items()]
+        lines.append("---")
+        lines += [name for name in first if name in self.costs]
+        self.cost_file().write_text("\n".join(lines) + "\n")
 
 
 def print_sample(chosen, total, files, seed):
@@ -581,12 +640,16 @@ def run_sample(args, chosen):
         mutator.recover()
         print("building the unchanged tree in", os.path.relpath(runner.build_dir, ROOT), flush=True)
         runner.configure_and_build()
+        # ctest's record of the test times starts afresh, for the order below.
+        runner.cost_file().unlink(missing_ok=True)
         t0 = time.monotonic()
         status, test = runner.test(None)
         baseline = time.monotonic() - t0
         if status != "passed":
             sys.exit(f"mutants: the tests fail on the unchanged tree ({test}); "
                      f"see {runner.logs / 'ctest.log'}")
+        runner.read_costs()
+        killers = []  # the tests that killed mutants, the latest first
         timeout = args.timeout or max(60, round(3 * baseline) + 30)
         print(f"the unchanged tree passes its tests in {baseline:.0f} s; "
               f"a test run longer than {timeout} s counts as killed\n", flush=True)
@@ -601,7 +664,9 @@ def run_sample(args, chosen):
                 if not built:
                     status, detail = "no-build", first_error(runner.logs / "build.log")
                 else:
-                    outcome, detail = runner.test(timeout)
+                    outcome, detail = runner.test(timeout, killers)
+                    if outcome == "failed":
+                        killers = [detail] + [k for k in killers if k != detail][:29]
                     status = {"passed": "survived", "failed": "killed", "timeout": "timeout"}[outcome]
             finally:
                 mutator.restore()
