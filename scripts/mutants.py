@@ -288,7 +288,8 @@ class Lexer:
         """Whether a "+" is likely to join texts (a line with a string literal or a
         text type on it), where "-" would not compile."""
         line, _ = self.position(i)
-        return re.search(r'"|QString|QLatin1|QChar|std::string|tr\(', self.lines[line - 1]) is not None
+        return re.search(r'"|QString|QLatin1|QChar|std::string|tr\(',
+                         self.lines[line - 1]) is not None
 
     def quoted(self, i, quote):
         text, n = self.text, len(self.text)
@@ -339,13 +340,13 @@ def source_files(patterns):
     return sorted(chosen)
 
 
-def sample(sites, n, seed):
-    """The n sites with the smallest hash of seed and id: a uniform sample that a
-    change elsewhere in the code leaves as it is (a new site enters only if its
-    own hash is small enough, pushing out at most one other).  Run in file and
-    line order, so that one file's mutants come one after another."""
+def sample(sites, n, draw):
+    """The n sites with the smallest hash of the draw and the id: a uniform sample
+    that a change elsewhere in the code leaves as it is (a new site enters only
+    if its own hash is small enough, pushing out at most one other).  Run in
+    file and line order, so that one file's mutants come one after another."""
     def key(site):
-        return hashlib.sha256(f"{seed}\0{site.id}".encode()).hexdigest()
+        return hashlib.sha256(f"{draw}\0{site.id}".encode()).hexdigest()
     chosen = sorted(sites, key=key)[:n]
     return sorted(chosen, key=lambda s: (s.path, s.offset, s.after))
 
@@ -381,7 +382,7 @@ class Mutator:
         original = base64.b64decode(data["original"])
         if path.read_bytes() != original:
             path.write_bytes(original)
-            print(f"mutants: restored {data['path']}, left mutated by an earlier run that was killed",
+            print(f"mutants: restored {data['path']}, left mutated by a run that was killed",
                   file=sys.stderr)
         self.record.unlink()
 
@@ -520,14 +521,16 @@ class Runner:
         if not (self.build_dir / "CMakeCache.txt").exists() and shutil.which("ninja"):
             command += ["-G", "Ninja"]
         if shutil.which("ccache"):
-            command += ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache", "-DCMAKE_C_COMPILER_LAUNCHER=ccache"]
-        if self.args.fast_build:
+            command += ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache",
+                        "-DCMAKE_C_COMPILER_LAUNCHER=ccache"]
+        if self.build_dir != ROOT / "build" / "dev":
             # No debug information and the lld linker: the same code, built and
-            # linked in less time.  Only in this build folder.
-            command.append("-DCMAKE_CXX_FLAGS_DEBUG=-g0")
-            if shutil.which("ld.lld"):
-                command += ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld",
-                            "-DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld"]
+            # linked in less time.  Never in the developer's build/dev.
+            fast = self.args.fast_build
+            linker = "-fuse-ld=lld" if fast and shutil.which("ld.lld") else ""
+            command += ["-DCMAKE_CXX_FLAGS_DEBUG=" + ("-g0" if fast else "-g"),
+                        "-DCMAKE_EXE_LINKER_FLAGS=" + linker,
+                        "-DCMAKE_SHARED_LINKER_FLAGS=" + linker]
         log = self.logs / "configure.log"
         if run(command, log) != 0:
             sys.exit(f"mutants: cmake configure failed, see {log}")
@@ -587,8 +590,8 @@ class Runner:
         self.cost_file().write_text("\n".join(lines) + "\n")
 
 
-def print_sample(chosen, total, files, seed):
-    print(f"{len(chosen)} of {total} mutants in {files} files (seed {seed})")
+def print_sample(chosen, total, files, draw):
+    print(f"{len(chosen)} of {total} mutants in {files} files (draw {draw})")
     for s in chosen:
         print(f"{s.where():<48} {s.change():<16} | {s.line_text.strip()}")
 
@@ -598,7 +601,7 @@ def summary(results, seconds):
     killed = counts["killed"] + counts["timeout"]
     built = killed + counts["survived"]
     score = f"{100 * killed / built:.0f}%" if built else "-"
-    print(f"\n{len(results)} mutants: {killed} killed ({counts['timeout']} of them by the timeout), "
+    print(f"\n{len(results)} mutants: {killed} killed ({counts['timeout']} by the timeout), "
           f"{counts['survived']} survived, {counts['no-build']} did not build; "
           f"killed {score} of those that built")
     if results:
@@ -606,6 +609,8 @@ def summary(results, seconds):
         tests = sum(r["test_seconds"] for r in results) / len(results)
         print(f"time per mutant {seconds / len(results):.1f} s (build {build:.1f} s, "
               f"tests {tests:.1f} s); {seconds / 60:.1f} min in all")
+    if not results:
+        return
     folders = collections.OrderedDict()
     for r in sorted(results, key=lambda r: r["file"]):
         folder = r["file"].split("/")[1]
@@ -637,7 +642,6 @@ def run_sample(args, chosen):
     output = open(args.output, "w") if args.output else None
     started = time.monotonic()
     try:
-        mutator.recover()
         print("building the unchanged tree in", os.path.relpath(runner.build_dir, ROOT), flush=True)
         runner.configure_and_build()
         # ctest's record of the test times starts afresh, for the order below.
@@ -667,7 +671,8 @@ def run_sample(args, chosen):
                     outcome, detail = runner.test(timeout, killers)
                     if outcome == "failed":
                         killers = [detail] + [k for k in killers if k != detail][:29]
-                    status = {"passed": "survived", "failed": "killed", "timeout": "timeout"}[outcome]
+                    status = {"passed": "survived", "failed": "killed",
+                              "timeout": "timeout"}[outcome]
             finally:
                 mutator.restore()
             t2 = time.monotonic()
@@ -715,7 +720,8 @@ def main():
         prog="scripts/mutants.sh",
         description="Mutation testing of the C++ code in src/ (docs/MUTANTS.md).")
     parser.add_argument("-n", type=int, default=150, help="mutants in the sample (150)")
-    parser.add_argument("--seed", default="1", help="the sample's seed (1)")
+    parser.add_argument("--draw", default="1", metavar="D",
+                        help="which sample: each draw is another, the same draw the same (1)")
     parser.add_argument("--files", nargs="+", metavar="PATTERN",
                         help="only these files: paths, folders or globs such as 'src/selection/*'")
     parser.add_argument("--list", action="store_true", help="print the sample, do not run it")
@@ -723,12 +729,13 @@ def main():
     parser.add_argument("--timeout", type=int,
                         help="seconds a test run may take before the mutant counts as killed "
                              "(default: 3 times the unchanged tree's run plus 30)")
-    parser.add_argument("--output", metavar="FILE", help="also write the results, one JSON line each")
+    parser.add_argument("--output", metavar="FILE",
+                        help="also write the results, one JSON line each")
     parser.add_argument("--compare", nargs=2, metavar=("BEFORE", "AFTER"),
                         help="print the mutants killed in BEFORE that survive in AFTER")
     parser.add_argument("--build-dir", default="build/mutants", help="build folder (build/mutants)")
     parser.add_argument("--no-fast-build", dest="fast_build", action="store_false",
-                        help="keep the dev preset's debug information and linker")
+                        help="build with the dev preset's debug information and linker")
     parser.add_argument("--with-bench", action="store_true",
                         help="also run the benchmark tests (label bench)")
     parser.add_argument("--allow-dirty", action="store_true",
@@ -737,13 +744,15 @@ def main():
     os.chdir(ROOT)
     if args.compare:
         return compare(*args.compare)
+    # A run killed outright (SIGKILL, power) may have left its mutant behind.
+    Mutator((ROOT / args.build_dir).resolve()).recover()
     files = source_files(args.files)
     sites = [s for f in files for s in sites_of(f)]
-    chosen = sample(sites, args.n, args.seed)
+    chosen = sample(sites, args.n, args.draw)
     if args.list:
-        print_sample(chosen, len(sites), len(files), args.seed)
+        print_sample(chosen, len(sites), len(files), args.draw)
         return 0
-    print(f"{len(chosen)} of {len(sites)} mutants in {len(files)} files (seed {args.seed})")
+    print(f"{len(chosen)} of {len(sites)} mutants in {len(files)} files (draw {args.draw})")
     return run_sample(args, chosen)
 
 
