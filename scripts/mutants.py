@@ -639,7 +639,19 @@ def run_sample(args, chosen):
         signal.signal(signum, _raise_interrupted)
     signal.signal(signal.SIGINT, _raise_interrupted)
     results = []
-    output = open(args.output, "w") if args.output else None
+    if args.resume:
+        # A run stopped part-way goes on: the mutants its output holds are
+        # taken from there, the others run and are added to it.
+        if not args.output:
+            sys.exit("mutants: --resume goes with --output FILE")
+        if os.path.exists(args.output):
+            with open(args.output) as f:
+                done = {r["id"]: r for r in map(json.loads, filter(str.strip, f))}
+            results = [done[site.id] for site in chosen if site.id in done]
+            chosen = [site for site in chosen if site.id not in done]
+            print(f"{len(results)} mutants taken from {args.output}, {len(chosen)} to run",
+                  flush=True)
+    output = open(args.output, "a" if args.resume else "w") if args.output else None
     started = time.monotonic()
     try:
         print("building the unchanged tree in", os.path.relpath(runner.build_dir, ROOT), flush=True)
@@ -738,6 +750,8 @@ def main():
                         help="build with the dev preset's debug information and linker")
     parser.add_argument("--with-bench", action="store_true",
                         help="also run the benchmark tests (label bench)")
+    parser.add_argument("--resume", action="store_true",
+                        help="with --output: keep the mutants FILE already holds, run the rest")
     parser.add_argument("--allow-dirty", action="store_true",
                         help="run even with uncommitted changes in src/")
     args = parser.parse_args()
