@@ -95,11 +95,15 @@ protected:
     }
 
     // Runs a command of tidewell on this drive and profile at a time, with a system.
+    ProcessRun Tidewell(const QStringList& command, const QString& utc, const QString& system,
+                        const std::map<QString, QString>& environment = {}) const {
+        return RunTidewell(command + QStringList{"--drive-c", DriveC(), "--profile", Profile(), "--utc", utc,
+                                                 "--system", system},
+                           environment);
+    }
     ProcessRun Tidewell(const char* command, const QString& utc, const QString& system,
                         const std::map<QString, QString>& environment = {}) const {
-        return RunTidewell({QLatin1String(command), "--drive-c", DriveC(), "--profile", Profile(),
-                            "--utc", utc, "--system", system},
-                           environment);
+        return Tidewell(QStringList{QLatin1String(command)}, utc, system, environment);
     }
 
     QTemporaryDir m_dir;

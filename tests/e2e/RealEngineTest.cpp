@@ -64,9 +64,7 @@ protected:
         ProcessRun runs[2];
         for (bool combined : {true, false}) {
             Profile(combined, more);
-            runs[combined ? 0 : 1] = test::RunTidewell(
-                command + QStringList {"--drive-c", DriveC(), "--profile", DemoDrive::Profile(),
-                                       "--utc", utc, "--system", system});
+            runs[combined ? 0 : 1] = Tidewell(command, utc, system);
         }
         EXPECT_EQ(runs[0].exitCode, 0) << runs[0].err.toStdString();
         EXPECT_EQ(runs[0].out, runs[1].out);
