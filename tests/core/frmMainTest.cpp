@@ -37,10 +37,7 @@ protected:
         panelDuringBuild.clear();
         main = std::make_unique<TestWindow>(
             frmMain::Services{ui, metrics, profile, clock, QStringLiteral("C:\\Tidewell"), {}});
-        main->steps.LatLonGetCurrent = [](LatLon& p) {
-            p = {38.6, -120.3};
-            return true;
-        };
+        main->steps.LatLonGetCurrent = [](LatLon& p) { p = {38.6, -120.3}; return true; };
         main->steps.LatLonEncode = [](double v, bool isLat) {
             return QStringLiteral("%1%2").arg(v).arg(isLat ? "lat" : "lon");
         };
@@ -85,8 +82,7 @@ TEST_F(MainWindowTest, StartUpPlacesTheWindowAndTheFirstUpdateDecidesWhichButton
         if (!position) main->steps.LatLonGetCurrent = [](LatLon&) { return false; };
         QSignalSpy focus(main.get(), &frmMain::focusRequested);
         main->Form_Load();
-        EXPECT_EQ(main->WindowLeft(), resize ? 0 : 1500);
-        EXPECT_EQ(main->WindowTop(), resize ? 0 : 900);
+        EXPECT_EQ(std::pair(main->WindowLeft(), main->WindowTop()), resize ? std::pair(0, 0) : std::pair(1500, 900));
         Grid& grid = main->best.grdFrequency;
         int shown = 0;
         for (int c = 0; c < grid.Cols(); ++c) shown += grid.ColWidth(c) > 0;
@@ -208,16 +204,14 @@ TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
         NewWindow();
         QStringList written;
         qsizetype writtenAtBuild = -1;
-        const bool writeOk = !writeFails;
         main->steps.LatLonDecode = [](const QString& text, bool, double& value) {
             bool ok = false;
             value = text.toDouble(&ok);
             return ok;
         };
-        main->steps.AirMailWritePosition = [&](const QString& lat, const QString& lon,
-                                               const QString& time) {
+        main->steps.AirMailWritePosition = [&](const QString& lat, const QString& lon, const QString& time) {
             written = {lat, lon, time};
-            return writeOk;
+            return !writeFails;
         };
         main->steps.BestListBuild = [&] {
             writtenAtBuild = written.size();
@@ -231,7 +225,7 @@ TEST_F(MainWindowTest, HandTypedPositionIsWrittenIntoAirMailBeforeTheBuild) {
         clock.Set(kNoon + 3723);  // 13:02:03
         main->Update(false);
 
-        const bool built = asked && writeOk;
+        const bool built = asked && !writeFails;
         EXPECT_EQ(written, asked ? QStringList({"12.5lat", "-45lon", "2026/06/06 13:02:03"})
                                  : QStringList());
         EXPECT_EQ(writtenAtBuild, built ? 3 : -1);
@@ -281,8 +275,7 @@ TEST_F(MainWindowTest, RepeatedStateLeavesPanelOneUntouched) {
 }
 
 TEST_F(MainWindowTest, ResizeFollowsTheWindowAboveTheLimitsOnly) {
-    const Control frame = main->frmFrequency;
-    const Control grid = main->grdFrequencyBox;
+    const Control frame = main->frmFrequency, grid = main->grdFrequencyBox;
     const int status = 300;
     // Usable width 3000 and height 1200, or minimised: nothing changes.
     main->Form_Resize(3000 + 2 * frame.left, 1200 + frame.top + status + 60, status, false);
@@ -332,9 +325,7 @@ TEST_F(MainWindowTest, ColumnsThatComeInWidenTheWindowAndGoingGiveTheWidthBack) 
         main->settings.m_bRadioFrequency = c.radio;
         main->Update(false);
         EXPECT_EQ(main->WindowWidth(), c.widens ? main->WindowDesignWidth() : c.width);
-        if (c.widens) {
-            EXPECT_GT(main->WindowWidth(), c.width);
-        }
+        EXPECT_GT(main->WindowWidth(), c.widens ? c.width : 0);
         if (c.userWidth > 0) main->GeometryFromWindow(0, 0, c.userWidth, main->WindowHeight());
         main->settings.m_bPropagationAdditionalData = false;
         main->settings.m_bRadioFrequency = false;
@@ -360,9 +351,7 @@ TEST_F(MainWindowTest, TheFirstListWidensAWindowAtItsGivenWidth) {
         if (userSized) main->GeometryFromWindow(0, 0, given - 600, main->WindowHeight());
         main->Form_Activate();
         EXPECT_EQ(main->WindowWidth(), userSized ? given - 600 : main->WindowDesignWidth());
-        if (!userSized) {
-            EXPECT_GT(main->WindowWidth(), given);
-        }
+        EXPECT_GT(main->WindowWidth(), userSized ? 0 : given);
     }
 }
 

@@ -130,11 +130,8 @@ TEST_F(ProfileFiles, WriteChangesOnlyTheWrittenLinesInOneReplace) {
     EXPECT_EQ(FileId(file), id);
 }
 
-// A missing folder fails with its code and writes nothing.
-TEST_F(ProfileFiles, FirstWriteCreatesFileWithOrdinaryPermissionsOrFailsWithItsCode) {
-    EXPECT_FALSE(files->WriteString(dir / "none/Tidewell.Ini", "A", "k", "v"));
-    EXPECT_EQ(files->LastError(), kNoFolder);
-    EXPECT_EQ(files->GetString(file, "Window Data", "Height", "", 256), "");
+// The first write makes the file, with the permissions any new file gets.
+TEST_F(ProfileFiles, FirstWriteCreatesFileWithOrdinaryPermissions) {
 #ifndef _WIN32
     const mode_t mask = ::umask(022);
 #endif
@@ -146,6 +143,36 @@ TEST_F(ProfileFiles, FirstWriteCreatesFileWithOrdinaryPermissionsOrFailsWithItsC
     EXPECT_EQ(st.st_mode & 0777, 0644u);
 #endif
     EXPECT_EQ(ReadBytes(file), "[Window Data]\r\nHeight=7000\r\n");
+}
+
+// A write that cannot be made fails with the system's code and changes
+// nothing: a missing folder; a read-only file in a writable folder (where the
+// rename would be allowed), also for root, whom the system would let write
+// it; a pipe or an endless device, which also read as no file.  None blocks.
+TEST_F(ProfileFiles, AWriteThatCannotBeMadeFailsWithItsCode) {
+    WriteHandKept(file);
+#ifdef _WIN32
+    ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::pair<std::string, int> cases[] = {{dir / "none/Tidewell.Ini", kNoFolder},
+                                                 {file, ERROR_ACCESS_DENIED}};
+#else
+    const std::string pipe = dir / "pipe.ini", zero = dir / "zero.ini";
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    const std::pair<std::string, int> cases[] = {
+        {dir / "none/Tidewell.Ini", kNoFolder}, {file, EACCES}, {pipe, EINVAL}, {zero, EINVAL}};
+#endif
+    for (const auto& [path, code] : cases) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(files->WriteString(path, "AirMail Data", "Startup", "False"));
+        EXPECT_EQ(files->LastError(), code);
+        EXPECT_EQ(files->GetString(path, "A", "k", "dflt", 256), "dflt");
+    }
+    EXPECT_EQ(ReadBytes(file), kHandKept);
+#ifdef _WIN32
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
 }
 
 #ifndef _WIN32
@@ -197,24 +224,6 @@ TEST_F(ProfileFiles, ReplacedFileKeepsPermissionBitsOwnerAttributesAndSymlink) {
 }
 
 #endif  // _WIN32
-
-// A read-only file in a writable folder (where the rename would be allowed):
-// the write fails with the system's code and the file stays, also for root,
-// whom the system would let write it.
-TEST_F(ProfileFiles, ReadOnlyFileFailsAndStaysUnchanged) {
-    WriteHandKept(file);
-#ifdef _WIN32
-    ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
-    const int code = files->WriteString(file, "AirMail Data", "Startup", "False") ? 0 : files->LastError();
-    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(code, ERROR_ACCESS_DENIED);
-#else
-    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    EXPECT_FALSE(files->WriteString(file, "AirMail Data", "Startup", "False"));
-    EXPECT_EQ(files->LastError(), EACCES);
-#endif
-    EXPECT_EQ(ReadBytes(file), kHandKept);
-}
 
 // Another program changes the file between our read and our replace, or
 // changes the old file after our last look (it had opened it before), or (on
@@ -503,24 +512,6 @@ TEST_F(ProfileFiles, HeldReadsReadEachFileOnceAndAfreshAfterAWrite) {
     EXPECT_EQ(read("T:\\Other.ini"), "5");
     files->HoldReads(false);
 }
-
-#ifndef _WIN32
-// A profile path that is a pipe or an endless device reads as no file and is
-// not written; neither blocks.
-TEST_F(ProfileFiles, APipeOrADeviceIsNeitherReadNorWritten) {
-    const std::string pipe = dir / "pipe.ini";
-    const std::string zero = dir / "zero.ini";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
-    for (const std::string& path : {pipe, zero}) {
-        SCOPED_TRACE(path);
-        EXPECT_EQ(files->GetString(path, "A", "k", "dflt", 256), "dflt");
-        EXPECT_FALSE(files->WriteString(path, "A", "k", "v"));
-        EXPECT_EQ(files->LastError(), EINVAL);
-    }
-}
-
-#endif  // _WIN32
 
 // UTF-16 bytes, little- or big-endian, with or without the byte order mark.
 std::string Utf16(std::u16string_view text, bool big = false, bool mark = true) {

@@ -72,6 +72,20 @@ protected:
         app->UseProgramClock([clock = app->manualClock()] { return static_cast<double>(clock->NowUtc()); });
     }
 
+    // The window shown, through its first activation (AirMail started when
+    // asked: the default answer).
+    void Show(frmMainWidget& window) {
+        window.show();
+        while (!app->main().m_bActivated) QApplication::processEvents();
+    }
+    // The list built anew: of `system`, where one is named.
+    void Update(const char* system = nullptr) {
+        frmMain& main = app->main();
+        if (system) main.cmbSystem.listIndex = static_cast<int>(main.cmbSystem.items.indexOf(QString::fromLatin1(system)));
+        system ? main.cmbSystem_Click() : main.cmdUpdate_Click();
+        while (main.Updating()) QApplication::processEvents();
+    }
+
     DemoDrive drive;
     test::ModalAnswerer answerer;
     QtUserInterface ui;
@@ -81,9 +95,7 @@ protected:
 
 TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     frmMainWidget window(app->main(), ui, metrics);
-    window.show();
-    // The first activation: AirMail is started when asked (the default answer).
-    while (!app->main().m_bActivated) QApplication::processEvents();
+    Show(window);
     ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
 
     // Keys in the list: Down twice selects row 2, Space flips its check mark (back again after).
@@ -235,8 +247,7 @@ TEST_F(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
         }
     });
     watch.start(10);
-    window.show();
-    while (!app->main().m_bActivated) QApplication::processEvents();
+    Show(window);
     ASSERT_TRUE(window.cmdStart()->isEnabled()) << answerer.texts.join("\n").toStdString();
     ASSERT_GE(progress.size(), 2);
     const QString stations = progress.back().section(QStringLiteral(" of "), 1);
@@ -274,13 +285,9 @@ TEST_F(ConnectWindowTest, TheWindowLivesDuringAnUpdateAndClosesAfterIt) {
 // demo's differences, a click on a station offers Info, which opens it.
 TEST_F(ConnectWindowTest, StationInformationFromTheMenuAndTheHamStationTab) {
     frmMainWidget window(app->main(), ui, metrics);
-    window.show();
-    while (!app->main().m_bActivated) QApplication::processEvents();
+    Show(window);
+    Update("HAM");
     frmMain& main = app->main();
-    main.cmbSystem.listIndex = static_cast<int>(main.cmbSystem.items.indexOf(QStringLiteral("HAM")));
-    ASSERT_GE(main.cmbSystem.listIndex, 0);
-    main.cmbSystem_Click();
-    while (main.Updating()) QApplication::processEvents();
     ASSERT_GT(main.best.grdFrequency.Rows(), 3) << answerer.texts.join("\n").toStdString();
     for (int i = 0; i < 3; ++i) QTest::keyClick(window.grdFrequency(), Qt::Key_Down);
     const QString station = main.best.GridGetText(main.best.grdFrequency, main.best.m_iGridRow,
@@ -307,8 +314,7 @@ TEST_F(ConnectWindowTest, StationInformationFromTheMenuAndTheHamStationTab) {
     EXPECT_EQ(info->lblRange()->text(),
               QStringLiteral("Range: %1").arg(beams->itemData(2).toInt()));
     // Every update hides it.
-    main.cmdUpdate_Click();
-    while (main.Updating()) QApplication::processEvents();
+    Update();
     EXPECT_FALSE(info->isVisible());
 
     HamStationPage page(app->hamStation(), metrics);
@@ -333,12 +339,9 @@ TEST_F(ConnectWindowTest, StationInformationFromTheMenuAndTheHamStationTab) {
 // open, and the main window's close keeps its frame in the profile.
 TEST_F(ConnectWindowTest, TheStationMapFollowsTheListBothWays) {
     frmMainWidget window(app->main(), ui, metrics);
-    window.show();
-    while (!app->main().m_bActivated) QApplication::processEvents();
+    Show(window);
+    Update("HAM");
     frmMain& main = app->main();
-    main.cmbSystem.listIndex = static_cast<int>(main.cmbSystem.items.indexOf(QStringLiteral("HAM")));
-    main.cmbSystem_Click();
-    while (main.Updating()) QApplication::processEvents();
     window.action(QStringLiteral("mnuViewStationMap"))->trigger();
     frmStationMapWidget* map = window.stationMap();
     ASSERT_TRUE(map && map->isVisible());
@@ -370,8 +373,7 @@ TEST_F(ConnectWindowTest, TheStationMapFollowsTheListBothWays) {
     move(QPoint(2, 2));
     EXPECT_EQ(map->Hovered(), -1);
 
-    main.cmdUpdate_Click();
-    while (main.Updating()) QApplication::processEvents();
+    Update();
     EXPECT_TRUE(map->isVisible());
     EXPECT_EQ(model.Stations().size(), main.m_listPredictions.size());
     window.close();

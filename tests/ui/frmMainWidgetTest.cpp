@@ -74,6 +74,13 @@ protected:
     }
 
     QString Ini() const { return dir.filePath(QStringLiteral("Tidewell.Ini")); }
+    // The window anew on a profile of this text.
+    void OpenOn(const QByteArray& text) {
+        QFile ini(Ini());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write(text) == text.size());
+        ini.close();
+        Open();
+    }
 
     QTemporaryDir dir;
     test::ModalAnswerer answerer;
@@ -153,12 +160,8 @@ TEST_F(MainWidgetTest, OpensWideEnoughForTheColumnsAndKeepsItsPlace) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     for (const char* additional : {"False", "True"}) {
         SCOPED_TRACE(additional);
-        QFile ini(Ini());
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(QByteArray("[Propagation Data]\r\nAdditional Data=") + additional +
-                  "\r\n[AirMail Data]\r\nResize=False\r\n");
-        ini.close();
-        Open();
+        OpenOn(QByteArray("[Propagation Data]\r\nAdditional Data=") + additional +
+               "\r\n[AirMail Data]\r\nResize=False\r\n");
         const Grid& grid = app->main().best.grdFrequency;
         const int wanted = app->main().best.ColumnsWidthWanted(grid);
         if (window->frameGeometry().width() < screen.width()) {
@@ -198,11 +201,7 @@ TEST_F(MainWidgetTest, ADamagedPlaceOrSizeGivesAWindowOnTheScreen) {
     };
     for (const char* keys : damaged) {
         SCOPED_TRACE(keys);
-        QFile ini(Ini());
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(QByteArray("[Window Data]\r\n") + keys + "\r\n");
-        ini.close();
-        Open();
+        OpenOn(QByteArray("[Window Data]\r\n") + keys + "\r\n");
         EXPECT_TRUE(screen.contains(window->frameGeometry()));
         EXPECT_GE(window->width(), window->minimumSizeHint().width());
         EXPECT_GE(window->height(), window->minimumSizeHint().height());
@@ -211,9 +210,7 @@ TEST_F(MainWidgetTest, ADamagedPlaceOrSizeGivesAWindowOnTheScreen) {
 
         window->resize(1, 1);
         QApplication::processEvents();
-        for (const QWidget* control : {static_cast<QWidget*>(window->cmdStart()),
-                                       static_cast<QWidget*>(window->cmdStop()),
-                                       static_cast<QWidget*>(window->panel(5))})
+        for (const QWidget* control : std::initializer_list<QWidget*>{window->cmdStart(), window->cmdStop(), window->panel(5)})
             EXPECT_TRUE(whole(control)) << control->metaObject()->className();
     }
 }
