@@ -159,9 +159,10 @@ protected:
     }
 
     // The texts of a column in the data rows.
-    Strings Column(int col) {
+    Strings Column(int col) { return Column(grid(), col); }
+    static Strings Column(const Grid& g, int col) {
         Strings out;
-        for (int r = 1; r < grid().Rows(); ++r) out.push_back(Text(r, col).toStdString());
+        for (int r = 1; r < g.Rows(); ++r) out.push_back(g.Text(r, col).toStdString());
         return out;
     }
 

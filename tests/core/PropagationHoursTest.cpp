@@ -77,12 +77,6 @@ protected:
             QStringLiteral("HAM"), station,
             QDateTime::fromString(QLatin1String("2026-06-06T12:10:00Z"), Qt::ISODate));
     }
-    Strings Column(int col) {
-        Strings out;
-        for (int r = 1; r < view.grdData.Rows(); ++r)
-            out.push_back(view.grdData.Text(r, col).toStdString());
-        return out;
-    }
     void DblClick(int row, int col) {
         view.grdData_DblClick(view.grdData.ColPos(col) + 10, view.grdData.RowPos(row) + 10);
     }
@@ -99,7 +93,7 @@ protected:
 TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset) {
     ASSERT_TRUE(Update());
     EXPECT_TRUE(view.caption.endsWith(QLatin1String("(bigger is better) - K1AA")));
-    EXPECT_EQ(Column(0), (Strings{"3590.0", "7100.0", "14108.0(p3)"}));
+    EXPECT_EQ(Column(view.grdData, 0), (Strings{"3590.0", "7100.0", "14108.0(p3)"}));
     EXPECT_EQ(askedFrequencies, (std::vector<float>{3590.0f, 7100.0f, 14108.0f}));
     EXPECT_EQ(asked, (std::vector<int>{60024}));
     EXPECT_EQ(mainUpdates, 0);
@@ -150,9 +144,9 @@ TEST_F(PropagationHoursTest, LogShowsTheCallsOfEachHour) {
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(view.caption.toStdString(),
               "Tidewell - Your Calls by Hour and Frequency (connected/calls) - K1AA");
-    EXPECT_EQ(Column(13), (Strings{"", "", "1/1"}));
-    EXPECT_EQ(Column(14), (Strings{"", "", "1/2"}));
-    EXPECT_EQ(Column(24), (Strings{"0/1", "", ""}));
+    EXPECT_EQ(Column(view.grdData, 13), (Strings{"", "", "1/1"}));
+    EXPECT_EQ(Column(view.grdData, 14), (Strings{"", "", "1/2"}));
+    EXPECT_EQ(Column(view.grdData, 24), (Strings{"0/1", "", ""}));
     const Grid& g = view.grdData;
     EXPECT_EQ(std::vector({g.BackColor(3, 13), g.BackColor(3, 14), g.BackColor(1, 24), g.BackColor(2, 14)}),
               std::vector({LogColor(1, 1), LogColor(1, 2), LogColor(0, 1), Grid::kDefaultBackColor}));
@@ -194,7 +188,7 @@ TEST_F(PropagationHoursTest, CurrentHourAndChosenColumn) {
     // A failed prediction keeps the frequencies alone; a station without a list has none.
     fail = true;
     EXPECT_FALSE(Update());
-    EXPECT_EQ(Column(1), (Strings{"", "", ""}));
+    EXPECT_EQ(Column(view.grdData, 1), (Strings{"", "", ""}));
     EXPECT_FALSE(view.tmrHour.enabled);
     EXPECT_FALSE(Update(QStringLiteral("W2BB")));
     EXPECT_EQ(view.grdData.Rows(), 1);
