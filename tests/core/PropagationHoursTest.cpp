@@ -316,11 +316,9 @@ TEST_F(PropagationBestTest, CurrentHourTooltipsAndPopup) {
     clock.Advance(1);
     view.tmrHour_Timer();
     EXPECT_EQ(view.HourCol(), 2);
-    for (const auto& [col, back, frames] : {std::tuple(2, kHourHeaderBackColor, int{FrameSolid}),
-                                            std::tuple(25, Grid::kFixedBackColor, int{FrameNone})}) {
-        EXPECT_EQ(view.grdData.BackColor(0, col), back) << col;
-        EXPECT_EQ(view.grdData.ColFrames(col), frames) << col;
-    }
+    const Grid& g = view.grdData;
+    EXPECT_EQ(std::tuple(g.BackColor(0, 2), g.ColFrames(2), g.BackColor(0, 25), g.ColFrames(25)),
+              std::tuple(kHourHeaderBackColor, int{FrameSolid}, Grid::kFixedBackColor, int{FrameNone}));
 
     const std::tuple<int, int, const char*> tips[] = {
         {0, 2, "Zulu Time (hh), Current Hour"}, {0, 3, "Zulu Time (hh)"},
