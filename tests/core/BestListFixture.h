@@ -130,11 +130,14 @@ protected:
     Color FrequencyColor(int row) { return grid().BackColor(row, best().m_iColFrequency); }
 
     // "station frequency [x]" per data row, for whole-list comparisons.
-    Strings Rows() {
+    Strings Rows() { return Rows(grid()); }
+    Strings Rows(Grid& g) {
         Strings out;
-        for (int r = 1; r < grid().Rows(); ++r)
-            out.push_back((Text(r, best().m_iColStation) + QLatin1Char(' ') + Frequency(r) +
-                           (Checked(r) ? QStringLiteral(" x") : QString()))
+        const int f = best().m_iColFrequency;
+        for (int r = 1; r < g.Rows(); ++r)
+            out.push_back((best().GridGetText(g, r, best().m_iColStation) + QLatin1Char(' ') +
+                           best().GridGetText(g, r, f) +
+                           (best().GridGetChecked(g, r, f) ? QStringLiteral(" x") : QString()))
                               .toStdString());
         return out;
     }
@@ -156,9 +159,10 @@ protected:
     }
 
     // The texts of a column in the data rows.
-    Strings Column(int col) {
+    Strings Column(int col) { return Column(grid(), col); }
+    static Strings Column(const Grid& g, int col) {
         Strings out;
-        for (int r = 1; r < grid().Rows(); ++r) out.push_back(Text(r, col).toStdString());
+        for (int r = 1; r < g.Rows(); ++r) out.push_back(g.Text(r, col).toStdString());
         return out;
     }
 

@@ -138,8 +138,10 @@ TEST_F(SelectionTest, TopStationsWithOneFrequencyEndSortedBySnrFrequencyAndRange
 // With "History Ranking" a station ranks by its best checked row's chance of
 // a connection, (4 r + c) / (4 + n): A, predicted best, sinks by its silence
 // below B, whose calls connected; C without a Rel counts r = 0.5 and ties
-// with D, whose SNR is higher; E's unchecked row does not count.  The same
-// whether the final sort (one frequency a station) or the choice orders.
+// with D, whose SNR is higher; E's unchecked row does not count.  G's two
+// connections lift it above D, F's five calls keep it below C: the weight 4
+// of the prediction against the calls decides both.  The same whether the
+// final sort (one frequency a station) or the choice orders.
 TEST_F(SelectionTest, HistoryRankingOrdersByTheChanceOfAConnection) {
     main.settings.m_bStationHistoryRanking = true;
     main.settings.m_iStationTopStations = 4;
@@ -147,17 +149,19 @@ TEST_F(SelectionTest, HistoryRankingOrdersByTheChanceOfAConnection) {
         SCOPED_TRACE(frequencies);
         main.settings.m_iStationTopFrequencies = frequencies;
         Header();
-        // Station, SNR, Rel, Log, checked: the chances 0.36, 0.77, 0.5, 0.5, 0.32 and 1 (unchecked).
+        // Station, SNR, Rel, Log, checked: the chances 0.36, 0.77, 0.5, 0.5, 0.32,
+        // 1 (unchecked), 0.44 and 0.53.
         const std::tuple<const char*, int, const char*, const char*, bool> rows[] = {
             {"A", 30, "90", "0/6", true}, {"B", 20, "60", "3/3", true}, {"C", 25, "", "", true},
-            {"D", 26, "50", "", true},    {"E", 28, "40", "0/1", true}, {"E", 10, "100", "5/5", false}};
+            {"D", 26, "50", "", true},    {"E", 28, "40", "0/1", true}, {"E", 10, "100", "5/5", false},
+            {"F", 27, "0", "4/5", true},  {"G", 21, "30", "2/2", true}};
         for (const auto& [station, snr, rel, log, checked] : rows) {
             const int row = AddRow(QString::fromLatin1(station), "7000.0", snr, checked);
             best().GridSetCell(grid(), row, best().m_iColRel, rel, AlignRight, false);
             best().GridSetCell(grid(), row, best().m_iColLog, log, AlignRight, false);
         }
         list.StationTopSelect(grid(), best().m_iColSnr);
-        EXPECT_EQ(Rows(), (Strings{"B 7000.0 x", "D 7000.0 x", "C 7000.0 x", "A 7000.0 x"}));
+        EXPECT_EQ(Rows(), (Strings{"B 7000.0 x", "G 7000.0 x", "D 7000.0 x", "C 7000.0 x"}));
         EXPECT_EQ(grid().Cols(), BestGrid::kColumns);
     }
 }
@@ -308,16 +312,6 @@ TEST_F(BuildTest, DetailedViewOfOneStationAtAnHour) {
     fake.Set("WQA", "10140.0", 40);
     frmPropagationDetails details(main, list, airmail);
     const Grid& g = details.grdFrequency;
-    const auto rows = [&] {
-        Strings out;
-        for (int r = 1; r < g.Rows(); ++r)
-            out.push_back((g.Text(r, best().m_iColStation) + ' ' +
-                           best().GridGetText(details.grdFrequency, r, best().m_iColFrequency) +
-                           (best().GridGetChecked(details.grdFrequency, r, best().m_iColFrequency)
-                                ? " x" : ""))
-                              .toStdString());
-        return out;
-    };
     const std::tuple<const char*, const char*, int, Strings, const char*> cases[] = {
         {"HAM", "W2BB", 7, {"W2BB 7100.0", "W2BB 10140.0(p3)", "W2BB 14108.0 x"}, "W2BB - 07:00"},
         {"SAILMAIL", "WQA", 23,
@@ -327,7 +321,7 @@ TEST_F(BuildTest, DetailedViewOfOneStationAtAnHour) {
         SCOPED_TRACE(station);
         const QDateTime time(QDate(2026, 6, 6), QTime(hour, 0), Qt::UTC);
         ASSERT_TRUE(details.Update(QString::fromLatin1(system), QString::fromLatin1(station), time));
-        EXPECT_EQ(rows(), expected);
+        EXPECT_EQ(Rows(details.grdFrequency), expected);
         EXPECT_EQ(fake.calls.back().time, time);
         EXPECT_EQ(details.caption.toStdString(),
                   "Tidewell - Detailed Propagation Data by Frequency - " + std::string(caption));

@@ -153,19 +153,16 @@ protected:
     QDateTime At(const char* t) { return QDateTime::fromString(QLatin1String(t), Qt::ISODate); }
 };
 
-// The offsets on a grid of another window: without colour the SNR turns
-// bold; a SailMail table row names its station by the display name.
-TEST_F(StationEvaluateTest, OffsetsWithoutColourAndForSailMail) {
+// A SailMail table row names its station by the display name (the offsets
+// without colour, in bold, are walked by the 24-hour view).
+TEST_F(StationEvaluateTest, OffsetsForSailMailByTheStationsName) {
     drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
                        QStringLiteral("[Station Info]\nWQAB123=CM87MM:Harbour Point;more\n"));
     AddRow("Harbour Point", "14108.0", 12);
-    grid().SetBold(1, best().m_iColSnr, false);
     OffsetData(main, airmail, grid(), QStringLiteral("SAILMAIL"), QStringLiteral("WQAB123"), 1, 1,
                120, QDateTime::fromSecsSinceEpoch(test::kNoonUtc, Qt::UTC), best().m_iColFrequency,
                best().m_iColSnr, best().m_iColStnAnt, false);
     EXPECT_EQ(Snr(1), QStringLiteral("18"));
-    EXPECT_TRUE(grid().Bold(1, best().m_iColSnr));
-    EXPECT_EQ(grid().BackColor(1, best().m_iColSnr), Grid::kDefaultBackColor);
 }
 
 TEST_F(StationEvaluateTest, WritesEveryCellWithAdditionalData) {

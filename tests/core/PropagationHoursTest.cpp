@@ -17,6 +17,26 @@ namespace {
 
 using test::Strings;
 
+// Each frequency's prediction: its base SNR plus the hour, with a reliability
+// and spreads that an offset moves.
+void Predict(PropagationHours& results, const std::vector<float>& frequencies,
+             const QMap<int, float>& base) {
+    PropagationResult r;
+    r.Rel = 1.0f;
+    r.SnrLower = r.SnrUpper = 10.0f;
+    results.assign(24, std::vector<PropagationResult>(frequencies.size(), r));
+    for (int h = 0; h < 24; ++h)
+        for (std::size_t i = 0; i < frequencies.size(); ++i)
+            results[h][i].Snr = base.value(static_cast<int>(frequencies[i])) + h;
+}
+
+// The tooltip over a cell of a view's grid.
+template <class View>
+std::string Tip(View& view, int row, int col) {
+    view.grdData_MouseMove(0, 0, view.grdData.ColPos(col) + 10, view.grdData.RowPos(row) + 10);
+    return view.grdData.ToolTipText().toStdString();
+}
+
 // Station K1AA of HAM, its frequencies listed out of order; each frequency's
 // prediction is its base SNR plus the hour.  An offset of 6 dB on 7100.0 from
 // 00:00 to 06:00, one of 40 dB on 14108.0(p3) from 10:00 to 12:00.
@@ -32,14 +52,7 @@ protected:
                    // A second request while the programs run is ignored.
                    EXPECT_FALSE(view.Update(QStringLiteral("HAM"), QStringLiteral("W2BB"), {}));
                    main.Update(false);
-                   results.assign(24, std::vector<PropagationResult>(frequencies.size()));
-                   for (int h = 0; h < 24; ++h)
-                       for (std::size_t i = 0; i < frequencies.size(); ++i) {
-                           PropagationResult& r = results[h][i];
-                           r.Snr = base.value(static_cast<int>(frequencies[i])) + h;
-                           r.Rel = 1.0f;  // with spreads: an offset moves it
-                           r.SnrLower = r.SnrUpper = 10.0f;
-                       }
+                   Predict(results, frequencies, base);
                    return !fail;
                }) {
         drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
@@ -64,18 +77,6 @@ protected:
             QStringLiteral("HAM"), station,
             QDateTime::fromString(QLatin1String("2026-06-06T12:10:00Z"), Qt::ISODate));
     }
-    Strings Column(int col) {
-        Strings out;
-        for (int r = 1; r < view.grdData.Rows(); ++r)
-            out.push_back(view.grdData.Text(r, col).toStdString());
-        return out;
-    }
-    // The tooltip over a cell; a double click on it.
-    std::string Tip(int row, int col) {
-        const Grid& g = view.grdData;
-        view.grdData_MouseMove(0, 0, g.ColPos(col) + 10, g.RowPos(row) + 10);
-        return g.ToolTipText().toStdString();
-    }
     void DblClick(int row, int col) {
         view.grdData_DblClick(view.grdData.ColPos(col) + 10, view.grdData.RowPos(row) + 10);
     }
@@ -92,7 +93,7 @@ protected:
 TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset) {
     ASSERT_TRUE(Update());
     EXPECT_TRUE(view.caption.endsWith(QLatin1String("(bigger is better) - K1AA")));
-    EXPECT_EQ(Column(0), (Strings{"3590.0", "7100.0", "14108.0(p3)"}));
+    EXPECT_EQ(Column(view.grdData, 0), (Strings{"3590.0", "7100.0", "14108.0(p3)"}));
     EXPECT_EQ(askedFrequencies, (std::vector<float>{3590.0f, 7100.0f, 14108.0f}));
     EXPECT_EQ(asked, (std::vector<int>{60024}));
     EXPECT_EQ(mainUpdates, 0);
@@ -112,7 +113,7 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset
         EXPECT_EQ(view.grdData.Text(row, hour + 1).toStdString(), text);
         EXPECT_EQ(view.grdData.BackColor(row, hour + 1), color);
         EXPECT_EQ(view.grdData.Bold(row, hour + 1), *offset != '\0');
-        EXPECT_EQ(Tip(row, hour + 1),
+        EXPECT_EQ(Tip(view, row, hour + 1),
                   *offset ? "Station Offset of " + std::string(offset) + ".0 dB" + kOffsetTipNote
                           : "Signal to Noise Ratio (dB)");
     }
@@ -123,9 +124,9 @@ TEST_F(PropagationHoursTest, FrequenciesAscendingWithEachHoursSnrColourAndOffset
     EXPECT_EQ(view.grdData.Text(3, 12), "53");
     EXPECT_EQ(view.grdData.BackColor(3, 12), RelColor(0));
     EXPECT_EQ(SnrColor(70), Rgb(255, 128, 255));
-    EXPECT_EQ(Tip(0, 12), "Zulu Time (hh)");
-    EXPECT_EQ(Tip(0, 13), "Zulu Time (hh), Current Hour");
-    EXPECT_EQ(Tip(2, 0), "Frequency (kHz)");
+    EXPECT_EQ(Tip(view, 0, 12), "Zulu Time (hh)");
+    EXPECT_EQ(Tip(view, 0, 13), "Zulu Time (hh), Current Hour");
+    EXPECT_EQ(Tip(view, 2, 0), "Frequency (kHz)");
 }
 
 // Log: the user's calls of each hour from AirMail's log, connected/calls,
@@ -143,15 +144,15 @@ TEST_F(PropagationHoursTest, LogShowsTheCallsOfEachHour) {
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(view.caption.toStdString(),
               "Tidewell - Your Calls by Hour and Frequency (connected/calls) - K1AA");
-    EXPECT_EQ(Column(13), (Strings{"", "", "1/1"}));
-    EXPECT_EQ(Column(14), (Strings{"", "", "1/2"}));
-    EXPECT_EQ(Column(24), (Strings{"0/1", "", ""}));
+    EXPECT_EQ(Column(view.grdData, 13), (Strings{"", "", "1/1"}));
+    EXPECT_EQ(Column(view.grdData, 14), (Strings{"", "", "1/2"}));
+    EXPECT_EQ(Column(view.grdData, 24), (Strings{"0/1", "", ""}));
     const Grid& g = view.grdData;
     EXPECT_EQ(std::vector({g.BackColor(3, 13), g.BackColor(3, 14), g.BackColor(1, 24), g.BackColor(2, 14)}),
               std::vector({LogColor(1, 1), LogColor(1, 2), LogColor(0, 1), Grid::kDefaultBackColor}));
-    EXPECT_EQ(Tip(3, 14), "Calls on this frequency at 13 UTC in the last 60 days: 1 connected, 1 "
+    EXPECT_EQ(Tip(view, 3, 14), "Calls on this frequency at 13 UTC in the last 60 days: 1 connected, 1 "
                           "unanswered; last connection 2026/06/05 13:30 UTC");
-    EXPECT_EQ(Tip(2, 14), "No calls on this frequency at 13 UTC in the last 60 days");
+    EXPECT_EQ(Tip(view, 2, 14), "No calls on this frequency at 13 UTC in the last 60 days");
 }
 
 // The current hour's header follows the clock over midnight; a double click
@@ -187,7 +188,7 @@ TEST_F(PropagationHoursTest, CurrentHourAndChosenColumn) {
     // A failed prediction keeps the frequencies alone; a station without a list has none.
     fail = true;
     EXPECT_FALSE(Update());
-    EXPECT_EQ(Column(1), (Strings{"", "", ""}));
+    EXPECT_EQ(Column(view.grdData, 1), (Strings{"", "", ""}));
     EXPECT_FALSE(view.tmrHour.enabled);
     EXPECT_FALSE(Update(QStringLiteral("W2BB")));
     EXPECT_EQ(view.grdData.Rows(), 1);
@@ -220,10 +221,7 @@ protected:
                    main.Update(false);
                    progress.push_back(main.ProgressText().toStdString());
                    for (float f : frequencies) asked.push_back(static_cast<int>(f));
-                   results.assign(24, std::vector<PropagationResult>(frequencies.size()));
-                   for (int h = 0; h < 24; ++h)
-                       for (std::size_t i = 0; i < frequencies.size(); ++i)
-                           results[h][i].Snr = base.value(static_cast<int>(frequencies[i])) + h;
+                   Predict(results, frequencies, base);
                    path.Range = 1234.6f;
                    return true;
                }) {
@@ -239,11 +237,6 @@ protected:
         for (int c = firstCol; c <= lastCol; ++c)
             out += view.grdData.Text(row, c).toStdString() + (c < lastCol ? " " : "");
         return out;
-    }
-    std::string Tip(int row, int col) {
-        const Grid& g = view.grdData;
-        view.grdData_MouseMove(0, 0, g.ColPos(col) + 10, g.RowPos(row) + 10);
-        return g.ToolTipText().toStdString();
     }
 
     QMap<int, float> base{{14108, -150.0f}, {3590, 41.0f}, {7100, -5.0f},
@@ -323,11 +316,9 @@ TEST_F(PropagationBestTest, CurrentHourTooltipsAndPopup) {
     clock.Advance(1);
     view.tmrHour_Timer();
     EXPECT_EQ(view.HourCol(), 2);
-    for (const auto& [col, back, frames] : {std::tuple(2, kHourHeaderBackColor, int{FrameSolid}),
-                                            std::tuple(25, Grid::kFixedBackColor, int{FrameNone})}) {
-        EXPECT_EQ(view.grdData.BackColor(0, col), back) << col;
-        EXPECT_EQ(view.grdData.ColFrames(col), frames) << col;
-    }
+    const Grid& g = view.grdData;
+    EXPECT_EQ(std::tuple(g.BackColor(0, 2), g.ColFrames(2), g.BackColor(0, 25), g.ColFrames(25)),
+              std::tuple(kHourHeaderBackColor, int{FrameSolid}, Grid::kFixedBackColor, int{FrameNone}));
 
     const std::tuple<int, int, const char*> tips[] = {
         {0, 2, "Zulu Time (hh), Current Hour"}, {0, 3, "Zulu Time (hh)"},
@@ -336,7 +327,7 @@ TEST_F(PropagationBestTest, CurrentHourTooltipsAndPopup) {
     };
     for (const auto& [row, col, tip] : tips) {
         SCOPED_TRACE(testing::Message() << row << " " << col);
-        EXPECT_EQ(Tip(row, col), tip);
+        EXPECT_EQ(Tip(view, row, col), tip);
     }
     int popups = 0;
     view.onPopup = [&](int, int) { ++popups; };
@@ -347,7 +338,7 @@ TEST_F(PropagationBestTest, CurrentHourTooltipsAndPopup) {
     view.mnuPopupShort_Click();
     EXPECT_FALSE(view.LongForm());
     EXPECT_EQ(view.grdData.Rows(), 2);
-    EXPECT_EQ(Tip(1, 0), "");
+    EXPECT_EQ(Tip(view, 1, 0), "");
 }
 
 }  // namespace
