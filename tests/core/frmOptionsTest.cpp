@@ -24,9 +24,6 @@ protected:
         drive.WriteAirMail(QStringLiteral("System.HAM.ini"),
                            QStringLiteral("[Station Info]\nZZ0AA=FN42aa\nZZ1BB=FN43aa\n"
                                           "[Frequency List]\nZZ0AA=14108,7100#\nZZ1BB=10145\n"));
-        drive.WriteAirMail(QStringLiteral("System.SAILMAIL.ini"),
-                           QStringLiteral("[Station Info]\nWZZ1=FN42aa:Harbour;P3\n"
-                                          "[Frequency List]\nWZZ1=8000\n"));
     }
     void Type(const char* name, const QString& text) {
         options.SetText(*options.FieldByName(QString::fromLatin1(name)), text);
