@@ -144,7 +144,6 @@ TEST_F(StationInfoTest, ReadersGivePositionsOfTheLayout) {
 
 TEST_F(StationInfoTest, HeadingsSkipBlackTextAndLongerCallSigns) {
     const int heading = At(QStringLiteral("K1AB. Small"));
-    EXPECT_EQ(info.FindStationHeading(QStringLiteral("K1AB")), heading);
     EXPECT_EQ(info.ShowStation(QStringLiteral("K1AB")), heading);
     EXPECT_EQ(std::pair(info.SelStart(), info.SelLength()), std::pair(heading, 4));
     // Not in the beam list (none built): the labels stay.
