@@ -119,10 +119,7 @@ protected:
 TEST_F(StationInfoTest, ReadersGivePositionsOfTheLayout) {
     const int end = info.DocumentLength() - 1;
     const int k1abc = At(QStringLiteral("K1ABC."));
-    EXPECT_EQ(info.GetStationBegin(0, end), k1abc);
-    EXPECT_EQ(info.GetStationNameEnd(k1abc, k1abc + 10), k1abc + 4);
     EXPECT_EQ(info.GetStationNameEnd(k1abc, k1abc + 3), -1);
-    EXPECT_EQ(info.GetStationText(k1abc, k1abc + 4), QStringLiteral("K1ABC"));
     // The section ends before the next red character after a black one; the
     // last one at the document's end.
     EXPECT_EQ(info.GetStationEnd(k1abc + 5, end), At(QStringLiteral("XK1AB")) - 1);
