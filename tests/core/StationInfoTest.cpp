@@ -119,6 +119,7 @@ protected:
 TEST_F(StationInfoTest, ReadersGivePositionsOfTheLayout) {
     const int end = info.DocumentLength() - 1;
     const int k1abc = At(QStringLiteral("K1ABC."));
+    // A call sign that runs past the reach has no end.
     EXPECT_EQ(info.GetStationNameEnd(k1abc, k1abc + 3), -1);
     // The section ends before the next red character after a black one; the
     // last one at the document's end.
