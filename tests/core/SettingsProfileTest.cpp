@@ -210,7 +210,6 @@ TEST_F(SettingsProfileTest, StoredTextsConvertOrKeepTheDefault) {
 // was, with one message naming the program's profile file and the reason.
 TEST_F(SettingsProfileTest, AFailedWriteChangesNoKeyAndReportsOnce) {
     const std::pair<const char*, const char*> cases[] = {{"AirMail Data", "Directory Data"},
-                                                         {"Station Data", "Top Stations"},
                                                          {"Window Data", "Width"}};
     for (const auto& [section, key] : cases) {
         SCOPED_TRACE(key);
