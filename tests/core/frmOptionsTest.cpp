@@ -93,8 +93,7 @@ TEST_F(OptionsTest, ApplyTakesTheTabsOverAndTheProfileKeepsThem) {
     QFile ini(drive.Native(QStringLiteral("C:\\Tidewell\\Tidewell.Ini")));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray text = ini.readAll();
-    for (const char* line : {"Noise Level=-150.5\r\n", "Top Stations=0\r\n", "Pactor Mode=2\r\n",
-                             "Next Station After No Answer=True\r\n", "Row1=System,Station,Frequency,",
+    for (const char* line : {"Next Station After No Answer=True\r\n", "Row1=System,Station,Frequency,",
                              "Row2=HAM,ZZ0AA,14108.0 7100.0(p3),6,,,,\r\n", "Rows=2\r\n"})
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.constData();
 
