@@ -66,7 +66,6 @@ TEST(PositionText, Encodes) {
 TEST(PositionText, DateTimes) {
     const test::ScopedEnv zone("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
     const std::pair<const char*, const char*> cases[] = {
-        {"2026/06/03 14:05:09", "2026-06-03T14:05:09Z"},
         {"2026/6/3 4:05", "2026-06-03T04:05:00Z"},
         {"2026-06-03 14:05:09", "2026-06-03T14:05:09Z"},
         {"6/3/2026 2:05:09 PM", "2026-06-03T14:05:09Z"},
