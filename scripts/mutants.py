@@ -593,7 +593,7 @@ class Runner:
 def print_sample(chosen, total, files, draw):
     print(f"{len(chosen)} of {total} mutants in {files} files (draw {draw})")
     for s in chosen:
-        print(f"{s.where():<48} {s.change():<16} | {s.line_text.strip()}")
+        print(f"{s.id}  {s.where():<48} {s.change():<16} | {s.line_text.strip()}")
 
 
 def summary(results, seconds):
@@ -752,6 +752,11 @@ def main():
                         help="also run the benchmark tests (label bench)")
     parser.add_argument("--resume", action="store_true",
                         help="with --output: keep the mutants FILE already holds, run the rest")
+    parser.add_argument("--ids", nargs="+", metavar="ID",
+                        help="only the sample's mutants with these ids (as --list and --output give them)")
+    parser.add_argument("--survivors-of", metavar="FILE",
+                        help="only the sample's mutants that FILE (an --output) records as survived: "
+                             "to see whether new tests kill them")
     parser.add_argument("--allow-dirty", action="store_true",
                         help="run even with uncommitted changes in src/")
     args = parser.parse_args()
@@ -763,6 +768,15 @@ def main():
     files = source_files(args.files)
     sites = [s for f in files for s in sites_of(f)]
     chosen = sample(sites, args.n, args.draw)
+    # A subset of the sample: its mutants are those of the whole sample, so
+    # their ids and results compare with a run of the whole.
+    wanted = set(args.ids or ())
+    if args.survivors_of:
+        with open(args.survivors_of) as f:
+            wanted |= {r["id"] for r in map(json.loads, filter(str.strip, f))
+                       if r["status"] == "survived"}
+    if args.ids or args.survivors_of:
+        chosen = [site for site in chosen if site.id in wanted]
     if args.list:
         print_sample(chosen, len(sites), len(files), args.draw)
         return 0
