@@ -596,15 +596,41 @@ def print_sample(chosen, total, files, draw):
         print(f"{s.id}  {s.where():<48} {s.change():<16} | {s.line_text.strip()}")
 
 
-def summary(results, seconds):
-    counts = collections.Counter(r["status"] for r in results)
-    killed = counts["killed"] + counts["timeout"]
+def load_equivalent(path):
+    """The mutants known to be equivalent: "ID  why" per line, # starts a comment."""
+    if not path:
+        return {}
+    equivalent = {}
+    with open(path) as f:
+        for line in f:
+            line = line.split("#", 1)[0].strip()
+            if line:
+                id_, _, why = line.partition(" ")
+                equivalent[id_] = why.strip()
+    return equivalent
+
+
+def summary(results, seconds, equivalent=None):
+    """The totals and a Markdown table per folder of src/.  Mutants listed in
+    `equivalent` (no behaviour can tell them from the original) are counted
+    apart, in neither killed nor survived."""
+    equivalent = equivalent or {}
+
+    def status(r):
+        if r["id"] in equivalent and r["status"] == "survived":
+            return "equivalent"
+        return "killed" if r["status"] == "timeout" else r["status"]
+
+    counts = collections.Counter(status(r) for r in results)
+    timeouts = sum(1 for r in results if r["status"] == "timeout")
+    killed = counts["killed"]
     built = killed + counts["survived"]
     score = f"{100 * killed / built:.0f}%" if built else "-"
-    print(f"\n{len(results)} mutants: {killed} killed ({counts['timeout']} by the timeout), "
-          f"{counts['survived']} survived, {counts['no-build']} did not build; "
-          f"killed {score} of those that built")
-    if results:
+    print(f"\n{len(results)} mutants: {killed} killed ({timeouts} by the timeout), "
+          f"{counts['survived']} survived, {counts['equivalent']} equivalent, "
+          f"{counts['no-build']} did not build; killed {score} of those that built and are not "
+          f"equivalent")
+    if results and seconds is not None:
         build = sum(r["build_seconds"] for r in results) / len(results)
         tests = sum(r["test_seconds"] for r in results) / len(results)
         print(f"time per mutant {seconds / len(results):.1f} s (build {build:.1f} s, "
@@ -614,16 +640,21 @@ def summary(results, seconds):
     folders = collections.OrderedDict()
     for r in sorted(results, key=lambda r: r["file"]):
         folder = r["file"].split("/")[1]
-        folders.setdefault(folder, collections.Counter())[r["status"]] += 1
-    print("\n| folder | mutants | killed | survived | no-build | killed of built |")
-    print("|---|---:|---:|---:|---:|---:|")
+        folders.setdefault(folder, collections.Counter())[status(r)] += 1
+    print("\n| folder | mutants | killed | survived | equivalent | no-build | killed of the rest |")
+    print("|---|---:|---:|---:|---:|---:|---:|")
     for folder, c in folders.items():
-        k = c["killed"] + c["timeout"]
-        b = k + c["survived"]
-        pct = f"{100 * k / b:.0f}%" if b else "-"
-        print(f"| {folder} | {sum(c.values())} | {k} | {c['survived']} | {c['no-build']} | {pct} |")
-    print(f"| **all** | {len(results)} | {killed} | {counts['survived']} | {counts['no-build']} "
-          f"| {score} |")
+        b = c["killed"] + c["survived"]
+        pct = f"{100 * c['killed'] / b:.0f}%" if b else "-"
+        print(f"| {folder} | {sum(c.values())} | {c['killed']} | {c['survived']} | "
+              f"{c['equivalent']} | {c['no-build']} | {pct} |")
+    print(f"| **all** | {len(results)} | {killed} | {counts['survived']} | "
+          f"{counts['equivalent']} | {counts['no-build']} | {score} |")
+
+
+def load_results(path):
+    with open(path) as f:
+        return [json.loads(line) for line in f if line.strip()]
 
 
 def run_sample(args, chosen):
@@ -633,6 +664,7 @@ def run_sample(args, chosen):
         if dirty.strip():
             sys.exit("mutants: src/ has uncommitted changes; commit or stash them, "
                      "or run with --allow-dirty\n" + dirty)
+    equivalent = load_equivalent(args.equivalent)
     runner = Runner(args)
     mutator = Mutator(runner.build_dir)
     for signum in (signal.SIGTERM, signal.SIGHUP):
@@ -701,13 +733,13 @@ def run_sample(args, chosen):
                   f"{t2 - t0:5.1f} s{shown}", flush=True)
     except (Interrupted, KeyboardInterrupt) as e:
         print(f"\nmutants: stopped ({e or 'SIGINT'}); the source is restored", file=sys.stderr)
-        summary(results, time.monotonic() - started)
+        summary(results, time.monotonic() - started, equivalent)
         return 130
     finally:
         mutator.restore()
         if output:
             output.close()
-    summary(results, time.monotonic() - started)
+    summary(results, time.monotonic() - started, equivalent)
     return 0
 
 
@@ -745,6 +777,10 @@ def main():
                         help="also write the results, one JSON line each")
     parser.add_argument("--compare", nargs=2, metavar=("BEFORE", "AFTER"),
                         help="print the mutants killed in BEFORE that survive in AFTER")
+    parser.add_argument("--summary", metavar="FILE",
+                        help="print the totals and the table per folder of an --output FILE")
+    parser.add_argument("--equivalent", metavar="FILE",
+                        help="mutants known to be equivalent (\"ID  why\" per line), counted apart")
     parser.add_argument("--build-dir", default="build/mutants", help="build folder (build/mutants)")
     parser.add_argument("--no-fast-build", dest="fast_build", action="store_false",
                         help="build with the dev preset's debug information and linker")
@@ -763,6 +799,9 @@ def main():
     os.chdir(ROOT)
     if args.compare:
         return compare(*args.compare)
+    if args.summary:
+        summary(load_results(args.summary), None, load_equivalent(args.equivalent))
+        return 0
     # A run killed outright (SIGKILL, power) may have left its mutant behind.
     Mutator((ROOT / args.build_dir).resolve()).recover()
     files = source_files(args.files)
