@@ -167,6 +167,8 @@ TEST(IniWrite, ChangesOnlyWhatIsWritten) {
         {"NewSectionAfterMissingNewline", "[A]\nk=v", "B", "j", "w", "[A]\nk=v\n[B]\nj=w\n"},
         {"NewFileUsesCrLf", "", "B", "j", "w", "[B]\r\nj=w\r\n"},
         {"ByteOrderMarkStays", "\xEF\xBB\xBF", "B", "j", "w", "\xEF\xBB\xBF[B]\r\nj=w\r\n"},
+        {"SectionAfterByteOrderMark", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "w",
+         "\xEF\xBB\xBF[A]\nk=w\n"},
         {"CrFileGetsCr", "[A]\rk=v\r", "A", "j", "w", "[A]\rk=v\rj=w\r"},
         // A last line ending in a lone CR is ended: no CR LF is added after it.
         {"NewKeyAfterLoneCr", "[A]\r\nk=v\r", "A", "j", "w", "[A]\r\nk=v\rj=w\r\n"},
