@@ -58,6 +58,11 @@ TEST(LogCalls, ACallAndItsOutcome) {
         }
         EXPECT_EQ(Texts(bytes.Calls()), calls);
     }
+    // A reader keeps only the calls of its window: the first log's second call is after it.
+    const QDateTime end(QDate(2026, 6, 5), QTime(10, 5), Qt::UTC);
+    LogCallReader window(QDate(2026, 6, 6), 0, end.toSecsSinceEpoch());
+    for (const QString& line : cases[0].first) window.Line(line);
+    EXPECT_EQ(Texts(window.Calls()), Strings{cases[0].second[0]});
 }
 
 // The row QX1AA on 7100.0 kHz at 00:10 on June 6 with 60 days of log: each

@@ -276,6 +276,7 @@ TEST(PositionEdit, Keys) {
         {kLat, 9, 's', "38d36.00'S", 9}, {kLat, 9, 'E', nullptr, 9}, {kLat, 9, '1', nullptr, 9},
         {kLat, 0, 'N', nullptr, 0},      {kLon, 10, 'N', nullptr, 10},
         {kLat, 2, '5', nullptr, 2},      // separator
+        {kLat, 7, '5', "38d36.05'N", 9},  // the caret passes the minutes' mark
         {kLat, 10, '5', nullptr, 10}};  // past the end
     for (const auto& [box, caret, key, expected, caretAfter] : cases) {
         const char* text = box == kLat ? "38d36.00'N" : "120d20.00'W";

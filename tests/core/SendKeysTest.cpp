@@ -64,6 +64,9 @@ TEST(SendKeysNotation, Events) {
         {"8384.5", "56d 56u 51d 51u 56d 56u 52d 52u 190d 190u 53d 53u"}, {"\xE9", ""}};
     for (const auto& [keys, events] : cases)
         EXPECT_EQ(Describe(SendKeysBuildEvents(keys, platform::UsKeyScan)), events) << keys;
+    // The layout types a control character with Ctrl and its letter.
+    EXPECT_EQ(platform::UsKeyScan('\x01'), (KeyScan{'A', 2}));
+    EXPECT_EQ(platform::UsKeyScan('\x1A'), (KeyScan{'Z', 2}));
     // A count is held to its limit.
     EXPECT_EQ(SendKeysBuildEvents("{TAB 99999999999}", platform::UsKeyScan).size(),
               2u * kSendKeysMaxCount);

@@ -449,11 +449,17 @@ TEST_F(DemoDrive, AirMailReportNamesFoldersSystemsPositionAndStations) {
     // Station, name, locator, latitude, longitude, range.
     const QRegularExpression station(QStringLiteral(
         "^(\\S+)\\t[^\\t]+\\t\\w+\\t-?\\d{1,3}\\.\\d{4}\\t-?\\d{1,3}\\.\\d{4}\\t\\d+$"));
+    Edit("System.SAILMAIL.ini", "QWA4471,\r\n", "QWA4471,QXX0000\r\n");  // unknown to AirMail
     for (const QString system : {"", "HAM"}) {
         SCOPED_TRACE(system.toStdString());
         const ProcessRun run = Tidewell("--airmail-report", "2026-06-06T15:00", system);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // A station without records is listed bare, and not told of.
+        EXPECT_FALSE(run.err.contains(QStringLiteral("QXX0000"))) << run.err.toStdString();
+        QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (system.isEmpty()) {
+            EXPECT_EQ(lines.takeLast(), "QXX0000\tQXX0000\t\t\t\t");
+        }
         // AirMail's current position report is the first source.
         EXPECT_EQ(
             lines.mid(0, 7),

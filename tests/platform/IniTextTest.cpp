@@ -86,9 +86,7 @@ TEST(IniRead, FindsTheValueLikeWindows) {
         {"SemicolonLineIsNotTheKeyAfterIt", "[A]\n;k=c\nk=v\n", "A", "k", "v"},
         {"FirstSectionWins", "[A]\nk=1\n[a]\nk=2\nj=3\n", "A", "j", "dflt"},
         {"FirstKeyWins", "[A]\nk=1\nK=2\n", "A", "k", "1"},
-        {"NoFinalNewline", "[A]\r\nk=v", "A", "k", "v"},
         {"LoneCrBeforeHeader", "[A]\nk=v\r[B]\rk=w\n", "B", "k", "w"},
-        {"ByteOrderMark", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "v"},
         {"CutTo255", "[A]\nk=" + kLong + "\n", "A", "k", kLong.substr(0, 255)},
         {"CutTo511KeepsAll300", "[A]\nk=" + kLong + "\n", "A", "k", kLong, 512},
         {"CutAfterQuotesRemoved", "[A]\nk=\"abcdef\"\n", "A", "k", "abc", 4},
@@ -167,6 +165,8 @@ TEST(IniWrite, ChangesOnlyWhatIsWritten) {
         {"NewSectionAfterMissingNewline", "[A]\nk=v", "B", "j", "w", "[A]\nk=v\n[B]\nj=w\n"},
         {"NewFileUsesCrLf", "", "B", "j", "w", "[B]\r\nj=w\r\n"},
         {"ByteOrderMarkStays", "\xEF\xBB\xBF", "B", "j", "w", "\xEF\xBB\xBF[B]\r\nj=w\r\n"},
+        {"SectionAfterByteOrderMark", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "w",
+         "\xEF\xBB\xBF[A]\nk=w\n"},
         {"CrFileGetsCr", "[A]\rk=v\r", "A", "j", "w", "[A]\rk=v\rj=w\r"},
         // A last line ending in a lone CR is ended: no CR LF is added after it.
         {"NewKeyAfterLoneCr", "[A]\r\nk=v\r", "A", "j", "w", "[A]\r\nk=v\rj=w\r\n"},

@@ -396,6 +396,8 @@ TEST_F(ProfileFiles, AKilledWritesTemporaryFilesGoAtTheNextWrite) {
     const std::string lead = ".", self = std::to_string(::getpid());
 #endif
     const std::string host = profile_file::HostName();
+    // The computer's name stands between dots: only letters, digits, "-" and "_" are kept.
+    EXPECT_EQ(profile_file::SafeHostName("az.AZ-09_\xC3\xA9"), "az_AZ-09___");
     const std::string ended = "999999999";  // beyond any process id in use
     const std::string ours = lead + "Tidewell.Ini." + host + ".";
     const std::string gone = ours + ended + ".3.tmp";

@@ -168,11 +168,11 @@ TEST_F(SimDesktopTest, TabOrderEditingKeysCopyAndPasteInTheFields) {
 }
 
 TEST_F(SimDesktopTest, TextAreaSelectsWithUpHomeShiftEnd) {
-    OpenTerminal("QE7NMD");
     m_sim->AppendTerminalLine("first");
     m_sim->AppendTerminalLine("second line");
     m_sim->AppendTerminalLine("third");
-    Keys({{vk::Up}, {vk::End, {vk::Control}}});
+    OpenTerminal("QE7NMD");
+    ASSERT_EQ((m_sim->TextCaret()), (SimTextPos{3, 0}));  // it opens at the end of its text
     std::vector<std::string> read;
     for (int i = 0; i < 4; ++i) {
         Keys({{vk::Up}, {vk::Home}, {vk::End, kShift}});
@@ -226,7 +226,7 @@ TEST_F(SimDesktopTest, ScriptedCallsTakeTheirOutcomesInTurnAndLeaveTheirLogLines
     EXPECT_EQ(Log(), "");  // no station, no call; the log exists from AirMail's start on
     auto manualDisconnect = SimCallOutcome::Connected(40, 200);
     manualDisconnect.manualDisconnect = true;
-    for (const SimCallOutcome& outcome : {SimCallOutcome::Connected(30, 120), SimCallOutcome::NoAnswerAfter(5),
+    for (const SimCallOutcome& outcome : {SimCallOutcome::Connected(30, 120, 0), SimCallOutcome::NoAnswerAfter(5),
                                           SimCallOutcome::StoppedAfter(20), manualDisconnect})
         m_sim->ScriptCall("qaa9920", "8384.50", outcome);
     m_sim->SetDefaultOutcome(SimCallOutcome::StoppedAfter(10));
@@ -251,6 +251,10 @@ TEST_F(SimDesktopTest, ScriptedCallsTakeTheirOutcomesInTurnAndLeaveTheirLogLines
     std::string expected = "2024/05/10 ";
     for (const std::string& line : lines) expected += line + "\r\n";
     EXPECT_EQ(Log(), expected);
+    // A server contacted within the minute is greeted as 0 minutes ago.
+    EXPECT_NE(m_sim->TerminalText().find("\r\n*** Connected to QAA9920\r\n"
+                                         "PMBO QAA9920 - last contacted server 0 min ago.\r\n"),
+              std::string::npos);
     // A second F5 during a call starts none; the stop control ends the call at once.
     m_sim->SetDefaultOutcome(SimCallOutcome::Connected(30, 120));
     Keys({{kF5}});

@@ -403,5 +403,16 @@ TEST_F(ConnectWindowTest, AHeadlessListLeavesAirMailAlone) {
     }
 }
 
+// A question in a headless run prints its statements on one line, without
+// its questions (a "." inside a number ends no sentence), and the answer taken.
+TEST(ConsoleLine, KeepsTheStatementsOfAQuestion) {
+    const MessageRequest ask{
+        QStringLiteral("QAA9920 on 14108.5 kHz is busy.\r\nCall it anyway? Another may answer"),
+        QStringLiteral("Tidewell"), MsgButtons::YesNo};
+    EXPECT_EQ(ConsoleLine(ask),
+              QStringLiteral("Tidewell: QAA9920 on 14108.5 kHz is busy. Another may answer (A "
+                             "question not asked in a headless run: answered Yes.)"));
+}
+
 }  // namespace
 }  // namespace tw
