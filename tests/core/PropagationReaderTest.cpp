@@ -80,14 +80,16 @@ TEST(PropagationIcepacVoacapCircuits, OneDeckAndOneOutputServeThreeStations) {
     const qsizetype third = output.indexOf("METHOD 26", second + 1);
     QByteArray withoutSecond = output;
     withoutSecond.remove(second, third - second);
-    std::vector<PropagationRun> moved = runs;
+    std::vector<PropagationRun> moved = runs, retuned = runs;
     moved[1].Positions.StationLatitude = 21.4;
+    retuned[1].Frequencies[0] = 3700;
     const struct {
         const char* what;
         QByteArray output;
         std::vector<PropagationRun> runs;
     } faults[] = {{"second circuit left out", withoutSecond, runs},
-                  {"second run not in the output", output, moved}};
+                  {"second run not in the output", output, moved},
+                  {"second run's first frequency not in the output", output, retuned}};
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
         EXPECT_EQ(IcepacVoacapReadCircuits(fault.output, fault.runs, tables, paths),

@@ -38,7 +38,7 @@ TEST(SendKeysNotation, Events) {
         // its own Shift, but gets no second one under "+".
         {"{TAB}+{TAB}", "9d 9u 16d 9d 9u 16u"}, {"^C", "17d 16d 67d 67u 16u 17u"},
         {"^c", "17d 67d 67u 17u"}, {"+a", "16d 65d 65u 16u"}, {"+A", "16d 65d 65u 16u"},
-        {"+ab", "16d 65d 65u 16u 66d 66u"}, {"^%a", "17d 18d 65d 65u 18u 17u"},
+        {"+aB", "16d 65d 65u 16u 16d 66d 66u 16u"}, {"^%a", "17d 18d 65d 65u 18u 17u"},
         {"a+", "65d 65u 16d 16u"},  // a modifier at the end is pressed alone
         // Groups: an empty one types its ")"; an unmatched "(" adds nothing
         // and is the item a "+" before it holds.
@@ -57,7 +57,7 @@ TEST(SendKeysNotation, Events) {
         // "~" in braces is Enter, a bare one a tilde.  Braces without a key
         // name type their first character, empty ones the "}"; an unmatched
         // "{" adds nothing.
-        {"{~}", "13d 13u"}, {"~", "16d 192d 192u 16u"}, {"{xyz}", "88d 88u"},
+        {"{~}{ENTER}", "13d 13u 13d 13u"}, {"~", "16d 192d 192u 16u"}, {"{xyz}", "88d 88u"},
         {"{x 2}", "88d 88u 88d 88u"}, {"{+}", "16d 187d 187u 16u"}, {"{ }", "32d 32u"},
         {"{}", "16d 221d 221u 16u"}, {"{ab", "65d 65u 66d 66u"},
         // Plain characters through the layout; one it has no key for is left out.

@@ -144,9 +144,10 @@ TEST_F(WindowControlTest, PositionReportIsOpenedAndTheListInvalidated) {
 
     sim.StartAirMail();
     drive.ui.ClearRecords();
+    drive.ui.SetPanelText(3, QStringLiteral("1:05"));  // the last connection's time: it goes too
     EXPECT_TRUE(windows.AirMailOpenPositionReport());
     EXPECT_EQ(sim.ForegroundWindow(), sim.PositionReportWindow());
-    EXPECT_FALSE(main.cmdStart.enabled);
+    EXPECT_EQ(std::pair(main.cmdStart.enabled, drive.ui.PanelText(3)), std::pair(false, QString()));
     ASSERT_EQ(drive.ui.messages.size(), 1u);  // AirMail runs: only the hint
     EXPECT_TRUE(drive.ui.LastMessage().startsWith(QStringLiteral("Please close the AirMail's")));
     EXPECT_EQ(drive.ui.messages[0].icon, MsgIcon::Exclamation);

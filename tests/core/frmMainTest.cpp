@@ -284,13 +284,13 @@ TEST_F(MainWindowTest, ResizeFollowsTheWindowAboveTheLimitsOnly) {
                          main->grdFrequencyBox.width, main->grdFrequencyBox.height),
               std::tuple(frame.width, frame.height, grid.width, grid.height));
 
-    main->Form_Resize(12000, 9000, status, false);
+    main->Form_Resize(12000, 1201 + frame.top + status + 60, status, false);
     EXPECT_EQ(main->frmFrequency.width, 12000 - 2 * frame.left);
     EXPECT_EQ(main->cmbSystem.left, main->frmFrequency.width - main->cmbSystem.width - 120);
     EXPECT_EQ(main->cmdUpdate.left, main->cmbSystem.left);
     EXPECT_EQ(main->cmdBestTime.left, main->cmbSystem.left);
     EXPECT_EQ(main->grdFrequencyBox.width, main->cmdUpdate.left - grid.left - 120);
-    EXPECT_EQ(main->frmFrequency.height, 9000 - frame.top - status - 60);
+    EXPECT_EQ(main->frmFrequency.height, 1201);
     EXPECT_EQ(main->grdFrequencyBox.height, main->frmFrequency.height - grid.top - 60);
 }
 
@@ -352,6 +352,10 @@ TEST_F(MainWindowTest, TheFirstListWidensAWindowAtItsGivenWidth) {
         main->Form_Activate();
         EXPECT_EQ(main->WindowWidth(), userSized ? given - 600 : main->WindowDesignWidth());
         EXPECT_GT(main->WindowWidth(), userSized ? 0 : given);
+        // At that width the grid holds its columns without a spare twip.
+        main->Form_Resize(main->WindowDesignWidth(), 9000, 300, false);
+        EXPECT_EQ(main->grdFrequencyBox.width,
+                  main->best.ColumnsWidthWanted(main->best.grdFrequency));
     }
 }
 

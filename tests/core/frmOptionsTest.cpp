@@ -226,6 +226,10 @@ TEST_F(OptionsTest, TheCellEditorsWrapAndWriteThrough) {
         EXPECT_EQ(e.EditCol(), c.toCol);
         EXPECT_EQ(e.OpenEditor(), c.editor);
     }
+    // A click names the cell under it, not another visible row.
+    int row = -1, col = -1;
+    e.CellAt(e.grdOffset.ColPos(2) + 1, e.grdOffset.RowPos(1) + 1, row, col);
+    EXPECT_EQ(std::pair(row, col), std::pair(1, 2));
     EXPECT_EQ(e.lstItems, (QStringList{"14108.0", "7100.0(p3)"}));
     EXPECT_EQ(e.lstSelected, (QVector<bool>{true, true}));
     e.ListSetSelected(1, false);
