@@ -59,6 +59,7 @@ TEST(HelpWindowsTest, ArrowheadsAtTheEndsTheTagMarks) {
 
 TEST(HelpWindowsTest, DiagramButtonsOpenTheirWindows) {
     frmDiagram diagram;
+    EXPECT_FALSE(diagram.Visible() || frmAbout().Visible());  // hidden until asked
     QStringList opened;
     diagram.ShowOptions = [&](int tab, int left, int top) {
         opened << QStringLiteral("options %1 at %2,%3").arg(tab).arg(left).arg(top);

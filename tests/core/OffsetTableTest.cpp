@@ -112,6 +112,8 @@ TEST(OffsetLine, TypedRowsTakeDefaultsForEmptyFields) {
                   std::pair(expected != kRefused, "OffsetRow=" + QString(expected)))
             << line;
     }
+    // A row without its system still shows its other fields where they belong.
+    EXPECT_EQ(OffsetLineSplit(QStringLiteral(",ZZ0AA,14108.0"))[1], QStringLiteral("ZZ0AA"));
 }
 
 TEST_F(OffsetTableTest, LongLinesAreReadWhole) {

@@ -204,6 +204,7 @@ TEST_F(StationInfoTest, HamCheckLeavesTheDifferences) {
         EXPECT_TRUE(tab.HamStationLoad(false));
         EXPECT_EQ(Rows(tab.grdHamStationAirMail), c.upper);
         EXPECT_EQ(Rows(tab.grdHamStationFile), c.lower);
+        EXPECT_EQ(tab.grdHamStationFile.CellAlignment(0, 2), AlignCenter);  // the header
     }
 }
 

@@ -162,6 +162,7 @@ TEST_F(ConnectWindowTest, StartRunsTheTimersAndStopEndsThem) {
     EXPECT_TRUE(hours->windowTitle().startsWith("Tidewell - Reliability by Hour and Frequency (%) - "));
     EXPECT_EQ(bestTime->windowTitle(), frmPropagationBest::kCaptionReliability);
     EXPECT_EQ(hours->colorKey()->Values(), HourValues::Reliability);
+    EXPECT_LT(hours->colorKey()->sizeHint().width(), SnrColorKeyWidget().sizeHint().width());  // fewer steps
     EXPECT_EQ(bestTime->colorKey()->Values(), HourValues::Reliability);
     // Both hour views show their colour key whole below a grid that shows every row.
     const auto keyAndRows = [&](auto* view, const auto& model) {

@@ -46,6 +46,7 @@ TEST_F(GridWidgetTest, ReportsItsClientSizeAndScrollsTheTopRow) {
     QScrollBar* bar = widget.verticalScrollBar();
     EXPECT_EQ(bar->minimum(), 1);
     EXPECT_EQ(bar->maximum(), grid.MaxTopRow());
+    EXPECT_EQ(bar->pageStep(), widget.viewport()->height() / 16 - 1);  // the rows below the header
     bar->setValue(7);
     EXPECT_EQ(grid.TopRow(), 7);
     grid.SetTopRow(3);  // the model moves the bar too
