@@ -109,6 +109,11 @@ TEST_F(MainWidgetTest, OpensWithItsControlsMenusPanelsAndClock) {
     for (QAction* a : window->menuBar()->actions()) bar << a->text();
     EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Options", "&Help"}));
 
+    // No label reaches into the position boxes beside it.
+    for (const QLabel* label : window->findChildren<QLabel*>())
+        for (const QWidget* box : {static_cast<QWidget*>(window->txtLat()), static_cast<QWidget*>(window->txtLon())})
+            EXPECT_FALSE(label->parent() == box->parent() && label->geometry().intersects(box->geometry()))
+                << label->text().toStdString();
     EXPECT_EQ(window->panel(3)->toolTip(), QStringLiteral("Connect Time (mm:ss)"));
     EXPECT_EQ(window->panel(5)->toolTip(), QStringLiteral("Zulu Time (hh:mm:ss)"));
     EXPECT_TRUE(window->tmrTime()->isActive());
