@@ -149,7 +149,8 @@ TEST_F(PropagationHoursTest, LogShowsTheCallsOfEachHour) {
     EXPECT_EQ(Column(view.grdData, 24), (Strings{"0/1", "", ""}));
     const Grid& g = view.grdData;
     EXPECT_EQ(std::vector({g.BackColor(3, 13), g.BackColor(3, 14), g.BackColor(1, 24), g.BackColor(2, 14)}),
-              std::vector({LogColor(1, 1), LogColor(1, 2), LogColorKey().front().color, Grid::kDefaultBackColor}));
+              std::vector({LogColor(1, 1), LogColor(1, 2), LogColorKey().front().color,
+                           Grid::kDefaultBackColor}));
     EXPECT_EQ(Tip(view, 3, 14), "Calls on this frequency at 13 UTC in the last 60 days: 1 connected, 1 "
                           "unanswered; last connection 2026/06/05 13:30 UTC");
     EXPECT_EQ(Tip(view, 2, 14), "No calls on this frequency at 13 UTC in the last 60 days");
@@ -283,7 +284,8 @@ TEST_F(PropagationBestTest, PactorModeFoldingAndForms) {
     // An offset counts at the whole hours it spans, both ends included: 20 dB on
     // 7102.0 from 23:00 to 00:00.
     drive.WriteText(QStringLiteral("C:\\Tidewell\\Tidewell.Ini"),
-                    QStringLiteral("[Offset Data]\nRows=2\nRow1=h\nRow2=HAM,W2BB,7102.0(p3),20,360,0,2300,0000\n"));
+                    QStringLiteral("[Offset Data]\nRows=2\nRow1=h\n"
+                                   "Row2=HAM,W2BB,7102.0(p3),20,360,0,2300,0000\n"));
     main.settings.m_bStationOffset = true;
     ASSERT_TRUE(view.Update(QStringLiteral("HAM"), false));
     EXPECT_EQ(Row(1, 2, 3) + ' ' + Row(1, 25, 25), "80 61 103");

@@ -110,8 +110,9 @@ TEST_F(MainWidgetTest, OpensWithItsControlsMenusPanelsAndClock) {
     EXPECT_EQ(bar, (QStringList{"&File", "&View", "&Options", "&Help"}));
 
     // No label reaches into the position boxes beside it.
+    const QWidget* boxes[] = {window->txtLat(), window->txtLon()};
     for (const QLabel* label : window->findChildren<QLabel*>())
-        for (const QWidget* box : {static_cast<QWidget*>(window->txtLat()), static_cast<QWidget*>(window->txtLon())})
+        for (const QWidget* box : boxes)
             EXPECT_FALSE(label->parent() == box->parent() && label->geometry().intersects(box->geometry()))
                 << label->text().toStdString();
     EXPECT_EQ(window->panel(3)->toolTip(), QStringLiteral("Connect Time (mm:ss)"));
